@@ -1,0 +1,7 @@
+#include "ToolCommand.h"
+
+namespace padsmith::tool {
+
+std::span<const ToolCommand> kitCommands() { return {}; }
+
+} // namespace padsmith::tool

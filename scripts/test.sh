@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test with CTest.
+#   scripts/test.sh          the normal build (build/)
+#   scripts/test.sh asan     the AddressSanitizer/UBSan build with the fuzz targets (build-asan/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+
+scripts/install-deps.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
+scripts/with-services.sh ctest --preset "$preset" -j"$(nproc)"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a command with the services the tests need, each private to this run, and stops them
+# afterwards: a PulseAudio server with a null sink named "test" (audio playback tests).
+set -euo pipefail
+
+runtime=$(mktemp -d /tmp/padsmith-services.XXXXXX)
+export XDG_RUNTIME_DIR="$runtime"
+export PULSE_RUNTIME_PATH="$runtime/pulse"
+pids=()
+
+cleanup() {
+    if command -v pulseaudio >/dev/null && [ -n "${PADSMITH_PULSE_STARTED:-}" ]; then
+        pulseaudio --kill >/dev/null 2>&1 || true
+    fi
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+if command -v pulseaudio >/dev/null; then
+    if pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+        --load="module-null-sink sink_name=test" --load=module-native-protocol-unix \
+        --log-target=stderr 2>"$runtime/pulse.log"; then
+        export PADSMITH_PULSE_STARTED=1
+        export PADSMITH_TEST_SINK=test
+        for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+        pactl set-default-sink test >/dev/null 2>&1 || true
+    else
+        echo "with-services: PulseAudio did not start:" >&2
+        cat "$runtime/pulse.log" >&2
+    fi
+fi
+
+"$@"

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace padsmith {
+
+class KitHost;
+
+// "ZARVO SAMPLES" when samples are shared, else the kit's own folder.
+std::string chooseSampleFolder(bool shareSamples, const std::string& kitName);
+
+// "<???> path": a source path whose file was not found.
+std::string markMissing(const std::string& path);
+bool isMarkedMissing(const std::string& path);
+
+// Finds samples whose source file has moved, by file name, under one search folder that the
+// user names once per kit read. The folder is walked once; every later lookup uses the index.
+class SampleFinder {
+public:
+    explicit SampleFinder(KitHost& host);
+
+    // The path unchanged when its file exists; else the first file of the same name under
+    // the search folder (depth first, files before subfolders, names in order); else the
+    // marked path. Empty when the user declined to name a search folder.
+    std::optional<std::string> findSample(int pad, int zone, const std::string& path);
+
+    void setSearchFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& searchFolder() const { return searchFolder_; }
+    // Never ask for a folder: missing samples are just marked.
+    void setAskForFolder(bool ask) { askForFolder_ = ask; }
+    // Forgets the search folder and its index (at the end of every kit read).
+    void forget();
+
+private:
+    struct Index;
+    KitHost& host_;
+    std::filesystem::path searchFolder_;
+    bool askForFolder_ = true;
+    std::shared_ptr<Index> index_;
+};
+
+// Removes from the shared sample folder every file that no kit script in the plug-in folder
+// (with "ZARVO SAMPLES" as its sample folder) names. Returns the files deleted (or, with
+// `dryRun`, the files that would be).
+std::vector<std::filesystem::path> deleteUnusedSamples(const std::filesystem::path& pluginFolder,
+                                                       KitHost& host, bool dryRun = false);
+
+} // namespace padsmith

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace padsmith {
+
+// Path pieces. Both "/" and "\" separate, so paths written on Windows split too.
+std::string fileNameOf(std::string_view path); // empty for an existing folder
+std::string baseNameOf(std::string_view path); // file name without its last extension
+std::string folderOf(std::string_view path);   // the folder itself for an existing folder
+std::string parentOf(std::string_view path);   // text before the last separator
+
+// The one way to join a folder and a name.
+std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_view name);
+
+// The user's documents folder.
+std::filesystem::path documentsFolder();
+
+std::int64_t fileSize(const std::filesystem::path& path); // 0 when it cannot be read
+std::string sizeText(std::int64_t bytes);                  // "1023 bytes", "1,50 KB", "2 MB"
+std::string shortenPath(std::string_view path);            // "C:\...\b\c\d.txt" for titles
+
+// Creates every missing folder of `path`. True when it exists afterwards.
+bool createFolderChain(const std::filesystem::path& path);
+
+// Copies `source` into `folder` under its own file name, creating the folder chain. Without
+// `overwrite` an existing file is never replaced. The target appears whole or not at all.
+bool copyFileToFolder(const std::filesystem::path& source, const std::filesystem::path& folder,
+                      bool overwrite);
+
+// Moves a file or folder; never replaces an existing target.
+bool movePath(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Deletes a file or a folder with everything in it. Final, silent.
+bool deletePath(const std::filesystem::path& path);
+
+// Writes `bytes` to a temporary file beside `target` and puts it in place only when all of it
+// was written; on failure the old file stays as it was.
+bool replaceFileContents(const std::filesystem::path& target, std::string_view bytes);
+
+// Reads a whole file; false when it cannot be read.
+bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
+
+struct FoundEntry {
+    std::filesystem::path fullPath;
+    std::string name;
+    bool isFolder = false;
+    std::uintmax_t size = 0;
+};
+using ScanVisitor = std::function<bool(const FoundEntry&)>; // false stops the scan
+
+// Depth first below `root`: the matching entries of a folder (in name order) before its
+// subfolders (in name order). Names starting with "." are never visited. `pattern` is a file
+// name with "*" and "?" wildcards, or a plain name.
+void scanFolderTree(const std::filesystem::path& root, std::string_view pattern,
+                    const ScanVisitor& visitor);
+// The matching entries of one folder, in name order.
+void scanFolder(const std::filesystem::path& folder, std::string_view pattern,
+                const ScanVisitor& visitor);
+
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+} // namespace padsmith

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace padsmith {
+
+// The program's settings: QSettings("Mervane", "Padsmith"), that is the registry key
+// HKCU\Software\Mervane\Padsmith on Windows and ~/.config/Mervane/Padsmith.conf on Linux.
+class SettingsStore {
+public:
+    SettingsStore();
+    // A store in one INI file, for tests and the demo.
+    explicit SettingsStore(const QString& iniFile);
+
+    bool valueExists(const QString& name) const;
+    // The default when the value is missing.
+    QString readString(const QString& name, const QString& fallback = {}) const;
+    int readNumber(const QString& name, int fallback) const;
+    void writeString(const QString& name, const QString& text);
+    void writeNumber(const QString& name, int value);
+    void deleteValue(const QString& name);
+    void sync();
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+// Foreign values, read only. The VST plug-in folder: "VSTPluginsPath" of HKLM\SOFTWARE\VST on
+// Windows, elsewhere the first folder of $VST_PATH, else ~/.vst.
+QString vstPluginsPath();
+// The user's documents folder ("Personal").
+QString personalFolder();
+
+} // namespace padsmith
