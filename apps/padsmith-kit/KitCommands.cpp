@@ -1,7 +1,344 @@
+// Kit commands of padsmith-kit: show, check, relink, install, clean.
 #include "ToolCommand.h"
+#include "kit/KitChecks.h"
+#include "kit/KitDocument.h"
+#include "kit/KitHost.h"
+#include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
+#include "kit/ZoneColumns.h"
+#include "platform/Files.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace padsmith::tool {
 
-std::span<const ToolCommand> kitCommands() { return {}; }
+namespace {
+
+namespace fs = std::filesystem;
+
+// Messages of the kit core go to stderr; nothing is ever asked.
+class ToolHost : public KitHost {
+public:
+    void showMessage(MessageIcon /*icon*/, const std::string& text) override {
+        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    }
+};
+
+// The options the kit commands share. Flags take no value; options take the next argument.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::optional<std::string> pluginDir;
+    std::optional<std::string> search;
+    std::optional<std::string> output;
+    bool json = false;
+    bool shared = false;
+    bool fresh = false;
+    bool dryRun = false;
+};
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    return 2;
+}
+
+// Parses `args`; an unknown or incomplete option is reported and yields nothing.
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
+    Arguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::optional<std::string>& target) {
+            if (i + 1 >= args.size()) {
+                usageError(arg + " needs a value");
+                return false;
+            }
+            target = args[++i];
+            return true;
+        };
+        if (arg == "--plugin-dir") {
+            if (!value(parsed.pluginDir)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--search") {
+            if (!value(parsed.search)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--output") {
+            if (!value(parsed.output)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--json") {
+            parsed.json = true;
+        } else if (arg == "--shared") {
+            parsed.shared = true;
+        } else if (arg == "--fresh") {
+            parsed.fresh = true;
+        } else if (arg == "--dry-run") {
+            parsed.dryRun = true;
+        } else if (arg.starts_with("--")) {
+            usageError("unknown option " + arg);
+            return std::nullopt;
+        } else {
+            parsed.positional.push_back(arg);
+        }
+    }
+    return parsed;
+}
+
+// The plug-in folder: --plugin-dir, else the folder the kit lies in.
+KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
+    KitLocation location;
+    location.pluginFolder =
+        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
+    location.shareSamples = args.shared;
+    return location;
+}
+
+bool isKitScript(const fs::path& path) {
+    std::string text;
+    return readWholeFile(path, text) && parseKitScript(text).has_value();
+}
+
+// Reads a kit as the editor does; missing samples are searched under `search` when given,
+// else just marked. Reports on stderr and returns false when the file is not a kit.
+bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
+             const std::optional<std::string>& search) {
+    ToolHost host;
+    SampleFinder finder(host);
+    finder.setAskForFolder(false);
+    if (search) {
+        finder.setSearchFolder(*search);
+    }
+    return readKitScript(kit, path, location, host, finder);
+}
+
+bool isMissing(const SampleZone& zone) {
+    std::error_code error;
+    return zone.sourcePath == "???" || isMarkedMissing(zone.sourcePath) ||
+           !fs::is_regular_file(zone.sourcePath, error);
+}
+
+nlohmann::json zoneJson(const SampleZone& zone) {
+    return {{"padNumber", zone.padNumber},
+            {"reserved1", zone.reserved1},
+            {"reserved2", zone.reserved2},
+            {"key", zone.key},
+            {"padName", zone.padName},
+            {"sampleName", zone.sampleName},
+            {"velocityLow", zone.velocityLow},
+            {"velocityHigh", zone.velocityHigh},
+            {"keyRangeLow", zone.keyRangeLow},
+            {"keyRangeHigh", zone.keyRangeHigh},
+            {"gainLeft", zone.gainLeft},
+            {"gainRight", zone.gainRight},
+            {"group", zone.group},
+            {"voices", zone.voices},
+            {"sourcePath", zone.sourcePath}};
+}
+
+void printJson(const KitDocument& kit) {
+    nlohmann::json pads = nlohmann::json::array();
+    for (const Pad& pad : kit.pads) {
+        nlohmann::json zones = nlohmann::json::array();
+        for (const SampleZone& zone : pad) {
+            zones.push_back(zoneJson(zone));
+        }
+        pads.push_back({{"label", pad.label}, {"zones", zones}});
+    }
+    const nlohmann::json root = {{"formatTag", kit.formatTag},
+                                 {"kitName", kit.kitName},
+                                 {"sampleFolder", kit.sampleFolder},
+                                 {"copyright", kit.copyright},
+                                 {"pads", pads}};
+    // Kit texts are 8-bit text of the system code page: never fail on bytes that are not UTF-8.
+    std::cout << root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+void printTable(const KitDocument& kit) {
+    std::printf("Kit Name: %s\nSample Folder: %s\nCopyright: %s\n", kit.kitName.c_str(),
+                kit.sampleFolder.c_str(), kit.copyright.c_str());
+    std::string header;
+    for (const ZoneColumnInfo& column : zoneColumns()) {
+        header += header.empty() ? "" : "\t";
+        header += column.title;
+    }
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        std::printf("\nPad %d: %s\n", p + 1, pad.label.c_str());
+        if (pad.empty()) {
+            continue;
+        }
+        std::printf("  %s\n", header.c_str());
+        for (const SampleZone& zone : pad) {
+            std::string row;
+            for (int c = 0; c < kZoneColumnCount; ++c) {
+                row += c == 0 ? "" : "\t";
+                row += zoneCellText(zone, static_cast<ZoneColumn>(c));
+            }
+            std::printf("  %s\n", row.c_str());
+        }
+    }
+}
+
+int runShow(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || args->positional.size() != 1) {
+        return usageError("usage: show KIT [--json] [--plugin-dir DIR] [--shared]");
+    }
+    const fs::path path = args->positional[0];
+    KitDocument kit;
+    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
+        return 1;
+    }
+    if (args->json) {
+        printJson(kit);
+    } else {
+        printTable(kit);
+    }
+    return 0;
+}
+
+int runCheck(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || args->positional.size() != 1) {
+        return usageError("usage: check KIT");
+    }
+    const fs::path path = args->positional[0];
+    if (!isKitScript(path)) {
+        std::fprintf(stderr, "padsmith-kit: %s is not a kit script\n", path.string().c_str());
+        return 2;
+    }
+    KitDocument kit;
+    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
+        return 2;
+    }
+    int problems = 0;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t i = 0; i < pad.size(); ++i) {
+            const SampleZone& zone = pad.at(i);
+            // Each conflicting pair is reported once, from the zone of the lower pad.
+            const auto other = findDoubleNote(kit, zone, zone.key);
+            if (other && other->pad > p) {
+                std::printf("double note %s: pad %d row %zu (%s) and pad %d row %d (%s)\n",
+                            zoneCellText(zone, ZoneColumn::Key).c_str(), p + 1, i + 1,
+                            zone.sampleName.c_str(), other->pad + 1, other->position + 1,
+                            kit.pads[static_cast<std::size_t>(other->pad)]
+                                .at(static_cast<std::size_t>(other->position))
+                                .sampleName.c_str());
+                ++problems;
+            }
+            if (isMissing(zone)) {
+                std::printf("missing sample: pad %d row %zu: %s\n", p + 1, i + 1,
+                            zone.sourcePath.c_str());
+                ++problems;
+            }
+        }
+    }
+    if (problems == 0) {
+        std::printf("%s: no problems\n", path.string().c_str());
+    }
+    return problems == 0 ? 0 : 1;
+}
+
+int runRelink(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || args->positional.size() != 1 || !args->search) {
+        return usageError("usage: relink KIT --search DIR [--output OUT]");
+    }
+    const fs::path path = args->positional[0];
+    if (!fs::is_directory(*args->search)) {
+        return usageError("search folder " + *args->search + " does not exist");
+    }
+    const KitLocation location = locationFor(*args, path);
+    KitDocument before;
+    KitDocument after;
+    if (!loadKit(before, path, location, std::nullopt) ||
+        !loadKit(after, path, location, args->search)) {
+        return 1;
+    }
+    for (std::size_t p = 0; p < before.pads.size(); ++p) {
+        for (std::size_t i = 0; i < before.pads[p].size(); ++i) {
+            const SampleZone& zone = before.pads[p].at(i);
+            const std::string& found = after.pads[p].at(i).sourcePath;
+            if (isMissing(zone)) {
+                std::printf("%s -> %s\n", zone.sourcePath.c_str(), found.c_str());
+            }
+        }
+    }
+    if (args->output) {
+        // The header stays as the file has it; only the paths change.
+        std::string text;
+        if (readWholeFile(path, text)) {
+            if (const auto content = parseKitScript(text)) {
+                after.kitName = content->kitName;
+                after.sampleFolder = content->sampleFolder;
+            }
+        }
+        if (!replaceFileContents(*args->output, formatKitScript(after))) {
+            std::fprintf(stderr, "padsmith-kit: can't write %s\n", args->output->c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int runInstall(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || args->positional.size() != 1 || !args->pluginDir) {
+        return usageError("usage: install KIT --plugin-dir DIR [--shared] [--fresh]");
+    }
+    const fs::path path = args->positional[0];
+    if (!fs::is_directory(*args->pluginDir)) {
+        return usageError("plug-in folder " + *args->pluginDir + " does not exist");
+    }
+    const KitLocation location = locationFor(*args, path);
+    KitDocument kit;
+    if (!loadKit(kit, path, location, std::nullopt)) {
+        return 1;
+    }
+    ToolHost host;
+    if (!writeKitScript(kit, path, location, host, args->fresh)) {
+        return 1;
+    }
+    std::printf("installed %s into %s (samples in %s)\n", path.string().c_str(),
+                location.pluginFolder.string().c_str(), kit.sampleFolder.c_str());
+    return 0;
+}
+
+int runClean(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || !args->positional.empty() || !args->pluginDir) {
+        return usageError("usage: clean --plugin-dir DIR [--dry-run]");
+    }
+    if (!fs::is_directory(*args->pluginDir)) {
+        return usageError("plug-in folder " + *args->pluginDir + " does not exist");
+    }
+    ToolHost host;
+    const auto files = deleteUnusedSamples(*args->pluginDir, host, args->dryRun);
+    for (const fs::path& file : files) {
+        std::printf("%s%s\n", args->dryRun ? "would delete " : "deleted ", file.string().c_str());
+    }
+    return 0;
+}
+
+constexpr ToolCommand kCommands[] = {
+    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared]", runShow},
+    {"check", "check KIT", runCheck},
+    {"relink", "relink KIT --search DIR [--output OUT]", runRelink},
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh]", runInstall},
+    {"clean", "clean --plugin-dir DIR [--dry-run]", runClean},
+};
+
+} // namespace
+
+std::span<const ToolCommand> kitCommands() {
+    return kCommands;
+}
 
 } // namespace padsmith::tool

@@ -2,15 +2,26 @@
 
 #include "kit/KitDocument.h"
 
+#include <optional>
+
 namespace padsmith {
 
 class KitHost;
+
+// A zone by its place in the kit.
+struct ZoneRef {
+    int pad = 0;
+    int position = 0;
+};
 
 // The double-defined-note rule: a zone conflicts with a zone of another pad that has the same
 // key and an overlapping velocity window. With `report`, the other zone is shown and the user
 // told "Double defined NOTE in your drum set!".
 bool checkDoubleNote(const KitDocument& kit, const SampleZone& zone, int position, int key,
                      KitHost* report);
+// The first zone of another pad (pad order, then list order) that has `key` and a velocity
+// window overlapping `zone`'s; empty when there is none.
+std::optional<ZoneRef> findDoubleNote(const KitDocument& kit, const SampleZone& zone, int key);
 // True at the first zone of the kit (pad order) that has a double-defined note.
 bool checkKitNotes(const KitDocument& kit, KitHost* report);
 

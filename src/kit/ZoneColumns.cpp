@@ -1,0 +1,50 @@
+#include "kit/ZoneColumns.h"
+
+#include "kit/NoteNames.h"
+
+#include <cstdio>
+
+namespace padsmith {
+
+const std::array<ZoneColumnInfo, kZoneColumnCount>& zoneColumns() {
+    using Align = ZoneColumnInfo::Align;
+    static const std::array<ZoneColumnInfo, kZoneColumnCount> columns{{
+        {"Sample", 200, Align::Left},
+        {"Key", 35, Align::Left},
+        {"Velocity", 60, Align::Left},
+        {"Voices", 40, Align::Centre},
+        {"Group", 40, Align::Centre},
+        {"Key Range", 70, Align::Centre},
+        {"Vol.L/R (-12dB-+24dB)", 110, Align::Centre},
+        {"Source Folder", 1024, Align::Left},
+    }};
+    return columns;
+}
+
+std::string zoneCellText(const SampleZone& zone, ZoneColumn column) {
+    char text[64];
+    switch (column) {
+    case ZoneColumn::Sample:
+        return zone.sampleName;
+    case ZoneColumn::Key:
+        return noteName(zone.key);
+    case ZoneColumn::Velocity:
+        std::snprintf(text, sizeof text, "%3d - %3d", zone.velocityLow, zone.velocityHigh);
+        return text;
+    case ZoneColumn::Voices:
+        return std::to_string(zone.voices);
+    case ZoneColumn::Group:
+        return std::to_string(zone.group);
+    case ZoneColumn::KeyRange:
+        return noteName(zone.keyRangeLow) + " - " + noteName(zone.keyRangeHigh);
+    case ZoneColumn::Volume:
+        std::snprintf(text, sizeof text, "%+d dB / %+d dB", gainToDecibels(zone.gainLeft),
+                      gainToDecibels(zone.gainRight));
+        return text;
+    case ZoneColumn::SourceFolder:
+        return zone.sourcePath;
+    }
+    return {};
+}
+
+} // namespace padsmith
