@@ -25,7 +25,7 @@ public:
     void newKit();
 
     void takeSavedFingerprints();
-    // Recomputes `modified` from the current pad's fingerprint and returns it.
+    // Recomputes `modified` (some pad differs from its saved fingerprint) and returns it.
     bool updateModified();
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
