@@ -1,1 +1,537 @@
-// (to be written)
+// Paths, files and folder scans on std::filesystem. Everything here is quiet: failures come
+// back as results, never as exceptions or messages.
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+#if defined(__APPLE__)
+#include <stdio.h> // renamex_np
+#endif
+
+namespace padsmith {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// Native separators only: on POSIX a "\" is an ordinary character of a name.
+bool isNativeSeparator(char c) {
+#if defined(_WIN32)
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+std::size_t lastSeparator(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (isSeparator(path[i - 1])) {
+            return i - 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool isExistingFolder(std::string_view path) {
+    if (path.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    return fs::is_directory(fs::path(path), ec);
+}
+
+// The text before the last separator. A separator at the very start is the root and stays.
+std::string textBeforeLastSeparator(std::string_view path) {
+    if (path.size() <= 1) {
+        return std::string(path);
+    }
+    const std::size_t cut = lastSeparator(path);
+    if (cut == std::string_view::npos) {
+        return std::string(path);
+    }
+    if (cut == 0) {
+        return std::string(path.substr(0, 1));
+    }
+    return std::string(path.substr(0, cut));
+}
+
+// A name for a temporary file beside the real one. It starts with "." so folder scans skip it.
+fs::path temporarySibling(const fs::path& folder, const std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned seed = std::random_device{}();
+    const auto ticks = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    std::ostringstream text;
+    text << '.' << name << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL) << '-'
+         << counter.fetch_add(1) << ".part";
+    return folder / text.str();
+}
+
+fs::path folderForSibling(const fs::path& target) {
+    fs::path folder = target.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// Renames `from` to `to`, failing when `to` exists. POSIX rename() would replace it silently.
+bool renameNoReplace(const fs::path& from, const fs::path& to) {
+#if defined(_WIN32)
+    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
+#else
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return false;
+    }
+#elif defined(__APPLE__)
+    if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) {
+        return true;
+    }
+    if (errno != ENOTSUP && errno != EINVAL) {
+        return false;
+    }
+#endif
+    // The file system cannot rename without replacing: a hard link fails on an existing target.
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(from, ec))) {
+        if (::link(from.c_str(), to.c_str()) != 0) {
+            return false;
+        }
+        if (::unlink(from.c_str()) != 0) {
+            ::unlink(to.c_str());
+            return false;
+        }
+        return true;
+    }
+    // Folders cannot be linked; this leaves a short window between the test and the rename.
+    if (fs::exists(fs::symlink_status(to, ec))) {
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+bool syncAndClose(std::FILE* file) {
+    bool ok = std::fflush(file) == 0;
+#if defined(_WIN32)
+    ok = ok && _commit(_fileno(file)) == 0;
+#else
+    ok = ok && ::fsync(fileno(file)) == 0;
+#endif
+    return std::fclose(file) == 0 && ok;
+}
+
+// One entry of a folder listing.
+struct Listed {
+    std::string name;
+    fs::directory_entry entry;
+};
+
+// The entries of one folder in name order, without dot-names. Unreadable folders list nothing.
+std::vector<Listed> listFolder(const fs::path& folder) {
+    std::vector<Listed> listed;
+    std::error_code ec;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.empty() || name.front() == '.') {
+            continue;
+        }
+        listed.push_back({std::move(name), *it});
+    }
+    std::sort(listed.begin(), listed.end(),
+              [](const Listed& a, const Listed& b) { return a.name < b.name; });
+    return listed;
+}
+
+// Depth first: all entries of a folder go to `onEntry`, then its subfolders are walked, each in
+// name order. Symbolic links to folders are listed but not followed, so a link loop cannot trap
+// the walk. `onEntry` returns false to stop everything.
+template <typename OnEntry> void walkTree(const fs::path& root, OnEntry&& onEntry) {
+    std::vector<fs::path> pending{root};
+    while (!pending.empty()) {
+        const fs::path folder = std::move(pending.back());
+        pending.pop_back();
+        std::vector<Listed> listed = listFolder(folder);
+        std::vector<fs::path> subfolders;
+        for (Listed& item : listed) {
+            if (!onEntry(folder, item)) {
+                return;
+            }
+            std::error_code ec;
+            if (!item.entry.is_symlink(ec) && item.entry.is_directory(ec)) {
+                subfolders.push_back(item.entry.path());
+            }
+        }
+        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
+            pending.push_back(std::move(*it));
+        }
+    }
+}
+
+FoundEntry makeFound(const Listed& item) {
+    FoundEntry found;
+    std::error_code ec;
+    found.fullPath = item.entry.path();
+    found.name = item.name;
+    found.isFolder = item.entry.is_directory(ec);
+    if (!found.isFolder) {
+        const std::uintmax_t size = item.entry.file_size(ec);
+        found.size = ec ? 0 : size;
+    }
+    return found;
+}
+
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+std::string fileNameOf(std::string_view path) {
+    if (isExistingFolder(path)) {
+        return {};
+    }
+    const std::size_t cut = lastSeparator(path);
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string baseNameOf(std::string_view path) {
+    std::string name = fileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        name.erase(dot);
+    }
+    return name;
+}
+
+std::string folderOf(std::string_view path) {
+    if (isExistingFolder(path)) {
+        return std::string(path);
+    }
+    return textBeforeLastSeparator(path);
+}
+
+std::string parentOf(std::string_view path) {
+    return textBeforeLastSeparator(path);
+}
+
+bool isPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    for (char c : name) {
+        if (isSeparator(c) || c == '\0') {
+            return false;
+        }
+#if defined(_WIN32)
+        if (c == ':') {
+            return false;
+        }
+#endif
+    }
+    return true;
+}
+
+fs::path joinPath(const fs::path& folder, std::string_view name) {
+    if (name.empty()) {
+        return folder;
+    }
+    // A name never replaces the folder, even when it looks like an absolute path.
+    return folder / fs::path(name).relative_path();
+}
+
+fs::path documentsFolder() {
+#if defined(_WIN32)
+    const char* home = std::getenv("USERPROFILE");
+#else
+    const char* home = std::getenv("HOME");
+#endif
+    std::error_code ec;
+    if (home == nullptr || *home == '\0') {
+        return fs::current_path(ec);
+    }
+    const fs::path documents = fs::path(home) / "Documents";
+    if (fs::is_directory(documents, ec)) {
+        return documents;
+    }
+    return fs::path(home);
+}
+
+std::int64_t fileSize(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        return 0;
+    }
+    const std::uintmax_t size = fs::file_size(path, ec);
+    return ec ? 0 : static_cast<std::int64_t>(size);
+}
+
+std::string sizeText(std::int64_t bytes) {
+    char text[64];
+    if (bytes < 1024) {
+        std::snprintf(text, sizeof text, "%lld bytes", static_cast<long long>(bytes));
+        return text;
+    }
+    std::int64_t unit = 1024;
+    const char* suffix = "KB";
+    if (bytes >= 0x40000000) {
+        unit = 0x40000000;
+        suffix = "GB";
+    } else if (bytes >= 0x100000) {
+        unit = 0x100000;
+        suffix = "MB";
+    }
+    const std::int64_t hundredths = (bytes * 1000 / unit + 5) / 10;
+    const auto whole = static_cast<long long>(hundredths / 100);
+    const auto fraction = static_cast<int>(hundredths % 100);
+    if (fraction != 0) {
+        std::snprintf(text, sizeof text, "%lld,%02d %s", whole, fraction, suffix);
+    } else {
+        std::snprintf(text, sizeof text, "%lld %s", whole, suffix);
+    }
+    return text;
+}
+
+std::string shortenPath(std::string_view path) {
+    // Keep the root ("/" or "C:\"), then "...", then the last two folders and the name.
+    const std::size_t rootLength = fs::path(path).root_path().native().size();
+    int separators = 0;
+    for (std::size_t i = path.size(); i > rootLength; --i) {
+        if (isNativeSeparator(path[i - 1]) && ++separators == 3) {
+            return std::string(path.substr(0, rootLength)) + "..." +
+                   std::string(path.substr(i - 1));
+        }
+    }
+    return std::string(path);
+}
+
+bool createFolderChain(const fs::path& path) {
+    if (path.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        return true;
+    }
+    fs::create_directories(path, ec);
+    return fs::is_directory(path, ec);
+}
+
+bool copyFileToFolder(const fs::path& source, const fs::path& folder, bool overwrite) {
+    const std::string name = fileNameOf(source.string());
+    if (!isPlainName(name)) {
+        return false;
+    }
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
+        return false;
+    }
+    const fs::path target = joinPath(folder, name);
+    const bool targetExists = fs::exists(fs::symlink_status(target, ec));
+    if (targetExists) {
+        if (!overwrite) {
+            return false;
+        }
+        if (fs::equivalent(source, target, ec)) {
+            return true;
+        }
+    }
+    // Copy beside the target first: a copy that breaks off never leaves a truncated file that
+    // would later count as "already there".
+    const fs::path temporary = temporarySibling(folder, name);
+    if (!fs::copy_file(source, temporary, fs::copy_options::none, ec)) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    bool placed = false;
+    if (overwrite) {
+        fs::rename(temporary, target, ec);
+        placed = !ec;
+    } else {
+        placed = renameNoReplace(temporary, target);
+    }
+    if (!placed) {
+        fs::remove(temporary, ec);
+    }
+    return placed;
+}
+
+bool movePath(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(from, ec)) || fs::exists(fs::symlink_status(to, ec))) {
+        return false;
+    }
+    if (renameNoReplace(from, to)) {
+        return true;
+    }
+    // Another file system: copy a file next to the target, put it in place, then drop the source.
+    if (!fs::is_regular_file(fs::symlink_status(from, ec))) {
+        return false;
+    }
+    const fs::path temporary = temporarySibling(folderForSibling(to), to.filename().string());
+    if (!fs::copy_file(from, temporary, fs::copy_options::none, ec)) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    if (!renameNoReplace(temporary, to)) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    fs::remove(from, ec);
+    return true;
+}
+
+bool deletePath(const fs::path& path) {
+    std::error_code ec;
+    if (path.empty() || !fs::exists(fs::symlink_status(path, ec))) {
+        return false;
+    }
+    fs::remove_all(path, ec);
+    return !ec && !fs::exists(fs::symlink_status(path, ec));
+}
+
+bool replaceFileContents(const fs::path& target, std::string_view bytes) {
+    std::error_code ec;
+    fs::path real = target;
+    // Write through a symbolic link to the file it names, as an editor saving in place would.
+    if (fs::is_symlink(target, ec)) {
+        const fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) {
+            real = resolved;
+        }
+    }
+    if (fs::is_directory(real, ec)) {
+        return false;
+    }
+    const fs::path temporary = temporarySibling(folderForSibling(real), real.filename().string());
+    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (!syncAndClose(file) || !written) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    const auto status = fs::status(real, ec);
+    if (!ec && fs::exists(status)) {
+        fs::permissions(temporary, status.permissions(), ec);
+    }
+    fs::rename(temporary, real, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+bool readWholeFile(const fs::path& path, std::string& bytes) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        return false;
+    }
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    std::string text;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text.append(buffer, got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        return false;
+    }
+    bytes = std::move(text);
+    return true;
+}
+
+void scanFolderTree(const fs::path& root, std::string_view pattern, const ScanVisitor& visitor) {
+    walkTree(root, [&](const fs::path& /*folder*/, const Listed& item) {
+        if (!wildcardMatch(pattern, item.name)) {
+            return true;
+        }
+        return visitor(makeFound(item));
+    });
+}
+
+void listFilesInTree(const fs::path& root, const TreeFileVisitor& visitor) {
+    walkTree(root, [&](const fs::path& folder, const Listed& item) {
+        std::error_code ec;
+        if (item.entry.is_regular_file(ec)) {
+            visitor(folder, item.name);
+        }
+        return true;
+    });
+}
+
+void scanFolder(const fs::path& folder, std::string_view pattern, const ScanVisitor& visitor) {
+    for (const Listed& item : listFolder(folder)) {
+        if (wildcardMatch(pattern, item.name) && !visitor(makeFound(item))) {
+            return;
+        }
+    }
+}
+
+bool wildcardMatch(std::string_view pattern, std::string_view name, bool ignoreCase) {
+    auto same = [ignoreCase](char a, char b) {
+        return ignoreCase ? lowerAscii(a) == lowerAscii(b) : a == b;
+    };
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') {
+        ++p;
+    }
+    return p == pattern.size();
+}
+
+std::string lowerCaseAscii(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+    return lower;
+}
+
+} // namespace padsmith

@@ -14,15 +14,21 @@ std::string baseNameOf(std::string_view path); // file name without its last ext
 std::string folderOf(std::string_view path);   // the folder itself for an existing folder
 std::string parentOf(std::string_view path);   // text before the last separator
 
-// The one way to join a folder and a name.
+// The one way to join a folder and a name. The name is always put below the folder, even when
+// it looks like an absolute path.
 std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_view name);
+
+// A single name that stays inside the folder it is joined to: not empty, not "." or "..", no
+// separator ("/" or "\"). Names read from files must pass this before they name a file to
+// delete or a copy target.
+bool isPlainName(std::string_view name);
 
 // The user's documents folder.
 std::filesystem::path documentsFolder();
 
 std::int64_t fileSize(const std::filesystem::path& path); // 0 when it cannot be read
-std::string sizeText(std::int64_t bytes);                  // "1023 bytes", "1,50 KB", "2 MB"
-std::string shortenPath(std::string_view path);            // "C:\...\b\c\d.txt" for titles
+std::string sizeText(std::int64_t bytes);                 // "1023 bytes", "1,50 KB", "2 MB"
+std::string shortenPath(std::string_view path);           // "C:\...\b\c\d.txt" for titles
 
 // Creates every missing folder of `path`. True when it exists afterwards.
 bool createFolderChain(const std::filesystem::path& path);
@@ -54,14 +60,22 @@ struct FoundEntry {
 using ScanVisitor = std::function<bool(const FoundEntry&)>; // false stops the scan
 
 // Depth first below `root`: the matching entries of a folder (in name order) before its
-// subfolders (in name order). Names starting with "." are never visited. `pattern` is a file
+// subfolders (in name order). Names starting with "." are never visited; symbolic links to
+// folders are handed over but not followed. `pattern` is a file
 // name with "*" and "?" wildcards, or a plain name.
 void scanFolderTree(const std::filesystem::path& root, std::string_view pattern,
                     const ScanVisitor& visitor);
+// Every regular file below `root`, in the order of scanFolderTree, reading nothing but the
+// folder listings: for indexes over big trees.
+using TreeFileVisitor =
+    std::function<void(const std::filesystem::path& folder, const std::string& name)>;
+void listFilesInTree(const std::filesystem::path& root, const TreeFileVisitor& visitor);
 // The matching entries of one folder, in name order.
 void scanFolder(const std::filesystem::path& folder, std::string_view pattern,
                 const ScanVisitor& visitor);
 
-bool wildcardMatch(std::string_view pattern, std::string_view name);
+bool wildcardMatch(std::string_view pattern, std::string_view name, bool ignoreCase = false);
+// Letters A-Z as a-z; other bytes stay.
+std::string lowerCaseAscii(std::string_view text);
 
 } // namespace padsmith

@@ -1,1 +1,88 @@
-// (to be written)
+#include "platform/SettingsStore.h"
+
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QVariant>
+
+namespace padsmith {
+
+SettingsStore::SettingsStore()
+    : settings_(
+          std::make_unique<QSettings>(QStringLiteral("Mervane"), QStringLiteral("Padsmith"))) {}
+
+SettingsStore::SettingsStore(const QString& iniFile)
+    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+
+bool SettingsStore::valueExists(const QString& name) const {
+    return settings_->contains(name);
+}
+
+QString SettingsStore::readString(const QString& name, const QString& fallback) const {
+    const QVariant value = settings_->value(name);
+    if (!value.isValid()) {
+        return fallback;
+    }
+    // An INI value with an unquoted comma comes back as a list (a hand-edited file).
+    if (value.typeId() == QMetaType::QStringList) {
+        return value.toStringList().join(QLatin1Char(','));
+    }
+    return value.toString();
+}
+
+int SettingsStore::readNumber(const QString& name, int fallback) const {
+    const QVariant value = settings_->value(name);
+    if (!value.isValid()) {
+        return fallback;
+    }
+    // A fresh process reads INI numbers back as text; the registry gives a number.
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (ok) {
+        return number;
+    }
+    const uint unsignedNumber = value.toUInt(&ok); // a REG_DWORD above 0x7FFFFFFF
+    return ok ? static_cast<int>(unsignedNumber) : fallback;
+}
+
+// Settings are written the moment they change, so nothing is lost if the program dies.
+void SettingsStore::writeString(const QString& name, const QString& text) {
+    settings_->setValue(name, text);
+    settings_->sync();
+}
+
+void SettingsStore::writeNumber(const QString& name, int value) {
+    settings_->setValue(name, value);
+    settings_->sync();
+}
+
+void SettingsStore::deleteValue(const QString& name) {
+    settings_->remove(name);
+    settings_->sync();
+}
+
+void SettingsStore::sync() {
+    settings_->sync();
+}
+
+QString vstPluginsPath() {
+#if defined(Q_OS_WIN)
+    const QSettings vst(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\VST"),
+                        QSettings::NativeFormat);
+    return vst.value(QStringLiteral("VSTPluginsPath")).toString();
+#else
+    const QStringList folders =
+        qEnvironmentVariable("VST_PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    if (!folders.isEmpty()) {
+        return folders.first();
+    }
+    return QDir::homePath() + QStringLiteral("/.vst");
+#endif
+}
+
+QString personalFolder() {
+    return QString::fromStdU16String(documentsFolder().u16string());
+}
+
+} // namespace padsmith
