@@ -1,7 +1,6 @@
 #include "platform/Checksum.h"
 
 #include <gtest/gtest.h>
-
 #include <string_view>
 
 namespace padsmith {

@@ -1,1 +1,292 @@
+#include "platform/Files.h"
+
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace padsmith {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder per test, removed afterwards.
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() /
+               ("padsmith-files-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(root, ec);
+    }
+    fs::path write(const fs::path& relative, const std::string& text) {
+        const fs::path path = root / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static std::string read(const fs::path& path) {
+        std::string text;
+        EXPECT_TRUE(readWholeFile(path, text)) << path;
+        return text;
+    }
+    std::vector<std::string> treeScan(std::string_view pattern, int stopAfter = -1) {
+        std::vector<std::string> seen;
+        scanFolderTree(root, pattern, [&](const FoundEntry& entry) {
+            seen.push_back(fs::relative(entry.fullPath, root).generic_string());
+            return static_cast<int>(seen.size()) != stopAfter;
+        });
+        return seen;
+    }
+    fs::path root;
+};
+
+TEST(PathPieces, SplitAtEitherSeparator) {
+    EXPECT_EQ(fileNameOf("C:\\Samples\\kick.wav"), "kick.wav");
+    EXPECT_EQ(fileNameOf("/no/such/dir/snare.wav"), "snare.wav");
+    EXPECT_EQ(fileNameOf("kick.wav"), "kick.wav");
+    EXPECT_EQ(baseNameOf("C:\\a\\snare.01.wav"), "snare.01");
+    EXPECT_EQ(baseNameOf("/x/noext"), "noext");
+    EXPECT_EQ(folderOf("C:\\rock.txt"), "C:");
+    EXPECT_EQ(folderOf("C:\\Kits\\rock.txt"), "C:\\Kits");
+    EXPECT_EQ(folderOf("rock.txt"), "rock.txt");
+    EXPECT_EQ(folderOf("/rock.txt"), "/");
+    EXPECT_EQ(parentOf("/a/b/c"), "/a/b");
+    EXPECT_EQ(parentOf("/"), "/");
+    EXPECT_EQ(parentOf("x"), "x");
+}
+
+TEST_F(FilesTest, PathPiecesOfAnExistingFolder) {
+    const std::string folder = root.string();
+    EXPECT_EQ(fileNameOf(folder), "");
+    EXPECT_EQ(baseNameOf(folder), "");
+    EXPECT_EQ(folderOf(folder), folder);
+    EXPECT_EQ(parentOf(folder), root.parent_path().string());
+}
+
+TEST(PathPieces, JoinNeverLeavesTheFolder) {
+    EXPECT_EQ(joinPath("/plug", "ZARVO SAMPLES"), fs::path("/plug/ZARVO SAMPLES"));
+    EXPECT_EQ(joinPath("/plug/", "kick.wav"), fs::path("/plug/kick.wav"));
+    EXPECT_EQ(joinPath("/plug", "/etc/passwd"), fs::path("/plug/etc/passwd"));
+    EXPECT_EQ(joinPath("/plug", ""), fs::path("/plug"));
+}
+
+TEST(PathPieces, PlainNames) {
+    EXPECT_TRUE(isPlainName("Rock Kit"));
+    EXPECT_TRUE(isPlainName("..x"));
+    for (const char* bad : {"", ".", "..", "a/b", "a\\b", "../x", "/"}) {
+        EXPECT_FALSE(isPlainName(bad)) << bad;
+    }
+}
+
+TEST(SizeText, UnitsAndTwoDecimalsWithComma) {
+    EXPECT_EQ(sizeText(0), "0 bytes");
+    EXPECT_EQ(sizeText(1023), "1023 bytes");
+    EXPECT_EQ(sizeText(1024), "1 KB");
+    EXPECT_EQ(sizeText(1100), "1,07 KB");
+    EXPECT_EQ(sizeText(1536), "1,50 KB");
+    EXPECT_EQ(sizeText(2048), "2 KB");
+    EXPECT_EQ(sizeText(1034), "1,01 KB"); // a fraction below 10 keeps its leading zero
+    EXPECT_EQ(sizeText(0xFFFFF), "1024 KB");
+    EXPECT_EQ(sizeText(1048576), "1 MB");
+    EXPECT_EQ(sizeText(3000000), "2,86 MB");
+    EXPECT_EQ(sizeText(1073741824), "1 GB");
+    // Beyond 32 bits: 64-bit arithmetic does not overflow.
+    EXPECT_EQ(sizeText(5LL * 1073741824), "5 GB");
+    EXPECT_EQ(sizeText(3221225472LL + 536870912LL), "3,50 GB");
+}
+
+TEST(ShortenPath, KeepsRootAndLastThreeParts) {
+    EXPECT_EQ(shortenPath("/a/b.txt"), "/a/b.txt");
+    EXPECT_EQ(shortenPath("/a/b/c.txt"), "/a/b/c.txt");
+    EXPECT_EQ(shortenPath("/a/b/c/d.txt"), "/.../b/c/d.txt");
+    EXPECT_EQ(shortenPath("/home/u/Kits/Rock/Live/kit.txt"), "/.../Rock/Live/kit.txt");
+    EXPECT_EQ(shortenPath(""), "");
+    EXPECT_EQ(shortenPath("kit.txt"), "kit.txt");
+}
+
+TEST(Wildcards, StarAndQuestionMark) {
+    EXPECT_TRUE(wildcardMatch("*.txt", "rock.txt"));
+    EXPECT_FALSE(wildcardMatch("*.txt", "rock.txt.bak"));
+    EXPECT_FALSE(wildcardMatch("*.txt", "ROCK.TXT"));
+    EXPECT_TRUE(wildcardMatch("*.txt", "ROCK.TXT", true));
+    EXPECT_TRUE(wildcardMatch("k?ck*", "kick hard.wav"));
+    EXPECT_TRUE(wildcardMatch("kick.wav", "kick.wav"));
+    EXPECT_FALSE(wildcardMatch("kick.wav", "kick.wa"));
+    EXPECT_TRUE(wildcardMatch("*", ""));
+}
+
+TEST_F(FilesTest, FileSizeIsZeroForMissingFilesAndFolders) {
+    EXPECT_EQ(fileSize(write("a.wav", "12345")), 5);
+    EXPECT_EQ(fileSize(root / "missing.wav"), 0);
+    EXPECT_EQ(fileSize(root), 0);
+}
+
+TEST_F(FilesTest, CreateFolderChain) {
+    EXPECT_TRUE(createFolderChain(root / "x" / "y" / "z"));
+    EXPECT_TRUE(fs::is_directory(root / "x" / "y" / "z"));
+    EXPECT_TRUE(createFolderChain(root / "x"));
+    write("file", "");
+    EXPECT_FALSE(createFolderChain(root / "file"));
+    EXPECT_FALSE(createFolderChain(root / "file" / "below"));
+}
+
+TEST_F(FilesTest, ScanIsDepthFirstInNameOrderFilesBeforeSubfolders) {
+    write("b.wav", "");
+    write("a.wav", "");
+    write("a/z.wav", "");
+    write("a/deep/a.wav", "");
+    write("c/a.wav", "");
+    write(".hidden.wav", "");
+    write(".dot/a.wav", "");
+    write("c/notes.txt", "");
+    EXPECT_EQ(treeScan("*.wav"),
+              (std::vector<std::string>{"a.wav", "b.wav", "a/z.wav", "a/deep/a.wav", "c/a.wav"}));
+    // The first match in that order is the one a stopping visitor keeps.
+    EXPECT_EQ(treeScan("a.wav", 1), std::vector<std::string>{"a.wav"});
+    EXPECT_EQ(treeScan("z.wav", 1), std::vector<std::string>{"a/z.wav"});
+    EXPECT_TRUE(treeScan("missing.wav").empty());
+
+    std::vector<std::string> listed;
+    listFilesInTree(root, [&](const fs::path& folder, const std::string& name) {
+        listed.push_back(fs::relative(folder / name, root).generic_string());
+    });
+    EXPECT_EQ(listed, (std::vector<std::string>{"a.wav", "b.wav", "a/z.wav", "a/deep/a.wav",
+                                                "c/a.wav", "c/notes.txt"}));
+}
+
+TEST_F(FilesTest, ScanOfAMissingRootVisitsNothing) {
+    int visits = 0;
+    scanFolderTree(root / "nope", "*", [&](const FoundEntry&) { return ++visits > 0; });
+    scanFolder(root / "nope", "*", [&](const FoundEntry&) { return ++visits > 0; });
+    EXPECT_EQ(visits, 0);
+}
+
+TEST_F(FilesTest, FlatScanStaysInItsFolder) {
+    write("b.txt", "");
+    write("a.txt", "");
+    write("sub/c.txt", "");
+    write(".x.txt", "");
+    std::vector<std::string> names;
+    scanFolder(root, "*.txt", [&](const FoundEntry& entry) {
+        names.push_back(entry.name);
+        EXPECT_EQ(entry.fullPath, root / entry.name);
+        return true;
+    });
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(FilesTest, CopyNeverReplacesUnlessTold) {
+    const fs::path first = write("src1/kick.wav", "first");
+    const fs::path second = write("src2/kick.wav", "second");
+    const fs::path folder = root / "plug" / "ZARVO SAMPLES";
+    EXPECT_TRUE(copyFileToFolder(first, folder, false));
+    EXPECT_FALSE(copyFileToFolder(second, folder, false));
+    EXPECT_EQ(read(folder / "kick.wav"), "first");
+    EXPECT_TRUE(copyFileToFolder(second, folder, true));
+    EXPECT_EQ(read(folder / "kick.wav"), "second");
+    // Copying a file onto itself keeps it.
+    EXPECT_TRUE(copyFileToFolder(folder / "kick.wav", folder, true));
+    EXPECT_EQ(read(folder / "kick.wav"), "second");
+    // Only the copy remains: no temporary files are left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(FilesTest, FailedCopyLeavesNothingBehind) {
+    const fs::path folder = root / "samples";
+    EXPECT_FALSE(copyFileToFolder(root / "missing.wav", folder, false));
+    EXPECT_FALSE(copyFileToFolder(root, folder, false)); // a folder is not copied
+    // The copy is made but cannot be put in place: it is removed again.
+    const fs::path source = write("src/kick.wav", "kick");
+    fs::create_directories(folder / "kick.wav" / "inside");
+    EXPECT_FALSE(copyFileToFolder(source, folder, true));
+    fs::remove_all(folder / "kick.wav");
+    EXPECT_TRUE(fs::is_empty(folder));
+
+    const fs::path unreadable = write("locked.wav", "data");
+    fs::permissions(unreadable, fs::perms::none);
+    if (std::ifstream(unreadable)) {
+        GTEST_SKIP() << "running with permissions that read anything";
+    }
+    EXPECT_FALSE(copyFileToFolder(unreadable, folder, false));
+    EXPECT_FALSE(fs::exists(folder / "locked.wav"));
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::permissions(unreadable, fs::perms::owner_read, fs::perm_options::add);
+    EXPECT_TRUE(copyFileToFolder(unreadable, folder, false)); // a later copy is not blocked
+    EXPECT_EQ(read(folder / "locked.wav"), "data");
+}
+
+TEST_F(FilesTest, MoveNeverReplaces) {
+    const fs::path from = write("a.wav", "a");
+    const fs::path to = write("b.wav", "b");
+    EXPECT_FALSE(movePath(from, to));
+    EXPECT_EQ(read(from), "a");
+    EXPECT_EQ(read(to), "b");
+    EXPECT_TRUE(movePath(from, root / "c.wav"));
+    EXPECT_FALSE(fs::exists(from));
+    EXPECT_EQ(read(root / "c.wav"), "a");
+    write("dir1/x", "");
+    write("dir2/y", "");
+    EXPECT_FALSE(movePath(root / "dir1", root / "dir2"));
+    EXPECT_TRUE(movePath(root / "dir1", root / "dir3"));
+    EXPECT_TRUE(fs::exists(root / "dir3" / "x"));
+}
+
+TEST_F(FilesTest, DeletePathRemovesTreesAndReportsMissing) {
+    write("tree/a/b.wav", "");
+    EXPECT_TRUE(deletePath(root / "tree"));
+    EXPECT_FALSE(fs::exists(root / "tree"));
+    EXPECT_FALSE(deletePath(root / "tree"));
+    EXPECT_FALSE(deletePath(""));
+}
+
+TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
+    const fs::path target = write("kit.txt", "old");
+    EXPECT_TRUE(replaceFileContents(target, "new contents"));
+    EXPECT_EQ(read(target), "new contents");
+    EXPECT_TRUE(replaceFileContents(root / "fresh.txt", "x"));
+    EXPECT_EQ(read(root / "fresh.txt"), "x");
+
+    // A target that is a folder is refused and left alone.
+    fs::create_directories(root / "folder.txt");
+    EXPECT_FALSE(replaceFileContents(root / "folder.txt", "x"));
+    EXPECT_TRUE(fs::is_directory(root / "folder.txt"));
+    EXPECT_FALSE(replaceFileContents(root / "no" / "such" / "kit.txt", "x"));
+    std::vector<std::string> left;
+    scanFolder(root, "*",
+               [&](const FoundEntry& entry) { return (left.push_back(entry.name), true); });
+    EXPECT_EQ(left, (std::vector<std::string>{"folder.txt", "fresh.txt", "kit.txt"}));
+    int hidden = 0;
+    for (const auto& entry : fs::directory_iterator(root)) {
+        hidden += entry.path().filename().string().front() == '.' ? 1 : 0;
+    }
+    EXPECT_EQ(hidden, 0); // no temporary file stays behind
+
+    // In a read-only folder nothing can be written; the old file stays whole.
+    fs::permissions(root, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (std::ofstream(root / "probe")) {
+        GTEST_SKIP() << "running with permissions that write anywhere";
+    }
+    EXPECT_FALSE(replaceFileContents(target, "lost"));
+    EXPECT_EQ(read(target), "new contents");
+}
+
+TEST_F(FilesTest, ReadWholeFileKeepsBytes) {
+    const std::string bytes("a\r\nb\0c", 6);
+    std::string text;
+    EXPECT_TRUE(readWholeFile(write("x.bin", bytes), text));
+    EXPECT_EQ(text, bytes);
+    EXPECT_FALSE(readWholeFile(root / "missing", text));
+    EXPECT_FALSE(readWholeFile(root, text));
+    EXPECT_EQ(text, bytes);
+}
+
+} // namespace
+} // namespace padsmith
