@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 #include <string>
 
@@ -30,6 +29,11 @@ public:
     // The info text of the file previewed last ("File Format: ?" when unreadable, empty
     // after a stop).
     QString infoText() const;
+
+    // True once the device has taken all data of the current preview; it goes on sounding
+    // for bufferedMilliseconds() from its own buffer. False when nothing plays.
+    bool dataHandedOver() const;
+    int bufferedMilliseconds() const;
 
 private:
     struct State;

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace padsmith {
+
+// Format tags of the WAVE format record.
+inline constexpr std::uint16_t kFormatPcm = 1;
+inline constexpr std::uint16_t kFormatFloat = 3;
+inline constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+
+// The format of a sample file, laid out like the WAVE format record. A tag other than PCM or
+// float means data this program cannot play (compressed WAVE or AIFF-C data).
+struct SampleFormat {
+    std::uint16_t formatTag = 0;
+    std::uint16_t channels = 0;
+    std::uint32_t samplesPerSecond = 0;
+    std::uint32_t averageBytesPerSecond = 0;
+    std::uint16_t blockAlign = 0;
+    std::uint16_t bitsPerSample = 0;
+    std::uint16_t extraSize = 0;
+
+    bool operator==(const SampleFormat&) const = default;
+};
+
+// Raw sample data, little-endian as in a WAVE file (8-bit samples unsigned).
+using SampleBuffer = std::string;
+
+inline constexpr std::string_view kWaveFormatName = "Microsoft Wave";
+inline constexpr std::string_view kAiffFormatName = "Apple AIFF";
+inline constexpr std::string_view kUnknownFormatInfo = "File Format: ?";
+
+// Parse a whole file held in memory. True when it is a WAVE (or AIFF) file this reader
+// understands; `format` and `data` are only changed then. Every size the file states is
+// checked against the bytes really there. Extensible WAVE files come back with their
+// sub-format (PCM or float) as the tag; AIFF data comes back in WAVE byte order.
+bool parseWave(std::string_view file, SampleFormat& format, SampleBuffer& data);
+// A malformed COMM chunk or a missing SSND chunk is reported on `diagnostics`.
+bool parseAiff(std::string_view file, SampleFormat& format, SampleBuffer& data,
+               std::ostream& diagnostics);
+
+// The same over a file on disk; the file is read whole and closed before they return.
+// readAiff reports on the standard output.
+bool readWave(const std::filesystem::path& path, SampleFormat& format, SampleBuffer& data);
+bool readAiff(const std::filesystem::path& path, SampleFormat& format, SampleBuffer& data);
+
+// The three-line description shown beside a sample:
+// "File Format:\t...\nAttributes:\t... bit / .. kHz\nLength:\t\t... / ...", at most 256 chars.
+std::string describeSample(const SampleFormat& format, std::string_view formatName,
+                           std::uint64_t dataLength);
+
+// "1mn1se234ms", "1s500ms", "999ms": the play time of `bytes` at `bytesPerSecond`.
+std::string durationText(std::uint64_t bytes, std::uint32_t bytesPerSecond);
+
+// Turns the data into 16-bit PCM in place and rewrites the format to match. Data that cannot
+// be played (unknown format, unusual sample size) comes out empty, and the format still says
+// 16-bit PCM so nothing downstream has to special-case it.
+void convertTo16Bit(SampleFormat& format, SampleBuffer& data);
+
+// A sample ready to play: 16-bit PCM data and its format, and the info text of the file as
+// it was stored. `readable` is false for a file neither reader accepts (info "File Format: ?").
+struct PlayableSample {
+    bool readable = false;
+    SampleFormat format;
+    SampleBuffer data;
+    std::string infoText;
+};
+PlayableSample decodeSample(std::string_view file, std::ostream& diagnostics);
+// Reads the file whole, closes it, then decodes it: as WAVE, else as AIFF.
+PlayableSample readSample(const std::filesystem::path& path);
+
+} // namespace padsmith
