@@ -1,1 +1,66 @@
-// (to be written)
+#include "kit/KitChecks.h"
+
+#include "kit/KitHost.h"
+
+#include <algorithm>
+
+namespace padsmith {
+
+namespace {
+
+constexpr const char* kDoubleNoteMessage = "Double defined NOTE in your drum set!";
+
+// The check for a zone that sits on pad `ownPad`, at row `position`.
+bool findDoubleNote(const KitDocument& kit, int ownPad, const SampleZone& zone, int position,
+                    int key, KitHost* report) {
+    for (int p = 0; p < kPadCount; ++p) {
+        if (p == ownPad) {
+            continue;
+        }
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            const SampleZone& other = pad.at(row);
+            if (other.key != key) {
+                continue;
+            }
+            const bool overlap = std::max(zone.velocityLow, other.velocityLow) <=
+                                 std::min(zone.velocityHigh, other.velocityHigh);
+            if (!overlap) {
+                continue;
+            }
+            if (report != nullptr) {
+                report->selectPad(p, static_cast<int>(row));
+                report->showMessage(MessageIcon::Warning, kDoubleNoteMessage);
+                if (ownPad >= 0 && ownPad < kPadCount) {
+                    report->selectPad(ownPad, position);
+                }
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool checkDoubleNote(const KitDocument& kit, const SampleZone& zone, int position, int key,
+                     KitHost* report) {
+    return findDoubleNote(kit, zone.padNumber - 1, zone, position, key, report);
+}
+
+bool checkKitNotes(const KitDocument& kit, KitHost* report) {
+    // The pad a zone sits in is known here; its padNumber may not have been refreshed yet
+    // (a pasted pad), and a stale number would make a zone conflict with itself.
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            const SampleZone& zone = pad.at(row);
+            if (findDoubleNote(kit, p, zone, static_cast<int>(row), zone.key, report)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace padsmith

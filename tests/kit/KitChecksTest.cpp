@@ -1,1 +1,100 @@
+#include "kit/KitChecks.h"
+
+#include "kit/KitHost.h"
+
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace padsmith {
+namespace {
+
+// Records what the check shows, in order.
+class RecordingHost : public KitHost {
+public:
+    void selectPad(int pad, int zone) override {
+        events.push_back("select " + std::to_string(pad) + "/" + std::to_string(zone));
+    }
+    void showMessage(MessageIcon icon, const std::string& text) override {
+        events.push_back(std::string(icon == MessageIcon::Warning ? "warning " : "other ") + text);
+    }
+    std::vector<std::string> events;
+};
+
+SampleZone zone(int pad, int key, int low, int high) {
+    SampleZone z;
+    z.padNumber = pad + 1;
+    z.key = key;
+    z.velocityLow = low;
+    z.velocityHigh = high;
+    return z;
+}
+
+TEST(DoubleNote, OverlapAcrossPadsOnly) {
+    struct Case {
+        int lowA, highA, lowB, highB;
+        bool samePad;
+        bool sameKey;
+        bool conflict;
+    };
+    const std::vector<Case> cases = {
+        {1, 64, 64, 127, false, true, true},   // one shared velocity is enough
+        {1, 63, 64, 127, false, true, false},  // adjacent windows are fine
+        {64, 127, 1, 64, false, true, true},   // either order
+        {1, 127, 50, 60, false, true, true},   // one inside the other
+        {1, 127, 1, 127, true, true, false},   // layers of one pad
+        {1, 127, 1, 127, false, false, false}, // other key
+    };
+    for (const Case& c : cases) {
+        KitDocument kit;
+        const int otherPad = c.samePad ? 2 : 5;
+        kit.pads[2].append(zone(2, 36, c.lowA, c.highA));
+        kit.pads[static_cast<std::size_t>(otherPad)].append(
+            zone(otherPad, c.sameKey ? 36 : 37, c.lowB, c.highB));
+        EXPECT_EQ(checkDoubleNote(kit, kit.pads[2].at(0), 0, 36, nullptr), c.conflict)
+            << c.lowA << "-" << c.highA << " / " << c.lowB << "-" << c.highB;
+        EXPECT_EQ(checkKitNotes(kit, nullptr), c.conflict);
+    }
+}
+
+TEST(DoubleNote, NewKeyIsCheckedWithTheZonesOwnWindow) {
+    KitDocument kit;
+    kit.pads[0].append(zone(0, 36, 1, 50));
+    kit.pads[1].append(zone(1, 38, 40, 127));
+    // Moving pad 1's zone to key 38 would clash; its current key does not matter.
+    EXPECT_TRUE(checkDoubleNote(kit, kit.pads[0].at(0), 0, 38, nullptr));
+    EXPECT_FALSE(checkDoubleNote(kit, kit.pads[0].at(0), 0, 39, nullptr));
+    kit.pads[0].at(0).velocityHigh = 39;
+    EXPECT_FALSE(checkDoubleNote(kit, kit.pads[0].at(0), 0, 38, nullptr));
+}
+
+TEST(DoubleNote, ReportShowsTheOtherZoneThenReturns) {
+    KitDocument kit;
+    kit.pads[0].append(zone(0, 40, 1, 127));
+    kit.pads[3].append(zone(3, 36, 1, 127));
+    kit.pads[3].append(zone(3, 40, 1, 127));
+    kit.pads[7].append(zone(7, 40, 1, 127));
+    RecordingHost host;
+
+    EXPECT_TRUE(checkDoubleNote(kit, kit.pads[3].at(1), 1, 40, &host));
+    const std::vector<std::string> expected = {
+        "select 0/0", "warning Double defined NOTE in your drum set!", "select 3/1"};
+    EXPECT_EQ(host.events, expected);
+
+    // The whole-kit check reports once, for the first zone in pad order.
+    host.events.clear();
+    EXPECT_TRUE(checkKitNotes(kit, &host));
+    const std::vector<std::string> first = {
+        "select 3/1", "warning Double defined NOTE in your drum set!", "select 0/0"};
+    EXPECT_EQ(host.events, first);
+}
+
+TEST(DoubleNote, KitCheckUsesThePadAZoneSitsIn) {
+    // A zone moved to another pad whose number was not refreshed must not clash with itself.
+    KitDocument kit;
+    kit.pads[4].append(zone(1, 36, 1, 127));
+    EXPECT_FALSE(checkKitNotes(kit, nullptr));
+}
+
+} // namespace
+} // namespace padsmith
