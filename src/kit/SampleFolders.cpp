@@ -1,1 +1,208 @@
-// (to be written)
+// Where a kit's samples live, finding samples that moved, and cleaning the shared folder.
+#include "kit/SampleFolders.h"
+
+#include "kit/KitHost.h"
+#include "kit/KitScript.h"
+#include "platform/Files.h"
+
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace padsmith {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Spelt with an escape so that no compiler reads "??>" as a trigraph.
+constexpr std::string_view kMissingMark = "<??\?> ";
+constexpr const char* kSearchPrompt =
+    "Can't find your Zarvo samples. Please select folder for auto searching.";
+
+bool isExistingFile(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+}
+
+} // namespace
+
+std::string chooseSampleFolder(bool shareSamples, const std::string& kitName) {
+    return shareSamples ? std::string(kSharedSampleFolder) : kitName;
+}
+
+std::string markMissing(const std::string& path) {
+    // One mark is enough: a path marked at an earlier read is not marked twice.
+    return std::string(kMissingMark) + withoutMissingMark(path);
+}
+
+bool isMarkedMissing(const std::string& path) {
+    return path.starts_with(kMissingMark);
+}
+
+std::string withoutMissingMark(const std::string& path) {
+    std::string_view rest = path;
+    while (rest.starts_with(kMissingMark)) {
+        rest.remove_prefix(kMissingMark.size());
+    }
+    return std::string(rest);
+}
+
+// Every file below the search folder by name, first one in scan order wins. Folders are kept
+// once and files point at them, so a big library costs one walk and little memory.
+struct SampleFinder::Index {
+    struct Place {
+        std::size_t folder;
+        std::string name;
+    };
+    std::vector<fs::path> folders;
+    std::unordered_map<std::string, std::size_t> exact;  // name -> first place
+    std::unordered_map<std::string, std::size_t> folded; // lower-case name, built on demand
+    std::vector<Place> places;
+    bool foldedBuilt = false;
+
+    explicit Index(const fs::path& root) {
+        listFilesInTree(root, [this](const fs::path& folder, const std::string& name) {
+            if (folders.empty() || folders.back() != folder) {
+                folders.push_back(folder);
+            }
+            if (exact.emplace(name, places.size()).second) {
+                places.push_back({folders.size() - 1, name});
+            }
+        });
+    }
+
+    std::optional<fs::path> find(const std::string& name) {
+        if (auto it = exact.find(name); it != exact.end()) {
+            return pathOf(it->second);
+        }
+        // Kits made on Windows may name a file in another letter case than it has on disk.
+        if (!foldedBuilt) {
+            folded.reserve(places.size());
+            for (std::size_t i = 0; i < places.size(); ++i) {
+                folded.emplace(lowerCaseAscii(places[i].name), i);
+            }
+            foldedBuilt = true;
+        }
+        if (auto it = folded.find(lowerCaseAscii(name)); it != folded.end()) {
+            return pathOf(it->second);
+        }
+        return std::nullopt;
+    }
+
+    fs::path pathOf(std::size_t place) const {
+        return folders[places[place].folder] / places[place].name;
+    }
+};
+
+SampleFinder::SampleFinder(KitHost& host) : host_(host) {}
+
+void SampleFinder::setSearchFolder(const fs::path& folder) {
+    if (folder != searchFolder_) {
+        index_.reset();
+    }
+    searchFolder_ = folder;
+}
+
+void SampleFinder::forget() {
+    searchFolder_.clear();
+    index_.reset();
+}
+
+std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path) {
+    if (isExistingFile(path)) {
+        return path;
+    }
+    // A path marked at an earlier read may be back (a drive plugged in again).
+    const std::string unmarked = withoutMissingMark(path);
+    if (isExistingFile(unmarked)) {
+        return unmarked;
+    }
+    if (searchFolder_.empty()) {
+        if (!askForFolder_) {
+            return markMissing(unmarked);
+        }
+        setSearchFolder(host_.browseForFolder("", kSearchPrompt));
+        if (searchFolder_.empty()) {
+            return std::nullopt;
+        }
+    }
+
+    const BusyScope busy(host_);
+    host_.selectPad(pad, zone);
+    const std::string name = fileNameOf(unmarked);
+    if (name.empty()) {
+        return markMissing(unmarked);
+    }
+    if (!index_) {
+        index_ = std::make_shared<Index>(searchFolder_);
+    }
+    if (const auto found = index_->find(name)) {
+        return found->string();
+    }
+    return markMissing(unmarked);
+}
+
+std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host,
+                                          bool dryRun) {
+    std::vector<fs::path> unused;
+    if (pluginFolder.empty()) {
+        return unused;
+    }
+    host.stopPreview();
+    const BusyScope busy(host);
+    host.pumpMessages();
+
+    // Every sample name that a kit script in the plug-in folder with the shared sample folder
+    // names, in lower case: on a case-sensitive file system a kit written on Windows may name
+    // "Kick.wav" for the file "kick.wav", and such a file must stay.
+    std::unordered_set<std::string> used;
+    bool unreadable = false;
+    scanFolder(pluginFolder, "*", [&](const FoundEntry& entry) {
+        if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true)) {
+            return true;
+        }
+        std::string text;
+        if (!readWholeFile(entry.fullPath, text)) {
+            unreadable = true;
+            return false;
+        }
+        const auto content = parseKitScript(text);
+        if (!content || content->sampleFolder != kSharedSampleFolder) {
+            return true;
+        }
+        for (const SampleZone& zone : content->zones) {
+            used.insert(lowerCaseAscii(zone.sampleName));
+        }
+        return true;
+    });
+    if (unreadable) {
+        // A kit that cannot be read may use any of the samples: delete nothing.
+        return unused;
+    }
+
+    // Only files directly in the shared folder are candidates: subfolders and dot-files are
+    // the user's own and stay. Names come from the listing, never from the scripts, so no
+    // deletion can reach outside the folder.
+    const fs::path shared = joinPath(pluginFolder, kSharedSampleFolder);
+    scanFolder(shared, "*", [&](const FoundEntry& entry) {
+        if (!entry.isFolder && !used.contains(lowerCaseAscii(entry.name))) {
+            unused.push_back(entry.fullPath);
+        }
+        return true;
+    });
+    if (dryRun) {
+        return unused;
+    }
+    std::vector<fs::path> deleted;
+    for (const fs::path& file : unused) {
+        std::error_code ec;
+        if (fs::remove(file, ec)) {
+            deleted.push_back(file);
+        }
+    }
+    host.pumpMessages();
+    return deleted;
+}
+
+} // namespace padsmith

@@ -13,9 +13,10 @@ class KitHost;
 // "ZARVO SAMPLES" when samples are shared, else the kit's own folder.
 std::string chooseSampleFolder(bool shareSamples, const std::string& kitName);
 
-// "<???> path": a source path whose file was not found.
+// "<???> path": a source path whose file was not found. A path carries at most one mark.
 std::string markMissing(const std::string& path);
 bool isMarkedMissing(const std::string& path);
+std::string withoutMissingMark(const std::string& path);
 
 // Finds samples whose source file has moved, by file name, under one search folder that the
 // user names once per kit read. The folder is walked once; every later lookup uses the index.
@@ -24,8 +25,10 @@ public:
     explicit SampleFinder(KitHost& host);
 
     // The path unchanged when its file exists; else the first file of the same name under
-    // the search folder (depth first, files before subfolders, names in order); else the
-    // marked path. Empty when the user declined to name a search folder.
+    // the search folder (depth first, files before subfolders, names in order; a name in the
+    // same letter case first, else one that differs only in case); else the marked path.
+    // A marked path is unmarked when its file is back, else searched by its own name again.
+    // Empty when the user declined to name a search folder.
     std::optional<std::string> findSample(int pad, int zone, const std::string& path);
 
     void setSearchFolder(const std::filesystem::path& folder);
@@ -44,8 +47,9 @@ private:
 };
 
 // Removes from the shared sample folder every file that no kit script in the plug-in folder
-// (with "ZARVO SAMPLES" as its sample folder) names. Returns the files deleted (or, with
-// `dryRun`, the files that would be).
+// (with "ZARVO SAMPLES" as its sample folder) names, in any letter case. Subfolders and
+// dot-files of the shared folder stay. Nothing is deleted when a script cannot be read.
+// Returns the files deleted (or, with `dryRun`, the files that would be).
 std::vector<std::filesystem::path> deleteUnusedSamples(const std::filesystem::path& pluginFolder,
                                                        KitHost& host, bool dryRun = false);
 
