@@ -1,1 +1,168 @@
+#include "kit/SampleFolders.h"
+
+#include "FakeHost.h"
+#include "kit/KitScript.h"
+
+#include <algorithm>
 #include <gtest/gtest.h>
+
+namespace padsmith {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeHost;
+using test::TempFolder;
+
+const std::string kPrompt =
+    "Can't find your Zarvo samples. Please select folder for auto searching.";
+
+TEST(SampleFolderRule, SharedOrOwnFolder) {
+    EXPECT_EQ(chooseSampleFolder(true, "Rock"), "ZARVO SAMPLES");
+    EXPECT_EQ(chooseSampleFolder(false, "Rock"), "Rock");
+}
+
+TEST(MissingMark, OneMarkOnly) {
+    EXPECT_EQ(markMissing("C:\\x\\kick.wav"), "<??\?> C:\\x\\kick.wav");
+    EXPECT_TRUE(isMarkedMissing(markMissing("/x")));
+    EXPECT_FALSE(isMarkedMissing("/x"));
+    EXPECT_EQ(markMissing(markMissing("/x")), "<??\?> /x");
+    EXPECT_EQ(withoutMissingMark("<??\?> /x"), "/x");
+}
+
+class FindSampleTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    FakeHost host;
+    SampleFinder finder{host};
+};
+
+TEST_F(FindSampleTest, ExistingPathNeedsNoSearch) {
+    const std::string path = folder.write("kick.wav", "k").string();
+    EXPECT_EQ(finder.findSample(0, 0, path), path);
+    EXPECT_TRUE(host.prompts.empty());
+    EXPECT_TRUE(host.selections.empty());
+}
+
+TEST_F(FindSampleTest, FirstMatchInDepthFirstOrder) {
+    folder.write("lib/b/kick.wav", "b");
+    folder.write("lib/a/deep/kick.wav", "deep");
+    folder.write("lib/a/kick.wav", "a");
+    folder.write("lib/.hidden/snare.wav", "hidden");
+    folder.write("lib/z/Snare.WAV", "z");
+    host.answers = {(folder / "lib").string()};
+
+    EXPECT_EQ(finder.findSample(2, 1, "C:\\Old\\kick.wav"), (folder / "lib/a/kick.wav").string());
+    EXPECT_EQ(host.selections, (std::vector<std::pair<int, int>>{{2, 1}}));
+    EXPECT_TRUE(host.everBusy);
+    EXPECT_EQ(host.busyDepth, 0);
+    // Other letter case when no exact name exists; dot folders are never searched.
+    EXPECT_EQ(finder.findSample(3, 0, "/gone/snare.wav"), (folder / "lib/z/Snare.WAV").string());
+    // Not there at all: marked, and a marked path is searched again by its own name.
+    EXPECT_EQ(finder.findSample(3, 1, "/gone/tom.wav"), "<??\?> /gone/tom.wav");
+    EXPECT_EQ(finder.findSample(3, 2, "<??\?> /old/kick.wav"), (folder / "lib/a/kick.wav").string());
+    // One question for the whole read.
+    EXPECT_EQ(host.prompts, std::vector<std::string>{kPrompt});
+}
+
+TEST_F(FindSampleTest, AsksAgainAfterForgetAndGivesUpOnCancel) {
+    host.answers = {folder.path().string()};
+    EXPECT_EQ(finder.findSample(0, 0, "/gone/a.wav"), "<??\?> /gone/a.wav");
+    EXPECT_EQ(finder.findSample(0, 1, "/gone/b.wav"), "<??\?> /gone/b.wav");
+    EXPECT_EQ(host.prompts.size(), 1U);
+    finder.forget();
+    EXPECT_EQ(finder.findSample(0, 0, "/gone/a.wav"), std::nullopt); // cancelled
+    EXPECT_EQ(host.prompts.size(), 2U);
+}
+
+TEST_F(FindSampleTest, IndexIsTakenOnceAndPathBackIsUnmarked) {
+    finder.setSearchFolder(folder.path());
+    EXPECT_EQ(finder.findSample(0, 0, "/gone/late.wav"), "<??\?> /gone/late.wav");
+    // The tree is walked once per search folder: a file added afterwards is not seen...
+    const std::string late = folder.write("late.wav", "x").string();
+    EXPECT_EQ(finder.findSample(0, 0, "/gone/late.wav"), "<??\?> /gone/late.wav");
+    // ...but a marked path whose file is back at its place is simply unmarked.
+    EXPECT_EQ(finder.findSample(0, 0, markMissing(late)), late);
+}
+
+TEST_F(FindSampleTest, NoQuestionWhenAskingIsOff) {
+    finder.setAskForFolder(false);
+    EXPECT_EQ(finder.findSample(0, 0, "/gone/a.wav"), "<??\?> /gone/a.wav");
+    EXPECT_TRUE(host.prompts.empty());
+}
+
+// A plug-in folder with kit scripts and a shared sample folder.
+class DeleteUnusedTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        plugin = folder / "Zarvo";
+        fs::create_directories(plugin / "ZARVO SAMPLES");
+    }
+    void kit(const std::string& file, const std::string& sampleFolder,
+             const std::vector<std::string>& samples) {
+        std::string text = "vst samples,\r\nKit,\r\n" + sampleFolder + ",\r\n,\r\n\r\n";
+        for (const std::string& sample : samples) {
+            text += " 1,  0, 0, 36,KICK," + sample + ",  1,127, 36, 36, 1.00, 1.00,  0,  0,\r\n";
+        }
+        text += "-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
+        folder.write("Zarvo/" + file, text);
+    }
+    fs::path sample(const std::string& name) {
+        return folder.write("Zarvo/ZARVO SAMPLES/" + name, "x");
+    }
+    TempFolder folder;
+    FakeHost host;
+    fs::path plugin;
+};
+
+TEST_F(DeleteUnusedTest, KeepsWhatSharedKitsNameInAnyCaseAndDeletesTheRest) {
+    kit("rock.txt", "ZARVO SAMPLES", {"kick.wav", "SNARE.wav"});
+    kit("JAZZ.TXT", "ZARVO SAMPLES", {"ride.wav"});
+    kit("own.txt", "own", {"tom.wav"});               // its own folder: does not protect
+    kit("notes.md", "ZARVO SAMPLES", {"hat.wav"});    // not a kit script file
+    folder.write("Zarvo/readme.txt", "hello, world"); // not a kit script
+    for (const char* name : {"kick.wav", "snare.wav", "ride.wav", "tom.wav", "hat.wav"}) {
+        sample(name);
+    }
+    sample(".keep");
+    folder.write("Zarvo/ZARVO SAMPLES/user folder/crash.wav", "x");
+    folder.write("Zarvo/tom.wav", "outside");
+
+    const auto wouldGo = deleteUnusedSamples(plugin, host, true);
+    EXPECT_EQ(wouldGo, (std::vector<fs::path>{plugin / "ZARVO SAMPLES" / "hat.wav",
+                                              plugin / "ZARVO SAMPLES" / "tom.wav"}));
+    EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "hat.wav")); // a dry run deletes nothing
+
+    EXPECT_EQ(deleteUnusedSamples(plugin, host), wouldGo);
+    EXPECT_GE(host.previewStops, 1);
+    EXPECT_EQ(host.busyDepth, 0);
+    for (const char* kept :
+         {"kick.wav", "snare.wav", "ride.wav", ".keep", "user folder/crash.wav"}) {
+        EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / kept)) << kept;
+    }
+    EXPECT_FALSE(fs::exists(plugin / "ZARVO SAMPLES" / "hat.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "tom.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "rock.txt"));
+    EXPECT_FALSE(fs::exists(plugin / "Temp"));
+}
+
+TEST_F(DeleteUnusedTest, SampleNamesNeverReachOutside) {
+    kit("evil.txt", "ZARVO SAMPLES", {"../rock.txt", "../../victim.wav", "/etc/passwd"});
+    kit("rock.txt", "ZARVO SAMPLES", {"kick.wav"});
+    folder.write("victim.wav", "x");
+    sample("kick.wav");
+    sample("unused.wav");
+    EXPECT_EQ(deleteUnusedSamples(plugin, host),
+              std::vector<fs::path>{plugin / "ZARVO SAMPLES" / "unused.wav"});
+    EXPECT_TRUE(fs::exists(folder / "victim.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "rock.txt"));
+    EXPECT_TRUE(fs::exists(plugin / "evil.txt"));
+    EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "kick.wav"));
+}
+
+TEST_F(DeleteUnusedTest, NothingWithoutAPluginFolder) {
+    EXPECT_TRUE(deleteUnusedSamples("", host).empty());
+    EXPECT_TRUE(deleteUnusedSamples(folder / "missing", host).empty());
+}
+
+} // namespace
+} // namespace padsmith
