@@ -1,0 +1,48 @@
+// Kit scripts come from anywhere: the parser must survive any bytes, and what it reads must
+// write out to a text that reads back to the same text.
+#include "kit/KitScript.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+padsmith::KitDocument kitFrom(const padsmith::KitScriptContent& content) {
+    padsmith::KitDocument kit;
+    kit.kitName = content.kitName;
+    kit.sampleFolder = content.sampleFolder;
+    kit.copyright = content.copyright;
+    for (const padsmith::SampleZone& zone : content.zones) {
+        padsmith::Pad& pad = kit.pads.at(static_cast<std::size_t>(zone.padNumber - 1));
+        pad.append(zone);
+        pad.label = zone.padName;
+    }
+    for (const auto& line : content.paths) {
+        padsmith::Pad& pad = kit.pads.at(static_cast<std::size_t>(line.padNumber - 1));
+        if (line.zoneIndex >= 0 && static_cast<std::size_t>(line.zoneIndex) < pad.size()) {
+            pad.at(static_cast<std::size_t>(line.zoneIndex)).sourcePath = line.path;
+        }
+    }
+    return kit;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto content = padsmith::parseKitScript(text);
+    if (!content) {
+        return 0;
+    }
+    const std::string first = padsmith::formatKitScript(kitFrom(*content));
+    const auto again = padsmith::parseKitScript(first);
+    if (!again) {
+        std::abort();
+    }
+    if (padsmith::formatKitScript(kitFrom(*again)) != first) {
+        std::abort();
+    }
+    return 0;
+}
