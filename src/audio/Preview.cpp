@@ -103,6 +103,12 @@ QString PreviewPlayer::infoText() const {
     return state_->info;
 }
 
+bool PreviewPlayer::isPreviewing() const {
+    const State& state = *state_;
+    return state.sink && state.sink->error() == QAudio::NoError &&
+           state.sink->state() != QAudio::StoppedState;
+}
+
 bool PreviewPlayer::dataHandedOver() const {
     const State& state = *state_;
     return state.sink && state.source && state.source->atEnd() &&

@@ -30,6 +30,10 @@ public:
     // after a stop).
     QString infoText() const;
 
+    // True while a preview holds an output that accepted its sample (it may have finished
+    // sounding already); false after a stop, for an unreadable or silent file, or when the
+    // output could not be opened.
+    bool isPreviewing() const;
     // True once the device has taken all data of the current preview; it goes on sounding
     // for bufferedMilliseconds() from its own buffer. False when nothing plays.
     bool dataHandedOver() const;
