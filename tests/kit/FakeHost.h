@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/KitHost.h"
+#include "platform/Files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -73,8 +74,8 @@ public:
         return file;
     }
     static std::string read(const std::filesystem::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string bytes;
+        return readWholeFile(file, bytes) ? bytes : std::string("(unreadable)");
     }
 
 private:

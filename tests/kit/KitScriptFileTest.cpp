@@ -1,1 +1,245 @@
+#include "FakeHost.h"
+#include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
+
 #include <gtest/gtest.h>
+
+namespace padsmith {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeHost;
+using test::TempFolder;
+
+std::string zoneLine(int pad, int key, const std::string& padName, const std::string& sample) {
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "%2d,%3d,%2d,%3d,%s,%s,%3d,%3d,%3d,%3d, %.2f, %.2f,%3d,%3d,\r\n", pad, 0, 0, key,
+                  padName.c_str(), sample.c_str(), 1, 127, key, key, 1.0, 1.0, 0, 0);
+    return line;
+}
+
+std::string script(const std::string& sampleFolder, const std::string& zones,
+                   const std::string& paths) {
+    return "vst samples,\r\nStored Name,\r\n" + sampleFolder + ",\r\nMe,\r\n\r\n" + zones +
+           "-1\r\n\r\n" + paths + "-1\r\n\r\nPadsmith by Mervane";
+}
+
+class KitScriptFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        plugin = folder / "Zarvo";
+        fs::create_directories(plugin);
+        location.pluginFolder = plugin;
+    }
+    // A kit whose two samples exist in the user's library.
+    KitDocument libraryKit() {
+        KitDocument kit;
+        kit.copyright = "Me";
+        kit.pads[0].label = "KICK";
+        kit.pads[4].label = "SNARE";
+        SampleZone kick;
+        kick.key = 36;
+        kick.sampleName = "kick.wav";
+        kick.sourcePath = folder.write("library/kick.wav", "kick").string();
+        kit.pads[0].append(kick);
+        SampleZone snare;
+        snare.padNumber = 5;
+        snare.key = 38;
+        snare.sampleName = "snare.wav";
+        snare.sourcePath = folder.write("library/snare.wav", "snare").string();
+        kit.pads[4].append(snare);
+        return kit;
+    }
+    bool read(KitDocument& kit, const fs::path& path) {
+        SampleFinder finder(host);
+        return readKitScript(kit, path, location, host, finder);
+    }
+    TempFolder folder;
+    FakeHost host;
+    fs::path plugin;
+    KitLocation location;
+};
+
+TEST_F(KitScriptFileTest, SaveInstallsAndReadsBack) {
+    location.shareSamples = true;
+    KitDocument kit = libraryKit();
+    kit.currentPad = 4;
+    const fs::path path = folder / "kits" / "Rock.txt";
+    fs::create_directories(path.parent_path());
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+
+    EXPECT_EQ(kit.kitName, "Rock");
+    EXPECT_EQ(kit.sampleFolder, "ZARVO SAMPLES");
+    EXPECT_EQ(kit.pads[0].at(0).padName, "KICK");
+    EXPECT_FALSE(kit.modified());
+    EXPECT_EQ(TempFolder::read(path), formatKitScript(kit));
+    EXPECT_EQ(TempFolder::read(plugin / "Rock.txt"), formatKitScript(kit));
+    EXPECT_EQ(TempFolder::read(plugin / "ZARVO SAMPLES" / "kick.wav"), "kick");
+    EXPECT_EQ(TempFolder::read(plugin / "ZARVO SAMPLES" / "snare.wav"), "snare");
+    EXPECT_EQ(host.selections,
+              (std::vector<std::pair<int, int>>{{0, 0}, {4, 0}, {4, 0}})); // last: back home
+    EXPECT_EQ(host.busyDepth, 0);
+
+    KitDocument back;
+    back.currentPad = 7;
+    ASSERT_TRUE(read(back, path));
+    EXPECT_EQ(back.currentPad, 7);
+    EXPECT_EQ(back.kitName, "Rock");
+    EXPECT_EQ(back.copyright, "Me");
+    EXPECT_EQ(back.pads[4].label, "SNARE");
+    EXPECT_EQ(back.pads[1].label, "XXX");
+    for (int p : {0, 4}) {
+        EXPECT_EQ(back.pads[p].zones(), kit.pads[p].zones()) << p;
+    }
+    EXPECT_EQ(back.kitSize(), 9);
+    EXPECT_FALSE(back.modified());
+    EXPECT_TRUE(host.prompts.empty());
+}
+
+TEST_F(KitScriptFileTest, WrongOrUnreadableFileLeavesTheKitAlone) {
+    KitDocument kit = libraryKit();
+    const KitDocument before = kit;
+    EXPECT_FALSE(read(kit, folder.write("notes.txt", "vst sample,\r\n")));
+    EXPECT_EQ(host.messages.back(),
+              std::make_pair(MessageIcon::None, std::string("Unknown format !")));
+    EXPECT_FALSE(read(kit, folder / "missing.txt"));
+    EXPECT_FALSE(read(kit, folder.path()));
+    EXPECT_EQ(host.messages.size(), 3U);
+    EXPECT_EQ(host.previewStops, 0);
+    for (int p = 0; p < kPadCount; ++p) {
+        EXPECT_EQ(kit.pads[p].zones(), before.pads[p].zones());
+        EXPECT_EQ(kit.pads[p].label, before.pads[p].label);
+    }
+    EXPECT_EQ(kit.kitName, before.kitName);
+}
+
+TEST_F(KitScriptFileTest, PathLinesFillZonesPerPadAndExtraLinesAreSkipped) {
+    location.shareSamples = true;
+    const std::string a = folder.write("lib/a.wav", "a").string();
+    const std::string b = folder.write("lib/b.wav", "bb").string();
+    const std::string c = folder.write("lib/c.wav", "ccc").string();
+    const std::string zones = zoneLine(3, 40, "TOM", "a.wav") + zoneLine(3, 41, "TOM2", "b.wav") +
+                              zoneLine(5, 42, "HAT", "c.wav");
+    const std::string paths =
+        " 3," + a + ",\r\n 3," + b + ",\r\n 3," + c + ",\r\n 5," + c + ",\r\n";
+    KitDocument kit;
+    ASSERT_TRUE(read(kit, folder.write("My Kit.v2.txt", script("Old", zones, paths))));
+    EXPECT_EQ(kit.pads[2].size(), 2U);
+    EXPECT_EQ(kit.pads[2].at(0).sourcePath, a);
+    EXPECT_EQ(kit.pads[2].at(1).sourcePath, b);
+    EXPECT_EQ(kit.pads[4].at(0).sourcePath, c);
+    EXPECT_EQ(kit.pads[2].label, "TOM"); // from the first zone
+    EXPECT_EQ(kit.kitName, "My Kit.v2");
+    EXPECT_EQ(kit.sampleFolder, "ZARVO SAMPLES");
+    EXPECT_EQ(kit.kitSize(), 6);
+    EXPECT_GE(host.pumps, 7);
+}
+
+TEST_F(KitScriptFileTest, EmptyPathSectionTakesSamplesFromTheStoredFolder) {
+    const std::string zones =
+        zoneLine(1, 36, "KICK", "kick.wav") + zoneLine(2, 38, "SN", "../x.wav");
+    KitDocument kit;
+    ASSERT_TRUE(read(kit, folder.write("Rock.txt", script("Rock Kit", zones, ""))));
+    EXPECT_EQ(kit.pads[0].at(0).sourcePath, (plugin / "Rock Kit" / "kick.wav").string());
+    // A sample name that would lead out of the folder is not followed.
+    EXPECT_TRUE(isMarkedMissing(kit.pads[1].at(0).sourcePath));
+    EXPECT_EQ(kit.sampleFolder, "Rock"); // sharing off: the kit's own folder
+}
+
+TEST_F(KitScriptFileTest, MissingSamplesAskOnceAndDeclineEndsThePaths) {
+    const std::string zones =
+        zoneLine(1, 36, "KICK", "kick.wav") + zoneLine(1, 37, "KICK", "k2.wav");
+    const std::string paths = " 1,C:\\Gone\\kick.wav,\r\n 1,C:\\Gone\\k2.wav,\r\n";
+    const fs::path path = folder.write("Rock.txt", script("Rock", zones, paths));
+
+    KitDocument kit;
+    ASSERT_TRUE(read(kit, path)); // cancelled: the read still succeeds
+    EXPECT_EQ(host.prompts.size(), 1U);
+    EXPECT_EQ(kit.pads[0].at(0).sourcePath, "???");
+    EXPECT_EQ(kit.pads[0].at(1).sourcePath, "???");
+
+    folder.write("moved/deep/kick.wav", "k");
+    host.answers = {(folder / "moved").string()};
+    ASSERT_TRUE(read(kit, path));
+    EXPECT_EQ(host.prompts.size(), 2U); // asked again for the new read, once
+    EXPECT_EQ(kit.pads[0].at(0).sourcePath, (folder / "moved/deep/kick.wav").string());
+    EXPECT_EQ(kit.pads[0].at(1).sourcePath, "<??\?> C:\\Gone\\k2.wav");
+}
+
+TEST_F(KitScriptFileTest, DoubleNoteWritesNothing) {
+    KitDocument kit = libraryKit();
+    kit.pads[4].at(0).key = 36; // same key and velocities as the kick on pad 1
+    const fs::path path = folder / "Rock.txt";
+    EXPECT_FALSE(writeKitScript(kit, path, location, host, false));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(fs::is_empty(plugin));
+    EXPECT_EQ(kit.kitName, "Untitled");
+}
+
+TEST_F(KitScriptFileTest, FailedSaveKeepsTheOldFileAndTheKit) {
+    KitDocument kit = libraryKit();
+    const fs::path folderTarget = folder / "Rock.txt";
+    fs::create_directories(folderTarget);
+    EXPECT_FALSE(writeKitScript(kit, folderTarget, location, host, true));
+    EXPECT_EQ(host.messages.size(), 1U);
+    EXPECT_EQ(kit.kitName, "Untitled");
+    EXPECT_EQ(kit.pads[0].at(0).padName, "XXX");
+    EXPECT_TRUE(fs::is_empty(plugin)); // nothing installed
+
+    const fs::path old = folder.write("ro/Rock.txt", "old kit");
+    fs::permissions(folder / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+    if (std::ofstream(folder / "ro" / "probe")) {
+        GTEST_SKIP() << "running with permissions that write anywhere";
+    }
+    EXPECT_FALSE(writeKitScript(kit, old, location, host, false));
+    fs::permissions(folder / "ro", fs::perms::owner_all);
+    EXPECT_EQ(TempFolder::read(old), "old kit");
+}
+
+TEST_F(KitScriptFileTest, OwnSampleFolderNeverOverwrittenAndFreshSaveEmptiesIt) {
+    KitDocument kit = libraryKit();
+    folder.write("Zarvo/Rock/kick.wav", "older kick");
+    folder.write("Zarvo/Rock/stale.wav", "stale");
+    const fs::path path = folder / "Rock.txt";
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    EXPECT_EQ(kit.sampleFolder, "Rock");
+    EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "older kick"); // no overwrite
+    EXPECT_EQ(TempFolder::read(plugin / "Rock" / "snare.wav"), "snare");
+    EXPECT_TRUE(fs::exists(plugin / "Rock" / "stale.wav"));
+
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, true));
+    EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick");
+    EXPECT_FALSE(fs::exists(plugin / "Rock" / "stale.wav"));
+    EXPECT_FALSE(fs::exists(plugin / "ZARVO SAMPLES"));
+}
+
+TEST_F(KitScriptFileTest, FreshSaveKeepsSamplesTheKitCopiesFrom) {
+    // A kit read without source paths takes its samples from its own folder: emptying that
+    // folder first would lose them.
+    folder.write("Zarvo/Rock/kick.wav", "kick");
+    folder.write("Zarvo/Rock/stale.wav", "stale");
+    KitDocument kit;
+    ASSERT_TRUE(read(
+        kit, folder.write("kits/Rock.txt", script("Rock", zoneLine(1, 36, "K", "kick.wav"), ""))));
+    ASSERT_TRUE(writeKitScript(kit, folder / "kits" / "Rock.txt", location, host, true));
+    EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick");
+    EXPECT_FALSE(fs::exists(plugin / "Rock" / "stale.wav"));
+}
+
+TEST_F(KitScriptFileTest, FreshSaveNeverEmptiesFoldersItMustNot) {
+    KitDocument kit = libraryKit();
+    folder.write("Zarvo/ZARVO SAMPLES/other kit.wav", "x");
+    folder.write("Zarvo/Zarvo.dll", "x");
+    folder.write("keep.wav", "x");
+    fs::create_directories(folder / "kits");
+    for (const char* name : {".txt", "..txt", "...txt", "ZARVO SAMPLES.txt"}) {
+        ASSERT_TRUE(writeKitScript(kit, folder / "kits" / name, location, host, true)) << name;
+    }
+    EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "other kit.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "Zarvo.dll"));
+    EXPECT_TRUE(fs::exists(folder / "keep.wav"));
+}
+
+} // namespace
+} // namespace padsmith
