@@ -10,9 +10,8 @@ namespace {
 
 constexpr const char* kDoubleNoteMessage = "Double defined NOTE in your drum set!";
 
-// The check for a zone that sits on pad `ownPad`, at row `position`.
-bool findDoubleNote(const KitDocument& kit, int ownPad, const SampleZone& zone, int position,
-                    int key, KitHost* report) {
+std::optional<ZoneRef> findConflict(const KitDocument& kit, int ownPad, const SampleZone& zone,
+                                    int key) {
     for (int p = 0; p < kPadCount; ++p) {
         if (p == ownPad) {
             continue;
@@ -20,32 +19,42 @@ bool findDoubleNote(const KitDocument& kit, int ownPad, const SampleZone& zone, 
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t row = 0; row < pad.size(); ++row) {
             const SampleZone& other = pad.at(row);
-            if (other.key != key) {
-                continue;
+            // Windows that share a single velocity overlap.
+            if (other.key == key && std::max(zone.velocityLow, other.velocityLow) <=
+                                        std::min(zone.velocityHigh, other.velocityHigh)) {
+                return ZoneRef{p, static_cast<int>(row)};
             }
-            const bool overlap = std::max(zone.velocityLow, other.velocityLow) <=
-                                 std::min(zone.velocityHigh, other.velocityHigh);
-            if (!overlap) {
-                continue;
-            }
-            if (report != nullptr) {
-                report->selectPad(p, static_cast<int>(row));
-                report->showMessage(MessageIcon::Warning, kDoubleNoteMessage);
-                if (ownPad >= 0 && ownPad < kPadCount) {
-                    report->selectPad(ownPad, position);
-                }
-            }
-            return true;
         }
     }
-    return false;
+    return std::nullopt;
+}
+
+// The check for a zone that sits on pad `ownPad`, at row `position`.
+bool checkZone(const KitDocument& kit, int ownPad, const SampleZone& zone, int position, int key,
+               KitHost* report) {
+    const std::optional<ZoneRef> other = findConflict(kit, ownPad, zone, key);
+    if (!other) {
+        return false;
+    }
+    if (report != nullptr) {
+        report->selectPad(other->pad, other->position);
+        report->showMessage(MessageIcon::Warning, kDoubleNoteMessage);
+        if (ownPad >= 0 && ownPad < kPadCount) {
+            report->selectPad(ownPad, position);
+        }
+    }
+    return true;
 }
 
 } // namespace
 
 bool checkDoubleNote(const KitDocument& kit, const SampleZone& zone, int position, int key,
                      KitHost* report) {
-    return findDoubleNote(kit, zone.padNumber - 1, zone, position, key, report);
+    return checkZone(kit, zone.padNumber - 1, zone, position, key, report);
+}
+
+std::optional<ZoneRef> findDoubleNote(const KitDocument& kit, const SampleZone& zone, int key) {
+    return findConflict(kit, zone.padNumber - 1, zone, key);
 }
 
 bool checkKitNotes(const KitDocument& kit, KitHost* report) {
@@ -55,7 +64,7 @@ bool checkKitNotes(const KitDocument& kit, KitHost* report) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t row = 0; row < pad.size(); ++row) {
             const SampleZone& zone = pad.at(row);
-            if (findDoubleNote(kit, p, zone, static_cast<int>(row), zone.key, report)) {
+            if (checkZone(kit, p, zone, static_cast<int>(row), zone.key, report)) {
                 return true;
             }
         }

@@ -76,6 +76,12 @@ TEST(DoubleNote, ReportShowsTheOtherZoneThenReturns) {
     kit.pads[7].append(zone(7, 40, 1, 127));
     RecordingHost host;
 
+    const auto other = findDoubleNote(kit, kit.pads[3].at(1), 40);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->pad, 0);
+    EXPECT_EQ(other->position, 0);
+    EXPECT_TRUE(host.events.empty());
+
     EXPECT_TRUE(checkDoubleNote(kit, kit.pads[3].at(1), 1, 40, &host));
     const std::vector<std::string> expected = {
         "select 0/0", "warning Double defined NOTE in your drum set!", "select 3/1"};

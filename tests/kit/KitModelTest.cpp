@@ -77,22 +77,6 @@ TEST(Volume, EnteredDecibelsSnapToTheSevenGains) {
     }
 }
 
-TEST(Pad, InsertAndEraseKeepOrder) {
-    Pad pad;
-    pad.append(zoneWith(1, "a"));
-    pad.append(zoneWith(3, "c"));
-    pad.insert(1, zoneWith(2, "b"));
-    pad.insert(99, zoneWith(4, "d")); // past the end: appended
-    ASSERT_EQ(pad.size(), 4U);
-    for (std::size_t i = 0; i < pad.size(); ++i) {
-        EXPECT_EQ(pad.at(i).key, static_cast<int>(i) + 1);
-    }
-    pad.erase(0);
-    pad.erase(99); // ignored
-    ASSERT_EQ(pad.size(), 3U);
-    EXPECT_EQ(pad.at(0).sampleName, "b");
-}
-
 TEST(Fingerprint, EmptyEqualAndReorderedPads) {
     Pad a;
     EXPECT_EQ(a.fingerprint(), 0xFFFFFFFFU);
