@@ -7,5 +7,5 @@ scripts/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
 demo=build/demo
-build/tools/make-demo "$demo/Zarvo"
+build/tools/make-demo "$demo" >/dev/null
 exec build/apps/padsmith-kit/padsmith-kit show "$demo/Zarvo/Demo Kit.txt" --plugin-dir "$demo/Zarvo"

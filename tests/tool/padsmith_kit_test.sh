@@ -87,8 +87,9 @@ expect_exit 1 "$tool" install "$work/double.txt" --plugin-dir "$plugin" --shared
 cmp -s "$work/double.txt" "$work/double.orig" && pass || fail "refused install changed the kit"
 [ ! -e "$plugin/double.txt" ] && pass || fail "refused install reached the plug-in folder"
 # Own sample folder without --shared.
-expect_exit 0 "$tool" install "$work/relinked.txt" --plugin-dir "$plugin"
-[ -f "$plugin/relinked/kick.wav" ] && pass || fail "samples not copied into the kit's folder"
+cp "$work/relinked.txt" "$work/own.txt"
+expect_exit 0 "$tool" install "$work/own.txt" --plugin-dir "$plugin"
+[ -f "$plugin/own/kick.wav" ] && pass || fail "samples not copied into the kit's folder"
 
 # clean: only samples that no kit in the plug-in folder names.
 printf 'old' >"$plugin/ZARVO SAMPLES/unused.wav"
