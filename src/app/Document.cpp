@@ -1,0 +1,297 @@
+#include "app/Document.h"
+
+#include "app/Services.h"
+#include "app/Text.h"
+#include "kit/KitDocument.h"
+#include "kit/KitHost.h"
+#include "kit/SampleFolders.h"
+#include "platform/Files.h"
+#include "platform/SettingsStore.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QWidget>
+
+namespace padsmith {
+
+namespace {
+
+// A path as a menu text: "&" would otherwise be taken for an access key.
+QString menuText(QString path) {
+    return path.replace('&', QStringLiteral("&&"));
+}
+
+} // namespace
+
+Document::Document(KitDocument& kit, SettingsStore& settings, DocumentWindow& window)
+    : kit_(kit), settings_(settings), window_(window), dialog_(settings, kKitFilter) {}
+
+void Document::initialise(QMenu* fileMenu) {
+    fileMenu_ = fileMenu;
+    recent_.load(settings_);
+    rebuildRecentMenu();
+    updateTitle(false);
+    name_ = settings_.readString(QStringLiteral("Name"), kUntitled);
+}
+
+bool Document::handleCommand(int id) {
+    switch (id) {
+    case NewCommand:
+        newKit();
+        return true;
+    case OpenCommand:
+        open();
+        return true;
+    case SaveCommand:
+        save(false);
+        return true;
+    case SaveAsCommand:
+        save(true);
+        return true;
+    default:
+        break;
+    }
+    if (id >= RecentFirstCommand && id <= RecentLastCommand) {
+        chooseRecent(id - RecentFirstCommand);
+        return true;
+    }
+    return false;
+}
+
+bool Document::queryClose() {
+    if (askSaveChanges() == AnswerCancel) {
+        return false;
+    }
+    recent_.store(settings_);
+    settings_.writeString(QStringLiteral("Name"), name_);
+    settings_.sync();
+    return true;
+}
+
+void Document::dropFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    if (QWidget* window = window_.documentWidget()) {
+        window->raise();
+        window->activateWindow();
+    }
+    // A drop replaces the kit like Open does, so unsaved changes are asked about first.
+    if (askSaveChanges() == AnswerCancel) {
+        return;
+    }
+    openKitPath(paths.constFirst());
+}
+
+int Document::askSaveChanges() {
+    if (!kit_.modified()) {
+        return 0;
+    }
+    const int answer = messageBox(MessageButtons::YesNoCancel, MessageIcon::Warning,
+                                  QStringLiteral("Save changes to %1?").arg(name_));
+    if (answer == AnswerYes && !save(false)) {
+        // The changes were not saved (dialog cancelled, or the writer refused): going on
+        // would throw them away.
+        return AnswerCancel;
+    }
+    return answer;
+}
+
+void Document::updateTitle(bool modified) {
+    kit_.setModified(modified);
+    QString shown;
+    if (currentPath().isEmpty()) {
+        name_ = kUntitled;
+        shown = kUntitled;
+    } else {
+        name_ = fromStd(fileNameOf(toStd(currentPath())));
+        shown = fromStd(shortenPath(toStd(currentPath())));
+    }
+    setTitleDetail(window_.documentWidget(), modified ? "* " + shown : shown);
+}
+
+void Document::openKitPath(const QString& path) {
+    QString candidate = path;
+    if (!candidate.isEmpty()) {
+        if (candidate.startsWith('"')) {
+            candidate.remove(0, 1);
+        }
+        if (candidate.endsWith('"')) {
+            candidate.chop(1);
+        }
+    } else {
+        candidate = recent_.at(0);
+        if (candidate.isEmpty() || !QFileInfo::exists(candidate) || name_ == kUntitled) {
+            return;
+        }
+    }
+    setPath(candidate);
+    name_ = QFileInfo(candidate).fileName();
+    recent_.putFront(candidate);
+    rebuildRecentMenu();
+    updateTitle(false);
+    if (!readKit(candidate)) {
+        updateTitle(true);
+    }
+}
+
+bool Document::newKit() {
+    if (askSaveChanges() == AnswerCancel) {
+        return false;
+    }
+    window_.kitHost().stopPreview();
+    setPath({});
+    kit_.newKit();
+    updateTitle(false);
+    window_.showKit();
+    return true;
+}
+
+bool Document::open() {
+    if (askSaveChanges() == AnswerCancel) {
+        return false;
+    }
+    const QString previousPath = currentPath();
+    const QString previousName = name_;
+    if (!dialog_.showOpen(window_.documentWidget())) {
+        return false;
+    }
+    if (!readKit(currentPath())) {
+        // The title still names the kit that stayed open; a Save must go there too, not
+        // over the file that could not be read.
+        setPath(previousPath);
+        name_ = previousName;
+        return false;
+    }
+    updateTitle(false);
+    recent_.putFront(currentPath());
+    rebuildRecentMenu();
+    return true;
+}
+
+bool Document::save(bool saveAs) {
+    const QString previousPath = currentPath();
+    const QString previousName = name_;
+    if (saveAs || currentPath().isEmpty() || name_ == kUntitled) {
+        if (!dialog_.showSave(window_.documentWidget())) {
+            return false;
+        }
+        name_ = dialog_.fileTitle();
+    }
+    window_.collectKitFields();
+    const KitLocation location = window_.kitLocation();
+    // SHIFT held (Ctrl+Shift+S) empties the kit's own sample folder first, so that it ends
+    // up holding exactly the kit's samples.
+    const bool freshSampleFolder =
+        !location.shareSamples && dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
+    if (!writeKitScript(kit_, toFsPath(currentPath()), location, window_.kitHost(),
+                        freshSampleFolder)) {
+        setPath(previousPath);
+        name_ = previousName;
+        window_.showKit();
+        return false;
+    }
+    updateTitle(false);
+    recent_.putFront(currentPath());
+    rebuildRecentMenu();
+    window_.showKit();
+    return true;
+}
+
+void Document::chooseRecent(int slot) {
+    if (slot < 0 || slot >= RecentFileList::kSlots || recent_.at(slot).isEmpty()) {
+        return;
+    }
+    if (!rebuildRecentMenu(slot)) {
+        return;
+    }
+    // Taken now: saving the old kit below puts its own path at the front.
+    const QString file = recent_.at(0);
+    if (file != currentPath() && askSaveChanges() == AnswerCancel) {
+        return;
+    }
+    if (recent_.at(0) != file) {
+        recent_.putFront(file);
+        rebuildRecentMenu();
+    }
+    setPath(file);
+    const bool ok = readKit(file);
+    updateTitle(!ok);
+}
+
+bool Document::canRevert() const {
+    const QString last = recent_.at(0);
+    return !last.isEmpty() && name_ != kUntitled && QFileInfo::exists(last);
+}
+
+bool Document::rebuildRecentMenu(int chosen) {
+    bool toOpen = false;
+    if (chosen >= 0) {
+        const QString path = recent_.at(chosen);
+        if (dialogs().keyboardModifiers().testFlag(Qt::ControlModifier)) {
+            recent_.remove(chosen);
+        } else if (QFileInfo::exists(path)) {
+            recent_.putFront(path);
+            toOpen = true;
+        } else {
+            messageOk(QStringLiteral("File %1 not found!").arg(path));
+            recent_.remove(chosen);
+        }
+    } else {
+        toOpen = recent_.count() > 0;
+    }
+    if (fileMenu_ == nullptr) {
+        return toOpen;
+    }
+
+    QList<QAction*> items = fileMenu_->actions();
+    qsizetype position = items.size();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (commandId(items[i]) == RecentFirstCommand) {
+            position = i;
+            break;
+        }
+    }
+    for (QAction* item : items) {
+        const int id = commandId(item);
+        if (id >= RecentFirstCommand && id <= RecentLastCommand) {
+            fileMenu_->removeAction(item);
+            item->deleteLater();
+        }
+    }
+    items = fileMenu_->actions();
+    QAction* before = position < items.size() ? items[position] : nullptr;
+    auto insert = [&](const QString& text, int id) {
+        auto* item = new QAction(text, fileMenu_);
+        item->setData(id);
+        fileMenu_->insertAction(before, item);
+        return item;
+    };
+
+    const int filled = recent_.count();
+    if (filled == 0) {
+        insert(QStringLiteral("Recent"), RecentFirstCommand)->setEnabled(false);
+        return false;
+    }
+    for (int k = 0; k < filled; ++k) {
+        const QString path = menuText(recent_.at(k));
+        insert(k < 9 ? QStringLiteral("&%1 %2").arg(k + 1).arg(path) : path,
+               RecentFirstCommand + k);
+    }
+    return toOpen;
+}
+
+bool Document::readKit(const QString& path) {
+    window_.kitHost().stopPreview();
+    const bool ok = readKitScript(kit_, toFsPath(path), window_.kitLocation(), window_.kitHost(),
+                                  window_.sampleFinder());
+    window_.showKit();
+    return ok;
+}
+
+void Document::setPath(const QString& path) {
+    dialog_.setPath(path);
+}
+
+} // namespace padsmith

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/FileDialog.h"
+#include "app/RecentFileList.h"
+#include "kit/KitScript.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QMenu;
+class QWidget;
+
+namespace padsmith {
+
+class KitDocument;
+class KitHost;
+class SampleFinder;
+class SettingsStore;
+
+// What the document part needs from the window that holds it.
+class DocumentWindow {
+public:
+    virtual ~DocumentWindow() = default;
+    // The window: owner of the dialogs and bearer of the title.
+    virtual QWidget* documentWidget() = 0;
+    virtual KitLocation kitLocation() = 0;
+    virtual KitHost& kitHost() = 0;
+    virtual SampleFinder& sampleFinder() = 0;
+    // Copies what the window edits directly (the copyright) into the kit before a save.
+    virtual void collectKitFields() = 0;
+    // The kit was replaced, emptied or saved: show it again.
+    virtual void showKit() = 0;
+};
+
+// The kit as a document: its path and name, the modified mark in the title, New, Open, Save,
+// Save As, Revert, dropped files, the save question, and the recent files of the File menu.
+class Document {
+public:
+    enum Command : int {
+        NewCommand = 57600,
+        OpenCommand = 57601,
+        SaveCommand = 57603,
+        SaveAsCommand = 57604,
+        RecentFirstCommand = 57616,
+        RecentLastCommand = 57631,
+        RevertCommand = 57643,
+    };
+    static inline const QString kUntitled = QStringLiteral("Untitled");
+    static inline const FileFilter kKitFilter{QStringLiteral("Zarvo Script File (*.txt)"),
+                                              QStringLiteral("*.txt")};
+
+    Document(KitDocument& kit, SettingsStore& settings, DocumentWindow& window);
+
+    // Once at start-up: takes the File menu, loads the recent list, shows "Untitled" and
+    // reads the name of the kit open at the last close.
+    void initialise(QMenu* fileMenu);
+
+    // New, Open, Save, Save As and the recent entries. False for any other command.
+    bool handleCommand(int id);
+    // Asks to save a modified kit and stores the recent list and "Name". False refuses.
+    bool queryClose();
+    // Opens the first of the dropped files.
+    void dropFiles(const QStringList& paths);
+
+    // 0 for an unmodified kit; otherwise the answer to "Save changes to %s?", where Yes
+    // counts only when the save went through (else it is Cancel).
+    int askSaveChanges();
+    void updateTitle(bool modified);
+    // Opens `path`, or with an empty path the most recent kit when one was open at the last
+    // close. Never asks to save.
+    void openKitPath(const QString& path);
+    bool newKit();
+    bool open();
+    bool save(bool saveAs);
+    void chooseRecent(int slot);
+    // Whether Revert to Saved would reopen a kit.
+    bool canRevert() const;
+
+    const QString& currentPath() const { return dialog_.path(); }
+    const QString& documentName() const { return name_; }
+    const RecentFileList& recentFiles() const { return recent_; }
+    FileDialog& kitDialog() { return dialog_; }
+
+private:
+    // Applies a chosen recent entry (or none, slot -1) to the list and lays the list out in
+    // the File menu again. True when slot 0 is to be opened.
+    bool rebuildRecentMenu(int chosen = -1);
+    bool readKit(const QString& path);
+    void setPath(const QString& path);
+
+    KitDocument& kit_;
+    SettingsStore& settings_;
+    DocumentWindow& window_;
+    FileDialog dialog_;
+    QString name_ = kUntitled;
+    RecentFileList recent_;
+    QPointer<QMenu> fileMenu_;
+};
+
+} // namespace padsmith

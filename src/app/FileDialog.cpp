@@ -1,0 +1,55 @@
+#include "app/FileDialog.h"
+
+#include "app/Services.h"
+#include "platform/SettingsStore.h"
+
+#include <QFileInfo>
+#include <utility>
+
+namespace padsmith {
+
+FileDialog::FileDialog(SettingsStore& settings, FileFilter filter, QString title)
+    : settings_(settings), filter_(std::move(filter)), title_(std::move(title)) {
+    if (filter_.description.isEmpty()) {
+        filter_ = {QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")};
+    }
+}
+
+QString FileDialog::fileTitle() const {
+    return QFileInfo(path_).fileName();
+}
+
+QString FileDialog::storedFolder() const {
+    const QString stored = settings_.readString(filter_.description);
+    return stored.isEmpty() ? personalFolder() : stored;
+}
+
+bool FileDialog::showOpen(QWidget* owner, const QString& startFolder, const QString& title) {
+    return show(false, owner, startFolder, title);
+}
+
+bool FileDialog::showSave(QWidget* owner, const QString& startFolder, const QString& title) {
+    return show(true, owner, startFolder, title);
+}
+
+bool FileDialog::show(bool save, QWidget* owner, const QString& startFolder, const QString& title) {
+    QString folder = storedFolder();
+    QString proposed = path_;
+    if (!startFolder.isEmpty()) {
+        folder = startFolder;
+        proposed.clear();
+    }
+    const QString caption = title.isEmpty() ? title_ : title;
+    const QString chosen = save ? dialogs().saveFile(owner, caption, folder, proposed, filter_)
+                                : dialogs().openFile(owner, caption, folder, proposed, filter_);
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path_ = chosen;
+    const QFileInfo info(chosen);
+    settings_.writeString(filter_.description,
+                          info.isDir() ? info.absoluteFilePath() : info.absolutePath());
+    return true;
+}
+
+} // namespace padsmith

@@ -1,0 +1,226 @@
+#include "app/Services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+
+namespace padsmith {
+
+namespace {
+
+QtDialogs& desktopDialogs() {
+    static QtDialogs instance;
+    return instance;
+}
+
+Dialogs* installedDialogs = nullptr;
+QPointer<QWidget> theMainWindow;
+bool messageBoxOpen = false;
+bool titleUpdateRunning = false;
+int busyDepth = 0;
+
+// Clears a re-entry flag on every way out.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+constexpr qsizetype kMessageMax = 1023;
+constexpr qsizetype kTitleMax = 255;
+
+} // namespace
+
+Dialogs& dialogs() {
+    return installedDialogs != nullptr ? *installedDialogs : desktopDialogs();
+}
+
+void setDialogs(Dialogs* replacement) {
+    installedDialogs = replacement;
+}
+
+void setMainWindow(QWidget* window) {
+    theMainWindow = window;
+}
+
+QWidget* mainWindow() {
+    return theMainWindow.data();
+}
+
+int messageBox(MessageButtons buttons, MessageIcon icon, const QString& text) {
+    if (messageBoxOpen) {
+        return AnswerNone;
+    }
+    FlagScope guard(messageBoxOpen);
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    int answer = 0;
+    if (text.isEmpty()) {
+        dialogs().message(mainWindow(), kProgramName, QStringLiteral("??? ERROR ???"), buttons,
+                          icon);
+        answer = -1;
+    } else {
+        answer =
+            dialogs().message(mainWindow(), kProgramName, text.left(kMessageMax), buttons, icon);
+    }
+    if (focus != nullptr) {
+        focus->setFocus();
+    }
+    return answer;
+}
+
+void setTitleDetail(QWidget* window, const QString& detail) {
+    if (window == nullptr || titleUpdateRunning) {
+        return;
+    }
+    FlagScope guard(titleUpdateRunning);
+    QString base = window->windowTitle().left(kTitleMax);
+    const qsizetype cut = base.indexOf(QStringLiteral(" - ["));
+    if (cut >= 0) {
+        base.truncate(cut);
+    }
+    const QString shown = detail.left(kTitleMax);
+    window->setWindowTitle(shown.isEmpty() ? base : base + " - [" + shown + "]");
+}
+
+void setBusyCursor(bool busy) {
+    if (busy) {
+        if (busyDepth++ == 0) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    } else if (busyDepth > 0) {
+        if (--busyDepth == 0) {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+}
+
+bool busyCursorShown() {
+    return busyDepth > 0;
+}
+
+bool pumpMessages() {
+    if (QCoreApplication::closingDown()) {
+        return false;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return !QCoreApplication::closingDown();
+}
+
+bool waitMs(int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!deadline.hasExpired()) {
+        if (!pumpMessages()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
+                                        static_cast<int>(deadline.remainingTime()));
+    }
+    return true;
+}
+
+ProgramStart runProgram(const QString& program, const QString& argument) {
+    const QFileInfo info(program);
+    const bool found =
+        info.isAbsolute() ? info.isFile() : !QStandardPaths::findExecutable(program).isEmpty();
+    if (!found) {
+        return ProgramStart::NotFound;
+    }
+    const QStringList arguments = argument.isEmpty() ? QStringList() : QStringList{argument};
+    return QProcess::startDetached(program, arguments) ? ProgramStart::Started
+                                                       : ProgramStart::Failed;
+}
+
+QString loginName() {
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty()) {
+        name = qEnvironmentVariable("USERNAME");
+    }
+    if (name.isEmpty()) {
+        name = qEnvironmentVariable("LOGNAME");
+    }
+    name.remove(',');
+    return name.left(64);
+}
+
+int commandId(const QAction* action) {
+    if (action == nullptr) {
+        return -1;
+    }
+    bool ok = false;
+    const int id = action->data().toInt(&ok);
+    return ok ? id : -1;
+}
+
+void CommandEnabler::addMenus(const QList<QWidget*>& menus) {
+    for (QWidget* menu : menus) {
+        menus_.append(menu);
+    }
+}
+
+void CommandEnabler::addActions(const QList<QAction*>& actions) {
+    for (QAction* action : actions) {
+        actions_.append(action);
+    }
+}
+
+namespace {
+
+void collect(const QWidget* menu, int id, QList<QAction*>& found, int depth) {
+    if (menu == nullptr || depth > 8) {
+        return;
+    }
+    for (QAction* action : menu->actions()) {
+        if (commandId(action) == id && !found.contains(action)) {
+            found.append(action);
+        }
+        if (action->menu() != nullptr) {
+            collect(action->menu(), id, found, depth + 1);
+        }
+    }
+}
+
+} // namespace
+
+QList<QAction*> CommandEnabler::actionsWithId(int id) const {
+    QList<QAction*> found;
+    for (const QPointer<QWidget>& menu : menus_) {
+        collect(menu.data(), id, found, 0);
+    }
+    for (const QPointer<QAction>& action : actions_) {
+        if (action != nullptr && commandId(action) == id && !found.contains(action.data())) {
+            found.append(action.data());
+        }
+    }
+    return found;
+}
+
+void CommandEnabler::setEnabled(const QList<int>& ids, bool enabled) {
+    for (int id : ids) {
+        for (QAction* action : actionsWithId(id)) {
+            action->setEnabled(enabled);
+        }
+    }
+}
+
+bool CommandEnabler::isEnabled(int id) const {
+    for (QAction* action : actionsWithId(id)) {
+        if (!action->isEnabled()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace padsmith

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QWidget;
+
+namespace padsmith {
+
+inline const QString kProgramName = QStringLiteral("Padsmith");
+
+// The dialogs every part of the window asks through: the desktop's own until a test installs
+// a fake. Passing nullptr goes back to the desktop's.
+Dialogs& dialogs();
+void setDialogs(Dialogs* replacement);
+
+// The owner of message boxes; none before the main window exists.
+void setMainWindow(QWidget* window);
+QWidget* mainWindow();
+
+// The one message box of the program: caption "Padsmith", the owner above, the focus given
+// back afterwards. Returns the MessageAnswer pressed; 0 without showing anything while another
+// of these boxes is open; -1 after showing "??? ERROR ???" for an empty text.
+int messageBox(MessageButtons buttons, MessageIcon icon, const QString& text);
+inline int messageOk(const QString& text) {
+    return messageBox(MessageButtons::Ok, MessageIcon::None, text);
+}
+
+// Sets `window`'s title to its base (the text before the first " - [") followed by
+// " - [detail]"; an empty detail leaves the base alone. A call made while another runs, or
+// without a window, changes nothing.
+void setTitleDetail(QWidget* window, const QString& detail);
+
+// Busy cursor: calls nest, the normal cursor comes back with the last "off".
+void setBusyCursor(bool busy);
+bool busyCursorShown();
+
+// Lets waiting window events run. False once the application is shutting down.
+bool pumpMessages();
+// Keeps the window alive for `milliseconds`; false when the application is shutting down.
+bool waitMs(int milliseconds);
+
+enum class ProgramStart { Started, NotFound, Failed };
+// Starts `program` with `argument` as its one argument (none when empty), detached.
+ProgramStart runProgram(const QString& program, const QString& argument);
+
+// The user's login name, at most 64 characters.
+QString loginName();
+
+// Grays and enables commands by id in every menu it was given (submenus included) and in
+// every loose action list it holds (the window's accelerators). An action's id is its data().
+class CommandEnabler {
+public:
+    void addMenus(const QList<QWidget*>& menus);
+    void addActions(const QList<QAction*>& actions);
+    void enable(const QList<int>& ids) { setEnabled(ids, true); }
+    void disable(const QList<int>& ids) { setEnabled(ids, false); }
+    void setEnabled(const QList<int>& ids, bool enabled);
+    // False only when some action carries the id and is grayed.
+    bool isEnabled(int id) const;
+
+private:
+    QList<QAction*> actionsWithId(int id) const;
+    QList<QPointer<QWidget>> menus_;
+    QList<QPointer<QAction>> actions_;
+};
+
+// The id carried by a command action, or -1.
+int commandId(const QAction* action);
+
+} // namespace padsmith
