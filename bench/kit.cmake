@@ -1,1 +1,3 @@
 # Targets of this area.
+padsmith_benchmark(relink_bench relink_bench.cpp)
+target_link_libraries(relink_bench PRIVATE padsmith_kit)

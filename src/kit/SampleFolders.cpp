@@ -48,28 +48,40 @@ std::string withoutMissingMark(const std::string& path) {
     return std::string(rest);
 }
 
-// Every file below the search folder by name, first one in scan order wins. Folders are kept
-// once and files point at them, so a big library costs one walk and little memory.
+// Every file below the search folder by name, the first one in scan order winning: the files of
+// one folder come together and folders in scan order, so the first folder seen with a name wins.
+// The names share one buffer and files point at their folder, so a library of many thousand samples
+// costs one walk and little memory.
 struct SampleFinder::Index {
     struct Place {
         std::size_t folder;
-        std::string name;
+        std::size_t offset;
+        std::size_t length;
     };
     std::vector<fs::path> folders;
-    std::unordered_map<std::string, std::size_t> exact;  // name -> first place
-    std::unordered_map<std::string, std::size_t> folded; // lower-case name, built on demand
+    std::string names;
     std::vector<Place> places;
+    std::unordered_map<std::string_view, std::size_t> exact; // name -> first place
+    std::unordered_map<std::string, std::size_t> folded;     // lower case, built when needed
     bool foldedBuilt = false;
 
     explicit Index(const fs::path& root) {
-        listFilesInTree(root, [this](const fs::path& folder, const std::string& name) {
-            if (folders.empty() || folders.back() != folder) {
+        listFilesInTree(root, [this](const fs::path& folder, std::string_view name) {
+            if (folders.empty() || folders.back().native() != folder.native()) {
                 folders.push_back(folder);
             }
-            if (exact.emplace(name, places.size()).second) {
-                places.push_back({folders.size() - 1, name});
-            }
+            places.push_back({folders.size() - 1, names.size(), name.size()});
+            names.append(name);
         });
+        // The buffer is complete now, so views into it stay valid.
+        exact.reserve(places.size());
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            exact.emplace(nameOf(i), i);
+        }
+    }
+
+    std::string_view nameOf(std::size_t place) const {
+        return std::string_view(names).substr(places[place].offset, places[place].length);
     }
 
     std::optional<fs::path> find(const std::string& name) {
@@ -80,7 +92,12 @@ struct SampleFinder::Index {
         if (!foldedBuilt) {
             folded.reserve(places.size());
             for (std::size_t i = 0; i < places.size(); ++i) {
-                folded.emplace(lowerCaseAscii(places[i].name), i);
+                auto [it, added] = folded.emplace(lowerCaseAscii(nameOf(i)), i);
+                // Two names of one folder that differ only in case: the first in name order.
+                const std::size_t kept = it->second;
+                if (!added && places[kept].folder == places[i].folder && nameOf(i) < nameOf(kept)) {
+                    it->second = i;
+                }
             }
             foldedBuilt = true;
         }
@@ -91,7 +108,7 @@ struct SampleFinder::Index {
     }
 
     fs::path pathOf(std::size_t place) const {
-        return folders[places[place].folder] / places[place].name;
+        return folders[places[place].folder] / nameOf(place);
     }
 };
 

@@ -65,10 +65,12 @@ using ScanVisitor = std::function<bool(const FoundEntry&)>; // false stops the s
 // name with "*" and "?" wildcards, or a plain name.
 void scanFolderTree(const std::filesystem::path& root, std::string_view pattern,
                     const ScanVisitor& visitor);
-// Every regular file below `root`, in the order of scanFolderTree, reading nothing but the
-// folder listings: for indexes over big trees.
+// Every regular file below `root`, reading nothing but the folder listings: for indexes over
+// big trees. Folders come in the order of scanFolderTree; the files of one folder come
+// together, in the file system's order (names are unique within a folder, so an index that
+// keeps the first folder of each name gets the same answer as scanFolderTree).
 using TreeFileVisitor =
-    std::function<void(const std::filesystem::path& folder, const std::string& name)>;
+    std::function<void(const std::filesystem::path& folder, std::string_view name)>;
 void listFilesInTree(const std::filesystem::path& root, const TreeFileVisitor& visitor);
 // The matching entries of one folder, in name order.
 void scanFolder(const std::filesystem::path& folder, std::string_view pattern,

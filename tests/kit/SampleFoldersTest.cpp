@@ -49,6 +49,8 @@ TEST_F(FindSampleTest, FirstMatchInDepthFirstOrder) {
     folder.write("lib/a/kick.wav", "a");
     folder.write("lib/.hidden/snare.wav", "hidden");
     folder.write("lib/z/Snare.WAV", "z");
+    folder.write("lib/c/Hat.wav", "c");
+    folder.write("lib/c/HAT.wav", "c");
     host.answers = {(folder / "lib").string()};
 
     EXPECT_EQ(finder.findSample(2, 1, "C:\\Old\\kick.wav"), (folder / "lib/a/kick.wav").string());
@@ -57,6 +59,7 @@ TEST_F(FindSampleTest, FirstMatchInDepthFirstOrder) {
     EXPECT_EQ(host.busyDepth, 0);
     // Other letter case when no exact name exists; dot folders are never searched.
     EXPECT_EQ(finder.findSample(3, 0, "/gone/snare.wav"), (folder / "lib/z/Snare.WAV").string());
+    EXPECT_EQ(finder.findSample(3, 0, "/gone/hat.wav"), (folder / "lib/c/HAT.wav").string());
     // Not there at all: marked, and a marked path is searched again by its own name.
     EXPECT_EQ(finder.findSample(3, 1, "/gone/tom.wav"), "<??\?> /gone/tom.wav");
     EXPECT_EQ(finder.findSample(3, 2, "<??\?> /old/kick.wav"), (folder / "lib/a/kick.wav").string());

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -153,12 +154,20 @@ TEST_F(FilesTest, ScanIsDepthFirstInNameOrderFilesBeforeSubfolders) {
     EXPECT_EQ(treeScan("z.wav", 1), std::vector<std::string>{"a/z.wav"});
     EXPECT_TRUE(treeScan("missing.wav").empty());
 
-    std::vector<std::string> listed;
-    listFilesInTree(root, [&](const fs::path& folder, const std::string& name) {
-        listed.push_back(fs::relative(folder / name, root).generic_string());
+    // The name-only listing walks the folders in the same order; files of one folder together.
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+    listFilesInTree(root, [&](const fs::path& folder, std::string_view name) {
+        const std::string relative = fs::relative(folder, root).generic_string();
+        if (folders.empty() || folders.back() != relative) {
+            folders.push_back(relative);
+        }
+        files.push_back(relative + "/" + std::string(name));
     });
-    EXPECT_EQ(listed, (std::vector<std::string>{"a.wav", "b.wav", "a/z.wav", "a/deep/a.wav",
-                                                "c/a.wav", "c/notes.txt"}));
+    EXPECT_EQ(folders, (std::vector<std::string>{".", "a", "a/deep", "c"}));
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"./a.wav", "./b.wav", "a/deep/a.wav", "a/z.wav",
+                                               "c/a.wav", "c/notes.txt"}));
 }
 
 TEST_F(FilesTest, ScanOfAMissingRootVisitsNothing) {

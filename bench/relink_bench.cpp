@@ -1,0 +1,111 @@
+// Relinking a kit whose samples moved, against the floor of one `find` over the same library.
+//
+// The library is 50,000 files in 500 nested folders, made once in the temporary folder and
+// kept for later runs. The kit has 200 zones whose recorded paths no longer exist; every sample
+// lies somewhere in the library.
+#include "kit/KitHost.h"
+#include "kit/SampleFolders.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace padsmith;
+
+constexpr int kTopFolders = 50;
+constexpr int kSubFolders = 10;
+constexpr int kFilesPerFolder = 100;
+constexpr int kZones = 200;
+
+std::string sampleName(int top, int sub, int file) {
+    return "sample-" + std::to_string(top) + "-" + std::to_string(sub) + "-" +
+           std::to_string(file) + ".wav";
+}
+
+const fs::path& library() {
+    static const fs::path root = [] {
+        const fs::path folder = fs::temp_directory_path() / "padsmith-relink-library-50k";
+        const fs::path done = folder / ".complete";
+        if (fs::exists(done)) {
+            return folder;
+        }
+        fs::remove_all(folder);
+        for (int top = 0; top < kTopFolders; ++top) {
+            for (int sub = 0; sub < kSubFolders; ++sub) {
+                const fs::path dir =
+                    folder / ("drums " + std::to_string(top)) / ("take " + std::to_string(sub));
+                fs::create_directories(dir);
+                for (int file = 0; file < kFilesPerFolder; ++file) {
+                    std::ofstream(dir / sampleName(top, sub, file)) << 'x';
+                }
+            }
+        }
+        std::ofstream(done) << "ok";
+        return folder;
+    }();
+    return root;
+}
+
+// The kit's recorded paths: spread over the whole library, none of them where it says.
+std::vector<std::string> movedSamples() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < kZones; ++i) {
+        const int index = (i * 7919) % (kTopFolders * kSubFolders * kFilesPerFolder);
+        const int top = index / (kSubFolders * kFilesPerFolder);
+        const int sub = (index / kFilesPerFolder) % kSubFolders;
+        paths.push_back("C:\\Old Library\\" + sampleName(top, sub, index % kFilesPerFolder));
+    }
+    return paths;
+}
+
+void relinkMovedKit(benchmark::State& state) {
+    const fs::path& root = library();
+    const std::vector<std::string> paths = movedSamples();
+    KitHost host;
+    for (auto _ : state) {
+        SampleFinder finder(host);
+        finder.setSearchFolder(root);
+        int found = 0;
+        for (int i = 0; i < kZones; ++i) {
+            const auto result =
+                finder.findSample(i % 18, i / 18, paths[static_cast<std::size_t>(i)]);
+            found += (result && !isMarkedMissing(*result)) ? 1 : 0;
+        }
+        if (found != kZones) {
+            state.SkipWithError("a moved sample was not found");
+            break;
+        }
+    }
+}
+BENCHMARK(relinkMovedKit)->Unit(benchmark::kMillisecond);
+
+// The floor: one `find` listing every file of the library.
+void relinkMovedKit_floor(benchmark::State& state) {
+    const std::string command = "find '" + library().string() + "' -type f";
+    for (auto _ : state) {
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr) {
+            state.SkipWithError("cannot start find");
+            break;
+        }
+        char buffer[65536];
+        std::size_t bytes = 0;
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            bytes += got;
+        }
+        ::pclose(pipe);
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(relinkMovedKit_floor)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
