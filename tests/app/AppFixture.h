@@ -1,0 +1,74 @@
+#pragma once
+
+#include "FakeDialogs.h"
+#include "app/MainWindow.h"
+#include "app/Services.h"
+#include "app/Text.h"
+#include "kit/KitScript.h"
+#include "platform/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace padsmith::test {
+
+// One test's world: its own settings file, a plug-in folder holding "Zarvo.dll", a sample
+// library, the fake dialogs, and a window built on them.
+struct AppFixture {
+    AppFixture() {
+        qputenv("VST_PATH", QDir(dir.path()).filePath("no-vst").toUtf8());
+        QDir(dir.path()).mkpath("Zarvo");
+        plugin = QDir(dir.path()).filePath("Zarvo") + "/";
+        touch(plugin + "Zarvo.dll", "");
+        settings = std::make_unique<SettingsStore>(QDir(dir.path()).filePath("settings.ini"));
+        setDialogs(&dialogs);
+    }
+    ~AppFixture() {
+        window.reset();
+        setDialogs(nullptr);
+    }
+    AppFixture(const AppFixture&) = delete;
+    AppFixture& operator=(const AppFixture&) = delete;
+
+    MainWindow& open(bool reopenLastKit = true) {
+        window = std::make_unique<MainWindow>(*settings, plugin);
+        window->startUp(reopenLastKit);
+        return *window;
+    }
+
+    QString path(const QString& relative) const { return QDir(dir.path()).filePath(relative); }
+
+    static void touch(const QString& file, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+    }
+
+    // A kit script at `relative` whose first pad is named `padName` and plays one sample.
+    QString writeKit(const QString& relative, const std::string& padName = "KICK") {
+        KitDocument kit;
+        kit.kitName = toStd(QFileInfo(relative).completeBaseName());
+        kit.pads[0].label = padName;
+        SampleZone zone;
+        zone.key = 36;
+        zone.padName = padName;
+        zone.sampleName = "kick.wav";
+        zone.sourcePath = toStd(path("library/kick.wav"));
+        touch(path("library/kick.wav"), "RIFF");
+        kit.pads[0].append(zone);
+        const QString file = path(relative);
+        touch(file, QByteArray::fromStdString(formatKitScript(kit)));
+        return file;
+    }
+
+    QTemporaryDir dir;
+    QString plugin;
+    std::unique_ptr<SettingsStore> settings;
+    FakeDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace padsmith::test

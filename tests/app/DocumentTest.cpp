@@ -1,0 +1,250 @@
+#include "AppFixture.h"
+#include "app/Controls.h"
+#include "app/RecentFileList.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+
+namespace padsmith::test {
+
+class DocumentTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QStringList recentTexts(MainWindow& window) {
+        QStringList texts;
+        for (QAction* item : window.fileMenu()->actions()) {
+            const int id = commandId(item);
+            if (id >= Document::RecentFirstCommand && id <= Document::RecentLastCommand) {
+                texts.append(item->text());
+            }
+        }
+        return texts;
+    }
+    static QString iniValue(AppFixture& app, const QString& name) {
+        app.settings->sync();
+        return QSettings(app.path("settings.ini"), QSettings::IniFormat).value(name).toString();
+    }
+
+private slots:
+    void titleShowsUntitledThenTheShortenedPathAndTheMark() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
+
+        const QString kit = app.writeKit("a/b/c/kit.txt");
+        window.document().openKitPath(kit);
+        // The root stays, then "...", then the last two folders and the name.
+        const QString shown = "/.../b/c/kit.txt";
+        QCOMPARE(window.windowTitle(), "Padsmith - [" + shown + "]");
+        QCOMPARE(window.document().documentName(), QStringLiteral("kit.txt"));
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
+
+        window.document().updateTitle(true);
+        QCOMPARE(window.windowTitle(), "Padsmith - [* " + shown + "]");
+        window.command(Document::NewCommand); // asks: Cancel keeps everything
+        QCOMPARE(window.document().currentPath(), kit);
+        app.dialogs.messageAnswers = {AnswerNo};
+        window.command(Document::NewCommand);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
+    }
+
+    void lastKitReopensUnlessShiftOrUntitled() {
+        AppFixture app;
+        const QString kit = app.writeKit("kits/Rock.txt", "SNARE");
+        app.settings->writeString("FILE1", kit);
+        app.settings->writeString("Name", "Rock.txt");
+        QCOMPARE(app.open().document().currentPath(), kit);
+        QCOMPARE(app.window->padLabel(0)->text(), QStringLiteral("SNARE"));
+
+        QCOMPARE(app.open(false).document().currentPath(), QString()); // SHIFT held
+        QCOMPARE(app.window->windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
+
+        app.settings->writeString("Name", "Untitled"); // no named kit open at the last close
+        QCOMPARE(app.open().document().currentPath(), QString());
+    }
+
+    void recentListKeepsSixteenDistinctPaths() {
+        RecentFileList list;
+        for (int i = 1; i <= 17; ++i) {
+            list.putFront(QString("/k/%1.txt").arg(i));
+        }
+        QCOMPARE(list.count(), 16);
+        QCOMPARE(list.at(0), QStringLiteral("/k/17.txt"));
+        QCOMPARE(list.at(15), QStringLiteral("/k/2.txt")); // the first one fell off
+
+        list.putFront("/k/10.txt"); // listed: moves up, no duplicate
+        QCOMPARE(list.at(0), QStringLiteral("/k/10.txt"));
+        QCOMPARE(list.at(1), QStringLiteral("/k/17.txt"));
+        QCOMPARE(list.count(), 16);
+
+        const QString last = list.at(15); // slot 15 is not searched: written anew at the front
+        list.putFront(last);
+        QCOMPARE(list.at(0), last);
+        QCOMPARE(list.count(), 16);
+        for (int k = 1; k < 16; ++k) {
+            QVERIFY(list.at(k) != last);
+        }
+        list.remove(0);
+        QCOMPARE(list.count(), 15);
+        QCOMPARE(list.at(0), QStringLiteral("/k/10.txt"));
+    }
+
+    void recentListLoadsUpToAGapAndStoresWithoutOne() {
+        AppFixture app;
+        for (int n : {1, 2, 3, 5}) {
+            app.settings->writeString(QString("FILE%1").arg(n), QString("/k/%1.txt").arg(n));
+        }
+        RecentFileList list;
+        list.load(*app.settings);
+        QCOMPARE(list.count(), 3);
+        list.store(*app.settings);
+        QVERIFY(!app.settings->valueExists("FILE5"));
+        QCOMPARE(app.settings->readString("FILE3"), QStringLiteral("/k/3.txt"));
+    }
+
+    void recentMenuEntries() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        QAction* placeholder = window.action(Document::RecentFirstCommand);
+        QCOMPARE(placeholder->text(), QStringLiteral("Recent"));
+        QVERIFY(!placeholder->isEnabled());
+
+        for (int i = 1; i <= 16; ++i) {
+            window.document().openKitPath(app.writeKit(QString("k%1.txt").arg(i)));
+        }
+        const QStringList texts = recentTexts(window);
+        QCOMPARE(texts.size(), 16);
+        QCOMPARE(texts.at(0), "&1 " + app.path("k16.txt"));
+        QCOMPARE(texts.at(8), "&9 " + app.path("k8.txt"));
+        QCOMPARE(texts.at(9), app.path("k7.txt")); // bare paths from the tenth on
+        QCOMPARE(texts.at(15), app.path("k1.txt"));
+        // The list stands between its separators, above "Exit".
+        const QList<QAction*> items = window.fileMenu()->actions();
+        QCOMPARE(commandId(items.at(items.size() - 3)), Document::RecentFirstCommand + 15);
+    }
+
+    void recentEntryWithControlIsRemovedAndMissingFileIsReported() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString first = app.writeKit("first.txt");
+        const QString second = app.writeKit("second.txt");
+        window.document().openKitPath(first);
+        window.document().openKitPath(second);
+
+        app.dialogs.modifiers = Qt::ControlModifier;
+        window.command(Document::RecentFirstCommand + 1);
+        QCOMPARE(window.document().currentPath(), second);
+        QCOMPARE(recentTexts(window), QStringList{"&1 " + second});
+
+        app.dialogs.modifiers = Qt::NoModifier;
+        QFile::remove(second);
+        window.command(Document::RecentFirstCommand);
+        QCOMPARE(app.dialogs.messages.value(0), "File " + second + " not found!");
+        QCOMPARE(recentTexts(window), QStringList{"Recent"});
+    }
+
+    void recentEntryAsksForOtherKitsOnlyAndOpensTheChosenOne() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString chosen = app.writeKit("chosen.txt", "CHOSEN");
+        window.document().openKitPath(chosen);
+        window.command(Document::NewCommand);
+        window.document().updateTitle(true); // unsaved changes to an untitled kit
+
+        // Yes, then the save dialog: the saved kit goes to the front, yet the chosen opens.
+        app.dialogs.messageAnswers = {AnswerYes};
+        app.dialogs.saveAnswers = {app.path("saved.txt")};
+        window.command(Document::RecentFirstCommand);
+        QVERIFY(QFile::exists(app.path("saved.txt")));
+        QCOMPARE(window.document().currentPath(), chosen);
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("CHOSEN"));
+
+        // The open kit's own entry reloads it without asking.
+        window.document().updateTitle(true);
+        const qsizetype asked = app.dialogs.messages.size();
+        window.command(Document::RecentFirstCommand);
+        QCOMPARE(app.dialogs.messages.size(), asked);
+        QVERIFY(!window.kit().modified());
+    }
+
+    void closeWithCancelNoAndYes() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.show();
+        window.document().openKitPath(app.writeKit("kit.txt"));
+        window.command(Document::NewCommand);
+        window.document().updateTitle(true);
+
+        app.dialogs.messageAnswers = {AnswerCancel};
+        QVERIFY(!window.close());
+        QVERIFY(iniValue(app, "Name").isEmpty());
+
+        app.dialogs.messageAnswers = {AnswerYes}; // and the save dialog is cancelled
+        QVERIFY(!window.close());
+        QCOMPARE(app.dialogs.saveFolders.size(), 1);
+        QVERIFY(window.kit().modified());
+
+        app.dialogs.messageAnswers = {AnswerNo};
+        QVERIFY(window.close());
+        QCOMPARE(iniValue(app, "Name"), QStringLiteral("Untitled"));
+        QCOMPARE(iniValue(app, "FILE1"), app.path("kit.txt"));
+    }
+
+    void closeWithYesSavesFirst() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.show();
+        const QString kit = app.writeKit("kit.txt");
+        window.document().openKitPath(kit);
+        window.document().updateTitle(true);
+        QFile::remove(kit);
+        app.dialogs.messageAnswers = {AnswerYes};
+        QVERIFY(window.close());
+        QVERIFY(QFile::exists(kit));
+        QVERIFY(QFile::exists(app.plugin + "kit.txt")); // installed beside the plug-in
+        QCOMPARE(iniValue(app, "Name"), QStringLiteral("kit.txt"));
+    }
+
+    void dropOpensTheFirstFileOnly() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString first = app.writeKit("first.txt", "FIRST");
+        const QString second = app.writeKit("second.txt", "SECOND");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the window, as the desktop hands it a drop.
+        static_cast<QObject&>(window).event(&drop);
+        QCOMPARE(window.document().currentPath(), first);
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("FIRST"));
+        QCOMPARE(window.document().recentFiles().count(), 1);
+    }
+
+    void saveAsksForAPathForUntitledAndFailedOpenKeepsTheKitsPath() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString kit = app.writeKit("Untitled"); // a kit really named so
+        window.document().openKitPath(kit);
+        window.command(Document::SaveCommand); // always asks; cancelled
+        QCOMPARE(app.dialogs.saveFolders.size(), 1);
+
+        const QString notAKit = app.path("notes.txt");
+        AppFixture::touch(notAKit, "shopping list\n");
+        app.dialogs.openAnswers = {notAKit};
+        window.command(Document::OpenCommand);
+        QCOMPARE(window.document().currentPath(), kit);
+        QCOMPARE(app.settings->readString(Document::kKitFilter.description), app.dir.path());
+    }
+};
+
+} // namespace padsmith::test
+
+QTEST_MAIN(padsmith::test::DocumentTest)
+#include "DocumentTest.moc"

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace padsmith::test {
+
+// Answers the window's questions from queues, the way a user would, and records them.
+// An empty queue answers "cancel".
+class FakeDialogs : public Dialogs {
+public:
+    QString openFile(QWidget*, const QString&, const QString& folder, const QString&,
+                     const FileFilter&) override {
+        openFolders.append(folder);
+        return take(openAnswers);
+    }
+    QString saveFile(QWidget*, const QString&, const QString& folder, const QString&,
+                     const FileFilter&) override {
+        saveFolders.append(folder);
+        return take(saveAnswers);
+    }
+    QString browseForFolder(QWidget*, const QString&, const QString& prompt) override {
+        browsePrompts.append(prompt);
+        return take(browseAnswers);
+    }
+    int message(QWidget*, const QString& caption, const QString& text, MessageButtons,
+                MessageIcon) override {
+        captions.append(caption);
+        messages.append(text);
+        if (onMessage) {
+            onMessage();
+        }
+        return messageAnswers.isEmpty() ? AnswerCancel : messageAnswers.takeFirst();
+    }
+    bool openFolder(const QString& folder) override {
+        openedFolders.append(folder);
+        return false; // as offscreen: the desktop cannot show it
+    }
+    Qt::KeyboardModifiers keyboardModifiers() override { return modifiers; }
+
+    QStringList openAnswers, saveAnswers, browseAnswers;
+    QList<int> messageAnswers;
+    QStringList openFolders, saveFolders, browsePrompts, captions, messages, openedFolders;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    std::function<void()> onMessage;
+
+private:
+    static QString take(QStringList& answers) {
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
+} // namespace padsmith::test

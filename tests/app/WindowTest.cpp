@@ -1,0 +1,250 @@
+#include "AppFixture.h"
+#include "app/AnimationControl.h"
+#include "app/Controls.h"
+#include "app/SingleInstance.h"
+#include "app/Startup.h"
+#include "ui/ZoneListView.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace padsmith::test {
+
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    static QStringList texts(const QList<QAction*>& items) {
+        QStringList result;
+        for (QAction* item : items) {
+            result.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+        }
+        return result;
+    }
+
+private slots:
+    void pluginFolderComesFromSettingsVstPathOrTheUser() {
+        AppFixture app;
+        app.settings->writeString("ZVDIR", app.plugin);
+        QCOMPARE(findPluginFolder(*app.settings, app.dialogs), std::optional(app.plugin));
+        QVERIFY(app.dialogs.browsePrompts.isEmpty());
+
+        // First run: the VST folder's "Zarvo" holds the plug-in.
+        app.settings->deleteValue("ZVDIR");
+        AppFixture::touch(app.path("vst/Zarvo/Zarvo.dll"), "");
+        qputenv("VST_PATH", app.path("vst").toUtf8());
+        const auto found = findPluginFolder(*app.settings, app.dialogs);
+        QCOMPARE(QDir(*found).canonicalPath(), QDir(app.path("vst/Zarvo")).canonicalPath());
+        QCOMPARE(app.settings->readString("ZVDIR"), *found);
+        QVERIFY(app.dialogs.browsePrompts.isEmpty());
+
+        // No plug-in anywhere: asked until a folder holds it, or cancelled.
+        app.settings->deleteValue("ZVDIR");
+        qputenv("VST_PATH", app.path("nothing").toUtf8());
+        app.dialogs.browseAnswers = {app.path("library"), app.path("Zarvo")};
+        QCOMPARE(findPluginFolder(*app.settings, app.dialogs), std::optional(app.plugin));
+        QCOMPARE(app.dialogs.browsePrompts.size(), 2);
+        QCOMPARE(app.dialogs.browsePrompts.at(0),
+                 QStringLiteral("Zarvo not installed or not properly installed!\n"
+                                "Please select your Zarvo folder ..."));
+        QCOMPARE(app.settings->readString("ZVDIR"), app.plugin);
+
+        QFile::remove(app.plugin + "Zarvo.dll");
+        QCOMPARE(findPluginFolder(*app.settings, app.dialogs), std::nullopt);
+    }
+
+    void firstRunDefaults() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        QCOMPARE(window.outputDevice(), -1);
+        QVERIFY(window.action(AudioOutFirstCommand)->isChecked());
+        QCOMPARE(app.settings->readNumber("WaveOutChk", 0), 1223);
+        QVERIFY(!window.shareSamples());
+        QVERIFY(!window.action(ShareSamplesCommand)->isChecked());
+        QCOMPARE(window.kitNameField()->text(), QStringLiteral("Untitled"));
+        QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("Untitled"));
+        QCOMPARE(window.copyrightField()->text(), loginName());
+        QVERIFY(window.waveEditor().isEmpty());
+    }
+
+    void menusAndAccelerators() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        QCOMPARE(texts(window.menuBar()->actions()),
+                 (QStringList{"&File", "Pad", "Audio Out", "About"}));
+        QCOMPARE(texts(window.fileMenu()->actions()),
+                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
+                              "-", "Share samples", "-", "Explore VST Zarvo Folder",
+                              "Explore Your Zarvo Folder", "-",
+                              "Delete Unused Samples from VST Zarvo Folder", "-", "Recent", "-",
+                              "E&xit"}));
+        QAction* save = window.action(Document::SaveCommand);
+        bool found = false;
+        for (QAction* accelerator : window.accelerators()) {
+            if (commandId(accelerator) == Document::SaveCommand) {
+                found = accelerator->shortcuts().contains(QKeySequence("Ctrl+Shift+S"));
+            }
+        }
+        QVERIFY(save != nullptr && found);
+    }
+
+    void commandEnablingRules() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        // Not built yet: grayed in the menus, accelerators off.
+        for (int id : {CopyCommand, CutCommand, PasteCommand, RenameCommand, DeleteCommand,
+                       ImportInstrumentCommand, ExportInstrumentCommand, EditSampleCommand}) {
+            QVERIFY2(!window.commandEnabler().isEnabled(id), qPrintable(QString::number(id)));
+        }
+        // Cleaning the shared folder follows "Share samples", which is stored at once.
+        QVERIFY(!window.action(DeleteUnusedSamplesCommand)->isEnabled());
+        window.command(ShareSamplesCommand);
+        QVERIFY(window.action(DeleteUnusedSamplesCommand)->isEnabled());
+        QCOMPARE(app.settings->readNumber("flShared", -1), 8);
+        QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("ZARVO SAMPLES"));
+        window.command(ShareSamplesCommand);
+        QCOMPARE(app.settings->readNumber("flShared", -1), 0);
+        QVERIFY(!window.action(DeleteUnusedSamplesCommand)->isEnabled());
+
+        // Revert is offered only when there is a kit to go back to.
+        QVERIFY(!window.commandEnabler().isEnabled(Document::RevertCommand));
+        window.document().openKitPath(app.writeKit("kit.txt"));
+        window.updateCommandStates();
+        QVERIFY(window.commandEnabler().isEnabled(Document::RevertCommand));
+    }
+
+    void audioOutChoices() {
+        AppFixture app;
+        app.settings->writeNumber("WaveOutChk", 1224 + 500); // a device that is gone
+        MainWindow& window = app.open();
+        QCOMPARE(window.outputDevice(), -1);
+        QVERIFY(!window.action(AudioOutFirstCommand)->isChecked());
+        window.command(AudioOutFirstCommand);
+        QVERIFY(window.action(AudioOutFirstCommand)->isChecked());
+        QCOMPARE(app.settings->readNumber("WaveOutChk", 0), 1223);
+        QCOMPARE(commandId(window.audioOutMenu()->actions().value(1)),
+                 window.audioOutMenu()->actions().size() > 1 ? 1224 : -1);
+    }
+
+    void exploreCommandsAndClicks() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        QTest::mouseClick(window.sampleFolderField(), Qt::LeftButton);
+        QCOMPARE(app.dialogs.openedFolders, QStringList{app.plugin});
+        window.command(ExploreKitFolderCommand); // new kit: an empty folder, no message
+        QCOMPARE(app.dialogs.openedFolders.value(1), QString());
+        window.document().openKitPath(app.writeKit("kits/kit.txt"));
+        QTest::mouseClick(window.kitNameField(), Qt::LeftButton);
+        QCOMPARE(QDir(app.dialogs.openedFolders.value(2)).canonicalPath(),
+                 QDir(app.path("kits")).canonicalPath());
+        QVERIFY(app.dialogs.messages.isEmpty());
+    }
+
+    void routingFollowsTheFocus() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QList<int> zoneCommands;
+        QList<int> padCommands;
+        window.setZoneCommandHandler([&](int id) { return zoneCommands.append(id), true; });
+        window.setPadCommandHandler([&](int id) { return padCommands.append(id), true; });
+
+        window.zoneList()->setFocus();
+        QCOMPARE(window.menuBar()->actions().at(1)->text(), QStringLiteral("&Samples"));
+        window.command(CopyCommand);
+        QTest::keyClick(window.zoneList(), Qt::Key_Tab); // to the current pad
+        QCOMPARE(QApplication::focusWidget(), window.padButton(0));
+        QCOMPARE(window.menuBar()->actions().at(1)->text(), QStringLiteral("&Pad"));
+        window.command(CutCommand);
+        QVERIFY(zoneCommands.contains(CopyCommand) && !zoneCommands.contains(CutCommand));
+        QVERIFY(padCommands.contains(CutCommand) && !padCommands.contains(CopyCommand));
+
+        // Tab held down: the repeats do not move the focus back and forth.
+        QTest::keyClick(window.padButton(0), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), window.zoneList());
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t", true);
+        QApplication::sendEvent(window.zoneList(), &repeat);
+        QCOMPARE(QApplication::focusWidget(), window.zoneList());
+    }
+
+    void copyrightRefusesCommas() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.copyrightField()->clear();
+        QTest::keyClicks(window.copyrightField(), "Me, 2024");
+        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Me 2024"));
+    }
+
+    void deletingUnusedSamplesKeepsUsedOnes() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.command(ShareSamplesCommand);
+        app.dialogs.saveAnswers = {app.path("kit.txt")};
+        window.document().openKitPath(app.writeKit("kit.txt"));
+        window.command(Document::SaveAsCommand); // copies kick.wav into the shared folder
+        AppFixture::touch(app.plugin + "ZARVO SAMPLES/unused.wav", "RIFF");
+        window.command(DeleteUnusedSamplesCommand);
+        QVERIFY(QFile::exists(app.plugin + "ZARVO SAMPLES/kick.wav"));
+        QVERIFY(!QFile::exists(app.plugin + "ZARVO SAMPLES/unused.wav"));
+        QCOMPARE(window.zoneList()->backgroundColour(), ZoneListView::kBackground);
+        QVERIFY(!busyCursorShown());
+    }
+
+    void messageBoxGuardAndEmptyText() {
+        AppFixture app;
+        int inner = -2;
+        app.dialogs.onMessage = [&] {
+            app.dialogs.onMessage = nullptr;
+            inner = messageOk("from inside the box");
+        };
+        app.dialogs.messageAnswers = {AnswerOk};
+        QCOMPARE(messageOk("100% sure"), static_cast<int>(AnswerOk));
+        QCOMPARE(inner, 0);
+        QCOMPARE(app.dialogs.messages, QStringList{"100% sure"});
+        QCOMPARE(app.dialogs.captions, QStringList{"Padsmith"});
+        QCOMPARE(messageOk(QString()), -1);
+        QCOMPARE(app.dialogs.messages.last(), QStringLiteral("??? ERROR ???"));
+    }
+
+    void titleDetailReplacesTheOldOne() {
+        QWidget window;
+        window.setWindowTitle("A - [x]");
+        setTitleDetail(&window, "y");
+        QCOMPARE(window.windowTitle(), QStringLiteral("A - [y]"));
+        setTitleDetail(&window, QString());
+        QCOMPARE(window.windowTitle(), QStringLiteral("A"));
+        setTitleDetail(nullptr, "z"); // nothing to change, nothing breaks
+    }
+
+    void secondInstanceRaisesTheFirst() {
+        const QString key =
+            QDir::temp().filePath("padsmith-test-%1.ini").arg(QCoreApplication::applicationPid());
+        SingleInstanceGuard first(key);
+        QVERIFY(first.claim());
+        QSignalSpy raised(&first, &SingleInstanceGuard::raiseRequested);
+        SingleInstanceGuard second(key);
+        QVERIFY(!second.claim());
+        QVERIFY(raised.wait(2000));
+        SingleInstanceGuard other(key + "-other"); // another settings store: its own editor
+        QVERIFY(other.claim());
+    }
+
+    void animationPlaysOnceToItsLastFrame() {
+        QWidget parent;
+        AnimationControl animation(&parent);
+        animation.play();
+        QCOMPARE(animation.frame(), 0);
+        QTRY_VERIFY(!animation.playing());
+        QCOMPARE(animation.frame(), AnimationControl::kFrameCount - 1);
+    }
+};
+
+} // namespace padsmith::test
+
+QTEST_MAIN(padsmith::test::WindowTest)
+#include "WindowTest.moc"
