@@ -214,6 +214,8 @@ void MainWindow::buildControls() {
     copyright_->setObjectName(QStringLiteral("1027"));
     copyright_->setGeometry(units.rect(278, 12, 135, 12));
     copyright_->setMaxLength(static_cast<int>(kTextMax));
+    copyright_->setStyleSheet(QStringLiteral(
+        "QLineEdit { border: 1px solid #808080; background: black; color: white; }"));
     // A comma ends a field of the kit script: one in the copyright would shift every field
     // after it when the plug-in reads the kit.
     copyright_->setValidator(new QRegularExpressionValidator(
