@@ -1,1 +1,4 @@
 # Targets of this area.
+padsmith_benchmark(preview_bench preview_bench.cpp)
+target_link_libraries(preview_bench PRIVATE padsmith_preview)
+target_include_directories(preview_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests)

@@ -236,21 +236,20 @@ std::optional<SampleLayout> locateAiff(std::string_view file, std::ostream& diag
 }
 
 // Brings AIFF sample data into WAVE order: little-endian, 8-bit unsigned.
-void toWaveOrder(const SampleLayout& layout, SampleBuffer& data) {
+void toWaveOrder(const SampleLayout& layout, char* data, std::size_t length) {
     if (layout.format.formatTag != kFormatPcm) {
         return;
     }
     const std::size_t width = layout.format.bitsPerSample / 8U;
     if (layout.format.bitsPerSample == 8 && layout.signed8Bit) {
-        for (char& byte : data) {
-            byte = static_cast<char>(static_cast<std::uint8_t>(byte) ^ 0x80U);
+        for (std::size_t at = 0; at < length; ++at) {
+            data[at] = static_cast<char>(static_cast<std::uint8_t>(data[at]) ^ 0x80U);
         }
     } else if (layout.bigEndian && layout.format.bitsPerSample % 8 == 0 && width >= 2 &&
                width <= 4) {
-        const std::size_t whole = data.size() / width * width;
+        const std::size_t whole = length / width * width;
         for (std::size_t at = 0; at < whole; at += width) {
-            std::reverse(data.begin() + static_cast<std::ptrdiff_t>(at),
-                         data.begin() + static_cast<std::ptrdiff_t>(at + width));
+            std::reverse(data + at, data + at + width);
         }
     }
 }
@@ -262,13 +261,6 @@ std::optional<SampleLayout> locateSample(std::string_view file, std::ostream& di
     return locateAiff(file, diagnostics);
 }
 
-// Keeps only the sample data of `file` (moved to its start), in WAVE order.
-void extractData(const SampleLayout& layout, SampleBuffer& file) {
-    file.erase(0, layout.offset);
-    file.resize(layout.length);
-    toWaveOrder(layout, file);
-}
-
 bool applyLayout(std::optional<SampleLayout> layout, std::string_view file, SampleFormat& format,
                  SampleBuffer& data) {
     if (!layout) {
@@ -276,23 +268,8 @@ bool applyLayout(std::optional<SampleLayout> layout, std::string_view file, Samp
     }
     format = layout->format;
     data.assign(file.substr(std::min(layout->offset, file.size()), layout->length));
-    toWaveOrder(*layout, data);
+    toWaveOrder(*layout, data.data(), data.size());
     return true;
-}
-
-PlayableSample finishSample(const std::optional<SampleLayout>& layout, SampleBuffer&& file) {
-    PlayableSample sample;
-    if (!layout) {
-        sample.infoText = kUnknownFormatInfo;
-        return sample;
-    }
-    sample.readable = true;
-    sample.format = layout->format;
-    sample.data = std::move(file);
-    extractData(*layout, sample.data);
-    sample.infoText = describeSample(sample.format, layout->formatName, sample.data.size());
-    convertTo16Bit(sample.format, sample.data);
-    return sample;
 }
 
 void put16(SampleBuffer& data, std::size_t sample, std::int16_t value) {
@@ -308,6 +285,89 @@ template <typename Float> std::int16_t floatTo16(Float value) {
     // Full scale is +-1.0; what lies beyond is clipped, never wrapped around.
     const Float scaled = std::trunc(value * Float(32768));
     return static_cast<std::int16_t>(std::clamp<Float>(scaled, -32768, 32767));
+}
+
+// Converts the `length` bytes of samples at `offset` of `buffer` to 16-bit PCM, which ends up
+// alone at the start of `buffer`. Reading the samples where they lie spares a copy of a
+// whole file's worth of data for the wider formats.
+void convertSamples(SampleFormat& format, SampleBuffer& buffer, std::size_t offset,
+                    std::size_t length) {
+    const std::uint16_t tag = format.formatTag;
+    const std::uint16_t bits = format.bitsPerSample;
+    const std::size_t width = bits / 8U;
+    const bool known =
+        (tag == kFormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
+        (tag == kFormatFloat && (bits == 32 || bits == 64));
+    // Only whole frames are played: a dangling part frame would shift the channels.
+    const std::size_t frames = known && format.channels != 0 ? length / width / format.channels : 0;
+    const std::size_t samples = frames * format.channels;
+
+    SampleBuffer& data = buffer;
+    if (samples != 0 && width <= 2) {
+        // These keep or grow their size: bring them to the start first.
+        data.erase(0, offset);
+        offset = 0;
+    }
+    if (samples == 0) {
+        data.clear();
+    } else if (tag == kFormatPcm && bits == 8) {
+        // Widened from the back so the bytes not yet read are never overwritten.
+        data.resize(samples * 2);
+        for (std::size_t i = samples; i-- > 0;) {
+            const int centred = static_cast<std::uint8_t>(data[i]) - 128;
+            put16(data, i, static_cast<std::int16_t>(centred * 256));
+        }
+    } else if (tag == kFormatPcm && bits == 16) {
+        data.resize(samples * 2);
+    } else if (tag == kFormatPcm) {
+        // 24- and 32-bit integers keep their two most significant bytes. Each sample is
+        // written in front of the one being read, so this works in place.
+        char* bytes = data.data();
+        for (std::size_t i = 0; i < samples; ++i) {
+            const std::size_t from = offset + i * width + width - 2;
+            bytes[i * 2] = bytes[from];
+            bytes[i * 2 + 1] = bytes[from + 1];
+        }
+        data.resize(samples * 2);
+    } else {
+        for (std::size_t i = 0; i < samples; ++i) {
+            const char* sample = data.data() + offset + i * width;
+            std::int16_t value = 0;
+            if (bits == 32) {
+                float number;
+                std::memcpy(&number, sample, sizeof number);
+                value = floatTo16(number);
+            } else {
+                double number;
+                std::memcpy(&number, sample, sizeof number);
+                value = floatTo16(number);
+            }
+            put16(data, i, value);
+        }
+        data.resize(samples * 2);
+    }
+
+    format.formatTag = kFormatPcm;
+    format.bitsPerSample = 16;
+    format.extraSize = 0;
+    format.blockAlign = static_cast<std::uint16_t>(format.channels * 2U);
+    format.averageBytesPerSecond =
+        saturated32(static_cast<std::uint64_t>(format.samplesPerSecond) * format.blockAlign);
+}
+
+PlayableSample finishSample(const std::optional<SampleLayout>& layout, SampleBuffer&& file) {
+    PlayableSample sample;
+    if (!layout) {
+        sample.infoText = kUnknownFormatInfo;
+        return sample;
+    }
+    sample.readable = true;
+    sample.format = layout->format;
+    sample.infoText = describeSample(sample.format, layout->formatName, layout->length);
+    sample.data = std::move(file);
+    toWaveOrder(*layout, sample.data.data() + layout->offset, layout->length);
+    convertSamples(sample.format, sample.data, layout->offset, layout->length);
+    return sample;
 }
 
 } // namespace
@@ -365,55 +425,7 @@ std::string durationText(std::uint64_t bytes, std::uint32_t bytesPerSecond) {
 }
 
 void convertTo16Bit(SampleFormat& format, SampleBuffer& data) {
-    const std::uint16_t tag = format.formatTag;
-    const std::uint16_t bits = format.bitsPerSample;
-    const std::size_t width = bits / 8U;
-    const bool known =
-        (tag == kFormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
-        (tag == kFormatFloat && (bits == 32 || bits == 64));
-    // Only whole frames are played: a dangling part frame would shift the channels.
-    const std::size_t frames =
-        known && format.channels != 0 ? data.size() / width / format.channels : 0;
-    const std::size_t samples = frames * format.channels;
-
-    if (samples == 0) {
-        data.clear();
-    } else if (tag == kFormatPcm && bits == 8) {
-        // Widened from the back so the bytes not yet read are never overwritten.
-        data.resize(samples * 2);
-        for (std::size_t i = samples; i-- > 0;) {
-            const int centred = static_cast<std::uint8_t>(data[i]) - 128;
-            put16(data, i, static_cast<std::int16_t>(centred * 256));
-        }
-    } else if (tag == kFormatPcm && bits == 16) {
-        data.resize(samples * 2);
-    } else {
-        for (std::size_t i = 0; i < samples; ++i) {
-            const char* sample = data.data() + i * width;
-            std::int16_t value = 0;
-            if (tag == kFormatFloat && bits == 32) {
-                float number;
-                std::memcpy(&number, sample, sizeof number);
-                value = floatTo16(number);
-            } else if (tag == kFormatFloat) {
-                double number;
-                std::memcpy(&number, sample, sizeof number);
-                value = floatTo16(number);
-            } else {
-                // 24- and 32-bit integers: the two most significant bytes.
-                value = static_cast<std::int16_t>(le16(std::string_view(sample, width), width - 2));
-            }
-            put16(data, i, value);
-        }
-        data.resize(samples * 2);
-    }
-
-    format.formatTag = kFormatPcm;
-    format.bitsPerSample = 16;
-    format.extraSize = 0;
-    format.blockAlign = static_cast<std::uint16_t>(format.channels * 2U);
-    format.averageBytesPerSecond =
-        saturated32(static_cast<std::uint64_t>(format.samplesPerSecond) * format.blockAlign);
+    convertSamples(format, data, 0, data.size());
 }
 
 PlayableSample decodeSample(std::string_view file, std::ostream& diagnostics) {

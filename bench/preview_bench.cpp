@@ -1,0 +1,81 @@
+// How long a preview takes to start on a 10 MB 24-bit stereo WAVE file, against the floor of
+// reading the same file into memory. Run under scripts/with-services.sh so there is an output.
+#include "audio/AudioFile.h"
+#include "audio/Preview.h"
+#include "audio/SampleFiles.h"
+#include "platform/Files.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <string>
+
+namespace {
+
+using namespace padsmith;
+
+const std::filesystem::path& sampleFile() {
+    static const std::filesystem::path path = [] {
+        const auto file = std::filesystem::temp_directory_path() / "padsmith-preview-bench.wav";
+        // 10 MB of 24-bit stereo at 48 kHz: about 35 seconds.
+        const double seconds = 10.0 * 1000 * 1000 / (48000 * 6);
+        testing::writeFile(file, testing::waveFile(kFormatPcm, 2, 48000, 24,
+                                                   testing::sineData(440, seconds, 48000, 2, 24)));
+        return file;
+    }();
+    return path;
+}
+
+// The floor: the file's bytes in memory, nothing else.
+void readFileIntoMemory(benchmark::State& state) {
+    std::string bytes;
+    for (auto _ : state) {
+        readWholeFile(sampleFile(), bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+}
+BENCHMARK(readFileIntoMemory)->Unit(benchmark::kMillisecond);
+
+// Reading, describing and converting to 16-bit, without an output.
+void decodeForPreview(benchmark::State& state) {
+    for (auto _ : state) {
+        PlayableSample sample = readSample(sampleFile());
+        benchmark::DoNotOptimize(sample.data.data());
+    }
+}
+BENCHMARK(decodeForPreview)->Unit(benchmark::kMillisecond);
+
+// previewSample until the output has its data, each preview cutting off the one before.
+void previewStart(benchmark::State& state) {
+    PreviewPlayer player;
+    for (auto _ : state) {
+        player.previewSample(sampleFile().string(), -1);
+        if (!player.isPreviewing()) {
+            state.SkipWithError("no audio output (run under scripts/with-services.sh)");
+            break;
+        }
+    }
+    player.stopPreview();
+}
+BENCHMARK(previewStart)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // Keep freed buffers in the process, so every measurement gets its 10 MB the same way;
+    // otherwise page faults on fresh memory, which depend on what else was freed, dominate.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+#endif
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(sampleFile());
+    return 0;
+}
