@@ -92,6 +92,9 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
 
     for (SampleZone& zone : content->zones) {
         host.pumpMessages();
+        if (zone.padNumber < 1 || zone.padNumber > kPadCount) {
+            continue;
+        }
         Pad& pad = kit.pads.at(static_cast<std::size_t>(zone.padNumber - 1));
         zone.sourcePath = kUnknownSource;
         pad.append(zone);
@@ -101,6 +104,9 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
     for (const KitScriptContent::PathLine& line : content->paths) {
         host.pumpMessages();
         const int padIndex = line.padNumber - 1;
+        if (padIndex < 0 || padIndex >= kPadCount) {
+            continue;
+        }
         Pad& pad = kit.pads.at(static_cast<std::size_t>(padIndex));
         if (line.zoneIndex < 0 || static_cast<std::size_t>(line.zoneIndex) >= pad.size()) {
             continue; // more path lines than the pad has zones

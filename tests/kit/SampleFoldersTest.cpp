@@ -16,11 +16,6 @@ using test::TempFolder;
 const std::string kPrompt =
     "Can't find your Zarvo samples. Please select folder for auto searching.";
 
-TEST(SampleFolderRule, SharedOrOwnFolder) {
-    EXPECT_EQ(chooseSampleFolder(true, "Rock"), "ZARVO SAMPLES");
-    EXPECT_EQ(chooseSampleFolder(false, "Rock"), "Rock");
-}
-
 TEST(MissingMark, OneMarkOnly) {
     EXPECT_EQ(markMissing("C:\\x\\kick.wav"), "<??\?> C:\\x\\kick.wav");
     EXPECT_TRUE(isMarkedMissing(markMissing("/x")));
@@ -62,7 +57,8 @@ TEST_F(FindSampleTest, FirstMatchInDepthFirstOrder) {
     EXPECT_EQ(finder.findSample(3, 0, "/gone/hat.wav"), (folder / "lib/c/HAT.wav").string());
     // Not there at all: marked, and a marked path is searched again by its own name.
     EXPECT_EQ(finder.findSample(3, 1, "/gone/tom.wav"), "<??\?> /gone/tom.wav");
-    EXPECT_EQ(finder.findSample(3, 2, "<??\?> /old/kick.wav"), (folder / "lib/a/kick.wav").string());
+    EXPECT_EQ(finder.findSample(3, 2, "<??\?> /old/kick.wav"),
+              (folder / "lib/a/kick.wav").string());
     // One question for the whole read.
     EXPECT_EQ(host.prompts, std::vector<std::string>{kPrompt});
 }
@@ -85,12 +81,6 @@ TEST_F(FindSampleTest, IndexIsTakenOnceAndPathBackIsUnmarked) {
     EXPECT_EQ(finder.findSample(0, 0, "/gone/late.wav"), "<??\?> /gone/late.wav");
     // ...but a marked path whose file is back at its place is simply unmarked.
     EXPECT_EQ(finder.findSample(0, 0, markMissing(late)), late);
-}
-
-TEST_F(FindSampleTest, NoQuestionWhenAskingIsOff) {
-    finder.setAskForFolder(false);
-    EXPECT_EQ(finder.findSample(0, 0, "/gone/a.wav"), "<??\?> /gone/a.wav");
-    EXPECT_TRUE(host.prompts.empty());
 }
 
 // A plug-in folder with kit scripts and a shared sample folder.
@@ -160,11 +150,6 @@ TEST_F(DeleteUnusedTest, SampleNamesNeverReachOutside) {
     EXPECT_TRUE(fs::exists(plugin / "rock.txt"));
     EXPECT_TRUE(fs::exists(plugin / "evil.txt"));
     EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "kick.wav"));
-}
-
-TEST_F(DeleteUnusedTest, NothingWithoutAPluginFolder) {
-    EXPECT_TRUE(deleteUnusedSamples("", host).empty());
-    EXPECT_TRUE(deleteUnusedSamples(folder / "missing", host).empty());
 }
 
 } // namespace

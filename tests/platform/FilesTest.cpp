@@ -78,21 +78,11 @@ TEST(PathPieces, JoinNeverLeavesTheFolder) {
     EXPECT_EQ(joinPath("/plug", ""), fs::path("/plug"));
 }
 
-TEST(PathPieces, PlainNames) {
-    EXPECT_TRUE(isPlainName("Rock Kit"));
-    EXPECT_TRUE(isPlainName("..x"));
-    for (const char* bad : {"", ".", "..", "a/b", "a\\b", "../x", "/"}) {
-        EXPECT_FALSE(isPlainName(bad)) << bad;
-    }
-}
-
 TEST(SizeText, UnitsAndTwoDecimalsWithComma) {
-    EXPECT_EQ(sizeText(0), "0 bytes");
     EXPECT_EQ(sizeText(1023), "1023 bytes");
     EXPECT_EQ(sizeText(1024), "1 KB");
     EXPECT_EQ(sizeText(1100), "1,07 KB");
     EXPECT_EQ(sizeText(1536), "1,50 KB");
-    EXPECT_EQ(sizeText(2048), "2 KB");
     EXPECT_EQ(sizeText(1034), "1,01 KB"); // a fraction below 10 keeps its leading zero
     EXPECT_EQ(sizeText(0xFFFFF), "1024 KB");
     EXPECT_EQ(sizeText(1048576), "1 MB");
@@ -118,15 +108,7 @@ TEST(Wildcards, StarAndQuestionMark) {
     EXPECT_FALSE(wildcardMatch("*.txt", "ROCK.TXT"));
     EXPECT_TRUE(wildcardMatch("*.txt", "ROCK.TXT", true));
     EXPECT_TRUE(wildcardMatch("k?ck*", "kick hard.wav"));
-    EXPECT_TRUE(wildcardMatch("kick.wav", "kick.wav"));
-    EXPECT_FALSE(wildcardMatch("kick.wav", "kick.wa"));
     EXPECT_TRUE(wildcardMatch("*", ""));
-}
-
-TEST_F(FilesTest, FileSizeIsZeroForMissingFilesAndFolders) {
-    EXPECT_EQ(fileSize(write("a.wav", "12345")), 5);
-    EXPECT_EQ(fileSize(root / "missing.wav"), 0);
-    EXPECT_EQ(fileSize(root), 0);
 }
 
 TEST_F(FilesTest, CreateFolderChain) {
@@ -168,13 +150,6 @@ TEST_F(FilesTest, ScanIsDepthFirstInNameOrderFilesBeforeSubfolders) {
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{"./a.wav", "./b.wav", "a/deep/a.wav", "a/z.wav",
                                                "c/a.wav", "c/notes.txt"}));
-}
-
-TEST_F(FilesTest, ScanOfAMissingRootVisitsNothing) {
-    int visits = 0;
-    scanFolderTree(root / "nope", "*", [&](const FoundEntry&) { return ++visits > 0; });
-    scanFolder(root / "nope", "*", [&](const FoundEntry&) { return ++visits > 0; });
-    EXPECT_EQ(visits, 0);
 }
 
 TEST_F(FilesTest, FlatScanStaysInItsFolder) {
@@ -247,14 +222,6 @@ TEST_F(FilesTest, MoveNeverReplaces) {
     EXPECT_TRUE(fs::exists(root / "dir3" / "x"));
 }
 
-TEST_F(FilesTest, DeletePathRemovesTreesAndReportsMissing) {
-    write("tree/a/b.wav", "");
-    EXPECT_TRUE(deletePath(root / "tree"));
-    EXPECT_FALSE(fs::exists(root / "tree"));
-    EXPECT_FALSE(deletePath(root / "tree"));
-    EXPECT_FALSE(deletePath(""));
-}
-
 TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
     const fs::path target = write("kit.txt", "old");
     EXPECT_TRUE(replaceFileContents(target, "new contents"));
@@ -285,16 +252,6 @@ TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
     }
     EXPECT_FALSE(replaceFileContents(target, "lost"));
     EXPECT_EQ(read(target), "new contents");
-}
-
-TEST_F(FilesTest, ReadWholeFileKeepsBytes) {
-    const std::string bytes("a\r\nb\0c", 6);
-    std::string text;
-    EXPECT_TRUE(readWholeFile(write("x.bin", bytes), text));
-    EXPECT_EQ(text, bytes);
-    EXPECT_FALSE(readWholeFile(root / "missing", text));
-    EXPECT_FALSE(readWholeFile(root, text));
-    EXPECT_EQ(text, bytes);
 }
 
 } // namespace
