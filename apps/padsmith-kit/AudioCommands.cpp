@@ -1,7 +1,151 @@
+// Audio commands of padsmith-kit: info, devices, play.
 #include "ToolCommand.h"
+#include "audio/AudioFile.h"
+#include "audio/Preview.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace padsmith::tool {
 
-std::span<const ToolCommand> audioCommands() { return {}; }
+namespace {
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    return 2;
+}
+
+// Qt Multimedia needs an application object; only the commands that talk to devices make one.
+class ToolApplication {
+public:
+    ToolApplication() : app_(argc_, argv_) {}
+    QCoreApplication& app() { return app_; }
+
+private:
+    int argc_ = 1;
+    char name_[13] = "padsmith-kit";
+    char* argv_[2] = {name_, nullptr};
+    QCoreApplication app_;
+};
+
+// Prints the info text of each file, a blank line between two. Exit 1 when a file could not
+// be read as a sample (its text is then "File Format: ?").
+int runInfo(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return usageError("info needs at least one file");
+    }
+    int result = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const PlayableSample sample = readSample(args[i]);
+        std::printf("%s%s\n", i == 0 ? "" : "\n", sample.infoText.c_str());
+        if (!sample.readable) {
+            result = 1;
+        }
+    }
+    return result;
+}
+
+int runDevices(const std::vector<std::string>& args) {
+    if (!args.empty()) {
+        return usageError("devices takes no arguments");
+    }
+    ToolApplication application;
+    const AudioOutputs outputs = audioOutputs();
+    if (outputs.names.isEmpty()) {
+        std::fprintf(stderr, "padsmith-kit: no audio output found\n");
+    }
+    std::printf("-1\t%s\n", outputs.defaultName.toStdString().c_str());
+    for (qsizetype i = 0; i < outputs.names.size(); ++i) {
+        std::printf("%d\t%s\n", static_cast<int>(i), outputs.names.at(i).toStdString().c_str());
+    }
+    return 0;
+}
+
+std::optional<int> parseDevice(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const int device = std::stoi(text, &used);
+        if (used == text.size()) {
+            return device;
+        }
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+// Plays one file through the editor's preview path and returns when it has sounded out.
+int runPlay(const std::vector<std::string>& args) {
+    std::string path;
+    int device = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--device") {
+            const std::optional<int> number =
+                i + 1 < args.size() ? parseDevice(args[i + 1]) : std::nullopt;
+            if (!number) {
+                return usageError("--device needs a device number (see padsmith-kit devices)");
+            }
+            device = *number;
+            ++i;
+        } else if (path.empty()) {
+            path = args[i];
+        } else {
+            return usageError("play takes one file");
+        }
+    }
+    if (path.empty()) {
+        return usageError("play needs a file");
+    }
+
+    ToolApplication application;
+    PreviewPlayer player;
+    player.previewSample(path, device);
+    if (player.infoText().toStdString() == kUnknownFormatInfo) {
+        std::fprintf(stderr, "padsmith-kit: %s: not a readable WAVE or AIFF file\n", path.c_str());
+        return 1;
+    }
+    if (!player.isPreviewing()) {
+        std::fprintf(stderr, "padsmith-kit: %s: nothing to play, or the audio output refused it\n",
+                     path.c_str());
+        return 1;
+    }
+
+    // The sink reports idle as soon as it has taken the last data; what it holds in its own
+    // buffer still has to sound before the program may end.
+    int result = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!player.isPreviewing()) {
+            std::fprintf(stderr, "padsmith-kit: %s: playback failed\n", path.c_str());
+            result = 1;
+            poll.stop();
+            application.app().quit();
+        } else if (player.dataHandedOver()) {
+            poll.stop();
+            QTimer::singleShot(std::chrono::milliseconds(player.bufferedMilliseconds() + 100),
+                               &application.app(), &QCoreApplication::quit);
+        }
+    });
+    poll.start(std::chrono::milliseconds(20));
+    application.app().exec();
+    player.stopPreview();
+    return result;
+}
+
+constexpr ToolCommand kAudioCommands[] = {
+    {"info", "info FILE...", runInfo},
+    {"devices", "devices", runDevices},
+    {"play", "play FILE [--device N]", runPlay},
+};
+
+} // namespace
+
+std::span<const ToolCommand> audioCommands() {
+    return kAudioCommands;
+}
 
 } // namespace padsmith::tool
