@@ -21,7 +21,8 @@ QAudioDevice outputDevice(int device) {
     if (device >= 0 && device < outputs.size()) {
         return outputs.at(device);
     }
-    return QMediaDevices::defaultAudioOutput();
+    const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
+    return preferred.isNull() ? outputs.value(0) : preferred;
 }
 
 } // namespace

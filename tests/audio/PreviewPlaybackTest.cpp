@@ -129,11 +129,9 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     constexpr double toneB = 1000.0;
     const auto fileA = folder_ / "a.wav";
     writeFile(fileA, waveFile(1, 2, 48000, 24, sineData(toneA, 10.0, 48000, 2, 24)));
-    std::string bigEndianB;
-    const std::string littleB = sineData(toneB, 6.0, 22050, 1, 16);
-    for (std::size_t i = 0; i + 1 < littleB.size(); i += 2) {
-        bigEndianB += littleB[i + 1];
-        bigEndianB += littleB[i];
+    std::string bigEndianB = sineData(toneB, 6.0, 22050, 1, 16);
+    for (std::size_t i = 0; i + 1 < bigEndianB.size(); i += 2) {
+        std::swap(bigEndianB[i], bigEndianB[i + 1]);
     }
     const auto fileB = folder_ / "b.aif";
     writeFile(fileB, aiffFile(1, 22050, 16, bigEndianB));
@@ -179,33 +177,6 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     EXPECT_GE(windowsB, 10U) << "tone B was not heard for half a second";
     EXPECT_GT(windowsAfterB, 0U);
     EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started";
-}
-
-TEST_F(PreviewPlayback, UnreadableOrSilentFilesOpenNoOutput) {
-    PreviewPlayer player;
-    const auto text = folder_ / "notes.wav";
-    writeFile(text, "not a sample");
-    player.previewSample(text.string(), -1);
-    EXPECT_EQ(player.infoText(), "File Format: ?");
-    EXPECT_FALSE(player.isPreviewing());
-
-    const auto empty = folder_ / "empty.wav";
-    writeFile(empty, waveFile(1, 1, 44100, 16, ""));
-    player.previewSample(empty.string(), 12345);
-    EXPECT_NE(player.infoText().indexOf("Microsoft Wave"), -1);
-    EXPECT_FALSE(player.isPreviewing());
-}
-
-TEST_F(PreviewPlayback, TheFileIsClosedWhileItPlays) {
-    const auto file = folder_ / "kick.wav";
-    writeFile(file, waveFile(1, 1, 44100, 16, sineData(200, 1.0, 44100, 1, 16)));
-    PreviewPlayer player;
-    player.previewSample(file.string(), -1);
-    EXPECT_TRUE(player.isPreviewing());
-    // Deleting or replacing the sample while it plays neither fails nor disturbs the preview.
-    EXPECT_TRUE(std::filesystem::remove(file));
-    runEventLoop(100);
-    EXPECT_TRUE(player.isPreviewing());
 }
 
 } // namespace
