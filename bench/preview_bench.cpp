@@ -1,5 +1,6 @@
 // How long a preview takes to start on a 10 MB 24-bit stereo WAVE file, against the floor of
-// reading the same file into memory. Run under scripts/with-services.sh so there is an output.
+// reading the same file into memory. Needs an audio output:
+//   scripts/with-services.sh scripts/bench.sh preview_bench
 #include "audio/AudioFile.h"
 #include "audio/Preview.h"
 #include "audio/SampleFiles.h"
@@ -38,7 +39,8 @@ void readFileIntoMemory(benchmark::State& state) {
         benchmark::DoNotOptimize(bytes.data());
     }
 }
-BENCHMARK(readFileIntoMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(readFileIntoMemory)->Name("previewStart_floor")->Unit(benchmark::kMillisecond);
+BENCHMARK(readFileIntoMemory)->Name("decodeForPreview_floor")->Unit(benchmark::kMillisecond);
 
 // Reading, describing and converting to 16-bit, without an output.
 void decodeForPreview(benchmark::State& state) {
