@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #ifdef __GLIBC__
@@ -79,5 +80,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::filesystem::remove(sampleFile());
+    // Closed streams settle in the event loop; Qt's PulseAudio back end can abort at exit
+    // while one is still closing.
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
     return 0;
 }

@@ -15,7 +15,9 @@ struct AudioOutputs {
 };
 AudioOutputs audioOutputs();
 
-// Auditions one sample file at a time: a new preview cuts the old one off at once.
+// Auditions one sample file at a time: a new preview cuts the old one off at once. Needs a
+// running Qt event loop to feed the output. Stop the last preview before the event loop ends:
+// Qt 6.4's PulseAudio back end can abort at exit while a stream is still closing.
 class PreviewPlayer {
 public:
     PreviewPlayer();

@@ -149,6 +149,7 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     player.stopPreview();
     EXPECT_TRUE(player.infoText().isEmpty());
     const std::vector<std::int16_t> recorded = stopRecording();
+    runEventLoop(100); // lets the closed stream settle before the process ends
 
     std::optional<std::size_t> firstA;
     std::optional<std::size_t> firstB;
