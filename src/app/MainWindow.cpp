@@ -132,6 +132,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
 }
 
 MainWindow::~MainWindow() {
+    // QWidget's destructor still moves the focus; by then this is no MainWindow any more.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     qApp->removeEventFilter(this);
     if (mainWindow() == this) {
         setMainWindow(nullptr);
@@ -687,6 +689,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (about_ != nullptr) {
         about_->close();
     }
+    // Close the audio stream while the event loop still runs: Qt's PulseAudio back end may
+    // abort when a stream is still closing at exit.
+    preview_->stopPreview();
     event->accept();
 }
 
