@@ -1,10 +1,11 @@
 #include "ui/ZoneListView.h"
 
+#include "kit/ZoneColumns.h"
+
 #include <QHeaderView>
 #include <QPainterPath>
 #include <QRegion>
 #include <QStringList>
-#include <array>
 
 namespace padsmith {
 
@@ -13,22 +14,9 @@ const QColor ZoneListView::kText(Qt::white);
 
 namespace {
 
-struct ColumnSpec {
-    const char* heading;
-    Qt::Alignment alignment;
-    int width;
-};
-
-const std::array<ColumnSpec, ZoneListView::ColumnCount> kColumns{{
-    {"Sample", Qt::AlignLeft, 200},
-    {"Key", Qt::AlignLeft, 35},
-    {"Velocity", Qt::AlignLeft, 60},
-    {"Voices", Qt::AlignHCenter, 40},
-    {"Group", Qt::AlignHCenter, 40},
-    {"Key Range", Qt::AlignHCenter, 70},
-    {"Vol.L/R (-12dB-+24dB)", Qt::AlignHCenter, 110},
-    {"Source Folder", Qt::AlignLeft, 1024},
-}};
+Qt::Alignment alignmentOf(const ZoneColumnInfo& column) {
+    return column.align == ZoneColumnInfo::Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft;
+}
 
 QFont tahoma(int pixels) {
     QFont font;
@@ -68,11 +56,11 @@ ZoneListView::ZoneListView(QWidget* parent) : QTableWidget(0, ColumnCount, paren
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < ColumnCount; ++column) {
-        const ColumnSpec& spec = kColumns[static_cast<std::size_t>(column)];
-        auto* item = new QTableWidgetItem(QString::fromLatin1(spec.heading));
-        item->setTextAlignment(spec.alignment | Qt::AlignVCenter);
+        const ZoneColumnInfo& info = zoneColumns()[static_cast<std::size_t>(column)];
+        auto* item = new QTableWidgetItem(QString::fromLatin1(info.title));
+        item->setTextAlignment(alignmentOf(info) | Qt::AlignVCenter);
         setHorizontalHeaderItem(column, item);
-        header->resizeSection(column, spec.width);
+        header->resizeSection(column, info.width);
     }
     setBackgroundColour(kBackground);
 }
@@ -81,7 +69,7 @@ Qt::Alignment ZoneListView::columnAlignment(int column) {
     if (column < 0 || column >= ColumnCount) {
         return Qt::AlignLeft;
     }
-    return kColumns[static_cast<std::size_t>(column)].alignment;
+    return alignmentOf(zoneColumns()[static_cast<std::size_t>(column)]);
 }
 
 void ZoneListView::setBackgroundColour(const QColor& colour) {
