@@ -691,7 +691,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // Close the audio stream while the event loop still runs: Qt's PulseAudio back end may
     // abort when a stream is still closing at exit.
-    preview_->stopPreview();
+    if (preview_ != nullptr) {
+        preview_->stopPreview();
+    }
     event->accept();
 }
 

@@ -227,6 +227,33 @@ private slots:
         QCOMPARE(window.document().recentFiles().count(), 1);
     }
 
+    void dropOnAModifiedKitAsksFirst() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString open = app.writeKit("open.txt", "OPEN");
+        const QString dropped = app.writeKit("dropped.txt", "DROPPED");
+        window.document().openKitPath(open);
+        window.document().updateTitle(true);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dropped)});
+        auto drop = [&] {
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+            static_cast<QObject&>(window).event(&event);
+        };
+
+        app.dialogs.messageAnswers = {AnswerCancel};
+        drop();
+        QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Save changes to open.txt?"));
+        QCOMPARE(window.document().currentPath(), open);
+        QVERIFY(window.kit().modified());
+
+        app.dialogs.messageAnswers = {AnswerNo};
+        drop();
+        QCOMPARE(window.document().currentPath(), dropped);
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("DROPPED"));
+    }
+
     void saveAsksForAPathForUntitledAndFailedOpenKeepsTheKitsPath() {
         AppFixture app;
         MainWindow& window = app.open();
