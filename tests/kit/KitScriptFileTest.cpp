@@ -1,4 +1,5 @@
 #include "FakeHost.h"
+#include "FileSizeLimit.h"
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 
@@ -188,6 +189,28 @@ TEST_F(KitScriptFileTest, FailedSaveKeepsTheOldFileAndTheKit) {
     EXPECT_TRUE(fs::is_empty(plugin)); // nothing installed
     EXPECT_FALSE(fs::exists(plugin / "Rock"));
 }
+
+#ifdef PADSMITH_HAS_FILE_SIZE_LIMIT
+TEST_F(KitScriptFileTest, SaveThatFailsMidwayKeepsTheOldFile) {
+    KitDocument kit = libraryKit();
+    const fs::path path = folder / "Rock.txt";
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    const std::string saved = TempFolder::read(path);
+    // A kit far bigger than the disk has room for.
+    for (int i = 0; i < 4000; ++i) {
+        SampleZone zone = kit.pads[0].at(0);
+        zone.sampleName = "layer " + std::to_string(i) + ".wav";
+        kit.pads[0].append(zone);
+    }
+    {
+        const test::FileSizeLimit diskFull(16 * 1024);
+        EXPECT_FALSE(writeKitScript(kit, path, location, host, true));
+    }
+    EXPECT_EQ(TempFolder::read(path), saved);
+    EXPECT_EQ(TempFolder::read(plugin / "Rock.txt"), saved);
+    EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick"); // nothing emptied
+}
+#endif
 
 TEST_F(KitScriptFileTest, OwnSampleFolderNeverOverwrittenAndFreshSaveEmptiesIt) {
     KitDocument kit = libraryKit();

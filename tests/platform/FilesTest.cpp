@@ -1,5 +1,7 @@
 #include "platform/Files.h"
 
+#include "FileSizeLimit.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -205,6 +207,28 @@ TEST_F(FilesTest, FailedCopyLeavesNothingBehind) {
     EXPECT_TRUE(copyFileToFolder(unreadable, folder, false)); // a later copy is not blocked
     EXPECT_EQ(read(folder / "locked.wav"), "data");
 }
+
+#ifdef PADSMITH_HAS_FILE_SIZE_LIMIT
+TEST_F(FilesTest, WritesThatFailMidwayLeaveTheOldStateWhole) {
+    const std::string big(1 << 20, 'x');
+    const fs::path target = write("kit.txt", "old kit");
+    const fs::path source = write("library/kick.wav", big);
+    const fs::path folder = root / "samples";
+    fs::create_directories(folder);
+    {
+        const test::FileSizeLimit limit(64 * 1024);
+        EXPECT_FALSE(replaceFileContents(target, big));
+        EXPECT_FALSE(copyFileToFolder(source, folder, false));
+    }
+    EXPECT_EQ(read(target), "old kit");
+    EXPECT_TRUE(fs::is_empty(folder)); // no partial copy that would block the next one
+    for (const auto& entry : fs::directory_iterator(root)) {
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+    }
+    EXPECT_TRUE(copyFileToFolder(source, folder, false));
+    EXPECT_EQ(read(folder / "kick.wav").size(), big.size());
+}
+#endif
 
 TEST_F(FilesTest, MoveNeverReplaces) {
     const fs::path from = write("a.wav", "a");
