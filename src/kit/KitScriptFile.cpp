@@ -48,9 +48,11 @@ void emptyKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
             }
         }
     }
+    // Only a real folder is emptied. A file that stands where the folder would be (a kit saved
+    // as "Zarvo.dll.txt" or "Rock.txt.txt") is the plug-in or another kit, and a link leads to
+    // files that the user keeps elsewhere: both stay as they are.
     std::error_code ec;
     if (!fs::is_directory(fs::symlink_status(folder, ec))) {
-        deletePath(folder);
         return;
     }
     const fs::path real = canonicalOrSelf(folder);

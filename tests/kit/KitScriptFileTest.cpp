@@ -248,11 +248,19 @@ TEST_F(KitScriptFileTest, FreshSaveNeverEmptiesFoldersItMustNot) {
     folder.write("Zarvo/Zarvo.dll", "x");
     folder.write("keep.wav", "x");
     fs::create_directories(folder / "kits");
-    for (const char* name : {".txt", "..txt", "...txt", "ZARVO SAMPLES.txt"}) {
+    folder.write("Zarvo/Jazz.txt", "another kit");
+    // A kit folder that links to the user's own library.
+    folder.write("mine/take 1.wav", "x");
+    fs::create_directory_symlink(folder / "mine", plugin / "Linked");
+    // Kit names that name files of the plug-in folder: the plug-in and another kit's script.
+    for (const char* name : {".txt", "..txt", "...txt", "ZARVO SAMPLES.txt", "Zarvo.dll.txt",
+                             "Jazz.txt.txt", "Linked.txt"}) {
         ASSERT_TRUE(writeKitScript(kit, folder / "kits" / name, location, host, true)) << name;
     }
     EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "other kit.wav"));
-    EXPECT_TRUE(fs::exists(plugin / "Zarvo.dll"));
+    EXPECT_EQ(TempFolder::read(plugin / "Zarvo.dll"), "x");
+    EXPECT_EQ(TempFolder::read(plugin / "Jazz.txt"), "another kit");
+    EXPECT_TRUE(fs::exists(folder / "mine" / "take 1.wav"));
     EXPECT_TRUE(fs::exists(folder / "keep.wav"));
 }
 
