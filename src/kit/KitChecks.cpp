@@ -10,6 +10,13 @@ namespace {
 
 constexpr const char* kDoubleNoteMessage = "Double defined NOTE in your drum set!";
 
+// `other` plays `key` in a velocity window that overlaps `zone`'s. Windows that share a single
+// velocity overlap.
+bool clashes(const SampleZone& zone, const SampleZone& other, int key) {
+    return other.key == key && std::max(zone.velocityLow, other.velocityLow) <=
+                                   std::min(zone.velocityHigh, other.velocityHigh);
+}
+
 std::optional<ZoneRef> findConflict(const KitDocument& kit, int ownPad, const SampleZone& zone,
                                     int key) {
     for (int p = 0; p < kPadCount; ++p) {
@@ -18,10 +25,7 @@ std::optional<ZoneRef> findConflict(const KitDocument& kit, int ownPad, const Sa
         }
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t row = 0; row < pad.size(); ++row) {
-            const SampleZone& other = pad.at(row);
-            // Windows that share a single velocity overlap.
-            if (other.key == key && std::max(zone.velocityLow, other.velocityLow) <=
-                                        std::min(zone.velocityHigh, other.velocityHigh)) {
+            if (clashes(zone, pad.at(row), key)) {
                 return ZoneRef{p, static_cast<int>(row)};
             }
         }
@@ -70,6 +74,26 @@ bool checkKitNotes(const KitDocument& kit, KitHost* report) {
         }
     }
     return false;
+}
+
+std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit) {
+    std::vector<std::pair<ZoneRef, ZoneRef>> pairs;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            const SampleZone& zone = pad.at(row);
+            for (int q = p + 1; q < kPadCount; ++q) {
+                const Pad& later = kit.pads[static_cast<std::size_t>(q)];
+                for (std::size_t other = 0; other < later.size(); ++other) {
+                    if (clashes(zone, later.at(other), zone.key)) {
+                        pairs.push_back({ZoneRef{p, static_cast<int>(row)},
+                                         ZoneRef{q, static_cast<int>(other)}});
+                    }
+                }
+            }
+        }
+    }
+    return pairs;
 }
 
 } // namespace padsmith

@@ -3,6 +3,8 @@
 #include "kit/KitDocument.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace padsmith {
 
@@ -24,5 +26,9 @@ bool checkDoubleNote(const KitDocument& kit, const SampleZone& zone, int positio
 std::optional<ZoneRef> findDoubleNote(const KitDocument& kit, const SampleZone& zone, int key);
 // True at the first zone of the kit (pad order) that has a double-defined note.
 bool checkKitNotes(const KitDocument& kit, KitHost* report);
+// Every pair of zones on different pads that makes a double-defined note, each pair once: the
+// zone of the lower pad first, pairs in pad and list order of that zone. Zones are taken by the
+// pad they sit in.
+std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit);
 
 } // namespace padsmith

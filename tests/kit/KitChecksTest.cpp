@@ -100,6 +100,29 @@ TEST(DoubleNote, KitCheckUsesThePadAZoneSitsIn) {
     KitDocument kit;
     kit.pads[4].append(zone(1, 36, 1, 127));
     EXPECT_FALSE(checkKitNotes(kit, nullptr));
+    EXPECT_TRUE(findAllDoubleNotes(kit).empty());
+}
+
+TEST(DoubleNote, AllPairsAreListedOnce) {
+    // Pad 9's zones clash with pad 2's: the first clash of each of them lies on a lower pad,
+    // and still every pair must be listed.
+    KitDocument kit;
+    kit.pads[1].append(zone(1, 40, 1, 127));
+    kit.pads[1].append(zone(1, 40, 1, 127)); // a layer of the same pad
+    kit.pads[4].append(zone(4, 40, 1, 60));
+    kit.pads[8].append(zone(8, 40, 70, 127));
+    kit.pads[8].append(zone(8, 40, 50, 65));
+    kit.pads[8].append(zone(8, 41, 1, 127));
+    using Pair = std::pair<ZoneRef, ZoneRef>;
+    std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> found;
+    for (const Pair& pair : findAllDoubleNotes(kit)) {
+        found.push_back(
+            {{pair.first.pad, pair.first.position}, {pair.second.pad, pair.second.position}});
+    }
+    const std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> expected = {
+        {{1, 0}, {4, 0}}, {{1, 0}, {8, 0}}, {{1, 0}, {8, 1}}, {{1, 1}, {4, 0}},
+        {{1, 1}, {8, 0}}, {{1, 1}, {8, 1}}, {{4, 0}, {8, 1}}};
+    EXPECT_EQ(found, expected);
 }
 
 } // namespace
