@@ -27,7 +27,9 @@ class ToolHost : public KitHost {
 public:
     void showMessage(MessageIcon /*icon*/, const std::string& text) override {
         std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+        reported = true;
     }
+    bool reported = false;
 };
 
 // The options the kit commands share. Flags take no value; options take the next argument.
@@ -217,22 +219,22 @@ int runCheck(const std::vector<std::string>& argv) {
     if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
         return 2;
     }
+    auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
+        return kit.pads[static_cast<std::size_t>(ref.pad)].at(
+            static_cast<std::size_t>(ref.position));
+    };
     int problems = 0;
+    for (const auto& [first, second] : findAllDoubleNotes(kit)) {
+        std::printf("double note %s: pad %d row %d (%s) and pad %d row %d (%s)\n",
+                    zoneCellText(zoneAt(first), ZoneColumn::Key).c_str(), first.pad + 1,
+                    first.position + 1, zoneAt(first).sampleName.c_str(), second.pad + 1,
+                    second.position + 1, zoneAt(second).sampleName.c_str());
+        ++problems;
+    }
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t i = 0; i < pad.size(); ++i) {
             const SampleZone& zone = pad.at(i);
-            // Each conflicting pair is reported once, from the zone of the lower pad.
-            const auto other = findDoubleNote(kit, zone, zone.key);
-            if (other && other->pad > p) {
-                std::printf("double note %s: pad %d row %zu (%s) and pad %d row %d (%s)\n",
-                            zoneCellText(zone, ZoneColumn::Key).c_str(), p + 1, i + 1,
-                            zone.sampleName.c_str(), other->pad + 1, other->position + 1,
-                            kit.pads[static_cast<std::size_t>(other->pad)]
-                                .at(static_cast<std::size_t>(other->position))
-                                .sampleName.c_str());
-                ++problems;
-            }
             if (isMissing(zone)) {
                 std::printf("missing sample: pad %d row %zu: %s\n", p + 1, i + 1,
                             zone.sourcePath.c_str());
@@ -267,7 +269,9 @@ int runRelink(const std::vector<std::string>& argv) {
             const SampleZone& zone = before.pads[p].at(i);
             const std::string& found = after.pads[p].at(i).sourcePath;
             if (isMissing(zone)) {
-                std::printf("%s -> %s\n", zone.sourcePath.c_str(), found.c_str());
+                // The path as the kit recorded it, without the mark the read gave it.
+                std::printf("%s -> %s\n", withoutMissingMark(zone.sourcePath).c_str(),
+                            found.c_str());
             }
         }
     }
@@ -324,7 +328,8 @@ int runClean(const std::vector<std::string>& argv) {
     for (const fs::path& file : files) {
         std::printf("%s%s\n", args->dryRun ? "would delete " : "deleted ", file.string().c_str());
     }
-    return 0;
+    // The core refused to clean (a kit script it cannot read) and said so.
+    return host.reported ? 1 : 0;
 }
 
 constexpr ToolCommand kCommands[] = {

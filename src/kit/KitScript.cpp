@@ -321,6 +321,8 @@ std::optional<KitScriptContent> parseKitScript(std::string_view text) {
         scratch.sourcePath = kUnknownSource;
         if (onPad(scratch.padNumber)) {
             content.zones.push_back(scratch);
+        } else {
+            content.otherPadSamples.push_back(scratch.sampleName);
         }
     }
 

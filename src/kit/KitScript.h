@@ -32,6 +32,9 @@ struct KitScriptContent {
     std::string sampleFolder;
     std::string copyright;
     std::vector<SampleZone> zones; // file order; only pads 1 to 18; sourcePath "???"
+    // Sample names of the zone lines skipped for naming a pad outside 1 to 18. The editor drops
+    // such lines, but the plug-in may still play their samples.
+    std::vector<std::string> otherPadSamples;
     struct PathLine {
         int padNumber = 0;
         std::string path;

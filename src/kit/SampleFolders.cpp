@@ -174,14 +174,14 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
     // names, in lower case: on a case-sensitive file system a kit written on Windows may name
     // "Kick.wav" for the file "kick.wav", and such a file must stay.
     std::unordered_set<std::string> used;
-    bool unreadable = false;
+    std::optional<fs::path> unreadable;
     scanFolder(pluginFolder, "*", [&](const FoundEntry& entry) {
         if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true)) {
             return true;
         }
         std::string text;
         if (!readWholeFile(entry.fullPath, text)) {
-            unreadable = true;
+            unreadable = entry.fullPath;
             return false;
         }
         const auto content = parseKitScript(text);
@@ -191,10 +191,15 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
         for (const SampleZone& zone : content->zones) {
             used.insert(lowerCaseAscii(zone.sampleName));
         }
+        for (const std::string& sample : content->otherPadSamples) {
+            used.insert(lowerCaseAscii(sample));
+        }
         return true;
     });
     if (unreadable) {
-        // A kit that cannot be read may use any of the samples: delete nothing.
+        // A kit that cannot be read may use any of the samples: delete nothing, and say why.
+        host.showMessage(MessageIcon::Warning,
+                         "Can't read " + unreadable->string() + "\nNo sample was deleted.");
         return unused;
     }
 

@@ -48,7 +48,8 @@ private:
 
 // Removes from the shared sample folder every file that no kit script in the plug-in folder
 // (with "ZARVO SAMPLES" as its sample folder) names, in any letter case. Subfolders and
-// dot-files of the shared folder stay. Nothing is deleted when a script cannot be read.
+// dot-files of the shared folder stay. Nothing is deleted when a script cannot be read; the
+// host is then told which one.
 // Returns the files deleted (or, with `dryRun`, the files that would be).
 std::vector<std::filesystem::path> deleteUnusedSamples(const std::filesystem::path& pluginFolder,
                                                        KitHost& host, bool dryRun = false);

@@ -138,6 +138,27 @@ TEST_F(DeleteUnusedTest, KeepsWhatSharedKitsNameInAnyCaseAndDeletesTheRest) {
     EXPECT_FALSE(fs::exists(plugin / "Temp"));
 }
 
+TEST_F(DeleteUnusedTest, KeepsSamplesOfLinesForOtherPadsAndOfKitsItCannotRead) {
+    std::string text = "vst samples,\r\nKit,\r\nZARVO SAMPLES,\r\n,\r\n\r\n";
+    text += " 0,  0, 0, 36,KICK,pad0.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\r\n";
+    text += "19,  0, 0, 37,KICK,pad19.wav,  1,127, 37, 37, 1.00, 1.00,  0,  0,\r\n";
+    text += "-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
+    folder.write("Zarvo/odd.txt", text);
+    sample("pad0.wav");
+    sample("pad19.wav");
+    sample("unused.wav");
+    EXPECT_EQ(deleteUnusedSamples(plugin, host, true),
+              std::vector<fs::path>{plugin / "ZARVO SAMPLES" / "unused.wav"});
+    EXPECT_TRUE(host.messages.empty());
+
+    // A kit script whose file is gone (a link to an unplugged drive) may use any sample.
+    fs::create_symlink(folder / "unplugged" / "live.txt", plugin / "live.txt");
+    EXPECT_TRUE(deleteUnusedSamples(plugin, host).empty());
+    EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "unused.wav"));
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_NE(host.messages[0].second.find("live.txt"), std::string::npos);
+}
+
 TEST_F(DeleteUnusedTest, SampleNamesNeverReachOutside) {
     kit("evil.txt", "ZARVO SAMPLES", {"../rock.txt", "../../victim.wav", "/etc/passwd"});
     kit("rock.txt", "ZARVO SAMPLES", {"kick.wav"});

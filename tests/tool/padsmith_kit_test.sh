@@ -56,6 +56,18 @@ printf 'snare' >"$work/lib/deep/snare.wav"
 } | crlf >"$work/double.txt"
 expect_exit 1 "$tool" check "$work/double.txt"
 expect_in "double note C1: pad 1 row 1 (kick.wav) and pad 2 row 1 (snare.wav)" "$work/out"
+# Every pair, also one whose zones each clash first with a zone of a lower pad.
+{
+    printf 'vst samples,\nTriple,\nZARVO SAMPLES,\n,\n\n'
+    printf ' 1,  0, 0, 36,A,a.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf ' 2,  0, 0, 36,B,b.wav,  1, 64, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf ' 3,  0, 0, 36,C,c.wav, 60,127, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf -- '-1\n\n-1\n\nPadsmith by Mervane'
+} | crlf >"$work/triple.txt"
+expect_exit 1 "$tool" check "$work/triple.txt"
+expect_in "pad 1 row 1 (a.wav) and pad 2 row 1 (b.wav)" "$work/out"
+expect_in "pad 1 row 1 (a.wav) and pad 3 row 1 (c.wav)" "$work/out"
+expect_in "pad 2 row 1 (b.wav) and pad 3 row 1 (c.wav)" "$work/out"
 
 # relink: samples moved; the new paths are found and written to --output only.
 {
@@ -70,7 +82,7 @@ cp "$work/moved.txt" "$work/moved.orig"
 expect_exit 1 "$tool" check "$work/moved.txt"
 expect_in "missing sample: pad 1 row 1" "$work/out"
 expect_exit 0 "$tool" relink "$work/moved.txt" --search "$work/lib" --output "$work/relinked.txt"
-expect_in "/gone/kick.wav -> $work/lib/kick.wav" "$work/out"
+expect_in "^/gone/kick.wav -> $work/lib/kick.wav$" "$work/out"
 expect_in "/gone/sub/snare.wav -> $work/lib/deep/snare.wav" "$work/out"
 expect_in " 2,$work/lib/deep/snare.wav," "$work/relinked.txt"
 cmp -s "$work/moved.txt" "$work/moved.orig" && pass || fail "relink changed its input"
@@ -100,6 +112,12 @@ expect_not_in "kick.wav" "$work/out"
 expect_exit 0 "$tool" clean --plugin-dir "$plugin"
 [ ! -e "$plugin/ZARVO SAMPLES/unused.wav" ] && pass || fail "unused sample not deleted"
 [ -f "$plugin/ZARVO SAMPLES/kick.wav" ] && pass || fail "used sample deleted"
+# A kit script that cannot be read stops the cleaning, and that is an error.
+printf 'old' >"$plugin/ZARVO SAMPLES/unused.wav"
+ln -s "$work/unplugged/live.txt" "$plugin/live.txt"
+expect_exit 1 "$tool" clean --plugin-dir "$plugin"
+expect_in "live.txt" "$work/err"
+[ -f "$plugin/ZARVO SAMPLES/unused.wav" ] && pass || fail "cleaned past an unreadable kit"
 
 # Usage errors.
 expect_exit 2 "$tool" relink "$work/moved.txt"
