@@ -382,7 +382,9 @@ void MainWindow::buildAccelerators() {
 
 void MainWindow::startUp(bool reopenLastKit) {
     buildAudioOutMenu();
-    command(settings_.readNumber(QStringLiteral("WaveOutChk"), AudioOutFirstCommand));
+    // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
+    // settings file holds must not run as a command (40012 would delete samples).
+    selectAudioOut(settings_.readNumber(QStringLiteral("WaveOutChk"), AudioOutFirstCommand));
 
     kit_.copyright = toStd(loginName());
     copyright_->setText(loginName());
@@ -396,8 +398,9 @@ void MainWindow::startUp(bool reopenLastKit) {
     if (QAction* share = action(ShareSamplesCommand)) {
         share->setChecked(shareSamples_ != 0);
     }
-    kit_.newKit();
     chooseSampleFolder();
+    // The empty kit then takes the shared folder, whatever the option, as after New.
+    kit_.newKit();
     showKit();
 
     if (reopenLastKit) {

@@ -66,7 +66,8 @@ private slots:
         QVERIFY(!window.shareSamples());
         QVERIFY(!window.action(ShareSamplesCommand)->isChecked());
         QCOMPARE(window.kitNameField()->text(), QStringLiteral("Untitled"));
-        QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("Untitled"));
+        // The empty kit names the shared folder until it is saved, as after New.
+        QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("ZARVO SAMPLES"));
         QCOMPARE(window.copyrightField()->text(), loginName());
         QVERIFY(window.waveEditor().isEmpty());
     }
@@ -128,6 +129,13 @@ private slots:
         QCOMPARE(app.settings->readNumber("WaveOutChk", 0), 1223);
         QCOMPARE(commandId(window.audioOutMenu()->actions().value(1)),
                  window.audioOutMenu()->actions().size() > 1 ? 1224 : -1);
+
+        // A stored value that names another command does not run it.
+        app.settings->writeNumber("WaveOutChk", ShareSamplesCommand);
+        MainWindow& reopened = app.open();
+        QVERIFY(!reopened.shareSamples());
+        QCOMPARE(app.settings->readNumber("flShared", -1), -1);
+        QCOMPARE(reopened.outputDevice(), -1);
     }
 
     void exploreCommandsAndClicks() {
