@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
 
@@ -82,6 +83,12 @@ QString vstPluginsPath() {
 }
 
 QString personalFolder() {
+    // The system's own documents folder: the shell folder on Windows, XDG_DOCUMENTS_DIR of the
+    // user's folder names on Linux (a translated "Dokumente" or "Documents" elsewhere).
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(documents).exists()) {
+        return documents;
+    }
     return QString::fromStdU16String(documentsFolder().u16string());
 }
 

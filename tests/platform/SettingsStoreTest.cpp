@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -68,6 +69,35 @@ TEST(ForeignValues, VstPathTakesTheFirstFolderOfVstPath) {
 #endif
     EXPECT_FALSE(personalFolder().isEmpty());
 }
+
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+TEST(ForeignValues, PersonalIsTheDocumentsFolderTheUserNamed) {
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    QDir(home.path()).mkpath(QStringLiteral(".config"));
+    QFile names(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
+    ASSERT_TRUE(names.open(QIODevice::WriteOnly));
+    names.write("XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    names.close();
+
+    // Named but not there yet: the home folder, where a dialog can start.
+    const QString withoutFolder = personalFolder();
+    QDir(home.path()).mkdir(QStringLiteral("Dokumente"));
+    const QString withFolder = personalFolder();
+
+    qputenv("HOME", savedHome);
+    if (savedConfig.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    }
+    EXPECT_EQ(withoutFolder, home.path());
+    EXPECT_EQ(withFolder, home.filePath(QStringLiteral("Dokumente")));
+}
+#endif
 
 } // namespace
 } // namespace padsmith
