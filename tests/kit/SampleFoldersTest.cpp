@@ -152,7 +152,11 @@ TEST_F(DeleteUnusedTest, KeepsSamplesOfLinesForOtherPadsAndOfKitsItCannotRead) {
     EXPECT_TRUE(host.messages.empty());
 
     // A kit script whose file is gone (a link to an unplugged drive) may use any sample.
-    fs::create_symlink(folder / "unplugged" / "live.txt", plugin / "live.txt");
+    std::error_code noLinks;
+    fs::create_symlink(folder / "unplugged" / "live.txt", plugin / "live.txt", noLinks);
+    if (noLinks) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
     EXPECT_TRUE(deleteUnusedSamples(plugin, host).empty());
     EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "unused.wav"));
     ASSERT_EQ(host.messages.size(), 1U);
