@@ -126,13 +126,15 @@ void Document::openKitPath(const QString& path) {
             return;
         }
     }
+    const QString previousPath = currentPath();
+    const bool wasModified = kit_.modified();
     setPath(candidate);
     name_ = QFileInfo(candidate).fileName();
     recent_.putFront(candidate);
     rebuildRecentMenu();
     updateTitle(false);
     if (!readKit(candidate)) {
-        updateTitle(true);
+        keepOpenKit(previousPath, wasModified);
     }
 }
 
@@ -215,9 +217,14 @@ void Document::chooseRecent(int slot) {
         recent_.putFront(file);
         rebuildRecentMenu();
     }
+    const QString previousPath = currentPath();
+    const bool wasModified = kit_.modified();
     setPath(file);
-    const bool ok = readKit(file);
-    updateTitle(!ok);
+    if (readKit(file)) {
+        updateTitle(false);
+    } else {
+        keepOpenKit(previousPath, wasModified);
+    }
 }
 
 bool Document::canRevert() const {
@@ -288,6 +295,13 @@ bool Document::readKit(const QString& path) {
                                   window_.sampleFinder());
     window_.showKit();
     return ok;
+}
+
+void Document::keepOpenKit(const QString& previousPath, bool wasModified) {
+    // The reader leaves the kit as it was, so the kit still belongs to its own file: pointing
+    // it at the unreadable one would let the next Save write this kit over that file.
+    setPath(previousPath);
+    updateTitle(wasModified);
 }
 
 void Document::setPath(const QString& path) {

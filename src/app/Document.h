@@ -87,6 +87,8 @@ private:
     // the File menu again. True when slot 0 is to be opened.
     bool rebuildRecentMenu(int chosen = -1);
     bool readKit(const QString& path);
+    // After a failed read: the title and path go back to the kit that stayed open.
+    void keepOpenKit(const QString& previousPath, bool wasModified);
     void setPath(const QString& path);
 
     KitDocument& kit_;

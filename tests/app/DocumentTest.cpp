@@ -26,6 +26,10 @@ private:
         }
         return texts;
     }
+    static QByteArray readAll(const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
     static QString iniValue(AppFixture& app, const QString& name) {
         app.settings->sync();
         return QSettings(app.path("settings.ini"), QSettings::IniFormat).value(name).toString();
@@ -268,6 +272,34 @@ private slots:
         window.command(Document::OpenCommand);
         QCOMPARE(window.document().currentPath(), kit);
         QCOMPARE(app.settings->readString(Document::kKitFilter.description), app.dir.path());
+    }
+
+    void failedReadByPathOrRecentEntryLeavesTheOtherFileAlone() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString kit = app.writeKit("kit.txt");
+        const QString notAKit = app.path("notes.txt");
+        AppFixture::touch(notAKit, "shopping list\n");
+        window.document().openKitPath(kit);
+        window.document().updateTitle(true); // unsaved changes
+
+        window.document().openKitPath(notAKit); // as a drop does
+        QCOMPARE(window.document().currentPath(), kit);
+        QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
+        QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
+        window.command(Document::SaveCommand);
+        QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
+        QVERIFY(!window.kit().modified());
+
+        // The same through the recent list: slot 1 is now the unreadable file.
+        QCOMPARE(window.document().recentFiles().at(1), notAKit);
+        window.command(Document::RecentFirstCommand + 1);
+        QCOMPARE(window.document().currentPath(), kit);
+        QVERIFY(window.windowTitle().startsWith("Padsmith - [/"));
+        QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
+        window.command(Document::SaveCommand);
+        QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
     }
 };
 
