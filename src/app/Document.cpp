@@ -144,6 +144,7 @@ bool Document::newKit() {
     }
     window_.kitHost().stopPreview();
     setPath({});
+    window_.collectKitFields(); // the empty kit keeps the copyright as typed
     kit_.newKit();
     updateTitle(false);
     window_.showKit();
@@ -291,6 +292,7 @@ bool Document::rebuildRecentMenu(int chosen) {
 
 bool Document::readKit(const QString& path) {
     window_.kitHost().stopPreview();
+    window_.collectKitFields(); // kept as typed when the read fails
     const bool ok = readKitScript(kit_, toFsPath(path), window_.kitLocation(), window_.kitHost(),
                                   window_.sampleFinder());
     window_.showKit();

@@ -180,12 +180,21 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), window.zoneList());
     }
 
-    void copyrightRefusesCommas() {
+    void copyrightRefusesCommasAndSurvivesNew() {
         AppFixture app;
         MainWindow& window = app.open();
         window.copyrightField()->clear();
         QTest::keyClicks(window.copyrightField(), "Me, 2024");
         QCOMPARE(window.copyrightField()->text(), QStringLiteral("Me 2024"));
+
+        // New and a kit that cannot be read leave the typed text; a kit read replaces it.
+        window.command(Document::NewCommand);
+        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Me 2024"));
+        AppFixture::touch(app.path("notes.txt"), "not a kit\n");
+        window.document().openKitPath(app.path("notes.txt"));
+        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Me 2024"));
+        window.document().openKitPath(app.writeKit("kit.txt"));
+        QCOMPARE(window.copyrightField()->text(), QString());
     }
 
     void deletingUnusedSamplesKeepsUsedOnes() {
