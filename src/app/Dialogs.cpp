@@ -65,8 +65,9 @@ QString QtDialogs::saveFile(QWidget* owner, const QString& title, const QString&
 
 QString QtDialogs::browseForFolder(QWidget* owner, const QString& startFolder,
                                    const QString& prompt) {
-    // The prompt can be several lines long; the dialog's caption holds its first line only.
-    return QFileDialog::getExistingDirectory(owner, prompt.section('\n', 0, 0), startFolder);
+    // The prompt is shown as the dialog's caption, its lines joined: the first line alone
+    // ("Zarvo not installed ...") would not say what to pick.
+    return QFileDialog::getExistingDirectory(owner, prompt.simplified(), startFolder);
 }
 
 int QtDialogs::message(QWidget* owner, const QString& caption, const QString& text,

@@ -3,6 +3,7 @@
 #include "app/Services.h"
 #include "platform/SettingsStore.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <utility>
 
@@ -45,10 +46,13 @@ bool FileDialog::show(bool save, QWidget* owner, const QString& startFolder, con
     if (chosen.isEmpty()) {
         return false;
     }
-    path_ = chosen;
+    // Qt's dialogs answer with "/" everywhere; dropped files and the recent list use the
+    // platform's separator, and the same kit must not stand in the list twice.
+    path_ = QDir::toNativeSeparators(chosen);
     const QFileInfo info(chosen);
-    settings_.writeString(filter_.description,
-                          info.isDir() ? info.absoluteFilePath() : info.absolutePath());
+    settings_.writeString(
+        filter_.description,
+        QDir::toNativeSeparators(info.isDir() ? info.absoluteFilePath() : info.absolutePath()));
     return true;
 }
 
