@@ -490,6 +490,8 @@ void MainWindow::buildAudioOutMenu() {
     const AudioOutputs outputs = audioOutputs();
     audioDeviceCount_ = static_cast<int>(outputs.names.size());
     audioOutMenu_->clear();
+    // Rebuilt each time the menu opens: the group of the last build goes with its entries.
+    qDeleteAll(audioOutMenu_->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
     auto* group = new QActionGroup(audioOutMenu_);
     group->setExclusive(true);
     auto entry = [&](const QString& text, int id) {

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
 #include "app/Controls.h"
 #include "app/SingleInstance.h"
@@ -6,6 +7,7 @@
 #include "ui/ZoneListView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -130,6 +132,12 @@ private slots:
         QCOMPARE(commandId(window.audioOutMenu()->actions().value(1)),
                  window.audioOutMenu()->actions().size() > 1 ? 1224 : -1);
 
+        // The menu is built again each time it opens; its entries stay one radio group.
+        window.buildAudioOutMenu();
+        window.buildAudioOutMenu();
+        QCOMPARE(window.audioOutMenu()->findChildren<QActionGroup*>().size(), 1);
+        QVERIFY(window.action(AudioOutFirstCommand)->isChecked());
+
         // A stored value that names another command does not run it.
         app.settings->writeNumber("WaveOutChk", ShareSamplesCommand);
         MainWindow& reopened = app.open();
@@ -150,6 +158,13 @@ private slots:
         QCOMPARE(QDir(app.dialogs.openedFolders.value(2)).canonicalPath(),
                  QDir(app.path("kits")).canonicalPath());
         QVERIFY(app.dialogs.messages.isEmpty());
+
+        // The picture and "About" both show the one about window.
+        QTest::mouseClick(window.picture(), Qt::LeftButton);
+        QVERIFY(window.aboutDialog() != nullptr && window.aboutDialog()->isVisible());
+        const QPointer<AboutDialog> about = window.aboutDialog();
+        window.command(AboutCommand);
+        QCOMPARE(window.aboutDialog(), about.data());
     }
 
     void routingFollowsTheFocus() {
