@@ -20,6 +20,12 @@ bool SingleInstanceGuard::claim() {
     lock_ = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(name_ + ".lock"));
     lock_->setStaleLockTime(0); // held for the whole run; a dead owner is still detected
     if (!lock_->tryLock(100)) {
+        if (lock_->error() != QLockFile::LockFailedError) {
+            // No lock can be made at all (no writable temporary folder): better an editor
+            // without the guard than one that quietly never starts.
+            lock_.reset();
+            return true;
+        }
         QLocalSocket socket;
         socket.connectToServer(name_);
         if (socket.waitForConnected(1000)) {

@@ -264,6 +264,17 @@ private slots:
         QVERIFY(raised.wait(2000));
         SingleInstanceGuard other(key + "-other"); // another settings store: its own editor
         QVERIFY(other.claim());
+
+        // Without a temporary folder to lock in, the editor still starts.
+        QTemporaryDir scratch;
+        const QString notAFolder = scratch.filePath("file");
+        AppFixture::touch(notAFolder, "");
+        const QByteArray tmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", notAFolder.toUtf8());
+        SingleInstanceGuard unguarded(key + "-nowhere");
+        const bool claimed = unguarded.claim();
+        tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
+        QVERIFY(claimed);
     }
 
     void animationPlaysOnceToItsLastFrame() {
