@@ -79,6 +79,8 @@ protected:
         // A null sink of this process alone: other tests that run at the same time play on the
         // server's default sink, and their sound must not reach this recording.
         sink_ = "padsmith_playback_" + std::to_string(QCoreApplication::applicationPid());
+        // Looked at once before the sink exists, as the editor's menu may have been.
+        outputsBefore_ = audioOutputs().names.size();
         const QString module = pactl(
             {"load-module", "module-null-sink", QString::fromStdString("sink_name=" + sink_)});
         ASSERT_FALSE(module.isEmpty()) << "could not load a null sink";
@@ -112,14 +114,20 @@ protected:
         return out.isEmpty() ? QStringLiteral("ok") : out;
     }
 
-    // The preview device number of this test's sink.
+    // The preview device number of this test's sink. The server announces a new sink on its
+    // own time, so the list is read again until it shows up.
     std::optional<int> sinkDevice() const {
-        const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-        for (qsizetype i = 0; i < outputs.size(); ++i) {
-            if (outputs.at(i).id() == QByteArray::fromStdString(sink_)) {
-                return static_cast<int>(i);
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+            for (qsizetype i = 0; i < outputs.size(); ++i) {
+                if (outputs.at(i).id() == QByteArray::fromStdString(sink_)) {
+                    return static_cast<int>(i);
+                }
             }
-        }
+            runEventLoop(20);
+        } while (clock.elapsed() < kPatienceMs);
         return std::nullopt;
     }
 
@@ -180,6 +188,7 @@ protected:
     static constexpr qint64 kPatienceMs = 30000;
 
     std::string sink_;
+    qsizetype outputsBefore_ = 0;
     QString module_;
     std::filesystem::path folder_;
     QProcess recorder_;
@@ -190,6 +199,8 @@ protected:
 TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     const std::optional<int> device = sinkDevice();
     ASSERT_TRUE(device) << "the test sink is not among the audio outputs";
+    // The device list is read afresh: an output added while the program runs is offered.
+    EXPECT_GT(audioOutputs().names.size(), outputsBefore_);
 
     // A: 440 Hz, 24-bit stereo WAVE at 48 kHz, long enough to be still playing when B starts.
     // B: 1000 Hz, 16-bit mono AIFF at 22.05 kHz.
