@@ -1,4 +1,4 @@
-// Plays previews through a real PulseAudio server and listens to what reached its sink.
+// Previews: their info texts, and playback through a real PulseAudio server that is listened to.
 // Run under scripts/with-services.sh, which starts a private server and sets PADSMITH_TEST_SINK;
 // the test adds a null sink of its own to that server and records its monitor.
 #include "audio/Preview.h"
@@ -241,6 +241,25 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
         leftoverA += hasAny(recorded_.data() + start, toneA) ? 1 : 0;
     }
     EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started";
+}
+
+// What a preview shows beside the file list, with or without an audio server.
+TEST(PreviewInfo, UnreadableAndSilentFilesAreDescribedAndAStopClearsTheText) {
+    const auto folder = std::filesystem::temp_directory_path() / "padsmith-preview-info-test";
+    std::filesystem::create_directories(folder);
+    writeFile(folder / "notes.wav", "not a sample");
+    writeFile(folder / "alaw.wav", waveFile(6, 1, 8000, 8, std::string(80, 'U')));
+
+    PreviewPlayer player;
+    player.previewSample((folder / "notes.wav").string(), -1);
+    EXPECT_EQ(player.infoText(), "File Format: ?");
+    EXPECT_FALSE(player.isPreviewing());
+    player.previewSample((folder / "alaw.wav").string(), -1); // compressed: described, not played
+    EXPECT_TRUE(player.infoText().startsWith("File Format:\tMicrosoft Wave\nAttributes:\tMono 8"));
+    EXPECT_FALSE(player.isPreviewing());
+    player.stopPreview();
+    EXPECT_TRUE(player.infoText().isEmpty());
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
