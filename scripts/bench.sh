@@ -6,6 +6,8 @@
 # BUILD_DIR (default build-bench) and REPETITIONS (default 5) may be set in the environment.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The preview benchmark needs a sound server: run inside the private one of the tests.
+[ -n "${PADSMITH_SERVICES:-}" ] || exec scripts/with-services.sh scripts/bench.sh "$@"
 build="${BUILD_DIR:-build-bench}"
 repetitions="${REPETITIONS:-5}"
 

@@ -5,6 +5,7 @@ set -euo pipefail
 
 runtime=$(mktemp -d /tmp/padsmith-services.XXXXXX)
 export XDG_RUNTIME_DIR="$runtime"
+export PADSMITH_SERVICES=1
 export PULSE_RUNTIME_PATH="$runtime/pulse"
 pids=()
 
