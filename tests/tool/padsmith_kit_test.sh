@@ -4,26 +4,7 @@
 set -uo pipefail
 tool="$1"
 make_demo="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-pass() { passes=$((passes + 1)); }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-expect_exit() { # expected command...
-    local expected=$1; shift
-    "$@" >"$work/out" 2>"$work/err"
-    local code=$?
-    if [ "$code" -eq "$expected" ]; then pass; else
-        fail "'$*' exited $code, expected $expected"; cat "$work/out" "$work/err"; fi
-}
-expect_in() { # pattern file
-    if grep -q -- "$1" "$2"; then pass; else fail "'$1' not in $2"; cat "$2"; fi
-}
-expect_not_in() {
-    if grep -q -- "$1" "$2"; then fail "'$1' unexpectedly in $2"; else pass; fi
-}
+. "$(dirname "$0")/../checks.sh"
 crlf() { sed 's/$/\r/'; }
 
 # A demo plug-in folder: the demo kit shows, checks clean and lists its pads.
@@ -123,5 +104,4 @@ expect_in "live.txt" "$work/err"
 expect_exit 2 "$tool" relink "$work/moved.txt"
 expect_exit 2 "$tool" frobnicate
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
