@@ -10,6 +10,7 @@ namespace {
 
 using CommandList = std::span<const padsmith::tool::ToolCommand> (*)();
 constexpr CommandList kCommandLists[] = {&padsmith::tool::kitCommands,
+                                         &padsmith::tool::instrumentCommands,
                                          &padsmith::tool::audioCommands};
 
 void printUsage(std::FILE* out) {

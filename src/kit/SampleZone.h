@@ -7,8 +7,8 @@
 namespace padsmith {
 
 inline constexpr int kPadCount = 18;
-inline constexpr std::size_t kPadNameMax = 31;  // characters of a pad name
-inline constexpr std::size_t kTextMax = 256;    // characters of kit strings, sample names, paths
+inline constexpr std::size_t kPadNameMax = 31; // characters of a pad name
+inline constexpr std::size_t kTextMax = 256;   // characters of kit strings, sample names, paths
 inline constexpr const char* kFormatTag = "vst samples";
 inline constexpr const char* kUnnamedPad = "XXX";
 inline constexpr const char* kUntitledKit = "Untitled";
