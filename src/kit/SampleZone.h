@@ -44,7 +44,8 @@ void resetZone(SampleZone& zone);
 int gainToDecibels(float gain);
 float decibelsToGain(int decibels);
 
-// Cuts a text to at most `limit` characters.
+// Cuts a text to at most `limit` characters, never in the middle of one: the bytes the text
+// takes in a kit file's code page.
 std::string cutText(std::string text, std::size_t limit);
 
 } // namespace padsmith
