@@ -9,9 +9,9 @@
 namespace {
 
 using CommandList = std::span<const padsmith::tool::ToolCommand> (*)();
-constexpr CommandList kCommandLists[] = {&padsmith::tool::kitCommands,
-                                         &padsmith::tool::instrumentCommands,
-                                         &padsmith::tool::audioCommands};
+constexpr CommandList kCommandLists[] = {
+    &padsmith::tool::kitCommands, &padsmith::tool::instrumentCommands,
+    &padsmith::tool::cellCommands, &padsmith::tool::audioCommands};
 
 void printUsage(std::FILE* out) {
     std::fprintf(out, "usage:\n");
