@@ -6,6 +6,7 @@
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
+#include "app/InstrumentCommands.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -276,6 +277,13 @@ void MainWindow::registerOwnCommands() {
     setCommandHandler(CommandId::ExploreKitFolder, [this] { exploreKitFolder(); });
     setCommandHandler(CommandId::ExplorePluginFolder,
                       [this] { dialogs().openFolder(pluginFolder_); });
+    auto* instruments = new InstrumentCommands(*this, settings_);
+    setCommandHandler(CommandId::ExportInstrument,
+                      [instruments] { instruments->exportInstrument(); });
+    setCommandHandler(CommandId::ImportInstrument,
+                      [instruments] { instruments->importInstrument(); });
+    setCommandHandler(CommandId::SaveInstrumentAsKit,
+                      [instruments] { instruments->saveInstrumentAsKit(); });
     setCommandHandler(CommandId::About, [this] { showAbout(); });
     setCommandHandler(CommandId::Picture, [this] { showAbout(); });
     setCommandHandler(CommandId::Exit, [this] { close(); });
