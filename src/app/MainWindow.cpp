@@ -15,7 +15,7 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 #include "platform/SettingsStore.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,7 +115,7 @@ PreviewPlayer& MainWindow::previewPlayer() {
     return *preview_;
 }
 
-ZoneListView* MainWindow::zoneList() const {
+CellTableView* MainWindow::zoneList() const {
     return zones_->view();
 }
 
@@ -209,7 +209,13 @@ void MainWindow::buildControls() {
     animation_ = new AnimationControl(picture_);
     animation_->move(49, 52);
 
-    zones_ = new ZoneListPanel(client);
+    ZoneListPanel::Hooks zoneHooks;
+    zoneHooks.preview = [this](const std::string& path) {
+        previewPlayer().previewSample(path, options_.outputDevice());
+    };
+    zoneHooks.commandKey = [this] { return commandKey_; };
+    zoneHooks.keyRepeating = [this] { return keyRepeat_; };
+    zones_ = new ZoneListPanel(kit_, *edits_, *host_, client, std::move(zoneHooks));
     zones_->view()->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
 
     PadPanel::Hooks hooks;
@@ -329,6 +335,7 @@ void MainWindow::updateCommandStates() {
                     : pads_->hasFocus() ? WindowFocus::Pads
                                         : WindowFocus::Other;
     context.padHasZones = !kit_.current().empty();
+    zones_->describe(context);
     context.shareSamples = options_.shareSamples();
     context.canRevert = document_.canRevert();
     context.canUndo = edits_->canUndo();
@@ -349,7 +356,7 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
         }
     }
     if (pads.contains(kit_.currentPad)) {
-        zones_->showPadZones(kit_.current());
+        zones_->showPadZones();
     }
     pads_->updateMarkers();
     kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
@@ -386,7 +393,7 @@ void MainWindow::deleteUnusedSamples() {
     padsmith::pumpMessages();
     host_->stopPreview();
     padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_);
-    zones_->view()->setBackgroundColour(ZoneListView::kBackground);
+    zones_->view()->setBackgroundColour(ZoneListPanel::kBackground);
     animation_->showFrame(1);
     setBusyCursor(false);
 }
@@ -411,7 +418,7 @@ void MainWindow::showKit() {
     sampleFolder_->setText(fromStd(kit_.sampleFolder));
     copyright_->setText(fromStd(kit_.copyright));
     pads_->showLabels();
-    zones_->showPadZones(kit_.current());
+    zones_->showPadZones();
 }
 
 void MainWindow::kitReplaced() {
