@@ -288,14 +288,15 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
     // Commands whose work comes with later features stand in the menus, grayed. Take a
     // command out of this list when its handler is built.
     for (CommandId id :
-         {CommandId::Cut, CommandId::Copy, CommandId::Paste, CommandId::Delete,
-          CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
+         {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
           CommandId::ImportSamples, CommandId::EditSample, CommandId::SelectWaveEditor}) {
         table.setEnabled(id, false);
     }
-    // Rename edits the current cell in the zone list; the pads' rename comes later.
-    if (context.focus != WindowFocus::Zones) {
-        table.setEnabled(CommandId::Rename, false);
+    // The zone list's copy, paste and delete come with the zone commands.
+    if (context.focus == WindowFocus::Zones) {
+        for (CommandId id : {CommandId::Copy, CommandId::Paste, CommandId::Delete}) {
+            table.setEnabled(id, false);
+        }
     }
 }
 
