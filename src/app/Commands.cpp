@@ -292,12 +292,6 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
           CommandId::ImportSamples, CommandId::EditSample, CommandId::SelectWaveEditor}) {
         table.setEnabled(id, false);
     }
-    // The zone list's copy, paste and delete come with the zone commands.
-    if (context.focus == WindowFocus::Zones) {
-        for (CommandId id : {CommandId::Copy, CommandId::Paste, CommandId::Delete}) {
-            table.setEnabled(id, false);
-        }
-    }
 }
 
 } // namespace padsmith

@@ -10,6 +10,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/WindowKitHost.h"
+#include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
 #include "audio/Preview.h"
 #include "kit/SampleFolders.h"
@@ -231,6 +232,25 @@ void MainWindow::buildControls() {
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });
 
+    zoneCommands_ = new ZoneCommands(*this, settings_);
+    zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
+    connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
+    // A double click on a Sample cell replaces its sample; a commit there renames the file;
+    // dragged rows move as Copy and Paste move them.
+    connect(zones_->view(), &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& cell) {
+                if (cell.column() == 0) {
+                    command(CommandId::ImportSamples);
+                }
+            });
+    connect(zones_, &ZoneListPanel::sampleNameCommitted, zoneCommands_,
+            &ZoneCommands::renameSample);
+    connect(zones_, &ZoneListPanel::rowsDropped, this, [this](const QList<int>& rows, int target) {
+        zoneCommands_->rememberRows(rows);
+        zoneCommands_->moveRememberedRows(target);
+        updateCommandStates();
+    });
+
     connect(kitName_, &ClickLabel::clicked, this, [this] { command(CommandId::ExploreKitFolder); });
     connect(sampleFolder_, &ClickLabel::clicked, this,
             [this] { command(CommandId::ExplorePluginFolder); });
@@ -341,6 +361,7 @@ void MainWindow::updateCommandStates() {
     context.padHasZones = !kit_.current().empty();
     context.pasteReady = pads_->clipboard().canPaste(kit_.currentPad);
     zones_->describe(context);
+    context.zoneRowsRemembered = zoneCommands_->hasRememberedRows();
     context.shareSamples = options_.shareSamples();
     context.canRevert = document_.canRevert();
     context.canUndo = edits_->canUndo();
@@ -429,6 +450,7 @@ void MainWindow::showKit() {
 void MainWindow::kitReplaced() {
     edits_->clear();
     pads_->kitReplaced();
+    zoneCommands_->kitReplaced();
 }
 
 void MainWindow::kitSaved() {

@@ -194,10 +194,7 @@ void ZoneListPanel::spreadVelocities() {
 }
 
 void ZoneListPanel::moveRows(const QList<int>& rows, int target, bool copy) {
-    // The zone commands move or copy the dragged rows.
-    (void)rows;
-    (void)target;
-    (void)copy;
+    emit rowsDropped(rows, target, copy);
 }
 
 void ZoneListPanel::clicked(int row, int column) {
@@ -209,9 +206,8 @@ void ZoneListPanel::clicked(int row, int column) {
 }
 
 void ZoneListPanel::doubleClicked(int column) {
-    if (column == static_cast<int>(ZoneColumn::Sample)) {
-        handleCommand(CommandId::ImportSamples); // replaces the sample of the current row
-    } else if (isValueColumn(column)) {
+    // A double click on a Sample cell is the window's import command.
+    if (isValueColumn(column)) {
         view_->beginEdit();
     }
 }

@@ -69,7 +69,7 @@ public:
     void commitCell(int row, int column, const QString& text);
     // "Set dinamic velocity" on the current pad.
     void spreadVelocities();
-    // Rows dragged onto `target` (copied with `copy`). The zone commands do the move.
+    // Rows dragged onto `target` (to be copied with `copy`): handed on as rowsDropped.
     void moveRows(const QList<int>& rows, int target, bool copy);
 
     // The popup shown on a right click, after the list has taken the focus.
@@ -84,6 +84,8 @@ public:
 signals:
     // A Sample cell's edit ended with `text`: the sample is to be renamed.
     void sampleNameCommitted(int row, const QString& text);
+    // Rows were dragged onto `target`, with Control held for `copy`.
+    void rowsDropped(const QList<int>& rows, int target, bool copy);
 
 private:
     void clicked(int row, int column);

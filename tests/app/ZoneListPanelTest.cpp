@@ -251,6 +251,10 @@ private slots:
         QVERIFY(spread->isEnabled());
         QVERIFY(rename->isEnabled());
         QVERIFY(!zones.window.action(CommandId::Cut)->isEnabled());
+        QVERIFY(zones.window.action(CommandId::Copy)->isEnabled());
+        QVERIFY(!zones.window.action(CommandId::Paste)->isEnabled()); // nothing remembered
+        zones.window.command(CommandId::Copy);
+        QVERIFY(zones.window.action(CommandId::Paste)->isEnabled());
         QCOMPARE(zones.window.menuBar()->actions().at(1)->text(), QStringLiteral("&Samples"));
 
         zones.window.command(CommandId::SpreadVelocities);
@@ -275,7 +279,7 @@ private slots:
         QVERIFY(!rename->isEnabled());
     }
 
-    void clicksPlayAndDoubleClicksEdit() {
+    void clicksSelectDoubleClicksEditAndDragsMove() {
         ZoneWindow zones;
         QWidget* rows = zones.list().viewport();
         const QPoint cell = zones.list().visualRect(zones.list().model()->index(1, 2)).center();
@@ -287,10 +291,13 @@ private slots:
         QCOMPARE(zones.editor()->text(), QStringLiteral("1  127"));
         QTest::keyClick(zones.editor(), Qt::Key_Escape);
 
-        // Dropped rows go to the zone commands; until they move them nothing changes.
-        const KitDocument before = zones.window.kit();
+        // Dragged rows move as Copy and Paste move them, in one undo step.
+        const Pad before = zones.pad(0);
         emit zones.list().rowsDropped({0}, 2, false);
-        QCOMPARE(zones.window.kit().pads[0], before.pads[0]);
+        QCOMPARE(zones.pad(0).at(2), before.at(0));
+        QCOMPARE(zones.pad(0).at(0), before.at(1));
+        zones.window.command(CommandId::Undo);
+        QCOMPARE(zones.pad(0), before);
     }
 };
 
