@@ -24,8 +24,18 @@ public:
     void deleteValue(const QString& name);
     void sync();
 
+    // Where the settings live: the INI file, or on Windows the registry key.
+    QString location() const;
+    // Whether anything has been stored yet.
+    bool exists() const;
+    // Removes every setting of the program: the file is deleted (and the user's own store
+    // takes its folder with it when nothing else is left in it), the registry key emptied.
+    // False when it could not be done.
+    bool removeAll();
+
 private:
     std::unique_ptr<QSettings> settings_;
+    bool usersOwn_ = false; // the user's own store, not a file named by the caller
 };
 
 // Foreign values, read only. The VST plug-in folder: "VSTPluginsPath" of HKLM\SOFTWARE\VST on

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 
 namespace padsmith::test {
@@ -40,10 +41,15 @@ public:
         openedFolders.append(folder);
         return false; // as offscreen: the desktop cannot show it
     }
+    bool openUrl(const QUrl& url) override {
+        openedUrls.append(url);
+        return true;
+    }
     Qt::KeyboardModifiers keyboardModifiers() override { return modifiers; }
 
     QStringList openAnswers, saveAnswers, browseAnswers;
     QList<int> messageAnswers;
+    QList<QUrl> openedUrls;
     QStringList openFolders, saveFolders, browsePrompts, captions, messages, openedFolders;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     std::function<void()> onMessage;
