@@ -78,11 +78,21 @@ bool SingleInstanceGuard::otherInstanceRunning() {
 void SingleInstanceGuard::readRequests(QLocalSocket* socket) {
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine().trimmed();
+        // Answered from the event loop, not inside the socket's signal: opening a kit runs
+        // events, in which the connection may close and its socket be deleted.
         if (line.startsWith(kOpen)) {
-            emit raiseRequested();
-            emit openRequested(QUrl::fromPercentEncoding(line.mid(qsizetype(sizeof kOpen) - 1)));
+            const QString kitFile =
+                QUrl::fromPercentEncoding(line.mid(qsizetype(sizeof kOpen) - 1));
+            QMetaObject::invokeMethod(
+                this,
+                [this, kitFile] {
+                    emit raiseRequested();
+                    emit openRequested(kitFile);
+                },
+                Qt::QueuedConnection);
         } else if (line == kRaise) {
-            emit raiseRequested();
+            QMetaObject::invokeMethod(
+                this, [this] { emit raiseRequested(); }, Qt::QueuedConnection);
         }
     }
 }
