@@ -190,7 +190,9 @@ void printManPage(std::FILE* out, const std::vector<const ToolCommand*>& command
                       ".TP\n.B 0\nsuccess\n"
                       ".TP\n.B 1\nthe work failed; what failed is told on the standard error\n"
                       ".TP\n.B 2\nwrong usage: an unknown command or option, or a missing "
-                      "argument\n");
+                      "argument\n"
+                      ".SH SEE ALSO\n"
+                      ".BR padsmith (1)\n");
 }
 
 } // namespace padsmith::tool

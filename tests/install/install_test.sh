@@ -12,7 +12,7 @@ id=com.mervane.Padsmith
 prefix="$work/prefix"
 expect_exit 0 cmake --install "$build" --prefix "$prefix"
 share="$prefix/share"
-for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1 \
+for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1 share/man/man1/padsmith.1 \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/mime/packages/padsmith.xml share/icons/hicolor/scalable/apps/padsmith.svg; do
     [ -f "$prefix/$file" ] && pass || fail "$file not installed"
@@ -65,10 +65,19 @@ else
     echo "SKIP: no update-mime-database or gio: file type detection not checked"
 fi
 
-# The manual page renders without warnings and has every command the tool lists.
+# The manual pages render without warnings; the tool's has every command it lists, the
+# editor's every option of its help.
+for page in "$share"/man/man1/padsmith-kit.1 "$share"/man/man1/padsmith.1; do
+    expect_exit 0 man --warnings -E UTF-8 -l -Tutf8 -Z "$page"
+    [ -s "$work/err" ] && fail "$page warnings: $(cat "$work/err")" || pass
+done
+"$prefix/bin/padsmith" --help | sed -n '/^options:/,/^$/p' | grep -o -- '--[a-z-]*' | sort -u >"$work/options"
+[ -s "$work/options" ] && pass || fail "no options in padsmith --help"
+MANWIDTH=200 man -l "$share/man/man1/padsmith.1" 2>/dev/null >"$work/editor-page"
+while read -r option; do
+    expect_in "$option" "$work/editor-page"
+done <"$work/options"
 page="$share/man/man1/padsmith-kit.1"
-expect_exit 0 man --warnings -E UTF-8 -l -Tutf8 -Z "$page"
-[ -s "$work/err" ] && fail "man page warnings: $(cat "$work/err")" || pass
 commands=$("$prefix/bin/padsmith-kit" --help | sed -n '/^commands:/,/^$/s/^  \([a-z-]\+\) .*/\1/p')
 [ -n "$commands" ] && pass || fail "no commands listed by --help"
 for command in $commands; do
