@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <iostream>
@@ -58,12 +57,8 @@ QString editorInstanceKey(const SettingsStore& settings) {
 
 void openKitFromOutside(MainWindow& window, const QString& path) {
     if (busyCursorShown() || QApplication::activeModalWidget() != nullptr) {
-        QPointer<MainWindow> alive(&window);
-        QTimer::singleShot(200, &window, [alive, path] {
-            if (alive != nullptr) {
-                openKitFromOutside(*alive, path);
-            }
-        });
+        // The window is the timer's context: a closed editor drops the kit with it.
+        QTimer::singleShot(200, &window, [&window, path] { openKitFromOutside(window, path); });
         return;
     }
     window.document().dropFiles({QDir::toNativeSeparators(path)});
@@ -117,6 +112,8 @@ int runEditor(int argc, char** argv) {
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
     QApplication::setApplicationVersion(QStringLiteral(PADSMITH_VERSION));
+    // The desktop entry the window belongs to: its icon and name in the task bar.
+    QApplication::setDesktopFileName(QStringLiteral("com.mervane.Padsmith"));
 
     // Read again without the options Qt has taken for itself.
     const EditorArguments arguments = parseEditorArguments(QApplication::arguments());
