@@ -16,8 +16,8 @@ namespace {
 using padsmith::tool::ToolCommand;
 
 using CommandList = std::span<const ToolCommand> (*)();
-constexpr CommandList kCommandLists[] = {&padsmith::tool::kitCommands,
-                                         &padsmith::tool::audioCommands};
+constexpr CommandList kCommandLists[] = {
+    &padsmith::tool::kitCommands, &padsmith::tool::audioCommands, &padsmith::tool::cellCommands};
 
 std::vector<const ToolCommand*> allCommands() {
     std::vector<const ToolCommand*> commands;

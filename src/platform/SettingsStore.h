@@ -38,6 +38,12 @@ private:
     bool usersOwn_ = false; // the user's own store, not a file named by the caller
 };
 
+// The code page in which the plug-in reads kit scripts and instrument files, by name: the value
+// "CodePage", "Windows-1252" when it is missing or empty. The kit core knows which names it
+// offers; a name it does not know is the caller's to report.
+QString readCodePageName(const SettingsStore& settings);
+void writeCodePageName(SettingsStore& settings, const QString& name);
+
 // Foreign values, read only. The VST plug-in folder: "VSTPluginsPath" of HKLM\SOFTWARE\VST on
 // Windows, elsewhere the first folder of $VST_PATH, else ~/.vst.
 QString vstPluginsPath();

@@ -19,8 +19,8 @@ for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1 share/ma
 done
 for size in 16 32 48 64 128 256; do
     icon="$share/icons/hicolor/${size}x${size}/apps/padsmith.png"
-    file "$icon" | grep -q "PNG image data, $size x $size" && pass ||
-        fail "no $size x $size icon: $(file "$icon")"
+    kind=$(file "$icon")
+    [[ "$kind" == *"PNG image data, $size x $size"* ]] && pass || fail "no $size x $size icon: $kind"
 done
 
 # The installed programs run and know their version; the editor needs no display for it.
@@ -78,10 +78,12 @@ while read -r option; do
     expect_in "$option" "$work/editor-page"
 done <"$work/options"
 page="$share/man/man1/padsmith-kit.1"
+sed 's/\\-/-/g' "$page" >"$work/page" # the usage lines with their hyphens plain
 commands=$("$prefix/bin/padsmith-kit" --help | sed -n '/^commands:/,/^$/s/^  \([a-z-]\+\) .*/\1/p')
 [ -n "$commands" ] && pass || fail "no commands listed by --help"
 for command in $commands; do
-    grep -q "^\.SS \"$command" "$page" && pass || fail "$command missing from the manual page"
+    grep -q "^\.SS \"$command[ \"]" "$work/page" && pass ||
+        fail "$command missing from the manual page"
 done
 
 finish

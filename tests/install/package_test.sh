@@ -33,12 +33,14 @@ for file in usr/bin/padsmith usr/bin/padsmith-kit usr/share/man/man1/padsmith-ki
 done
 # Everything under /usr, nothing of the build or the test tree.
 expect_not_in "^\./\(usr/local\|opt\|home\|tmp\|build\)" "$contents"
-grep -v '^\./usr/' "$contents" | grep -qv '^\./$' && fail "files outside /usr: $(grep -v '^\./usr/' "$contents")" || pass
+outside=$(grep -v -e '^\./usr/' -e '^\./$' "$contents")
+[ -z "$outside" ] && pass || fail "files outside /usr: $outside"
 
 # The programs in the package are stripped and run.
 expect_exit 0 dpkg-deb -x "$deb" "$work/root"
 for program in padsmith padsmith-kit; do
-    file "$work/root/usr/bin/$program" | grep -q ", stripped" && pass || fail "$program not stripped"
+    kind=$(file "$work/root/usr/bin/$program")
+    [[ "$kind" == *", stripped"* ]] && pass || fail "$program not stripped: $kind"
 done
 expect_exit 0 "$work/root/usr/bin/padsmith-kit" --version
 expect_exit 0 env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/padsmith" --version
