@@ -1,5 +1,6 @@
 // Kit commands of padsmith-kit: show, check, relink, install, clean.
 #include "ToolCommand.h"
+#include "ToolSupport.h"
 #include "kit/KitChecks.h"
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
@@ -21,103 +22,6 @@ namespace padsmith::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Messages of the kit core go to stderr; nothing is ever asked.
-class ToolHost : public KitHost {
-public:
-    void showMessage(MessageIcon /*icon*/, const std::string& text) override {
-        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-        reported = true;
-    }
-    bool reported = false;
-};
-
-// The options the kit commands share. Flags take no value; options take the next argument.
-struct Arguments {
-    std::vector<std::string> positional;
-    std::optional<std::string> pluginDir;
-    std::optional<std::string> search;
-    std::optional<std::string> output;
-    bool json = false;
-    bool shared = false;
-    bool fresh = false;
-    bool dryRun = false;
-};
-
-int usageError(const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-    return 2;
-}
-
-// Parses `args`; an unknown or incomplete option is reported and yields nothing.
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
-    Arguments parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::optional<std::string>& target) {
-            if (i + 1 >= args.size()) {
-                usageError(arg + " needs a value");
-                return false;
-            }
-            target = args[++i];
-            return true;
-        };
-        if (arg == "--plugin-dir") {
-            if (!value(parsed.pluginDir)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--search") {
-            if (!value(parsed.search)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--output") {
-            if (!value(parsed.output)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--json") {
-            parsed.json = true;
-        } else if (arg == "--shared") {
-            parsed.shared = true;
-        } else if (arg == "--fresh") {
-            parsed.fresh = true;
-        } else if (arg == "--dry-run") {
-            parsed.dryRun = true;
-        } else if (arg.starts_with("--")) {
-            usageError("unknown option " + arg);
-            return std::nullopt;
-        } else {
-            parsed.positional.push_back(arg);
-        }
-    }
-    return parsed;
-}
-
-// The plug-in folder: --plugin-dir, else the folder the kit lies in.
-KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
-    KitLocation location;
-    location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
-    location.shareSamples = args.shared;
-    return location;
-}
-
-bool isKitScript(const fs::path& path) {
-    std::string text;
-    return readWholeFile(path, text) && parseKitScript(text).has_value();
-}
-
-// Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
-bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search) {
-    ToolHost host;
-    SampleFinder finder(host);
-    finder.setAskForFolder(false);
-    if (search) {
-        finder.setSearchFolder(*search);
-    }
-    return readKitScript(kit, path, location, host, finder);
-}
 
 bool isMissing(const SampleZone& zone) {
     std::error_code error;
@@ -275,19 +179,9 @@ int runRelink(const std::vector<std::string>& argv) {
             }
         }
     }
-    if (args->output) {
-        // The header stays as the file has it; only the paths change.
-        std::string text;
-        if (readWholeFile(path, text)) {
-            if (const auto content = parseKitScript(text)) {
-                after.kitName = content->kitName;
-                after.sampleFolder = content->sampleFolder;
-            }
-        }
-        if (!replaceFileContents(*args->output, formatKitScript(after))) {
-            std::fprintf(stderr, "padsmith-kit: can't write %s\n", args->output->c_str());
-            return 1;
-        }
+    // The header stays as the file has it; only the paths change.
+    if (args->output && !writeKitKeepingHeader(after, path, *args->output)) {
+        return 1;
     }
     return 0;
 }
@@ -333,11 +227,59 @@ int runClean(const std::vector<std::string>& argv) {
 }
 
 constexpr ToolCommand kCommands[] = {
-    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared]", runShow},
-    {"check", "check KIT", runCheck},
-    {"relink", "relink KIT --search DIR [--output OUT]", runRelink},
-    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh]", runInstall},
-    {"clean", "clean --plugin-dir DIR [--dry-run]", runClean},
+    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared]", runShow,
+     "Lists a kit as the editor shows it: its name, sample folder and copyright, then each of "
+     "the 18 pads with its zones in the columns of the zone list. A sample whose file cannot "
+     "be found is shown with the mark \"<??"
+     "?>\" before its path.",
+     "--json\tprint the whole kit, every field of every zone, as JSON instead of the table\n"
+     "--plugin-dir DIR\tthe Zarvo plug-in folder; by default the folder the kit lies in\n"
+     "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")",
+     "0\tthe kit was shown\n"
+     "1\tthe file could not be read as a kit\n"
+     "2\twrong usage"},
+    {"check", "check KIT", runCheck,
+     "Checks a kit for what the editor refuses or cannot play: a note defined twice (zones of "
+     "two pads with the same key and overlapping velocity windows; every such pair is listed) "
+     "and samples whose files are missing. Prints one line for each problem, or that there is "
+     "none.",
+     "",
+     "0\tno problems\n"
+     "1\tproblems were found and listed\n"
+     "2\tthe file is not a kit script, or wrong usage"},
+    {"relink", "relink KIT --search DIR [--output OUT]", runRelink,
+     "Finds samples that have moved: every sample of the kit whose file is missing is looked "
+     "for by its file name under DIR and its subfolders, as the editor does when it opens the "
+     "kit. Prints each missing path with the path found for it (still marked \"<??"
+     "?>\" when "
+     "none was found). The kit file itself is never changed.",
+     "--search DIR\tthe folder to search, with its subfolders (required)\n"
+     "--output OUT\twrite the kit with the found paths to OUT",
+     "0\tdone, also when some samples were not found\n"
+     "1\tthe kit could not be read, or OUT could not be written\n"
+     "2\twrong usage, or DIR is not a folder"},
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh]", runInstall,
+     "Saves the kit as the editor's Save does: writes KIT again in the form the plug-in reads, "
+     "copies every sample into the kit's sample folder inside the plug-in folder, and copies "
+     "the script into the plug-in folder. A kit with a note defined twice is refused and "
+     "nothing is written.",
+     "--plugin-dir DIR\tthe Zarvo plug-in folder, the one that holds Zarvo.dll (required)\n"
+     "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\" instead of a "
+     "folder named after the kit\n"
+     "--fresh\tempty the kit's own sample folder first, so it holds only this kit's samples "
+     "(the shared folder is never emptied)",
+     "0\tthe kit was installed\n"
+     "1\tthe kit could not be read or written, or a note is defined twice\n"
+     "2\twrong usage, or DIR is not a folder"},
+    {"clean", "clean --plugin-dir DIR [--dry-run]", runClean,
+     "Deletes from the shared sample folder \"ZARVO SAMPLES\" every file that no kit script "
+     "in the plug-in folder uses, and lists each. Subfolders and hidden files stay. When a "
+     "kit script there cannot be read, nothing is deleted.",
+     "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
+     "--dry-run\tonly list the files that would be deleted",
+     "0\tdone\n"
+     "1\ta kit script could not be read; nothing was deleted\n"
+     "2\twrong usage, or DIR is not a folder"},
 };
 
 } // namespace
