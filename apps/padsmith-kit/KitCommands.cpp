@@ -106,8 +106,8 @@ bool isKitScript(const fs::path& path) {
     return readWholeFile(path, text) && parseKitScript(text).has_value();
 }
 
-// Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
+} // namespace
+
 bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
              const std::optional<std::string>& search) {
     ToolHost host;
@@ -118,6 +118,8 @@ bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location
     }
     return readKitScript(kit, path, location, host, finder);
 }
+
+namespace {
 
 bool isMissing(const SampleZone& zone) {
     std::error_code error;
