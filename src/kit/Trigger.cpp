@@ -1,5 +1,7 @@
 #include "kit/Trigger.h"
 
+#include <algorithm>
+
 namespace padsmith {
 
 std::optional<NoteOn> noteOnIn(std::uint32_t packedMessage) {
@@ -32,6 +34,34 @@ std::optional<ZoneRef> triggeredZone(const KitDocument& kit, int note, int veloc
         }
     }
     return std::nullopt;
+}
+
+KeyEntry enterKey(const KitDocument& kit, int pad, std::vector<int> rows, int note) {
+    KeyEntry entry;
+    entry.edit.name = "Edit Key";
+    if (pad < 0 || pad >= kPadCount) {
+        return entry;
+    }
+    const Pad& before = kit.pads[static_cast<std::size_t>(pad)];
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    Pad after = before;
+    for (const int row : rows) {
+        if (row < 0 || static_cast<std::size_t>(row) >= after.size()) {
+            continue;
+        }
+        SampleZone& zone = after.at(static_cast<std::size_t>(row));
+        // The pad is known here; the zone's own pad number may not have been refreshed.
+        SampleZone checked = zone;
+        checked.padNumber = pad + 1;
+        if (findDoubleNote(kit, checked, note)) {
+            entry.refusedRow = row;
+            break;
+        }
+        zone.key = note;
+    }
+    entry.edit.changes.push_back(PadChange{pad, before, after});
+    return entry;
 }
 
 } // namespace padsmith

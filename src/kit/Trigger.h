@@ -2,9 +2,11 @@
 
 #include "kit/KitChecks.h"
 #include "kit/KitDocument.h"
+#include "kit/KitEdit.h"
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace padsmith {
 
@@ -26,5 +28,17 @@ std::uint32_t packMidiMessage(std::uint8_t status, std::uint8_t data1, std::uint
 // in list order, the first whose key is the note and whose velocity window holds the velocity.
 // A zone whose upper velocity bound is 0 answers its key at every velocity.
 std::optional<ZoneRef> triggeredZone(const KitDocument& kit, int note, int velocity);
+
+// A note played into the zone list: the key it gives the selected zones.
+struct KeyEntry {
+    // The zones that took the note, as one step to undo ("Edit Key").
+    KitEdit edit;
+    // The row whose zone would have made a double-defined note with another pad's zone; it
+    // and the rows after it keep their keys.
+    std::optional<int> refusedRow;
+};
+// Gives `note` to the zones at `rows` of pad `pad`, in list order, stopping at the first one
+// that the double-note check refuses.
+KeyEntry enterKey(const KitDocument& kit, int pad, std::vector<int> rows, int note);
 
 } // namespace padsmith

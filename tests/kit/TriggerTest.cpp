@@ -64,5 +64,45 @@ TEST(TriggeredZone, FirstInPadOrderThenListOrder) {
     EXPECT_EQ(found->position, 2);
 }
 
+TEST(KeyEntry, EverySelectedZoneTakesTheNoteInOneEdit) {
+    KitDocument kit;
+    for (int row = 0; row < 4; ++row) {
+        kit.pads[6].append(zone(6, 50 + row, 1, 127));
+    }
+    const KeyEntry entry = enterKey(kit, 6, {3, 0, 2}, 40);
+    EXPECT_FALSE(entry.refusedRow);
+    ASSERT_EQ(entry.edit.changes.size(), 1U);
+    const Pad& after = entry.edit.changes[0].after;
+    EXPECT_EQ(after.at(0).key, 40);
+    EXPECT_EQ(after.at(1).key, 51); // not selected
+    EXPECT_EQ(after.at(2).key, 40);
+    EXPECT_EQ(after.at(3).key, 40);
+    EXPECT_EQ(kit.pads[6].at(0).key, 50); // the kit changes only when the edit is applied
+    applyEdit(kit, entry.edit);
+    EXPECT_EQ(kit.pads[6].at(3).key, 40);
+    applyEdit(kit, inverseOf(entry.edit));
+    EXPECT_EQ(kit.pads[6].at(3).key, 53);
+}
+
+TEST(KeyEntry, StopsAtTheFirstRefusalKeepingTheZonesBefore) {
+    KitDocument kit;
+    kit.pads[0].append(zone(0, 40, 100, 127)); // another pad plays note 40 loud
+    kit.pads[2].append(zone(2, 60, 1, 50));
+    kit.pads[2].append(zone(2, 61, 90, 127)); // would overlap pad 1's window
+    kit.pads[2].append(zone(2, 62, 1, 50));
+    const KeyEntry entry = enterKey(kit, 2, {0, 1, 2}, 40);
+    ASSERT_TRUE(entry.refusedRow);
+    EXPECT_EQ(*entry.refusedRow, 1);
+    const Pad& after = entry.edit.changes.at(0).after;
+    EXPECT_EQ(after.at(0).key, 40);
+    EXPECT_EQ(after.at(1).key, 61);
+    EXPECT_EQ(after.at(2).key, 62);
+
+    // Refused at the first row: nothing to undo.
+    EXPECT_TRUE(enterKey(kit, 2, {1, 2}, 40).edit.empty());
+    // Zones of the same pad never clash with each other.
+    EXPECT_FALSE(enterKey(kit, 0, {0}, 40).refusedRow);
+}
+
 } // namespace
 } // namespace padsmith
