@@ -23,6 +23,7 @@ struct ToolCommand {
 
 std::span<const ToolCommand> kitCommands();
 std::span<const ToolCommand> audioCommands();
+std::span<const ToolCommand> cellCommands();
 std::span<const ToolCommand> midiCommands();
 
 // Reads a kit as the editor does; missing samples are searched under `search` when given,
