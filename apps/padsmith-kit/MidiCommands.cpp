@@ -1,5 +1,6 @@
 // MIDI commands of padsmith-kit: trigger, midi-monitor.
 #include "ToolCommand.h"
+#include "ToolSupport.h"
 #include "audio/MidiInput.h"
 #include "kit/KitDocument.h"
 #include "kit/KitScript.h"
@@ -20,11 +21,6 @@ namespace padsmith::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-int usageError(const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-    return 2;
-}
 
 // A MIDI number 0 to 127, or for a note also its name ("C1", "F#3").
 std::optional<int> parseMidiValue(const std::string& text, bool allowNoteName) {

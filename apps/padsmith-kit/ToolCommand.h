@@ -1,15 +1,8 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
-
-namespace padsmith {
-class KitDocument;
-struct KitLocation;
-} // namespace padsmith
 
 namespace padsmith::tool {
 
@@ -23,12 +16,8 @@ struct ToolCommand {
 
 std::span<const ToolCommand> kitCommands();
 std::span<const ToolCommand> audioCommands();
+std::span<const ToolCommand> instrumentCommands();
 std::span<const ToolCommand> cellCommands();
 std::span<const ToolCommand> midiCommands();
-
-// Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
-bool loadKit(KitDocument& kit, const std::filesystem::path& path, const KitLocation& location,
-             const std::optional<std::string>& search);
 
 } // namespace padsmith::tool

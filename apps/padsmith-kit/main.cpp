@@ -10,8 +10,8 @@ namespace {
 
 using CommandList = std::span<const padsmith::tool::ToolCommand> (*)();
 constexpr CommandList kCommandLists[] = {
-    &padsmith::tool::kitCommands, &padsmith::tool::audioCommands, &padsmith::tool::cellCommands,
-    &padsmith::tool::midiCommands};
+    &padsmith::tool::kitCommands, &padsmith::tool::instrumentCommands,
+    &padsmith::tool::cellCommands, &padsmith::tool::audioCommands, &padsmith::tool::midiCommands};
 
 void printUsage(std::FILE* out) {
     std::fprintf(out, "usage:\n");
