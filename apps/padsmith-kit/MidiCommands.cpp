@@ -164,8 +164,25 @@ int runMidiMonitor(const std::vector<std::string>& args) {
 }
 
 constexpr ToolCommand kMidiCommands[] = {
-    {"trigger", "trigger KIT NOTE VELOCITY", runTrigger},
-    {"midi-monitor", "midi-monitor [--kit KIT]", runMidiMonitor},
+    {"trigger", "trigger KIT NOTE VELOCITY", runTrigger,
+     "Prints the zone that a note-on plays in the editor: pads 1 to 18 in order and each pad's "
+     "zones in list order, the first whose key is the note and whose velocity window holds the "
+     "velocity (a zone whose upper bound is 0 answers every velocity). The line gives the pad "
+     "and row, counted from 1, the sample name and the source path. NOTE is 0 to 127 or a note "
+     "name such as C1 or F#3; velocity 0 is a note-off and plays nothing.",
+     "",
+     "0\ta zone plays the note\n"
+     "1\tno zone plays it, velocity 0, or the kit could not be read\n"
+     "2\twrong usage"},
+    {"midi-monitor", "midi-monitor [--kit KIT]", runMidiMonitor,
+     "Lists the MIDI input ports, then prints every note-on as it arrives, with the zone of the "
+     "kit it plays, until interrupted. Ports plugged in or removed later are opened and closed "
+     "as the editor does. The MIDI system is the one named by PADSMITH_MIDI_API (alsa, jack), "
+     "else the first that works.",
+     "--kit KIT\talso print the zone of KIT that each note-on plays",
+     "0\tended by an interrupt\n"
+     "1\tno MIDI system could be opened, or the kit could not be read\n"
+     "2\twrong usage"},
 };
 
 } // namespace
