@@ -1,5 +1,6 @@
 // Kit commands of padsmith-kit: show, check, relink, install, clean.
 #include "ToolCommand.h"
+#include "ToolSupport.h"
 #include "kit/KitChecks.h"
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
@@ -21,103 +22,6 @@ namespace padsmith::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Messages of the kit core go to stderr; nothing is ever asked.
-class ToolHost : public KitHost {
-public:
-    void showMessage(MessageIcon /*icon*/, const std::string& text) override {
-        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-        reported = true;
-    }
-    bool reported = false;
-};
-
-// The options the kit commands share. Flags take no value; options take the next argument.
-struct Arguments {
-    std::vector<std::string> positional;
-    std::optional<std::string> pluginDir;
-    std::optional<std::string> search;
-    std::optional<std::string> output;
-    bool json = false;
-    bool shared = false;
-    bool fresh = false;
-    bool dryRun = false;
-};
-
-int usageError(const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-    return 2;
-}
-
-// Parses `args`; an unknown or incomplete option is reported and yields nothing.
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
-    Arguments parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::optional<std::string>& target) {
-            if (i + 1 >= args.size()) {
-                usageError(arg + " needs a value");
-                return false;
-            }
-            target = args[++i];
-            return true;
-        };
-        if (arg == "--plugin-dir") {
-            if (!value(parsed.pluginDir)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--search") {
-            if (!value(parsed.search)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--output") {
-            if (!value(parsed.output)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--json") {
-            parsed.json = true;
-        } else if (arg == "--shared") {
-            parsed.shared = true;
-        } else if (arg == "--fresh") {
-            parsed.fresh = true;
-        } else if (arg == "--dry-run") {
-            parsed.dryRun = true;
-        } else if (arg.starts_with("--")) {
-            usageError("unknown option " + arg);
-            return std::nullopt;
-        } else {
-            parsed.positional.push_back(arg);
-        }
-    }
-    return parsed;
-}
-
-// The plug-in folder: --plugin-dir, else the folder the kit lies in.
-KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
-    KitLocation location;
-    location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
-    location.shareSamples = args.shared;
-    return location;
-}
-
-bool isKitScript(const fs::path& path) {
-    std::string text;
-    return readWholeFile(path, text) && parseKitScript(text).has_value();
-}
-
-// Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
-bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search) {
-    ToolHost host;
-    SampleFinder finder(host);
-    finder.setAskForFolder(false);
-    if (search) {
-        finder.setSearchFolder(*search);
-    }
-    return readKitScript(kit, path, location, host, finder);
-}
 
 bool isMissing(const SampleZone& zone) {
     std::error_code error;
@@ -275,19 +179,9 @@ int runRelink(const std::vector<std::string>& argv) {
             }
         }
     }
-    if (args->output) {
-        // The header stays as the file has it; only the paths change.
-        std::string text;
-        if (readWholeFile(path, text)) {
-            if (const auto content = parseKitScript(text)) {
-                after.kitName = content->kitName;
-                after.sampleFolder = content->sampleFolder;
-            }
-        }
-        if (!replaceFileContents(*args->output, formatKitScript(after))) {
-            std::fprintf(stderr, "padsmith-kit: can't write %s\n", args->output->c_str());
-            return 1;
-        }
+    // The header stays as the file has it; only the paths change.
+    if (args->output && !writeKitKeepingHeader(after, path, *args->output)) {
+        return 1;
     }
     return 0;
 }

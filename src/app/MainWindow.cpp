@@ -11,6 +11,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/WindowKitHost.h"
+#include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
 #include "audio/Preview.h"
 #include "kit/SampleFolders.h"
@@ -193,6 +194,15 @@ void MainWindow::buildControls() {
     pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });
+
+    zoneCommands_ = new ZoneCommands(*this, settings_);
+    zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
+    connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
+    connect(zones_->view(), &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
+        if (column == ZoneListView::SampleColumn) {
+            command(CommandId::ImportSamples);
+        }
+    });
 }
 
 void MainWindow::buildMenus() {
@@ -384,6 +394,7 @@ void MainWindow::showKit() {
 void MainWindow::kitReplaced() {
     edits_->clear();
     pads_->kitReplaced();
+    zoneCommands_->kitReplaced();
 }
 
 void MainWindow::kitSaved() {
