@@ -6,7 +6,7 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/ZoneListPanel.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -252,7 +252,7 @@ private slots:
         window.command(CommandId::DeleteUnusedSamples);
         QVERIFY(QFile::exists(app.plugin + "ZARVO SAMPLES/kick.wav"));
         QVERIFY(!QFile::exists(app.plugin + "ZARVO SAMPLES/unused.wav"));
-        QCOMPARE(window.zoneList()->backgroundColour(), ZoneListView::kBackground);
+        QCOMPARE(window.zoneList()->backgroundColour(), ZoneListPanel::kBackground);
         QVERIFY(!busyCursorShown());
     }
 
