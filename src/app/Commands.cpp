@@ -262,11 +262,12 @@ void CommandTable::showTextsFor(WindowFocus focus) {
 
 void applyCommandStates(CommandTable& table, const CommandContext& context) {
     if (context.focus == WindowFocus::Zones) {
-        // The zone list's own rules come with the zone commands.
-        for (CommandId id : {CommandId::Copy, CommandId::Paste, CommandId::Rename,
-                             CommandId::Delete, CommandId::Cut}) {
-            table.setEnabled(id, false);
+        for (CommandId id :
+             {CommandId::Copy, CommandId::Delete, CommandId::Rename, CommandId::EditSample}) {
+            table.setEnabled(id, context.padHasZones && context.zoneRowCurrent);
         }
+        table.setEnabled(CommandId::Paste, context.rowsRemembered && context.zoneRowCurrent);
+        table.setEnabled(CommandId::Cut, false); // cutting is a pad command
     } else {
         table.setEnabled(CommandId::Rename, true);
         for (CommandId id : {CommandId::Cut, CommandId::Copy, CommandId::Delete}) {
@@ -286,8 +287,7 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
     // command out of this list when its handler is built.
     for (CommandId id :
          {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
-          CommandId::ImportSamples, CommandId::SpreadVelocities, CommandId::EditSample,
-          CommandId::SelectWaveEditor, CommandId::SelectAll}) {
+          CommandId::SpreadVelocities, CommandId::SelectAll}) {
         table.setEnabled(id, false);
     }
 }

@@ -110,8 +110,10 @@ CommandId commandId(const QAction* action);
 // What the enabling of the commands depends on; gathered by the window after every command.
 struct CommandContext {
     WindowFocus focus = WindowFocus::Other;
-    bool padHasZones = false; // the current pad
-    bool pasteReady = false;  // a pad was cut or copied, and it is not the current pad
+    bool padHasZones = false;    // the current pad
+    bool zoneRowCurrent = false; // the zone list has a current row
+    bool rowsRemembered = false; // zone rows wait for a paste
+    bool pasteReady = false;     // a pad was cut or copied, and it is not the current pad
     bool shareSamples = false;
     bool canRevert = false;
     bool canUndo = false;

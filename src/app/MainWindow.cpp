@@ -25,6 +25,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -229,6 +230,9 @@ void MainWindow::buildControls() {
     zoneCommands_ = new ZoneCommands(*this, settings_);
     zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
+    // Copy, Delete and the rest follow the zone list's current row.
+    connect(zones_->view()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { updateCommandStates(); });
     connect(zones_->view(), &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
         if (column == ZoneListView::SampleColumn) {
             command(CommandId::ImportSamples);
@@ -343,6 +347,8 @@ void MainWindow::updateCommandStates() {
                     : pads_->hasFocus() ? WindowFocus::Pads
                                         : WindowFocus::Other;
     context.padHasZones = !kit_.current().empty();
+    context.zoneRowCurrent = zones_->currentRow() >= 0;
+    context.rowsRemembered = zoneCommands_->hasRememberedRows();
     context.pasteReady = pads_->clipboard().canPaste(kit_.currentPad);
     context.shareSamples = options_.shareSamples();
     context.canRevert = document_.canRevert();

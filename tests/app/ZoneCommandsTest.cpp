@@ -197,6 +197,41 @@ private slots:
         QCOMPARE(sampleNames(pad), (QStringList{"1.wav", "2.wav", "3.wav"}));
     }
 
+    void keysAndEnablingFollowTheCurrentRow() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"0.wav", "1.wav", "2.wav"});
+        window.zonePanel().selectRow(-1);
+        for (CommandId id : {CommandId::Copy, CommandId::Delete, CommandId::EditSample,
+                             CommandId::Paste, CommandId::Cut}) {
+            QVERIFY(!window.action(id)->isEnabled());
+        }
+        QVERIFY(window.action(CommandId::ImportSamples)->isEnabled());
+        QVERIFY(window.action(CommandId::SelectWaveEditor)->isEnabled());
+
+        window.zonePanel().selectRow(0);
+        QVERIFY(window.action(CommandId::Copy)->isEnabled());
+        QVERIFY(window.action(CommandId::Delete)->isEnabled());
+        QVERIFY(!window.action(CommandId::Paste)->isEnabled());
+        QTest::keyClick(window.zoneList(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(window.action(CommandId::Paste)->isEnabled());
+        window.zonePanel().selectRow(2);
+        QTest::keyClick(window.zoneList(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
+        QVERIFY(!window.action(CommandId::Paste)->isEnabled()); // the rows are forgotten
+
+        // A pad taking the focus forgets remembered rows too.
+        QTest::keyClick(window.zoneList(), Qt::Key_C, Qt::ControlModifier);
+        window.padButton(0)->setFocus();
+        window.zoneList()->setFocus();
+        window.zonePanel().selectRow(0);
+        QVERIFY(!window.action(CommandId::Paste)->isEnabled());
+
+        QTest::keyClick(window.zoneList(), Qt::Key_Delete); // the command follows the key
+        QTRY_COMPARE(sampleNames(window.kit().pads[0]), (QStringList{"2.wav", "0.wav"}));
+        QTest::keyClick(window.zoneList(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(app.dialogs.openFolders, QStringList{ZoneCommands::programFolder()});
+    }
+
     void deleteKeepsFilesUnlessShiftIsAnsweredYes() {
         AppFixture app;
         MainWindow& window = openKit(app, {"a.wav", "b.wav", "c.wav", "d.wav"});
