@@ -262,12 +262,14 @@ void CommandTable::showTextsFor(WindowFocus focus) {
 
 void applyCommandStates(CommandTable& table, const CommandContext& context) {
     if (context.focus == WindowFocus::Zones) {
+        const bool onRow = context.zoneRows > 0 && context.zoneRowCurrent;
         for (CommandId id :
              {CommandId::Copy, CommandId::Delete, CommandId::Rename, CommandId::EditSample}) {
-            table.setEnabled(id, context.padHasZones && context.zoneRowCurrent);
+            table.setEnabled(id, onRow);
         }
-        table.setEnabled(CommandId::Paste, context.rowsRemembered && context.zoneRowCurrent);
         table.setEnabled(CommandId::Cut, false); // cutting is a pad command
+        table.setEnabled(CommandId::Paste, context.zoneRowsRemembered && context.zoneRowCurrent);
+        table.setEnabled(CommandId::SpreadVelocities, context.zoneRows > 1);
     } else {
         table.setEnabled(CommandId::Rename, true);
         for (CommandId id : {CommandId::Cut, CommandId::Copy, CommandId::Delete}) {
@@ -285,9 +287,8 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
 
     // Commands whose work comes with later features stand in the menus, grayed. Take a
     // command out of this list when its handler is built.
-    for (CommandId id :
-         {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
-          CommandId::SpreadVelocities, CommandId::SelectAll}) {
+    for (CommandId id : {CommandId::ImportInstrument, CommandId::ExportInstrument,
+                         CommandId::SaveInstrumentAsKit}) {
         table.setEnabled(id, false);
     }
 }

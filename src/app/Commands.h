@@ -110,14 +110,15 @@ CommandId commandId(const QAction* action);
 // What the enabling of the commands depends on; gathered by the window after every command.
 struct CommandContext {
     WindowFocus focus = WindowFocus::Other;
-    bool padHasZones = false;    // the current pad
-    bool zoneRowCurrent = false; // the zone list has a current row
-    bool rowsRemembered = false; // zone rows wait for a paste
-    bool pasteReady = false;     // a pad was cut or copied, and it is not the current pad
+    bool padHasZones = false; // the current pad
+    bool pasteReady = false;  // a pad was cut or copied, and it is not the current pad
     bool shareSamples = false;
     bool canRevert = false;
     bool canUndo = false;
     bool canRedo = false;
+    int zoneRows = 0;                // rows of the zone list
+    bool zoneRowCurrent = false;     // the zone list has a current row
+    bool zoneRowsRemembered = false; // zone rows were copied for a paste
 };
 
 // The actions of every row, made once for the window. A triggered action (menu entry or
