@@ -288,13 +288,6 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
     table.setEnabled(CommandId::Revert, context.canRevert);
     table.setEnabled(CommandId::Undo, context.canUndo);
     table.setEnabled(CommandId::Redo, context.canRedo);
-
-    // Commands whose work comes with later features stand in the menus, grayed. Take a
-    // command out of this list when its handler is built.
-    for (CommandId id :
-         {CommandId::ImportSamples, CommandId::EditSample, CommandId::SelectWaveEditor}) {
-        table.setEnabled(id, false);
-    }
 }
 
 } // namespace padsmith
