@@ -26,6 +26,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -204,6 +205,9 @@ void MainWindow::buildControls() {
     zoneCommands_ = new ZoneCommands(*this, settings_);
     zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
+    // Copy, Delete and the rest follow the zone list's current row, however it moves.
+    connect(zones_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { updateCommandStates(); });
     // A double click on a Sample cell replaces its sample; a commit there renames the file;
     // dragged rows move as Copy and Paste move them.
     connect(zones_->view(), &QAbstractItemView::doubleClicked, this,
