@@ -19,8 +19,6 @@ int usageError(const std::string& text) {
     return 2;
 }
 
-namespace {
-
 std::optional<int> padFromText(const std::string& text) {
     int number = 0;
     for (const char c : text) {
@@ -34,8 +32,6 @@ std::optional<int> padFromText(const std::string& text) {
     }
     return number - 1;
 }
-
-} // namespace
 
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
     Arguments parsed;
