@@ -5,7 +5,6 @@
 #include "app/PadPanel.h"
 #include "app/ZoneListPanel.h"
 #include "kit/InstrumentText.h"
-#include "ui/ZoneListView.h"
 
 #include <QMenu>
 #include <QTest>
@@ -103,7 +102,7 @@ private slots:
         QCOMPARE(pad.at(0).padNumber, 6);
         QCOMPARE(pad.at(0).gainLeft, 0.3F); // one decimal in the file
         QCOMPARE(pad.at(1).sourcePath, window.kit().pads[0].at(1).sourcePath);
-        QCOMPARE(window.zoneList()->rowCount(), 2);
+        QCOMPARE(window.zonePanel().rowCount(), 2);
         QVERIFY(window.windowTitle().contains('*'));
         QVERIFY(app.dialogs.messages.isEmpty());
 
