@@ -8,6 +8,7 @@
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -22,14 +23,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Messages of the kit core go to stderr; nothing is ever asked.
+// Messages of the kit core go to stderr (unless quiet); nothing is ever asked.
 class ToolHost : public KitHost {
 public:
+    explicit ToolHost(bool quiet = false) : quiet_(quiet) {}
     void showMessage(MessageIcon /*icon*/, const std::string& text) override {
-        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+        if (!quiet_) {
+            std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+        }
         reported = true;
     }
     bool reported = false;
+
+private:
+    bool quiet_;
 };
 
 // The options the kit commands share. Flags take no value; options take the next argument.
@@ -42,7 +49,14 @@ struct Arguments {
     bool shared = false;
     bool fresh = false;
     bool dryRun = false;
+    bool force = false;
 };
+
+fs::path absolutePath(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal();
+}
 
 int usageError(const std::string& text) {
     std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
@@ -82,11 +96,19 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             parsed.fresh = true;
         } else if (arg == "--dry-run") {
             parsed.dryRun = true;
+        } else if (arg == "--force") {
+            parsed.force = true;
         } else if (arg.starts_with("--")) {
             usageError("unknown option " + arg);
             return std::nullopt;
         } else {
             parsed.positional.push_back(arg);
+        }
+    }
+    // Every path that can end up in a kit is absolute: a kit is read from other folders later.
+    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search}) {
+        if (*folder && !(*folder)->empty()) {
+            **folder = absolutePath(**folder).string();
         }
     }
     return parsed;
@@ -96,7 +118,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
 KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
     KitLocation location;
     location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
+        args.pluginDir ? fs::path(*args.pluginDir) : absolutePath(kitPath).parent_path();
     location.shareSamples = args.shared;
     return location;
 }
@@ -107,16 +129,34 @@ bool isKitScript(const fs::path& path) {
 }
 
 // Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
+// else just marked. Reports on stderr (unless quiet) and returns false when the file is not a
+// kit; `report` says whether it was read whole.
 bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search) {
-    ToolHost host;
+             const std::optional<std::string>& search, ScriptReadReport* report = nullptr,
+             bool quiet = false) {
+    ToolHost host(quiet);
     SampleFinder finder(host);
     finder.setAskForFolder(false);
     if (search) {
         finder.setSearchFolder(*search);
     }
-    return readKitScript(kit, path, location, host, finder);
+    return readKitScript(kit, path, location, host, finder, report);
+}
+
+// A kit read only in part is written nowhere unless the user says so: the lines that could not
+// be read would be lost.
+bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, const fs::path& path) {
+    if (!report.readInPart() || args.force) {
+        return false;
+    }
+    std::fprintf(stderr, "padsmith-kit: %s was not changed; --force writes what could be read\n",
+                 path.string().c_str());
+    return true;
+}
+
+// Gains as the kit script holds them: two decimals.
+double scriptGain(float gain) {
+    return std::round(static_cast<double>(gain) * 100.0) / 100.0;
 }
 
 bool isMissing(const SampleZone& zone) {
@@ -136,8 +176,8 @@ nlohmann::json zoneJson(const SampleZone& zone) {
             {"velocityHigh", zone.velocityHigh},
             {"keyRangeLow", zone.keyRangeLow},
             {"keyRangeHigh", zone.keyRangeHigh},
-            {"gainLeft", zone.gainLeft},
-            {"gainRight", zone.gainRight},
+            {"gainLeft", scriptGain(zone.gainLeft)},
+            {"gainRight", scriptGain(zone.gainRight)},
             {"group", zone.group},
             {"voices", zone.voices},
             {"sourcePath", zone.sourcePath}};
@@ -216,8 +256,12 @@ int runCheck(const std::vector<std::string>& argv) {
         return 2;
     }
     KitDocument kit;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt, &report, true)) {
         return 2;
+    }
+    if (report.readInPart()) {
+        std::printf("read in part: %s\n", readInPartText(report).c_str());
     }
     auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
         return kit.pads[static_cast<std::size_t>(ref.pad)].at(
@@ -242,6 +286,9 @@ int runCheck(const std::vector<std::string>& argv) {
             }
         }
     }
+    if (report.readInPart()) {
+        return 2;
+    }
     if (problems == 0) {
         std::printf("%s: no problems\n", path.string().c_str());
     }
@@ -251,7 +298,7 @@ int runCheck(const std::vector<std::string>& argv) {
 int runRelink(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->search) {
-        return usageError("usage: relink KIT --search DIR [--output OUT]");
+        return usageError("usage: relink KIT --search DIR [--output OUT] [--force]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->search)) {
@@ -260,8 +307,12 @@ int runRelink(const std::vector<std::string>& argv) {
     const KitLocation location = locationFor(*args, path);
     KitDocument before;
     KitDocument after;
-    if (!loadKit(before, path, location, std::nullopt) ||
-        !loadKit(after, path, location, args->search)) {
+    ScriptReadReport report;
+    if (!loadKit(before, path, location, std::nullopt, nullptr, true) ||
+        !loadKit(after, path, location, args->search, &report)) {
+        return 1;
+    }
+    if (args->output && refuseReadInPart(report, *args, path)) {
         return 1;
     }
     for (std::size_t p = 0; p < before.pads.size(); ++p) {
@@ -295,7 +346,7 @@ int runRelink(const std::vector<std::string>& argv) {
 int runInstall(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pluginDir) {
-        return usageError("usage: install KIT --plugin-dir DIR [--shared] [--fresh]");
+        return usageError("usage: install KIT --plugin-dir DIR [--shared] [--fresh] [--force]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->pluginDir)) {
@@ -303,11 +354,22 @@ int runInstall(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    if (!loadKit(kit, path, location, std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, location, std::nullopt, &report)) {
+        return 1;
+    }
+    if (refuseReadInPart(report, *args, path)) {
         return 1;
     }
     ToolHost host;
-    if (!writeKitScript(kit, path, location, host, args->fresh)) {
+    std::vector<std::string> notCopied;
+    if (!writeKitScript(kit, path, location, host, args->fresh, &notCopied)) {
+        return 1;
+    }
+    if (!notCopied.empty()) {
+        // The core named them on stderr already.
+        std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
+                     path.string().c_str(), notCopied.size());
         return 1;
     }
     std::printf("installed %s into %s (samples in %s)\n", path.string().c_str(),
@@ -335,8 +397,8 @@ int runClean(const std::vector<std::string>& argv) {
 constexpr ToolCommand kCommands[] = {
     {"show", "show KIT [--json] [--plugin-dir DIR] [--shared]", runShow},
     {"check", "check KIT", runCheck},
-    {"relink", "relink KIT --search DIR [--output OUT]", runRelink},
-    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh]", runInstall},
+    {"relink", "relink KIT --search DIR [--output OUT] [--force]", runRelink},
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--force]", runInstall},
     {"clean", "clean --plugin-dir DIR [--dry-run]", runClean},
 };
 

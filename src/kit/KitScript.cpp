@@ -1,16 +1,13 @@
+// The kit script text as the writer makes it; the reader is in KitScriptReader.cpp.
 #include "kit/KitScript.h"
 
 #include <charconv>
-#include <cmath>
-#include <cstdint>
 
 namespace padsmith {
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-// --- Writing ---------------------------------------------------------------------------------
 
 void putInt(std::string& out, int value, int width) {
     char buffer[16];
@@ -56,173 +53,6 @@ void putHeaderLine(std::string& out, const std::string& text) {
     out += fieldText(text, kTextMax, nullptr);
     out += ',';
     out += kLineEnd;
-}
-
-// --- Reading ---------------------------------------------------------------------------------
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Reads the way the plug-in's scan patterns do: blanks in a pattern match any run of white
-// space (or none), integers are read from at most their field width, texts run to the next
-// comma. Never reads past the end of the text.
-class Scanner {
-public:
-    explicit Scanner(std::string_view text) : text_(text) {}
-
-    bool atEnd() const { return pos_ >= text_.size(); }
-
-    void skipBlanks() {
-        while (pos_ < text_.size() && isBlank(text_[pos_])) {
-            ++pos_;
-        }
-    }
-
-    bool literal(char c) {
-        if (pos_ < text_.size() && text_[pos_] == c) {
-            ++pos_;
-            return true;
-        }
-        return false;
-    }
-
-    // "%<width>d": white space, then at most `width` characters, the sign included.
-    bool integer(std::size_t width, std::int32_t& value) {
-        skipBlanks();
-        std::size_t end = pos_;
-        const std::size_t limit = std::min(text_.size(), pos_ + width);
-        bool negative = false;
-        if (end < limit && (text_[end] == '-' || text_[end] == '+')) {
-            negative = text_[end] == '-';
-            ++end;
-        }
-        const std::size_t digitsStart = end;
-        std::int32_t number = 0;
-        while (end < limit && text_[end] >= '0' && text_[end] <= '9') {
-            number = number * 10 + (text_[end] - '0');
-            ++end;
-        }
-        if (end == digitsStart) {
-            return false;
-        }
-        value = negative ? -number : number;
-        pos_ = end;
-        return true;
-    }
-
-    // "%f": white space, then a whole decimal number.
-    bool real(float& value) {
-        skipBlanks();
-        std::size_t start = pos_;
-        bool negative = false;
-        if (start < text_.size() && (text_[start] == '-' || text_[start] == '+')) {
-            negative = text_[start] == '-';
-            ++start;
-        }
-        // A second sign is not a number.
-        if (start < text_.size() && (text_[start] == '-' || text_[start] == '+')) {
-            return false;
-        }
-        float number = 0.0F;
-        const char* first = text_.data() + start;
-        const auto result =
-            std::from_chars(first, text_.data() + text_.size(), number, std::chars_format::general);
-        if (result.ptr == first) {
-            return false;
-        }
-        // Gains that are not finite numbers (damaged files) would spoil playback and display:
-        // they read as the neutral gain.
-        if (result.ec != std::errc{} || !std::isfinite(number)) {
-            number = 1.0F;
-            negative = false;
-        }
-        value = negative ? -number : number;
-        pos_ = static_cast<std::size_t>(result.ptr - text_.data());
-        return true;
-    }
-
-    // " %[^,]": white space, then everything up to the next comma on this line. The comma
-    // stays unread. A zero byte ends the stored text; the field's width cuts it.
-    bool text(std::size_t limit, std::string& value) {
-        skipBlanks();
-        std::size_t end = pos_;
-        while (end < text_.size() && text_[end] != ',' && text_[end] != '\n') {
-            ++end;
-        }
-        if (end >= text_.size() || text_[end] != ',') {
-            return false;
-        }
-        std::string_view field = text_.substr(pos_, end - pos_);
-        field = field.substr(0, field.find('\0'));
-        value.assign(field.substr(0, std::min(field.size(), limit)));
-        pos_ = end;
-        return true;
-    }
-
-    // A text field with its comma and the white space after it: " %[^,], ".
-    bool textField(std::size_t limit, std::string& value) {
-        if (!text(limit, value) || !literal(',')) {
-            return false;
-        }
-        skipBlanks();
-        return true;
-    }
-
-    std::size_t position() const { return pos_; }
-    void setPosition(std::size_t pos) { pos_ = pos; }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
-
-enum class LineResult { Zone, End, Broken };
-
-// "%2d,%3d,%2d,%3d, %[^,], %[^,],\t\t%3d,%3d,%3d,%3d,%f,%f,%3d,%3d, \n"
-LineResult readZoneLine(Scanner& in, SampleZone& zone) {
-    if (!in.integer(2, zone.padNumber)) {
-        return LineResult::Broken;
-    }
-    if (zone.padNumber < 0) {
-        return LineResult::End;
-    }
-    const bool ok = in.literal(',') && in.integer(3, zone.reserved1) && in.literal(',') &&
-                    in.integer(2, zone.reserved2) && in.literal(',') && in.integer(3, zone.key) &&
-                    in.literal(',') && in.textField(kPadNameMax, zone.padName) &&
-                    in.textField(kTextMax, zone.sampleName) && in.integer(3, zone.velocityLow) &&
-                    in.literal(',') && in.integer(3, zone.velocityHigh) && in.literal(',') &&
-                    in.integer(3, zone.keyRangeLow) && in.literal(',') &&
-                    in.integer(3, zone.keyRangeHigh) && in.literal(',') && in.real(zone.gainLeft) &&
-                    in.literal(',') && in.real(zone.gainRight) && in.literal(',') &&
-                    in.integer(3, zone.group) && in.literal(',') && in.integer(3, zone.voices);
-    if (!ok) {
-        return LineResult::Broken;
-    }
-    if (in.literal(',')) {
-        in.skipBlanks();
-    }
-    return LineResult::Zone;
-}
-
-// "%2d, %[^,], \n"
-LineResult readPathLine(Scanner& in, int& padNumber, std::string& path) {
-    std::int32_t number = 0;
-    if (!in.integer(2, number)) {
-        return LineResult::Broken;
-    }
-    padNumber = number;
-    if (number < 0) {
-        return LineResult::End;
-    }
-    if (!in.literal(',') || !in.textField(kTextMax, path)) {
-        return LineResult::Broken;
-    }
-    return LineResult::Zone;
-}
-
-bool onPad(int padNumber) {
-    return padNumber >= 1 && padNumber <= kPadCount;
 }
 
 } // namespace
@@ -290,72 +120,6 @@ std::string formatKitScript(const KitDocument& kit) {
     out += kLineEnd;
     out += kScriptSignature;
     return out;
-}
-
-std::optional<KitScriptContent> parseKitScript(std::string_view text) {
-    Scanner in(text);
-    KitScriptContent content;
-    if (!in.textField(kTextMax, content.formatTag) || content.formatTag != kFormatTag) {
-        return std::nullopt;
-    }
-    // A header that breaks off leaves an empty kit.
-    if (!in.textField(kTextMax, content.kitName) || !in.textField(kTextMax, content.sampleFolder) ||
-        !in.textField(kTextMax, content.copyright)) {
-        return content;
-    }
-
-    // The scratch zone carries the pad number and key range from line to line, as the
-    // plug-in's reader does.
-    SampleZone scratch;
-    for (;;) {
-        resetZone(scratch);
-        const LineResult line = readZoneLine(in, scratch);
-        if (line == LineResult::End) {
-            break;
-        }
-        if (line == LineResult::Broken) {
-            // Without its end mark the zone section cannot be told from the path section:
-            // keep the zones read so far and no paths.
-            return content;
-        }
-        scratch.sourcePath = kUnknownSource;
-        if (onPad(scratch.padNumber)) {
-            content.zones.push_back(scratch);
-        } else {
-            content.otherPadSamples.push_back(scratch.sampleName);
-        }
-    }
-
-    int previousPad = -1;
-    int zoneIndex = 0;
-    for (;;) {
-        int padNumber = 0;
-        std::string path;
-        if (readPathLine(in, padNumber, path) != LineResult::Zone) {
-            break;
-        }
-        if (!onPad(padNumber)) {
-            continue;
-        }
-        if (padNumber != previousPad) {
-            zoneIndex = 0;
-            previousPad = padNumber;
-        }
-        content.paths.push_back({padNumber, std::move(path), zoneIndex});
-        ++zoneIndex;
-    }
-    return content;
-}
-
-std::string kitNameFromPath(const std::filesystem::path& path) {
-    std::string name = path.filename().string();
-    const std::size_t dot = name.rfind('.');
-    // A name that is only an extension (".txt") keeps it: an empty kit name would make the
-    // plug-in folder itself the kit's sample folder.
-    if (dot != std::string::npos && dot > 0 && name.size() > 1) {
-        name.resize(dot);
-    }
-    return name;
 }
 
 } // namespace padsmith

@@ -33,10 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
 // Native separators only: on POSIX a "\" is an ordinary character of a name.
 bool isNativeSeparator(char c) {
 #if defined(_WIN32)
@@ -46,9 +42,14 @@ bool isNativeSeparator(char c) {
 #endif
 }
 
+// The separators of `path`: the platform's own, and "\" as well in a path written on Windows.
+bool separates(char c, std::string_view path) {
+    return isNativeSeparator(c) || (c == '\\' && isWindowsPath(path));
+}
+
 std::size_t lastSeparator(std::string_view path) {
     for (std::size_t i = path.size(); i > 0; --i) {
-        if (isSeparator(path[i - 1])) {
+        if (separates(path[i - 1], path)) {
             return i - 1;
         }
     }
@@ -95,47 +96,6 @@ fs::path folderForSibling(const fs::path& target) {
     return folder.empty() ? fs::path(".") : folder;
 }
 
-// Renames `from` to `to`, failing when `to` exists. POSIX rename() would replace it silently.
-bool renameNoReplace(const fs::path& from, const fs::path& to) {
-#if defined(_WIN32)
-    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
-#else
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
-        return false;
-    }
-#elif defined(__APPLE__)
-    if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) {
-        return true;
-    }
-    if (errno != ENOTSUP && errno != EINVAL) {
-        return false;
-    }
-#endif
-    // The file system cannot rename without replacing: a hard link fails on an existing target.
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(from, ec))) {
-        if (::link(from.c_str(), to.c_str()) != 0) {
-            return false;
-        }
-        if (::unlink(from.c_str()) != 0) {
-            ::unlink(to.c_str());
-            return false;
-        }
-        return true;
-    }
-    // Folders cannot be linked; this leaves a short window between the test and the rename.
-    if (fs::exists(fs::symlink_status(to, ec))) {
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
 bool syncAndClose(std::FILE* file) {
     bool ok = std::fflush(file) == 0;
 #if defined(_WIN32)
@@ -144,6 +104,108 @@ bool syncAndClose(std::FILE* file) {
     ok = ok && ::fsync(fileno(file)) == 0;
 #endif
     return std::fclose(file) == 0 && ok;
+}
+
+enum class Placement { Placed, Exists, Failed };
+
+bool withoutLinks = false; // see simulateFileSystemWithoutLinks
+
+// Writes a copy of the regular file `from` as the new file `to`; an existing `to` is never
+// touched, and a copy that breaks off is removed again.
+Placement copyIntoNewFile(const fs::path& from, const fs::path& to) {
+    std::FILE* in = std::fopen(from.string().c_str(), "rb");
+    if (in == nullptr) {
+        return Placement::Failed;
+    }
+    std::FILE* out = std::fopen(to.string().c_str(), "wbx");
+    if (out == nullptr) {
+        const int error = errno;
+        std::fclose(in);
+        return error == EEXIST ? Placement::Exists : Placement::Failed;
+    }
+    char buffer[65536];
+    bool ok = true;
+    std::size_t got = 0;
+    while (ok && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        ok = std::fwrite(buffer, 1, got, out) == got;
+    }
+    ok = ok && std::ferror(in) == 0;
+    std::fclose(in);
+    ok = syncAndClose(out) && ok;
+    if (!ok) {
+        std::error_code ec;
+        fs::remove(to, ec);
+        return Placement::Failed;
+    }
+    return Placement::Placed;
+}
+
+// Renames `from` to `to`, never replacing an existing `to`: POSIX rename() would replace it
+// silently. File systems without such a rename and without hard links get a copy written
+// into a new file, and `from` is removed afterwards.
+Placement renameNoReplace(const fs::path& from, const fs::path& to) {
+#if defined(_WIN32)
+    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0) {
+        return Placement::Placed;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Placement::Exists
+                                                                       : Placement::Failed;
+#else
+    if (!withoutLinks) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+        if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return Placement::Placed;
+        }
+        if (errno == EEXIST) {
+            return Placement::Exists;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+            return Placement::Failed;
+        }
+#elif defined(__APPLE__)
+        if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) {
+            return Placement::Placed;
+        }
+        if (errno == EEXIST) {
+            return Placement::Exists;
+        }
+        if (errno != ENOTSUP && errno != EINVAL) {
+            return Placement::Failed;
+        }
+#endif
+    }
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(from, ec))) {
+        // Folders cannot be linked; this leaves a short window between the test and the rename.
+        if (fs::exists(fs::symlink_status(to, ec))) {
+            return Placement::Exists;
+        }
+        return ::rename(from.c_str(), to.c_str()) == 0 ? Placement::Placed : Placement::Failed;
+    }
+    if (!withoutLinks) {
+        // A hard link fails on an existing target.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            if (::unlink(from.c_str()) != 0) {
+                ::unlink(to.c_str());
+                return Placement::Failed;
+            }
+            return Placement::Placed;
+        }
+        if (errno == EEXIST) {
+            return Placement::Exists;
+        }
+    }
+    if (!fs::is_regular_file(fs::symlink_status(from, ec))) {
+        return Placement::Failed;
+    }
+    const Placement placed = copyIntoNewFile(from, to);
+    if (placed == Placement::Placed) {
+        fs::remove(from, ec);
+    }
+    return placed;
+#endif
 }
 
 // What a folder listing says about an entry, without reading more than the listing where the
@@ -340,7 +402,7 @@ bool isPlainName(std::string_view name) {
         return false;
     }
     for (char c : name) {
-        if (isSeparator(c) || c == '\0') {
+        if (isNativeSeparator(c) || c == '\0') {
             return false;
         }
 #if defined(_WIN32)
@@ -350,6 +412,13 @@ bool isPlainName(std::string_view name) {
 #endif
     }
     return true;
+}
+
+bool isWindowsPath(std::string_view path) {
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return drive ||
+           (path.find('\\') != std::string_view::npos && path.find('/') == std::string_view::npos);
 }
 
 fs::path joinPath(const fs::path& folder, std::string_view name) {
@@ -437,43 +506,54 @@ bool createFolderChain(const fs::path& path) {
     return fs::is_directory(path, ec);
 }
 
-bool copyFileToFolder(const fs::path& source, const fs::path& folder, bool overwrite) {
+void simulateFileSystemWithoutLinks(bool simulate) {
+    withoutLinks = simulate;
+}
+
+CopyResult copyFileToFolder(const fs::path& source, const fs::path& folder, bool overwrite) {
     const std::string name = fileNameOf(source.string());
     if (!isPlainName(name)) {
-        return false;
+        return CopyResult::Failed;
     }
     std::error_code ec;
-    if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
-        return false;
-    }
     const fs::path target = joinPath(folder, name);
     const bool targetExists = fs::exists(fs::symlink_status(target, ec));
-    if (targetExists) {
-        if (!overwrite) {
-            return false;
-        }
-        if (fs::equivalent(source, target, ec)) {
-            return true;
-        }
+    if (targetExists && !overwrite) {
+        return CopyResult::AlreadyThere;
+    }
+    if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
+        return CopyResult::Failed;
+    }
+    if (targetExists && fs::equivalent(source, target, ec)) {
+        return CopyResult::Copied;
     }
     // Copy beside the target first: a copy that breaks off never leaves a truncated file that
     // would later count as "already there".
     const fs::path temporary = temporarySibling(folder, name);
     if (!fs::copy_file(source, temporary, fs::copy_options::none, ec)) {
         fs::remove(temporary, ec);
-        return false;
+        return CopyResult::Failed;
     }
-    bool placed = false;
+    CopyResult result = CopyResult::Failed;
     if (overwrite) {
         fs::rename(temporary, target, ec);
-        placed = !ec;
+        result = ec ? CopyResult::Failed : CopyResult::Copied;
     } else {
-        placed = renameNoReplace(temporary, target);
+        switch (renameNoReplace(temporary, target)) {
+        case Placement::Placed:
+            result = CopyResult::Copied;
+            break;
+        case Placement::Exists:
+            result = CopyResult::AlreadyThere; // made by someone else meanwhile
+            break;
+        case Placement::Failed:
+            break;
+        }
     }
-    if (!placed) {
+    if (result != CopyResult::Copied) {
         fs::remove(temporary, ec);
     }
-    return placed;
+    return result;
 }
 
 bool movePath(const fs::path& from, const fs::path& to) {
@@ -481,7 +561,7 @@ bool movePath(const fs::path& from, const fs::path& to) {
     if (!fs::exists(fs::symlink_status(from, ec)) || fs::exists(fs::symlink_status(to, ec))) {
         return false;
     }
-    if (renameNoReplace(from, to)) {
+    if (renameNoReplace(from, to) == Placement::Placed) {
         return true;
     }
     // Another file system: copy a file next to the target, put it in place, then drop the source.
@@ -493,7 +573,7 @@ bool movePath(const fs::path& from, const fs::path& to) {
         fs::remove(temporary, ec);
         return false;
     }
-    if (!renameNoReplace(temporary, to)) {
+    if (renameNoReplace(temporary, to) != Placement::Placed) {
         fs::remove(temporary, ec);
         return false;
     }
@@ -545,22 +625,47 @@ bool replaceFileContents(const fs::path& target, std::string_view bytes) {
     return true;
 }
 
-bool readWholeFile(const fs::path& path, std::string& bytes) {
+bool readWholeFile(const fs::path& path, std::string& bytes, std::uintmax_t limit) {
+#if defined(_WIN32)
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (!fs::is_regular_file(path, ec)) {
         return false;
     }
     std::FILE* file = std::fopen(path.string().c_str(), "rb");
     if (file == nullptr) {
         return false;
     }
+#else
+    // Opened without waiting, so a pipe cannot block before it is found to be no file.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > limit) {
+        ::close(descriptor);
+        return false;
+    }
+    std::FILE* file = ::fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        ::close(descriptor);
+        return false;
+    }
+#endif
     std::string text;
     char buffer[65536];
     std::size_t got = 0;
+    bool tooBig = false;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        // A file that grows while it is read still ends at the limit.
+        if (text.size() + got > limit) {
+            tooBig = true;
+            break;
+        }
         text.append(buffer, got);
     }
-    const bool failed = std::ferror(file) != 0;
+    const bool failed = std::ferror(file) != 0 || tooBig;
     std::fclose(file);
     if (failed) {
         return false;
