@@ -30,6 +30,9 @@ public:
     // CRC-32 over every field of every zone, in order; 0xFFFFFFFF for an empty pad.
     std::uint32_t fingerprint() const;
 
+    // Same name and the same zones in the same order.
+    bool operator==(const Pad&) const = default;
+
     std::string label = kUnnamedPad; // the pad's name; "XXX" when it has none
 
 private:

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "kit/KitDocument.h"
+
+#include <string>
+#include <vector>
+
+namespace padsmith {
+
+// One pad's state before and after a change, addressed by its index 0..17.
+struct PadChange {
+    int pad = 0;
+    Pad before;
+    Pad after;
+};
+
+// One user action on the kit: every pad it touches, old and new. Applying its inverse undoes it.
+struct KitEdit {
+    std::string name; // what the user did, for "Undo %1": "Paste Pad", "Edit Key", ...
+    std::vector<PadChange> changes;
+
+    // No change, or every change leaves its pad as it was.
+    bool empty() const;
+};
+
+// pads[c.pad] = c.after for each change, in order. Changes that name no pad 0..17 are skipped.
+void applyEdit(KitDocument& kit, const KitEdit& edit);
+// The edit that undoes `edit`: before and after swapped, the changes in reverse order.
+KitEdit inverseOf(const KitEdit& edit);
+
+// Builds an edit by changing the kit in place: take a snapshot of each pad before the first
+// change to it, change kit.pads freely, then finish() to get the edit (the kit keeps the new
+// state, so a pushed edit's first apply changes nothing further).
+class KitEditRecorder {
+public:
+    KitEditRecorder(KitDocument& kit, std::string name);
+
+    // Remembers the pad as it is now, unless it was already touched; returns it for changing.
+    Pad& touch(int pad);
+    KitEdit finish() const;
+
+private:
+    KitDocument& kit_;
+    KitEdit edit_;
+};
+
+} // namespace padsmith
