@@ -1,5 +1,7 @@
 #include "kit/SampleZone.h"
 
+#include "kit/CodePage.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -43,10 +45,10 @@ float decibelsToGain(int decibels) {
 }
 
 std::string cutText(std::string text, std::size_t limit) {
-    if (text.size() > limit) {
-        text.resize(limit);
+    if (text.size() <= limit) {
+        return text;
     }
-    return text;
+    return cutCharacters(text, limit);
 }
 
 } // namespace padsmith

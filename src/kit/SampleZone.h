@@ -7,8 +7,8 @@
 namespace padsmith {
 
 inline constexpr int kPadCount = 18;
-inline constexpr std::size_t kPadNameMax = 31;  // characters of a pad name
-inline constexpr std::size_t kTextMax = 256;    // characters of kit strings, sample names, paths
+inline constexpr std::size_t kPadNameMax = 31; // characters of a pad name
+inline constexpr std::size_t kTextMax = 256;   // characters of kit strings, sample names, paths
 inline constexpr const char* kFormatTag = "vst samples";
 inline constexpr const char* kUnnamedPad = "XXX";
 inline constexpr const char* kUntitledKit = "Untitled";
@@ -44,7 +44,8 @@ void resetZone(SampleZone& zone);
 int gainToDecibels(float gain);
 float decibelsToGain(int decibels);
 
-// Cuts a text to at most `limit` characters.
+// Cuts a text to at most `limit` characters, never in the middle of one: the bytes the text
+// takes in a kit file's code page.
 std::string cutText(std::string text, std::size_t limit);
 
 } // namespace padsmith

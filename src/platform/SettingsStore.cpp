@@ -67,6 +67,19 @@ void SettingsStore::sync() {
     settings_->sync();
 }
 
+namespace {
+const QString kCodePageValue = QStringLiteral("CodePage");
+} // namespace
+
+QString readCodePageName(const SettingsStore& settings) {
+    const QString name = settings.readString(kCodePageValue).trimmed();
+    return name.isEmpty() ? QStringLiteral("Windows-1252") : name;
+}
+
+void writeCodePageName(SettingsStore& settings, const QString& name) {
+    settings.writeString(kCodePageValue, name);
+}
+
 QString vstPluginsPath() {
 #if defined(Q_OS_WIN)
     const QSettings vst(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\VST"),

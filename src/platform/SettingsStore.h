@@ -28,6 +28,12 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
+// The code page in which the plug-in reads kit scripts and instrument files, by name: the value
+// "CodePage", "Windows-1252" when it is missing or empty. The kit core knows which names it
+// offers; a name it does not know is the caller's to report.
+QString readCodePageName(const SettingsStore& settings);
+void writeCodePageName(SettingsStore& settings, const QString& name);
+
 // Foreign values, read only. The VST plug-in folder: "VSTPluginsPath" of HKLM\SOFTWARE\VST on
 // Windows, elsewhere the first folder of $VST_PATH, else ~/.vst.
 QString vstPluginsPath();

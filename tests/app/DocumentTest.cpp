@@ -19,8 +19,8 @@ private:
     static QStringList recentTexts(MainWindow& window) {
         QStringList texts;
         for (QAction* item : window.fileMenu()->actions()) {
-            const int id = commandId(item);
-            if (id >= Document::RecentFirstCommand && id <= Document::RecentLastCommand) {
+            const CommandId id = commandId(item);
+            if (id >= CommandId::RecentFirst && id <= CommandId::RecentLast) {
                 texts.append(item->text());
             }
         }
@@ -51,10 +51,10 @@ private slots:
 
         window.document().updateTitle(true);
         QCOMPARE(window.windowTitle(), "Padsmith - [* " + shown + "]");
-        window.command(Document::NewCommand); // asks: Cancel keeps everything
+        window.command(CommandId::New); // asks: Cancel keeps everything
         QCOMPARE(window.document().currentPath(), kit);
         app.dialogs.messageAnswers = {AnswerNo};
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         QCOMPARE(window.windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
     }
@@ -128,7 +128,7 @@ private slots:
     void recentMenuEntries() {
         AppFixture app;
         MainWindow& window = app.open();
-        QAction* placeholder = window.action(Document::RecentFirstCommand);
+        QAction* placeholder = window.action(CommandId::RecentFirst);
         QCOMPARE(placeholder->text(), QStringLiteral("Recent"));
         QVERIFY(!placeholder->isEnabled());
 
@@ -143,12 +143,12 @@ private slots:
         QCOMPARE(texts.at(15), app.path("k1.txt"));
         // The list stands between its separators, above "Exit".
         const QList<QAction*> items = window.fileMenu()->actions();
-        QCOMPARE(commandId(items.at(items.size() - 3)), Document::RecentFirstCommand + 15);
+        QCOMPARE(commandId(items.at(items.size() - 3)), CommandId::RecentFirst + 15);
 
         // An "&" in a path is shown, not taken as an access key.
         const QString rock = app.writeKit("Rock & Roll.txt");
         window.document().openKitPath(rock);
-        QCOMPARE(window.action(Document::RecentFirstCommand)->iconText(), "1 " + rock);
+        QCOMPARE(window.action(CommandId::RecentFirst)->iconText(), "1 " + rock);
     }
 
     void recentEntryWithControlIsRemovedAndMissingFileIsReported() {
@@ -160,13 +160,13 @@ private slots:
         window.document().openKitPath(second);
 
         app.dialogs.modifiers = Qt::ControlModifier;
-        window.command(Document::RecentFirstCommand + 1);
+        window.command(CommandId::RecentFirst + 1);
         QCOMPARE(window.document().currentPath(), second);
         QCOMPARE(recentTexts(window), QStringList{"&1 " + second});
 
         app.dialogs.modifiers = Qt::NoModifier;
         QFile::remove(second);
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QCOMPARE(app.dialogs.messages.value(0), "File " + second + " not found!");
         QCOMPARE(recentTexts(window), QStringList{"Recent"});
     }
@@ -176,13 +176,13 @@ private slots:
         MainWindow& window = app.open();
         const QString chosen = app.writeKit("chosen.txt", "CHOSEN");
         window.document().openKitPath(chosen);
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         window.document().updateTitle(true); // unsaved changes to an untitled kit
 
         // Yes, then the save dialog: the saved kit goes to the front, yet the chosen opens.
         app.dialogs.messageAnswers = {AnswerYes};
         app.dialogs.saveAnswers = {app.path("saved.txt")};
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QVERIFY(QFile::exists(app.path("saved.txt")));
         QCOMPARE(window.document().currentPath(), chosen);
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("CHOSEN"));
@@ -191,16 +191,16 @@ private slots:
         window.kit().pads[0].at(0).key = 50;
         window.document().updateTitle(true);
         app.dialogs.messageAnswers = {AnswerCancel};
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Discard changes to chosen.txt?"));
         QCOMPARE(window.kit().pads[0].at(0).key, 50);
         QVERIFY(window.kit().modified());
         app.dialogs.messageAnswers = {AnswerOk};
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QCOMPARE(window.kit().pads[0].at(0).key, 36);
         QVERIFY(!window.kit().modified());
         const qsizetype asked = app.dialogs.messages.size();
-        window.command(Document::RecentFirstCommand); // nothing to lose: no question
+        window.command(CommandId::RecentFirst); // nothing to lose: no question
         QCOMPARE(app.dialogs.messages.size(), asked);
     }
 
@@ -209,7 +209,7 @@ private slots:
         MainWindow& window = app.open();
         window.show();
         window.document().openKitPath(app.writeKit("kit.txt"));
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         window.document().updateTitle(true);
 
         app.dialogs.messageAnswers = {AnswerCancel};
@@ -289,13 +289,13 @@ private slots:
         MainWindow& window = app.open();
         const QString kit = app.writeKit("Untitled"); // a kit really named so
         window.document().openKitPath(kit);
-        window.command(Document::SaveCommand); // always asks; cancelled
+        window.command(CommandId::Save); // always asks; cancelled
         QCOMPARE(app.dialogs.saveFolders.size(), 1);
 
         const QString notAKit = app.path("notes.txt");
         AppFixture::touch(notAKit, "shopping list\n");
         app.dialogs.openAnswers = {notAKit};
-        window.command(Document::OpenCommand);
+        window.command(CommandId::Open);
         QCOMPARE(window.document().currentPath(), kit);
         QCOMPARE(app.settings->readString(Document::kKitFilter.description), app.dir.path());
     }
@@ -320,18 +320,18 @@ private slots:
         QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
         QVERIFY(!window.kit().modified());
 
         // The same through the recent list: slot 1 is the unreadable file.
         QCOMPARE(window.document().recentFiles().at(1), notAKit);
-        window.command(Document::RecentFirstCommand + 1);
+        window.command(CommandId::RecentFirst + 1);
         QCOMPARE(window.document().currentPath(), kit);
         QCOMPARE(window.document().recentFiles().at(0), kit); // Revert finds the open kit
         QVERIFY(window.windowTitle().startsWith("Padsmith - [/"));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
     }
 
@@ -356,7 +356,7 @@ private slots:
         QVERIFY(!window.kit().modified());
 
         app.dialogs.messageAnswers = {AnswerNo};
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QCOMPARE(app.dialogs.messages.last(),
                  QStringLiteral("This kit was read only in part. Overwrite part.txt?"));
         QCOMPARE(readAll(kit), text);
@@ -371,16 +371,16 @@ private slots:
 
         // Save As is always allowed, and what it wrote is whole.
         app.dialogs.saveAnswers = {app.path("whole.txt")};
-        window.command(Document::SaveAsCommand);
+        window.command(CommandId::SaveAs);
         QVERIFY(QFile::exists(app.path("whole.txt")));
         const qsizetype asked = app.dialogs.messages.size();
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QCOMPARE(app.dialogs.messages.size(), asked);
 
         // Yes writes over the file read in part.
         window.document().openKitPath(kit);
         app.dialogs.messageAnswers = {AnswerYes};
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QVERIFY(readAll(kit) != text);
         QVERIFY(QFile::exists(app.plugin + "part.txt"));
     }

@@ -56,6 +56,18 @@ TEST_F(SettingsStoreTest, MissingAfterExistingYieldsTheDefault) {
               QStringLiteral("gone"));
 }
 
+TEST_F(SettingsStoreTest, CodePageIsWindows1252UntilAnotherIsChosen) {
+    {
+        SettingsStore store(file());
+        EXPECT_EQ(readCodePageName(store), QStringLiteral("Windows-1252"));
+        store.writeString(QStringLiteral("CodePage"), QStringLiteral("  "));
+        EXPECT_EQ(readCodePageName(store), QStringLiteral("Windows-1252"));
+        writeCodePageName(store, QStringLiteral("Windows-1250"));
+    }
+    const SettingsStore store(file());
+    EXPECT_EQ(readCodePageName(store), QStringLiteral("Windows-1250"));
+}
+
 TEST(ForeignValues, VstPathTakesTheFirstFolderOfVstPath) {
 #if !defined(Q_OS_WIN)
     const QByteArray saved = qgetenv("VST_PATH");
