@@ -27,10 +27,6 @@ std::string pathInSampleFolder(const fs::path& pluginFolder, const std::string& 
     return path.string();
 }
 
-bool isCopyableSource(const std::string& source) {
-    return !source.empty() && source != kUnknownSource && !isMarkedMissing(source);
-}
-
 fs::path canonicalOrSelf(const fs::path& path) {
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(path, ec);
@@ -72,10 +68,19 @@ void emptyKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
 // Brings a zone's sample into the sample folder. False when the plug-in will not find it
 // there: nothing was copied (unknown, missing or marked source, or a failed copy) and no file
 // of its name is there already.
-bool bringSample(const SampleZone& zone, const fs::path& sampleFolder) {
-    if (isCopyableSource(zone.sourcePath) &&
-        copyFileToFolder(zone.sourcePath, sampleFolder, false) != CopyResult::Failed) {
-        return true;
+bool bringSample(KitDocument& kit, const SampleZone& zone, const fs::path& sampleFolder) {
+    const std::string& source = zone.sourcePath;
+    if (isCopyableSource(source)) {
+        // An existing copy is kept, unless its source was edited since: then the copy is
+        // replaced whole, so the plug-in never reads a half-written file.
+        const bool changed = kit.changedSources.contains(source);
+        const CopyResult copied = copyFileToFolder(source, sampleFolder, changed);
+        if (copied == CopyResult::Copied && changed) {
+            kit.changedSources.erase(source);
+        }
+        if (copied != CopyResult::Failed) {
+            return true;
+        }
     }
     std::error_code ec;
     return isPlainName(zone.sampleName) &&
@@ -237,7 +242,7 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         const Pad& pad = kit.pads[p];
         for (std::size_t row = 0; row < pad.size(); ++row) {
             host.selectPad(static_cast<int>(p), static_cast<int>(row));
-            if (install && !bringSample(pad.at(row), sampleFolder)) {
+            if (install && !bringSample(kit, pad.at(row), sampleFolder)) {
                 failed.push_back(joinPath(kit.sampleFolder, pad.at(row).sampleName).string());
             }
         }
