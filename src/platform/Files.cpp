@@ -410,8 +410,10 @@ bool isPlainName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
+    // A "\" is refused even where the file system allows it in a name: the plug-in joins
+    // folder and name with one, so to it "a\b.wav" is a file in a subfolder.
     for (char c : name) {
-        if (isNativeSeparator(c) || c == '\0') {
+        if (c == '/' || c == '\\' || c == '\0') {
             return false;
         }
 #if defined(_WIN32)

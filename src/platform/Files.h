@@ -21,7 +21,7 @@ std::string parentOf(std::string_view path);   // text before the last separator
 std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_view name);
 
 // A single name that stays inside the folder it is joined to: not empty, not "." or "..", no
-// separator of the platform. Names read from files must pass this before they name a file to
+// separator ("/" or "\"). Names read from files must pass this before they name a file to
 // delete or a copy target.
 bool isPlainName(std::string_view name);
 
