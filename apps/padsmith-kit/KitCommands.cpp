@@ -1,5 +1,6 @@
 // Kit commands of padsmith-kit: show, check, relink, install, clean.
 #include "ToolCommand.h"
+#include "ToolSupport.h"
 #include "kit/KitChecks.h"
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
@@ -23,146 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Messages of the kit core go to stderr (unless quiet); nothing is ever asked.
-class ToolHost : public KitHost {
-public:
-    explicit ToolHost(bool quiet = false) : quiet_(quiet) {}
-    void showMessage(MessageIcon /*icon*/, const std::string& text) override {
-        if (!quiet_) {
-            std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-        }
-        reported = true;
-    }
-    bool reported = false;
-
-private:
-    bool quiet_;
-};
-
-// The options the kit commands share. Flags take no value; options take the next argument.
-struct Arguments {
-    std::vector<std::string> positional;
-    std::optional<std::string> pluginDir;
-    std::optional<std::string> search;
-    std::optional<std::string> output;
-    bool json = false;
-    bool shared = false;
-    bool fresh = false;
-    bool dryRun = false;
-    bool force = false;
-};
-
-fs::path absolutePath(const fs::path& path) {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
-    return ec ? path : absolute.lexically_normal();
-}
-
-int usageError(const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-    return 2;
-}
-
-// Parses `args`; an unknown or incomplete option is reported and yields nothing.
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
-    Arguments parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::optional<std::string>& target) {
-            if (i + 1 >= args.size()) {
-                usageError(arg + " needs a value");
-                return false;
-            }
-            target = args[++i];
-            return true;
-        };
-        if (arg == "--plugin-dir") {
-            if (!value(parsed.pluginDir)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--search") {
-            if (!value(parsed.search)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--output") {
-            if (!value(parsed.output)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--json") {
-            parsed.json = true;
-        } else if (arg == "--shared") {
-            parsed.shared = true;
-        } else if (arg == "--fresh") {
-            parsed.fresh = true;
-        } else if (arg == "--dry-run") {
-            parsed.dryRun = true;
-        } else if (arg == "--force") {
-            parsed.force = true;
-        } else if (arg.starts_with("--")) {
-            usageError("unknown option " + arg);
-            return std::nullopt;
-        } else {
-            parsed.positional.push_back(arg);
-        }
-    }
-    // Every path that can end up in a kit is absolute: a kit is read from other folders later.
-    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search}) {
-        if (*folder && !(*folder)->empty()) {
-            **folder = absolutePath(**folder).string();
-        }
-    }
-    return parsed;
-}
-
-// The plug-in folder: --plugin-dir, else the folder the kit lies in.
-KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
-    KitLocation location;
-    location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : absolutePath(kitPath).parent_path();
-    location.shareSamples = args.shared;
-    return location;
-}
-
-bool isKitScript(const fs::path& path) {
-    std::string text;
-    return readWholeFile(path, text) && parseKitScript(text).has_value();
-}
-
-// Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr (unless quiet) and returns false when the file is not a
-// kit; `report` says whether it was read whole.
-bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search, ScriptReadReport* report = nullptr,
-             bool quiet = false) {
-    ToolHost host(quiet);
-    SampleFinder finder(host);
-    finder.setAskForFolder(false);
-    if (search) {
-        finder.setSearchFolder(*search);
-    }
-    return readKitScript(kit, path, location, host, finder, report);
-}
-
-// A kit read only in part is written nowhere unless the user says so: the lines that could not
-// be read would be lost.
-bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, const fs::path& path) {
-    if (!report.readInPart() || args.force) {
-        return false;
-    }
-    std::fprintf(stderr, "padsmith-kit: %s was not changed; --force writes what could be read\n",
-                 path.string().c_str());
-    return true;
+bool isMissing(const SampleZone& zone) {
+    std::error_code error;
+    return zone.sourcePath == "???" || isMarkedMissing(zone.sourcePath) ||
+           !fs::is_regular_file(zone.sourcePath, error);
 }
 
 // Gains as the kit script holds them: two decimals.
 double scriptGain(float gain) {
     return std::round(static_cast<double>(gain) * 100.0) / 100.0;
-}
-
-bool isMissing(const SampleZone& zone) {
-    std::error_code error;
-    return zone.sourcePath == "???" || isMarkedMissing(zone.sourcePath) ||
-           !fs::is_regular_file(zone.sourcePath, error);
 }
 
 nlohmann::json zoneJson(const SampleZone& zone) {
@@ -326,19 +196,9 @@ int runRelink(const std::vector<std::string>& argv) {
             }
         }
     }
-    if (args->output) {
-        // The header stays as the file has it; only the paths change.
-        std::string text;
-        if (readWholeFile(path, text)) {
-            if (const auto content = parseKitScript(text)) {
-                after.kitName = content->kitName;
-                after.sampleFolder = content->sampleFolder;
-            }
-        }
-        if (!replaceFileContents(*args->output, formatKitScript(after))) {
-            std::fprintf(stderr, "padsmith-kit: can't write %s\n", args->output->c_str());
-            return 1;
-        }
+    // The header stays as the file has it; only the paths change.
+    if (args->output && !writeKitKeepingHeader(after, path, *args->output)) {
+        return 1;
     }
     return 0;
 }

@@ -1,24 +1,14 @@
 // Reading the kit script text: one record per line, each line converted the way the plug-in's
 // scan patterns read it, with a report of how far the reading got.
 #include "kit/KitScript.h"
+#include "kit/ScriptText.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <string>
 
 namespace padsmith {
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // The lines of the file, ended by LF or CR LF and numbered from 1. Lines of white space only
 // stand between records and are passed over, as the plug-in's patterns skip them.
@@ -70,165 +60,90 @@ private:
     int number_ = 0;
 };
 
-// The fields of one line, read from the left: white space before a number or a text is
-// skipped, an integer is read from at most its field width (sign included), a text runs to
-// the next comma and keeps its trailing blanks, and a comma after a number must follow it at
-// once. A field that does not convert leaves the reason.
-class LineFields {
-public:
-    explicit LineFields(std::string_view line) : line_(line) {}
-
-    // "%<width>d" and the comma after it.
-    bool number(std::size_t width, std::int32_t& value, const char* name, bool comma = true) {
-        skipBlanks();
-        std::size_t end = pos_;
-        const std::size_t limit = std::min(line_.size(), pos_ + width);
-        bool negative = false;
-        if (end < limit && (line_[end] == '-' || line_[end] == '+')) {
-            negative = line_[end] == '-';
-            ++end;
-        }
-        const std::size_t digits = end;
-        std::int32_t read = 0;
-        while (end < limit && isDigit(line_[end])) {
-            read = read * 10 + (line_[end] - '0');
-            ++end;
-        }
-        if (end == digits) {
-            return fail(std::string("the ") + name + " is not a number");
-        }
-        value = negative ? -read : read;
-        pos_ = end;
-        if (!comma) {
-            return true;
-        }
-        if (pos_ < line_.size() && isDigit(line_[pos_])) {
-            return fail(std::string("the ") + name + " is longer than " + std::to_string(width) +
-                        " characters");
-        }
-        return literalComma(name);
+// Why a line stopped converting where `in` stands: a number longer than its field goes on with
+// digits where its comma should be.
+std::string missingComma(const TextScanner& in, std::string_view line, const char* field,
+                         std::size_t width) {
+    const std::size_t at = in.position();
+    if (width > 0 && at < line.size() && line[at] >= '0' && line[at] <= '9') {
+        return std::string("the ") + field + " is longer than " + std::to_string(width) +
+               " characters";
     }
+    return std::string("no comma after the ") + field;
+}
 
-    // "%f" and the comma after it. Gains that are not finite numbers (damaged files) would
-    // spoil playback and display: they read as the neutral gain.
-    bool gain(float& value, const char* name) {
-        skipBlanks();
-        std::size_t start = pos_;
-        bool negative = false;
-        if (start < line_.size() && (line_[start] == '-' || line_[start] == '+')) {
-            negative = line_[start] == '-';
-            ++start;
-        }
-        float read = 0.0F;
-        const char* first = line_.data() + start;
-        const char* last = line_.data() + line_.size();
-        const auto result = std::from_chars(first, last, read, std::chars_format::general);
-        if (result.ptr == first || (first != last && (*first == '-' || *first == '+'))) {
-            return fail(std::string("the ") + name + " is not a number");
-        }
-        if (result.ec != std::errc{} || !std::isfinite(read)) {
-            read = 1.0F;
-            negative = false;
-        }
-        value = negative ? -read : read;
-        pos_ = static_cast<std::size_t>(result.ptr - line_.data());
-        return literalComma(name);
-    }
-
-    // " %[^,]," : the text up to the next comma, cut to `limit`, and that comma. A zero byte
-    // ends the stored text.
-    bool text(std::size_t limit, std::string& value, const char* name) {
-        skipBlanks();
-        const std::size_t comma = line_.find(',', pos_);
-        if (comma == std::string_view::npos) {
-            return fail(std::string("no comma after the ") + name);
-        }
-        std::string_view field = line_.substr(pos_, comma - pos_);
-        field = field.substr(0, field.find('\0'));
-        value.assign(field.substr(0, std::min(field.size(), limit)));
-        pos_ = comma + 1;
-        return true;
-    }
-
-    // After the last field: its comma may be left out; nothing else may follow.
-    bool end() {
-        if (pos_ < line_.size() && line_[pos_] == ',') {
-            ++pos_;
-        }
-        skipBlanks();
-        return pos_ >= line_.size() || fail("more text after the last field");
-    }
-
-    const std::string& reason() const { return reason_; }
-
-private:
-    void skipBlanks() {
-        while (pos_ < line_.size() && isBlank(line_[pos_])) {
-            ++pos_;
-        }
-    }
-    bool literalComma(const char* name) {
-        if (pos_ < line_.size() && line_[pos_] == ',') {
-            ++pos_;
-            return true;
-        }
-        return fail(std::string("no comma after the ") + name);
-    }
-    bool fail(std::string reason) {
-        reason_ = std::move(reason);
-        return false;
-    }
-
-    std::string_view line_;
-    std::size_t pos_ = 0;
-    std::string reason_;
-};
+// After the last field: its comma may be left out; nothing else may follow.
+bool atLineEnd(TextScanner& in) {
+    in.literal(',');
+    in.skipBlanks();
+    return in.atEnd();
+}
 
 enum class LineResult { Record, End, Broken };
 
-// A line whose first field is a negative number ends its section ("-1").
+// The first field of a record line, "%2d". A negative number ends the section ("-1").
+LineResult readPadNumber(TextScanner& in, std::int32_t& padNumber, std::string& reason) {
+    if (!in.integer(2, padNumber)) {
+        reason = "the pad number is not a number";
+        return LineResult::Broken;
+    }
+    return padNumber < 0 ? LineResult::End : LineResult::Record;
+}
+
 bool isEndLine(std::string_view line) {
-    LineFields fields(line);
+    TextScanner in(line);
     std::int32_t number = 0;
-    return fields.number(2, number, "pad number", false) && number < 0;
+    std::string reason;
+    return readPadNumber(in, number, reason) == LineResult::End;
 }
 
 // " %[^,], \n"
-LineResult readHeaderLine(std::string_view line, std::string& value, const char* name,
+LineResult readHeaderLine(std::string_view line, std::string& value, const char* field,
                           std::string& reason) {
-    LineFields fields(line);
-    if (!fields.text(kTextMax, value, name) || !fields.end()) {
-        reason = fields.reason();
+    TextScanner in(line);
+    if (!in.textField(kTextMax, value)) {
+        reason = std::string("no comma after the ") + field;
+        return LineResult::Broken;
+    }
+    if (!atLineEnd(in)) {
+        reason = std::string("more text after the ") + field;
         return LineResult::Broken;
     }
     return LineResult::Record;
 }
 
+// The widths of the zone line's integer fields, for the reason a field did not convert.
+std::size_t fieldWidth(std::string_view field) {
+    if (field == "pad number" || field == "second reserved field") {
+        return 2;
+    }
+    if (field == "pad name" || field == "sample name" || field == "left volume" ||
+        field == "right volume") {
+        return 0;
+    }
+    return 3;
+}
+
 // "%2d,%3d,%2d,%3d, %[^,], %[^,],\t\t%3d,%3d,%3d,%3d,%f,%f,%3d,%3d, \n"
 LineResult readZoneLine(std::string_view line, SampleZone& zone, std::string& reason) {
-    LineFields in(line);
-    if (!in.number(2, zone.padNumber, "pad number", false)) {
-        reason = in.reason();
+    TextScanner in(line);
+    const LineResult first = readPadNumber(in, zone.padNumber, reason);
+    if (first != LineResult::Record) {
+        return first;
+    }
+    ZoneFieldStop stop;
+    if (!readZoneFields(in, zone, &stop)) {
+        reason = stop.commaMissing ? missingComma(in, line, stop.field, fieldWidth(stop.field))
+                                   : std::string("the ") + stop.field + " is not a number";
         return LineResult::Broken;
     }
-    if (zone.padNumber < 0) {
-        return LineResult::End;
+    if (const std::string longer = missingComma(in, line, "voices", 3);
+        !longer.starts_with("no comma")) {
+        reason = longer;
+        return LineResult::Broken;
     }
-    in = LineFields(line);
-    const bool ok =
-        in.number(2, zone.padNumber, "pad number") &&
-        in.number(3, zone.reserved1, "first reserved field") &&
-        in.number(2, zone.reserved2, "second reserved field") && in.number(3, zone.key, "key") &&
-        in.text(kPadNameMax, zone.padName, "pad name") &&
-        in.text(kTextMax, zone.sampleName, "sample name") &&
-        in.number(3, zone.velocityLow, "lowest velocity") &&
-        in.number(3, zone.velocityHigh, "highest velocity") &&
-        in.number(3, zone.keyRangeLow, "lowest key of the range") &&
-        in.number(3, zone.keyRangeHigh, "highest key of the range") &&
-        in.gain(zone.gainLeft, "left volume") && in.gain(zone.gainRight, "right volume") &&
-        in.number(3, zone.group, "group") && in.number(3, zone.voices, "voices", false) && in.end();
-    if (!ok) {
-        reason = in.reason();
+    if (!atLineEnd(in)) {
+        reason = "more text after the last field";
         return LineResult::Broken;
     }
     return LineResult::Record;
@@ -237,19 +152,23 @@ LineResult readZoneLine(std::string_view line, SampleZone& zone, std::string& re
 // "%2d, %[^,], \n"
 LineResult readPathLine(std::string_view line, int& padNumber, std::string& path,
                         std::string& reason) {
-    LineFields in(line);
+    TextScanner in(line);
     std::int32_t number = 0;
-    if (!in.number(2, number, "pad number", false)) {
-        reason = in.reason();
+    const LineResult first = readPadNumber(in, number, reason);
+    padNumber = number;
+    if (first != LineResult::Record) {
+        return first;
+    }
+    if (!in.literal(',')) {
+        reason = missingComma(in, line, "pad number", 2);
         return LineResult::Broken;
     }
-    padNumber = number;
-    if (number < 0) {
-        return LineResult::End;
+    if (!in.textField(kTextMax, path)) {
+        reason = "no comma after the path";
+        return LineResult::Broken;
     }
-    in = LineFields(line);
-    if (!in.number(2, number, "pad number") || !in.text(kTextMax, path, "path") || !in.end()) {
-        reason = in.reason();
+    if (!atLineEnd(in)) {
+        reason = "more text after the path";
         return LineResult::Broken;
     }
     return LineResult::Record;
@@ -427,13 +346,13 @@ std::optional<KitScriptContent> parseKitScript(std::string_view text) {
     if (!lines.next(line)) {
         return std::nullopt;
     }
-    LineFields first(line);
-    if (!first.text(kTextMax, content.formatTag, "format tag") || content.formatTag != kFormatTag) {
+    TextScanner first(line);
+    if (!first.textField(kTextMax, content.formatTag) || content.formatTag != kFormatTag) {
         return std::nullopt;
     }
-    if (!first.end()) {
+    if (!atLineEnd(first)) {
         stopAt(content.report, ScriptReadReport::Section::Header, lines.number(), line,
-               first.reason());
+               "more text after the format tag");
     }
     if (readHeader(lines, content) && readZones(lines, content)) {
         readPaths(lines, content);

@@ -1,0 +1,155 @@
+#include "ToolSupport.h"
+
+#include "kit/SampleFolders.h"
+#include "platform/Files.h"
+
+#include <cstdio>
+
+namespace padsmith::tool {
+
+namespace fs = std::filesystem;
+
+void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
+    if (!quiet_) {
+        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    }
+    reported = true;
+}
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    return 2;
+}
+
+namespace {
+
+fs::path absolutePath(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal();
+}
+
+std::optional<int> padFromText(const std::string& text) {
+    int number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || number > kPadCount) {
+            return std::nullopt;
+        }
+        number = number * 10 + (c - '0');
+    }
+    if (text.empty() || number < 1 || number > kPadCount) {
+        return std::nullopt;
+    }
+    return number - 1;
+}
+
+} // namespace
+
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
+    Arguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::optional<std::string>& target) {
+            if (i + 1 >= args.size()) {
+                usageError(arg + " needs a value");
+                return false;
+            }
+            target = args[++i];
+            return true;
+        };
+        if (arg == "--plugin-dir") {
+            if (!value(parsed.pluginDir)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--search") {
+            if (!value(parsed.search)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--output") {
+            if (!value(parsed.output)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--pad") {
+            std::optional<std::string> text;
+            if (!value(text)) {
+                return std::nullopt;
+            }
+            parsed.pad = padFromText(*text);
+            if (!parsed.pad) {
+                usageError("--pad takes a pad number from 1 to " + std::to_string(kPadCount));
+                return std::nullopt;
+            }
+        } else if (arg == "--json") {
+            parsed.json = true;
+        } else if (arg == "--shared") {
+            parsed.shared = true;
+        } else if (arg == "--fresh") {
+            parsed.fresh = true;
+        } else if (arg == "--dry-run") {
+            parsed.dryRun = true;
+        } else if (arg == "--force") {
+            parsed.force = true;
+        } else if (arg.starts_with("--")) {
+            usageError("unknown option " + arg);
+            return std::nullopt;
+        } else {
+            parsed.positional.push_back(arg);
+        }
+    }
+    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search}) {
+        if (*folder && !(*folder)->empty()) {
+            **folder = absolutePath(**folder).string();
+        }
+    }
+    return parsed;
+}
+
+KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
+    KitLocation location;
+    location.pluginFolder =
+        args.pluginDir ? fs::path(*args.pluginDir) : absolutePath(kitPath).parent_path();
+    location.shareSamples = args.shared;
+    return location;
+}
+
+bool isKitScript(const fs::path& path) {
+    std::string text;
+    return readWholeFile(path, text) && parseKitScript(text).has_value();
+}
+
+bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
+             const std::optional<std::string>& search, ScriptReadReport* report, bool quiet) {
+    ToolHost host(quiet);
+    SampleFinder finder(host);
+    finder.setAskForFolder(false);
+    if (search) {
+        finder.setSearchFolder(*search);
+    }
+    return readKitScript(kit, path, location, host, finder, report);
+}
+
+bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, const fs::path& path) {
+    if (!report.readInPart() || args.force) {
+        return false;
+    }
+    std::fprintf(stderr, "padsmith-kit: %s was not changed; --force writes what could be read\n",
+                 path.string().c_str());
+    return true;
+}
+
+bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target) {
+    std::string text;
+    if (readWholeFile(source, text)) {
+        if (const auto content = parseKitScript(text)) {
+            kit.kitName = content->kitName;
+            kit.sampleFolder = content->sampleFolder;
+        }
+    }
+    if (!replaceFileContents(target, formatKitScript(kit))) {
+        std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace padsmith::tool
