@@ -16,7 +16,7 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 #include "platform/SettingsStore.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,7 +117,7 @@ PreviewPlayer& MainWindow::previewPlayer() {
     return *preview_;
 }
 
-ZoneListView* MainWindow::zoneList() const {
+CellTableView* MainWindow::zoneList() const {
     return zones_->view();
 }
 
@@ -211,7 +211,13 @@ void MainWindow::buildControls() {
     animation_ = new AnimationControl(picture_);
     animation_->move(49, 52);
 
-    zones_ = new ZoneListPanel(client);
+    ZoneListPanel::Hooks zoneHooks;
+    zoneHooks.preview = [this](const std::string& path) {
+        previewPlayer().previewSample(path, options_.outputDevice());
+    };
+    zoneHooks.commandKey = [this] { return commandKey_; };
+    zoneHooks.keyRepeating = [this] { return keyRepeat_; };
+    zones_ = new ZoneListPanel(kit_, *edits_, *host_, client, std::move(zoneHooks));
     zones_->view()->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
 
     PadPanel::Hooks hooks;
@@ -229,10 +235,20 @@ void MainWindow::buildControls() {
     zoneCommands_ = new ZoneCommands(*this, settings_);
     zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
-    connect(zones_->view(), &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
-        if (column == ZoneListView::SampleColumn) {
-            command(CommandId::ImportSamples);
-        }
+    // A double click on a Sample cell replaces its sample; a commit there renames the file;
+    // dragged rows move as Copy and Paste move them.
+    connect(zones_->view(), &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& cell) {
+                if (cell.column() == 0) {
+                    command(CommandId::ImportSamples);
+                }
+            });
+    connect(zones_, &ZoneListPanel::sampleNameCommitted, zoneCommands_,
+            &ZoneCommands::renameSample);
+    connect(zones_, &ZoneListPanel::rowsDropped, this, [this](const QList<int>& rows, int target) {
+        zoneCommands_->rememberRows(rows);
+        zoneCommands_->moveRememberedRows(target);
+        updateCommandStates();
     });
 
     connect(kitName_, &ClickLabel::clicked, this, [this] { command(CommandId::ExploreKitFolder); });
@@ -344,6 +360,8 @@ void MainWindow::updateCommandStates() {
                                         : WindowFocus::Other;
     context.padHasZones = !kit_.current().empty();
     context.pasteReady = pads_->clipboard().canPaste(kit_.currentPad);
+    zones_->describe(context);
+    context.zoneRowsRemembered = zoneCommands_->hasRememberedRows();
     context.shareSamples = options_.shareSamples();
     context.canRevert = document_.canRevert();
     context.canUndo = edits_->canUndo();
@@ -364,7 +382,7 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
         }
     }
     if (pads.contains(kit_.currentPad)) {
-        zones_->showPadZones(kit_.current());
+        zones_->showPadZones();
     }
     pads_->updateMarkers();
     kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
@@ -401,7 +419,7 @@ void MainWindow::deleteUnusedSamples() {
     padsmith::pumpMessages();
     host_->stopPreview();
     padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_);
-    zones_->view()->setBackgroundColour(ZoneListView::kBackground);
+    zones_->view()->setBackgroundColour(ZoneListPanel::kBackground);
     animation_->showFrame(1);
     setBusyCursor(false);
 }
@@ -426,7 +444,7 @@ void MainWindow::showKit() {
     sampleFolder_->setText(fromStd(kit_.sampleFolder));
     copyright_->setText(fromStd(kit_.copyright));
     pads_->showLabels();
-    zones_->showPadZones(kit_.current());
+    zones_->showPadZones();
 }
 
 void MainWindow::kitReplaced() {

@@ -30,7 +30,7 @@ class SettingsStore;
 class WindowKitHost;
 class ZoneCommands;
 class ZoneListPanel;
-class ZoneListView;
+class CellTableView;
 
 // The editor's one window: the layout of the kit fields, the pad panel, the zone list and the
 // picture; the menus; and the routing of every command to the part that owns it.
@@ -70,7 +70,7 @@ public:
     PadPanel& padPanel() const { return *pads_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
     ZoneCommands& zoneCommands() const { return *zoneCommands_; }
-    ZoneListView* zoneList() const;
+    CellTableView* zoneList() const;
     PadButton* padButton(int pad) const;
     ClickLabel* padLabel(int pad) const;
     ClickLabel* kitNameField() const { return kitName_; }

@@ -528,43 +528,66 @@ CopyResult copyFileToFolder(const fs::path& source, const fs::path& folder, bool
     }
     std::error_code ec;
     const fs::path target = joinPath(folder, name);
-    const bool targetExists = fs::exists(fs::symlink_status(target, ec));
-    if (targetExists && !overwrite) {
+    if (!overwrite && fs::exists(fs::symlink_status(target, ec))) {
         return CopyResult::AlreadyThere;
     }
     if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
         return CopyResult::Failed;
     }
-    if (targetExists && fs::equivalent(source, target, ec)) {
+    if (copyFile(source, target, overwrite, ec)) {
         return CopyResult::Copied;
+    }
+    // Made by someone else meanwhile: still never replaced.
+    return ec == std::errc::file_exists ? CopyResult::AlreadyThere : CopyResult::Failed;
+}
+
+bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
+              std::error_code& error) {
+    error.clear();
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec)) {
+        error = ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory);
+        return false;
+    }
+    const bool targetExists = fs::exists(fs::symlink_status(target, ec));
+    if (targetExists) {
+        if (!overwrite) {
+            error = std::make_error_code(std::errc::file_exists);
+            return false;
+        }
+        if (fs::equivalent(source, target, ec)) {
+            return true;
+        }
     }
     // Copy beside the target first: a copy that breaks off never leaves a truncated file that
     // would later count as "already there".
-    const fs::path temporary = temporarySibling(folder, name);
-    if (!fs::copy_file(source, temporary, fs::copy_options::none, ec)) {
+    const fs::path temporary =
+        temporarySibling(folderForSibling(target), target.filename().string());
+    if (!fs::copy_file(source, temporary, fs::copy_options::none, error)) {
         fs::remove(temporary, ec);
-        return CopyResult::Failed;
+        return false;
     }
-    CopyResult result = CopyResult::Failed;
+    bool placed = false;
     if (overwrite) {
-        fs::rename(temporary, target, ec);
-        result = ec ? CopyResult::Failed : CopyResult::Copied;
+        fs::rename(temporary, target, error);
+        placed = !error;
     } else {
         switch (renameNoReplace(temporary, target)) {
         case Placement::Placed:
-            result = CopyResult::Copied;
+            placed = true;
             break;
         case Placement::Exists:
-            result = CopyResult::AlreadyThere; // made by someone else meanwhile
+            error = std::make_error_code(std::errc::file_exists);
             break;
         case Placement::Failed:
+            error = lastSystemError();
             break;
         }
     }
-    if (result != CopyResult::Copied) {
+    if (!placed) {
         fs::remove(temporary, ec);
     }
-    return result;
+    return placed;
 }
 
 bool movePath(const fs::path& from, const fs::path& to) {

@@ -5,7 +5,7 @@
 #include "app/EditorOptions.h"
 #include "app/SampleDialog.h"
 #include "app/ZoneListPanel.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
