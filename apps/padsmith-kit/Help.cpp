@@ -116,8 +116,14 @@ void printRoffList(std::FILE* out, const char* heading,
 } // namespace
 
 std::string summaryOf(const std::string& description) {
-    const std::size_t end = description.find_first_of(".:");
-    return description.substr(0, end);
+    // A stop inside a word ("KIT PAD.txt") does not end the clause.
+    for (std::size_t i = 0; i < description.size(); ++i) {
+        const bool stop = description[i] == '.' || description[i] == ':';
+        if (stop && (i + 1 == description.size() || description[i + 1] == ' ')) {
+            return description.substr(0, i);
+        }
+    }
+    return description;
 }
 
 void printOverview(std::FILE* out, const std::vector<const ToolCommand*>& commands) {

@@ -19,7 +19,7 @@ void printCommandHelp(std::FILE* out, const ToolCommand& command);
 void printManPage(std::FILE* out, const std::vector<const ToolCommand*>& commands,
                   const std::string& version);
 
-// The first clause of a description: up to its first colon or full stop.
+// The first clause of a description: up to its first colon or full stop that ends a word.
 std::string summaryOf(const std::string& description);
 
 } // namespace padsmith::tool

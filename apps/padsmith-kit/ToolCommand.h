@@ -26,5 +26,6 @@ std::span<const ToolCommand> kitCommands();
 std::span<const ToolCommand> audioCommands();
 std::span<const ToolCommand> instrumentCommands();
 std::span<const ToolCommand> cellCommands();
+std::span<const ToolCommand> midiCommands();
 
 } // namespace padsmith::tool

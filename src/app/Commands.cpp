@@ -287,9 +287,8 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
 
     // Commands whose work comes with later features stand in the menus, grayed. Take a
     // command out of this list when its handler is built.
-    for (CommandId id :
-         {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
-          CommandId::ImportSamples, CommandId::EditSample, CommandId::SelectWaveEditor}) {
+    for (CommandId id : {CommandId::ImportInstrument, CommandId::ExportInstrument,
+                         CommandId::SaveInstrumentAsKit}) {
         table.setEnabled(id, false);
     }
 }

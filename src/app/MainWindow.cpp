@@ -6,6 +6,7 @@
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
+#include "app/KitFields.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -25,11 +26,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRegularExpressionValidator>
 #include <QUrl>
 #include <algorithm>
 
@@ -129,10 +130,6 @@ ClickLabel* MainWindow::padLabel(int pad) const {
     return pads_->label(pad);
 }
 
-QLabel* MainWindow::kitSizeField() const {
-    return kitSize_;
-}
-
 AboutDialog* MainWindow::aboutDialog() const {
     return about_.data();
 }
@@ -160,38 +157,11 @@ void MainWindow::buildControls() {
     client->setFixedSize(units.x(417), units.y(285));
     setCentralWidget(client);
 
-    auto label = [&](const QString& text, QRect place) {
-        auto* item = new QLabel(text, client);
-        item->setGeometry(place);
-        return item;
-    };
-    auto field = [&](int id, QRect place, Qt::Alignment alignment) {
-        auto* item = new ClickLabel(QStringLiteral("???"), client);
-        item->setObjectName(QString::number(id));
-        item->setGeometry(place);
-        item->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        item->setAlignment(alignment | Qt::AlignVCenter);
-        return item;
-    };
-
-    label(QStringLiteral("Kit Name"), units.rect(4, 3, 51, 8));
-    kitName_ = field(1040, units.rect(4, 12, 96, 12), Qt::AlignLeft);
-    label(QStringLiteral("Kit Size"), units.rect(104, 3, 37, 8));
-    kitSize_ = field(1041, units.rect(104, 12, 37, 12), Qt::AlignHCenter);
-    label(QStringLiteral("VST Zarvo Sample Directory"), units.rect(146, 3, 102, 8));
-    sampleFolder_ = field(1039, units.rect(145, 12, 129, 12), Qt::AlignLeft);
-    label(QStringLiteral("Copyright"), units.rect(278, 3, 44, 8));
-
-    copyright_ = new QLineEdit(client);
-    copyright_->setObjectName(QStringLiteral("1027"));
-    copyright_->setGeometry(units.rect(278, 12, 135, 12));
-    copyright_->setMaxLength(static_cast<int>(kTextMax));
-    copyright_->setStyleSheet(QStringLiteral(
-        "QLineEdit { border: 1px solid #808080; background: black; color: white; }"));
-    // A comma ends a field of the kit script: one in the copyright would shift every field
-    // after it when the plug-in reads the kit.
-    copyright_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[^,\\r\\n]*")), copyright_));
+    fields_ = new KitFields(client, units);
+    connect(fields_, &KitFields::kitNameClicked, this,
+            [this] { command(CommandId::ExploreKitFolder); });
+    connect(fields_, &KitFields::sampleFolderClicked, this,
+            [this] { command(CommandId::ExplorePluginFolder); });
 
     auto* separator = new QFrame(client);
     separator->setGeometry(units.rect(4, 25, 409, 9));
@@ -235,6 +205,9 @@ void MainWindow::buildControls() {
     zoneCommands_ = new ZoneCommands(*this, settings_);
     zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
+    // Copy, Delete and the rest follow the zone list's current row, however it moves.
+    connect(zones_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { updateCommandStates(); });
     // A double click on a Sample cell replaces its sample; a commit there renames the file;
     // dragged rows move as Copy and Paste move them.
     connect(zones_->view(), &QAbstractItemView::doubleClicked, this,
@@ -250,10 +223,6 @@ void MainWindow::buildControls() {
         zoneCommands_->moveRememberedRows(target);
         updateCommandStates();
     });
-
-    connect(kitName_, &ClickLabel::clicked, this, [this] { command(CommandId::ExploreKitFolder); });
-    connect(sampleFolder_, &ClickLabel::clicked, this,
-            [this] { command(CommandId::ExplorePluginFolder); });
 }
 
 void MainWindow::buildMenus() {
@@ -308,7 +277,7 @@ void MainWindow::startUp(bool reopenLastKit) {
     audioOut_->select(options_.storedAudioOutEntry());
 
     kit_.copyright = toStd(loginName());
-    copyright_->setText(loginName());
+    fields_->copyright()->setText(loginName());
     animation_->play();
 
     document_.initialise(fileMenu_);
@@ -385,7 +354,7 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
         zones_->showPadZones();
     }
     pads_->updateMarkers();
-    kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
+    fields_->showSize(kit_);
     document_.updateTitle(kit_.updateModified());
     updateCommandStates();
 }
@@ -398,7 +367,7 @@ void MainWindow::toggleShareSamples() {
 
 void MainWindow::showSampleFolder() {
     kit_.sampleFolder = chooseSampleFolder(options_.shareSamples(), kit_.kitName);
-    sampleFolder_->setText(fromStd(kit_.sampleFolder));
+    fields_->showSampleFolder(kit_);
 }
 
 void MainWindow::revertToSaved() {
@@ -439,10 +408,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showKit() {
-    kitName_->setText(fromStd(kit_.kitName));
-    kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
-    sampleFolder_->setText(fromStd(kit_.sampleFolder));
-    copyright_->setText(fromStd(kit_.copyright));
+    fields_->show(kit_);
     pads_->showLabels();
     zones_->showPadZones();
 }
@@ -476,9 +442,7 @@ KitLocation MainWindow::kitLocation() {
 }
 
 void MainWindow::collectKitFields() {
-    QString text = copyright_->text();
-    text.remove(',');
-    kit_.copyright = toStd(text);
+    fields_->collect(kit_);
 }
 
 void MainWindow::switchFocus() {
