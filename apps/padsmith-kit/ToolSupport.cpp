@@ -29,6 +29,8 @@ fs::path absolutePath(const fs::path& path) {
     return ec ? path : absolute.lexically_normal();
 }
 
+} // namespace
+
 std::optional<int> padFromText(const std::string& text) {
     int number = 0;
     for (const char c : text) {
@@ -42,8 +44,6 @@ std::optional<int> padFromText(const std::string& text) {
     }
     return number - 1;
 }
-
-} // namespace
 
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
     Arguments parsed;

@@ -40,6 +40,9 @@ struct Arguments {
 // Reports `text` on stderr and returns the exit code of a usage error.
 int usageError(const std::string& text);
 
+// A pad number 1 to 18 as typed, as an index; nothing for any other text.
+std::optional<int> padFromText(const std::string& text);
+
 // Parses `args`; an unknown or incomplete option, or a pad outside 1 to 18, is reported and
 // yields nothing. The plug-in and search folders come back absolute: paths found there end up
 // in kits that are read from other folders later.
