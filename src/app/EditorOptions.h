@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 
 namespace padsmith {
 
@@ -32,6 +33,11 @@ public:
     void setOutputDevice(int device);
     // The stored "Audio Out" entry id ("WaveOutChk"), 1223 when none is stored.
     int storedAudioOutEntry() const;
+
+    // Read only, changed in the settings file: the bound of the sample cache
+    // ("SampleCacheMiB", 0 turns it off) and the MIDI system to prefer ("MidiApi").
+    std::size_t sampleCacheBytes() const;
+    QString midiSystem() const;
 
 private:
     SettingsStore& settings_;
