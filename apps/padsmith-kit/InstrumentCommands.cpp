@@ -59,7 +59,11 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         return usageError("search folder " + *args->search + " does not exist");
     }
     KitDocument kit;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt, &report)) {
+        return 1;
+    }
+    if (refuseReadInPart(report, *args, path)) {
         return 1;
     }
     ToolHost host;
@@ -163,7 +167,8 @@ constexpr ToolCommand kCommands[] = {
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--search DIR\tlook for moved samples under DIR and its subfolders\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
-     "--force\timport the zones read from an instrument file that could be read only in part",
+     "--force\timport the zones read from an instrument file that could be read only in "
+     "part, and write a kit that could be read only in part",
      "0\tthe zones were imported\n"
      "1\tthe kit or FILE.zvi could not be read (or only in part, without --force), a note "
      "would be defined twice, or the kit could not be written; nothing was written\n"

@@ -10,7 +10,9 @@ namespace padsmith::tool {
 namespace fs = std::filesystem;
 
 void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    if (!quiet_) {
+        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    }
     reported = true;
 }
 
@@ -18,6 +20,16 @@ int usageError(const std::string& text) {
     std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
     return 2;
 }
+
+namespace {
+
+fs::path absolutePath(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal();
+}
+
+} // namespace
 
 std::optional<int> padFromText(const std::string& text) {
     int number = 0;
@@ -84,13 +96,18 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             parsed.positional.push_back(arg);
         }
     }
+    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search}) {
+        if (*folder && !(*folder)->empty()) {
+            **folder = absolutePath(**folder).string();
+        }
+    }
     return parsed;
 }
 
 KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
     KitLocation location;
     location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
+        args.pluginDir ? fs::path(*args.pluginDir) : absolutePath(kitPath).parent_path();
     location.shareSamples = args.shared;
     return location;
 }
@@ -101,14 +118,23 @@ bool isKitScript(const fs::path& path) {
 }
 
 bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search) {
-    ToolHost host;
+             const std::optional<std::string>& search, ScriptReadReport* report, bool quiet) {
+    ToolHost host(quiet);
     SampleFinder finder(host);
     finder.setAskForFolder(false);
     if (search) {
         finder.setSearchFolder(*search);
     }
-    return readKitScript(kit, path, location, host, finder);
+    return readKitScript(kit, path, location, host, finder, report);
+}
+
+bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, const fs::path& path) {
+    if (!report.readInPart() || args.force) {
+        return false;
+    }
+    std::fprintf(stderr, "padsmith-kit: %s was not changed; --force writes what could be read\n",
+                 path.string().c_str());
+    return true;
 }
 
 bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target) {
