@@ -108,6 +108,13 @@ std::optional<KitDocument> readScript(const fs::path& path) {
         complain(path.string() + " is not a kit script", 1);
         return std::nullopt;
     }
+    // Written back, a kit read only in part would lose the lines that could not be read.
+    if (content->report.readInPart()) {
+        complain(path.string() + " was read only in part, and is left as it is: " +
+                     readInPartText(content->report),
+                 1);
+        return std::nullopt;
+    }
     KitDocument kit;
     kit.formatTag = content->formatTag;
     kit.kitName = content->kitName;
