@@ -110,9 +110,7 @@ std::optional<KitDocument> readScript(const fs::path& path) {
     }
     // Written back, a kit read only in part would lose the lines that could not be read.
     if (content->report.readInPart()) {
-        complain(path.string() + " was read only in part, and is left as it is: " +
-                     readInPartText(content->report),
-                 1);
+        complain(path.string() + " was not changed: " + readInPartText(content->report), 1);
         return std::nullopt;
     }
     KitDocument kit;
@@ -276,7 +274,8 @@ constexpr ToolCommand kCommands[] = {
      "--text TEXT\twhat is typed into the cells (required)\n"
      "--output OUT\twrite the changed kit to OUT instead of over KIT",
      "0\tthe cells were set\n"
-     "1\tthe kit could not be read or written, or a key was refused; nothing was written\n"
+     "1\tthe kit could not be read (or only in part) or written, or a key was refused; "
+     "nothing was written\n"
      "2\twrong usage: a pad, row or column that does not exist"},
     {"spread-velocity", "spread-velocity KIT --pad N [--output OUT]", runSpreadVelocity,
      "Shares the velocities between layers, as the editor's \"Set dinamic velocity\" does: "
@@ -285,7 +284,7 @@ constexpr ToolCommand kCommands[] = {
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--output OUT\twrite the changed kit to OUT instead of over KIT",
      "0\tdone\n"
-     "1\tthe kit could not be read or written\n"
+     "1\tthe kit could not be read (or only in part) or written; nothing was written\n"
      "2\twrong usage"},
 };
 
