@@ -21,7 +21,11 @@ namespace fs = std::filesystem;
 template <typename MakeEdit> int editKit(const Arguments& args, MakeEdit makeEdit) {
     const fs::path path = args.positional[0];
     KitDocument kit;
-    if (!loadKit(kit, path, locationFor(args, path), std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, locationFor(args, path), std::nullopt, &report)) {
+        return 1;
+    }
+    if (refuseReadInPart(report, args, path)) {
         return 1;
     }
     const KitEdit edit = makeEdit(kit);

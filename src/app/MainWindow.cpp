@@ -9,6 +9,7 @@
 #include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
+#include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     midi_ = new MidiRouter(*this, this);
 
     qApp->installEventFilter(this);
+    dropInputDuringOperations(this);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget* /*old*/, QWidget* now) { focusMoved(now); });
 }
@@ -180,6 +182,11 @@ void MainWindow::buildControls() {
             [this] { command(CommandId::ExploreKitFolder); });
     connect(fields_, &KitFields::sampleFolderClicked, this,
             [this] { command(CommandId::ExplorePluginFolder); });
+    // The copyright is part of the kit: typing marks it modified, typing it back clears that.
+    connect(fields_->copyright(), &QLineEdit::textEdited, this, [this] {
+        fields_->collect(kit_);
+        document_.updateTitle(kit_.updateModified());
+    });
 
     auto* separator = new QFrame(client);
     separator->setGeometry(units.rect(4, 25, 409, 9));
@@ -316,6 +323,7 @@ void MainWindow::startUp(bool reopenLastKit) {
     showKit();
 
     if (reopenLastKit) {
+        const OperationScope operation;
         document_.openKitPath({});
     }
     updateCommandStates();
@@ -325,6 +333,12 @@ void MainWindow::command(CommandId id) {
     if (id == CommandId::None || id == CommandId::Separator) {
         return;
     }
+    // A command that arrives while another runs (its dialogs and long work let events through)
+    // is dropped: the one running may hold places in the kit that a second one would change.
+    if (operationRunning()) {
+        return;
+    }
+    const OperationScope operation;
     if (!document_.handleCommand(id)) {
         const Serves serves = servesOf(id);
         if (const auto handler = handlers_.find(id); handler != handlers_.end()) {
@@ -564,6 +578,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window's close button during a read or save: that work ends first. Exit comes as a
+    // command and is let through.
+    if (event->spontaneous() && operationRunning()) {
+        event->ignore();
+        return;
+    }
+    const OperationScope operation;
     if (!document_.queryClose()) {
         event->ignore();
         return;
@@ -596,6 +617,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
+    const OperationScope operation;
     document_.dropFiles(paths);
     updateCommandStates();
 }
