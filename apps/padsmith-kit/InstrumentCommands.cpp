@@ -34,7 +34,9 @@ int runExportInstrument(const std::vector<std::string>& argv) {
         return usageError(output.string() + " exists; --force replaces it");
     }
     KitDocument kit;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt, &report) ||
+        refuseReadInPart(report, *args, path)) {
         return 1;
     }
     if (!exportInstrument(kit, *args->pad, output)) {
@@ -118,7 +120,9 @@ int runPadKit(const std::vector<std::string>& argv) {
     const fs::path path = args->positional[0];
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    if (!loadKit(kit, path, location, std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, location, std::nullopt, &report) ||
+        refuseReadInPart(report, *args, path)) {
         return 1;
     }
     fs::path target;

@@ -1,6 +1,7 @@
 // Instrument files on disk: export and import of one pad, and the pad saved as a kit of its own.
 #include "kit/InstrumentFile.h"
 
+#include "kit/KitName.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
@@ -40,20 +41,19 @@ bool isPadIndex(int padIndex) {
     return padIndex >= 0 && padIndex < kPadCount;
 }
 
-// A piece of a file name: what would lead to another folder or split a kit script's line
-// becomes a blank, and blanks at the ends go (file systems drop or refuse them).
-std::string fileNamePiece(const std::string& text) {
-    std::string piece = text.substr(0, text.find('\0'));
-    for (char& c : piece) {
-        if (c == '/' || c == '\\' || c == ',' || c == '\r' || c == '\n' || c == '\t') {
+// One part of a file name: separators would lead into another folder, so they become blanks,
+// and blanks at the ends go, so the parts stand one blank apart.
+std::string namePart(std::string text) {
+    for (char& c : text) {
+        if (c == '/' || c == '\\' || c == '\r' || c == '\n') {
             c = ' ';
         }
     }
-    const std::size_t first = piece.find_first_not_of(' ');
+    const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) {
         return {};
     }
-    return piece.substr(first, piece.find_last_not_of(' ') - first + 1);
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 } // namespace
@@ -98,8 +98,10 @@ InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
 }
 
 std::optional<std::string> padKitFileName(const std::string& kitName, const std::string& padName) {
-    const std::string name = fileNamePiece(fileNamePiece(kitName) + " " + fileNamePiece(padName));
-    if (name.empty() || name == "." || name == "..") {
+    // The file is a kit script: its name follows the rule for kit names (commas and line
+    // breaks to blanks, the ends trimmed, nothing that names no folder of its own).
+    const std::string name = kitNameForScript(namePart(kitName) + " " + namePart(padName) + ".txt");
+    if (name.empty()) {
         return std::nullopt;
     }
     return name + ".txt";

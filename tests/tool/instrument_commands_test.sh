@@ -114,6 +114,13 @@ expect_exit 0 "$tool" pad-kit "$work/Hostile.txt" --pad 12 --plugin-dir "$work/p
 [ -f "$work/plugin/Hostile .. AC DC.txt" ] && pass || fail "hostile name not cleaned"
 [ "$(find "$work" -name '*DC*' | wc -l)" -eq 1 ] && pass || fail "wrote outside the plug-in folder"
 
+# A kit read only in part gives no instrument and no pad kit without --force.
+sed 's/^ 1,  0, 0, 36,KICK/ 1,  0, 0,1036,KICK/' "$work/Rock.txt" >"$work/Broken.txt"
+expect_exit 1 "$tool" export-instrument "$work/Broken.txt" --pad 12 --output "$work/broken.zvi"
+expect_exit 1 "$tool" pad-kit "$work/Broken.txt" --pad 12 --plugin-dir "$work/plugin"
+[ ! -e "$work/broken.zvi" ] && [ ! -e "$work/plugin/Broken Snare.txt" ] && pass ||
+    fail "a kit read in part was written from"
+
 # Usage errors.
 expect_exit 2 "$tool" export-instrument "$work/Rock.txt" --pad 19 --output "$work/x.zvi"
 expect_exit 2 "$tool" export-instrument "$work/Rock.txt" --output "$work/x.zvi"
