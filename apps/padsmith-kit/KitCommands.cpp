@@ -4,6 +4,7 @@
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
+#include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
@@ -38,6 +39,7 @@ struct Arguments {
     std::optional<std::string> pluginDir;
     std::optional<std::string> search;
     std::optional<std::string> output;
+    std::optional<std::string> encoding;
     bool json = false;
     bool shared = false;
     bool fresh = false;
@@ -74,6 +76,19 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             if (!value(parsed.output)) {
                 return std::nullopt;
             }
+        } else if (arg == "--encoding") {
+            if (!value(parsed.encoding)) {
+                return std::nullopt;
+            }
+            if (!CodePage::byName(*parsed.encoding)) {
+                std::string names;
+                for (const CodePage& page : CodePage::all()) {
+                    names += names.empty() ? "" : ", ";
+                    names += page.name();
+                }
+                usageError("unknown encoding " + *parsed.encoding + " (known: " + names + ")");
+                return std::nullopt;
+            }
         } else if (arg == "--json") {
             parsed.json = true;
         } else if (arg == "--shared") {
@@ -98,12 +113,13 @@ KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
     location.pluginFolder =
         args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
     location.shareSamples = args.shared;
+    location.codePage = CodePage::byName(args.encoding.value_or("")).value_or(CodePage());
     return location;
 }
 
-bool isKitScript(const fs::path& path) {
+bool isKitScript(const fs::path& path, const CodePage& page) {
     std::string text;
-    return readWholeFile(path, text) && parseKitScript(text).has_value();
+    return readKitText(path, page, text) && parseKitScript(text).has_value();
 }
 
 // Reads a kit as the editor does; missing samples are searched under `search` when given,
@@ -157,7 +173,8 @@ void printJson(const KitDocument& kit) {
                                  {"sampleFolder", kit.sampleFolder},
                                  {"copyright", kit.copyright},
                                  {"pads", pads}};
-    // Kit texts are 8-bit text of the system code page: never fail on bytes that are not UTF-8.
+    // Kit texts are UTF-8, but a file name found on disk need not be: such bytes are replaced,
+    // so the output is always valid UTF-8.
     std::cout << root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
@@ -190,7 +207,8 @@ void printTable(const KitDocument& kit) {
 int runShow(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1) {
-        return usageError("usage: show KIT [--json] [--plugin-dir DIR] [--shared]");
+        return usageError(
+            "usage: show KIT [--json] [--plugin-dir DIR] [--shared] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     KitDocument kit;
@@ -208,15 +226,16 @@ int runShow(const std::vector<std::string>& argv) {
 int runCheck(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1) {
-        return usageError("usage: check KIT");
+        return usageError("usage: check KIT [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
-    if (!isKitScript(path)) {
+    const KitLocation location = locationFor(*args, path);
+    if (!isKitScript(path, location.codePage)) {
         std::fprintf(stderr, "padsmith-kit: %s is not a kit script\n", path.string().c_str());
         return 2;
     }
     KitDocument kit;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt)) {
+    if (!loadKit(kit, path, location, std::nullopt)) {
         return 2;
     }
     auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
@@ -242,6 +261,13 @@ int runCheck(const std::vector<std::string>& argv) {
             }
         }
     }
+    // Names found on disk (relinked sources, sample files) that the kit's code page cannot hold
+    // would stop the next save.
+    for (const UnheldText& unheld : findUnheldTexts(kit, location.codePage)) {
+        std::printf("not in %s: %s\n", std::string(location.codePage.name()).c_str(),
+                    unheldTextMessage(unheld, location.codePage).c_str());
+        ++problems;
+    }
     if (problems == 0) {
         std::printf("%s: no problems\n", path.string().c_str());
     }
@@ -251,7 +277,7 @@ int runCheck(const std::vector<std::string>& argv) {
 int runRelink(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->search) {
-        return usageError("usage: relink KIT --search DIR [--output OUT]");
+        return usageError("usage: relink KIT --search DIR [--output OUT] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->search)) {
@@ -278,13 +304,21 @@ int runRelink(const std::vector<std::string>& argv) {
     if (args->output) {
         // The header stays as the file has it; only the paths change.
         std::string text;
-        if (readWholeFile(path, text)) {
+        if (readKitText(path, location.codePage, text)) {
             if (const auto content = parseKitScript(text)) {
                 after.kitName = content->kitName;
                 after.sampleFolder = content->sampleFolder;
             }
         }
-        if (!replaceFileContents(*args->output, formatKitScript(after))) {
+        // The paths found on disk must fit the code page the plug-in reads.
+        const std::vector<UnheldText> unheld = findUnheldTexts(after, location.codePage);
+        if (!unheld.empty()) {
+            std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", args->output->c_str(),
+                         unheldTextMessage(unheld.front(), location.codePage).c_str());
+            return 1;
+        }
+        const CodePage::Encoded bytes = location.codePage.encode(formatKitScript(after));
+        if (!bytes.ok() || !replaceFileContents(*args->output, bytes.bytes)) {
             std::fprintf(stderr, "padsmith-kit: can't write %s\n", args->output->c_str());
             return 1;
         }
@@ -295,7 +329,8 @@ int runRelink(const std::vector<std::string>& argv) {
 int runInstall(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pluginDir) {
-        return usageError("usage: install KIT --plugin-dir DIR [--shared] [--fresh]");
+        return usageError(
+            "usage: install KIT --plugin-dir DIR [--shared] [--fresh] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->pluginDir)) {
@@ -318,13 +353,14 @@ int runInstall(const std::vector<std::string>& argv) {
 int runClean(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || !args->positional.empty() || !args->pluginDir) {
-        return usageError("usage: clean --plugin-dir DIR [--dry-run]");
+        return usageError("usage: clean --plugin-dir DIR [--dry-run] [--encoding NAME]");
     }
     if (!fs::is_directory(*args->pluginDir)) {
         return usageError("plug-in folder " + *args->pluginDir + " does not exist");
     }
     ToolHost host;
-    const auto files = deleteUnusedSamples(*args->pluginDir, host, args->dryRun);
+    const auto files =
+        deleteUnusedSamples(*args->pluginDir, host, args->dryRun, locationFor(*args, {}).codePage);
     for (const fs::path& file : files) {
         std::printf("%s%s\n", args->dryRun ? "would delete " : "deleted ", file.string().c_str());
     }
@@ -333,11 +369,11 @@ int runClean(const std::vector<std::string>& argv) {
 }
 
 constexpr ToolCommand kCommands[] = {
-    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared]", runShow},
-    {"check", "check KIT", runCheck},
-    {"relink", "relink KIT --search DIR [--output OUT]", runRelink},
-    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh]", runInstall},
-    {"clean", "clean --plugin-dir DIR [--dry-run]", runClean},
+    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared] [--encoding NAME]", runShow},
+    {"check", "check KIT [--encoding NAME]", runCheck},
+    {"relink", "relink KIT --search DIR [--output OUT] [--encoding NAME]", runRelink},
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--encoding NAME]", runInstall},
+    {"clean", "clean --plugin-dir DIR [--dry-run] [--encoding NAME]", runClean},
 };
 
 } // namespace

@@ -395,6 +395,15 @@ void MainWindow::startUp(bool reopenLastKit) {
     host_->selectPad(0, 0);
 
     shareSamples_ = settings_.readNumber(QStringLiteral("flShared"), 0) != 0 ? 8 : 0;
+    const QString codePageName = readCodePageName(settings_);
+    if (const auto page = CodePage::byName(toStd(codePageName))) {
+        codePage_ = *page;
+    } else {
+        host_->showMessage(MessageIcon::Warning,
+                           "The code page \"" + toStd(codePageName) +
+                               "\" of the settings is not known. Kits are read and written in " +
+                               std::string(codePage_.name()) + ".");
+    }
     if (QAction* share = action(ShareSamplesCommand)) {
         share->setChecked(shareSamples_ != 0);
     }
@@ -527,7 +536,7 @@ void MainWindow::deleteUnusedSamples() {
     setBusyCursor(true);
     padsmith::pumpMessages();
     host_->stopPreview();
-    padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_);
+    padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_, false, codePage_);
     zoneList_->setBackgroundColour(ZoneListView::kBackground);
     animation_->showFrame(1);
     setBusyCursor(false);
@@ -585,7 +594,7 @@ QAction* MainWindow::action(int id) const {
 }
 
 KitLocation MainWindow::kitLocation() {
-    return {toFsPath(pluginFolder_), shareSamples_ != 0};
+    return {toFsPath(pluginFolder_), shareSamples_ != 0, codePage_};
 }
 
 void MainWindow::collectKitFields() {

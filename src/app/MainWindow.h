@@ -93,6 +93,9 @@ public:
     KitHost& kitHost() override;
     const QString& pluginFolder() const { return pluginFolder_; }
     bool shareSamples() const { return shareSamples_ != 0; }
+    // The code page of the kit files, from the settings: texts typed into the kit are checked
+    // against it.
+    const CodePage& codePage() const { return codePage_; }
     int outputDevice() const { return outputDevice_; }
     const QString& waveEditor() const { return waveEditor_; }
     bool keyRepeating() const { return keyRepeat_; }
@@ -153,6 +156,7 @@ private:
     CommandHandler padHandler_;
 
     int shareSamples_ = 0; // 8 when "Share samples" is checked, as stored
+    CodePage codePage_;
     int outputDevice_ = -1;
     int audioOutChecked_ = 0; // id of the checked "Audio Out" entry, 0 for none
     int audioDeviceCount_ = 0;

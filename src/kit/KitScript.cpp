@@ -155,7 +155,7 @@ public:
         }
         std::string_view field = text_.substr(pos_, end - pos_);
         field = field.substr(0, field.find('\0'));
-        value.assign(field.substr(0, std::min(field.size(), limit)));
+        value = cutText(std::string(field), limit);
         pos_ = end;
         return true;
     }

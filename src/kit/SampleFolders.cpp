@@ -92,7 +92,7 @@ struct SampleFinder::Index {
         if (!foldedBuilt) {
             folded.reserve(places.size());
             for (std::size_t i = 0; i < places.size(); ++i) {
-                auto [it, added] = folded.emplace(lowerCaseAscii(nameOf(i)), i);
+                auto [it, added] = folded.emplace(foldCase(nameOf(i)), i);
                 // Two names of one folder that differ only in case: the first in name order.
                 const std::size_t kept = it->second;
                 if (!added && places[kept].folder == places[i].folder && nameOf(i) < nameOf(kept)) {
@@ -101,7 +101,7 @@ struct SampleFinder::Index {
             }
             foldedBuilt = true;
         }
-        if (auto it = folded.find(lowerCaseAscii(name)); it != folded.end()) {
+        if (auto it = folded.find(foldCase(name)); it != folded.end()) {
             return pathOf(it->second);
         }
         return std::nullopt;
@@ -160,8 +160,8 @@ std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std
     return markMissing(unmarked);
 }
 
-std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host,
-                                          bool dryRun) {
+std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host, bool dryRun,
+                                          const CodePage& page) {
     std::vector<fs::path> unused;
     if (pluginFolder.empty()) {
         return unused;
@@ -179,20 +179,29 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
         if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true)) {
             return true;
         }
-        std::string text;
-        if (!readWholeFile(entry.fullPath, text)) {
+        std::string bytes;
+        if (!readWholeFile(entry.fullPath, bytes)) {
             unreadable = entry.fullPath;
             return false;
         }
-        const auto content = parseKitScript(text);
-        if (!content || content->sampleFolder != kSharedSampleFolder) {
-            return true;
-        }
-        for (const SampleZone& zone : content->zones) {
-            used.insert(lowerCaseAscii(zone.sampleName));
-        }
-        for (const std::string& sample : content->otherPadSamples) {
-            used.insert(lowerCaseAscii(sample));
+        const auto useNames = [&used](const std::string& text) {
+            const auto content = parseKitScript(text);
+            if (!content || content->sampleFolder != kSharedSampleFolder) {
+                return;
+            }
+            for (const SampleZone& zone : content->zones) {
+                used.insert(foldCase(zone.sampleName));
+            }
+            for (const std::string& sample : content->otherPadSamples) {
+                used.insert(foldCase(sample));
+            }
+        };
+        const std::string text = decodeFileText(bytes, page);
+        useNames(text);
+        // A kit written as UTF-8 is read as UTF-8 here, but the plug-in reads it in its code
+        // page: the names it would look for stay too.
+        if (std::string inPage = page.decode(withoutUtf8Bom(bytes)); inPage != text) {
+            useNames(inPage);
         }
         return true;
     });
@@ -208,7 +217,8 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
     // deletion can reach outside the folder.
     const fs::path shared = joinPath(pluginFolder, kSharedSampleFolder);
     scanFolder(shared, "*", [&](const FoundEntry& entry) {
-        if (!entry.isFolder && !used.contains(lowerCaseAscii(entry.name))) {
+        // A name that is no UTF-8 text cannot be compared with the scripts' names: it stays.
+        if (!entry.isFolder && isValidUtf8(entry.name) && !used.contains(foldCase(entry.name))) {
             unused.push_back(entry.fullPath);
         }
         return true;
