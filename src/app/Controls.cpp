@@ -1,5 +1,7 @@
 #include "app/Controls.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -32,9 +34,77 @@ QSize PadButton::sizeHint() const {
     return restImage().isNull() ? QSize(40, 40) : restImage().size();
 }
 
+void PadButton::setMarker(Marker marker, bool hasZones) {
+    if (marker != marker_ || hasZones != hasZones_) {
+        marker_ = marker;
+        hasZones_ = hasZones;
+        update();
+    }
+}
+
+QColor PadButton::markerColour() const {
+    if (marker_ == Marker::None) {
+        return {};
+    }
+    if (isDown()) {
+        return hasZones_ ? QColor(255, 0, 0) : QColor(255, 255, 0);
+    }
+    return marker_ == Marker::ListFocus ? QColor(50, 50, 255) : QColor(0, 255, 0);
+}
+
+QRect PadButton::markerRect() const {
+    QRect place(QPoint(13, 8), QPoint(width() - 16, height() - 24));
+    if (isDown()) {
+        place.translate(0, 1);
+        if (hasZones_) {
+            place.setBottom(place.bottom() + 1);
+        }
+    }
+    return place;
+}
+
 void PadButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, isDown() ? pressedImage() : restImage());
+    const QColor fill = markerColour();
+    if (fill.isValid()) {
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(Qt::black);
+        painter.setBrush(fill);
+        painter.drawRoundedRect(markerRect(), 3, 3);
+    }
+}
+
+void PadButton::focusInEvent(QFocusEvent* event) {
+    QAbstractButton::focusInEvent(event);
+    emit focused(pad_);
+}
+
+void PadButton::mousePressEvent(QMouseEvent* event) {
+    QAbstractButton::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        setFocus(Qt::MouseFocusReason);
+        emit struck(pad_);
+    }
+}
+
+void PadButton::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // The window turns arrows into pad navigation; a button would move the focus itself.
+        event->accept();
+        return;
+    default:
+        QAbstractButton::keyPressEvent(event);
+    }
+}
+
+void PadButton::contextMenuEvent(QContextMenuEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    emit menuRequested(pad_, event->globalPos());
 }
 
 } // namespace padsmith

@@ -20,24 +20,46 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// A pad of the pad panel: its picture at rest or pressed, at the picture's natural size.
+// A pad of the pad panel: its picture at rest or pressed, at the picture's natural size, and
+// for the current pad a marker: green, blue while the zone list has the focus, and while
+// pressed red (pad with zones) or yellow (empty pad), one pixel lower.
 class PadButton : public QAbstractButton {
     Q_OBJECT
 public:
+    enum class Marker { None, PadFocus, ListFocus };
+
     PadButton(int pad, QWidget* parent);
 
     int pad() const { return pad_; }
     QSize sizeHint() const override;
 
+    void setMarker(Marker marker, bool hasZones);
+    Marker marker() const { return marker_; }
+    // The marker's fill as drawn now; invalid when the pad shows none.
+    QColor markerColour() const;
+    QRect markerRect() const;
+
     // The two pictures shared by every pad.
     static const QPixmap& restImage();
     static const QPixmap& pressedImage();
 
+signals:
+    void focused(int pad);
+    // Left button down or double click, after the button took the focus.
+    void struck(int pad);
+    void menuRequested(int pad, const QPoint& globalPosition);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     int pad_;
+    Marker marker_ = Marker::None;
+    bool hasZones_ = false;
 };
 
 } // namespace padsmith

@@ -35,25 +35,25 @@ void Document::initialise(QMenu* fileMenu) {
     name_ = settings_.readString(QStringLiteral("Name"), kUntitled);
 }
 
-bool Document::handleCommand(int id) {
+bool Document::handleCommand(CommandId id) {
     switch (id) {
-    case NewCommand:
+    case CommandId::New:
         newKit();
         return true;
-    case OpenCommand:
+    case CommandId::Open:
         open();
         return true;
-    case SaveCommand:
+    case CommandId::Save:
         save(false);
         return true;
-    case SaveAsCommand:
+    case CommandId::SaveAs:
         save(true);
         return true;
     default:
         break;
     }
-    if (id >= RecentFirstCommand && id <= RecentLastCommand) {
-        chooseRecent(id - RecentFirstCommand);
+    if (id >= CommandId::RecentFirst && id <= CommandId::RecentLast) {
+        chooseRecent(id - CommandId::RecentFirst);
         return true;
     }
     return false;
@@ -146,6 +146,7 @@ bool Document::newKit() {
     setPath({});
     window_.collectKitFields(); // the empty kit keeps the copyright as typed
     kit_.newKit();
+    window_.kitReplaced();
     updateTitle(false);
     window_.showKit();
     return true;
@@ -195,6 +196,7 @@ bool Document::save(bool saveAs) {
         window_.showKit();
         return false;
     }
+    window_.kitSaved();
     updateTitle(false);
     recent_.putFront(currentPath());
     rebuildRecentMenu();
@@ -256,36 +258,36 @@ bool Document::rebuildRecentMenu(int chosen) {
     QList<QAction*> items = fileMenu_->actions();
     qsizetype position = items.size();
     for (qsizetype i = 0; i < items.size(); ++i) {
-        if (commandId(items[i]) == RecentFirstCommand) {
+        if (commandId(items[i]) == CommandId::RecentFirst) {
             position = i;
             break;
         }
     }
     for (QAction* item : items) {
-        const int id = commandId(item);
-        if (id >= RecentFirstCommand && id <= RecentLastCommand) {
+        const CommandId id = commandId(item);
+        if (id >= CommandId::RecentFirst && id <= CommandId::RecentLast) {
             fileMenu_->removeAction(item);
             item->deleteLater();
         }
     }
     items = fileMenu_->actions();
     QAction* before = position < items.size() ? items[position] : nullptr;
-    auto insert = [&](const QString& text, int id) {
+    auto insert = [&](const QString& text, CommandId id) {
         auto* item = new QAction(text, fileMenu_);
-        item->setData(id);
+        item->setData(static_cast<int>(id));
         fileMenu_->insertAction(before, item);
         return item;
     };
 
     const int filled = recent_.count();
     if (filled == 0) {
-        insert(QStringLiteral("Recent"), RecentFirstCommand)->setEnabled(false);
+        insert(QStringLiteral("Recent"), CommandId::RecentFirst)->setEnabled(false);
         return false;
     }
     for (int k = 0; k < filled; ++k) {
         const QString path = menuText(recent_.at(k));
         insert(k < 9 ? QStringLiteral("&%1 %2").arg(k + 1).arg(path) : path,
-               RecentFirstCommand + k);
+               CommandId::RecentFirst + k);
     }
     return toOpen;
 }
@@ -295,6 +297,7 @@ bool Document::readKit(const QString& path) {
     window_.collectKitFields(); // kept as typed when the read fails
     const bool ok = readKitScript(kit_, toFsPath(path), window_.kitLocation(), window_.kitHost(),
                                   window_.sampleFinder());
+    window_.kitReplaced();
     window_.showKit();
     return ok;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Commands.h"
 #include "app/FileDialog.h"
 #include "app/RecentFileList.h"
 #include "kit/KitScript.h"
@@ -31,21 +32,17 @@ public:
     virtual void collectKitFields() = 0;
     // The kit was replaced, emptied or saved: show it again.
     virtual void showKit() = 0;
+    // The kit in memory was replaced by another (New, a read): what was kept about the old
+    // one (undo steps, the pad clipboard) no longer applies.
+    virtual void kitReplaced() {}
+    // The kit was written to its file.
+    virtual void kitSaved() {}
 };
 
 // The kit as a document: its path and name, the modified mark in the title, New, Open, Save,
 // Save As, Revert, dropped files, the save question, and the recent files of the File menu.
 class Document {
 public:
-    enum Command : int {
-        NewCommand = 57600,
-        OpenCommand = 57601,
-        SaveCommand = 57603,
-        SaveAsCommand = 57604,
-        RecentFirstCommand = 57616,
-        RecentLastCommand = 57631,
-        RevertCommand = 57643,
-    };
     static inline const QString kUntitled = QStringLiteral("Untitled");
     static inline const FileFilter kKitFilter{QStringLiteral("Zarvo Script File (*.txt)"),
                                               QStringLiteral("*.txt")};
@@ -57,7 +54,7 @@ public:
     void initialise(QMenu* fileMenu);
 
     // New, Open, Save, Save As and the recent entries. False for any other command.
-    bool handleCommand(int id);
+    bool handleCommand(CommandId id);
     // Asks to save a modified kit and stores the recent list and "Name". False refuses.
     bool queryClose();
     // Opens the first of the dropped files.

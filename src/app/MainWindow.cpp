@@ -2,9 +2,15 @@
 
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
+#include "app/AudioOutMenu.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
+#include "app/EditPath.h"
+#include "app/PadPanel.h"
+#include "app/Services.h"
 #include "app/Text.h"
+#include "app/WindowKitHost.h"
+#include "app/ZoneListPanel.h"
 #include "audio/Preview.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
@@ -12,7 +18,6 @@
 #include "ui/ZoneListView.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -24,7 +29,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 #include <QUrl>
 #include <algorithm>
 
@@ -36,31 +40,7 @@ namespace padsmith {
 
 namespace {
 
-constexpr int kPadButtonFirstId = 1042;
 constexpr int kAudioOutIdRange = 256;
-
-// Commands whose handlers come with later work: they stand in the menus, grayed.
-const QList<int> kCommandsNotYetAvailable{
-    RenameCommand,
-    DeleteCommand,
-    CopyCommand,
-    CutCommand,
-    PasteCommand,
-    ImportInstrumentCommand,
-    ExportInstrumentCommand,
-    SaveInstrumentAsKitCommand,
-    ImportSamplesCommand,
-    SpreadVelocitiesCommand,
-    EditSampleCommand,
-    SelectWaveEditorCommand,
-    SelectAllCommand,
-};
-
-QAction* addCommand(QMenu* menu, const QString& text, int id) {
-    QAction* item = menu->addAction(text);
-    item->setData(id);
-    return item;
-}
 
 // Ends the plug-in folder with the platform's separator.
 QString asFolder(QString folder) {
@@ -70,44 +50,26 @@ QString asFolder(QString folder) {
     return folder;
 }
 
+// What a command acts on; ids without a row (recent files, outputs, pad labels) are the
+// window's.
+Serves servesOf(CommandId id) {
+    const CommandRow* row = commandRow(id);
+    return row != nullptr ? row->serves : Serves::Window;
+}
+
 } // namespace
-
-// The kit core's view of the window.
-class MainWindow::Host : public KitHost {
-public:
-    explicit Host(MainWindow& window) : window_(window) {}
-
-    void selectPad(int pad, int zone) override {
-        (void)zone;
-        const int clamped = std::clamp(pad, 0, kPadCount - 1);
-        window_.kit_.currentPad = clamped;
-        if (PadButton* button = window_.padButton(clamped)) {
-            button->setFocus();
-        }
-        padsmith::pumpMessages();
-    }
-    std::string browseForFolder(const std::string& startFolder,
-                                const std::string& prompt) override {
-        return toStd(dialogs().browseForFolder(&window_, fromStd(startFolder), fromStd(prompt)));
-    }
-    void showMessage(MessageIcon icon, const std::string& text) override {
-        messageBox(MessageButtons::Ok, icon, fromStd(text));
-    }
-    void setBusy(bool busy) override { setBusyCursor(busy); }
-    void pumpMessages() override { padsmith::pumpMessages(); }
-    void stopPreview() override {
-        if (window_.preview_ != nullptr) {
-            window_.preview_->stopPreview();
-        }
-    }
-
-private:
-    MainWindow& window_;
-};
 
 MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWidget* parent)
     : QMainWindow(parent), settings_(settings), pluginFolder_(asFolder(pluginFolder)),
-      host_(std::make_unique<Host>(*this)), finder_(*host_), document_(kit_, settings, *this) {
+      options_(settings),
+      host_(std::make_unique<WindowKitHost>(
+          *this, WindowKitHost::Hooks{[this](int pad, int zone) { pads_->selectPad(pad, zone); },
+                                      [this] {
+                                          if (preview_ != nullptr) {
+                                              preview_->stopPreview();
+                                          }
+                                      }})),
+      finder_(*host_), document_(kit_, settings, *this) {
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -119,12 +81,14 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     setAcceptDrops(true);
     setMainWindow(this);
 
+    commands_ = new CommandTable(this);
+    connect(commands_, &CommandTable::triggered, this, [this](CommandId id) { command(id); });
+    edits_ = new EditPath(kit_, this);
+    connect(edits_, &EditPath::padsChanged, this, &MainWindow::showEditedPads);
+
     buildControls();
     buildMenus();
-    buildAccelerators();
-
-    enabler_.addMenus({menuBar(), padMenu_, zoneMenu_});
-    enabler_.addActions(accelerators_);
+    registerOwnCommands();
 
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this,
@@ -151,12 +115,16 @@ PreviewPlayer& MainWindow::previewPlayer() {
     return *preview_;
 }
 
+ZoneListView* MainWindow::zoneList() const {
+    return zones_->view();
+}
+
 PadButton* MainWindow::padButton(int pad) const {
-    return pad >= 0 && pad < kPadCount ? pads_[static_cast<std::size_t>(pad)] : nullptr;
+    return pads_->button(pad);
 }
 
 ClickLabel* MainWindow::padLabel(int pad) const {
-    return pad >= 0 && pad < kPadCount ? padLabels_[static_cast<std::size_t>(pad)] : nullptr;
+    return pads_->label(pad);
 }
 
 QLabel* MainWindow::kitSizeField() const {
@@ -228,26 +196,6 @@ void MainWindow::buildControls() {
     separator->setFrameStyle(QFrame::Box | QFrame::Plain);
     separator->setStyleSheet(QStringLiteral("color: black"));
 
-    static constexpr std::array<int, 9> kUpperLabelX{5, 36, 69, 101, 133, 165, 197, 229, 261};
-    static constexpr std::array<int, 9> kLowerLabelX{5, 37, 69, 101, 133, 165, 197, 229, 261};
-    for (int pad = 0; pad < kPadCount; ++pad) {
-        const int row = pad / 9;
-        const int n = pad % 9;
-        auto* button = new PadButton(pad, client);
-        button->setObjectName(QString::number(kPadButtonFirstId + pad));
-        button->move(units.x(10 + 32 * n), units.y(row == 0 ? 205 : 243));
-        pads_[static_cast<std::size_t>(pad)] = button;
-
-        const int labelX = (row == 0 ? kUpperLabelX : kLowerLabelX)[static_cast<std::size_t>(n)];
-        auto* name = new ClickLabel(QStringLiteral("XXX"), client);
-        name->setObjectName(QString::number(FirstPadLabelCommand + pad));
-        name->setGeometry(units.rect(labelX, row == 0 ? 230 : 268, 36, 9));
-        name->setAlignment(Qt::AlignCenter);
-        padLabels_[static_cast<std::size_t>(pad)] = name;
-        connect(name, &ClickLabel::clicked, this,
-                [this, pad] { command(FirstPadLabelCommand + pad); });
-    }
-
     picture_ = new ClickLabel(client);
     picture_->setObjectName(QStringLiteral("1082"));
     picture_->setGeometry(units.rect(295, 203, 112, 82));
@@ -256,158 +204,97 @@ void MainWindow::buildControls() {
             .scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture_->setCursor(Qt::PointingHandCursor);
-    connect(picture_, &ClickLabel::clicked, this, [this] { command(PictureCommand); });
+    connect(picture_, &ClickLabel::clicked, this, [this] { command(CommandId::Picture); });
 
     animation_ = new AnimationControl(picture_);
     animation_->move(49, 52);
 
-    zoneList_ = new ZoneListView(client);
-    zoneList_->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
-    zoneList_->setRowIcon(QIcon(QStringLiteral(":/padsmith/zone.png")));
+    zones_ = new ZoneListPanel(client);
+    zones_->view()->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
 
-    connect(kitName_, &ClickLabel::clicked, this, [this] { command(ExploreKitFolderCommand); });
+    PadPanel::Hooks hooks;
+    hooks.preview = [this](const std::string& path) {
+        previewPlayer().previewSample(path, options_.outputDevice());
+    };
+    hooks.animate = [this] { animation_->play(); };
+    hooks.commandKey = [this] { return commandKey_; };
+    hooks.keyRepeating = [this] { return keyRepeat_; };
+    pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
+    connect(pads_, &PadPanel::labelClicked, this,
+            [this](int pad) { command(CommandId::PadLabelFirst + pad); });
+
+    connect(kitName_, &ClickLabel::clicked, this, [this] { command(CommandId::ExploreKitFolder); });
     connect(sampleFolder_, &ClickLabel::clicked, this,
-            [this] { command(ExplorePluginFolderCommand); });
+            [this] { command(CommandId::ExplorePluginFolder); });
 }
 
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
-
     fileMenu_ = bar->addMenu(QStringLiteral("&File"));
-    addCommand(fileMenu_, QStringLiteral("&New\tCtrl+N"), Document::NewCommand);
-    addCommand(fileMenu_, QStringLiteral("&Open...\tCtrl+O"), Document::OpenCommand);
-    addCommand(fileMenu_, QStringLiteral("&Save\tCtrl+S"), Document::SaveCommand);
-    addCommand(fileMenu_, QStringLiteral("Save &As..."), Document::SaveAsCommand);
-    fileMenu_->addSeparator();
-    QAction* share = addCommand(fileMenu_, QStringLiteral("Share samples"), ShareSamplesCommand);
-    share->setCheckable(true);
-    fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("Explore VST Zarvo Folder"), ExplorePluginFolderCommand);
-    addCommand(fileMenu_, QStringLiteral("Explore Your Zarvo Folder"), ExploreKitFolderCommand);
-    fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("Delete Unused Samples from VST Zarvo Folder"),
-               DeleteUnusedSamplesCommand);
-    fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("Recent File"), Document::RecentFirstCommand)
-        ->setEnabled(false);
-    fileMenu_->addSeparator();
-    addCommand(fileMenu_, QStringLiteral("E&xit"), ExitCommand);
+    commands_->fillMenu(fileMenu_, fileMenuLayout());
 
     padMenu_ = new QMenu(QStringLiteral("Pad"), this);
-    addCommand(padMenu_, QStringLiteral("Cu&t\tCtrl+X"), CutCommand);
-    addCommand(padMenu_, QStringLiteral("&Copy\tCtrl+C"), CopyCommand);
-    addCommand(padMenu_, QStringLiteral("&Paste/Swap\tCtrl+V"), PasteCommand);
-    padMenu_->addSeparator();
-    addCommand(padMenu_, QStringLiteral("&Rename\tF2"), RenameCommand);
-    addCommand(padMenu_, QStringLiteral("&Delete\tDel"), DeleteCommand);
-    padMenu_->addSeparator();
-    addCommand(padMenu_, QStringLiteral("Import Instrument\tCtrl+Shft+O"), ImportInstrumentCommand);
-    addCommand(padMenu_, QStringLiteral("Export Instrument\tCtrl+Shft+S"), ExportInstrumentCommand);
-    addCommand(padMenu_, QStringLiteral("Save Instrument as kit"), SaveInstrumentAsKitCommand);
-    padMenu_->addSeparator();
-    addCommand(padMenu_, QStringLiteral("Revert to Saved\tCtrl+Z"), Document::RevertCommand);
-
+    commands_->fillMenu(padMenu_, padMenuLayout());
     zoneMenu_ = new QMenu(QStringLiteral("&Samples"), this);
-    addCommand(zoneMenu_, QStringLiteral("Import samples\tDblClk"), ImportSamplesCommand);
-    zoneMenu_->addSeparator();
-    addCommand(zoneMenu_, QStringLiteral("Import Instrument\tCtrl+Shft+O"),
-               ImportInstrumentCommand);
-    addCommand(zoneMenu_, QStringLiteral("Export Instrument\tCtrl+Shft+S"),
-               ExportInstrumentCommand);
-    zoneMenu_->addSeparator();
-    addCommand(zoneMenu_, QStringLiteral("&Copy\tCtrl+C"), CopyCommand);
-    addCommand(zoneMenu_, QStringLiteral("&Paste/Swap/Move\tCtrl+V"), PasteCommand);
-    zoneMenu_->addSeparator();
-    addCommand(zoneMenu_, QStringLiteral("&Rename/Change\tF2"), RenameCommand);
-    addCommand(zoneMenu_, QStringLiteral("Delete\tDel (+SHIFT Delete from disk)"), DeleteCommand);
-    zoneMenu_->addSeparator();
-    addCommand(zoneMenu_, QStringLiteral("Set dinamic velocity"), SpreadVelocitiesCommand);
-    zoneMenu_->addSeparator();
-    addCommand(zoneMenu_, QStringLiteral("Edit\tCtrl+E"), EditSampleCommand);
-    addCommand(zoneMenu_, QStringLiteral("Select Wave Editor"), SelectWaveEditorCommand);
-    zoneMenu_->addSeparator();
-    addCommand(zoneMenu_, QStringLiteral("Revert to Saved\tCtrl+Z"), Document::RevertCommand);
+    commands_->fillMenu(zoneMenu_, zoneMenuLayout());
+    pads_->setContextMenu(padMenu_);
+    zones_->setContextMenu(zoneMenu_);
 
     secondMenuEntry_ = bar->addMenu(padMenu_);
-    audioOutMenu_ = bar->addMenu(QStringLiteral("Audio Out"));
-    connect(audioOutMenu_, &QMenu::aboutToShow, this, &MainWindow::buildAudioOutMenu);
-    QAction* about = bar->addAction(QStringLiteral("About"));
-    about->setData(static_cast<int>(AboutCommand));
+    audioOut_ = new AudioOutMenu(options_, this);
+    bar->addMenu(audioOut_);
+    bar->addAction(commands_->action(CommandId::About));
 
-    // One path for every menu entry, the bar's own "About" included. The zone list's popup
-    // is routed the same way while it is shown on its own.
-    connect(bar, &QMenuBar::triggered, this, [this](QAction* item) { command(commandId(item)); });
-    connect(zoneMenu_, &QMenu::triggered, this, [this](QAction* item) {
-        if (!menuBar()->actions().contains(zoneMenu_->menuAction())) {
-            command(commandId(item));
-        }
-    });
-    connect(padMenu_, &QMenu::triggered, this, [this](QAction* item) {
-        if (!menuBar()->actions().contains(padMenu_->menuAction())) {
+    // The table's actions report themselves; the entries made on the fly (recent files,
+    // outputs) come through the bar.
+    connect(bar, &QMenuBar::triggered, this, [this](QAction* item) {
+        if (!commands_->actions().contains(item)) {
             command(commandId(item));
         }
     });
 }
 
-void MainWindow::buildAccelerators() {
-    struct Accelerator {
-        QList<QKeySequence> keys;
-        int id;
-    };
-    const QList<Accelerator> table{
-        {{QKeySequence(Qt::CTRL | Qt::Key_N)}, Document::NewCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_O)}, Document::OpenCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-         Document::SaveCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_Z)}, Document::RevertCommand},
-        {{QKeySequence(Qt::ALT | Qt::Key_A)}, AboutCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_A)}, SelectAllCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_C)}, CopyCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_X)}, CutCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_V)}, PasteCommand},
-        {{QKeySequence(Qt::CTRL | Qt::Key_E)}, EditSampleCommand},
-    };
-    for (const Accelerator& entry : table) {
-        auto* accelerator = new QAction(this);
-        accelerator->setData(entry.id);
-        accelerator->setShortcuts(entry.keys);
-        accelerator->setShortcutContext(Qt::WindowShortcut);
-        connect(accelerator, &QAction::triggered, this, [this, id = entry.id] { command(id); });
-        addAction(accelerator);
-        accelerators_.append(accelerator);
-    }
-    // Delete, F2, the arrows, Space and Tab reach the focused control as well; they are
-    // turned into commands in eventFilter.
+void MainWindow::registerOwnCommands() {
+    setCommandHandler(CommandId::ShareSamples, [this] { toggleShareSamples(); });
+    setCommandHandler(CommandId::Revert, [this] { revertToSaved(); });
+    setCommandHandler(CommandId::Undo, [this] { edits_->undo(); });
+    setCommandHandler(CommandId::Redo, [this] { edits_->redo(); });
+    setCommandHandler(CommandId::SwitchFocus, [this] { switchFocus(); });
+    setCommandHandler(CommandId::DeleteUnusedSamples, [this] { deleteUnusedSamples(); });
+    setCommandHandler(CommandId::ExploreKitFolder, [this] { exploreKitFolder(); });
+    setCommandHandler(CommandId::ExplorePluginFolder,
+                      [this] { dialogs().openFolder(pluginFolder_); });
+    setCommandHandler(CommandId::About, [this] { showAbout(); });
+    setCommandHandler(CommandId::Picture, [this] { showAbout(); });
+    setCommandHandler(CommandId::Exit, [this] { close(); });
+}
+
+void MainWindow::setCommandHandler(CommandId id, std::function<void()> handler) {
+    handlers_[id] = std::move(handler);
 }
 
 void MainWindow::startUp(bool reopenLastKit) {
-    buildAudioOutMenu();
+    audioOut_->rebuild();
     // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
     // settings file holds must not run as a command (40012 would delete samples).
-    selectAudioOut(settings_.readNumber(QStringLiteral("WaveOutChk"), AudioOutFirstCommand));
+    audioOut_->select(options_.storedAudioOutEntry());
 
     kit_.copyright = toStd(loginName());
     copyright_->setText(loginName());
     animation_->play();
 
     document_.initialise(fileMenu_);
-    waveEditor_ = settings_.readString(QStringLiteral("WaveEditor"));
-    host_->selectPad(0, 0);
-
-    shareSamples_ = settings_.readNumber(QStringLiteral("flShared"), 0) != 0 ? 8 : 0;
-    const QString codePageName = readCodePageName(settings_);
-    if (const auto page = CodePage::byName(toStd(codePageName))) {
-        codePage_ = *page;
-    } else {
+    options_.load();
+    if (!options_.unknownCodePage().isEmpty()) {
         host_->showMessage(MessageIcon::Warning,
-                           "The code page \"" + toStd(codePageName) +
+                           "The code page \"" + toStd(options_.unknownCodePage()) +
                                "\" of the settings is not known. Kits are read and written in " +
-                               std::string(codePage_.name()) + ".");
+                               std::string(options_.codePage().name()) + ".");
     }
-    if (QAction* share = action(ShareSamplesCommand)) {
-        share->setChecked(shareSamples_ != 0);
-    }
-    chooseSampleFolder();
+    pads_->selectPad(0, 0);
+
+    commands_->action(CommandId::ShareSamples)->setChecked(options_.shareSamples());
+    showSampleFolder();
     // The empty kit then takes the shared folder, whatever the option, as after New.
     kit_.newKit();
     showKit();
@@ -418,132 +305,96 @@ void MainWindow::startUp(bool reopenLastKit) {
     updateCommandStates();
 }
 
-void MainWindow::command(int id) {
-    if (id < 0) {
+void MainWindow::command(CommandId id) {
+    if (id == CommandId::None || id == CommandId::Separator) {
         return;
     }
     if (!document_.handleCommand(id)) {
-        ownCommand(id);
-        QWidget* focus = QApplication::focusWidget();
-        if (focus != nullptr && focus == zoneList_ && zoneHandler_) {
-            zoneHandler_(id);
+        const Serves serves = servesOf(id);
+        if (const auto handler = handlers_.find(id); handler != handlers_.end()) {
+            handler->second();
+        } else if (id >= CommandId::AudioOutFirst &&
+                   id < CommandId::AudioOutFirst + kAudioOutIdRange) {
+            // select() ignores the ids of outputs that are gone.
+            audioOut_->select(static_cast<int>(id));
         }
-        focus = QApplication::focusWidget();
-        if (qobject_cast<PadButton*>(focus) != nullptr && padHandler_) {
-            padHandler_(id);
+        if (zones_->hasFocus() && (serves == Serves::Zones || serves == Serves::PadsAndZones)) {
+            zones_->handleCommand(id);
+        }
+        // Checked again: a zone command may have moved the focus.
+        if (pads_->hasFocus() && (serves == Serves::Pads || serves == Serves::PadsAndZones)) {
+            pads_->handleCommand(id);
         }
     }
     updateCommandStates();
 }
 
-bool MainWindow::ownCommand(int id) {
-    switch (id) {
-    case ShareSamplesCommand:
-        toggleShareSamples();
-        return true;
-    case Document::RevertCommand:
-        document_.openKitPath({});
-        return true;
-    case SwitchFocusCommand:
-        switchFocus();
-        return true;
-    case DeleteUnusedSamplesCommand:
-        deleteUnusedSamples();
-        return true;
-    case ExploreKitFolderCommand:
-        exploreKitFolder();
-        return true;
-    case ExplorePluginFolderCommand:
-        explorePluginFolder();
-        return true;
-    case AboutCommand:
-    case PictureCommand:
-        showAbout();
-        return true;
-    case ExitCommand:
-        close();
-        return true;
-    default:
-        break;
-    }
-    if (id >= AudioOutFirstCommand && id < AudioOutFirstCommand + kAudioOutIdRange) {
-        // selectAudioOut ignores the ids of outputs that are gone.
-        selectAudioOut(id);
-        return true;
-    }
-    // Pad label clicks (rename) and the instrument commands belong to the pad panel.
-    return false;
+void MainWindow::updateCommandStates() {
+    CommandContext context;
+    context.focus = zones_->hasFocus()  ? WindowFocus::Zones
+                    : pads_->hasFocus() ? WindowFocus::Pads
+                                        : WindowFocus::Other;
+    context.padHasZones = !kit_.current().empty();
+    context.shareSamples = options_.shareSamples();
+    context.canRevert = document_.canRevert();
+    context.canUndo = edits_->canUndo();
+    context.canRedo = edits_->canRedo();
+    applyCommandStates(*commands_, context);
+
+    auto named = [](const QString& verb, const QString& name) {
+        return name.isEmpty() ? verb : verb + QLatin1Char(' ') + name;
+    };
+    commands_->setText(CommandId::Undo, named(QStringLiteral("Undo"), edits_->undoName()));
+    commands_->setText(CommandId::Redo, named(QStringLiteral("Redo"), edits_->redoName()));
 }
 
-void MainWindow::updateCommandStates() {
-    enabler_.disable(kCommandsNotYetAvailable);
-    enabler_.setEnabled({DeleteUnusedSamplesCommand}, shareSamples_ != 0);
-    enabler_.setEnabled({Document::RevertCommand}, document_.canRevert());
+void MainWindow::showEditedPads(const QList<int>& pads) {
+    for (int pad : pads) {
+        if (ClickLabel* name = pads_->label(pad)) {
+            name->setText(fromStd(kit_.pads[static_cast<std::size_t>(pad)].label));
+        }
+    }
+    if (pads.contains(kit_.currentPad)) {
+        zones_->showPadZones(kit_.current());
+    }
+    pads_->updateMarkers();
+    kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
+    document_.updateTitle(kit_.updateModified());
+    updateCommandStates();
 }
 
 void MainWindow::toggleShareSamples() {
-    shareSamples_ = shareSamples_ != 0 ? 0 : 8;
-    if (QAction* share = action(ShareSamplesCommand)) {
-        share->setChecked(shareSamples_ != 0);
-    }
-    settings_.writeNumber(QStringLiteral("flShared"), shareSamples_);
-    chooseSampleFolder();
+    options_.setShareSamples(!options_.shareSamples());
+    commands_->action(CommandId::ShareSamples)->setChecked(options_.shareSamples());
+    showSampleFolder();
 }
 
-void MainWindow::chooseSampleFolder() {
-    kit_.sampleFolder = padsmith::chooseSampleFolder(shareSamples_ != 0, kit_.kitName);
+void MainWindow::showSampleFolder() {
+    kit_.sampleFolder = chooseSampleFolder(options_.shareSamples(), kit_.kitName);
     sampleFolder_->setText(fromStd(kit_.sampleFolder));
 }
 
-void MainWindow::buildAudioOutMenu() {
-    const AudioOutputs outputs = audioOutputs();
-    audioDeviceCount_ = static_cast<int>(outputs.names.size());
-    audioOutMenu_->clear();
-    // Rebuilt each time the menu opens: the group of the last build goes with its entries.
-    qDeleteAll(audioOutMenu_->findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
-    auto* group = new QActionGroup(audioOutMenu_);
-    group->setExclusive(true);
-    auto entry = [&](const QString& text, int id) {
-        QAction* item = addCommand(audioOutMenu_, text, id);
-        item->setCheckable(true);
-        item->setChecked(id == audioOutChecked_);
-        group->addAction(item);
-    };
-    entry(outputs.defaultName.isEmpty()
-              ? QStringLiteral("Default output")
-              : QStringLiteral("Default output (%1)").arg(outputs.defaultName),
-          AudioOutFirstCommand);
-    for (int k = 0; k < audioDeviceCount_; ++k) {
-        entry(outputs.names.at(k), AudioOutFirstCommand + 1 + k);
-    }
-}
-
-void MainWindow::selectAudioOut(int id) {
-    if (id < AudioOutFirstCommand || id >= AudioOutFirstCommand + 1 + audioDeviceCount_) {
+void MainWindow::revertToSaved() {
+    // Going back to the file throws away every change since the last save: ask first.
+    if (kit_.modified() &&
+        messageBox(MessageButtons::YesNo, MessageIcon::Warning,
+                   QStringLiteral("Discard changes to %1?").arg(document_.documentName())) !=
+            AnswerYes) {
         return;
     }
-    audioOutChecked_ = id;
-    for (QAction* item : audioOutMenu_->actions()) {
-        item->setChecked(commandId(item) == id);
-    }
-    settings_.writeNumber(QStringLiteral("WaveOutChk"), id);
-    outputDevice_ = id - (AudioOutFirstCommand + 1);
+    document_.openKitPath({});
 }
 
 void MainWindow::deleteUnusedSamples() {
-    zoneList_->setBackgroundColour(Qt::black);
+    zones_->view()->setBackgroundColour(Qt::black);
     animation_->showFrame(0);
     setBusyCursor(true);
     padsmith::pumpMessages();
     host_->stopPreview();
-    padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_, false, codePage_);
-    zoneList_->setBackgroundColour(ZoneListView::kBackground);
+    padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_, false, options_.codePage());
+    zones_->view()->setBackgroundColour(ZoneListView::kBackground);
     animation_->showFrame(1);
     setBusyCursor(false);
-}
-
-void MainWindow::explorePluginFolder() {
-    dialogs().openFolder(pluginFolder_);
 }
 
 void MainWindow::exploreKitFolder() {
@@ -565,36 +416,30 @@ void MainWindow::showKit() {
     kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
     sampleFolder_->setText(fromStd(kit_.sampleFolder));
     copyright_->setText(fromStd(kit_.copyright));
-    for (int pad = 0; pad < kPadCount; ++pad) {
-        padLabels_[static_cast<std::size_t>(pad)]->setText(
-            fromStd(kit_.pads[static_cast<std::size_t>(pad)].label));
-    }
+    pads_->showLabels();
+    zones_->showPadZones(kit_.current());
 }
 
-QAction* MainWindow::action(int id) const {
-    QList<QMenu*> menus{fileMenu_, padMenu_, zoneMenu_, audioOutMenu_};
-    for (QMenu* menu : menus) {
+void MainWindow::kitReplaced() {
+    edits_->clear();
+}
+
+QAction* MainWindow::action(CommandId id) const {
+    if (QAction* item = commands_->action(id)) {
+        return item;
+    }
+    for (QMenu* menu : {fileMenu_, static_cast<QMenu*>(audioOut_)}) {
         for (QAction* item : menu->actions()) {
             if (commandId(item) == id) {
                 return item;
             }
         }
     }
-    for (QAction* item : menuBar()->actions()) {
-        if (commandId(item) == id) {
-            return item;
-        }
-    }
-    for (QAction* item : accelerators_) {
-        if (commandId(item) == id) {
-            return item;
-        }
-    }
     return nullptr;
 }
 
 KitLocation MainWindow::kitLocation() {
-    return {toFsPath(pluginFolder_), shareSamples_ != 0, codePage_};
+    return {toFsPath(pluginFolder_), options_.shareSamples(), options_.codePage()};
 }
 
 void MainWindow::collectKitFields() {
@@ -607,20 +452,21 @@ void MainWindow::switchFocus() {
     if (keyRepeat_) {
         return; // Tab held down moves the focus once
     }
-    if (zoneList_->hasFocus()) {
-        pads_[static_cast<std::size_t>(std::clamp(kit_.currentPad, 0, kPadCount - 1))]->setFocus(
-            Qt::TabFocusReason);
+    if (zones_->hasFocus()) {
+        pads_->button(kit_.currentPad)->setFocus(Qt::TabFocusReason);
     } else {
-        zoneList_->setFocus(Qt::TabFocusReason);
+        zones_->view()->setFocus(Qt::TabFocusReason);
     }
 }
 
 void MainWindow::focusMoved(QWidget* now) {
-    if (now == zoneList_) {
+    pads_->updateMarkers();
+    if (now == zones_->view()) {
         showSecondMenu(zoneMenu_, QStringLiteral("&Samples"));
-    } else if (auto* pad = qobject_cast<PadButton*>(now)) {
-        kit_.currentPad = pad->pad();
+        commands_->showTextsFor(WindowFocus::Zones);
+    } else if (qobject_cast<PadButton*>(now) != nullptr) {
         showSecondMenu(padMenu_, QStringLiteral("&Pad"));
+        commands_->showTextsFor(WindowFocus::Pads);
     } else {
         return;
     }
@@ -633,31 +479,8 @@ void MainWindow::showSecondMenu(QMenu* menu, const QString& title) {
         return;
     }
     QMenuBar* bar = menuBar();
-    QAction* before = audioOutMenu_->menuAction();
     bar->removeAction(secondMenuEntry_);
-    secondMenuEntry_ = bar->insertMenu(before, menu);
-}
-
-int MainWindow::plainKeyCommand(const QKeyEvent& key) const {
-    const Qt::KeyboardModifiers modifiers =
-        key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    switch (key.key()) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier ? SwitchFocusCommand : -1;
-    case Qt::Key_Delete:
-        return (modifiers & ~Qt::ShiftModifier) == Qt::NoModifier ? DeleteCommand : -1;
-    case Qt::Key_F2:
-        return modifiers == Qt::NoModifier ? RenameCommand : -1;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Space:
-        return modifiers == Qt::NoModifier ? NavigateCommand : -1;
-    default:
-        return -1;
-    }
+    secondMenuEntry_ = bar->insertMenu(audioOut_->menuAction(), menu);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -682,15 +505,21 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::KeyPress) {
         return QMainWindow::eventFilter(watched, event);
     }
-    const int id = plainKeyCommand(*key);
-    if (id == SwitchFocusCommand) {
+    const CommandId id = commands_->plainKeyCommand(*key);
+    if (id == CommandId::SwitchFocus) {
         command(id);
         return true;
     }
-    if (id > 0 && enabler_.isEnabled(id)) {
+    if (id != CommandId::None && commands_->isEnabled(id)) {
         // The focused control sees the key first; the command follows it.
         QMetaObject::invokeMethod(
-            this, [this, id] { command(id); }, Qt::QueuedConnection);
+            this,
+            [this, id, pressed = key->key(), repeating = key->isAutoRepeat()] {
+                commandKey_ = pressed;
+                keyRepeat_ = repeating;
+                command(id);
+            },
+            Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }

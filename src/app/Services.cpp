@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
@@ -152,75 +153,6 @@ QString loginName() {
     }
     name.remove(',');
     return name.left(64);
-}
-
-int commandId(const QAction* action) {
-    if (action == nullptr) {
-        return -1;
-    }
-    bool ok = false;
-    const int id = action->data().toInt(&ok);
-    return ok ? id : -1;
-}
-
-void CommandEnabler::addMenus(const QList<QWidget*>& menus) {
-    for (QWidget* menu : menus) {
-        menus_.append(menu);
-    }
-}
-
-void CommandEnabler::addActions(const QList<QAction*>& actions) {
-    for (QAction* action : actions) {
-        actions_.append(action);
-    }
-}
-
-namespace {
-
-void collect(const QWidget* menu, int id, QList<QAction*>& found, int depth) {
-    if (menu == nullptr || depth > 8) {
-        return;
-    }
-    for (QAction* action : menu->actions()) {
-        if (commandId(action) == id && !found.contains(action)) {
-            found.append(action);
-        }
-        if (action->menu() != nullptr) {
-            collect(action->menu(), id, found, depth + 1);
-        }
-    }
-}
-
-} // namespace
-
-QList<QAction*> CommandEnabler::actionsWithId(int id) const {
-    QList<QAction*> found;
-    for (const QPointer<QWidget>& menu : menus_) {
-        collect(menu.data(), id, found, 0);
-    }
-    for (const QPointer<QAction>& action : actions_) {
-        if (action != nullptr && commandId(action) == id && !found.contains(action.data())) {
-            found.append(action.data());
-        }
-    }
-    return found;
-}
-
-void CommandEnabler::setEnabled(const QList<int>& ids, bool enabled) {
-    for (int id : ids) {
-        for (QAction* action : actionsWithId(id)) {
-            action->setEnabled(enabled);
-        }
-    }
-}
-
-bool CommandEnabler::isEnabled(int id) const {
-    for (QAction* action : actionsWithId(id)) {
-        if (!action->isEnabled()) {
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace padsmith

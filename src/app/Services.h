@@ -2,12 +2,9 @@
 
 #include "app/Dialogs.h"
 
-#include <QList>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
-class QAction;
 class QWidget;
 
 namespace padsmith {
@@ -51,26 +48,5 @@ ProgramStart runProgram(const QString& program, const QString& argument);
 
 // The user's login name, at most 64 characters.
 QString loginName();
-
-// Grays and enables commands by id in every menu it was given (submenus included) and in
-// every loose action list it holds (the window's accelerators). An action's id is its data().
-class CommandEnabler {
-public:
-    void addMenus(const QList<QWidget*>& menus);
-    void addActions(const QList<QAction*>& actions);
-    void enable(const QList<int>& ids) { setEnabled(ids, true); }
-    void disable(const QList<int>& ids) { setEnabled(ids, false); }
-    void setEnabled(const QList<int>& ids, bool enabled);
-    // False only when some action carries the id and is grayed.
-    bool isEnabled(int id) const;
-
-private:
-    QList<QAction*> actionsWithId(int id) const;
-    QList<QPointer<QWidget>> menus_;
-    QList<QPointer<QAction>> actions_;
-};
-
-// The id carried by a command action, or -1.
-int commandId(const QAction* action);
 
 } // namespace padsmith

@@ -75,4 +75,13 @@ std::uint32_t Pad::fingerprint() const {
     return value;
 }
 
+int auditionZone(const Pad& pad) {
+    for (std::size_t row = 0; row < pad.size(); ++row) {
+        if (pad.at(row).velocityHigh >= 90) {
+            return static_cast<int>(row);
+        }
+    }
+    return static_cast<int>(pad.size()) - 1;
+}
+
 } // namespace padsmith

@@ -39,4 +39,8 @@ private:
     std::vector<SampleZone> zones_;
 };
 
+// The zone a click on the pad auditions: the first, in list order, whose velocity window
+// reaches 90, else the last. -1 for a pad without zones.
+int auditionZone(const Pad& pad);
+
 } // namespace padsmith

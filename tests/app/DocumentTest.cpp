@@ -19,8 +19,8 @@ private:
     static QStringList recentTexts(MainWindow& window) {
         QStringList texts;
         for (QAction* item : window.fileMenu()->actions()) {
-            const int id = commandId(item);
-            if (id >= Document::RecentFirstCommand && id <= Document::RecentLastCommand) {
+            const CommandId id = commandId(item);
+            if (id >= CommandId::RecentFirst && id <= CommandId::RecentLast) {
                 texts.append(item->text());
             }
         }
@@ -51,10 +51,10 @@ private slots:
 
         window.document().updateTitle(true);
         QCOMPARE(window.windowTitle(), "Padsmith - [* " + shown + "]");
-        window.command(Document::NewCommand); // asks: Cancel keeps everything
+        window.command(CommandId::New); // asks: Cancel keeps everything
         QCOMPARE(window.document().currentPath(), kit);
         app.dialogs.messageAnswers = {AnswerNo};
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         QCOMPARE(window.windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
     }
@@ -116,7 +116,7 @@ private slots:
     void recentMenuEntries() {
         AppFixture app;
         MainWindow& window = app.open();
-        QAction* placeholder = window.action(Document::RecentFirstCommand);
+        QAction* placeholder = window.action(CommandId::RecentFirst);
         QCOMPARE(placeholder->text(), QStringLiteral("Recent"));
         QVERIFY(!placeholder->isEnabled());
 
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(texts.at(15), app.path("k1.txt"));
         // The list stands between its separators, above "Exit".
         const QList<QAction*> items = window.fileMenu()->actions();
-        QCOMPARE(commandId(items.at(items.size() - 3)), Document::RecentFirstCommand + 15);
+        QCOMPARE(commandId(items.at(items.size() - 3)), CommandId::RecentFirst + 15);
     }
 
     void recentEntryWithControlIsRemovedAndMissingFileIsReported() {
@@ -143,13 +143,13 @@ private slots:
         window.document().openKitPath(second);
 
         app.dialogs.modifiers = Qt::ControlModifier;
-        window.command(Document::RecentFirstCommand + 1);
+        window.command(CommandId::RecentFirst + 1);
         QCOMPARE(window.document().currentPath(), second);
         QCOMPARE(recentTexts(window), QStringList{"&1 " + second});
 
         app.dialogs.modifiers = Qt::NoModifier;
         QFile::remove(second);
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QCOMPARE(app.dialogs.messages.value(0), "File " + second + " not found!");
         QCOMPARE(recentTexts(window), QStringList{"Recent"});
     }
@@ -159,13 +159,13 @@ private slots:
         MainWindow& window = app.open();
         const QString chosen = app.writeKit("chosen.txt", "CHOSEN");
         window.document().openKitPath(chosen);
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         window.document().updateTitle(true); // unsaved changes to an untitled kit
 
         // Yes, then the save dialog: the saved kit goes to the front, yet the chosen opens.
         app.dialogs.messageAnswers = {AnswerYes};
         app.dialogs.saveAnswers = {app.path("saved.txt")};
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QVERIFY(QFile::exists(app.path("saved.txt")));
         QCOMPARE(window.document().currentPath(), chosen);
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("CHOSEN"));
@@ -173,7 +173,7 @@ private slots:
         // The open kit's own entry reloads it without asking.
         window.document().updateTitle(true);
         const qsizetype asked = app.dialogs.messages.size();
-        window.command(Document::RecentFirstCommand);
+        window.command(CommandId::RecentFirst);
         QCOMPARE(app.dialogs.messages.size(), asked);
         QVERIFY(!window.kit().modified());
     }
@@ -183,7 +183,7 @@ private slots:
         MainWindow& window = app.open();
         window.show();
         window.document().openKitPath(app.writeKit("kit.txt"));
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         window.document().updateTitle(true);
 
         app.dialogs.messageAnswers = {AnswerCancel};
@@ -263,13 +263,13 @@ private slots:
         MainWindow& window = app.open();
         const QString kit = app.writeKit("Untitled"); // a kit really named so
         window.document().openKitPath(kit);
-        window.command(Document::SaveCommand); // always asks; cancelled
+        window.command(CommandId::Save); // always asks; cancelled
         QCOMPARE(app.dialogs.saveFolders.size(), 1);
 
         const QString notAKit = app.path("notes.txt");
         AppFixture::touch(notAKit, "shopping list\n");
         app.dialogs.openAnswers = {notAKit};
-        window.command(Document::OpenCommand);
+        window.command(CommandId::Open);
         QCOMPARE(window.document().currentPath(), kit);
         QCOMPARE(app.settings->readString(Document::kKitFilter.description), app.dir.path());
     }
@@ -288,17 +288,17 @@ private slots:
         QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
         QVERIFY(!window.kit().modified());
 
         // The same through the recent list: slot 1 is now the unreadable file.
         QCOMPARE(window.document().recentFiles().at(1), notAKit);
-        window.command(Document::RecentFirstCommand + 1);
+        window.command(CommandId::RecentFirst + 1);
         QCOMPARE(window.document().currentPath(), kit);
         QVERIFY(window.windowTitle().startsWith("Padsmith - [/"));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
-        window.command(Document::SaveCommand);
+        window.command(CommandId::Save);
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
     }
 };

@@ -1,9 +1,11 @@
 #include "AppFixture.h"
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
+#include "app/AudioOutMenu.h"
 #include "app/Controls.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "app/ZoneListPanel.h"
 #include "ui/ZoneListView.h"
 
 #include <QAction>
@@ -63,10 +65,10 @@ private slots:
         AppFixture app;
         MainWindow& window = app.open();
         QCOMPARE(window.outputDevice(), -1);
-        QVERIFY(window.action(AudioOutFirstCommand)->isChecked());
+        QVERIFY(window.action(CommandId::AudioOutFirst)->isChecked());
         QCOMPARE(app.settings->readNumber("WaveOutChk", 0), 1223);
         QVERIFY(!window.shareSamples());
-        QVERIFY(!window.action(ShareSamplesCommand)->isChecked());
+        QVERIFY(!window.action(CommandId::ShareSamples)->isChecked());
         QCOMPARE(window.kitNameField()->text(), QStringLiteral("Untitled"));
         // The empty kit names the shared folder until it is saved, as after New.
         QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("ZARVO SAMPLES"));
@@ -85,39 +87,65 @@ private slots:
                               "Explore Your Zarvo Folder", "-",
                               "Delete Unused Samples from VST Zarvo Folder", "-", "Recent", "-",
                               "E&xit"}));
-        QAction* save = window.action(Document::SaveCommand);
-        bool found = false;
-        for (QAction* accelerator : window.accelerators()) {
-            if (commandId(accelerator) == Document::SaveCommand) {
-                found = accelerator->shortcuts().contains(QKeySequence("Ctrl+Shift+S"));
+        QAction* save = window.action(CommandId::Save);
+        QVERIFY(save != nullptr);
+        QVERIFY(save->shortcuts().contains(QKeySequence("Ctrl+Shift+S")));
+    }
+
+    void commandTableIsConsistent() {
+        // No key gives two commands, and every menu entry has its row.
+        QList<QKeySequence> keys;
+        for (const CommandRow& row : commandRows()) {
+            for (const QKeySequence& key : row.keys) {
+                QVERIFY2(!keys.contains(key), qPrintable(key.toString()));
+                keys.append(key);
             }
         }
-        QVERIFY(save != nullptr && found);
+        for (auto layout : {fileMenuLayout(), padMenuLayout(), zoneMenuLayout()}) {
+            for (CommandId id : layout) {
+                QVERIFY(id == CommandId::Separator || id == CommandId::RecentFirst ||
+                        commandRow(id) != nullptr);
+            }
+        }
+        // The keys without Ctrl or Alt are found for the key filter, the others are shortcuts.
+        AppFixture app;
+        MainWindow& window = app.open();
+        QKeyEvent shiftDelete(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(window.commands().plainKeyCommand(shiftDelete), CommandId::Delete);
+        QKeyEvent backTab(QEvent::KeyPress, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(window.commands().plainKeyCommand(backTab), CommandId::SwitchFocus);
+        QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(window.commands().plainKeyCommand(ctrlC), CommandId::None);
+        QCOMPARE(window.action(CommandId::Copy)->shortcuts(),
+                 QList<QKeySequence>{QKeySequence("Ctrl+C")});
+        QVERIFY(window.action(CommandId::Rename)->shortcuts().isEmpty());
     }
 
     void commandEnablingRules() {
         AppFixture app;
         MainWindow& window = app.open();
         // Not built yet: grayed in the menus, accelerators off.
-        for (int id : {CopyCommand, CutCommand, PasteCommand, RenameCommand, DeleteCommand,
-                       ImportInstrumentCommand, ExportInstrumentCommand, EditSampleCommand}) {
-            QVERIFY2(!window.commandEnabler().isEnabled(id), qPrintable(QString::number(id)));
+        for (CommandId id : {CommandId::Copy, CommandId::Cut, CommandId::Paste, CommandId::Rename,
+                             CommandId::Delete, CommandId::ImportInstrument,
+                             CommandId::ExportInstrument, CommandId::EditSample}) {
+            QVERIFY2(!window.commands().isEnabled(id),
+                     qPrintable(QString::number(static_cast<int>(id))));
         }
         // Cleaning the shared folder follows "Share samples", which is stored at once.
-        QVERIFY(!window.action(DeleteUnusedSamplesCommand)->isEnabled());
-        window.command(ShareSamplesCommand);
-        QVERIFY(window.action(DeleteUnusedSamplesCommand)->isEnabled());
+        QVERIFY(!window.action(CommandId::DeleteUnusedSamples)->isEnabled());
+        window.command(CommandId::ShareSamples);
+        QVERIFY(window.action(CommandId::DeleteUnusedSamples)->isEnabled());
         QCOMPARE(app.settings->readNumber("flShared", -1), 8);
         QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("ZARVO SAMPLES"));
-        window.command(ShareSamplesCommand);
+        window.command(CommandId::ShareSamples);
         QCOMPARE(app.settings->readNumber("flShared", -1), 0);
-        QVERIFY(!window.action(DeleteUnusedSamplesCommand)->isEnabled());
+        QVERIFY(!window.action(CommandId::DeleteUnusedSamples)->isEnabled());
 
         // Revert is offered only when there is a kit to go back to.
-        QVERIFY(!window.commandEnabler().isEnabled(Document::RevertCommand));
+        QVERIFY(!window.commands().isEnabled(CommandId::Revert));
         window.document().openKitPath(app.writeKit("kit.txt"));
         window.updateCommandStates();
-        QVERIFY(window.commandEnabler().isEnabled(Document::RevertCommand));
+        QVERIFY(window.commands().isEnabled(CommandId::Revert));
     }
 
     void audioOutChoices() {
@@ -125,21 +153,22 @@ private slots:
         app.settings->writeNumber("WaveOutChk", 1224 + 500); // a device that is gone
         MainWindow& window = app.open();
         QCOMPARE(window.outputDevice(), -1);
-        QVERIFY(!window.action(AudioOutFirstCommand)->isChecked());
-        window.command(AudioOutFirstCommand);
-        QVERIFY(window.action(AudioOutFirstCommand)->isChecked());
+        QVERIFY(!window.action(CommandId::AudioOutFirst)->isChecked());
+        window.command(CommandId::AudioOutFirst);
+        QVERIFY(window.action(CommandId::AudioOutFirst)->isChecked());
         QCOMPARE(app.settings->readNumber("WaveOutChk", 0), 1223);
         QCOMPARE(commandId(window.audioOutMenu()->actions().value(1)),
-                 window.audioOutMenu()->actions().size() > 1 ? 1224 : -1);
+                 window.audioOutMenu()->actions().size() > 1 ? CommandId::AudioOutFirst + 1
+                                                             : CommandId::None);
 
         // The menu is built again each time it opens; its entries stay one radio group.
-        window.buildAudioOutMenu();
-        window.buildAudioOutMenu();
+        window.audioOutMenu()->rebuild();
+        window.audioOutMenu()->rebuild();
         QCOMPARE(window.audioOutMenu()->findChildren<QActionGroup*>().size(), 1);
-        QVERIFY(window.action(AudioOutFirstCommand)->isChecked());
+        QVERIFY(window.action(CommandId::AudioOutFirst)->isChecked());
 
         // A stored value that names another command does not run it.
-        app.settings->writeNumber("WaveOutChk", ShareSamplesCommand);
+        app.settings->writeNumber("WaveOutChk", static_cast<int>(CommandId::ShareSamples));
         MainWindow& reopened = app.open();
         QVERIFY(!reopened.shareSamples());
         QCOMPARE(app.settings->readNumber("flShared", -1), -1);
@@ -151,7 +180,7 @@ private slots:
         MainWindow& window = app.open();
         QTest::mouseClick(window.sampleFolderField(), Qt::LeftButton);
         QCOMPARE(app.dialogs.openedFolders, QStringList{app.plugin});
-        window.command(ExploreKitFolderCommand); // new kit: an empty folder, no message
+        window.command(CommandId::ExploreKitFolder); // new kit: an empty folder, no message
         QCOMPARE(app.dialogs.openedFolders.value(1), QString());
         window.document().openKitPath(app.writeKit("kits/kit.txt"));
         QTest::mouseClick(window.kitNameField(), Qt::LeftButton);
@@ -163,7 +192,7 @@ private slots:
         QTest::mouseClick(window.picture(), Qt::LeftButton);
         QVERIFY(window.aboutDialog() != nullptr && window.aboutDialog()->isVisible());
         const QPointer<AboutDialog> about = window.aboutDialog();
-        window.command(AboutCommand);
+        window.command(CommandId::About);
         QCOMPARE(window.aboutDialog(), about.data());
     }
 
@@ -172,20 +201,18 @@ private slots:
         MainWindow& window = app.open();
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QList<int> zoneCommands;
-        QList<int> padCommands;
-        window.setZoneCommandHandler([&](int id) { return zoneCommands.append(id), true; });
-        window.setPadCommandHandler([&](int id) { return padCommands.append(id), true; });
+        QList<CommandId> zoneCommands;
+        window.zonePanel().setCommandHandler(
+            [&](CommandId id) { return zoneCommands.append(id), true; });
 
         window.zoneList()->setFocus();
         QCOMPARE(window.menuBar()->actions().at(1)->text(), QStringLiteral("&Samples"));
-        window.command(CopyCommand);
+        window.command(CommandId::Copy);
         QTest::keyClick(window.zoneList(), Qt::Key_Tab); // to the current pad
         QCOMPARE(QApplication::focusWidget(), window.padButton(0));
         QCOMPARE(window.menuBar()->actions().at(1)->text(), QStringLiteral("&Pad"));
-        window.command(CutCommand);
-        QVERIFY(zoneCommands.contains(CopyCommand) && !zoneCommands.contains(CutCommand));
-        QVERIFY(padCommands.contains(CutCommand) && !padCommands.contains(CopyCommand));
+        window.command(CommandId::Copy); // the pad's copy now, not the zone list's
+        QCOMPARE(zoneCommands, QList<CommandId>{CommandId::Copy});
 
         // Tab held down: the repeats do not move the focus back and forth.
         QTest::keyClick(window.padButton(0), Qt::Key_Tab);
@@ -203,7 +230,7 @@ private slots:
         QCOMPARE(window.copyrightField()->text(), QStringLiteral("Me 2024"));
 
         // New and a kit that cannot be read leave the typed text; a kit read replaces it.
-        window.command(Document::NewCommand);
+        window.command(CommandId::New);
         QCOMPARE(window.copyrightField()->text(), QStringLiteral("Me 2024"));
         AppFixture::touch(app.path("notes.txt"), "not a kit\n");
         window.document().openKitPath(app.path("notes.txt"));
@@ -215,12 +242,12 @@ private slots:
     void deletingUnusedSamplesKeepsUsedOnes() {
         AppFixture app;
         MainWindow& window = app.open();
-        window.command(ShareSamplesCommand);
+        window.command(CommandId::ShareSamples);
         app.dialogs.saveAnswers = {app.path("kit.txt")};
         window.document().openKitPath(app.writeKit("kit.txt"));
-        window.command(Document::SaveAsCommand); // copies kick.wav into the shared folder
+        window.command(CommandId::SaveAs); // copies kick.wav into the shared folder
         AppFixture::touch(app.plugin + "ZARVO SAMPLES/unused.wav", "RIFF");
-        window.command(DeleteUnusedSamplesCommand);
+        window.command(CommandId::DeleteUnusedSamples);
         QVERIFY(QFile::exists(app.plugin + "ZARVO SAMPLES/kick.wav"));
         QVERIFY(!QFile::exists(app.plugin + "ZARVO SAMPLES/unused.wav"));
         QCOMPARE(window.zoneList()->backgroundColour(), ZoneListView::kBackground);

@@ -1,0 +1,53 @@
+#include "app/AudioOutMenu.h"
+
+#include "app/Commands.h"
+#include "app/EditorOptions.h"
+#include "audio/Preview.h"
+
+#include <QActionGroup>
+
+namespace padsmith {
+
+AudioOutMenu::AudioOutMenu(EditorOptions& options, QWidget* parent)
+    : QMenu(QStringLiteral("Audio Out"), parent), options_(options) {
+    connect(this, &QMenu::aboutToShow, this, &AudioOutMenu::rebuild);
+}
+
+void AudioOutMenu::rebuild() {
+    const AudioOutputs outputs = audioOutputs();
+    deviceCount_ = static_cast<int>(outputs.names.size());
+    clear();
+    // The group of the last build goes with its entries.
+    qDeleteAll(findChildren<QActionGroup*>(Qt::FindDirectChildrenOnly));
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    auto entry = [&](const QString& text, int id) {
+        QAction* item = addAction(text);
+        item->setData(id);
+        item->setCheckable(true);
+        item->setChecked(id == checked_);
+        group->addAction(item);
+    };
+    const int first = static_cast<int>(CommandId::AudioOutFirst);
+    entry(outputs.defaultName.isEmpty()
+              ? QStringLiteral("Default output")
+              : QStringLiteral("Default output (%1)").arg(outputs.defaultName),
+          first);
+    for (int k = 0; k < deviceCount_; ++k) {
+        entry(outputs.names.at(k), first + 1 + k);
+    }
+}
+
+void AudioOutMenu::select(int id) {
+    const int first = static_cast<int>(CommandId::AudioOutFirst);
+    if (id < first || id >= first + 1 + deviceCount_) {
+        return;
+    }
+    checked_ = id;
+    for (QAction* item : actions()) {
+        item->setChecked(item->data().toInt() == id);
+    }
+    options_.setOutputDevice(id - (first + 1));
+}
+
+} // namespace padsmith

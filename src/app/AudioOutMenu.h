@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMenu>
+
+namespace padsmith {
+
+class EditorOptions;
+
+// The "Audio Out" menu: the default output and each output the system lists, one radio
+// group, built again each time it opens (outputs come and go). Entry k carries the id
+// AudioOutFirst + k; entry 0 is the default output.
+class AudioOutMenu : public QMenu {
+    Q_OBJECT
+public:
+    AudioOutMenu(EditorOptions& options, QWidget* parent);
+
+    void rebuild();
+    // Chooses entry `id` as if the user had picked it: the radio mark moves there and the
+    // output is stored. Ids of entries that do not exist are ignored.
+    void select(int id);
+    int checkedEntry() const { return checked_; }
+
+private:
+    EditorOptions& options_;
+    int checked_ = 0; // id of the checked entry, 0 for none
+    int deviceCount_ = 0;
+};
+
+} // namespace padsmith

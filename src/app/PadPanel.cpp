@@ -1,0 +1,157 @@
+#include "app/PadPanel.h"
+
+#include "app/Controls.h"
+#include "app/DialogUnits.h"
+#include "app/EditPath.h"
+#include "app/Services.h"
+#include "app/Text.h"
+#include "app/ZoneListPanel.h"
+
+#include <QMenu>
+#include <algorithm>
+
+namespace padsmith {
+
+namespace {
+
+constexpr int kPadButtonFirstId = 1042;
+constexpr int kPadsPerRow = 9;
+
+} // namespace
+
+PadPanel::PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWidget* client,
+                   const DialogUnits& units, Hooks hooks)
+    : QObject(client), kit_(kit), zones_(zones), edits_(edits), hooks_(std::move(hooks)) {
+    static constexpr std::array<int, kPadsPerRow> kUpperLabelX{5,   36,  69,  101, 133,
+                                                               165, 197, 229, 261};
+    static constexpr std::array<int, kPadsPerRow> kLowerLabelX{5,   37,  69,  101, 133,
+                                                               165, 197, 229, 261};
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        const int row = pad / kPadsPerRow;
+        const int n = pad % kPadsPerRow;
+        auto* button = new PadButton(pad, client);
+        button->setObjectName(QString::number(kPadButtonFirstId + pad));
+        button->move(units.x(10 + 32 * n), units.y(row == 0 ? 205 : 243));
+        buttons_[static_cast<std::size_t>(pad)] = button;
+        connect(button, &PadButton::focused, this, &PadPanel::padTookFocus);
+        connect(button, &PadButton::struck, this, [this] { playPad(); });
+        connect(button, &PadButton::menuRequested, this, [this](int, const QPoint& place) {
+            if (contextMenu_ != nullptr) {
+                contextMenu_->exec(place);
+            }
+        });
+
+        const int labelX = (row == 0 ? kUpperLabelX : kLowerLabelX)[static_cast<std::size_t>(n)];
+        auto* name = new ClickLabel(QStringLiteral("XXX"), client);
+        name->setObjectName(QString::number(static_cast<int>(CommandId::PadLabelFirst + pad)));
+        name->setGeometry(units.rect(labelX, row == 0 ? 230 : 268, 36, 9));
+        name->setAlignment(Qt::AlignCenter);
+        labels_[static_cast<std::size_t>(pad)] = name;
+        connect(name, &ClickLabel::clicked, this, [this, pad] { emit labelClicked(pad); });
+    }
+}
+
+PadButton* PadPanel::button(int pad) const {
+    return pad >= 0 && pad < kPadCount ? buttons_[static_cast<std::size_t>(pad)] : nullptr;
+}
+
+ClickLabel* PadPanel::label(int pad) const {
+    return pad >= 0 && pad < kPadCount ? labels_[static_cast<std::size_t>(pad)] : nullptr;
+}
+
+bool PadPanel::hasFocus() const {
+    return std::any_of(buttons_.begin(), buttons_.end(),
+                       [](const PadButton* button) { return button->hasFocus(); });
+}
+
+void PadPanel::showLabels() {
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        labels_[static_cast<std::size_t>(pad)]->setText(
+            fromStd(kit_.pads[static_cast<std::size_t>(pad)].label));
+    }
+    updateMarkers();
+}
+
+void PadPanel::updateMarkers() {
+    const bool listFocused = zones_.hasFocus();
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        PadButton::Marker marker = PadButton::Marker::None;
+        if (pad == kit_.currentPad) {
+            marker = listFocused ? PadButton::Marker::ListFocus : PadButton::Marker::PadFocus;
+        }
+        buttons_[static_cast<std::size_t>(pad)]->setMarker(
+            marker, !kit_.pads[static_cast<std::size_t>(pad)].empty());
+    }
+}
+
+void PadPanel::selectPad(int pad, int zone) {
+    const int chosen = std::clamp(pad, 0, kPadCount - 1);
+    padTookFocus(chosen);
+    buttons_[static_cast<std::size_t>(chosen)]->setFocus(Qt::OtherFocusReason);
+    zones_.selectRow(zone);
+    pumpMessages();
+}
+
+void PadPanel::padTookFocus(int pad) {
+    kit_.currentPad = pad;
+    zones_.showPadZones(kit_.current());
+    updateMarkers();
+    emit padFocused(pad);
+}
+
+void PadPanel::playPad() {
+    const Pad& pad = kit_.current();
+    const int row = auditionZone(pad);
+    if (row < 0) {
+        return;
+    }
+    if (hooks_.animate) {
+        hooks_.animate();
+    }
+    zones_.selectRow(row);
+    pumpMessages();
+    if (hooks_.preview) {
+        hooks_.preview(pad.at(static_cast<std::size_t>(row)).sourcePath);
+    }
+}
+
+void PadPanel::navigate() {
+    const int key = hooks_.commandKey ? hooks_.commandKey() : 0;
+    const int pad = kit_.currentPad;
+    int next = pad;
+    switch (key) {
+    case Qt::Key_Left:
+        next = pad == 0 ? kPadCount - 1 : pad - 1;
+        break;
+    case Qt::Key_Right:
+        next = pad == kPadCount - 1 ? 0 : pad + 1;
+        break;
+    case Qt::Key_Down:
+        next = pad < kPadsPerRow ? pad + kPadsPerRow : pad;
+        break;
+    case Qt::Key_Up:
+        next = pad >= kPadsPerRow ? pad - kPadsPerRow : pad;
+        break;
+    default:
+        break;
+    }
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Down || key == Qt::Key_Up) {
+        selectPad(next, 0);
+    }
+    // Holding a key moves the selection without playing every step.
+    if (!(hooks_.keyRepeating && hooks_.keyRepeating())) {
+        playPad();
+    }
+}
+
+bool PadPanel::handleCommand(CommandId id) {
+    switch (id) {
+    case CommandId::Navigate:
+        navigate();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace padsmith

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "app/Commands.h"
+#include "kit/KitDocument.h"
+
+#include <QObject>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <string>
+
+class QMenu;
+class QWidget;
+
+namespace padsmith {
+
+class ClickLabel;
+class DialogUnits;
+class EditPath;
+class PadButton;
+class ZoneListPanel;
+
+// The 18 pads of the window with their name labels: which pad is current, its marker,
+// selection by mouse and keys, auditioning, the "PADPOP" popup and the pad commands that
+// arrive while a pad has the focus.
+class PadPanel : public QObject {
+    Q_OBJECT
+public:
+    // What the panel needs from the window around it.
+    struct Hooks {
+        std::function<void(const std::string& path)> preview; // on the chosen output
+        std::function<void()> animate;                        // the picture's animation, once
+        // The key that gave the last navigation command (Qt::Key), and whether it repeats.
+        std::function<int()> commandKey;
+        std::function<bool()> keyRepeating;
+    };
+
+    PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWidget* client,
+             const DialogUnits& units, Hooks hooks);
+
+    PadButton* button(int pad) const;
+    ClickLabel* label(int pad) const;
+    bool hasFocus() const;
+    void setContextMenu(QMenu* menu) { contextMenu_ = menu; }
+
+    // Every label from the kit.
+    void showLabels();
+    // Marks the current pad: green, or blue while the zone list has the focus.
+    void updateMarkers();
+
+    // Makes `pad` (clamped to 0..17) current, gives its button the focus, lists its zones
+    // with row `zone` selected, and lets the window repaint.
+    void selectPad(int pad, int zone);
+    // Auditions the current pad: the first zone whose velocity window reaches 90, else the last.
+    void playPad();
+
+    // A pad command (the current pad's button has the focus); false when it is not one.
+    bool handleCommand(CommandId id);
+
+signals:
+    void labelClicked(int pad);
+    void padFocused(int pad);
+
+private:
+    void padTookFocus(int pad);
+    void navigate();
+
+    KitDocument& kit_;
+    ZoneListPanel& zones_;
+    [[maybe_unused]] EditPath& edits_; // the pad edits go through it
+    Hooks hooks_;
+    std::array<PadButton*, kPadCount> buttons_{};
+    std::array<ClickLabel*, kPadCount> labels_{};
+    QPointer<QMenu> contextMenu_;
+};
+
+} // namespace padsmith
