@@ -3,6 +3,7 @@
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
 #include "app/AudioOutMenu.h"
+#include "app/CodePageInput.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
@@ -28,7 +29,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QRegularExpressionValidator>
 #include <QUrl>
 #include <algorithm>
 
@@ -187,9 +187,9 @@ void MainWindow::buildControls() {
     copyright_->setStyleSheet(QStringLiteral(
         "QLineEdit { border: 1px solid #808080; background: black; color: white; }"));
     // A comma ends a field of the kit script: one in the copyright would shift every field
-    // after it when the plug-in reads the kit.
-    copyright_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[^,\\r\\n]*")), copyright_));
+    // after it when the plug-in reads the kit. The plug-in's code page must hold the text.
+    copyright_->setValidator(new CodePageValidator([this] { return options_.codePage(); },
+                                                   QStringLiteral(",\r\n"), copyright_));
 
     auto* separator = new QFrame(client);
     separator->setGeometry(units.rect(4, 25, 409, 9));
