@@ -16,5 +16,6 @@ struct ToolCommand {
 
 std::span<const ToolCommand> kitCommands();
 std::span<const ToolCommand> audioCommands();
+std::span<const ToolCommand> cellCommands();
 
 } // namespace padsmith::tool

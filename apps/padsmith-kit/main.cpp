@@ -9,8 +9,8 @@
 namespace {
 
 using CommandList = std::span<const padsmith::tool::ToolCommand> (*)();
-constexpr CommandList kCommandLists[] = {&padsmith::tool::kitCommands,
-                                         &padsmith::tool::audioCommands};
+constexpr CommandList kCommandLists[] = {
+    &padsmith::tool::kitCommands, &padsmith::tool::audioCommands, &padsmith::tool::cellCommands};
 
 void printUsage(std::FILE* out) {
     std::fprintf(out, "usage:\n");

@@ -8,15 +8,16 @@ namespace padsmith {
 
 const std::array<ZoneColumnInfo, kZoneColumnCount>& zoneColumns() {
     using Align = ZoneColumnInfo::Align;
+    using Editing = ZoneColumnInfo::Editing;
     static const std::array<ZoneColumnInfo, kZoneColumnCount> columns{{
-        {"Sample", 200, Align::Left},
-        {"Key", 35, Align::Left},
-        {"Velocity", 60, Align::Left},
-        {"Voices", 40, Align::Centre},
-        {"Group", 40, Align::Centre},
-        {"Key Range", 70, Align::Centre},
-        {"Vol.L/R (-12dB-+24dB)", 110, Align::Centre},
-        {"Source Folder", 1024, Align::Left},
+        {"Sample", 200, Align::Left, Editing::OnRequest},
+        {"Key", 35, Align::Left, Editing::ByTyping},
+        {"Velocity", 60, Align::Left, Editing::ByTyping},
+        {"Voices", 40, Align::Centre, Editing::ByTyping},
+        {"Group", 40, Align::Centre, Editing::ByTyping},
+        {"Key Range", 70, Align::Centre, Editing::ByTyping},
+        {"Vol.L/R (-12dB-+24dB)", 110, Align::Centre, Editing::ByTyping},
+        {"Source Folder", 1024, Align::Left, Editing::Never},
     }};
     return columns;
 }

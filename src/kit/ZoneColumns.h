@@ -15,6 +15,9 @@ struct ZoneColumnInfo {
     const char* title;
     int width; // pixels
     enum class Align { Left, Centre } align;
+    // How a cell of the column is edited: never, only on request (F2, a second click), or
+    // also by typing a character into it.
+    enum class Editing { Never, OnRequest, ByTyping } editing;
 };
 const std::array<ZoneColumnInfo, kZoneColumnCount>& zoneColumns();
 

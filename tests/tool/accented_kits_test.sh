@@ -75,6 +75,19 @@ expect_exit 1 "$tool" install "$work/kits/Polish.txt" --plugin-dir "$plugin" --s
 expect_in '"Ł" (U+0141)' "$work/err"
 [ -e "$plugin/Polish.txt" ] && fail "Polish.txt installed" || pass
 
+# set: a cell typed into a Windows kit leaves its accented names as they were, and a UTF-8 kit
+# with a byte-order mark is written in the code page without the mark.
+expect_exit 0 "$tool" set "$work/kits/Rock.txt" --pad 1 --all --column Key --text 38 --output "$work/set.txt"
+expect_in "$(printf ' 1,  0, 0, 38,K\xd6CK,Caf\xe9.wav,')" "$work/set.txt"
+expect_in "$(printf '^M\xfcller,')" "$work/set.txt"
+expect_exit 0 "$tool" set "$work/kits/Polish.txt" --pad 1 --all --column Key --text 38 \
+    --output "$work/set-polish.txt" --encoding Windows-1250
+[ "$(head -c 11 "$work/set-polish.txt")" = "vst samples" ] && pass || fail "mark written back"
+expect_in "$(printf ' 1,  0, 0, 38,K\xd6CK,\xa3\xf3d\x9f.wav,')" "$work/set-polish.txt"
+expect_exit 1 "$tool" set "$work/kits/Polish.txt" --pad 1 --all --column Key --text 38 \
+    --output "$work/set-refused.txt"
+expect_in '"Ł" (U+0141)' "$work/err"
+
 # relink: a Windows path with an accented name is found under its UTF-8 name and written back
 # in the code page; a file found in a folder the code page cannot name is refused.
 mv "$work/lib/Café.wav" "$work/search/deep/Café.wav"
