@@ -285,8 +285,7 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
     // Commands whose work comes with later features stand in the menus, grayed. Take a
     // command out of this list when its handler is built.
     for (CommandId id :
-         {CommandId::Cut, CommandId::Copy, CommandId::Paste, CommandId::Rename, CommandId::Delete,
-          CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
+         {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
           CommandId::ImportSamples, CommandId::SpreadVelocities, CommandId::EditSample,
           CommandId::SelectWaveEditor, CommandId::SelectAll}) {
         table.setEnabled(id, false);

@@ -68,7 +68,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
                                           if (preview_ != nullptr) {
                                               preview_->stopPreview();
                                           }
-                                      }})),
+                                      },
+                                      [this] { zones_->view()->setFocus(); }})),
       finder_(*host_), document_(kit_, settings, *this) {
     initialiseResources();
     setWindowTitle(kProgramName);
@@ -219,6 +220,7 @@ void MainWindow::buildControls() {
     hooks.animate = [this] { animation_->play(); };
     hooks.commandKey = [this] { return commandKey_; };
     hooks.keyRepeating = [this] { return keyRepeat_; };
+    hooks.shareSamples = [this] { return options_.shareSamples(); };
     pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });
@@ -317,6 +319,8 @@ void MainWindow::command(CommandId id) {
                    id < CommandId::AudioOutFirst + kAudioOutIdRange) {
             // select() ignores the ids of outputs that are gone.
             audioOut_->select(static_cast<int>(id));
+        } else if (id >= CommandId::PadLabelFirst && id < CommandId::PadLabelFirst + kPadCount) {
+            pads_->rename(id - CommandId::PadLabelFirst);
         }
         if (zones_->hasFocus() && (serves == Serves::Zones || serves == Serves::PadsAndZones)) {
             zones_->handleCommand(id);
@@ -335,6 +339,7 @@ void MainWindow::updateCommandStates() {
                     : pads_->hasFocus() ? WindowFocus::Pads
                                         : WindowFocus::Other;
     context.padHasZones = !kit_.current().empty();
+    context.pasteReady = pads_->clipboard().canPaste(kit_.currentPad);
     context.shareSamples = options_.shareSamples();
     context.canRevert = document_.canRevert();
     context.canUndo = edits_->canUndo();
@@ -422,6 +427,11 @@ void MainWindow::showKit() {
 
 void MainWindow::kitReplaced() {
     edits_->clear();
+    pads_->kitReplaced();
+}
+
+void MainWindow::kitSaved() {
+    pads_->sampleDeletions().deleteAfterSave(kit_, toFsPath(pluginFolder_), *host_);
 }
 
 QAction* MainWindow::action(CommandId id) const {

@@ -113,6 +113,7 @@ private:
     SampleFinder& sampleFinder() override { return finder_; }
     void collectKitFields() override;
     void kitReplaced() override;
+    void kitSaved() override;
 
     SettingsStore& settings_;
     QString pluginFolder_;

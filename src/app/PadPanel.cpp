@@ -6,6 +6,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
+#include "ui/InPlaceEdit.h"
 
 #include <QMenu>
 #include <algorithm>
@@ -145,12 +146,60 @@ void PadPanel::navigate() {
 }
 
 bool PadPanel::handleCommand(CommandId id) {
+    const int pad = kit_.currentPad;
     switch (id) {
     case CommandId::Navigate:
         navigate();
         return true;
+    case CommandId::Copy:
+        clipboard_.copy(pad);
+        return true;
+    case CommandId::Cut:
+        clipboard_.cut(pad);
+        return true;
+    case CommandId::Paste:
+        applyPadEdit(clipboard_.paste(kit_, pad));
+        return true;
+    case CommandId::Delete:
+        applyPadEdit(deletePad(kit_, pad));
+        return true;
+    case CommandId::Rename:
+        rename(pad);
+        return true;
     default:
         return false;
+    }
+}
+
+void PadPanel::applyPadEdit(const KitEdit& edit) {
+    edits_.apply(edit);
+    deletions_.note(kit_, edit, hooks_.shareSamples && hooks_.shareSamples());
+}
+
+void PadPanel::rename(int pad) {
+    if (renameBox_ != nullptr) {
+        delete renameBox_.data();
+    }
+    selectPad(pad, 0);
+    const int chosen = kit_.currentPad;
+    ClickLabel* name = labels_[static_cast<std::size_t>(chosen)];
+    renameBox_ = new InPlaceEdit(name);
+    renameBox_->setMaxLength(static_cast<int>(kPadNameMax));
+    connect(renameBox_, &InPlaceEdit::committed, this, [this, chosen](const QString& text) {
+        if (!text.isEmpty()) {
+            edits_.apply(renamePad(kit_, chosen, toStd(text)));
+        }
+    });
+    const QString shown = name->text();
+    renameBox_->start(shown == QLatin1String(kUnnamedPad) ? QString() : shown,
+                      buttons_[static_cast<std::size_t>(chosen)]);
+}
+
+void PadPanel::kitReplaced() {
+    clipboard_.clear();
+    deletions_.clear();
+    if (renameBox_ != nullptr) {
+        renameBox_->hide();
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/Commands.h"
 #include "kit/KitDocument.h"
+#include "kit/PadEdits.h"
+#include "ui/InPlaceEdit.h"
 
 #include <QObject>
 #include <QPointer>
@@ -33,6 +35,7 @@ public:
         // The key that gave the last navigation command (Qt::Key), and whether it repeats.
         std::function<int()> commandKey;
         std::function<bool()> keyRepeating;
+        std::function<bool()> shareSamples;
     };
 
     PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWidget* client,
@@ -57,6 +60,17 @@ public:
     // A pad command (the current pad's button has the focus); false when it is not one.
     bool handleCommand(CommandId id);
 
+    // Opens the rename box over the label of `pad`, which becomes current. Enter names the
+    // pad (an empty box changes nothing); Escape or a click elsewhere keeps the old name.
+    void rename(int pad);
+    InPlaceEdit* renameBox() const { return renameBox_; }
+
+    const PadClipboard& clipboard() const { return clipboard_; }
+    // The sample files that Delete and a paste after Cut gave up, deleted at the next save.
+    SampleDeletions& sampleDeletions() { return deletions_; }
+    // The kit was replaced: nothing to paste, no file to delete, no rename going on.
+    void kitReplaced();
+
 signals:
     void labelClicked(int pad);
     void padFocused(int pad);
@@ -64,14 +78,19 @@ signals:
 private:
     void padTookFocus(int pad);
     void navigate();
+    // Applies a pad edit and notes the sample files it gave up.
+    void applyPadEdit(const KitEdit& edit);
 
     KitDocument& kit_;
     ZoneListPanel& zones_;
-    [[maybe_unused]] EditPath& edits_; // the pad edits go through it
+    EditPath& edits_;
     Hooks hooks_;
     std::array<PadButton*, kPadCount> buttons_{};
     std::array<ClickLabel*, kPadCount> labels_{};
     QPointer<QMenu> contextMenu_;
+    QPointer<InPlaceEdit> renameBox_;
+    PadClipboard clipboard_;
+    SampleDeletions deletions_;
 };
 
 } // namespace padsmith

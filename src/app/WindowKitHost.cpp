@@ -16,6 +16,12 @@ void WindowKitHost::selectPad(int pad, int zone) {
     }
 }
 
+void WindowKitHost::focusZoneList() {
+    if (hooks_.focusZoneList) {
+        hooks_.focusZoneList();
+    }
+}
+
 std::string WindowKitHost::browseForFolder(const std::string& startFolder,
                                            const std::string& prompt) {
     return toStd(dialogs().browseForFolder(&window_, fromStd(startFolder), fromStd(prompt)));

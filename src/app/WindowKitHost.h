@@ -15,10 +15,12 @@ public:
     struct Hooks {
         std::function<void(int pad, int zone)> selectPad;
         std::function<void()> stopPreview;
+        std::function<void()> focusZoneList;
     };
     WindowKitHost(QWidget& window, Hooks hooks);
 
     void selectPad(int pad, int zone) override;
+    void focusZoneList() override;
     std::string browseForFolder(const std::string& startFolder, const std::string& prompt) override;
     void showMessage(MessageIcon icon, const std::string& text) override;
     void setBusy(bool busy) override;

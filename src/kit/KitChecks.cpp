@@ -46,6 +46,7 @@ bool checkZone(const KitDocument& kit, int ownPad, const SampleZone& zone, int p
         if (ownPad >= 0 && ownPad < kPadCount) {
             report->selectPad(ownPad, position);
         }
+        report->focusZoneList();
     }
     return true;
 }

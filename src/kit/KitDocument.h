@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace padsmith {
@@ -19,6 +20,9 @@ public:
     std::string copyright;
     std::array<Pad, kPadCount> pads;
     int currentPad = 0;
+    // Source files changed outside the editor (handed to a wave editor) since they were last
+    // copied: the next save replaces their copies in the sample folder instead of keeping them.
+    std::set<std::string> changedSources;
 
     // Empties the kit: every pad without zones and named "XXX", the kit "Untitled" with the
     // shared sample folder. The copyright stays. Fingerprints are taken, so it is unmodified.

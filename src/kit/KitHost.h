@@ -17,6 +17,8 @@ public:
         (void)pad;
         (void)zone;
     }
+    // Give the keyboard focus to the zone list (after a zone was shown to the user).
+    virtual void focusZoneList() {}
     // Ask the user for a folder; empty text when the user cancels.
     virtual std::string browseForFolder(const std::string& startFolder, const std::string& prompt) {
         (void)startFolder;

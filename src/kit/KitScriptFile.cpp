@@ -27,10 +27,6 @@ std::string pathInSampleFolder(const fs::path& pluginFolder, const std::string& 
     return path.string();
 }
 
-bool isCopyableSource(const std::string& source) {
-    return !source.empty() && source != kUnknownSource && !isMarkedMissing(source);
-}
-
 fs::path canonicalOrSelf(const fs::path& path) {
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(path, ec);
@@ -200,7 +196,12 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
             host.selectPad(static_cast<int>(p), static_cast<int>(row));
             const std::string& source = pad.at(row).sourcePath;
             if (folderUsable && isCopyableSource(source)) {
-                copyFileToFolder(source, sampleFolder, false);
+                // An existing copy is kept, unless its source was edited since: then the copy
+                // is replaced whole, so the plug-in never reads a half-written file.
+                const bool changed = kit.changedSources.contains(source);
+                if (copyFileToFolder(source, sampleFolder, changed) && changed) {
+                    kit.changedSources.erase(source);
+                }
             }
         }
     }

@@ -40,6 +40,19 @@ bool isMarkedMissing(const std::string& path) {
     return path.starts_with(kMissingMark);
 }
 
+bool isCopyableSource(const std::string& source) {
+    return !source.empty() && source != kUnknownSource && !isMarkedMissing(source);
+}
+
+std::optional<fs::path> ownSampleFolder(const std::string& sampleFolder,
+                                        const fs::path& pluginFolder, bool shareSamples) {
+    if (shareSamples || pluginFolder.empty() || !isPlainName(sampleFolder) ||
+        lowerCaseAscii(sampleFolder) == lowerCaseAscii(kSharedSampleFolder)) {
+        return std::nullopt;
+    }
+    return joinPath(pluginFolder, sampleFolder);
+}
+
 std::string withoutMissingMark(const std::string& path) {
     std::string_view rest = path;
     while (rest.starts_with(kMissingMark)) {

@@ -20,6 +20,16 @@ std::string markMissing(const std::string& path);
 bool isMarkedMissing(const std::string& path);
 std::string withoutMissingMark(const std::string& path);
 
+// A source path that names a file to copy from: not empty, not "???", not marked missing.
+bool isCopyableSource(const std::string& source);
+
+// The kit's own sample folder in the plug-in folder when samples are not shared; nothing when
+// they are, when there is no plug-in folder, or when the kit's folder name would lead out of
+// the plug-in folder or into the shared folder.
+std::optional<std::filesystem::path> ownSampleFolder(const std::string& sampleFolder,
+                                                     const std::filesystem::path& pluginFolder,
+                                                     bool shareSamples);
+
 // Finds samples whose source file has moved, by file name, under one search folder that the
 // user names once per kit read. The folder is walked once; every later lookup uses the index.
 class SampleFinder {

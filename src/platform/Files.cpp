@@ -136,6 +136,15 @@ bool renameNoReplace(const fs::path& from, const fs::path& to) {
 #endif
 }
 
+// The reason the last system call failed.
+std::error_code lastSystemError() {
+#if defined(_WIN32)
+    return {static_cast<int>(GetLastError()), std::system_category()};
+#else
+    return {errno, std::generic_category()};
+#endif
+}
+
 bool syncAndClose(std::FILE* file) {
     bool ok = std::fflush(file) == 0;
 #if defined(_WIN32)
@@ -477,27 +486,51 @@ bool copyFileToFolder(const fs::path& source, const fs::path& folder, bool overw
 }
 
 bool movePath(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    return movePath(from, to, error);
+}
+
+bool movePath(const fs::path& from, const fs::path& to, std::error_code& error) {
+    error.clear();
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(from, ec)) || fs::exists(fs::symlink_status(to, ec))) {
+    if (!fs::exists(fs::symlink_status(from, ec))) {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
         return false;
+    }
+    if (fs::exists(fs::symlink_status(to, ec))) {
+        // Where names ignore letter case, "Kick.wav" exists as soon as "kick.wav" does: a
+        // rename that changes only the case is still a rename of the one file.
+        const bool caseOnly = from != to &&
+                              lowerCaseAscii(from.string()) == lowerCaseAscii(to.string()) &&
+                              fs::equivalent(from, to, ec);
+        if (!caseOnly) {
+            error = std::make_error_code(std::errc::file_exists);
+            return false;
+        }
+        fs::rename(from, to, error);
+        return !error;
     }
     if (renameNoReplace(from, to)) {
         return true;
     }
+    error = lastSystemError();
     // Another file system: copy a file next to the target, put it in place, then drop the source.
     if (!fs::is_regular_file(fs::symlink_status(from, ec))) {
         return false;
     }
     const fs::path temporary = temporarySibling(folderForSibling(to), to.filename().string());
     if (!fs::copy_file(from, temporary, fs::copy_options::none, ec)) {
+        error = ec;
         fs::remove(temporary, ec);
         return false;
     }
     if (!renameNoReplace(temporary, to)) {
+        error = lastSystemError();
         fs::remove(temporary, ec);
         return false;
     }
     fs::remove(from, ec);
+    error.clear();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace padsmith {
 
@@ -38,8 +39,11 @@ bool createFolderChain(const std::filesystem::path& path);
 bool copyFileToFolder(const std::filesystem::path& source, const std::filesystem::path& folder,
                       bool overwrite);
 
-// Moves a file or folder; never replaces an existing target.
+// Moves a file or folder; never replaces an existing target. `error` tells the system's reason
+// for a failure. A change of letter case only is a move too, also where names ignore case.
 bool movePath(const std::filesystem::path& from, const std::filesystem::path& to);
+bool movePath(const std::filesystem::path& from, const std::filesystem::path& to,
+              std::error_code& error);
 
 // Deletes a file or a folder with everything in it. Final, silent.
 bool deletePath(const std::filesystem::path& path);
