@@ -3,6 +3,7 @@
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
+#include "kit/ZoneFiles.h"
 
 #include <fstream>
 #include <functional>
@@ -167,6 +168,30 @@ TEST_F(AccentedKitTest, UnheldTextsAreListedInFileOrderWithWhereTheyStand) {
     EXPECT_EQ(unheld[2].character, "Ж");
     EXPECT_EQ(unheldTextMessage(unheld[0], CodePage()).substr(0, 21), "Copyright \"Łukasz\": ");
     EXPECT_EQ(findUnheldTexts(kit, *CodePage::byName("Windows-1250")).size(), 1U);
+}
+
+TEST_F(AccentedKitTest, SampleNamesTheCodePageCannotHoldAreNeitherImportedNorGivenByRename) {
+    const fs::path cafe = library / "Café.wav";
+    const fs::path lodz = folder.write("library/Łódź.wav", "lodz");
+    KitDocument kit;
+    ImportKeyRange keyRange;
+    SampleImport import = importSamples(kit, 0, -1, {lodz, cafe}, keyRange, location, host);
+    ASSERT_EQ(import.notImported, std::vector<fs::path>{lodz});
+    ASSERT_EQ(import.edit.changes.size(), 1U);
+    ASSERT_EQ(import.edit.changes[0].after.size(), 1U);
+    EXPECT_EQ(import.edit.changes[0].after.at(0).sampleName, "Café.wav");
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_NE(host.messages[0].second.find("Łódź.wav: \"Ł\" (U+0141)"), std::string::npos)
+        << host.messages[0].second;
+
+    applyEdit(kit, import.edit);
+    const SampleRename rename = renameSample(kit, 0, 0, "Łódź 2.wav", location, host);
+    EXPECT_NE(rename.error.find("\"Ł\" (U+0141)"), std::string::npos) << rename.error;
+    EXPECT_TRUE(rename.edit.empty());
+    EXPECT_TRUE(fs::exists(cafe));
+
+    location.codePage = *CodePage::byName("Windows-1250");
+    EXPECT_TRUE(importSamples(kit, 0, -1, {lodz}, keyRange, location, host).notImported.empty());
 }
 
 TEST_F(AccentedKitTest, MovedSampleOfAWindowsPathIsFoundUnderItsUtf8NameInAnyLetterCase) {
