@@ -221,6 +221,7 @@ void MainWindow::buildControls() {
     hooks.commandKey = [this] { return commandKey_; };
     hooks.keyRepeating = [this] { return keyRepeat_; };
     hooks.shareSamples = [this] { return options_.shareSamples(); };
+    hooks.codePage = [this] { return options_.codePage(); };
     pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });

@@ -30,14 +30,6 @@ private:
         return result;
     }
 
-    // Key presses that carry letters beyond ASCII, as a keyboard layout gives them.
-    static void typeText(QWidget* widget, const QString& text) {
-        for (const QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(widget, &press);
-        }
-    }
-
 private slots:
     void pluginFolderComesFromSettingsVstPathOrTheUser() {
         AppFixture app;
