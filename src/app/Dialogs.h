@@ -3,7 +3,9 @@
 #include "kit/KitHost.h"
 
 #include <QString>
+#include <QStringList>
 #include <Qt>
+#include <functional>
 
 class QWidget;
 
@@ -27,6 +29,10 @@ struct FileFilter {
     QString patterns;    // "*.txt", several separated by ";"
 };
 
+// Auditions the file under the cursor of the sample dialog and returns the text for its panel
+// ("File Format: ..."); a null text leaves the panel as it is.
+using SamplePreview = std::function<QString(const QString& path)>;
+
 // Everything that waits for the user or hands work to the desktop: file dialogs, the folder
 // browser, message boxes, the shell's "open" and the keyboard state. The editor uses the Qt
 // implementation; tests answer through a fake.
@@ -39,6 +45,10 @@ public:
                              const QString& proposedName, const FileFilter& filter) = 0;
     virtual QString saveFile(QWidget* owner, const QString& title, const QString& folder,
                              const QString& proposedName, const FileFilter& filter) = 0;
+    // Several existing files at once; `preview` is called as the cursor moves onto a file.
+    // Empty when the user cancels.
+    virtual QStringList openSamples(QWidget* owner, const QString& title, const QString& start,
+                                    const FileFilter& filter, const SamplePreview& preview) = 0;
     virtual QString browseForFolder(QWidget* owner, const QString& startFolder,
                                     const QString& prompt) = 0;
     // Shows the text, returns the MessageAnswer of the button pressed.
@@ -57,6 +67,8 @@ public:
                      const QString& proposedName, const FileFilter& filter) override;
     QString saveFile(QWidget* owner, const QString& title, const QString& folder,
                      const QString& proposedName, const FileFilter& filter) override;
+    QStringList openSamples(QWidget* owner, const QString& title, const QString& start,
+                            const FileFilter& filter, const SamplePreview& preview) override;
     QString browseForFolder(QWidget* owner, const QString& startFolder,
                             const QString& prompt) override;
     int message(QWidget* owner, const QString& caption, const QString& text, MessageButtons buttons,

@@ -10,26 +10,43 @@ namespace padsmith {
 // One undo step: the edit and its inverse.
 class EditPath::Step : public QUndoCommand {
 public:
-    Step(EditPath& path, KitEdit edit)
+    Step(EditPath& path, KitEdit edit, FileSide files)
         : QUndoCommand(fromStd(edit.name)), path_(path), edit_(std::move(edit)),
-          inverse_(inverseOf(edit_)) {}
+          inverse_(inverseOf(edit_)), files_(std::move(files)) {}
 
-    void redo() override { path_.applyToKit(edit_); }
-    void undo() override { path_.applyToKit(inverse_); }
+    void redo() override {
+        if (!firstApply_ && files_.redo) {
+            files_.redo();
+        }
+        firstApply_ = false;
+        path_.applyToKit(edit_);
+    }
+    void undo() override {
+        if (files_.undo) {
+            files_.undo();
+        }
+        path_.applyToKit(inverse_);
+    }
 
 private:
     EditPath& path_;
     KitEdit edit_;
     KitEdit inverse_;
+    FileSide files_;
+    bool firstApply_ = true;
 };
 
 EditPath::EditPath(KitDocument& kit, QObject* parent) : QObject(parent), kit_(kit) {}
 
 void EditPath::apply(KitEdit edit) {
+    apply(std::move(edit), {});
+}
+
+void EditPath::apply(KitEdit edit, FileSide files) {
     if (edit.empty()) {
         return;
     }
-    stack_.push(new Step(*this, std::move(edit)));
+    stack_.push(new Step(*this, std::move(edit), std::move(files)));
     reportChanges();
 }
 

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QUndoStack>
+#include <functional>
 
 namespace padsmith {
 
@@ -20,6 +21,13 @@ public:
     // already hold the edit's result (built with KitEditRecorder): applying it again is
     // harmless.
     void apply(KitEdit edit);
+    // What an edit did outside the kit (files it renamed): taken back with an undo and done
+    // again with a redo, before the kit changes. The first apply finds it done already.
+    struct FileSide {
+        std::function<void()> undo;
+        std::function<void()> redo;
+    };
+    void apply(KitEdit edit, FileSide files);
     void undo();
     void redo();
     bool canUndo() const { return stack_.canUndo(); }

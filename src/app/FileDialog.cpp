@@ -33,6 +33,22 @@ bool FileDialog::showSave(QWidget* owner, const QString& startFolder, const QStr
     return show(true, owner, startFolder, title);
 }
 
+QStringList FileDialog::showOpenSamples(QWidget* owner, const QString& start,
+                                        const SamplePreview& preview) {
+    const QStringList chosen = dialogs().openSamples(
+        owner, title_, start.isEmpty() ? storedFolder() : start, filter_, preview);
+    QStringList files;
+    for (const QString& file : chosen) {
+        files.append(QDir::toNativeSeparators(file));
+    }
+    if (!files.isEmpty()) {
+        settings_.writeString(filter_.description,
+                              QDir::toNativeSeparators(QFileInfo(chosen.first()).absolutePath()));
+        path_ = files.first();
+    }
+    return files;
+}
+
 bool FileDialog::show(bool save, QWidget* owner, const QString& startFolder, const QString& title) {
     QString folder = storedFolder();
     QString proposed = path_;

@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -26,6 +27,11 @@ public:
     // proposed name; an empty title keeps the one given at creation.
     bool showOpen(QWidget* owner, const QString& startFolder = {}, const QString& title = {});
     bool showSave(QWidget* owner, const QString& startFolder = {}, const QString& title = {});
+
+    // The sample import's dialog: several files, `preview` called as the cursor moves. The
+    // chosen files (with the platform's separators), empty when cancelled. `start` may name a
+    // file, which is then selected; empty starts in the stored folder.
+    QStringList showOpenSamples(QWidget* owner, const QString& start, const SamplePreview& preview);
 
     // Where the next dialog starts when the caller names no folder.
     QString storedFolder() const;

@@ -11,6 +11,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/WindowKitHost.h"
+#include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
 #include "audio/Preview.h"
 #include "kit/SampleFolders.h"
@@ -226,6 +227,15 @@ void MainWindow::buildControls() {
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });
 
+    zoneCommands_ = new ZoneCommands(*this, settings_);
+    zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
+    connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
+    connect(zones_->view(), &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
+        if (column == ZoneListView::SampleColumn) {
+            command(CommandId::ImportSamples);
+        }
+    });
+
     connect(kitName_, &ClickLabel::clicked, this, [this] { command(CommandId::ExploreKitFolder); });
     connect(sampleFolder_, &ClickLabel::clicked, this,
             [this] { command(CommandId::ExplorePluginFolder); });
@@ -429,6 +439,7 @@ void MainWindow::showKit() {
 void MainWindow::kitReplaced() {
     edits_->clear();
     pads_->kitReplaced();
+    zoneCommands_->kitReplaced();
 }
 
 void MainWindow::kitSaved() {

@@ -28,6 +28,7 @@ class PadPanel;
 class PreviewPlayer;
 class SettingsStore;
 class WindowKitHost;
+class ZoneCommands;
 class ZoneListPanel;
 class ZoneListView;
 
@@ -68,6 +69,7 @@ public:
 
     PadPanel& padPanel() const { return *pads_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
+    ZoneCommands& zoneCommands() const { return *zoneCommands_; }
     ZoneListView* zoneList() const;
     PadButton* padButton(int pad) const;
     ClickLabel* padLabel(int pad) const;
@@ -137,6 +139,7 @@ private:
     ClickLabel* picture_ = nullptr;
     AnimationControl* animation_ = nullptr;
     ZoneListPanel* zones_ = nullptr;
+    ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 namespace padsmith::test {
 
@@ -22,6 +23,18 @@ public:
                      const FileFilter&) override {
         saveFolders.append(folder);
         return take(saveAnswers);
+    }
+    // Moves the cursor over `sampleCursor` (each file previewed, its panel text recorded),
+    // then answers with the next list of `sampleAnswers`.
+    QStringList openSamples(QWidget*, const QString& title, const QString& start,
+                            const FileFilter& filter, const SamplePreview& preview) override {
+        sampleTitles.append(title);
+        sampleStarts.append(start);
+        sampleFilters.append(filter.description);
+        for (const QString& path : std::exchange(sampleCursor, {})) {
+            panelTexts.append(preview ? preview(path) : QString());
+        }
+        return sampleAnswers.isEmpty() ? QStringList() : sampleAnswers.takeFirst();
     }
     QString browseForFolder(QWidget*, const QString&, const QString& prompt) override {
         browsePrompts.append(prompt);
@@ -44,6 +57,8 @@ public:
 
     QStringList openAnswers, saveAnswers, browseAnswers;
     QList<int> messageAnswers;
+    QList<QStringList> sampleAnswers;
+    QStringList sampleCursor, sampleTitles, sampleStarts, sampleFilters, panelTexts;
     QStringList openFolders, saveFolders, browsePrompts, captions, messages, openedFolders;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     std::function<void()> onMessage;

@@ -1,0 +1,299 @@
+#include "app/ZoneCommands.h"
+
+#include "app/EditPath.h"
+#include "app/FileDialog.h"
+#include "app/MainWindow.h"
+#include "app/PadPanel.h"
+#include "app/Services.h"
+#include "app/Text.h"
+#include "app/ZoneListPanel.h"
+#include "audio/Preview.h"
+#include "kit/PadEdits.h"
+#include "kit/SampleFolders.h"
+#include "kit/ZoneFiles.h"
+#include "ui/ZoneListView.h"
+
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <algorithm>
+#include <memory>
+
+namespace padsmith {
+
+namespace {
+
+const QString kSampleDialogTitle = QStringLiteral("Select sample ...");
+const QString kWaveEditorDialogTitle = QStringLiteral("Select Wave Editor ...");
+
+QString fileList(const std::vector<std::filesystem::path>& files) {
+    QStringList names;
+    for (const std::filesystem::path& file : files) {
+        names.append(QDir::toNativeSeparators(fromFsPath(file)));
+    }
+    return names.join('\n');
+}
+
+} // namespace
+
+ZoneCommands::ZoneCommands(MainWindow& window, SettingsStore& settings)
+    : QObject(&window), window_(window), settings_(settings) {}
+
+FileFilter ZoneCommands::sampleFilter() {
+    return {QStringLiteral("Audio file (*.wav,*.aif)"), QStringLiteral("*.wav;*.aif;*.aiff")};
+}
+
+FileFilter ZoneCommands::waveEditorFilter() {
+#if defined(Q_OS_WIN)
+    return {QStringLiteral("Wave Editor (*.exe)"), QStringLiteral("*.exe")};
+#else
+    // Any file may be a program here; the system tells at the start whether it is one.
+    return {QStringLiteral("Wave Editor (*)"), QStringLiteral("*")};
+#endif
+}
+
+QString ZoneCommands::programFolder() {
+#if defined(Q_OS_WIN)
+    const QString programs = qEnvironmentVariable("ProgramFiles");
+    return programs.isEmpty() ? QStringLiteral("C:\\Program Files") : programs;
+#elif defined(Q_OS_MACOS)
+    return QStringLiteral("/Applications");
+#else
+    return QStringLiteral("/usr/bin");
+#endif
+}
+
+bool ZoneCommands::handleCommand(CommandId id) {
+    switch (id) {
+    case CommandId::ImportSamples:
+        importSamples();
+        return true;
+    case CommandId::Copy:
+        rememberSelection();
+        return true;
+    case CommandId::Paste:
+        moveRememberedRows(currentRow());
+        return true;
+    case CommandId::Delete:
+        deleteZones();
+        return true;
+    case CommandId::EditSample:
+        editInWaveEditor();
+        return true;
+    case CommandId::SelectWaveEditor:
+        selectWaveEditor();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ZoneCommands::kitReplaced() {
+    keyRange_.takeFromLastZoneOf(window_.kit());
+}
+
+KitLocation ZoneCommands::location() const {
+    return {toFsPath(window_.pluginFolder()), window_.shareSamples()};
+}
+
+void ZoneCommands::stopPreview() {
+    window_.kitHost().stopPreview();
+}
+
+QString ZoneCommands::previewInDialog(const QString& path) {
+    // Moving back and forth onto the same file, or opening the dialog on it again, does not
+    // play it again.
+    if (path == lastPreviewed_) {
+        return {};
+    }
+    lastPreviewed_ = path;
+    PreviewPlayer& player = window_.previewPlayer();
+    player.previewSample(toStd(path), window_.outputDevice());
+    return player.infoText();
+}
+
+void ZoneCommands::importSamples() {
+    KitDocument& kit = window_.kit();
+    const Pad& pad = kit.current();
+    const int row = currentRow();
+    // The dialog opens on the current zone's sample (the first zone's without a current row).
+    QString start;
+    if (!pad.empty()) {
+        const std::size_t at = row >= 0 && static_cast<std::size_t>(row) < pad.size()
+                                   ? static_cast<std::size_t>(row)
+                                   : 0;
+        const std::string& source = pad.at(at).sourcePath;
+        if (source != kUnknownSource) {
+            start = fromStd(withoutMissingMark(source));
+        }
+    }
+    FileDialog dialog(settings_, sampleFilter(), kSampleDialogTitle);
+    const QStringList chosen = dialog.showOpenSamples(
+        &window_, start, [this](const QString& path) { return previewInDialog(path); });
+    if (chosen.isEmpty()) {
+        return;
+    }
+    stopPreview();
+    std::vector<std::filesystem::path> files;
+    for (const QString& file : chosen) {
+        files.push_back(toFsPath(file));
+    }
+    KitHost& host = window_.kitHost();
+    SampleImport import =
+        padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_, location(), host);
+    const int firstRow = row >= 0 ? row : static_cast<int>(pad.size());
+    auto renames = std::make_shared<const std::vector<FileMove>>(std::move(import.renames));
+    window_.editPath().apply(std::move(import.edit),
+                             {[renames, &host] { moveFilesBack(*renames, host); },
+                              [renames, &host] { moveFilesAgain(*renames, host); }});
+    window_.zonePanel().selectRow(firstRow);
+    if (!import.notRenamed.empty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Information,
+                   QStringLiteral("These files could not be renamed and keep their names:\n") +
+                       fileList(import.notRenamed));
+    }
+}
+
+void ZoneCommands::renameSample(int row, const QString& name) {
+    const std::string text = toStd(name);
+    if (const std::string problem = sampleNameProblem(text); !problem.empty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(problem));
+        return;
+    }
+    stopPreview();
+    KitDocument& kit = window_.kit();
+    KitHost& host = window_.kitHost();
+    SampleRename rename = padsmith::renameSample(kit, kit.currentPad, row, text, location(), host);
+    if (!rename.error.empty()) {
+        // The system's own words for why the file could not be moved.
+        dialogs().message(mainWindow(), QStringLiteral("Error"), fromStd(rename.error),
+                          MessageButtons::Ok, MessageIcon::Information);
+        return;
+    }
+    auto moves = std::make_shared<const std::vector<FileMove>>(std::move(rename.moves));
+    window_.editPath().apply(std::move(rename.edit),
+                             {[moves, &host] { moveFilesBack(*moves, host); },
+                              [moves, &host] { moveFilesAgain(*moves, host); }});
+    window_.zonePanel().selectRow(row);
+}
+
+void ZoneCommands::rememberSelection() {
+    rememberRows(selectedRows());
+}
+
+void ZoneCommands::rememberRows(const QList<int>& rows) {
+    const KitDocument& kit = window_.kit();
+    remembered_ = padsmith::rememberRows(kit, kit.currentPad, {rows.begin(), rows.end()});
+}
+
+void ZoneCommands::moveRememberedRows(int target) {
+    stopPreview();
+    const std::optional<ZoneMove> move =
+        padsmith::moveRememberedRows(window_.kit(), remembered_, target);
+    remembered_ = {};
+    if (!move) {
+        return;
+    }
+    window_.editPath().apply(move->edit);
+    selectRows({move->selectedRows.begin(), move->selectedRows.end()});
+}
+
+void ZoneCommands::deleteZones() {
+    const bool askFromDisk = dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
+    stopPreview();
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty()) {
+        return;
+    }
+    // No still deletes the zones, only the files stay.
+    const bool fromDisk =
+        askFromDisk && messageBox(MessageButtons::YesNo, MessageIcon::Warning,
+                                  QStringLiteral("Delete files from disk?")) == AnswerYes;
+    KitDocument& kit = window_.kit();
+    ZoneDeletion deletion = padsmith::deleteZones(kit, kit.currentPad, {rows.begin(), rows.end()});
+    if (deletion.edit.empty()) {
+        return;
+    }
+    // The copies in the kit's own sample folder go at the next save, and only those the saved
+    // kit no longer names: an undone Delete finds them all.
+    window_.editPath().apply(deletion.edit);
+    window_.padPanel().sampleDeletions().note(kit, deletion.edit, window_.shareSamples());
+    window_.zonePanel().selectRow(deletion.currentRow);
+    if (fromDisk) {
+        const SourceDeletion files = deleteSourceFiles(kit, deletion.removed, window_.kitHost());
+        if (files.kept > 0) {
+            messageBox(MessageButtons::Ok, MessageIcon::Information,
+                       QStringLiteral("%1 file(s) not deleted from disk: other zones of the kit "
+                                      "still play them.")
+                           .arg(files.kept));
+        }
+    }
+}
+
+bool ZoneCommands::selectWaveEditor() {
+    FileDialog dialog(settings_, waveEditorFilter(), kWaveEditorDialogTitle);
+    if (!dialog.showOpen(&window_, programFolder())) {
+        return false;
+    }
+    window_.options().setWaveEditor(dialog.path());
+    return true;
+}
+
+void ZoneCommands::editInWaveEditor() {
+    stopPreview();
+    if (window_.waveEditor().isEmpty() && !selectWaveEditor()) {
+        return;
+    }
+    KitDocument& kit = window_.kit();
+    QList<int> rows = selectedRows();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const std::size_t row = static_cast<std::size_t>(rows[i]);
+        if (row >= kit.current().size()) {
+            continue;
+        }
+        const SampleZone zone = kit.current().at(row);
+        if (runProgram(window_.waveEditor(), fromStd(zone.sourcePath)) != ProgramStart::Started) {
+            // The editor is gone or is no program: choose another and start over. Cancelling
+            // the choice ends the command.
+            if (!selectWaveEditor()) {
+                return;
+            }
+            rows = selectedRows();
+            i = -1;
+            continue;
+        }
+        sampleEditedOutside(kit, zone, location(), window_.kitHost());
+        padsmith::pumpMessages();
+    }
+}
+
+// The view's selection. Kept here in one place, so the commands need no more of the list than
+// its rows.
+QList<int> ZoneCommands::selectedRows() const {
+    QList<int> rows;
+    if (const QItemSelectionModel* selection = window_.zoneList()->selectionModel()) {
+        for (const QModelIndex& index : selection->selectedRows()) {
+            rows.append(index.row());
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int ZoneCommands::currentRow() const {
+    return window_.zonePanel().currentRow();
+}
+
+void ZoneCommands::selectRows(const QList<int>& rows) {
+    if (rows.isEmpty()) {
+        return;
+    }
+    ZoneListView* view = window_.zoneList();
+    window_.zonePanel().selectRow(rows.first());
+    for (const int row : rows) {
+        view->selectionModel()->select(view->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+} // namespace padsmith

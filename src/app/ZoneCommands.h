@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/Commands.h"
+#include "app/Dialogs.h"
+#include "kit/KitScript.h"
+#include "kit/ZoneCommands.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace padsmith {
+
+class MainWindow;
+class SettingsStore;
+
+// The commands on the zones of the current pad, while the zone list has the focus: import
+// samples, rename a sample, move zones (Copy then Paste, or a row drag), delete zones (and
+// their files on request), and the external wave editor. Each change of the kit is one undo
+// step; every command stops the preview before it touches a file.
+class ZoneCommands : public QObject {
+    Q_OBJECT
+public:
+    ZoneCommands(MainWindow& window, SettingsStore& settings);
+
+    // A zone command; false when `id` is not one of these.
+    bool handleCommand(CommandId id);
+
+    // Brings audio files into the current pad, from the current row on (see importZones).
+    void importSamples();
+    // The end of an edit of the Sample cell of `row`: the sample file gets the typed name.
+    void renameSample(int row, const QString& name);
+    // Copy: the selected rows are remembered for a later Paste (or a row drag starts).
+    void rememberSelection();
+    void rememberRows(const QList<int>& rows);
+    // Paste, or the drop of a row drag: the remembered rows move to `target`, keeping their
+    // spacing. Stale rows (another pad, zones added or removed since) move nothing.
+    void moveRememberedRows(int target);
+    // Delete, and with Shift held (and confirmed) the source files from disk as well.
+    void deleteZones();
+    // Ctrl+E: the selected zones' samples in the wave editor.
+    void editInWaveEditor();
+    // Lets the user choose the wave editor; false when cancelled.
+    bool selectWaveEditor();
+
+    // A pad took the focus: the remembered rows are forgotten.
+    void forgetRememberedRows() { remembered_ = {}; }
+    // The kit was replaced by a read: appended zones take the key range of its last zone.
+    void kitReplaced();
+
+    // The filters and the first folder of the two file dialogs.
+    static FileFilter sampleFilter();
+    static FileFilter waveEditorFilter();
+    static QString programFolder();
+
+private:
+    QString previewInDialog(const QString& path);
+    KitLocation location() const;
+    void stopPreview();
+    QList<int> selectedRows() const;
+    int currentRow() const;
+    void selectRows(const QList<int>& rows);
+
+    MainWindow& window_;
+    SettingsStore& settings_;
+    RememberedRows remembered_;
+    ImportKeyRange keyRange_;
+    QString lastPreviewed_; // the file the sample dialog auditioned last, for the whole run
+};
+
+} // namespace padsmith

@@ -1,0 +1,339 @@
+#include "app/ZoneCommands.h"
+
+#include "AppFixture.h"
+#include "app/Controls.h"
+#include "app/EditorOptions.h"
+#include "app/SampleDialog.h"
+#include "app/ZoneListPanel.h"
+#include "ui/ZoneListView.h"
+
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QTest>
+
+namespace padsmith::test {
+
+class ZoneCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A window on a kit "Rock" whose pad 0 plays the samples `names` from the folder "lib",
+    // on keys 40, 41, ...; the zone list has the focus.
+    static MainWindow& openKit(AppFixture& app, const QStringList& names) {
+        KitDocument kit;
+        kit.kitName = "Rock";
+        kit.pads[0].label = "DRUM";
+        for (int i = 0; i < names.size(); ++i) {
+            SampleZone zone;
+            zone.key = 40 + i;
+            zone.padName = "DRUM";
+            zone.sampleName = toStd(names[i]);
+            zone.sourcePath = toStd(app.path("lib/" + names[i]));
+            AppFixture::touch(app.path("lib/" + names[i]), names[i].toUtf8());
+            kit.pads[0].append(zone);
+        }
+        const QString file = app.path("Rock.txt");
+        AppFixture::touch(file, QByteArray::fromStdString(formatKitScript(kit)));
+        MainWindow& window = app.open(false);
+        window.document().openKitPath(file);
+        focusZones(window);
+        return window;
+    }
+    static void focusZones(MainWindow& window) {
+        window.show();
+        if (!QTest::qWaitForWindowActive(&window)) {
+            qWarning("window not active");
+        }
+        window.zoneList()->setFocus();
+    }
+    static void selectRows(MainWindow& window, const QList<int>& rows) {
+        window.zonePanel().selectRow(rows.first());
+        for (int row : rows) {
+            window.zoneList()->selectionModel()->select(window.zoneList()->model()->index(row, 0),
+                                                        QItemSelectionModel::Select |
+                                                            QItemSelectionModel::Rows);
+        }
+    }
+    static QStringList sampleNames(const Pad& pad) {
+        QStringList names;
+        for (const SampleZone& zone : pad) {
+            names.append(fromStd(zone.sampleName));
+        }
+        return names;
+    }
+    static bool exists(const QString& file) { return QFileInfo::exists(file); }
+    static QByteArray read(const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
+    }
+
+private slots:
+    void importIntoAnEmptyPadRenamesTheFileAndUndoPutsItBack() {
+        AppFixture app;
+        MainWindow& window = app.open(false);
+        focusZones(window);
+        const QString chosen = app.path("lib/kick_01 (soft).wav");
+        const QString clean = app.path("lib/kick 01  soft .wav");
+        AppFixture::touch(chosen, "not audio");
+        AppFixture::touch(app.path("lib/other.wav"), "not audio");
+        app.dialogs.sampleCursor = {chosen, chosen, app.path("lib/other.wav")};
+        app.dialogs.sampleAnswers = {{chosen}};
+
+        window.command(CommandId::ImportSamples);
+        QCOMPARE(app.dialogs.sampleTitles, QStringList{"Select sample ..."});
+        QCOMPARE(app.dialogs.sampleFilters, QStringList{"Audio file (*.wav,*.aif)"});
+        // The cursor on a file shows its format; the same file twice is not played again.
+        QCOMPARE(app.dialogs.panelTexts.size(), 3);
+        QVERIFY(app.dialogs.panelTexts[0].startsWith("File Format:"));
+        QVERIFY(app.dialogs.panelTexts[1].isNull());
+        QVERIFY(!app.dialogs.panelTexts[2].isNull());
+
+        const Pad& pad = window.kit().pads[0];
+        QCOMPARE(sampleNames(pad), QStringList{"kick 01  soft .wav"});
+        QCOMPARE(pad.at(0).key, 60);
+        QCOMPARE(fromStd(pad.at(0).sourcePath), QDir::toNativeSeparators(clean));
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KKCKS"));
+        QVERIFY(!exists(chosen) && exists(clean));
+        QVERIFY(window.windowTitle().contains('*'));
+        QVERIFY(app.dialogs.messages.isEmpty());
+
+        window.command(CommandId::Undo);
+        QVERIFY(pad.empty());
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
+        QVERIFY(exists(chosen) && !exists(clean));
+        window.command(CommandId::Redo);
+        QCOMPARE(pad.size(), 1U);
+        QVERIFY(!exists(chosen) && exists(clean));
+
+        // The next dialog opens on the current zone's sample; cancelling changes nothing.
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::ImportSamples);
+        QCOMPARE(app.dialogs.sampleStarts.last(), QDir::toNativeSeparators(clean));
+        QCOMPARE(pad.size(), 1U);
+    }
+
+    void importReplacesFromTheCurrentRowAndNamesFilesItCannotRename() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"a.wav", "b.wav", "c.wav"});
+        AppFixture::touch(app.path("new/x_1.wav"), "x");
+        AppFixture::touch(app.path("new/x 1.wav"), "another sample");
+        AppFixture::touch(app.path("new/y.wav"), "y");
+        AppFixture::touch(app.path("new/z.wav"), "z");
+        app.dialogs.sampleAnswers = {
+            {app.path("new/x_1.wav"), app.path("new/y.wav"), app.path("new/z.wav")}};
+        window.zonePanel().selectRow(1);
+        window.command(CommandId::ImportSamples);
+
+        const Pad& pad = window.kit().pads[0];
+        QCOMPARE(sampleNames(pad), (QStringList{"a.wav", "x_1.wav", "y.wav", "z.wav"}));
+        QCOMPARE(pad.at(1).key, 41); // replaced zones keep their settings
+        QCOMPARE(pad.at(3).key, 42); // appended ones take the key before them
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("DRUM"));
+        QCOMPARE(read(app.path("new/x 1.wav")), QByteArray("another sample"));
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QVERIFY(
+            app.dialogs.messages[0].contains(QDir::toNativeSeparators(app.path("new/x_1.wav"))));
+        // One step for the whole import.
+        window.command(CommandId::Undo);
+        QCOMPARE(sampleNames(pad), (QStringList{"a.wav", "b.wav", "c.wav"}));
+    }
+
+    void renameMovesTheFileOrSaysWhyNot() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"kick.wav", "snare.wav"});
+        AppFixture::touch(app.plugin + "Rock/kick.wav", "copy");
+        const Pad& pad = window.kit().pads[0];
+
+        window.zoneCommands().renameSample(0, "snare.wav");
+        QCOMPARE(app.dialogs.captions, QStringList{"Error"});
+        QCOMPARE(app.dialogs.messages.last(),
+                 fromStd(std::make_error_code(std::errc::file_exists).message()));
+        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
+        QCOMPARE(read(app.path("lib/kick.wav")), QByteArray("kick.wav"));
+        QVERIFY(!window.action(CommandId::Undo)->isEnabled());
+
+        window.zoneCommands().renameSample(0, "a,b.wav");
+        QCOMPARE(app.dialogs.messages.size(), 2);
+        QVERIFY(app.dialogs.messages.last().contains(','));
+        QVERIFY(exists(app.path("lib/kick.wav")));
+
+        window.zoneCommands().renameSample(0, "boom.wav");
+        QCOMPARE(sampleNames(pad), (QStringList{"boom.wav", "snare.wav"}));
+        QCOMPARE(read(app.path("lib/boom.wav")), QByteArray("kick.wav"));
+        QCOMPARE(read(app.plugin + "Rock/boom.wav"), QByteArray("copy"));
+        window.command(CommandId::Undo);
+        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
+        QVERIFY(exists(app.path("lib/kick.wav")) && !exists(app.path("lib/boom.wav")));
+        QCOMPARE(read(app.plugin + "Rock/kick.wav"), QByteArray("copy"));
+    }
+
+    void copyAndPasteMoveRowsKeepingTheirSpacing() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"0.wav", "1.wav", "2.wav", "3.wav"});
+        const Pad& pad = window.kit().pads[0];
+        selectRows(window, {0, 1});
+        window.command(CommandId::Copy);
+        window.zonePanel().selectRow(3);
+        window.command(CommandId::Paste); // past the end: nothing moves
+        QCOMPARE(sampleNames(pad), (QStringList{"0.wav", "1.wav", "2.wav", "3.wav"}));
+
+        selectRows(window, {0, 1});
+        window.command(CommandId::Copy);
+        window.zonePanel().selectRow(2);
+        window.command(CommandId::Paste);
+        QCOMPARE(sampleNames(pad), (QStringList{"2.wav", "3.wav", "0.wav", "1.wav"}));
+        QCOMPARE(window.zoneList()->selectionModel()->selectedRows().size(), 2);
+        window.command(CommandId::Undo);
+        QCOMPARE(sampleNames(pad), (QStringList{"0.wav", "1.wav", "2.wav", "3.wav"}));
+
+        // Rows remembered before a delete are stale: the paste does nothing.
+        selectRows(window, {2, 3});
+        window.command(CommandId::Copy);
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::Delete);
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::Paste);
+        QCOMPARE(sampleNames(pad), (QStringList{"1.wav", "2.wav", "3.wav"}));
+    }
+
+    void deleteKeepsFilesUnlessShiftIsAnsweredYes() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"a.wav", "b.wav", "c.wav", "d.wav"});
+        window.kit().pads[5].append(window.kit().pads[0].at(3)); // d.wav is played twice
+        AppFixture::touch(app.plugin + "Rock/a.wav", "copy");
+        const Pad& pad = window.kit().pads[0];
+
+        // Delete: the zone goes, every file stays until the save.
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::Delete);
+        QCOMPARE(sampleNames(pad), (QStringList{"b.wav", "c.wav", "d.wav"}));
+        QCOMPARE(window.zonePanel().currentRow(), 0);
+        QVERIFY(exists(app.path("lib/a.wav")) && exists(app.plugin + "Rock/a.wav"));
+        window.command(CommandId::Undo);
+        QCOMPARE(pad.size(), 4U);
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::Delete);
+
+        // Shift+Delete answered No: zones go, files stay.
+        app.dialogs.modifiers = Qt::ShiftModifier;
+        app.dialogs.messageAnswers = {AnswerNo};
+        window.zonePanel().selectRow(2); // the last row: the one above becomes current
+        window.command(CommandId::Delete);
+        QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Delete files from disk?"));
+        QCOMPARE(sampleNames(pad), (QStringList{"b.wav", "c.wav"}));
+        QCOMPARE(window.zonePanel().currentRow(), 1);
+        QVERIFY(exists(app.path("lib/d.wav")));
+        window.command(CommandId::Undo);
+
+        // Yes: the files go, except one that pad 6 still plays.
+        app.dialogs.messageAnswers = {AnswerYes};
+        selectRows(window, {1, 2});
+        window.command(CommandId::Delete);
+        QCOMPARE(sampleNames(pad), QStringList{"b.wav"});
+        QVERIFY(!exists(app.path("lib/c.wav")));
+        QVERIFY(exists(app.path("lib/d.wav")));
+        QVERIFY(app.dialogs.messages.last().startsWith("1 file(s) not deleted"));
+
+        // The save takes the copy of the deleted zone out of the kit's own folder.
+        app.dialogs.modifiers = Qt::NoModifier;
+        window.command(CommandId::Save);
+        QVERIFY(!exists(app.plugin + "Rock/a.wav"));
+        QVERIFY(exists(app.plugin + "Rock/b.wav"));
+    }
+
+    void deleteWithSharedSamplesLeavesTheSharedCopies() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"a.wav", "b.wav"});
+        window.command(CommandId::ShareSamples);
+        QVERIFY(window.shareSamples());
+        window.command(CommandId::Save);
+        QVERIFY(exists(app.plugin + "ZARVO SAMPLES/a.wav"));
+        window.zoneList()->setFocus();
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::Delete);
+        window.command(CommandId::Save);
+        QVERIFY(exists(app.plugin + "ZARVO SAMPLES/a.wav"));
+        QVERIFY(exists(app.path("lib/a.wav")));
+    }
+
+    void sampleDialogListsAudioFilesInAnyCaseAndShowsTheirFormat() {
+        QTemporaryDir dir;
+        for (const char* name : {"a.WAV", "b.aiff", "c.Aif", "d.txt", "e.wav.txt"}) {
+            AppFixture::touch(QDir(dir.path()).filePath(name), "x");
+        }
+        QStringList previewed;
+        SampleDialog dialog(nullptr, QStringLiteral("Select sample ..."), dir.path(),
+                            ZoneCommands::sampleFilter(), [&](const QString& path) {
+                                previewed.append(QFileInfo(path).fileName());
+                                return QStringLiteral("File Format: test");
+                            });
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);
+        QVERIFY(dialog.nameFilters().constFirst().startsWith("Audio file (*.wav,*.aif) ("));
+        dialog.show();
+        auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        QVERIFY(list != nullptr);
+        auto shown = [list] {
+            QStringList names;
+            const QModelIndex root = list->rootIndex();
+            for (int row = 0; row < list->model()->rowCount(root); ++row) {
+                names.append(list->model()->index(row, 0, root).data().toString());
+            }
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(shown(), (QStringList{"a.WAV", "b.aiff", "c.Aif"}));
+        QCOMPARE(dialog.formatPanel()->text(), QStringLiteral("File Format:"));
+        // The cursor moves onto a file, as with a click or an arrow key.
+        const QModelIndex root = list->rootIndex();
+        for (int row = 0; row < list->model()->rowCount(root); ++row) {
+            const QModelIndex index = list->model()->index(row, 0, root);
+            if (index.data().toString() == "b.aiff") {
+                list->setCurrentIndex(index);
+            }
+        }
+        QTRY_COMPARE(previewed, QStringList{"b.aiff"});
+        QCOMPARE(dialog.formatPanel()->text(), QStringLiteral("File Format: test"));
+        dialog.close();
+    }
+
+    void waveEditorStartsWithThePathAsOneArgument() {
+#if defined(Q_OS_WIN)
+        QSKIP("the recording editor is a shell script");
+#endif
+        AppFixture app;
+        MainWindow& window = openKit(app, {"my kick.wav"});
+        AppFixture::touch(app.plugin + "Rock/my kick.wav", "old copy");
+        const QString record = app.path("arguments.txt");
+        const QString editor = app.path("bin/recorder");
+        AppFixture::touch(editor, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '%1'\n")
+                                      .arg(record)
+                                      .toUtf8());
+        QFile::setPermissions(editor, QFile::permissions(editor) | QFileDevice::ExeOwner);
+
+        // No editor yet: the choice comes first; cancelling it ends the command.
+        window.zonePanel().selectRow(0);
+        window.command(CommandId::EditSample);
+        QCOMPARE(app.dialogs.openFolders, QStringList{ZoneCommands::programFolder()});
+        QVERIFY(window.waveEditor().isEmpty());
+
+        // A missing program leads to the choice again; then the chosen one starts.
+        app.dialogs.openAnswers = {app.path("bin/gone"), editor};
+        window.command(CommandId::EditSample);
+        QCOMPARE(app.dialogs.openFolders.size(), 3);
+        QCOMPARE(window.waveEditor(), QDir::toNativeSeparators(editor));
+        QCOMPARE(app.settings->readString("WaveEditor"), QDir::toNativeSeparators(editor));
+        QTRY_VERIFY_WITH_TIMEOUT(read(record).endsWith(".wav\n"), 20000);
+        QCOMPARE(read(record),
+                 "1\n" + QDir::toNativeSeparators(app.path("lib/my kick.wav")).toUtf8() + "\n");
+        // The kit's copy goes, so the next save copies the edited file.
+        QVERIFY(!exists(app.plugin + "Rock/my kick.wav"));
+        QVERIFY(!window.windowTitle().contains('*'));
+    }
+};
+
+} // namespace padsmith::test
+
+QTEST_MAIN(padsmith::test::ZoneCommandsTest)
+#include "ZoneCommandsTest.moc"
