@@ -157,6 +157,10 @@ private slots:
         QCOMPARE(app.dialogs.messages.size(), 2);
         QVERIFY(app.dialogs.messages.last().contains(','));
         QVERIFY(exists(app.path("lib/kick.wav")));
+        window.zoneCommands().renameSample(0, QStringLiteral("Łódź.wav"));
+        QCOMPARE(app.dialogs.messages.size(), 3);
+        QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("\"Ł\" (U+0141)")));
+        QVERIFY(exists(app.path("lib/kick.wav")));
 
         window.zoneCommands().renameSample(0, "boom.wav");
         QCOMPARE(sampleNames(pad), (QStringList{"boom.wav", "snare.wav"}));
