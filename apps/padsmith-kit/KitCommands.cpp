@@ -1,5 +1,6 @@
 // Kit commands of padsmith-kit: show, check, relink, install, clean.
 #include "ToolCommand.h"
+#include "ToolSupport.h"
 #include "kit/KitChecks.h"
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
@@ -22,118 +23,6 @@ namespace padsmith::tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Messages of the kit core go to stderr; nothing is ever asked.
-class ToolHost : public KitHost {
-public:
-    void showMessage(MessageIcon /*icon*/, const std::string& text) override {
-        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-        reported = true;
-    }
-    bool reported = false;
-};
-
-// The options the kit commands share. Flags take no value; options take the next argument.
-struct Arguments {
-    std::vector<std::string> positional;
-    std::optional<std::string> pluginDir;
-    std::optional<std::string> search;
-    std::optional<std::string> output;
-    std::optional<std::string> encoding;
-    bool json = false;
-    bool shared = false;
-    bool fresh = false;
-    bool dryRun = false;
-};
-
-int usageError(const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
-    return 2;
-}
-
-// Parses `args`; an unknown or incomplete option is reported and yields nothing.
-std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
-    Arguments parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::optional<std::string>& target) {
-            if (i + 1 >= args.size()) {
-                usageError(arg + " needs a value");
-                return false;
-            }
-            target = args[++i];
-            return true;
-        };
-        if (arg == "--plugin-dir") {
-            if (!value(parsed.pluginDir)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--search") {
-            if (!value(parsed.search)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--output") {
-            if (!value(parsed.output)) {
-                return std::nullopt;
-            }
-        } else if (arg == "--encoding") {
-            if (!value(parsed.encoding)) {
-                return std::nullopt;
-            }
-            if (!CodePage::byName(*parsed.encoding)) {
-                std::string names;
-                for (const CodePage& page : CodePage::all()) {
-                    names += names.empty() ? "" : ", ";
-                    names += page.name();
-                }
-                usageError("unknown encoding " + *parsed.encoding + " (known: " + names + ")");
-                return std::nullopt;
-            }
-        } else if (arg == "--json") {
-            parsed.json = true;
-        } else if (arg == "--shared") {
-            parsed.shared = true;
-        } else if (arg == "--fresh") {
-            parsed.fresh = true;
-        } else if (arg == "--dry-run") {
-            parsed.dryRun = true;
-        } else if (arg.starts_with("--")) {
-            usageError("unknown option " + arg);
-            return std::nullopt;
-        } else {
-            parsed.positional.push_back(arg);
-        }
-    }
-    return parsed;
-}
-
-// The plug-in folder: --plugin-dir, else the folder the kit lies in.
-KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
-    KitLocation location;
-    location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
-    location.shareSamples = args.shared;
-    location.codePage = CodePage::byName(args.encoding.value_or("")).value_or(CodePage());
-    return location;
-}
-
-bool isKitScript(const fs::path& path, const CodePage& page) {
-    std::string text;
-    return readKitText(path, page, text) && parseKitScript(text).has_value();
-}
-
-// Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
-bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search) {
-    ToolHost host;
-    SampleFinder finder(host);
-    finder.setAskForFolder(false);
-    if (search) {
-        finder.setSearchFolder(*search);
-    }
-    return readKitScript(kit, path, location, host, finder);
-}
 
 bool isMissing(const SampleZone& zone) {
     std::error_code error;
@@ -301,27 +190,9 @@ int runRelink(const std::vector<std::string>& argv) {
             }
         }
     }
-    if (args->output) {
-        // The header stays as the file has it; only the paths change.
-        std::string text;
-        if (readKitText(path, location.codePage, text)) {
-            if (const auto content = parseKitScript(text)) {
-                after.kitName = content->kitName;
-                after.sampleFolder = content->sampleFolder;
-            }
-        }
-        // The paths found on disk must fit the code page the plug-in reads.
-        const std::vector<UnheldText> unheld = findUnheldTexts(after, location.codePage);
-        if (!unheld.empty()) {
-            std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", args->output->c_str(),
-                         unheldTextMessage(unheld.front(), location.codePage).c_str());
-            return 1;
-        }
-        const CodePage::Encoded bytes = location.codePage.encode(formatKitScript(after));
-        if (!bytes.ok() || !replaceFileContents(*args->output, bytes.bytes)) {
-            std::fprintf(stderr, "padsmith-kit: can't write %s\n", args->output->c_str());
-            return 1;
-        }
+    // The header stays as the file has it; only the paths change.
+    if (args->output && !writeKitKeepingHeader(after, path, *args->output, location.codePage)) {
+        return 1;
     }
     return 0;
 }

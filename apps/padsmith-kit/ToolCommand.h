@@ -16,6 +16,7 @@ struct ToolCommand {
 
 std::span<const ToolCommand> kitCommands();
 std::span<const ToolCommand> audioCommands();
+std::span<const ToolCommand> instrumentCommands();
 std::span<const ToolCommand> cellCommands();
 
 } // namespace padsmith::tool

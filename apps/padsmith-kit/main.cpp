@@ -10,7 +10,8 @@ namespace {
 
 using CommandList = std::span<const padsmith::tool::ToolCommand> (*)();
 constexpr CommandList kCommandLists[] = {
-    &padsmith::tool::kitCommands, &padsmith::tool::audioCommands, &padsmith::tool::cellCommands};
+    &padsmith::tool::kitCommands, &padsmith::tool::instrumentCommands,
+    &padsmith::tool::cellCommands, &padsmith::tool::audioCommands};
 
 void printUsage(std::FILE* out) {
     std::fprintf(out, "usage:\n");

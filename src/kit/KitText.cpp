@@ -15,31 +15,51 @@ bool readKitText(const std::filesystem::path& path, const CodePage& page, std::s
     return true;
 }
 
+namespace {
+
+// Adds `text` to `found` when `page` cannot hold it.
+void checkText(std::vector<UnheldText>& found, const CodePage& page, int pad, int row,
+               const char* field, const std::string& text) {
+    CodePage::Encoded encoded = page.encode(text);
+    if (!encoded.ok()) {
+        found.push_back({pad, row, field, text, std::move(encoded.unheld)});
+    }
+}
+
+} // namespace
+
 std::vector<UnheldText> findUnheldTexts(const KitDocument& kit, const CodePage& page) {
     std::vector<UnheldText> found;
-    const auto check = [&](int pad, int row, const char* field, const std::string& text) {
-        CodePage::Encoded encoded = page.encode(text);
-        if (!encoded.ok()) {
-            found.push_back({pad, row, field, text, std::move(encoded.unheld)});
-        }
-    };
-    check(-1, -1, "kit name", kit.kitName);
-    check(-1, -1, "sample folder", kit.sampleFolder);
-    check(-1, -1, "copyright", kit.copyright);
+    checkText(found, page, -1, -1, "kit name", kit.kitName);
+    checkText(found, page, -1, -1, "sample folder", kit.sampleFolder);
+    checkText(found, page, -1, -1, "copyright", kit.copyright);
+    // The zone lines of every pad come before the path lines.
     for (std::size_t p = 0; p < kit.pads.size(); ++p) {
         const Pad& pad = kit.pads[p];
         const int padIndex = static_cast<int>(p);
-        check(padIndex, -1, "pad name", pad.label);
+        checkText(found, page, padIndex, -1, "pad name", pad.label);
         for (std::size_t row = 0; row < pad.size(); ++row) {
-            check(padIndex, static_cast<int>(row), "sample name", pad.at(row).sampleName);
+            checkText(found, page, padIndex, static_cast<int>(row), "sample name",
+                      pad.at(row).sampleName);
         }
     }
     for (std::size_t p = 0; p < kit.pads.size(); ++p) {
         const Pad& pad = kit.pads[p];
         for (std::size_t row = 0; row < pad.size(); ++row) {
-            check(static_cast<int>(p), static_cast<int>(row), "source path",
-                  pad.at(row).sourcePath);
+            checkText(found, page, static_cast<int>(p), static_cast<int>(row), "source path",
+                      pad.at(row).sourcePath);
         }
+    }
+    return found;
+}
+
+std::vector<UnheldText> findUnheldTexts(const Pad& pad, int padIndex, const CodePage& page) {
+    std::vector<UnheldText> found;
+    checkText(found, page, padIndex, -1, "pad name", pad.label);
+    for (std::size_t row = 0; row < pad.size(); ++row) {
+        const SampleZone& zone = pad.at(row);
+        checkText(found, page, padIndex, static_cast<int>(row), "sample name", zone.sampleName);
+        checkText(found, page, padIndex, static_cast<int>(row), "source path", zone.sourcePath);
     }
     return found;
 }

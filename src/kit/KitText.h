@@ -9,6 +9,7 @@
 namespace padsmith {
 
 class KitDocument;
+class Pad;
 
 // Reads a kit script or instrument file as the program's UTF-8 text (see decodeFileText).
 // False when the file cannot be read.
@@ -26,6 +27,9 @@ struct UnheldText {
 // Every text a kit script of `kit` would hold that `page` cannot: the kit strings, the pad
 // names and each zone's sample name and source path, in file order.
 std::vector<UnheldText> findUnheldTexts(const KitDocument& kit, const CodePage& page);
+// The same for the one pad of an instrument file: its name, then each zone's sample name and
+// source path.
+std::vector<UnheldText> findUnheldTexts(const Pad& pad, int padIndex, const CodePage& page);
 
 // "Pad 3, row 2, sample name "Łódź.wav": "Ł" (U+0141) can't be written in the code page ..."
 std::string unheldTextMessage(const UnheldText& unheld, const CodePage& page);

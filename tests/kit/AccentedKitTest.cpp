@@ -1,5 +1,6 @@
 // Kits from Windows: names with accents in the plug-in's code page, files on disk in UTF-8.
 #include "FakeHost.h"
+#include "kit/InstrumentFile.h"
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
@@ -168,6 +169,38 @@ TEST_F(AccentedKitTest, UnheldTextsAreListedInFileOrderWithWhereTheyStand) {
     EXPECT_EQ(unheld[2].character, "Ж");
     EXPECT_EQ(unheldTextMessage(unheld[0], CodePage()).substr(0, 21), "Copyright \"Łukasz\": ");
     EXPECT_EQ(findUnheldTexts(kit, *CodePage::byName("Windows-1250")).size(), 1U);
+}
+
+TEST_F(AccentedKitTest, InstrumentFilesTravelInTheCodePageAndRefuseWhatItCannotHold) {
+    const fs::path path = folder.write("kits/Rock.txt", rockKit(windows1252));
+    KitDocument kit;
+    ASSERT_TRUE(read(kit, path));
+    const fs::path zvi = folder / "kock.zvi";
+    ASSERT_TRUE(exportInstrument(kit, 0, zvi, CodePage()));
+    const std::string bytes = TempFolder::read(zvi);
+    EXPECT_NE(bytes.find(",K\xD6"
+                         "CK,Caf\xE9.wav,"),
+              std::string::npos);
+
+    // Back into another pad, from the file as written and from a UTF-8 copy with a mark.
+    folder.write("utf8.zvi", std::string(kUtf8Bom) + CodePage().decode(bytes));
+    for (const fs::path& file : {zvi, folder / "utf8.zvi"}) {
+        Pad pad;
+        SampleFinder finder(host);
+        const InstrumentImport imported = importInstrument(pad, 4, file, finder, CodePage());
+        ASSERT_EQ(imported.imported, 1U) << file;
+        EXPECT_EQ(pad.label, "KÖCK");
+        EXPECT_EQ(pad.at(0).sampleName, "Café.wav");
+        EXPECT_EQ(pad.at(0).sourcePath, (library / "Café.wav").string());
+    }
+
+    kit.pads[0].label = "Łódź";
+    EXPECT_FALSE(exportInstrument(kit, 0, zvi, CodePage()));
+    EXPECT_EQ(TempFolder::read(zvi), bytes);
+    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, CodePage()), PadKitResult::Unheld);
+    EXPECT_FALSE(fs::exists(plugin / "Rock Łódź.txt"));
+    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, *CodePage::byName("Windows-1250")),
+              PadKitResult::Written);
 }
 
 TEST_F(AccentedKitTest, SampleNamesTheCodePageCannotHoldAreNeitherImportedNorGivenByRename) {

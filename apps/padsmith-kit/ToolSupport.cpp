@@ -1,0 +1,156 @@
+#include "ToolSupport.h"
+
+#include "kit/KitText.h"
+#include "kit/SampleFolders.h"
+#include "platform/Files.h"
+
+#include <cstdio>
+
+namespace padsmith::tool {
+
+namespace fs = std::filesystem;
+
+void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
+    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    reported = true;
+}
+
+int usageError(const std::string& text) {
+    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    return 2;
+}
+
+namespace {
+
+std::optional<int> padFromText(const std::string& text) {
+    int number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || number > kPadCount) {
+            return std::nullopt;
+        }
+        number = number * 10 + (c - '0');
+    }
+    if (text.empty() || number < 1 || number > kPadCount) {
+        return std::nullopt;
+    }
+    return number - 1;
+}
+
+} // namespace
+
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
+    Arguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::optional<std::string>& target) {
+            if (i + 1 >= args.size()) {
+                usageError(arg + " needs a value");
+                return false;
+            }
+            target = args[++i];
+            return true;
+        };
+        if (arg == "--plugin-dir") {
+            if (!value(parsed.pluginDir)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--search") {
+            if (!value(parsed.search)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--output") {
+            if (!value(parsed.output)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--encoding") {
+            if (!value(parsed.encoding)) {
+                return std::nullopt;
+            }
+            if (!CodePage::byName(*parsed.encoding)) {
+                std::string names;
+                for (const CodePage& page : CodePage::all()) {
+                    names += names.empty() ? "" : ", ";
+                    names += page.name();
+                }
+                usageError("unknown encoding " + *parsed.encoding + " (known: " + names + ")");
+                return std::nullopt;
+            }
+        } else if (arg == "--pad") {
+            std::optional<std::string> text;
+            if (!value(text)) {
+                return std::nullopt;
+            }
+            parsed.pad = padFromText(*text);
+            if (!parsed.pad) {
+                usageError("--pad takes a pad number from 1 to " + std::to_string(kPadCount));
+                return std::nullopt;
+            }
+        } else if (arg == "--json") {
+            parsed.json = true;
+        } else if (arg == "--shared") {
+            parsed.shared = true;
+        } else if (arg == "--fresh") {
+            parsed.fresh = true;
+        } else if (arg == "--dry-run") {
+            parsed.dryRun = true;
+        } else if (arg == "--force") {
+            parsed.force = true;
+        } else if (arg.starts_with("--")) {
+            usageError("unknown option " + arg);
+            return std::nullopt;
+        } else {
+            parsed.positional.push_back(arg);
+        }
+    }
+    return parsed;
+}
+
+KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
+    KitLocation location;
+    location.pluginFolder =
+        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
+    location.shareSamples = args.shared;
+    location.codePage = CodePage::byName(args.encoding.value_or("")).value_or(CodePage());
+    return location;
+}
+
+bool isKitScript(const fs::path& path, const CodePage& page) {
+    std::string text;
+    return readKitText(path, page, text) && parseKitScript(text).has_value();
+}
+
+bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
+             const std::optional<std::string>& search) {
+    ToolHost host;
+    SampleFinder finder(host);
+    finder.setAskForFolder(false);
+    if (search) {
+        finder.setSearchFolder(*search);
+    }
+    return readKitScript(kit, path, location, host, finder);
+}
+
+bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,
+                           const CodePage& page) {
+    std::string text;
+    if (readKitText(source, page, text)) {
+        if (const auto content = parseKitScript(text)) {
+            kit.kitName = content->kitName;
+            kit.sampleFolder = content->sampleFolder;
+        }
+    }
+    // Paths found on disk must fit the code page the plug-in reads.
+    if (const std::vector<UnheldText> unheld = findUnheldTexts(kit, page); !unheld.empty()) {
+        std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", target.string().c_str(),
+                     unheldTextMessage(unheld.front(), page).c_str());
+        return false;
+    }
+    const CodePage::Encoded bytes = page.encode(formatKitScript(kit));
+    if (!bytes.ok() || !replaceFileContents(target, bytes.bytes)) {
+        std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace padsmith::tool

@@ -1,0 +1,62 @@
+#pragma once
+
+// What the kit commands of padsmith-kit share: the quiet host, the options, reading a kit.
+#include "kit/KitDocument.h"
+#include "kit/KitHost.h"
+#include "kit/KitScript.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace padsmith::tool {
+
+// Messages of the kit core go to stderr; nothing is ever asked.
+class ToolHost : public KitHost {
+public:
+    void showMessage(MessageIcon icon, const std::string& text) override;
+    bool reported = false;
+};
+
+// The options the kit commands share. Flags take no value; options take the next argument.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::optional<std::string> pluginDir;
+    std::optional<std::string> search;
+    std::optional<std::string> output;
+    std::optional<std::string> encoding; // a code page offered by the kit core
+    std::optional<int> pad;              // --pad N: counted from 0 here, from 1 on the command line
+    bool json = false;
+    bool shared = false;
+    bool fresh = false;
+    bool dryRun = false;
+    bool force = false;
+};
+
+// Reports `text` on stderr and returns the exit code of a usage error.
+int usageError(const std::string& text);
+
+// Parses `args`; an unknown or incomplete option, or a pad outside 1 to 18, is reported and
+// yields nothing.
+std::optional<Arguments> parseArguments(const std::vector<std::string>& args);
+
+// The plug-in folder: --plugin-dir, else the folder the kit lies in; the code page of
+// --encoding, else Windows-1252.
+KitLocation locationFor(const Arguments& args, const std::filesystem::path& kitPath);
+
+bool isKitScript(const std::filesystem::path& path, const CodePage& page);
+
+// Reads a kit as the editor does; missing samples are searched under `search` when given,
+// else just marked. Reports on stderr and returns false when the file is not a kit.
+bool loadKit(KitDocument& kit, const std::filesystem::path& path, const KitLocation& location,
+             const std::optional<std::string>& search);
+
+// Writes `kit` as a script in `page` to `target`, keeping the kit name and sample folder that
+// the script `source` names in its header (reading puts the file's own name there). Nothing is
+// installed. Reports on stderr and returns false when the file could not be written, or when
+// `page` cannot hold one of its texts (a path found on disk).
+bool writeKitKeepingHeader(KitDocument kit, const std::filesystem::path& source,
+                           const std::filesystem::path& target, const CodePage& page);
+
+} // namespace padsmith::tool
