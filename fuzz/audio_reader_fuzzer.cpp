@@ -2,6 +2,7 @@
 // allocate more than the input justifies, and what it hands to the player must be sound.
 #include "audio/AudioFile.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
@@ -19,6 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          sample.data.size() <= 2 * size));
     if (!sound) {
         __builtin_trap();
+    }
+
+    // Streaming finds the data from the file's first bytes: where it finds it, converting that
+    // data gives exactly what the whole read gave.
+    const std::size_t headSize = size == 0 ? 0 : std::min<std::size_t>(size, size / 2 + data[0]);
+    std::ostringstream quiet;
+    if (const auto layout = padsmith::locateSampleData(file.substr(0, headSize), size, quiet)) {
+        padsmith::SampleBuffer stored(file.substr(std::min(layout->offset, size), layout->length));
+        const padsmith::SampleFormat converted = padsmith::convertToPlayable(*layout, stored);
+        if (!sample.readable || stored != sample.data ||
+            (!stored.empty() && !(converted == format))) {
+            __builtin_trap();
+        }
     }
 
     padsmith::SampleFormat raw;

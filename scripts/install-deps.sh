@@ -11,6 +11,7 @@ packages=(
     pulseaudio pulseaudio-utils
     jackd2
     xvfb x11-apps imagemagick fonts-dejavu-core
+    desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev file man-db
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command with the services the tests need, each private to this run, and stops them
-# afterwards: a PulseAudio server with a null sink named "test" (audio playback tests).
+# afterwards: a PulseAudio server with a null sink named "test" (audio playback tests) and a
+# JACK server on its dummy driver (MIDI tests: virtual ports stand in for a keyboard).
 set -euo pipefail
 
 runtime=$(mktemp -d /tmp/padsmith-services.XXXXXX)
@@ -14,6 +15,7 @@ cleanup() {
         pulseaudio --kill >/dev/null 2>&1 || true
     fi
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$runtime"
 }
 trap cleanup EXIT
@@ -29,6 +31,21 @@ if command -v pulseaudio >/dev/null; then
     else
         echo "with-services: PulseAudio did not start:" >&2
         cat "$runtime/pulse.log" >&2
+    fi
+fi
+
+if command -v jackd >/dev/null; then
+    # Every JACK client of this run finds this server by its name and never starts one.
+    export JACK_DEFAULT_SERVER="padsmith-$$"
+    export JACK_NO_START_SERVER=1
+    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 >"$runtime/jack.log" 2>&1 &
+    jack_pid=$!
+    pids+=("$jack_pid")
+    if command -v jack_wait >/dev/null && jack_wait -w -t 10 >/dev/null 2>&1; then
+        export PADSMITH_TEST_JACK=1
+    else
+        echo "with-services: JACK did not start:" >&2
+        cat "$runtime/jack.log" >&2
     fi
 fi
 

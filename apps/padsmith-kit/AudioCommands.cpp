@@ -141,9 +141,28 @@ int runPlay(const std::vector<std::string>& args) {
 }
 
 constexpr ToolCommand kAudioCommands[] = {
-    {"info", "info FILE...", runInfo},
-    {"devices", "devices", runDevices},
-    {"play", "play FILE [--device N]", runPlay},
+    {"info", "info FILE...", runInfo,
+     "Describes WAVE and AIFF files as the editor's sample import does: format, bits and "
+     "sample rate, length and size. A file that cannot be read as a sample is described as "
+     "\"File Format: ?\".",
+     "",
+     "0\tevery file was read\n"
+     "1\tsome file could not be read as a sample\n"
+     "2\tno file was given"},
+    {"devices", "devices", runDevices,
+     "Lists the audio outputs a preview can play on, as the Audio Out menu does: -1 with the "
+     "name of the system's default output, then each output with its number.",
+     "",
+     "0\tthe list was printed (without outputs, a note goes to the standard error)\n"
+     "2\twrong usage"},
+    {"play", "play FILE [--device N]", runPlay,
+     "Plays a WAVE or AIFF file as the editor previews a sample, and returns when it has "
+     "sounded.",
+     "--device N\tthe output, by its number from padsmith-kit devices; -1, the default, is "
+     "the system's default output",
+     "0\tthe sample was played\n"
+     "1\tthe file could not be read, holds nothing to play, or the output failed\n"
+     "2\twrong usage"},
 };
 
 } // namespace

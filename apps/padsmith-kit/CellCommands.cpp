@@ -279,9 +279,34 @@ constexpr ToolCommand kCommands[] = {
     {"set",
      "set KIT --pad N (--rows I,J,...|--all) --column NAME --text TEXT [--output OUT] [--encoding "
      "NAME]",
-     runSet},
+     runSet,
+     "Types TEXT into cells of the zone list, as editing a cell in the editor does: the same "
+     "reading of the text, limits and clamps, and the same refusal of a key that would define "
+     "a note twice. Writes the kit back (or to OUT) and prints each changed cell. No sample is "
+     "looked for or copied.",
+     "--pad N\tthe pad, 1 to 18 (required)\n"
+     "--rows I,J,...\tthe zones, by their rows in the pad counted from 1\n"
+     "--all\tevery zone of the pad, instead of --rows\n"
+     "--column NAME\tKey, Velocity, Voices, Group, \"Key Range\" or Vol (required)\n"
+     "--text TEXT\twhat is typed into the cells (required)\n"
+     "--output OUT\twrite the changed kit to OUT instead of over KIT\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe cells were set\n"
+     "1\tthe kit could not be read or written, or a key was refused; nothing was written\n"
+     "2\twrong usage: a pad, row or column that does not exist"},
     {"spread-velocity", "spread-velocity KIT --pad N [--output OUT] [--encoding NAME]",
-     runSpreadVelocity},
+     runSpreadVelocity,
+     "Shares the velocities between layers, as the editor's \"Set dinamic velocity\" does: "
+     "sorts the pad's zones by key and divides velocity 1 to 127 between the zones of each "
+     "key, softest first. Writes the kit back (or to OUT) and prints the pad's zones.",
+     "--pad N\tthe pad, 1 to 18 (required)\n"
+     "--output OUT\twrite the changed kit to OUT instead of over KIT\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tdone\n"
+     "1\tthe kit could not be read or written\n"
+     "2\twrong usage"},
 };
 
 } // namespace

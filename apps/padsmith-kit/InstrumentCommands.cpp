@@ -164,13 +164,49 @@ int runPadKit(const std::vector<std::string>& argv) {
 constexpr ToolCommand kCommands[] = {
     {"export-instrument",
      "export-instrument KIT --pad N --output FILE.zvi [--force] [--encoding NAME]",
-     runExportInstrument},
+     runExportInstrument,
+     "Writes one pad of the kit, its zones with their samples' paths, as an instrument file, "
+     "as the editor's \"Export Instrument\" does.",
+     "--pad N\tthe pad, 1 to 18 (required)\n"
+     "--output FILE.zvi\tthe instrument file to write (required)\n"
+     "--force\treplace FILE.zvi when it exists\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe instrument file was written\n"
+     "1\tthe kit could not be read, or FILE.zvi could not be written\n"
+     "2\twrong usage, or FILE.zvi exists without --force"},
     {"import-instrument",
      "import-instrument KIT --pad N FILE.zvi [--search DIR] [--output OUT] [--force] [--encoding "
      "NAME]",
-     runImportInstrument},
+     runImportInstrument,
+     "Appends the zones of an instrument file to a pad of the kit, as the editor's \"Import "
+     "Instrument\" does, and writes the kit back (or to OUT). Samples that have moved are "
+     "looked for under DIR; those not found are listed. A kit in which two pads would define "
+     "the same note is not written.",
+     "--pad N\tthe pad, 1 to 18 (required)\n"
+     "--search DIR\tlook for moved samples under DIR and its subfolders\n"
+     "--output OUT\twrite the kit to OUT instead of over KIT\n"
+     "--force\timport the zones read from an instrument file that could be read only in part\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe zones were imported\n"
+     "1\tthe kit or FILE.zvi could not be read (or only in part, without --force), a note "
+     "would be defined twice, or the kit could not be written; nothing was written\n"
+     "2\twrong usage, or DIR is not a folder"},
     {"pad-kit", "pad-kit KIT --pad N --plugin-dir DIR [--shared] [--force] [--encoding NAME]",
-     runPadKit},
+     runPadKit,
+     "Saves one pad as a kit of its own, \"KIT PAD.txt\" in the plug-in folder, as the "
+     "editor's \"Save Instrument as kit\" does. No sample is copied, and KIT is not changed.",
+     "--pad N\tthe pad, 1 to 18 (required)\n"
+     "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
+     "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")\n"
+     "--force\treplace the pad's kit when it exists\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe pad's kit was written\n"
+     "1\tthe kit could not be read, the pad is empty, its name makes no file name, the file "
+     "exists without --force, or it could not be written\n"
+     "2\twrong usage, or DIR is not a folder"},
 };
 
 } // namespace

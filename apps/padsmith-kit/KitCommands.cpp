@@ -240,11 +240,68 @@ int runClean(const std::vector<std::string>& argv) {
 }
 
 constexpr ToolCommand kCommands[] = {
-    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared] [--encoding NAME]", runShow},
-    {"check", "check KIT [--encoding NAME]", runCheck},
-    {"relink", "relink KIT --search DIR [--output OUT] [--encoding NAME]", runRelink},
-    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--encoding NAME]", runInstall},
-    {"clean", "clean --plugin-dir DIR [--dry-run] [--encoding NAME]", runClean},
+    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared] [--encoding NAME]", runShow,
+     "Lists a kit as the editor shows it: its name, sample folder and copyright, then each of "
+     "the 18 pads with its zones in the columns of the zone list. A sample whose file cannot "
+     "be found is shown with the mark \"<??"
+     "?>\" before its path.",
+     "--json\tprint the whole kit, every field of every zone, as JSON instead of the table\n"
+     "--plugin-dir DIR\tthe Zarvo plug-in folder; by default the folder the kit lies in\n"
+     "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe kit was shown\n"
+     "1\tthe file could not be read as a kit\n"
+     "2\twrong usage"},
+    {"check", "check KIT [--encoding NAME]", runCheck,
+     "Checks a kit for what the editor refuses or cannot play: a note defined twice (zones of "
+     "two pads with the same key and overlapping velocity windows; every such pair is listed) "
+     "and samples whose files are missing. Prints one line for each problem, or that there is "
+     "none.",
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tno problems\n"
+     "1\tproblems were found and listed\n"
+     "2\tthe file is not a kit script, or wrong usage"},
+    {"relink", "relink KIT --search DIR [--output OUT] [--encoding NAME]", runRelink,
+     "Finds samples that have moved: every sample of the kit whose file is missing is looked "
+     "for by its file name under DIR and its subfolders, as the editor does when it opens the "
+     "kit. Prints each missing path with the path found for it (still marked \"<??"
+     "?>\" when "
+     "none was found). The kit file itself is never changed.",
+     "--search DIR\tthe folder to search, with its subfolders (required)\n"
+     "--output OUT\twrite the kit with the found paths to OUT\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tdone, also when some samples were not found\n"
+     "1\tthe kit could not be read, or OUT could not be written\n"
+     "2\twrong usage, or DIR is not a folder"},
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--encoding NAME]", runInstall,
+     "Saves the kit as the editor's Save does: writes KIT again in the form the plug-in reads, "
+     "copies every sample into the kit's sample folder inside the plug-in folder, and copies "
+     "the script into the plug-in folder. A kit with a note defined twice is refused and "
+     "nothing is written.",
+     "--plugin-dir DIR\tthe Zarvo plug-in folder, the one that holds Zarvo.dll (required)\n"
+     "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\" instead of a "
+     "folder named after the kit\n"
+     "--fresh\tempty the kit's own sample folder first, so it holds only this kit's samples "
+     "(the shared folder is never emptied)\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe kit was installed\n"
+     "1\tthe kit could not be read or written, or a note is defined twice\n"
+     "2\twrong usage, or DIR is not a folder"},
+    {"clean", "clean --plugin-dir DIR [--dry-run] [--encoding NAME]", runClean,
+     "Deletes from the shared sample folder \"ZARVO SAMPLES\" every file that no kit script "
+     "in the plug-in folder uses, and lists each. Subfolders and hidden files stay. When a "
+     "kit script there cannot be read, nothing is deleted.",
+     "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
+     "--dry-run\tonly list the files that would be deleted\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tdone\n"
+     "1\ta kit script could not be read; nothing was deleted\n"
+     "2\twrong usage, or DIR is not a folder"},
 };
 
 } // namespace

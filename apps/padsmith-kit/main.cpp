@@ -1,43 +1,97 @@
 // padsmith-kit: scripting and batch work on Zarvo kits with the editor's own core.
+#include "Help.h"
 #include "ToolCommand.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#ifndef PADSMITH_VERSION
+#define PADSMITH_VERSION "0.0.0"
+#endif
 
 namespace {
 
-using CommandList = std::span<const padsmith::tool::ToolCommand> (*)();
+using padsmith::tool::ToolCommand;
+
+using CommandList = std::span<const ToolCommand> (*)();
 constexpr CommandList kCommandLists[] = {
     &padsmith::tool::kitCommands, &padsmith::tool::instrumentCommands,
-    &padsmith::tool::cellCommands, &padsmith::tool::audioCommands};
+    &padsmith::tool::cellCommands, &padsmith::tool::audioCommands, &padsmith::tool::midiCommands};
 
-void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage:\n");
-    for (const CommandList commands : kCommandLists) {
-        for (const auto& command : commands()) {
-            std::fprintf(out, "  padsmith-kit %s\n", command.usage);
+std::vector<const ToolCommand*> allCommands() {
+    std::vector<const ToolCommand*> commands;
+    for (const CommandList list : kCommandLists) {
+        for (const ToolCommand& command : list()) {
+            commands.push_back(&command);
         }
     }
+    return commands;
+}
+
+const ToolCommand* findCommand(std::string_view name) {
+    for (const ToolCommand* command : allCommands()) {
+        if (name == command->name) {
+            return command;
+        }
+    }
+    return nullptr;
+}
+
+bool isHelpOption(std::string_view arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+int unknownCommand(std::string_view name) {
+    std::fprintf(stderr,
+                 "padsmith-kit: unknown command '%.*s'\n"
+                 "Run \"padsmith-kit --help\" for the list of commands.\n",
+                 static_cast<int>(name.size()), name.data());
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        printUsage(argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+    using namespace padsmith::tool;
+    if (argc < 2) {
+        printOverview(stderr, allCommands());
+        return 2;
     }
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    for (const CommandList commands : kCommandLists) {
-        for (const auto& command : commands()) {
-            if (std::strcmp(command.name, argv[1]) == 0) {
-                return command.run(args);
-            }
+    const std::string_view first = argv[1];
+    if (isHelpOption(first) || (first == "help" && argc == 2)) {
+        printOverview(stdout, allCommands());
+        return 0;
+    }
+    if (first == "--version") {
+        std::printf("padsmith-kit %s\n", PADSMITH_VERSION);
+        return 0;
+    }
+    if (first == "--man") { // the manual page, made from this table when the tool is built
+        printManPage(stdout, allCommands(), PADSMITH_VERSION);
+        return 0;
+    }
+    if (first == "help") {
+        if (argc > 3) {
+            std::fprintf(stderr, "padsmith-kit: help takes one command\n");
+            return 2;
         }
+        const ToolCommand* command = findCommand(argv[2]);
+        if (command == nullptr) {
+            return unknownCommand(argv[2]);
+        }
+        printCommandHelp(stdout, *command);
+        return 0;
     }
-    std::fprintf(stderr, "padsmith-kit: unknown command '%s'\n", argv[1]);
-    printUsage(stderr);
-    return 2;
+
+    const ToolCommand* command = findCommand(first);
+    if (command == nullptr) {
+        return unknownCommand(first);
+    }
+    if (argc == 3 && isHelpOption(argv[2])) {
+        printCommandHelp(stdout, *command);
+        return 0;
+    }
+    return command->run(std::vector<std::string>(argv + 2, argv + argc));
 }

@@ -1,14 +1,30 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
+
+class QLabel;
+class QPushButton;
 
 namespace padsmith {
 
-// The program's name, version, and the libraries it is built on with their licences.
+// The program's name, version, and the libraries it is built on with links to their
+// licences; a button writes the makers a mail.
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* parent);
+
+    // A new message in the user's mail program, to the makers, with the program's name and
+    // version as its subject.
+    static QUrl feedbackMail();
+
+    QPushButton* feedbackButton() const { return feedback_; }
+    QLabel* text() const { return text_; }
+
+private:
+    QPushButton* feedback_ = nullptr;
+    QLabel* text_ = nullptr;
 };
 
 } // namespace padsmith

@@ -262,11 +262,14 @@ void CommandTable::showTextsFor(WindowFocus focus) {
 
 void applyCommandStates(CommandTable& table, const CommandContext& context) {
     if (context.focus == WindowFocus::Zones) {
-        // The zone list's own rules come with the zone commands.
-        for (CommandId id : {CommandId::Copy, CommandId::Paste, CommandId::Rename,
-                             CommandId::Delete, CommandId::Cut}) {
-            table.setEnabled(id, false);
+        const bool onRow = context.zoneRows > 0 && context.zoneRowCurrent;
+        for (CommandId id :
+             {CommandId::Copy, CommandId::Delete, CommandId::Rename, CommandId::EditSample}) {
+            table.setEnabled(id, onRow);
         }
+        table.setEnabled(CommandId::Cut, false); // cutting is a pad command
+        table.setEnabled(CommandId::Paste, context.zoneRowsRemembered && context.zoneRowCurrent);
+        table.setEnabled(CommandId::SpreadVelocities, context.zoneRows > 1);
     } else {
         table.setEnabled(CommandId::Rename, true);
         for (CommandId id : {CommandId::Cut, CommandId::Copy, CommandId::Delete}) {
@@ -284,10 +287,8 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
 
     // Commands whose work comes with later features stand in the menus, grayed. Take a
     // command out of this list when its handler is built.
-    for (CommandId id :
-         {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::SaveInstrumentAsKit,
-          CommandId::ImportSamples, CommandId::SpreadVelocities, CommandId::EditSample,
-          CommandId::SelectWaveEditor, CommandId::SelectAll}) {
+    for (CommandId id : {CommandId::ImportInstrument, CommandId::ExportInstrument,
+                         CommandId::SaveInstrumentAsKit}) {
         table.setEnabled(id, false);
     }
 }

@@ -116,6 +116,9 @@ struct CommandContext {
     bool canRevert = false;
     bool canUndo = false;
     bool canRedo = false;
+    int zoneRows = 0;                // rows of the zone list
+    bool zoneRowCurrent = false;     // the zone list has a current row
+    bool zoneRowsRemembered = false; // zone rows were copied for a paste
 };
 
 // The actions of every row, made once for the window. A triggered action (menu entry or

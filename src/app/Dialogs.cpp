@@ -122,6 +122,10 @@ bool QtDialogs::openFolder(const QString& folder) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
+bool QtDialogs::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
 Qt::KeyboardModifiers QtDialogs::keyboardModifiers() {
     return QGuiApplication::queryKeyboardModifiers();
 }

@@ -7,6 +7,7 @@
 #include <Qt>
 #include <functional>
 
+class QUrl;
 class QWidget;
 
 namespace padsmith {
@@ -56,6 +57,8 @@ public:
                         MessageButtons buttons, MessageIcon icon) = 0;
     // Asks the desktop to show a folder. False when it could not.
     virtual bool openFolder(const QString& folder) = 0;
+    // Hands a link (a web page, a mailto: message) to the desktop. False when it could not.
+    virtual bool openUrl(const QUrl& url) = 0;
     // The modifier keys held down at this moment.
     virtual Qt::KeyboardModifiers keyboardModifiers() = 0;
 };
@@ -74,6 +77,7 @@ public:
     int message(QWidget* owner, const QString& caption, const QString& text, MessageButtons buttons,
                 MessageIcon icon) override;
     bool openFolder(const QString& folder) override;
+    bool openUrl(const QUrl& url) override;
     Qt::KeyboardModifiers keyboardModifiers() override;
 };
 

@@ -90,6 +90,11 @@ int Document::askSaveChanges() {
     }
     const int answer = messageBox(MessageButtons::YesNoCancel, MessageIcon::Warning,
                                   QStringLiteral("Save changes to %1?").arg(name_));
+    if (answer == AnswerNone) {
+        // The question could not be shown (another message box is open): nobody said the
+        // changes may go.
+        return AnswerCancel;
+    }
     if (answer == AnswerYes && !save(false)) {
         // The changes were not saved (dialog cancelled, or the writer refused): going on
         // would throw them away.

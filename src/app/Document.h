@@ -61,7 +61,8 @@ public:
     void dropFiles(const QStringList& paths);
 
     // 0 for an unmodified kit; otherwise the answer to "Save changes to %s?", where Yes
-    // counts only when the save went through (else it is Cancel).
+    // counts only when the save went through (else it is Cancel), and a question that could
+    // not be shown counts as Cancel.
     int askSaveChanges();
     void updateTitle(bool modified);
     // Opens `path`, or with an empty path the most recent kit when one was open at the last

@@ -3,10 +3,10 @@
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
 #include "app/AudioOutMenu.h"
-#include "app/CodePageInput.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
+#include "app/KitFields.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -17,7 +17,7 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 #include "platform/SettingsStore.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +26,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -117,7 +118,7 @@ PreviewPlayer& MainWindow::previewPlayer() {
     return *preview_;
 }
 
-ZoneListView* MainWindow::zoneList() const {
+CellTableView* MainWindow::zoneList() const {
     return zones_->view();
 }
 
@@ -127,10 +128,6 @@ PadButton* MainWindow::padButton(int pad) const {
 
 ClickLabel* MainWindow::padLabel(int pad) const {
     return pads_->label(pad);
-}
-
-QLabel* MainWindow::kitSizeField() const {
-    return kitSize_;
 }
 
 AboutDialog* MainWindow::aboutDialog() const {
@@ -160,38 +157,11 @@ void MainWindow::buildControls() {
     client->setFixedSize(units.x(417), units.y(285));
     setCentralWidget(client);
 
-    auto label = [&](const QString& text, QRect place) {
-        auto* item = new QLabel(text, client);
-        item->setGeometry(place);
-        return item;
-    };
-    auto field = [&](int id, QRect place, Qt::Alignment alignment) {
-        auto* item = new ClickLabel(QStringLiteral("???"), client);
-        item->setObjectName(QString::number(id));
-        item->setGeometry(place);
-        item->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        item->setAlignment(alignment | Qt::AlignVCenter);
-        return item;
-    };
-
-    label(QStringLiteral("Kit Name"), units.rect(4, 3, 51, 8));
-    kitName_ = field(1040, units.rect(4, 12, 96, 12), Qt::AlignLeft);
-    label(QStringLiteral("Kit Size"), units.rect(104, 3, 37, 8));
-    kitSize_ = field(1041, units.rect(104, 12, 37, 12), Qt::AlignHCenter);
-    label(QStringLiteral("VST Zarvo Sample Directory"), units.rect(146, 3, 102, 8));
-    sampleFolder_ = field(1039, units.rect(145, 12, 129, 12), Qt::AlignLeft);
-    label(QStringLiteral("Copyright"), units.rect(278, 3, 44, 8));
-
-    copyright_ = new QLineEdit(client);
-    copyright_->setObjectName(QStringLiteral("1027"));
-    copyright_->setGeometry(units.rect(278, 12, 135, 12));
-    copyright_->setMaxLength(static_cast<int>(kTextMax));
-    copyright_->setStyleSheet(QStringLiteral(
-        "QLineEdit { border: 1px solid #808080; background: black; color: white; }"));
-    // A comma ends a field of the kit script: one in the copyright would shift every field
-    // after it when the plug-in reads the kit. The plug-in's code page must hold the text.
-    copyright_->setValidator(new CodePageValidator([this] { return options_.codePage(); },
-                                                   QStringLiteral(",\r\n"), copyright_));
+    fields_ = new KitFields(client, units, [this] { return options_.codePage(); });
+    connect(fields_, &KitFields::kitNameClicked, this,
+            [this] { command(CommandId::ExploreKitFolder); });
+    connect(fields_, &KitFields::sampleFolderClicked, this,
+            [this] { command(CommandId::ExplorePluginFolder); });
 
     auto* separator = new QFrame(client);
     separator->setGeometry(units.rect(4, 25, 409, 9));
@@ -211,7 +181,13 @@ void MainWindow::buildControls() {
     animation_ = new AnimationControl(picture_);
     animation_->move(49, 52);
 
-    zones_ = new ZoneListPanel(client);
+    ZoneListPanel::Hooks zoneHooks;
+    zoneHooks.preview = [this](const std::string& path) {
+        previewPlayer().previewSample(path, options_.outputDevice());
+    };
+    zoneHooks.commandKey = [this] { return commandKey_; };
+    zoneHooks.keyRepeating = [this] { return keyRepeat_; };
+    zones_ = new ZoneListPanel(kit_, *edits_, *host_, client, std::move(zoneHooks));
     zones_->view()->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
 
     PadPanel::Hooks hooks;
@@ -230,15 +206,24 @@ void MainWindow::buildControls() {
     zoneCommands_ = new ZoneCommands(*this, settings_);
     zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
-    connect(zones_->view(), &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
-        if (column == ZoneListView::SampleColumn) {
-            command(CommandId::ImportSamples);
-        }
+    // Copy, Delete and the rest follow the zone list's current row, however it moves.
+    connect(zones_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { updateCommandStates(); });
+    // A double click on a Sample cell replaces its sample; a commit there renames the file;
+    // dragged rows move as Copy and Paste move them.
+    connect(zones_->view(), &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& cell) {
+                if (cell.column() == 0) {
+                    command(CommandId::ImportSamples);
+                }
+            });
+    connect(zones_, &ZoneListPanel::sampleNameCommitted, zoneCommands_,
+            &ZoneCommands::renameSample);
+    connect(zones_, &ZoneListPanel::rowsDropped, this, [this](const QList<int>& rows, int target) {
+        zoneCommands_->rememberRows(rows);
+        zoneCommands_->moveRememberedRows(target);
+        updateCommandStates();
     });
-
-    connect(kitName_, &ClickLabel::clicked, this, [this] { command(CommandId::ExploreKitFolder); });
-    connect(sampleFolder_, &ClickLabel::clicked, this,
-            [this] { command(CommandId::ExplorePluginFolder); });
 }
 
 void MainWindow::buildMenus() {
@@ -293,7 +278,7 @@ void MainWindow::startUp(bool reopenLastKit) {
     audioOut_->select(options_.storedAudioOutEntry());
 
     kit_.copyright = toStd(loginName());
-    copyright_->setText(loginName());
+    fields_->copyright()->setText(loginName());
     animation_->play();
 
     document_.initialise(fileMenu_);
@@ -351,6 +336,8 @@ void MainWindow::updateCommandStates() {
                                         : WindowFocus::Other;
     context.padHasZones = !kit_.current().empty();
     context.pasteReady = pads_->clipboard().canPaste(kit_.currentPad);
+    zones_->describe(context);
+    context.zoneRowsRemembered = zoneCommands_->hasRememberedRows();
     context.shareSamples = options_.shareSamples();
     context.canRevert = document_.canRevert();
     context.canUndo = edits_->canUndo();
@@ -371,10 +358,10 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
         }
     }
     if (pads.contains(kit_.currentPad)) {
-        zones_->showPadZones(kit_.current());
+        zones_->showPadZones();
     }
     pads_->updateMarkers();
-    kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
+    fields_->showSize(kit_);
     document_.updateTitle(kit_.updateModified());
     updateCommandStates();
 }
@@ -387,7 +374,7 @@ void MainWindow::toggleShareSamples() {
 
 void MainWindow::showSampleFolder() {
     kit_.sampleFolder = chooseSampleFolder(options_.shareSamples(), kit_.kitName);
-    sampleFolder_->setText(fromStd(kit_.sampleFolder));
+    fields_->showSampleFolder(kit_);
 }
 
 void MainWindow::revertToSaved() {
@@ -408,7 +395,7 @@ void MainWindow::deleteUnusedSamples() {
     padsmith::pumpMessages();
     host_->stopPreview();
     padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_, false, options_.codePage());
-    zones_->view()->setBackgroundColour(ZoneListView::kBackground);
+    zones_->view()->setBackgroundColour(ZoneListPanel::kBackground);
     animation_->showFrame(1);
     setBusyCursor(false);
 }
@@ -428,12 +415,9 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showKit() {
-    kitName_->setText(fromStd(kit_.kitName));
-    kitSize_->setText(fromStd(sizeText(kit_.computeKitSize())));
-    sampleFolder_->setText(fromStd(kit_.sampleFolder));
-    copyright_->setText(fromStd(kit_.copyright));
+    fields_->show(kit_);
     pads_->showLabels();
-    zones_->showPadZones(kit_.current());
+    zones_->showPadZones();
 }
 
 void MainWindow::kitReplaced() {
@@ -465,9 +449,7 @@ KitLocation MainWindow::kitLocation() {
 }
 
 void MainWindow::collectKitFields() {
-    QString text = copyright_->text();
-    text.remove(',');
-    kit_.copyright = toStd(text);
+    fields_->collect(kit_);
 }
 
 void MainWindow::switchFocus() {

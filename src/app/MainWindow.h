@@ -3,6 +3,7 @@
 #include "app/Commands.h"
 #include "app/Document.h"
 #include "app/EditorOptions.h"
+#include "app/KitFields.h"
 #include "kit/KitDocument.h"
 #include "kit/SampleFolders.h"
 
@@ -30,7 +31,7 @@ class SettingsStore;
 class WindowKitHost;
 class ZoneCommands;
 class ZoneListPanel;
-class ZoneListView;
+class CellTableView;
 
 // The editor's one window: the layout of the kit fields, the pad panel, the zone list and the
 // picture; the menus; and the routing of every command to the part that owns it.
@@ -70,13 +71,13 @@ public:
     PadPanel& padPanel() const { return *pads_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
     ZoneCommands& zoneCommands() const { return *zoneCommands_; }
-    ZoneListView* zoneList() const;
+    CellTableView* zoneList() const;
     PadButton* padButton(int pad) const;
     ClickLabel* padLabel(int pad) const;
-    ClickLabel* kitNameField() const { return kitName_; }
-    QLabel* kitSizeField() const;
-    ClickLabel* sampleFolderField() const { return sampleFolder_; }
-    QLineEdit* copyrightField() const { return copyright_; }
+    ClickLabel* kitNameField() const { return fields_->kitName(); }
+    QLabel* kitSizeField() const { return fields_->kitSize(); }
+    ClickLabel* sampleFolderField() const { return fields_->sampleFolder(); }
+    QLineEdit* copyrightField() const { return fields_->copyright(); }
     ClickLabel* picture() const { return picture_; }
     AnimationControl* animation() const { return animation_; }
     QMenu* fileMenu() const { return fileMenu_; }
@@ -132,10 +133,7 @@ private:
     bool keyRepeat_ = false;
     int commandKey_ = 0; // the key of the last command given by a key without Ctrl or Alt
 
-    ClickLabel* kitName_ = nullptr;
-    QLabel* kitSize_ = nullptr;
-    ClickLabel* sampleFolder_ = nullptr;
-    QLineEdit* copyright_ = nullptr;
+    KitFields* fields_ = nullptr;
     ClickLabel* picture_ = nullptr;
     AnimationControl* animation_ = nullptr;
     ZoneListPanel* zones_ = nullptr;

@@ -75,7 +75,7 @@ void PadPanel::showLabels() {
 }
 
 void PadPanel::updateMarkers() {
-    const bool listFocused = zones_.hasFocus();
+    const bool listFocused = zones_.ownsFocus();
     for (int pad = 0; pad < kPadCount; ++pad) {
         PadButton::Marker marker = PadButton::Marker::None;
         if (pad == kit_.currentPad) {
@@ -96,7 +96,7 @@ void PadPanel::selectPad(int pad, int zone) {
 
 void PadPanel::padTookFocus(int pad) {
     kit_.currentPad = pad;
-    zones_.showPadZones(kit_.current());
+    zones_.showPadZones();
     updateMarkers();
     emit padFocused(pad);
 }

@@ -5,12 +5,14 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 namespace padsmith {
 
 // One editor per settings store. The first instance holds a lock file and listens on a local
-// socket; a later one finds the lock taken, asks the first to come to the front and ends.
+// socket; a later one finds the lock taken, asks the first to come to the front (and to open
+// the kit it was started with) and ends.
 class SingleInstanceGuard : public QObject {
     Q_OBJECT
 public:
@@ -19,14 +21,22 @@ public:
     ~SingleInstanceGuard() override;
 
     // True when this is the first instance. Otherwise the running one has been asked to
-    // show its window, and the caller should end.
-    bool claim();
+    // show its window and to open `kitFile` (an absolute path) when one is given, and the
+    // caller should end.
+    bool claim(const QString& kitFile = {});
+
+    // Whether an editor with this store is running now, without disturbing it.
+    bool otherInstanceRunning();
 
 signals:
     // Another start asked the running instance to show itself.
     void raiseRequested();
+    // Another start was given this kit to open; raiseRequested comes with it.
+    void openRequested(const QString& kitFile);
 
 private:
+    void readRequests(QLocalSocket* socket);
+
     QString name_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/Services.h"
 #include "app/SingleInstance.h"
@@ -9,7 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScreen>
-#include <QSettings>
+#include <QTimer>
+#include <iostream>
 #include <memory>
 
 namespace padsmith {
@@ -31,15 +33,37 @@ QString defaultBrowseFolder() {
 #endif
 }
 
-// The file the settings live in: it names this user's editor for the single-instance guard.
-QString settingsKey(const QString& iniFile) {
-    if (!iniFile.isEmpty()) {
-        return QFileInfo(iniFile).absoluteFilePath();
+void bringToFront(MainWindow& window) {
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+// The command line in the terminal's encoding, before any Qt object exists.
+QStringList rawArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     }
-    return QSettings(QStringLiteral("Mervane"), kProgramName).fileName();
+    return arguments;
 }
 
 } // namespace
+
+QString editorInstanceKey(const SettingsStore& settings) {
+    return QFileInfo(settings.location()).absoluteFilePath();
+}
+
+void openKitFromOutside(MainWindow& window, const QString& path) {
+    if (busyCursorShown() || QApplication::activeModalWidget() != nullptr) {
+        // The window is the timer's context: a closed editor drops the kit with it.
+        QTimer::singleShot(200, &window, [&window, path] { openKitFromOutside(window, path); });
+        return;
+    }
+    window.document().dropFiles({QDir::toNativeSeparators(path)});
+    window.updateCommandStates();
+}
 
 std::optional<QString> findPluginFolder(SettingsStore& settings, Dialogs& dialogs) {
     const QString name = QStringLiteral("ZVDIR");
@@ -64,23 +88,44 @@ std::optional<QString> findPluginFolder(SettingsStore& settings, Dialogs& dialog
 }
 
 int runEditor(int argc, char** argv) {
+    // The words that ask for something else than the editor are answered without a window,
+    // so they work without a display too.
+    const EditorArguments early = parseEditorArguments(rawArguments(argc, argv));
+    switch (early.action) {
+    case EditorArguments::Action::Help:
+        std::cout << editorHelpText().toLocal8Bit().constData();
+        return 0;
+    case EditorArguments::Action::Version:
+        std::cout << "Padsmith " << PADSMITH_VERSION << "\n";
+        return 0;
+    case EditorArguments::Action::Invalid:
+        std::cerr << "padsmith: " << early.error.toLocal8Bit().constData()
+                  << "\nRun \"padsmith --help\" for the usage.\n";
+        return 2;
+    case EditorArguments::Action::Uninstall:
+        return uninstallUserData(early, std::cin, std::cout, std::cerr);
+    case EditorArguments::Action::Edit:
+        break;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
     QApplication::setApplicationVersion(QStringLiteral(PADSMITH_VERSION));
+    // The desktop entry the window belongs to: its icon and name in the task bar.
+    QApplication::setDesktopFileName(QStringLiteral("com.mervane.Padsmith"));
 
-    QString iniFile;
-    const QStringList arguments = QApplication::arguments();
-    const qsizetype option = arguments.indexOf(QStringLiteral("--settings"));
-    if (option >= 0 && option + 1 < arguments.size()) {
-        iniFile = arguments.at(option + 1);
-    }
-    auto settings = iniFile.isEmpty() ? std::make_unique<SettingsStore>()
-                                      : std::make_unique<SettingsStore>(iniFile);
+    // Read again without the options Qt has taken for itself.
+    const EditorArguments arguments = parseEditorArguments(QApplication::arguments());
+    const QString kitFile =
+        arguments.kitFile.isEmpty() ? QString() : QFileInfo(arguments.kitFile).absoluteFilePath();
+    auto settings = arguments.settingsFile.isEmpty()
+                        ? std::make_unique<SettingsStore>()
+                        : std::make_unique<SettingsStore>(arguments.settingsFile);
 
-    SingleInstanceGuard guard(settingsKey(iniFile));
-    if (!guard.claim()) {
-        return 0; // the running editor has been brought to the front
+    SingleInstanceGuard guard(editorInstanceKey(*settings));
+    if (!guard.claim(kitFile)) {
+        return 0; // the running editor has been brought to the front and given the kit
     }
 
     const std::optional<QString> pluginFolder = findPluginFolder(*settings, dialogs());
@@ -91,14 +136,13 @@ int runEditor(int argc, char** argv) {
     // MIDI input is opened here, before the window exists.
 
     MainWindow window(*settings, *pluginFolder);
-    QObject::connect(&guard, &SingleInstanceGuard::raiseRequested, &window, [&window] {
-        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        window.show();
-        window.raise();
-        window.activateWindow();
-    });
+    QObject::connect(&guard, &SingleInstanceGuard::raiseRequested, &window,
+                     [&window] { bringToFront(window); });
+    QObject::connect(&guard, &SingleInstanceGuard::openRequested, &window,
+                     [&window](const QString& path) { openKitFromOutside(window, path); });
     const bool shiftHeld = dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
-    window.startUp(!shiftHeld);
+    // A kit named on the command line takes the place of the last one.
+    window.startUp(!shiftHeld && kitFile.isEmpty());
     window.adjustSize();
     if (QScreen* screen = window.screen()) {
         QRect frame = window.frameGeometry();
@@ -107,6 +151,9 @@ int runEditor(int argc, char** argv) {
     }
     window.show();
     window.setFixedSize(window.size());
+    if (!kitFile.isEmpty()) {
+        openKitFromOutside(window, kitFile);
+    }
     return QApplication::exec();
 }
 

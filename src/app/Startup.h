@@ -6,6 +6,7 @@
 namespace padsmith {
 
 class Dialogs;
+class MainWindow;
 class SettingsStore;
 
 inline const QString kPluginLibrary = QStringLiteral("Zarvo.dll");
@@ -15,8 +16,16 @@ inline const QString kPluginLibrary = QStringLiteral("Zarvo.dll");
 // is written as "ZVDIR". Nothing when the user cancels.
 std::optional<QString> findPluginFolder(SettingsStore& settings, Dialogs& dialogs);
 
-// The whole run of the editor: start-up, the window, the event loop. Returns the exit code.
-// Options: --settings FILE keeps the settings in that INI file instead of the user's.
+// What names one editor for the single-instance guard: its settings store.
+QString editorInstanceKey(const SettingsStore& settings);
+
+// Opens a kit handed over from outside (the command line, a later start) as a dropped file is
+// opened. While the editor is busy or waits for an answer it is tried again afterwards, so a
+// question about the open kit is never skipped.
+void openKitFromOutside(MainWindow& window, const QString& path);
+
+// The whole run of the editor: the command line (see editorHelpText), start-up, the window,
+// the event loop. Returns the exit code.
 int runEditor(int argc, char** argv);
 
 } // namespace padsmith

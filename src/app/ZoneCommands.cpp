@@ -12,7 +12,7 @@
 #include "kit/PadEdits.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneFiles.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QDir>
 #include <QItemSelectionModel>
@@ -292,7 +292,7 @@ void ZoneCommands::selectRows(const QList<int>& rows) {
     if (rows.isEmpty()) {
         return;
     }
-    ZoneListView* view = window_.zoneList();
+    CellTableView* view = window_.zoneList();
     window_.zonePanel().selectRow(rows.first());
     for (const int row : rows) {
         view->selectionModel()->select(view->model()->index(row, 0),

@@ -45,6 +45,7 @@ public:
 
     // A pad took the focus: the remembered rows are forgotten.
     void forgetRememberedRows() { remembered_ = {}; }
+    bool hasRememberedRows() const { return !remembered_.rows.empty(); }
     // The kit was replaced by a read: appended zones take the key range of its last zone.
     void kitReplaced();
 

@@ -15,16 +15,6 @@ namespace {
 
 constexpr std::size_t kInfoTextLimit = 256;
 
-// Where the sample data lies in the file, and what it is.
-struct SampleLayout {
-    SampleFormat format;
-    std::size_t offset = 0;
-    std::size_t length = 0;
-    bool bigEndian = false;  // AIFF data that still needs its bytes turned
-    bool signed8Bit = false; // AIFF's 8-bit samples are signed, WAVE's unsigned
-    std::string_view formatName;
-};
-
 std::uint8_t byteAt(std::string_view bytes, std::size_t at) {
     return static_cast<std::uint8_t>(bytes[at]);
 }
@@ -59,17 +49,20 @@ std::uint32_t saturated32(std::uint64_t value) {
         std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
 }
 
-// One chunk of a RIFF or IFF file: its id, where its body starts, the size it claims, and how
-// much of that the file really holds.
+// One chunk of a RIFF or IFF file: its id, where its body starts, the size it claims, how much
+// of that lies in the bytes at hand, and how much the whole file really holds.
 struct Chunk {
     std::string_view id;
     std::size_t body = 0;
     std::uint64_t claimed = 0;
     std::size_t available = 0;
+    std::size_t inFile = 0;
 };
 
-// Walks the chunks that follow a 12-byte form header. Chunk bodies are padded to even sizes.
-template <typename Visit> void walkChunks(std::string_view file, bool bigEndian, Visit visit) {
+// Walks the chunks that follow a 12-byte form header, as far as `file` (the first bytes of a
+// file of `fileSize` bytes) reaches. Chunk bodies are padded to even sizes.
+template <typename Visit>
+void walkChunks(std::string_view file, std::uint64_t fileSize, bool bigEndian, Visit visit) {
     std::uint64_t at = 12;
     while (at + 8 <= file.size()) {
         const auto start = static_cast<std::size_t>(at);
@@ -79,6 +72,8 @@ template <typename Visit> void walkChunks(std::string_view file, bool bigEndian,
         chunk.body = start + 8;
         chunk.available = static_cast<std::size_t>(
             std::min<std::uint64_t>(chunk.claimed, file.size() - chunk.body));
+        chunk.inFile =
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunk.claimed, fileSize - chunk.body));
         if (!visit(chunk)) {
             return;
         }
@@ -90,7 +85,7 @@ template <typename Visit> void walkChunks(std::string_view file, bool bigEndian,
 constexpr unsigned char kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                             0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
-std::optional<SampleLayout> locateWave(std::string_view file) {
+std::optional<SampleLayout> locateWave(std::string_view file, std::uint64_t fileSize) {
     if (!hasId(file, 0, "RIFF") || !hasId(file, 8, "WAVE")) {
         return std::nullopt;
     }
@@ -100,7 +95,7 @@ std::optional<SampleLayout> locateWave(std::string_view file) {
     layout.formatName = kWaveFormatName;
     bool haveFormat = false;
     bool haveData = false;
-    walkChunks(file, false, [&](const Chunk& chunk) {
+    walkChunks(file, fileSize, false, [&](const Chunk& chunk) {
         if (!haveFormat) {
             if (chunk.id != "fmt ") {
                 return true;
@@ -131,7 +126,7 @@ std::optional<SampleLayout> locateWave(std::string_view file) {
             return true;
         }
         layout.offset = chunk.body;
-        layout.length = chunk.available;
+        layout.length = chunk.inFile;
         haveData = true;
         return false;
     });
@@ -156,7 +151,8 @@ std::uint32_t extendedToHz(std::string_view bytes, std::size_t at) {
     return static_cast<std::uint32_t>(mantissa >> (63 - exponent));
 }
 
-std::optional<SampleLayout> locateAiff(std::string_view file, std::ostream& diagnostics) {
+std::optional<SampleLayout> locateAiff(std::string_view file, std::uint64_t fileSize,
+                                       std::ostream& diagnostics) {
     if (!hasId(file, 0, "FORM")) {
         return std::nullopt;
     }
@@ -166,7 +162,7 @@ std::optional<SampleLayout> locateAiff(std::string_view file, std::ostream& diag
     }
     std::optional<Chunk> common;
     std::optional<Chunk> sound;
-    walkChunks(file, true, [&](const Chunk& chunk) {
+    walkChunks(file, fileSize, true, [&](const Chunk& chunk) {
         if (chunk.id == "COMM" && !common) {
             common = chunk;
         } else if (chunk.id == "SSND" && !sound) {
@@ -213,25 +209,26 @@ std::optional<SampleLayout> locateAiff(std::string_view file, std::ostream& diag
         }
     }
 
+    const auto end = static_cast<std::size_t>(fileSize);
     if (!sound) {
         diagnostics << "AIFF header doesn't have 'SSND' chunk\n";
-        layout.offset = file.size();
+        layout.offset = end;
         return layout;
     }
     if (sound->available < 8) {
-        layout.offset = file.size();
+        layout.offset = end;
         return layout;
     }
     const std::uint32_t skip = be32(file, sound->body);
     const auto length = static_cast<std::int64_t>(sound->claimed) - 8 - skip;
     const std::uint64_t start = static_cast<std::uint64_t>(sound->body) + 8 + skip;
-    if (length <= 0 || start >= file.size()) {
-        layout.offset = file.size();
+    if (length <= 0 || start >= fileSize) {
+        layout.offset = end;
         return layout;
     }
     layout.offset = static_cast<std::size_t>(start);
     layout.length = static_cast<std::size_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(length), file.size() - start));
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(length), fileSize - start));
     return layout;
 }
 
@@ -255,10 +252,10 @@ void toWaveOrder(const SampleLayout& layout, char* data, std::size_t length) {
 }
 
 std::optional<SampleLayout> locateSample(std::string_view file, std::ostream& diagnostics) {
-    if (auto wave = locateWave(file)) {
+    if (auto wave = locateWave(file, file.size())) {
         return wave;
     }
-    return locateAiff(file, diagnostics);
+    return locateAiff(file, file.size(), diagnostics);
 }
 
 bool applyLayout(std::optional<SampleLayout> layout, std::string_view file, SampleFormat& format,
@@ -373,12 +370,37 @@ PlayableSample finishSample(const std::optional<SampleLayout>& layout, SampleBuf
 } // namespace
 
 bool parseWave(std::string_view file, SampleFormat& format, SampleBuffer& data) {
-    return applyLayout(locateWave(file), file, format, data);
+    return applyLayout(locateWave(file, file.size()), file, format, data);
 }
 
 bool parseAiff(std::string_view file, SampleFormat& format, SampleBuffer& data,
                std::ostream& diagnostics) {
-    return applyLayout(locateAiff(file, diagnostics), file, format, data);
+    return applyLayout(locateAiff(file, file.size(), diagnostics), file, format, data);
+}
+
+std::optional<SampleLayout> locateSampleData(std::string_view head, std::uint64_t fileSize,
+                                             std::ostream& diagnostics) {
+    if (fileSize < head.size()) {
+        return std::nullopt;
+    }
+    if (auto wave = locateWave(head, fileSize)) {
+        return wave;
+    }
+    if (hasId(head, 0, "RIFF") && hasId(head, 8, "WAVE")) {
+        return std::nullopt; // a WAVE file, its data chunk further on
+    }
+    auto aiff = locateAiff(head, fileSize, diagnostics);
+    if (aiff && aiff->length == 0 && head.size() < fileSize) {
+        return std::nullopt; // the SSND chunk may lie beyond the head
+    }
+    return aiff;
+}
+
+SampleFormat convertToPlayable(const SampleLayout& layout, SampleBuffer& data) {
+    SampleFormat format = layout.format;
+    toWaveOrder(layout, data.data(), data.size());
+    convertSamples(format, data, 0, data.size());
+    return format;
 }
 
 bool readWave(const std::filesystem::path& path, SampleFormat& format, SampleBuffer& data) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,25 @@ std::string durationText(std::uint64_t bytes, std::uint32_t bytesPerSecond);
 // be played (unknown format, unusual sample size) comes out empty, and the format still says
 // 16-bit PCM so nothing downstream has to special-case it.
 void convertTo16Bit(SampleFormat& format, SampleBuffer& data);
+
+// Where the sample data of a file lies and how it is stored: what it takes to read and convert
+// the data piece by piece.
+struct SampleLayout {
+    SampleFormat format; // as stored
+    std::size_t offset = 0;
+    std::size_t length = 0;  // data bytes the file really holds
+    bool bigEndian = false;  // AIFF data that still needs its bytes turned
+    bool signed8Bit = false; // AIFF's 8-bit samples are signed, WAVE's unsigned
+    std::string_view formatName;
+};
+// The layout from `head`, the first bytes of a file of `fileSize` bytes, as decodeSample would
+// find it in the whole file. Nothing when the file is no sample file or when the header (the
+// data chunk among it) reaches beyond `head`: then only the whole file can tell.
+std::optional<SampleLayout> locateSampleData(std::string_view head, std::uint64_t fileSize,
+                                             std::ostream& diagnostics);
+// Converts whole stored frames of `layout`'s data to 16-bit PCM in place, as decodeSample
+// does; returns the format of the result.
+SampleFormat convertToPlayable(const SampleLayout& layout, SampleBuffer& data);
 
 // A sample ready to play: 16-bit PCM data and its format, and the info text of the file as
 // it was stored. `readable` is false for a file neither reader accepts (info "File Format: ?").

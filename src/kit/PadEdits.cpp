@@ -121,7 +121,7 @@ void SampleDeletions::note(const KitDocument& kit, const KitEdit& edit, bool sha
     for (const PadChange& change : edit.changes) {
         for (const SampleZone& zone : change.before) {
             if (!zone.sampleName.empty() && !namedByKit(kit, zone.sampleName)) {
-                notes_.push_back(Note{kit.sampleFolder, zone.sampleName});
+                notes_.push_back(Note{kit.sampleFolder, zone.sampleName, zone.sourcePath});
             }
         }
     }
@@ -143,13 +143,15 @@ SampleDeletions::deleteAfterSave(const KitDocument& saved,
         }
         const std::filesystem::path file =
             joinPath(joinPath(pluginFolder, note.folder), note.sampleName);
-        if (std::find(deleted.begin(), deleted.end(), file) != deleted.end()) {
+        std::error_code error;
+        if (std::find(deleted.begin(), deleted.end(), file) != deleted.end() ||
+            (!note.sourcePath.empty() &&
+             std::filesystem::equivalent(file, std::filesystem::path(note.sourcePath), error))) {
             continue;
         }
         if (deleted.empty()) {
             host.stopPreview();
         }
-        std::error_code error;
         if (std::filesystem::is_regular_file(file, error) && deletePath(file)) {
             deleted.push_back(file);
         }

@@ -48,7 +48,9 @@ public:
     // pad is ever deleted, so nothing is noted.
     void note(const KitDocument& kit, const KitEdit& edit, bool shareSamples);
     // After `saved` was written: deletes the noted files of its sample folder that none of its
-    // zones names (in any letter case) and forgets every note. Returns the files deleted.
+    // zones names (in any letter case) and forgets every note. A file that was itself the
+    // removed zone's source stays: undoing the edit later must find its sample. Returns the
+    // files deleted.
     std::vector<std::filesystem::path> deleteAfterSave(const KitDocument& saved,
                                                        const std::filesystem::path& pluginFolder,
                                                        KitHost& host);
@@ -59,6 +61,7 @@ private:
     struct Note {
         std::string folder;
         std::string sampleName;
+        std::string sourcePath;
     };
     std::vector<Note> notes_;
 };

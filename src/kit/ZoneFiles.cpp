@@ -46,6 +46,16 @@ bool isInPluginFolder(const fs::path& file, const fs::path& pluginFolder) {
     return !ec && (folder == plugin || folder.parent_path() == plugin);
 }
 
+bool isInSharedFolder(const fs::path& file, const fs::path& pluginFolder) {
+    if (pluginFolder.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::path shared = fs::weakly_canonical(joinPath(pluginFolder, kSharedSampleFolder), ec);
+    const fs::path folder = fs::weakly_canonical(file.parent_path(), ec);
+    return !ec && folder == shared;
+}
+
 } // namespace
 
 void moveFilesBack(const std::vector<FileMove>& moves, KitHost& host) {
@@ -134,12 +144,18 @@ SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::s
 
     host.stopPreview();
     if (newSource != fs::path(oldSource)) {
+        // A sample in the shared folder may be named by other kits: it is copied under the new
+        // name and stays as it is.
+        const bool shared = isInSharedFolder(oldSource, location.pluginFolder);
         std::error_code error;
-        if (!movePath(oldSource, newSource, error)) {
+        if (shared ? !copyFile(oldSource, newSource, false, error)
+                   : !movePath(oldSource, newSource, error)) {
             result.error = error.message();
             return result;
         }
-        result.moves.push_back({oldSource, newSource});
+        if (!shared) {
+            result.moves.push_back({oldSource, newSource});
+        }
     }
     // The kit's own copy follows; a shared copy stays for the kits that name it.
     if (const auto folder =

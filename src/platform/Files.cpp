@@ -455,10 +455,21 @@ bool copyFileToFolder(const fs::path& source, const fs::path& folder, bool overw
     if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
         return false;
     }
-    const fs::path target = joinPath(folder, name);
+    return copyFile(source, joinPath(folder, name), overwrite, ec);
+}
+
+bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
+              std::error_code& error) {
+    error.clear();
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec)) {
+        error = ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory);
+        return false;
+    }
     const bool targetExists = fs::exists(fs::symlink_status(target, ec));
     if (targetExists) {
         if (!overwrite) {
+            error = std::make_error_code(std::errc::file_exists);
             return false;
         }
         if (fs::equivalent(source, target, ec)) {
@@ -467,17 +478,21 @@ bool copyFileToFolder(const fs::path& source, const fs::path& folder, bool overw
     }
     // Copy beside the target first: a copy that breaks off never leaves a truncated file that
     // would later count as "already there".
-    const fs::path temporary = temporarySibling(folder, name);
-    if (!fs::copy_file(source, temporary, fs::copy_options::none, ec)) {
+    const fs::path temporary =
+        temporarySibling(folderForSibling(target), target.filename().string());
+    if (!fs::copy_file(source, temporary, fs::copy_options::none, error)) {
         fs::remove(temporary, ec);
         return false;
     }
     bool placed = false;
     if (overwrite) {
-        fs::rename(temporary, target, ec);
-        placed = !ec;
+        fs::rename(temporary, target, error);
+        placed = !error;
     } else {
         placed = renameNoReplace(temporary, target);
+        if (!placed) {
+            error = lastSystemError();
+        }
     }
     if (!placed) {
         fs::remove(temporary, ec);

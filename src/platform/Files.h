@@ -39,6 +39,11 @@ bool createFolderChain(const std::filesystem::path& path);
 bool copyFileToFolder(const std::filesystem::path& source, const std::filesystem::path& folder,
                       bool overwrite);
 
+// Copies the file `source` to `target` (whose folder must exist). Without `overwrite` an existing
+// target is never replaced. The target appears whole or not at all; `error` tells why not.
+bool copyFile(const std::filesystem::path& source, const std::filesystem::path& target,
+              bool overwrite, std::error_code& error);
+
 // Moves a file or folder; never replaces an existing target. `error` tells the system's reason
 // for a failure. A change of letter case only is a move too, also where names ignore case.
 bool movePath(const std::filesystem::path& from, const std::filesystem::path& to);

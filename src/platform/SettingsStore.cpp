@@ -3,6 +3,8 @@
 #include "platform/Files.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
@@ -10,8 +12,8 @@
 namespace padsmith {
 
 SettingsStore::SettingsStore()
-    : settings_(
-          std::make_unique<QSettings>(QStringLiteral("Mervane"), QStringLiteral("Padsmith"))) {}
+    : settings_(std::make_unique<QSettings>(QStringLiteral("Mervane"), QStringLiteral("Padsmith"))),
+      usersOwn_(true) {}
 
 SettingsStore::SettingsStore(const QString& iniFile)
     : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
@@ -65,6 +67,38 @@ void SettingsStore::deleteValue(const QString& name) {
 
 void SettingsStore::sync() {
     settings_->sync();
+}
+
+QString SettingsStore::location() const {
+    return settings_->fileName();
+}
+
+bool SettingsStore::exists() const {
+#if defined(Q_OS_WIN)
+    if (settings_->format() == QSettings::NativeFormat) {
+        return !settings_->allKeys().isEmpty();
+    }
+#endif
+    return QFileInfo::exists(settings_->fileName());
+}
+
+bool SettingsStore::removeAll() {
+#if defined(Q_OS_WIN)
+    if (settings_->format() == QSettings::NativeFormat) {
+        settings_->clear();
+        settings_->sync();
+        return settings_->status() == QSettings::NoError;
+    }
+#endif
+    // Nothing was changed through this store, so it never writes the file back.
+    const QFileInfo file(settings_->fileName());
+    if (file.exists() && !QFile::remove(file.absoluteFilePath())) {
+        return false;
+    }
+    if (usersOwn_) {
+        QDir().rmdir(file.absolutePath()); // "Mervane", only when it is empty now
+    }
+    return true;
 }
 
 namespace {

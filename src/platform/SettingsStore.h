@@ -24,8 +24,18 @@ public:
     void deleteValue(const QString& name);
     void sync();
 
+    // Where the settings live: the INI file, or on Windows the registry key.
+    QString location() const;
+    // Whether anything has been stored yet.
+    bool exists() const;
+    // Removes every setting of the program: the file is deleted (and the user's own store
+    // takes its folder with it when nothing else is left in it), the registry key emptied.
+    // False when it could not be done.
+    bool removeAll();
+
 private:
     std::unique_ptr<QSettings> settings_;
+    bool usersOwn_ = false; // the user's own store, not a file named by the caller
 };
 
 // The code page in which the plug-in reads kit scripts and instrument files, by name: the value

@@ -253,6 +253,23 @@ private slots:
         QCOMPARE(window.document().currentPath(), open);
         QVERIFY(window.kit().modified());
 
+        // A kit handed over while the question is already open cannot be asked about: it
+        // must not replace the modified kit unasked.
+        app.dialogs.messageAnswers = {AnswerCancel};
+        bool handedOver = false;
+        app.dialogs.onMessage = [&] {
+            if (!handedOver) {
+                handedOver = true;
+                window.document().dropFiles({dropped});
+            }
+        };
+        drop();
+        app.dialogs.onMessage = nullptr;
+        QVERIFY(handedOver);
+        QCOMPARE(app.dialogs.messages.size(), 2); // the inner question was never shown
+        QCOMPARE(window.document().currentPath(), open);
+        QVERIFY(window.kit().modified());
+
         app.dialogs.messageAnswers = {AnswerNo};
         drop();
         QCOMPARE(window.document().currentPath(), dropped);

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <utility>
 
@@ -53,12 +54,17 @@ public:
         openedFolders.append(folder);
         return false; // as offscreen: the desktop cannot show it
     }
+    bool openUrl(const QUrl& url) override {
+        openedUrls.append(url);
+        return true;
+    }
     Qt::KeyboardModifiers keyboardModifiers() override { return modifiers; }
 
     QStringList openAnswers, saveAnswers, browseAnswers;
     QList<int> messageAnswers;
     QList<QStringList> sampleAnswers;
     QStringList sampleCursor, sampleTitles, sampleStarts, sampleFilters, panelTexts;
+    QList<QUrl> openedUrls;
     QStringList openFolders, saveFolders, browsePrompts, captions, messages, openedFolders;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     std::function<void()> onMessage;

@@ -5,8 +5,8 @@
 #include "app/Controls.h"
 #include "app/EditPath.h"
 #include "app/ZoneListPanel.h"
+#include "ui/CellTableView.h"
 #include "ui/InPlaceEdit.h"
-#include "ui/ZoneListView.h"
 
 #include <QAction>
 #include <QMenu>
@@ -113,10 +113,10 @@ private slots:
         QTest::mouseClick(window.padButton(12), Qt::LeftButton);
         QCOMPARE(window.kit().currentPad, 12);
         QCOMPARE(window.zonePanel().currentRow(), 1); // no zone reaches 90: the last
-        QCOMPARE(window.zoneList()->rowCount(), 2);
+        QCOMPARE(window.zonePanel().rowCount(), 2);
         QTest::mouseClick(window.padButton(5), Qt::LeftButton); // empty: nothing plays
         QCOMPARE(window.kit().currentPad, 5);
-        QCOMPARE(window.zoneList()->rowCount(), 0);
+        QCOMPARE(window.zonePanel().rowCount(), 0);
     }
 
     void markerColoursFollowFocusAndPress() {
@@ -261,13 +261,13 @@ private slots:
         // Paste, then undo it with Ctrl+Z.
         QTest::keyClick(window.padButton(5), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(window.padLabel(5)->text(), QStringLiteral("KICK"));
-        QCOMPARE(window.zoneList()->rowCount(), 1);
+        QCOMPARE(window.zonePanel().rowCount(), 1);
         QVERIFY(!enabled(CommandId::Paste)); // the clipboard is empty after a paste
         QCOMPARE(window.action(CommandId::Undo)->text(), QStringLiteral("Undo Paste Pad\tCtrl+Z"));
         QTest::keyClick(window.padButton(5), Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(window.kit().pads[5].empty());
         QCOMPARE(window.padLabel(5)->text(), QStringLiteral("XXX"));
-        QCOMPARE(window.zoneList()->rowCount(), 0);
+        QCOMPARE(window.zonePanel().rowCount(), 0);
         QVERIFY(!window.windowTitle().contains('*'));
     }
 

@@ -6,15 +6,18 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "app/ZoneListPanel.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrlQuery>
 
 namespace padsmith::test {
 
@@ -125,8 +128,7 @@ private slots:
         AppFixture app;
         MainWindow& window = app.open();
         // Not built yet: grayed in the menus, accelerators off.
-        for (CommandId id :
-             {CommandId::ImportInstrument, CommandId::ExportInstrument, CommandId::EditSample}) {
+        for (CommandId id : {CommandId::ImportInstrument, CommandId::ExportInstrument}) {
             QVERIFY2(!window.commands().isEnabled(id),
                      qPrintable(QString::number(static_cast<int>(id))));
         }
@@ -274,7 +276,7 @@ private slots:
         window.command(CommandId::DeleteUnusedSamples);
         QVERIFY(QFile::exists(app.plugin + "ZARVO SAMPLES/kick.wav"));
         QVERIFY(!QFile::exists(app.plugin + "ZARVO SAMPLES/unused.wav"));
-        QCOMPARE(window.zoneList()->backgroundColour(), ZoneListView::kBackground);
+        QCOMPARE(window.zoneList()->backgroundColour(), ZoneListPanel::kBackground);
         QVERIFY(!busyCursorShown());
     }
 
@@ -316,6 +318,19 @@ private slots:
         SingleInstanceGuard other(key + "-other"); // another settings store: its own editor
         QVERIFY(other.claim());
 
+        // A later start with a kit hands it over, whatever characters its path holds. The
+        // receiver runs events while it opens the kit, in which the connection closes.
+        QSignalSpy opened(&first, &SingleInstanceGuard::openRequested);
+        connect(&first, &SingleInstanceGuard::openRequested, this, [] { QTest::qWait(100); });
+        const QString kit = QStringLiteral("/kits/a kit %20 \u00fcber\nzwei.txt");
+        SingleInstanceGuard withKit(key);
+        QVERIFY(withKit.otherInstanceRunning());
+        QVERIFY(!first.otherInstanceRunning());
+        QVERIFY(!withKit.claim(kit));
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toString(), kit);
+        QCOMPARE(raised.size(), 2);
+
         // Without a temporary folder to lock in, the editor still starts.
         QTemporaryDir scratch;
         const QString notAFolder = scratch.filePath("file");
@@ -326,6 +341,68 @@ private slots:
         const bool claimed = unguarded.claim();
         tmp.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp);
         QVERIFY(claimed);
+    }
+
+    void kitHandedOverOpensLikeADrop() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString open = app.writeKit("open.txt", "OPEN");
+        const QString other = app.writeKit("other kit.txt", "OTHER");
+        window.document().openKitPath(open);
+        window.document().updateTitle(true);
+
+        // The modified kit is asked about first; Cancel keeps it.
+        app.dialogs.messageAnswers = {AnswerCancel};
+        openKitFromOutside(window, other);
+        QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Save changes to open.txt?"));
+        QCOMPARE(window.document().currentPath(), open);
+
+        // While the editor is busy the kit waits; afterwards it is asked about and opened.
+        const qsizetype asked = app.dialogs.messages.size();
+        app.dialogs.messageAnswers = {AnswerNo};
+        setBusyCursor(true);
+        openKitFromOutside(window, other);
+        QTest::qWait(300);
+        QCOMPARE(app.dialogs.messages.size(), asked);
+        setBusyCursor(false);
+        QTRY_COMPARE(window.document().currentPath(), other);
+        QCOMPARE(app.dialogs.messages.size(), asked + 1);
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("OTHER"));
+        QCOMPARE(window.document().recentFiles().at(0), other);
+    }
+
+    void aboutWindowMailsFeedbackAndLinksLicences() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.command(CommandId::About);
+        AboutDialog* about = window.aboutDialog();
+        QVERIFY(about != nullptr);
+
+        about->feedbackButton()->click();
+        QCOMPARE(app.dialogs.openedUrls.size(), 1);
+        const QUrl mail = app.dialogs.openedUrls.first();
+        QCOMPARE(mail.scheme(), QStringLiteral("mailto"));
+        QVERIFY(mail.path().contains('@'));
+        const QString subject =
+            QUrlQuery(mail).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded);
+        QVERIFY2(QRegularExpression(QStringLiteral("^Padsmith \\d+\\.\\d+\\.\\d+$"))
+                     .match(subject)
+                     .hasMatch(),
+                 qPrintable(subject));
+        QVERIFY(about->text()->text().contains(subject)); // the version the window shows
+
+        // Each library named links to its licence, through the desktop services.
+        const QRegularExpression link(QStringLiteral("href=\"([^\"]+)\""));
+        QStringList links;
+        for (const auto& match : link.globalMatch(about->text()->text())) {
+            links.append(match.captured(1));
+        }
+        QCOMPARE(links.size(), 3);
+        for (const QString& href : links) {
+            emit about->text()->linkActivated(href);
+            QCOMPARE(app.dialogs.openedUrls.last(), QUrl(href));
+            QCOMPARE(QUrl(href).scheme(), QStringLiteral("https"));
+        }
     }
 
     void animationPlaysOnceToItsLastFrame() {

@@ -3,13 +3,15 @@
 #include "AppFixture.h"
 #include "app/Controls.h"
 #include "app/EditorOptions.h"
+#include "app/PadPanel.h"
 #include "app/SampleDialog.h"
 #include "app/ZoneListPanel.h"
-#include "ui/ZoneListView.h"
+#include "ui/CellTableView.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QTest>
 
 namespace padsmith::test {
@@ -199,6 +201,59 @@ private slots:
         window.zonePanel().selectRow(0);
         window.command(CommandId::Paste);
         QCOMPARE(sampleNames(pad), (QStringList{"1.wav", "2.wav", "3.wav"}));
+    }
+
+    void keysAndEnablingFollowTheCurrentRow() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"0.wav", "1.wav", "2.wav"});
+        window.padPanel().selectPad(3, 0); // no zones, so no current row
+        window.zoneList()->setFocus();
+        for (CommandId id : {CommandId::Copy, CommandId::Delete, CommandId::EditSample,
+                             CommandId::Paste, CommandId::Cut}) {
+            QVERIFY(!window.action(id)->isEnabled());
+        }
+        QVERIFY(window.action(CommandId::ImportSamples)->isEnabled());
+        QVERIFY(window.action(CommandId::SelectWaveEditor)->isEnabled());
+
+        window.padPanel().selectPad(0, 0);
+        window.zoneList()->setFocus();
+        window.zonePanel().selectRow(0);
+        QVERIFY(window.action(CommandId::Copy)->isEnabled());
+        QVERIFY(window.action(CommandId::Delete)->isEnabled());
+        QVERIFY(!window.action(CommandId::Paste)->isEnabled());
+        QTest::keyClick(window.zoneList(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(window.action(CommandId::Paste)->isEnabled());
+        window.zonePanel().selectRow(2);
+        QTest::keyClick(window.zoneList(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
+        QVERIFY(!window.action(CommandId::Paste)->isEnabled()); // the rows are forgotten
+
+        // A pad taking the focus forgets remembered rows too.
+        QTest::keyClick(window.zoneList(), Qt::Key_C, Qt::ControlModifier);
+        window.padButton(0)->setFocus();
+        window.zoneList()->setFocus();
+        window.zonePanel().selectRow(0);
+        QVERIFY(!window.action(CommandId::Paste)->isEnabled());
+
+        QTest::keyClick(window.zoneList(), Qt::Key_Delete); // the command follows the key
+        QTRY_COMPARE(sampleNames(window.kit().pads[0]), (QStringList{"2.wav", "0.wav"}));
+        QTest::keyClick(window.zoneList(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(app.dialogs.openFolders, QStringList{ZoneCommands::programFolder()});
+    }
+
+    void aRowDropMovesAndACommittedSampleNameRenames() {
+        AppFixture app;
+        MainWindow& window = openKit(app, {"0.wav", "1.wav", "2.wav"});
+        // A drop always moves, Control held or not.
+        emit window.zonePanel().rowsDropped({0}, 2, true);
+        QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
+        emit window.zonePanel().sampleNameCommitted(2, QStringLiteral("zero.wav"));
+        QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "zero.wav"}));
+        QVERIFY(exists(app.path("lib/zero.wav")));
+        window.command(CommandId::Undo);
+        window.command(CommandId::Undo);
+        QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"0.wav", "1.wav", "2.wav"}));
+        QVERIFY(exists(app.path("lib/0.wav")));
     }
 
     void deleteKeepsFilesUnlessShiftIsAnsweredYes() {

@@ -2,6 +2,7 @@
 // Run under scripts/with-services.sh, which starts a private server and sets PADSMITH_TEST_SINK;
 // the test adds a null sink of its own to that server and records its monitor.
 #include "audio/Preview.h"
+#include "audio/SampleCache.h"
 #include "audio/SampleFiles.h"
 
 #include <QAudioDevice>
@@ -241,6 +242,42 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
         leftoverA += hasAny(recorded_.data() + start, toneA) ? 1 : 0;
     }
     EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started";
+}
+
+TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
+    const std::optional<int> device = sinkDevice();
+    ASSERT_TRUE(device) << "the test sink is not among the audio outputs";
+    constexpr double tone = 660.0;
+    const auto file = folder_ / "c.wav";
+    writeFile(file, waveFile(1, 1, 44100, 16, sineData(tone, 20.0, 44100, 1, 16)));
+
+    SampleCache cache;
+    PreviewPlayer player(&cache);
+    startRecording();
+    // Not cached yet: it starts from its first block and is queued for the cache.
+    player.previewSample(file.string(), *device);
+    ASSERT_TRUE(player.isPreviewing());
+    EXPECT_FALSE(player.playingFromCache());
+    EXPECT_GT(player.bytesWritten(), 0) << "the preview did not start with a write";
+    cache.waitForFill();
+    ASSERT_TRUE(cache.contains(file.string()));
+
+    player.previewSample(file.string(), *device);
+    ASSERT_TRUE(player.isPreviewing());
+    EXPECT_TRUE(player.playingFromCache());
+    EXPECT_NE(player.infoText().indexOf("Mono 16 bit / 44 kHz"), -1);
+    const std::optional<std::size_t> heard = waitForTone(tone, 0, 10);
+    EXPECT_EQ(player.streamsOpened(), 1);
+
+    // Changed on disk: played from the file again, never the stale copy.
+    writeFile(file, waveFile(1, 1, 44100, 16, sineData(tone, 19.0, 44100, 1, 16)));
+    player.previewSample(file.string(), *device);
+    EXPECT_FALSE(player.playingFromCache());
+    EXPECT_NE(player.infoText().indexOf("19s0ms"), -1) << player.infoText().toStdString();
+    player.closeOutput();
+    stopRecording();
+    runEventLoop(100);
+    ASSERT_TRUE(heard) << "the cached sample was not heard";
 }
 
 // What a preview shows beside the file list, with or without an audio server.

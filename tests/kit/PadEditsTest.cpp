@@ -193,6 +193,15 @@ TEST_F(SampleDeletionsTest, UndoneOrSharedOrStillUsedFilesStay) {
     EXPECT_TRUE(deletions.empty());
 }
 
+TEST_F(SampleDeletionsTest, AFileThatIsItsZonesOnlySourceStays) {
+    // The snare plays straight from the kit's folder: deleting it would leave an undo of the
+    // delete without its sample.
+    kit.pads[1].at(0).sourcePath = (folder / "Rock/snare.wav").string();
+    edit(deletePad(kit, 1));
+    EXPECT_TRUE(deletions.deleteAfterSave(kit, folder.path(), host).empty());
+    EXPECT_TRUE(exists("snare.wav"));
+}
+
 TEST_F(SampleDeletionsTest, ASaveUnderAnotherFolderLeavesTheOldOne) {
     edit(deletePad(kit, 1));
     kit.sampleFolder = "Rock 2"; // Save As: the old script still names the old folder

@@ -36,7 +36,7 @@ std::vector<std::string> sampleNames(const Pad& pad) {
     return names;
 }
 
-const Pad& afterOf(const KitEdit& edit) {
+Pad afterOf(const KitEdit& edit) {
     EXPECT_EQ(edit.changes.size(), 1U);
     return edit.changes.at(0).after;
 }

@@ -165,6 +165,17 @@ TEST_F(ZoneFilesTest, RenameWithSharingLeavesTheSharedCopy) {
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "shared");
 }
 
+TEST_F(ZoneFilesTest, RenameOfASharedSampleCopiesIt) {
+    const SampleZone shared = addZone(0, "Zarvo/ZARVO SAMPLES/kick.wav", "shared");
+    const SampleRename rename = renameSample(kit, 0, 0, "boom.wav", location, host);
+    EXPECT_TRUE(rename.error.empty());
+    EXPECT_TRUE(rename.moves.empty());
+    EXPECT_EQ(read(shared.sourcePath), "shared"); // other kits still find it
+    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/boom.wav"), "shared");
+    EXPECT_EQ(rename.edit.changes.at(0).after.at(0).sourcePath,
+              (plugin / "ZARVO SAMPLES/boom.wav").string());
+}
+
 TEST_F(ZoneFilesTest, RenameThatCannotBeMadeChangesNothing) {
     addZone(0, "lib/kick.wav", "kick");
     folder.write("lib/snare.wav", "snare");

@@ -246,6 +246,28 @@ TEST_F(FilesTest, MoveNeverReplaces) {
     EXPECT_TRUE(fs::exists(root / "dir3" / "x"));
 }
 
+TEST_F(FilesTest, MoveAndCopyTellWhyTheyFailed) {
+    const fs::path a = write("a.wav", "a");
+    const fs::path b = write("b.wav", "b");
+    std::error_code error;
+    EXPECT_FALSE(movePath(a, b, error));
+    EXPECT_EQ(error, std::errc::file_exists);
+    EXPECT_FALSE(movePath(root / "gone.wav", root / "c.wav", error));
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(movePath(a, root / "no" / "folder.wav", error));
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    EXPECT_TRUE(movePath(a, root / "c.wav", error));
+    EXPECT_FALSE(error);
+
+    EXPECT_FALSE(copyFile(b, root / "c.wav", false, error));
+    EXPECT_EQ(error, std::errc::file_exists);
+    EXPECT_EQ(read(root / "c.wav"), "a");
+    EXPECT_TRUE(copyFile(b, root / "d.wav", false, error));
+    EXPECT_EQ(read(root / "d.wav"), "b");
+    EXPECT_TRUE(copyFile(b, root / "c.wav", true, error));
+    EXPECT_EQ(read(root / "c.wav"), "b");
+}
+
 TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
     const fs::path target = write("kit.txt", "old");
     EXPECT_TRUE(replaceFileContents(target, "new contents"));

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the editor's pictures: the pad at rest and pressed, the program picture, the icons.
 
-Standard library only. Run it from anywhere; it rewrites the PNG files beside itself.
+Standard library only. Run it from anywhere; it rewrites the PNG files beside itself and the
+larger icons for the desktop's icon theme in data/icons/ (data/icons/padsmith.svg is the same
+icon drawn by hand: change both together).
 """
 import math
 import os
@@ -9,6 +11,7 @@ import struct
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+ICONS = os.path.join(HERE, "..", "..", "..", "data", "icons")
 SUPER = 4  # samples per pixel edge, for smooth edges
 
 
@@ -160,6 +163,8 @@ def main():
     }
     for name, (w, h, px) in outputs.items():
         write_png(os.path.join(HERE, name), w, h, px)
+    for size in (48, 64, 128, 256):
+        write_png(os.path.join(ICONS, "padsmith-%d.png" % size), size, size, icon(size))
 
 
 if __name__ == "__main__":

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class RtMidiIn;
+
+namespace padsmith {
+
+// Every MIDI input port of the system, opened and listened to for the whole run. The ports'
+// own threads hand each message over to the thread this object lives in, where message()
+// arrives in the order the messages came in. Ports plugged in later are opened when the port
+// list is compared again (every few seconds); ports that go away are closed quietly.
+class MidiInput : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultRescanMs = 3000;
+    // The environment variable and the setting that name the MIDI system ("alsa", "jack",
+    // "core", "winmm"); the variable wins. Without either, each system is tried in turn.
+    static constexpr const char* kApiVariable = "PADSMITH_MIDI_API";
+    static constexpr const char* kApiSetting = "MidiApi";
+
+    explicit MidiInput(QObject* parent = nullptr);
+    ~MidiInput() override;
+    MidiInput(const MidiInput&) = delete;
+    MidiInput& operator=(const MidiInput&) = delete;
+
+    // Picks the MIDI system, `preferred` first (empty: none preferred) and then the others
+    // the library knows, opens every input port and starts watching the port list. False when
+    // no MIDI system can be used at all: the program then goes on without MIDI.
+    bool open(const std::string& preferred);
+    bool isOpen() const { return lister_ != nullptr; }
+    // The MIDI system in use ("ALSA", "JACK", ...); empty when none could be opened.
+    QString systemName() const;
+    // The names of the ports that are open now, in the order they were opened.
+    QStringList openPorts() const;
+    // One line for the About window: the MIDI system and its ports, or that there is no MIDI.
+    QString statusText() const;
+
+    // Compares the system's ports with the open ones: opens the new, closes the vanished.
+    void rescan();
+    void setRescanInterval(int milliseconds);
+
+    // The name `open` should prefer: the environment variable, else the stored setting.
+    static std::string preferredSystem(const QString& setting);
+
+    // What the ports' callback does with a message, for tests that play a MIDI device: queue
+    // it for the owning thread.
+    void deliver(const std::vector<unsigned char>& message);
+
+signals:
+    // A short MIDI message packed as status | data1 << 8 | data2 << 16.
+    void message(quint32 packed);
+    // Ports were opened or closed by a rescan.
+    void portsChanged();
+
+private:
+    struct Port;
+    static void callback(double timeStamp, std::vector<unsigned char>* message, void* userData);
+    void closeAll();
+
+    std::unique_ptr<RtMidiIn> lister_;
+    std::vector<std::unique_ptr<Port>> ports_;
+    QTimer rescanTimer_;
+    std::atomic<bool> ending_{false};
+};
+
+} // namespace padsmith

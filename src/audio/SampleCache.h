@@ -1,0 +1,101 @@
+#pragma once
+
+#include "audio/AudioFile.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace padsmith {
+
+// What one look at a file tells about its content: a file with the same size and time of last
+// change is taken to hold the same sample.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified;
+
+    bool operator==(const FileStamp&) const = default;
+};
+// One stat; nothing when the file cannot be looked at.
+std::optional<FileStamp> stampOf(const std::filesystem::path& path);
+
+// The samples of the open kit, decoded to 16-bit PCM and kept in memory so that a preview can
+// start without reading the file. Bounded in bytes; the sample used least recently goes first.
+// An entry counts only while its file still has the size and time it had when it was read.
+// A background thread fills the cache with the files it is given; it never pushes out what is
+// there, so a kit larger than the bound keeps the samples the user played.
+class SampleCache {
+public:
+    static constexpr std::size_t kDefaultLimitMiB = 256;
+    // The setting that changes the bound, in MiB (0 turns the cache off).
+    static constexpr const char* kLimitSetting = "SampleCacheMiB";
+
+    explicit SampleCache(std::size_t limitBytes = kDefaultLimitMiB * 1024 * 1024);
+    ~SampleCache();
+    SampleCache(const SampleCache&) = delete;
+    SampleCache& operator=(const SampleCache&) = delete;
+
+    // The decoded sample of `path` if it was read when the file had `stamp`; it becomes the
+    // most recently used. An entry whose file has changed since is dropped.
+    std::shared_ptr<const PlayableSample> find(const std::string& path, const FileStamp& stamp);
+    // Keeps a decoded sample, pushing out the least recently used ones to make room. A sample
+    // larger than the whole bound, or one that cannot be played, is not kept.
+    void insert(const std::string& path, const FileStamp& stamp,
+                std::shared_ptr<const PlayableSample> sample);
+    // Forgets a file that was renamed, replaced, deleted or handed to an editor.
+    void invalidate(const std::string& path);
+    void clear();
+
+    void setLimit(std::size_t bytes);
+    std::size_t limit() const;
+    std::size_t usedBytes() const;
+    std::size_t size() const;
+    bool contains(const std::string& path) const;
+
+    // Reads and decodes these files in the background, in this order, skipping those already
+    // kept; what was still waiting from an earlier call is dropped.
+    void fill(std::vector<std::string> paths);
+    // Puts one file at the head of the background work, keeping what waits behind it.
+    void fillFirst(const std::string& path);
+    // Blocks until the background thread has nothing left to do (tests and benchmarks).
+    void waitForFill();
+
+private:
+    struct Entry {
+        std::string path;
+        FileStamp stamp;
+        std::shared_ptr<const PlayableSample> sample;
+        std::size_t bytes = 0;
+    };
+    using EntryList = std::list<Entry>;
+
+    static std::size_t bytesOf(const PlayableSample& sample);
+    void eraseLocked(EntryList::iterator entry);
+    void trimLocked(std::size_t room);
+    void fillLoop();
+
+    mutable std::mutex mutex_;
+    EntryList entries_; // most recently used first
+    std::unordered_map<std::string, EntryList::iterator> index_;
+    std::size_t limit_;
+    std::size_t used_ = 0;
+
+    std::condition_variable wake_;
+    std::condition_variable idle_;
+    std::deque<std::string> queue_;
+    bool busy_ = false;
+    bool ending_ = false;
+    std::thread filler_;
+};
+
+} // namespace padsmith

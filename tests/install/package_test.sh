@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the build with CPack and checks what it holds and needs.
+#   package_test.sh BUILD_DIR VERSION
+set -uo pipefail
+build="$1"
+version="$2"
+. "$(dirname "$0")/../checks.sh"
+id=com.mervane.Padsmith
+
+expect_exit 0 cpack -G DEB -B "$work/package" --config "$build/CPackConfig.cmake"
+deb=$(ls "$work"/package/padsmith_"$version"_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] && pass || { fail "no padsmith_${version}_*.deb made"; finish; exit 1; }
+
+expect_exit 0 dpkg-deb -I "$deb"
+info="$work/info"
+cp "$work/out" "$info"
+expect_in "^ Package: padsmith\$" "$info"
+expect_in "^ Version: $version\$" "$info"
+expect_in "^ Section: sound\$" "$info"
+# Dependencies computed from the linked libraries.
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6; do
+    grep -q "^ Depends:.*\b$library\b" "$info" && pass || fail "$library not in Depends"
+done
+
+expect_exit 0 dpkg-deb -c "$deb"
+contents="$work/contents"
+awk '{print $6}' "$work/out" >"$contents"
+for file in usr/bin/padsmith usr/bin/padsmith-kit usr/share/man/man1/padsmith-kit.1 \
+    usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
+    usr/share/mime/packages/padsmith.xml usr/share/icons/hicolor/scalable/apps/padsmith.svg \
+    usr/share/icons/hicolor/48x48/apps/padsmith.png; do
+    expect_in "^\./$file\$" "$contents"
+done
+# Everything under /usr, nothing of the build or the test tree.
+expect_not_in "^\./\(usr/local\|opt\|home\|tmp\|build\)" "$contents"
+outside=$(grep -v -e '^\./usr/' -e '^\./$' "$contents")
+[ -z "$outside" ] && pass || fail "files outside /usr: $outside"
+
+# The programs in the package are stripped and run.
+expect_exit 0 dpkg-deb -x "$deb" "$work/root"
+for program in padsmith padsmith-kit; do
+    kind=$(file "$work/root/usr/bin/$program")
+    [[ "$kind" == *", stripped"* ]] && pass || fail "$program not stripped: $kind"
+done
+expect_exit 0 "$work/root/usr/bin/padsmith-kit" --version
+expect_exit 0 env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/padsmith" --version
+
+finish
