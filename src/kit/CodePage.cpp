@@ -427,8 +427,11 @@ std::string describeCharacter(std::string_view character) {
         std::snprintf(code, sizeof code, "the byte 0x%02X", byte);
         return code;
     }
-    std::snprintf(code, sizeof code, " (U+%04X)", static_cast<unsigned>(c.code));
-    return "\"" + std::string(character.substr(0, c.length)) + "\"" + code;
+    std::snprintf(code, sizeof code, "\" (U+%04X)", static_cast<unsigned>(c.code));
+    std::string text(1, '"');
+    text.append(character.substr(0, c.length));
+    text.append(code);
+    return text;
 }
 
 std::optional<std::string> codePageRefusal(const CodePage& page, std::string_view utf8) {
