@@ -35,6 +35,15 @@ QWidget* CellEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     auto* line = new QLineEdit(parent);
     line->setMaxLength(kMaxLength);
     line->setFont(view_->font());
+    // An ordinary text box, whatever colours the table has: the roles are set one by one, as
+    // a palette taken whole would still inherit the table's.
+    const QPalette standard = QApplication::palette(line);
+    QPalette colours = line->palette();
+    for (const auto role : {QPalette::Base, QPalette::Text, QPalette::Window, QPalette::WindowText,
+                            QPalette::Highlight, QPalette::HighlightedText}) {
+        colours.setBrush(role, standard.brush(role));
+    }
+    line->setPalette(colours);
     if (digitsOnly_) {
         line->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));

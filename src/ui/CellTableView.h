@@ -10,6 +10,9 @@ namespace padsmith {
 
 class CellEditDelegate;
 
+// Milliseconds between two auto-scroll steps of a row drag.
+inline constexpr int kDragScrollMilliseconds = 50;
+
 // How the cells of a column are edited.
 enum class CellEditing {
     Never,
