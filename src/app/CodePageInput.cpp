@@ -51,12 +51,14 @@ QValidator::State CodePageValidator::validate(QString& input, int& /*pos*/) cons
             return Invalid;
         }
     }
+    // A text the program puts into the box (a kit's own, or while the window goes) is shown as
+    // it is; saving it is where the code page is asked then.
+    if (!userInput_) {
+        return Acceptable;
+    }
     const QString refusal = codePageRefusalText(page_(), input);
     if (refusal.isEmpty()) {
         return Acceptable;
-    }
-    if (!userInput_) {
-        return Invalid;
     }
     // A message box in the middle of the line edit's key handling would take the focus from
     // it: the user is told when the key press is over, once however many keys were refused.
