@@ -218,7 +218,8 @@ bool makeDemo(const fs::path& outDir) {
     for (const padsmith::Pad& pad : kit.pads) {
         for (const padsmith::SampleZone& zone : pad) {
             // Overwriting is fine here: the library copies were just written and are the same.
-            if (!padsmith::copyFileToFolder(zone.sourcePath, sampleFolder, true)) {
+            if (padsmith::copyFileToFolder(zone.sourcePath, sampleFolder, true) !=
+                padsmith::CopyResult::Copied) {
                 return fail("cannot copy " + zone.sourcePath + " into " + sampleFolder.string());
             }
         }

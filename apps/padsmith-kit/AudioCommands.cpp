@@ -134,7 +134,7 @@ int runPlay(const std::vector<std::string>& args) {
     application.app().exec();
     // Let the output close its stream before the program ends: Qt's PulseAudio back end can
     // abort at exit when a stream is still closing.
-    player.stopPreview();
+    player.closeOutput();
     QTimer::singleShot(50, &application.app(), &QCoreApplication::quit);
     application.app().exec();
     return result;

@@ -70,7 +70,11 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    if (!loadKit(kit, path, location, std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, location, std::nullopt, &report)) {
+        return 1;
+    }
+    if (refuseReadInPart(report, *args, path)) {
         return 1;
     }
     ToolHost host;
@@ -186,7 +190,8 @@ constexpr ToolCommand kCommands[] = {
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--search DIR\tlook for moved samples under DIR and its subfolders\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
-     "--force\timport the zones read from an instrument file that could be read only in part\n"
+     "--force\timport the zones read from an instrument file that could be read only in "
+     "part, and write a kit that could be read only in part\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe zones were imported\n"

@@ -10,6 +10,7 @@
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -30,6 +31,11 @@ bool isMissing(const SampleZone& zone) {
            !fs::is_regular_file(zone.sourcePath, error);
 }
 
+// Gains as the kit script holds them: two decimals.
+double scriptGain(float gain) {
+    return std::round(static_cast<double>(gain) * 100.0) / 100.0;
+}
+
 nlohmann::json zoneJson(const SampleZone& zone) {
     return {{"padNumber", zone.padNumber},
             {"reserved1", zone.reserved1},
@@ -41,8 +47,8 @@ nlohmann::json zoneJson(const SampleZone& zone) {
             {"velocityHigh", zone.velocityHigh},
             {"keyRangeLow", zone.keyRangeLow},
             {"keyRangeHigh", zone.keyRangeHigh},
-            {"gainLeft", zone.gainLeft},
-            {"gainRight", zone.gainRight},
+            {"gainLeft", scriptGain(zone.gainLeft)},
+            {"gainRight", scriptGain(zone.gainRight)},
             {"group", zone.group},
             {"voices", zone.voices},
             {"sourcePath", zone.sourcePath}};
@@ -124,8 +130,12 @@ int runCheck(const std::vector<std::string>& argv) {
         return 2;
     }
     KitDocument kit;
-    if (!loadKit(kit, path, location, std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, location, std::nullopt, &report, true)) {
         return 2;
+    }
+    if (report.readInPart()) {
+        std::printf("read in part: %s\n", readInPartText(report).c_str());
     }
     auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
         return kit.pads[static_cast<std::size_t>(ref.pad)].at(
@@ -157,6 +167,9 @@ int runCheck(const std::vector<std::string>& argv) {
                     unheldTextMessage(unheld, location.codePage).c_str());
         ++problems;
     }
+    if (report.readInPart()) {
+        return 2;
+    }
     if (problems == 0) {
         std::printf("%s: no problems\n", path.string().c_str());
     }
@@ -166,7 +179,8 @@ int runCheck(const std::vector<std::string>& argv) {
 int runRelink(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->search) {
-        return usageError("usage: relink KIT --search DIR [--output OUT] [--encoding NAME]");
+        return usageError(
+            "usage: relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->search)) {
@@ -175,8 +189,12 @@ int runRelink(const std::vector<std::string>& argv) {
     const KitLocation location = locationFor(*args, path);
     KitDocument before;
     KitDocument after;
-    if (!loadKit(before, path, location, std::nullopt) ||
-        !loadKit(after, path, location, args->search)) {
+    ScriptReadReport report;
+    if (!loadKit(before, path, location, std::nullopt, nullptr, true) ||
+        !loadKit(after, path, location, args->search, &report)) {
+        return 1;
+    }
+    if (args->output && refuseReadInPart(report, *args, path)) {
         return 1;
     }
     for (std::size_t p = 0; p < before.pads.size(); ++p) {
@@ -201,7 +219,7 @@ int runInstall(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pluginDir) {
         return usageError(
-            "usage: install KIT --plugin-dir DIR [--shared] [--fresh] [--encoding NAME]");
+            "usage: install KIT --plugin-dir DIR [--shared] [--fresh] [--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->pluginDir)) {
@@ -209,11 +227,22 @@ int runInstall(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    if (!loadKit(kit, path, location, std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, location, std::nullopt, &report)) {
+        return 1;
+    }
+    if (refuseReadInPart(report, *args, path)) {
         return 1;
     }
     ToolHost host;
-    if (!writeKitScript(kit, path, location, host, args->fresh)) {
+    std::vector<std::string> notCopied;
+    if (!writeKitScript(kit, path, location, host, args->fresh, &notCopied)) {
+        return 1;
+    }
+    if (!notCopied.empty()) {
+        // The core named them on stderr already.
+        std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
+                     path.string().c_str(), notCopied.size());
         return 1;
     }
     std::printf("installed %s into %s (samples in %s)\n", path.string().c_str(),
@@ -257,13 +286,14 @@ constexpr ToolCommand kCommands[] = {
      "Checks a kit for what the editor refuses or cannot play: a note defined twice (zones of "
      "two pads with the same key and overlapping velocity windows; every such pair is listed) "
      "and samples whose files are missing. Prints one line for each problem, or that there is "
-     "none.",
+     "none. A kit that could be read only in part is named with the line that stopped the "
+     "reading.",
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tno problems\n"
      "1\tproblems were found and listed\n"
-     "2\tthe file is not a kit script, or wrong usage"},
-    {"relink", "relink KIT --search DIR [--output OUT] [--encoding NAME]", runRelink,
+     "2\tthe file is not a kit script, or was read only in part, or wrong usage"},
+    {"relink", "relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]", runRelink,
      "Finds samples that have moved: every sample of the kit whose file is missing is looked "
      "for by its file name under DIR and its subfolders, as the editor does when it opens the "
      "kit. Prints each missing path with the path found for it (still marked \"<??"
@@ -271,36 +301,43 @@ constexpr ToolCommand kCommands[] = {
      "none was found). The kit file itself is never changed.",
      "--search DIR\tthe folder to search, with its subfolders (required)\n"
      "--output OUT\twrite the kit with the found paths to OUT\n"
+     "--force\twrite OUT also for a kit read only in part (what was read)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tdone, also when some samples were not found\n"
-     "1\tthe kit could not be read, or OUT could not be written\n"
+     "1\tthe kit could not be read, was read only in part (with OUT), or OUT could not be "
+     "written\n"
      "2\twrong usage, or DIR is not a folder"},
-    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--encoding NAME]", runInstall,
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--force] [--encoding NAME]",
+     runInstall,
      "Saves the kit as the editor's Save does: writes KIT again in the form the plug-in reads, "
      "copies every sample into the kit's sample folder inside the plug-in folder, and copies "
      "the script into the plug-in folder. A kit with a note defined twice is refused and "
-     "nothing is written.",
+     "nothing is written; so is a kit read only in part, unless --force is given. Samples that "
+     "could not be copied are listed.",
      "--plugin-dir DIR\tthe Zarvo plug-in folder, the one that holds Zarvo.dll (required)\n"
      "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\" instead of a "
      "folder named after the kit\n"
      "--fresh\tempty the kit's own sample folder first, so it holds only this kit's samples "
      "(the shared folder is never emptied)\n"
+     "--force\tinstall a kit read only in part: what was read replaces KIT\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe kit was installed\n"
-     "1\tthe kit could not be read or written, or a note is defined twice\n"
+     "1\tthe kit could not be read or written, was read only in part, a note is defined "
+     "twice, or samples could not be copied\n"
      "2\twrong usage, or DIR is not a folder"},
     {"clean", "clean --plugin-dir DIR [--dry-run] [--encoding NAME]", runClean,
      "Deletes from the shared sample folder \"ZARVO SAMPLES\" every file that no kit script "
      "in the plug-in folder uses, and lists each. Subfolders and hidden files stay. When a "
-     "kit script there cannot be read, nothing is deleted.",
+     "kit script there cannot be read, or was read only in part where it names its samples, "
+     "nothing is deleted.",
      "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
      "--dry-run\tonly list the files that would be deleted\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tdone\n"
-     "1\ta kit script could not be read; nothing was deleted\n"
+     "1\ta kit script could not be read whole; nothing was deleted\n"
      "2\twrong usage, or DIR is not a folder"},
 };
 

@@ -26,6 +26,7 @@ std::span<const ToolCommand> kitCommands();
 std::span<const ToolCommand> audioCommands();
 std::span<const ToolCommand> instrumentCommands();
 std::span<const ToolCommand> cellCommands();
+std::span<const ToolCommand> padCommands();
 std::span<const ToolCommand> midiCommands();
 
 } // namespace padsmith::tool

@@ -11,7 +11,9 @@ namespace padsmith::tool {
 namespace fs = std::filesystem;
 
 void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
-    std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    if (!quiet_) {
+        std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
+    }
     reported = true;
 }
 
@@ -21,6 +23,14 @@ int usageError(const std::string& text) {
 }
 
 namespace {
+
+fs::path absolutePath(const fs::path& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal();
+}
+
+} // namespace
 
 std::optional<int> padFromText(const std::string& text) {
     int number = 0;
@@ -35,8 +45,6 @@ std::optional<int> padFromText(const std::string& text) {
     }
     return number - 1;
 }
-
-} // namespace
 
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
     Arguments parsed;
@@ -102,13 +110,18 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             parsed.positional.push_back(arg);
         }
     }
+    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search}) {
+        if (*folder && !(*folder)->empty()) {
+            **folder = absolutePath(**folder).string();
+        }
+    }
     return parsed;
 }
 
 KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
     KitLocation location;
     location.pluginFolder =
-        args.pluginDir ? fs::path(*args.pluginDir) : fs::absolute(kitPath).parent_path();
+        args.pluginDir ? fs::path(*args.pluginDir) : absolutePath(kitPath).parent_path();
     location.shareSamples = args.shared;
     location.codePage = CodePage::byName(args.encoding.value_or("")).value_or(CodePage());
     return location;
@@ -120,14 +133,23 @@ bool isKitScript(const fs::path& path, const CodePage& page) {
 }
 
 bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
-             const std::optional<std::string>& search) {
-    ToolHost host;
+             const std::optional<std::string>& search, ScriptReadReport* report, bool quiet) {
+    ToolHost host(quiet);
     SampleFinder finder(host);
     finder.setAskForFolder(false);
     if (search) {
         finder.setSearchFolder(*search);
     }
-    return readKitScript(kit, path, location, host, finder);
+    return readKitScript(kit, path, location, host, finder, report);
+}
+
+bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, const fs::path& path) {
+    if (!report.readInPart() || args.force) {
+        return false;
+    }
+    std::fprintf(stderr, "padsmith-kit: %s was not changed; --force writes what could be read\n",
+                 path.string().c_str());
+    return true;
 }
 
 bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,

@@ -12,11 +12,15 @@
 
 namespace padsmith::tool {
 
-// Messages of the kit core go to stderr; nothing is ever asked.
+// Messages of the kit core go to stderr (unless quiet); nothing is ever asked.
 class ToolHost : public KitHost {
 public:
+    explicit ToolHost(bool quiet = false) : quiet_(quiet) {}
     void showMessage(MessageIcon icon, const std::string& text) override;
     bool reported = false;
+
+private:
+    bool quiet_;
 };
 
 // The options the kit commands share. Flags take no value; options take the next argument.
@@ -37,8 +41,12 @@ struct Arguments {
 // Reports `text` on stderr and returns the exit code of a usage error.
 int usageError(const std::string& text);
 
+// A pad number 1 to 18 as typed, as an index; nothing for any other text.
+std::optional<int> padFromText(const std::string& text);
+
 // Parses `args`; an unknown or incomplete option, or a pad outside 1 to 18, is reported and
-// yields nothing.
+// yields nothing. The plug-in and search folders come back absolute: paths found there end up
+// in kits that are read from other folders later.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args);
 
 // The plug-in folder: --plugin-dir, else the folder the kit lies in; the code page of
@@ -48,9 +56,16 @@ KitLocation locationFor(const Arguments& args, const std::filesystem::path& kitP
 bool isKitScript(const std::filesystem::path& path, const CodePage& page);
 
 // Reads a kit as the editor does; missing samples are searched under `search` when given,
-// else just marked. Reports on stderr and returns false when the file is not a kit.
+// else just marked. Reports on stderr (unless quiet) and returns false when the file is not a
+// kit; `report` says whether it was read whole.
 bool loadKit(KitDocument& kit, const std::filesystem::path& path, const KitLocation& location,
-             const std::optional<std::string>& search);
+             const std::optional<std::string>& search, ScriptReadReport* report = nullptr,
+             bool quiet = false);
+
+// A kit read only in part is written nowhere unless --force says so: the lines that could not
+// be read would be lost. True (and said on stderr) when the command must stop.
+bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args,
+                      const std::filesystem::path& path);
 
 // Writes `kit` as a script in `page` to `target`, keeping the kit name and sample folder that
 // the script `source` names in its header (reading puts the file's own name there). Nothing is

@@ -58,6 +58,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     connect(text_, &QLabel::linkActivated, this,
             [](const QString& link) { dialogs().openUrl(QUrl(link)); });
 
+    midiStatus_ = new QLabel(this);
+    midiStatus_->setTextFormat(Qt::PlainText);
+    midiStatus_->setWordWrap(true);
+    midiStatus_->hide();
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     feedback_ =
         buttons->addButton(QStringLiteral("Send &Feedback..."), QDialogButtonBox::ActionRole);
@@ -73,7 +78,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(picture);
     layout->addWidget(text_);
+    layout->addWidget(midiStatus_);
     layout->addWidget(buttons);
+}
+
+void AboutDialog::setMidiStatus(const QString& status) {
+    midiStatus_->setText(status);
+    midiStatus_->setVisible(!status.isEmpty());
 }
 
 } // namespace padsmith

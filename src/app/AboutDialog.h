@@ -21,10 +21,14 @@ public:
 
     QPushButton* feedbackButton() const { return feedback_; }
     QLabel* text() const { return text_; }
+    // One line on the MIDI input: its system and ports, or that the editor runs without.
+    void setMidiStatus(const QString& status);
+    QLabel* midiStatus() const { return midiStatus_; }
 
 private:
     QPushButton* feedback_ = nullptr;
     QLabel* text_ = nullptr;
+    QLabel* midiStatus_ = nullptr;
 };
 
 } // namespace padsmith

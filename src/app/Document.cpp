@@ -135,12 +135,14 @@ void Document::openKitPath(const QString& path) {
     const bool wasModified = kit_.modified();
     setPath(candidate);
     name_ = QFileInfo(candidate).fileName();
-    recent_.putFront(candidate);
-    rebuildRecentMenu();
     updateTitle(false);
     if (!readKit(candidate)) {
         keepOpenKit(previousPath, wasModified);
+        return;
     }
+    // Only a file that could be read joins the list: Revert and the next start-up open it.
+    recent_.putFront(candidate);
+    rebuildRecentMenu();
 }
 
 bool Document::newKit() {
@@ -149,6 +151,7 @@ bool Document::newKit() {
     }
     window_.kitHost().stopPreview();
     setPath({});
+    readInPartPath_.clear();
     window_.collectKitFields(); // the empty kit keeps the copyright as typed
     kit_.newKit();
     window_.kitReplaced();
@@ -187,6 +190,13 @@ bool Document::save(bool saveAs) {
             return false;
         }
         name_ = dialog_.fileTitle();
+    } else if (currentPath() == readInPartPath_ &&
+               messageBox(
+                   MessageButtons::YesNo, MessageIcon::Warning,
+                   QStringLiteral("This kit was read only in part. Overwrite %1?").arg(name_)) !=
+                   AnswerYes) {
+        // The lines that could not be read would be lost; Save As stays open to the user.
+        return false;
     }
     window_.collectKitFields();
     const KitLocation location = window_.kitLocation();
@@ -201,6 +211,7 @@ bool Document::save(bool saveAs) {
         window_.showKit();
         return false;
     }
+    readInPartPath_.clear();
     window_.kitSaved();
     updateTitle(false);
     recent_.putFront(currentPath());
@@ -218,8 +229,14 @@ void Document::chooseRecent(int slot) {
     }
     // Taken now: saving the old kit below puts its own path at the front.
     const QString file = recent_.at(0);
-    if (file != currentPath() && askSaveChanges() == AnswerCancel) {
-        return;
+    if (file != currentPath()) {
+        if (askSaveChanges() == AnswerCancel) {
+            return;
+        }
+    } else if (kit_.modified() &&
+               messageBox(MessageButtons::OkCancel, MessageIcon::Warning,
+                          QStringLiteral("Discard changes to %1?").arg(name_)) != AnswerOk) {
+        return; // reading the kit again would throw the changes away
     }
     if (recent_.at(0) != file) {
         recent_.putFront(file);
@@ -232,6 +249,11 @@ void Document::chooseRecent(int slot) {
         updateTitle(false);
     } else {
         keepOpenKit(previousPath, wasModified);
+        // The kit that stayed open is the one Revert and the next start-up must find.
+        if (!previousPath.isEmpty()) {
+            recent_.putFront(previousPath);
+            rebuildRecentMenu();
+        }
     }
 }
 
@@ -300,8 +322,13 @@ bool Document::rebuildRecentMenu(int chosen) {
 bool Document::readKit(const QString& path) {
     window_.kitHost().stopPreview();
     window_.collectKitFields(); // kept as typed when the read fails
+    ScriptReadReport report;
     const bool ok = readKitScript(kit_, toFsPath(path), window_.kitLocation(), window_.kitHost(),
-                                  window_.sampleFinder());
+                                  window_.sampleFinder(), &report);
+    if (ok) {
+        // Save must not write the kit over that file without asking.
+        readInPartPath_ = report.readInPart() ? path : QString();
+    }
     window_.kitReplaced();
     window_.showKit();
     return ok;

@@ -74,6 +74,8 @@ public:
     void chooseRecent(int slot);
     // Whether Revert to Saved would reopen a kit.
     bool canRevert() const;
+    // Whether the open kit came from a file that could be read only in part.
+    bool readInPart() const { return !readInPartPath_.isEmpty(); }
 
     const QString& currentPath() const { return dialog_.path(); }
     const QString& documentName() const { return name_; }
@@ -94,6 +96,8 @@ private:
     DocumentWindow& window_;
     FileDialog dialog_;
     QString name_ = kUntitled;
+    // The file the open kit was read from only in part; empty when it was read whole.
+    QString readInPartPath_;
     RecentFileList recent_;
     QPointer<QMenu> fileMenu_;
 };

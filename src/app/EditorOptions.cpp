@@ -1,7 +1,11 @@
 #include "app/EditorOptions.h"
 
 #include "app/Text.h"
+#include "audio/MidiInput.h"
+#include "audio/SampleCache.h"
 #include "platform/SettingsStore.h"
+
+#include <algorithm>
 
 namespace padsmith {
 
@@ -10,6 +14,7 @@ namespace {
 const QString kShared = QStringLiteral("flShared");
 const QString kWaveEditor = QStringLiteral("WaveEditor");
 const QString kWaveOut = QStringLiteral("WaveOutChk");
+constexpr int kLargestCacheMiB = 64 * 1024;
 
 } // namespace
 
@@ -47,6 +52,19 @@ void EditorOptions::setOutputDevice(int device) {
 
 int EditorOptions::storedAudioOutEntry() const {
     return settings_.readNumber(kWaveOut, kAudioOutFirstEntry);
+}
+
+std::size_t EditorOptions::sampleCacheBytes() const {
+    const int fallback = static_cast<int>(SampleCache::kDefaultLimitMiB);
+    int mebibytes = settings_.readNumber(QString::fromLatin1(SampleCache::kLimitSetting), fallback);
+    if (mebibytes < 0) {
+        mebibytes = fallback;
+    }
+    return static_cast<std::size_t>(std::min(mebibytes, kLargestCacheMiB)) * 1024 * 1024;
+}
+
+QString EditorOptions::midiSystem() const {
+    return settings_.readString(QString::fromLatin1(MidiInput::kApiSetting));
 }
 
 } // namespace padsmith

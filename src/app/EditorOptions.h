@@ -3,6 +3,7 @@
 #include "kit/CodePage.h"
 
 #include <QString>
+#include <cstddef>
 
 namespace padsmith {
 
@@ -34,6 +35,11 @@ public:
     void setOutputDevice(int device);
     // The stored "Audio Out" entry id ("WaveOutChk"), 1223 when none is stored.
     int storedAudioOutEntry() const;
+
+    // Read only, changed in the settings file: the bound of the sample cache
+    // ("SampleCacheMiB", 0 turns it off) and the MIDI system to prefer ("MidiApi").
+    std::size_t sampleCacheBytes() const;
+    QString midiSystem() const;
 
     // The code page the plug-in reads kit scripts and instrument files in: Windows-1252 unless
     // another is stored. A stored name that is not offered keeps Windows-1252 and is kept in

@@ -7,13 +7,17 @@
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
 #include "app/KitFields.h"
+#include "app/MidiRouter.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/WindowKitHost.h"
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
+#include "audio/MidiInput.h"
 #include "audio/Preview.h"
+#include "audio/SampleCache.h"
+#include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 #include "platform/SettingsStore.h"
@@ -31,6 +35,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -72,7 +77,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
                                           }
                                       },
                                       [this] { zones_->view()->setFocus(); }})),
-      finder_(*host_), document_(kit_, settings, *this) {
+      finder_(*host_), document_(kit_, settings, *this),
+      cache_(std::make_unique<SampleCache>(options_.sampleCacheBytes())) {
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -92,6 +98,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     buildControls();
     buildMenus();
     registerOwnCommands();
+    midi_ = new MidiRouter(*this, this);
 
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this,
@@ -113,9 +120,19 @@ KitHost& MainWindow::kitHost() {
 
 PreviewPlayer& MainWindow::previewPlayer() {
     if (preview_ == nullptr) {
-        preview_ = std::make_unique<PreviewPlayer>();
+        preview_ = std::make_unique<PreviewPlayer>(cache_.get());
     }
     return *preview_;
+}
+
+void MainWindow::setMidiInput(MidiInput* input) {
+    midiInput_ = input;
+    midi_->listenTo(input);
+    if (input != nullptr && input->isOpen()) {
+        // A keyboard wants its first note to sound at once: the output is opened (which
+        // blocks until the sound server has it ready) once the window is up, not on that note.
+        QTimer::singleShot(0, this, [this] { previewPlayer().openOutput(outputDevice()); });
+    }
 }
 
 CellTableView* MainWindow::zoneList() const {
@@ -363,7 +380,21 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
     pads_->updateMarkers();
     fields_->showSize(kit_);
     document_.updateTitle(kit_.updateModified());
+    refillSampleCache();
     updateCommandStates();
+}
+
+void MainWindow::refillSampleCache() {
+    std::vector<std::string> paths;
+    for (const Pad& pad : kit_.pads) {
+        for (const SampleZone& zone : pad) {
+            if (zone.sourcePath != kUnknownSource && !isMarkedMissing(zone.sourcePath)) {
+                paths.push_back(zone.sourcePath);
+            }
+        }
+    }
+    cache_->retainOnly(paths);
+    cache_->fill(std::move(paths));
 }
 
 void MainWindow::toggleShareSamples() {
@@ -408,6 +439,8 @@ void MainWindow::exploreKitFolder() {
 void MainWindow::showAbout() {
     if (about_ == nullptr) {
         about_ = new AboutDialog(this);
+        about_->setMidiStatus(midiInput_ != nullptr ? midiInput_->statusText()
+                                                    : MidiInput().statusText());
     }
     about_->show();
     about_->raise();
@@ -418,6 +451,7 @@ void MainWindow::showKit() {
     fields_->show(kit_);
     pads_->showLabels();
     zones_->showPadZones();
+    refillSampleCache();
 }
 
 void MainWindow::kitReplaced() {
@@ -539,7 +573,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Close the audio stream while the event loop still runs: Qt's PulseAudio back end may
     // abort when a stream is still closing at exit.
     if (preview_ != nullptr) {
-        preview_->stopPreview();
+        preview_->closeOutput();
     }
     event->accept();
 }

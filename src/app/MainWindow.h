@@ -22,11 +22,14 @@ namespace padsmith {
 class AboutDialog;
 class AnimationControl;
 class AudioOutMenu;
+class MidiInput;
+class MidiRouter;
 class ClickLabel;
 class EditPath;
 class PadButton;
 class PadPanel;
 class PreviewPlayer;
+class SampleCache;
 class SettingsStore;
 class WindowKitHost;
 class ZoneCommands;
@@ -67,6 +70,11 @@ public:
     const QString& waveEditor() const { return options_.waveEditor(); }
     bool keyRepeating() const { return keyRepeat_; }
     PreviewPlayer& previewPlayer();
+    SampleCache& sampleCache() { return *cache_; }
+    // The MIDI input opened at start-up (null without one): its notes go to midiRouter().
+    void setMidiInput(MidiInput* input);
+    MidiInput* midiInput() const { return midiInput_; }
+    MidiRouter& midiRouter() const { return *midi_; }
 
     PadPanel& padPanel() const { return *pads_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
@@ -109,6 +117,8 @@ private:
     void deleteUnusedSamples();
     void exploreKitFolder();
     void showAbout();
+    // Queues the kit's samples for the cache and forgets those the kit no longer plays.
+    void refillSampleCache();
 
     // DocumentWindow
     QWidget* documentWidget() override { return this; }
@@ -125,7 +135,10 @@ private:
     std::unique_ptr<WindowKitHost> host_;
     SampleFinder finder_;
     Document document_;
+    std::unique_ptr<SampleCache> cache_;
     std::unique_ptr<PreviewPlayer> preview_;
+    MidiInput* midiInput_ = nullptr;
+    MidiRouter* midi_ = nullptr;
     CommandTable* commands_ = nullptr;
     EditPath* edits_ = nullptr;
     std::map<CommandId, std::function<void()>> handlers_;

@@ -12,6 +12,12 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#if !defined(_WIN32)
+#include <pwd.h>
+#include <unistd.h>
+#include <vector>
+#endif
+
 namespace padsmith {
 
 namespace {
@@ -143,6 +149,28 @@ ProgramStart runProgram(const QString& program, const QString& argument) {
                                                        : ProgramStart::Failed;
 }
 
+namespace {
+
+// The account's name in the system's user database, for sessions that set no user variable
+// (services, containers, some desktop launchers).
+QString accountName() {
+#if defined(_WIN32)
+    return {};
+#else
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr || found->pw_name == nullptr) {
+        return {};
+    }
+    return QString::fromLocal8Bit(found->pw_name);
+#endif
+}
+
+} // namespace
+
 QString loginName() {
     QString name = qEnvironmentVariable("USER");
     if (name.isEmpty()) {
@@ -150,6 +178,9 @@ QString loginName() {
     }
     if (name.isEmpty()) {
         name = qEnvironmentVariable("LOGNAME");
+    }
+    if (name.isEmpty()) {
+        name = accountName();
     }
     name.remove(',');
     return name.left(64);

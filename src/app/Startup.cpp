@@ -1,9 +1,11 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/EditorOptions.h"
 #include "app/MainWindow.h"
 #include "app/Services.h"
 #include "app/SingleInstance.h"
+#include "audio/MidiInput.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
@@ -133,9 +135,13 @@ int runEditor(int argc, char** argv) {
         return 0;
     }
 
-    // MIDI input is opened here, before the window exists.
+    // Every MIDI input is opened before the window exists; without a MIDI system the editor
+    // runs without MIDI (the About window says so).
+    MidiInput midi;
+    midi.open(MidiInput::preferredSystem(EditorOptions(*settings).midiSystem()));
 
     MainWindow window(*settings, *pluginFolder);
+    window.setMidiInput(&midi);
     QObject::connect(&guard, &SingleInstanceGuard::raiseRequested, &window,
                      [&window] { bringToFront(window); });
     QObject::connect(&guard, &SingleInstanceGuard::openRequested, &window,

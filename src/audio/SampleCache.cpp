@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <unordered_set>
 
 namespace padsmith {
 
@@ -82,6 +83,18 @@ void SampleCache::invalidate(const std::string& path) {
     }
 }
 
+void SampleCache::retainOnly(const std::vector<std::string>& paths) {
+    const std::unordered_set<std::string> kept(paths.begin(), paths.end());
+    const std::lock_guard lock(mutex_);
+    for (auto entry = entries_.begin(); entry != entries_.end();) {
+        const auto next = std::next(entry);
+        if (!kept.contains(entry->path)) {
+            eraseLocked(entry);
+        }
+        entry = next;
+    }
+}
+
 void SampleCache::clear() {
     const std::lock_guard lock(mutex_);
     entries_.clear();
@@ -98,6 +111,11 @@ void SampleCache::setLimit(std::size_t bytes) {
 std::size_t SampleCache::limit() const {
     const std::lock_guard lock(mutex_);
     return limit_;
+}
+
+std::size_t SampleCache::freeRoom() const {
+    const std::lock_guard lock(mutex_);
+    return used_ < limit_ ? limit_ - used_ : 0;
 }
 
 std::size_t SampleCache::usedBytes() const {
@@ -173,7 +191,9 @@ void SampleCache::fillLoop() {
             lock.unlock();
             std::shared_ptr<const PlayableSample> sample;
             std::optional<FileStamp> stamp = stampOf(path);
-            if (stamp && stamp->size <= limit()) {
+            // Decoded, a file takes at least half its size (32-bit samples, 16 kept): one that
+            // cannot fit the free room is not read at all.
+            if (stamp && stamp->size / 2 <= freeRoom()) {
                 sample = std::make_shared<const PlayableSample>(readSample(path));
                 // A file that changed while it was read is left for the next look.
                 if (stampOf(path) != stamp) {

@@ -54,11 +54,14 @@ public:
                 std::shared_ptr<const PlayableSample> sample);
     // Forgets a file that was renamed, replaced, deleted or handed to an editor.
     void invalidate(const std::string& path);
+    // Forgets every file but these (the samples of the kit as it is now).
+    void retainOnly(const std::vector<std::string>& paths);
     void clear();
 
     void setLimit(std::size_t bytes);
     std::size_t limit() const;
     std::size_t usedBytes() const;
+    std::size_t freeRoom() const;
     std::size_t size() const;
     bool contains(const std::string& path) const;
 

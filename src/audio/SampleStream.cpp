@@ -29,6 +29,12 @@ SampleFormat playableFormat(const SampleLayout& layout) {
 
 SampleStream::SampleStream(const std::filesystem::path& path) {
     std::error_code error;
+    // Only regular files are samples: opening a pipe would wait for a writer, and a device
+    // would never end.
+    if (!std::filesystem::is_regular_file(path, error)) {
+        infoText_ = std::string(kUnknownFormatInfo);
+        return;
+    }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     file_.open(path, std::ios::binary);
     if (!error && file_) {

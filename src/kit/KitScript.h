@@ -28,6 +28,29 @@ inline constexpr const char* kUnknownSource = "???";
 // The last text of every kit script; no line end follows it.
 inline constexpr const char* kScriptSignature = "Padsmith by Mervane";
 
+// How far a kit script could be read. It was read in part when a section that was begun (the
+// header, the zone lines, the path lines) ends before its end (the fourth header line, the
+// "-1" line), or when a line that does not convert stands before that end. A file without
+// path section or without signature is complete.
+struct ScriptReadReport {
+    enum class Section { None, Header, Zones, Paths };
+    Section section = Section::None; // where reading stopped early; None: read whole
+    int zoneLines = 0;               // zone lines read
+    int zoneLinesInFile = 0;         // up to the "-1" line, or to the end of the file
+    int pathLines = 0;
+    int pathLinesInFile = 0;
+    // The first line that does not convert, counted from 1, and why. When the file ends too
+    // early, the number of the line after the last one and an empty text.
+    int lineNumber = 0;
+    std::string lineText;
+    std::string reason;
+
+    bool readInPart() const { return section != Section::None; }
+};
+
+// "Only 1 of 3 zone lines could be read: line 7 \"...\": no comma after the key."
+std::string readInPartText(const ScriptReadReport& report);
+
 // What a kit script holds, as read, before it is applied to a KitDocument.
 struct KitScriptContent {
     std::string formatTag;
@@ -48,6 +71,7 @@ struct KitScriptContent {
     // File order; only pads 1 to 18. Empty when the file has no path line at all: the
     // samples are then taken to lie in the kit's sample folder already.
     std::vector<PathLine> paths;
+    ScriptReadReport report;
 };
 
 // The whole file text of a kit, exactly as the plug-in reads it (CR LF line ends). Each zone
@@ -56,25 +80,29 @@ struct KitScriptContent {
 // source path is written as "XXX", "???" and "???", so no text can break the file.
 std::string formatKitScript(const KitDocument& kit);
 
-// Parses a kit script text (CR LF or LF). Empty when the first field is not "vst samples".
-// Never reads past the end: a truncated section simply ends there. A zone line that does not
-// convert ends the reading (zones so far, no paths); lines for pads outside 1 to 18 are
+// Parses a kit script text (CR LF or LF), one line per record. Empty when the first field is
+// not "vst samples". Never reads past the end. A line that does not convert ends its section
+// (the report says which and why); the path section after a broken zone section is still
+// read, so the zones that were read keep their paths. Lines for pads outside 1 to 18 are
 // skipped; texts are cut to their fields; an empty text field reads as empty.
 std::optional<KitScriptContent> parseKitScript(std::string_view text);
 
-// The kit name taken from a script's path: the file name cut at its last ".".
-std::string kitNameFromPath(const std::filesystem::path& path);
-
 // Replaces `kit` with the kit in `path`, searching samples that moved through `finder`.
 // False (kit unchanged, message shown) when the file cannot be read or is not a kit script.
+// A kit read only in part is kept as far as it was read, and the host is told which line
+// stopped the reading; `report` (when given) says how far the reading got.
 bool readKitScript(KitDocument& kit, const std::filesystem::path& path, const KitLocation& location,
-                   KitHost& host, SampleFinder& finder);
+                   KitHost& host, SampleFinder& finder, ScriptReadReport* report = nullptr);
 
 // Saves `kit` to `path` and installs it into the plug-in folder: samples into the kit's
 // sample folder (emptied first when `freshSampleFolder`), the script beside Zarvo.dll.
-// False when nothing was written (double-defined note, or the file could not be written;
-// the old file is then untouched).
+// False when nothing was written (a file name that gives no kit name, a double-defined note,
+// or the file could not be written; the old file is then untouched).
+// Samples that do not end up in the sample folder (unknown, missing or marked sources, copies
+// that failed, while no file of that name is there yet) and a script that cannot be copied
+// beside Zarvo.dll are named to the host after the save and listed in `notCopied`.
 bool writeKitScript(KitDocument& kit, const std::filesystem::path& path,
-                    const KitLocation& location, KitHost& host, bool freshSampleFolder);
+                    const KitLocation& location, KitHost& host, bool freshSampleFolder,
+                    std::vector<std::string>* notCopied = nullptr);
 
 } // namespace padsmith

@@ -2,6 +2,7 @@
 // plug-in's folders.
 #include "kit/KitChecks.h"
 #include "kit/KitHost.h"
+#include "kit/KitName.h"
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
@@ -65,10 +66,45 @@ void emptyKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
     }
 }
 
+// Brings a zone's sample into the sample folder. False when the plug-in will not find it
+// there: nothing was copied (unknown, missing or marked source, or a failed copy) and no file
+// of its name is there already.
+bool bringSample(KitDocument& kit, const SampleZone& zone, const fs::path& sampleFolder) {
+    const std::string& source = zone.sourcePath;
+    if (isCopyableSource(source)) {
+        // An existing copy is kept, unless its source was edited since: then the copy is
+        // replaced whole, so the plug-in never reads a half-written file.
+        const bool changed = kit.changedSources.contains(source);
+        const CopyResult copied = copyFileToFolder(source, sampleFolder, changed);
+        if (copied == CopyResult::Copied && changed) {
+            kit.changedSources.erase(source);
+        }
+        if (copied != CopyResult::Failed) {
+            return true;
+        }
+    }
+    std::error_code ec;
+    return isPlainName(zone.sampleName) &&
+           fs::is_regular_file(joinPath(sampleFolder, zone.sampleName), ec);
+}
+
+// Names relative to the plug-in folder: "Rock/kick.wav", "Rock.txt".
+std::string notCopiedText(const std::vector<std::string>& names, const fs::path& pluginFolder) {
+    constexpr std::size_t kListed = 12;
+    std::string text = "These files could not be copied into " + pluginFolder.string() + ":";
+    for (std::size_t i = 0; i < names.size() && i < kListed; ++i) {
+        text += "\n" + names[i];
+    }
+    if (names.size() > kListed) {
+        text += "\n... and " + std::to_string(names.size() - kListed) + " more";
+    }
+    return text;
+}
+
 } // namespace
 
 bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& location,
-                   KitHost& host, SampleFinder& finder) {
+                   KitHost& host, SampleFinder& finder, ScriptReadReport* report) {
     std::string text;
     if (!readKitText(path, location.codePage, text)) {
         host.showMessage(MessageIcon::Warning, "Can't open " + path.string());
@@ -78,6 +114,9 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
     if (!content) {
         host.showMessage(MessageIcon::None, "Unknown format !");
         return false;
+    }
+    if (report != nullptr) {
+        *report = content->report;
     }
 
     const int currentPad = kit.currentPad;
@@ -100,6 +139,7 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
         pad.label = zone.padName;
     }
 
+    bool declined = false;
     for (const KitScriptContent::PathLine& line : content->paths) {
         host.pumpMessages();
         const int padIndex = line.padNumber - 1;
@@ -110,14 +150,23 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
         if (line.zoneIndex < 0 || static_cast<std::size_t>(line.zoneIndex) >= pad.size()) {
             continue; // more path lines than the pad has zones
         }
-        const std::optional<std::string> found =
-            finder.findSample(padIndex, line.zoneIndex, line.path);
+        std::optional<std::string> found;
+        if (!declined) {
+            found = finder.findSample(padIndex, line.zoneIndex, line.path);
+        }
         if (!found) {
-            break; // no search folder: the zones not reached keep "???"
+            // No search folder: every path stays as recorded, marked when its file is missing,
+            // so that a later search or relink can still find it.
+            declined = true;
+            found = finder.checkSample(line.path);
         }
         pad.at(static_cast<std::size_t>(line.zoneIndex)).sourcePath = *found;
     }
-    if (content->paths.empty()) {
+    // Only a file without any path line takes its samples to be in its sample folder already:
+    // after a path section that broke off, the zones it did not reach stay unknown.
+    const bool pathsBroken =
+        content->report.section == ScriptReadReport::Section::Paths && content->paths.empty();
+    if (content->paths.empty() && !pathsBroken) {
         for (Pad& pad : kit.pads) {
             for (SampleZone& zone : pad) {
                 zone.sourcePath =
@@ -137,13 +186,26 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
     kit.computeKitSize();
 
     // The name and folder stored in the file only served to find the samples above.
-    kit.kitName = kitNameFromPath(path);
+    kit.kitName = kitNameForScript(path);
     kit.sampleFolder = chooseSampleFolder(location.shareSamples, kit.kitName);
+
+    if (content->report.readInPart()) {
+        host.showMessage(MessageIcon::Warning, path.filename().string() +
+                                                   " was read only in part.\n" +
+                                                   readInPartText(content->report));
+    }
     return true;
 }
 
 bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& location,
-                    KitHost& host, bool freshSampleFolder) {
+                    KitHost& host, bool freshSampleFolder, std::vector<std::string>* notCopied) {
+    // The kit name also names the sample folder: a file name that gives none must not lead to
+    // samples copied into the plug-in folder itself.
+    const std::string kitName = kitNameForScript(path);
+    if (kitName.empty()) {
+        host.showMessage(MessageIcon::Error, unusableKitNameText(path));
+        return false;
+    }
     if (checkKitNotes(kit, &host)) {
         return false;
     }
@@ -151,7 +213,7 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
     const int remembered = kit.currentPad;
     const KitDocument before = kit;
 
-    kit.kitName = kitNameFromPath(path);
+    kit.kitName = kitName;
     kit.sampleFolder = chooseSampleFolder(location.shareSamples, kit.kitName);
     for (Pad& pad : kit.pads) {
         for (SampleZone& zone : pad) {
@@ -179,35 +241,34 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         return false;
     }
 
-    // A kit name that is empty, "." or ".." or holds a separator names no folder of its own:
-    // nothing is emptied and no sample is copied for it. The shared folder is never emptied.
+    // The shared folder is never emptied, in any letter case.
     const bool install = !location.pluginFolder.empty();
-    const bool folderUsable = install && isPlainName(kit.sampleFolder);
     const fs::path sampleFolder = joinPath(location.pluginFolder, kit.sampleFolder);
-    if (folderUsable && freshSampleFolder && !location.shareSamples &&
+    if (install && freshSampleFolder && !location.shareSamples &&
         lowerCaseAscii(kit.sampleFolder) != lowerCaseAscii(kSharedSampleFolder)) {
         host.stopPreview();
         emptyKitSampleFolder(kit, sampleFolder);
     }
 
+    std::vector<std::string> failed;
     for (std::size_t p = 0; p < kit.pads.size(); ++p) {
         const Pad& pad = kit.pads[p];
         for (std::size_t row = 0; row < pad.size(); ++row) {
             host.selectPad(static_cast<int>(p), static_cast<int>(row));
-            const std::string& source = pad.at(row).sourcePath;
-            if (folderUsable && isCopyableSource(source)) {
-                // An existing copy is kept, unless its source was edited since: then the copy
-                // is replaced whole, so the plug-in never reads a half-written file.
-                const bool changed = kit.changedSources.contains(source);
-                if (copyFileToFolder(source, sampleFolder, changed) && changed) {
-                    kit.changedSources.erase(source);
-                }
+            if (install && !bringSample(kit, pad.at(row), sampleFolder)) {
+                failed.push_back(joinPath(kit.sampleFolder, pad.at(row).sampleName).string());
             }
         }
     }
-    if (install) {
-        // The plug-in finds every saved kit in its own folder.
-        copyFileToFolder(path, location.pluginFolder, true);
+    // The plug-in finds every saved kit in its own folder.
+    if (install && copyFileToFolder(path, location.pluginFolder, true) != CopyResult::Copied) {
+        failed.push_back(path.filename().string());
+    }
+    if (!failed.empty()) {
+        host.showMessage(MessageIcon::Warning, notCopiedText(failed, location.pluginFolder));
+    }
+    if (notCopied != nullptr) {
+        *notCopied = failed;
     }
 
     host.selectPad(remembered, 0);

@@ -139,18 +139,24 @@ void SampleFinder::forget() {
     index_.reset();
 }
 
-std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path) {
+std::string SampleFinder::checkSample(const std::string& path) {
     if (isExistingFile(path)) {
         return path;
     }
     // A path marked at an earlier read may be back (a drive plugged in again).
     const std::string unmarked = withoutMissingMark(path);
-    if (isExistingFile(unmarked)) {
-        return unmarked;
+    return isExistingFile(unmarked) ? unmarked : markMissing(unmarked);
+}
+
+std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path) {
+    const std::string checked = checkSample(path);
+    if (!isMarkedMissing(checked)) {
+        return checked;
     }
+    const std::string unmarked = withoutMissingMark(path);
     if (searchFolder_.empty()) {
         if (!askForFolder_) {
-            return markMissing(unmarked);
+            return checked;
         }
         setSearchFolder(host_.browseForFolder("", kSearchPrompt));
         if (searchFolder_.empty()) {
@@ -187,41 +193,56 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
     // names, in lower case: on a case-sensitive file system a kit written on Windows may name
     // "Kick.wav" for the file "kick.wav", and such a file must stay.
     std::unordered_set<std::string> used;
-    std::optional<fs::path> unreadable;
+    std::optional<std::string> refusal;
     scanFolder(pluginFolder, "*", [&](const FoundEntry& entry) {
         if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true)) {
             return true;
         }
         std::string bytes;
         if (!readWholeFile(entry.fullPath, bytes)) {
-            unreadable = entry.fullPath;
+            refusal = "Can't read " + entry.fullPath.string();
             return false;
         }
-        const auto useNames = [&used](const std::string& text) {
-            const auto content = parseKitScript(text);
-            if (!content || content->sampleFolder != kSharedSampleFolder) {
-                return;
-            }
-            for (const SampleZone& zone : content->zones) {
+        const std::string text = decodeFileText(bytes, page);
+        const auto content = parseKitScript(text);
+        if (!content) {
+            return true;
+        }
+        // A script read only in part may name any sample beyond the line that stopped it,
+        // unless what was read shows that it keeps its samples elsewhere.
+        const bool shared = content->sampleFolder == kSharedSampleFolder;
+        const ScriptReadReport::Section broken = content->report.section;
+        if ((broken == ScriptReadReport::Section::Header &&
+             (shared || content->sampleFolder.empty())) ||
+            (broken == ScriptReadReport::Section::Zones && shared)) {
+            refusal = entry.fullPath.string() + " was read only in part.\n" +
+                      readInPartText(content->report);
+            return false;
+        }
+        if (!shared) {
+            return true;
+        }
+        const auto useNames = [&used](const KitScriptContent& names) {
+            for (const SampleZone& zone : names.zones) {
                 used.insert(foldCase(zone.sampleName));
             }
-            for (const std::string& sample : content->otherPadSamples) {
+            for (const std::string& sample : names.otherPadSamples) {
                 used.insert(foldCase(sample));
             }
         };
-        const std::string text = decodeFileText(bytes, page);
-        useNames(text);
+        useNames(*content);
         // A kit written as UTF-8 is read as UTF-8 here, but the plug-in reads it in its code
         // page: the names it would look for stay too.
-        if (std::string inPage = page.decode(withoutUtf8Bom(bytes)); inPage != text) {
-            useNames(inPage);
+        if (const std::string inPage = page.decode(withoutUtf8Bom(bytes)); inPage != text) {
+            if (const auto pluginReading = parseKitScript(inPage)) {
+                useNames(*pluginReading);
+            }
         }
         return true;
     });
-    if (unreadable) {
+    if (refusal) {
         // A kit that cannot be read may use any of the samples: delete nothing, and say why.
-        host.showMessage(MessageIcon::Warning,
-                         "Can't read " + unreadable->string() + "\nNo sample was deleted.");
+        host.showMessage(MessageIcon::Warning, *refusal + "\nNo sample was deleted.");
         return unused;
     }
 

@@ -42,6 +42,8 @@ public:
     // A marked path is unmarked when its file is back, else searched by its own name again.
     // Empty when the user declined to name a search folder.
     std::optional<std::string> findSample(int pad, int zone, const std::string& path);
+    // The path unchanged (or unmarked) when its file exists, else marked; never asks or searches.
+    static std::string checkSample(const std::string& path);
 
     void setSearchFolder(const std::filesystem::path& folder);
     const std::filesystem::path& searchFolder() const { return searchFolder_; }
@@ -61,8 +63,8 @@ private:
 // Removes from the shared sample folder every file that no kit script in the plug-in folder
 // (with "ZARVO SAMPLES" as its sample folder) names, in any letter case. The scripts are read
 // in `page` (or as UTF-8, see decodeFileText). Subfolders, dot-files and files whose names are
-// no UTF-8 text stay. Nothing is deleted when a script cannot be read; the host is then told
-// which one.
+// no UTF-8 text stay. Nothing is deleted when a script cannot be read, or was read only in part
+// where its samples are named; the host is then told which one.
 // Returns the files deleted (or, with `dryRun`, the files that would be).
 std::vector<std::filesystem::path> deleteUnusedSamples(const std::filesystem::path& pluginFolder,
                                                        KitHost& host, bool dryRun = false,

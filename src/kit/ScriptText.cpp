@@ -114,16 +114,40 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool readZoneFields(TextScanner& in, SampleZone& zone) {
-    return in.literal(',') && in.integer(3, zone.reserved1) && in.literal(',') &&
-           in.integer(2, zone.reserved2) && in.literal(',') && in.integer(3, zone.key) &&
-           in.literal(',') && in.textField(kPadNameMax, zone.padName) &&
-           in.textField(kTextMax, zone.sampleName) && in.integer(3, zone.velocityLow) &&
-           in.literal(',') && in.integer(3, zone.velocityHigh) && in.literal(',') &&
-           in.integer(3, zone.keyRangeLow) && in.literal(',') && in.integer(3, zone.keyRangeHigh) &&
-           in.literal(',') && in.real(zone.gainLeft) && in.literal(',') &&
-           in.real(zone.gainRight) && in.literal(',') && in.integer(3, zone.group) &&
-           in.literal(',') && in.integer(3, zone.voices);
+bool readZoneFields(TextScanner& in, SampleZone& zone, ZoneFieldStop* stop) {
+    // The field read last, so that a missing comma can be told after which field.
+    const char* last = "pad number";
+    auto stopAt = [stop](const char* field, bool commaMissing) {
+        if (stop != nullptr) {
+            *stop = {field, commaMissing};
+        }
+        return false;
+    };
+    auto comma = [&] { return in.literal(',') || stopAt(last, true); };
+    auto integer = [&](std::size_t width, std::int32_t& value, const char* field) {
+        last = field;
+        return in.integer(width, value) || stopAt(field, false);
+    };
+    auto real = [&](float& value, const char* field) {
+        last = field;
+        return in.real(value) || stopAt(field, false);
+    };
+    // A text runs to the next comma: it fails only when that comma is missing.
+    auto text = [&](std::size_t limit, std::string& value, const char* field) {
+        last = field;
+        return in.textField(limit, value) || stopAt(field, true);
+    };
+    return comma() && integer(3, zone.reserved1, "first reserved field") && comma() &&
+           integer(2, zone.reserved2, "second reserved field") && comma() &&
+           integer(3, zone.key, "key") && comma() && text(kPadNameMax, zone.padName, "pad name") &&
+           text(kTextMax, zone.sampleName, "sample name") &&
+           integer(3, zone.velocityLow, "lowest velocity") && comma() &&
+           integer(3, zone.velocityHigh, "highest velocity") && comma() &&
+           integer(3, zone.keyRangeLow, "lowest key of the range") && comma() &&
+           integer(3, zone.keyRangeHigh, "highest key of the range") && comma() &&
+           real(zone.gainLeft, "left volume") && comma() && real(zone.gainRight, "right volume") &&
+           comma() && integer(3, zone.group, "group") && comma() &&
+           integer(3, zone.voices, "voices");
 }
 
 void TextScanner::skipBlanks() {

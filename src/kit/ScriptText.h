@@ -31,9 +31,15 @@ std::string fieldText(const std::string& text, std::size_t limit, const char* pl
 bool isBlank(char c);
 
 class TextScanner;
+// Where readZoneFields stopped: the field that did not convert, or the field after which the
+// comma is missing.
+struct ZoneFieldStop {
+    const char* field = "";
+    bool commaMissing = false;
+};
 // Scans the fields after a zone line's pad number, up to the voices without their comma:
 // ",%3d,%2d,%3d, %[^,], %[^,],%3d,%3d,%3d,%3d,%f,%f,%3d,%3d".
-bool readZoneFields(TextScanner& in, SampleZone& zone);
+bool readZoneFields(TextScanner& in, SampleZone& zone, ZoneFieldStop* stop = nullptr);
 
 // A kit script's header: "vst samples", the kit name, the sample folder and the copyright,
 // each on a line with its comma, then an empty line.

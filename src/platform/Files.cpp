@@ -33,10 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isSeparator(char c) {
-    return c == '/' || c == '\\';
-}
-
 // Native separators only: on POSIX a "\" is an ordinary character of a name.
 bool isNativeSeparator(char c) {
 #if defined(_WIN32)
@@ -46,9 +42,14 @@ bool isNativeSeparator(char c) {
 #endif
 }
 
+// The separators of `path`: the platform's own, and "\" as well in a path written on Windows.
+bool separates(char c, std::string_view path) {
+    return isNativeSeparator(c) || (c == '\\' && isWindowsPath(path));
+}
+
 std::size_t lastSeparator(std::string_view path) {
     for (std::size_t i = path.size(); i > 0; --i) {
-        if (isSeparator(path[i - 1])) {
+        if (separates(path[i - 1], path)) {
             return i - 1;
         }
     }
@@ -95,47 +96,6 @@ fs::path folderForSibling(const fs::path& target) {
     return folder.empty() ? fs::path(".") : folder;
 }
 
-// Renames `from` to `to`, failing when `to` exists. POSIX rename() would replace it silently.
-bool renameNoReplace(const fs::path& from, const fs::path& to) {
-#if defined(_WIN32)
-    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0;
-#else
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
-        return false;
-    }
-#elif defined(__APPLE__)
-    if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) {
-        return true;
-    }
-    if (errno != ENOTSUP && errno != EINVAL) {
-        return false;
-    }
-#endif
-    // The file system cannot rename without replacing: a hard link fails on an existing target.
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(from, ec))) {
-        if (::link(from.c_str(), to.c_str()) != 0) {
-            return false;
-        }
-        if (::unlink(from.c_str()) != 0) {
-            ::unlink(to.c_str());
-            return false;
-        }
-        return true;
-    }
-    // Folders cannot be linked; this leaves a short window between the test and the rename.
-    if (fs::exists(fs::symlink_status(to, ec))) {
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
 // The reason the last system call failed.
 std::error_code lastSystemError() {
 #if defined(_WIN32)
@@ -153,6 +113,108 @@ bool syncAndClose(std::FILE* file) {
     ok = ok && ::fsync(fileno(file)) == 0;
 #endif
     return std::fclose(file) == 0 && ok;
+}
+
+enum class Placement { Placed, Exists, Failed };
+
+bool withoutLinks = false; // see simulateFileSystemWithoutLinks
+
+// Writes a copy of the regular file `from` as the new file `to`; an existing `to` is never
+// touched, and a copy that breaks off is removed again.
+Placement copyIntoNewFile(const fs::path& from, const fs::path& to) {
+    std::FILE* in = std::fopen(from.string().c_str(), "rb");
+    if (in == nullptr) {
+        return Placement::Failed;
+    }
+    std::FILE* out = std::fopen(to.string().c_str(), "wbx");
+    if (out == nullptr) {
+        const int error = errno;
+        std::fclose(in);
+        return error == EEXIST ? Placement::Exists : Placement::Failed;
+    }
+    char buffer[65536];
+    bool ok = true;
+    std::size_t got = 0;
+    while (ok && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        ok = std::fwrite(buffer, 1, got, out) == got;
+    }
+    ok = ok && std::ferror(in) == 0;
+    std::fclose(in);
+    ok = syncAndClose(out) && ok;
+    if (!ok) {
+        std::error_code ec;
+        fs::remove(to, ec);
+        return Placement::Failed;
+    }
+    return Placement::Placed;
+}
+
+// Renames `from` to `to`, never replacing an existing `to`: POSIX rename() would replace it
+// silently. File systems without such a rename and without hard links get a copy written
+// into a new file, and `from` is removed afterwards.
+Placement renameNoReplace(const fs::path& from, const fs::path& to) {
+#if defined(_WIN32)
+    // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0) {
+        return Placement::Placed;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Placement::Exists
+                                                                       : Placement::Failed;
+#else
+    if (!withoutLinks) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+        if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return Placement::Placed;
+        }
+        if (errno == EEXIST) {
+            return Placement::Exists;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+            return Placement::Failed;
+        }
+#elif defined(__APPLE__)
+        if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) {
+            return Placement::Placed;
+        }
+        if (errno == EEXIST) {
+            return Placement::Exists;
+        }
+        if (errno != ENOTSUP && errno != EINVAL) {
+            return Placement::Failed;
+        }
+#endif
+    }
+    std::error_code ec;
+    if (fs::is_directory(fs::symlink_status(from, ec))) {
+        // Folders cannot be linked; this leaves a short window between the test and the rename.
+        if (fs::exists(fs::symlink_status(to, ec))) {
+            return Placement::Exists;
+        }
+        return ::rename(from.c_str(), to.c_str()) == 0 ? Placement::Placed : Placement::Failed;
+    }
+    if (!withoutLinks) {
+        // A hard link fails on an existing target.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            if (::unlink(from.c_str()) != 0) {
+                ::unlink(to.c_str());
+                return Placement::Failed;
+            }
+            return Placement::Placed;
+        }
+        if (errno == EEXIST) {
+            return Placement::Exists;
+        }
+    }
+    if (!fs::is_regular_file(fs::symlink_status(from, ec))) {
+        return Placement::Failed;
+    }
+    const Placement placed = copyIntoNewFile(from, to);
+    if (placed == Placement::Placed) {
+        fs::remove(from, ec);
+    }
+    return placed;
+#endif
 }
 
 // What a folder listing says about an entry, without reading more than the listing where the
@@ -348,8 +410,10 @@ bool isPlainName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") {
         return false;
     }
+    // A "\" is refused even where the file system allows it in a name: the plug-in joins
+    // folder and name with one, so to it "a\b.wav" is a file in a subfolder.
     for (char c : name) {
-        if (isSeparator(c) || c == '\0') {
+        if (c == '/' || c == '\\' || c == '\0') {
             return false;
         }
 #if defined(_WIN32)
@@ -359,6 +423,13 @@ bool isPlainName(std::string_view name) {
 #endif
     }
     return true;
+}
+
+bool isWindowsPath(std::string_view path) {
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return drive ||
+           (path.find('\\') != std::string_view::npos && path.find('/') == std::string_view::npos);
 }
 
 fs::path joinPath(const fs::path& folder, std::string_view name) {
@@ -446,16 +517,28 @@ bool createFolderChain(const fs::path& path) {
     return fs::is_directory(path, ec);
 }
 
-bool copyFileToFolder(const fs::path& source, const fs::path& folder, bool overwrite) {
+void simulateFileSystemWithoutLinks(bool simulate) {
+    withoutLinks = simulate;
+}
+
+CopyResult copyFileToFolder(const fs::path& source, const fs::path& folder, bool overwrite) {
     const std::string name = fileNameOf(source.string());
     if (!isPlainName(name)) {
-        return false;
+        return CopyResult::Failed;
     }
     std::error_code ec;
-    if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
-        return false;
+    const fs::path target = joinPath(folder, name);
+    if (!overwrite && fs::exists(fs::symlink_status(target, ec))) {
+        return CopyResult::AlreadyThere;
     }
-    return copyFile(source, joinPath(folder, name), overwrite, ec);
+    if (!fs::is_regular_file(source, ec) || !createFolderChain(folder)) {
+        return CopyResult::Failed;
+    }
+    if (copyFile(source, target, overwrite, ec)) {
+        return CopyResult::Copied;
+    }
+    // Made by someone else meanwhile: still never replaced.
+    return ec == std::errc::file_exists ? CopyResult::AlreadyThere : CopyResult::Failed;
 }
 
 bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
@@ -489,9 +572,16 @@ bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
         fs::rename(temporary, target, error);
         placed = !error;
     } else {
-        placed = renameNoReplace(temporary, target);
-        if (!placed) {
+        switch (renameNoReplace(temporary, target)) {
+        case Placement::Placed:
+            placed = true;
+            break;
+        case Placement::Exists:
+            error = std::make_error_code(std::errc::file_exists);
+            break;
+        case Placement::Failed:
             error = lastSystemError();
+            break;
         }
     }
     if (!placed) {
@@ -525,7 +615,7 @@ bool movePath(const fs::path& from, const fs::path& to, std::error_code& error) 
         fs::rename(from, to, error);
         return !error;
     }
-    if (renameNoReplace(from, to)) {
+    if (renameNoReplace(from, to) == Placement::Placed) {
         return true;
     }
     error = lastSystemError();
@@ -539,7 +629,7 @@ bool movePath(const fs::path& from, const fs::path& to, std::error_code& error) 
         fs::remove(temporary, ec);
         return false;
     }
-    if (!renameNoReplace(temporary, to)) {
+    if (renameNoReplace(temporary, to) != Placement::Placed) {
         error = lastSystemError();
         fs::remove(temporary, ec);
         return false;
@@ -593,22 +683,47 @@ bool replaceFileContents(const fs::path& target, std::string_view bytes) {
     return true;
 }
 
-bool readWholeFile(const fs::path& path, std::string& bytes) {
+bool readWholeFile(const fs::path& path, std::string& bytes, std::uintmax_t limit) {
+#if defined(_WIN32)
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
+    if (!fs::is_regular_file(path, ec)) {
         return false;
     }
     std::FILE* file = std::fopen(path.string().c_str(), "rb");
     if (file == nullptr) {
         return false;
     }
+#else
+    // Opened without waiting, so a pipe cannot block before it is found to be no file.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uintmax_t>(info.st_size) > limit) {
+        ::close(descriptor);
+        return false;
+    }
+    std::FILE* file = ::fdopen(descriptor, "rb");
+    if (file == nullptr) {
+        ::close(descriptor);
+        return false;
+    }
+#endif
     std::string text;
     char buffer[65536];
     std::size_t got = 0;
+    bool tooBig = false;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        // A file that grows while it is read still ends at the limit.
+        if (text.size() + got > limit) {
+            tooBig = true;
+            break;
+        }
         text.append(buffer, got);
     }
-    const bool failed = std::ferror(file) != 0;
+    const bool failed = std::ferror(file) != 0 || tooBig;
     std::fclose(file);
     if (failed) {
         return false;

@@ -9,7 +9,8 @@
 
 namespace padsmith {
 
-// Path pieces. Both "/" and "\" separate, so paths written on Windows split too.
+// Path pieces. The platform's separators split a path, and so does "\" in a path written on
+// Windows (see isWindowsPath); elsewhere a "\" is part of a name, as Linux allows.
 std::string fileNameOf(std::string_view path); // empty for an existing folder
 std::string baseNameOf(std::string_view path); // file name without its last extension
 std::string folderOf(std::string_view path);   // the folder itself for an existing folder
@@ -24,6 +25,9 @@ std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_
 // delete or a copy target.
 bool isPlainName(std::string_view name);
 
+// A path written on Windows: it starts with a drive letter ("C:") or holds "\" but no "/".
+bool isWindowsPath(std::string_view path);
+
 // The user's documents folder.
 std::filesystem::path documentsFolder();
 
@@ -34,10 +38,19 @@ std::string shortenPath(std::string_view path);           // "C:\...\b\c\d.txt" 
 // Creates every missing folder of `path`. True when it exists afterwards.
 bool createFolderChain(const std::filesystem::path& path);
 
+enum class CopyResult {
+    Copied,
+    AlreadyThere, // without overwrite: a file of that name was there and stays as it was
+    Failed,
+};
 // Copies `source` into `folder` under its own file name, creating the folder chain. Without
 // `overwrite` an existing file is never replaced. The target appears whole or not at all.
-bool copyFileToFolder(const std::filesystem::path& source, const std::filesystem::path& folder,
-                      bool overwrite);
+CopyResult copyFileToFolder(const std::filesystem::path& source,
+                            const std::filesystem::path& folder, bool overwrite);
+
+// For tests: act out a file system that offers neither a rename that refuses to replace nor
+// hard links (some network and FUSE mounts), so the last way of placing a file is taken.
+void simulateFileSystemWithoutLinks(bool simulate);
 
 // Copies the file `source` to `target` (whose folder must exist). Without `overwrite` an existing
 // target is never replaced. The target appears whole or not at all; `error` tells why not.
@@ -57,8 +70,11 @@ bool deletePath(const std::filesystem::path& path);
 // was written; on failure the old file stays as it was.
 bool replaceFileContents(const std::filesystem::path& target, std::string_view bytes);
 
-// Reads a whole file; false when it cannot be read.
-bool readWholeFile(const std::filesystem::path& path, std::string& bytes);
+// Reads a whole regular file of at most `limit` bytes; false when it cannot be read, is bigger,
+// or is no regular file (a device or a pipe would never end, or block).
+inline constexpr std::uintmax_t kReadLimit = std::uintmax_t{2} << 30;
+bool readWholeFile(const std::filesystem::path& path, std::string& bytes,
+                   std::uintmax_t limit = kReadLimit);
 
 struct FoundEntry {
     std::filesystem::path fullPath;

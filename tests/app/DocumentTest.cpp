@@ -99,6 +99,18 @@ private slots:
         list.remove(0);
         QCOMPARE(list.count(), 15);
         QCOMPARE(list.at(0), QStringLiteral("/k/10.txt"));
+
+        // Full again: the 15th entry moves up, and the 16th stays.
+        list.putFront("/k/new.txt");
+        QCOMPARE(list.count(), 16);
+        const QString fifteenth = list.at(14);
+        const QString sixteenth = list.at(15);
+        list.putFront(fifteenth);
+        QCOMPARE(list.at(0), fifteenth);
+        QCOMPARE(list.at(15), sixteenth);
+        for (int k = 1; k < 16; ++k) {
+            QVERIFY(list.at(k) != fifteenth);
+        }
     }
 
     void recentListLoadsUpToAGapAndStoresWithoutOne() {
@@ -133,6 +145,11 @@ private slots:
         // The list stands between its separators, above "Exit".
         const QList<QAction*> items = window.fileMenu()->actions();
         QCOMPARE(commandId(items.at(items.size() - 3)), CommandId::RecentFirst + 15);
+
+        // An "&" in a path is shown, not taken as an access key.
+        const QString rock = app.writeKit("Rock & Roll.txt");
+        window.document().openKitPath(rock);
+        QCOMPARE(window.action(CommandId::RecentFirst)->iconText(), "1 " + rock);
     }
 
     void recentEntryWithControlIsRemovedAndMissingFileIsReported() {
@@ -171,12 +188,21 @@ private slots:
         QCOMPARE(window.document().currentPath(), chosen);
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("CHOSEN"));
 
-        // The open kit's own entry reloads it without asking.
+        // The open kit's own entry reloads it, and asks first when that loses changes.
+        window.kit().pads[0].at(0).key = 50;
         window.document().updateTitle(true);
-        const qsizetype asked = app.dialogs.messages.size();
+        app.dialogs.messageAnswers = {AnswerCancel};
         window.command(CommandId::RecentFirst);
-        QCOMPARE(app.dialogs.messages.size(), asked);
+        QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Discard changes to chosen.txt?"));
+        QCOMPARE(window.kit().pads[0].at(0).key, 50);
+        QVERIFY(window.kit().modified());
+        app.dialogs.messageAnswers = {AnswerOk};
+        window.command(CommandId::RecentFirst);
+        QCOMPARE(window.kit().pads[0].at(0).key, 36);
         QVERIFY(!window.kit().modified());
+        const qsizetype asked = app.dialogs.messages.size();
+        window.command(CommandId::RecentFirst); // nothing to lose: no question
+        QCOMPARE(app.dialogs.messages.size(), asked);
     }
 
     void closeWithCancelNoAndYes() {
@@ -298,10 +324,16 @@ private slots:
         const QString kit = app.writeKit("kit.txt");
         const QString notAKit = app.path("notes.txt");
         AppFixture::touch(notAKit, "shopping list\n");
+        window.document().openKitPath(notAKit); // a file never read does not join the list
+        QCOMPARE(window.document().recentFiles().count(), 0);
+        app.writeKit("notes.txt"); // a kit for a while, so that it is listed
+        window.document().openKitPath(notAKit);
+        AppFixture::touch(notAKit, "shopping list\n");
         window.document().openKitPath(kit);
         window.document().updateTitle(true); // unsaved changes
 
         window.document().openKitPath(notAKit); // as a drop does
+        QCOMPARE(window.document().recentFiles().at(0), kit);
         QCOMPARE(window.document().currentPath(), kit);
         QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
@@ -310,14 +342,65 @@ private slots:
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
         QVERIFY(!window.kit().modified());
 
-        // The same through the recent list: slot 1 is now the unreadable file.
+        // The same through the recent list: slot 1 is the unreadable file.
         QCOMPARE(window.document().recentFiles().at(1), notAKit);
         window.command(CommandId::RecentFirst + 1);
         QCOMPARE(window.document().currentPath(), kit);
+        QCOMPARE(window.document().recentFiles().at(0), kit); // Revert finds the open kit
         QVERIFY(window.windowTitle().startsWith("Padsmith - [/"));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
         window.command(CommandId::Save);
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
+    }
+
+    void kitReadInPartIsNotOverwrittenWithoutAsking() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        AppFixture::touch(app.path("library/kick.wav"), "RIFF");
+        const QByteArray text =
+            "vst samples,\r\nPart,\r\nZARVO SAMPLES,\r\nMe,\r\n\r\n"
+            " 1,  0, 0, 36,KICK,kick.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\r\n"
+            " 2,  0, 0,1000,SN,snare.wav,  1,127, 38, 38, 1.00, 1.00,  0,  0,\r\n"
+            " 3,  0, 0, 42,HH,hat.wav,  1,127, 42, 42, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n"
+            " 1," +
+            app.path("library/kick.wav").toUtf8() +
+            ",\r\n 2,/s.wav,\r\n 3,/h.wav,\r\n-1\r\n\r\nPadsmith by Mervane";
+        const QString kit = app.path("part.txt");
+        AppFixture::touch(kit, text);
+        window.document().openKitPath(kit);
+        QVERIFY(app.dialogs.messages.last().contains(
+            "Only 1 of 3 zone lines could be read: line 7 \" 2,  0, 0,1000,SN"));
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
+        QVERIFY(!window.kit().modified());
+
+        app.dialogs.messageAnswers = {AnswerNo};
+        window.command(CommandId::Save);
+        QCOMPARE(app.dialogs.messages.last(),
+                 QStringLiteral("This kit was read only in part. Overwrite part.txt?"));
+        QCOMPARE(readAll(kit), text);
+        QVERIFY(!QFile::exists(app.plugin + "part.txt"));
+
+        // Closing with changes: Yes saves, the save asks again, No keeps the window open.
+        window.show();
+        window.document().updateTitle(true);
+        app.dialogs.messageAnswers = {AnswerYes, AnswerNo};
+        QVERIFY(!window.close());
+        QCOMPARE(readAll(kit), text);
+
+        // Save As is always allowed, and what it wrote is whole.
+        app.dialogs.saveAnswers = {app.path("whole.txt")};
+        window.command(CommandId::SaveAs);
+        QVERIFY(QFile::exists(app.path("whole.txt")));
+        const qsizetype asked = app.dialogs.messages.size();
+        window.command(CommandId::Save);
+        QCOMPARE(app.dialogs.messages.size(), asked);
+
+        // Yes writes over the file read in part.
+        window.document().openKitPath(kit);
+        app.dialogs.messageAnswers = {AnswerYes};
+        window.command(CommandId::Save);
+        QVERIFY(readAll(kit) != text);
+        QVERIFY(QFile::exists(app.plugin + "part.txt"));
     }
 
     void kitsAreReadAndSavedInTheCodePageOfTheSettings() {

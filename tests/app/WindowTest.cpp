@@ -18,6 +18,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrlQuery>
+#if !defined(_WIN32)
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 namespace padsmith::test {
 
@@ -77,6 +81,31 @@ private slots:
         QCOMPARE(window.sampleFolderField()->text(), QStringLiteral("ZARVO SAMPLES"));
         QCOMPARE(window.copyrightField()->text(), loginName());
         QVERIFY(window.waveEditor().isEmpty());
+    }
+
+    void copyrightFallsBackToTheAccountName() {
+#if defined(_WIN32)
+        QSKIP("the user database is asked on POSIX systems only");
+#else
+        const QByteArray names[] = {"USER", "USERNAME", "LOGNAME"};
+        QList<QByteArray> kept;
+        for (const QByteArray& name : names) {
+            kept.append(qgetenv(name.constData()));
+            qunsetenv(name.constData());
+        }
+        const passwd* account = getpwuid(getuid());
+        QVERIFY(account != nullptr);
+        const QString expected = QString::fromLocal8Bit(account->pw_name);
+        AppFixture app;
+        const QString shown = app.open().copyrightField()->text();
+        for (int i = 0; i < 3; ++i) {
+            if (!kept.at(i).isNull()) {
+                qputenv(names[i].constData(), kept.at(i));
+            }
+        }
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(shown, expected);
+#endif
     }
 
     void menusAndAccelerators() {

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace padsmith {
 namespace {
@@ -83,6 +86,16 @@ TEST_F(SampleStreaming, UnreadableAndUnplayableFiles) {
     EXPECT_EQ(missing.infoText(), kUnknownFormatInfo);
     std::string out;
     EXPECT_FALSE(missing.read(100, out));
+#if !defined(_WIN32)
+    // Special files are no samples; a pipe would block the open until a writer comes.
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.wav").c_str(), 0600), 0);
+    for (const std::filesystem::path& special :
+         {folder_ / "pipe.wav", std::filesystem::path("/dev/zero")}) {
+        SampleStream stream(special);
+        EXPECT_FALSE(stream.readable()) << special;
+        EXPECT_EQ(stream.infoText(), kUnknownFormatInfo) << special;
+    }
+#endif
 }
 
 } // namespace

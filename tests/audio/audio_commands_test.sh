@@ -16,6 +16,11 @@ expect_exit 1 "$tool" info "$work/notes.wav" "$corpus/pcm16_stereo.wav"
 grep -q "^File Format: ?$" "$work/out" && pass || fail "no 'File Format: ?' for a text file"
 grep -q "Microsoft Wave" "$work/out" && pass || fail "info stopped at the unreadable file"
 expect_exit 2 "$tool" info
+# Special files are no samples: a device never ends, a pipe would wait for a writer.
+mkfifo "$work/pipe.wav"
+expect_exit 1 timeout 20 "$tool" info /dev/zero "$work/pipe.wav"
+[ "$(grep -c "^File Format: ?$" "$work/out")" -eq 2 ] && pass || fail "special files not refused"
+expect_exit 1 timeout 20 "$tool" play "$work/pipe.wav"
 
 # devices: the default output comes first as -1.
 expect_exit 0 "$tool" devices

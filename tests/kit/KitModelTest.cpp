@@ -54,9 +54,27 @@ TEST(SampleZone, ResetKeepsPadNumberAndKeyRangeOnly) {
 
 TEST(Volume, GainShowsAsTruncatedSixDecibelSteps) {
     const std::vector<std::pair<float, int>> cases = {
-        {0.25F, -12}, {0.5F, -6},   {1.0F, 0}, {2.0F, 6},  {4.0F, 12},
-        {6.0F, 18},   {8.0F, 24},   {1.5F, 0}, {0.3F, -6}, {9.0F, 24},
-        {0.1F, -12},  {-3.0F, -12}, {2.9F, 6}, {0.75F, 0}, {100.0F, 24}};
+        {0.25F, -12},
+        {0.5F, -6},
+        {1.0F, 0},
+        {2.0F, 6},
+        {4.0F, 12},
+        {6.0F, 18},
+        {8.0F, 24},
+        {1.5F, 0},
+        {0.3F, -6},
+        {9.0F, 24},
+        {0.1F, -12},
+        {-3.0F, -12},
+        {2.9F, 6},
+        {0.75F, 0},
+        {100.0F, 24},
+        // Between two steps the lower one shows, so a shown value written back never raises
+        // a gain nobody touched.
+        {1.9F, 0},
+        {3.9F, 6},
+        {5.9F, 12},
+        {7.9F, 18}};
     for (const auto& [gain, decibels] : cases) {
         EXPECT_EQ(gainToDecibels(gain), decibels) << "gain " << gain;
     }

@@ -148,17 +148,27 @@ TEST_F(KitScriptFileTest, EmptyPathSectionTakesSamplesFromTheStoredFolder) {
     EXPECT_EQ(kit.sampleFolder, "Rock"); // sharing off: the kit's own folder
 }
 
-TEST_F(KitScriptFileTest, MissingSamplesAskOnceAndDeclineEndsThePaths) {
-    const std::string zones =
-        zoneLine(1, 36, "KICK", "kick.wav") + zoneLine(1, 37, "KICK", "k2.wav");
-    const std::string paths = " 1,C:\\Gone\\kick.wav,\r\n 1,C:\\Gone\\k2.wav,\r\n";
+TEST_F(KitScriptFileTest, MissingSamplesAskOnceAndDeclineKeepsThePaths) {
+    const std::string hat = folder.write("lib/hat.wav", "hat").string();
+    const std::string zones = zoneLine(1, 36, "KICK", "kick.wav") +
+                              zoneLine(1, 37, "KICK", "k2.wav") + zoneLine(2, 42, "HH", "hat.wav");
+    const std::string paths =
+        " 1,C:\\Gone\\kick.wav,\r\n 1,<??\?> C:\\Gone\\k2.wav,\r\n 2," + hat + ",\r\n";
     const fs::path path = folder.write("Rock.txt", script("Rock", zones, paths));
 
     KitDocument kit;
     ASSERT_TRUE(read(kit, path)); // cancelled: the read still succeeds
     EXPECT_EQ(host.prompts.size(), 1U);
-    EXPECT_EQ(kit.pads[0].at(0).sourcePath, "???");
-    EXPECT_EQ(kit.pads[0].at(1).sourcePath, "???");
+    EXPECT_EQ(kit.pads[0].at(0).sourcePath, "<??\?> C:\\Gone\\kick.wav");
+    EXPECT_EQ(kit.pads[0].at(1).sourcePath, "<??\?> C:\\Gone\\k2.wav");
+    EXPECT_EQ(kit.pads[1].at(0).sourcePath, hat);
+    // Saved again, the recorded paths are still there for a later search.
+    const fs::path saved = folder / "Saved.txt";
+    ASSERT_TRUE(writeKitScript(kit, saved, location, host, false));
+    const auto content = parseKitScript(TempFolder::read(saved));
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->paths.at(0).path, "<??\?> C:\\Gone\\kick.wav");
+    EXPECT_EQ(content->paths.at(2).path, hat);
 
     folder.write("moved/deep/kick.wav", "k");
     host.answers = {(folder / "moved").string()};
@@ -166,6 +176,67 @@ TEST_F(KitScriptFileTest, MissingSamplesAskOnceAndDeclineEndsThePaths) {
     EXPECT_EQ(host.prompts.size(), 2U); // asked again for the new read, once
     EXPECT_EQ(kit.pads[0].at(0).sourcePath, (folder / "moved/deep/kick.wav").string());
     EXPECT_EQ(kit.pads[0].at(1).sourcePath, "<??\?> C:\\Gone\\k2.wav");
+}
+
+TEST_F(KitScriptFileTest, KitReadInPartKeepsWhatWasReadAndSaysWhere) {
+    const std::string kick = folder.write("lib/kick.wav", "kick").string();
+    const std::string snare = folder.write("lib/snare.wav", "snare").string();
+    const std::string zones =
+        zoneLine(1, 36, "KICK", "kick.wav") +
+        " 2,  0, 0,1000,SN,snare.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n" +
+        zoneLine(3, 42, "HH", "hat.wav");
+    const std::string text =
+        script("Rock", zones, " 1," + kick + ",\r\n 2," + snare + ",\r\n 3,/lib/hat.wav,\r\n");
+    const fs::path path = folder.write("Rock.txt", text);
+
+    KitDocument kit;
+    ScriptReadReport report;
+    SampleFinder finder(host);
+    ASSERT_TRUE(readKitScript(kit, path, location, host, finder, &report));
+    EXPECT_TRUE(report.readInPart());
+    ASSERT_EQ(kit.pads[0].size(), 1U);
+    EXPECT_EQ(kit.pads[0].at(0).sourcePath, kick); // its own path, not one made up
+    EXPECT_TRUE(kit.pads[1].empty());
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_NE(host.messages[0].second.find("Rock.txt was read only in part"), std::string::npos);
+    EXPECT_NE(host.messages[0].second.find("Only 1 of 3 zone lines could be read: line 7"),
+              std::string::npos);
+    EXPECT_EQ(TempFolder::read(path), text);
+
+    // Complete kits say nothing.
+    host.messages.clear();
+    ASSERT_TRUE(readKitScript(
+        kit, folder.write("Whole.txt", script("W", zoneLine(1, 36, "K", "k.wav"), "")), location,
+        host, finder, &report));
+    EXPECT_FALSE(report.readInPart());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(KitScriptFileTest, SamplesThatCannotBeCopiedAreNamed) {
+    KitDocument kit = libraryKit();
+    SampleZone gone = kit.pads[0].at(0);
+    gone.sampleName = "gone.wav";
+    gone.sourcePath = markMissing("/nowhere/gone.wav");
+    kit.pads[0].append(gone);
+    SampleZone there = gone;
+    there.sampleName = "there.wav";
+    there.sourcePath = "???";
+    kit.pads[0].append(there);
+    folder.write("Zarvo/Rock/there.wav", "already there"); // found by the plug-in: no failure
+    std::vector<std::string> notCopied;
+    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false, &notCopied));
+    EXPECT_EQ(notCopied, std::vector<std::string>{(fs::path("Rock") / "gone.wav").string()});
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_NE(host.messages[0].second.find("gone.wav"), std::string::npos);
+    EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick");
+
+    // Where the file system has neither a safe rename nor hard links, copies still arrive.
+    simulateFileSystemWithoutLinks(true);
+    const bool saved = writeKitScript(kit, folder / "Jazz.txt", location, host, false, &notCopied);
+    simulateFileSystemWithoutLinks(false);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(TempFolder::read(plugin / "Jazz" / "snare.wav"), "snare");
+    EXPECT_EQ(notCopied.size(), 2U); // gone.wav, and there.wav is not in this folder
 }
 
 TEST_F(KitScriptFileTest, DoubleNoteWritesNothing) {
@@ -253,16 +324,53 @@ TEST_F(KitScriptFileTest, FreshSaveNeverEmptiesFoldersItMustNot) {
     folder.write("mine/take 1.wav", "x");
     std::error_code noLinks; // Windows may refuse links to unprivileged users
     fs::create_directory_symlink(folder / "mine", plugin / "Linked", noLinks);
+    // On systems that ignore letter case this is the shared folder too.
+    folder.write("Zarvo/zarvo samples/other kit.wav", "x");
     // Kit names that name files of the plug-in folder: the plug-in and another kit's script.
-    for (const char* name : {".txt", "..txt", "...txt", "ZARVO SAMPLES.txt", "Zarvo.dll.txt",
-                             "Jazz.txt.txt", "Linked.txt"}) {
+    for (const char* name : {".txt", "ZARVO SAMPLES.txt", "zarvo samples.txt", "Zarvo Samples.txt",
+                             "Zarvo.dll.txt", "Jazz.txt.txt", "Linked.txt"}) {
         ASSERT_TRUE(writeKitScript(kit, folder / "kits" / name, location, host, true)) << name;
     }
+    // Names that would make the plug-in folder itself the sample folder are refused.
+    for (const char* name : {"..txt", "...txt", " .txt", ",.txt"}) {
+        EXPECT_FALSE(writeKitScript(kit, folder / "kits" / name, location, host, true)) << name;
+        EXPECT_FALSE(fs::exists(folder / "kits" / name)) << name;
+    }
     EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "other kit.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "zarvo samples" / "other kit.wav"));
     EXPECT_EQ(TempFolder::read(plugin / "Zarvo.dll"), "x");
     EXPECT_EQ(TempFolder::read(plugin / "Jazz.txt"), "another kit");
     EXPECT_TRUE(fs::exists(folder / "mine" / "take 1.wav"));
     EXPECT_TRUE(fs::exists(folder / "keep.wav"));
+}
+
+TEST_F(KitScriptFileTest, HeaderNamesTheFolderTheSamplesGoTo) {
+    KitDocument kit = libraryKit();
+    const fs::path path = folder / "kits" / " Rock, Live.txt";
+    fs::create_directories(path.parent_path());
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    const auto content = parseKitScript(TempFolder::read(path));
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->kitName, "Rock  Live");
+    EXPECT_EQ(content->sampleFolder, "Rock  Live");
+    EXPECT_EQ(TempFolder::read(plugin / "Rock  Live" / "kick.wav"), "kick");
+    EXPECT_EQ(kit.kitName, "Rock  Live");
+
+    // Reading it back shows the same name, whatever the file name holds.
+    KitDocument back;
+    ASSERT_TRUE(read(back, path));
+    EXPECT_EQ(back.kitName, "Rock  Live");
+    EXPECT_EQ(back.sampleFolder, "Rock  Live");
+}
+
+TEST_F(KitScriptFileTest, SavingAgainReplacesTheScriptBesideThePlugIn) {
+    KitDocument kit = libraryKit();
+    const fs::path path = folder / "Rock.txt";
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    kit.pads[0].at(0).key = 40;
+    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    EXPECT_EQ(TempFolder::read(plugin / "Rock.txt"), TempFolder::read(path));
+    EXPECT_NE(TempFolder::read(plugin / "Rock.txt").find(" 40,"), std::string::npos);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
+#include "kit/KitName.h"
 #include "kit/KitScript.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace padsmith {
 namespace {
@@ -174,12 +177,16 @@ TEST(KitScriptText, BrokenLinesEndTheirSection) {
     const std::string head = "vst samples,\r\nK,\r\nK,\r\nC,\r\n\r\n";
     const std::string good = " 2,  0, 0, 38,SN,s.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n";
 
-    // A broken zone line: the zones before it stay, no paths are taken.
+    // A broken zone line: the zones before it stay and keep their paths.
     auto read = parseKitScript(head + good + " 2,  0, 0, 38,SN,s.wav,  1\r\n" + good +
-                               "-1\r\n\r\n 2,/s.wav,\r\n-1\r\n");
+                               "-1\r\n\r\n 2,/s.wav,\r\n 2,/t.wav,\r\n-1\r\n");
     ASSERT_TRUE(read);
     EXPECT_EQ(read->zones.size(), 1U);
-    EXPECT_TRUE(read->paths.empty());
+    ASSERT_EQ(read->paths.size(), 2U); // the second finds no zone when it is applied
+    EXPECT_EQ(read->paths[0].path, "/s.wav");
+    EXPECT_EQ(read->report.section, ScriptReadReport::Section::Zones);
+    EXPECT_EQ(read->report.lineNumber, 7);
+    EXPECT_EQ(read->report.reason, "no comma after the lowest velocity");
 
     // Pads outside 1 to 18 are skipped, in both sections; a negative number ends a section.
     const std::string onPad0 = " 0,  0, 0, 38,SN,s.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n";
@@ -206,6 +213,80 @@ TEST(KitScriptText, BrokenLinesEndTheirSection) {
     ASSERT_EQ(read->zones.size(), 2U);
     EXPECT_EQ(read->zones[0].padName, "");
     EXPECT_EQ(read->zones[0].sampleName, "");
+}
+
+// Kits that the reader understands only in part, and what it says about them.
+TEST(KitScriptText, ReadInPartNamesTheLine) {
+    using Section = ScriptReadReport::Section;
+    const std::string head = "vst samples,\r\nK,\r\nK,\r\nC,\r\n\r\n";
+    const std::string kick = " 1,  0, 0, 36,KICK,kick.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n";
+    const std::string snare = " 2,  0, 0,1000,SN,snare.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,";
+    const std::string hat = " 3,  0, 0, 42,HH,hat.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n";
+    const std::string paths = " 1,/k.wav,\r\n 2,/s.wav,\r\n 3,/h.wav,\r\n";
+    const std::string end = "-1\r\n\r\n";
+    struct Case {
+        std::string text;
+        Section section;
+        int line;
+        std::size_t zones;
+        std::size_t paths;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {head + kick + snare + "\r\n" + hat + end + paths + end, Section::Zones, 7, 1, 3,
+         "the key is longer than 3 characters"},
+        {"vst samples,\r\nK,\r\nK,\r\nMe\r\n\r\n" + kick + end + paths + end, Section::Header, 4, 1,
+         3, "no comma after the copyright"},
+        {head + kick + hat, Section::Zones, 8, 2, 0,
+         "the file ends before the \"-1\" line of the zone lines"},
+        {head + kick + end + " 1,/k.wav,\r\n", Section::Paths, 10, 1, 1,
+         "the file ends before the \"-1\" line of the path lines"},
+        {head + kick + end + " 1,/k.wav\r\n" + end, Section::Paths, 9, 1, 0,
+         "no comma after the path"},
+        {head + kick + "1, 0, 0, 36,KICK,k.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0, 9\r\n" + end,
+         Section::Zones, 7, 1, 0, "more text after the last field"},
+        {"vst samples,\r\nK,\r\n", Section::Header, 3, 0, 0, "the file ends in the header"},
+        // Complete: no path section, no signature, or the signature right after the zones.
+        {head + kick + end, Section::None, 0, 1, 0, ""},
+        {head + kick + end + "Padsmith by Mervane", Section::None, 0, 1, 0, ""},
+        {head + kick + end + paths + end, Section::None, 0, 1, 3, ""},
+        {head, Section::None, 0, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const auto read = parseKitScript(c.text);
+        ASSERT_TRUE(read) << c.text;
+        EXPECT_EQ(read->report.section, c.section) << c.text;
+        EXPECT_EQ(read->report.lineNumber, c.line) << c.text;
+        EXPECT_EQ(read->zones.size(), c.zones) << c.text;
+        EXPECT_EQ(read->paths.size(), c.paths) << c.text;
+        EXPECT_EQ(read->report.reason, c.reason) << c.text;
+    }
+
+    const auto read = parseKitScript(cases[0].text);
+    EXPECT_EQ(read->report.zoneLines, 1);
+    EXPECT_EQ(read->report.zoneLinesInFile, 3);
+    EXPECT_EQ(readInPartText(read->report), "Only 1 of 3 zone lines could be read: line 7 \"" +
+                                                snare.substr(0, 60) +
+                                                "...\": the key is longer than 3 characters.");
+    EXPECT_EQ(readInPartText(parseKitScript(cases[4].text)->report),
+              "Only 0 of 1 path line could be read: line 9 \" 1,/k.wav\": no comma after the "
+              "path.");
+    EXPECT_EQ(readInPartText(parseKitScript(cases[3].text)->report),
+              "Only 1 of 1 path line could be read: the file ends before the \"-1\" line of the "
+              "path lines (line 10).");
+    EXPECT_EQ(readInPartText(parseKitScript(cases[7].text)->report), "");
+}
+
+TEST(KitScriptText, DamagedGainsReadAsNeutral) {
+    for (const std::string gain : {"inf", "-inf", "1e99", "nan", "-nan", "INF"}) {
+        const auto read = parseKitScript(
+            "vst samples,\r\nK,\r\nK,\r\nC,\r\n\r\n 1,  0, 0, 36,K,k.wav,  1,127,  0,  0," + gain +
+            "," + gain + ",  0,  0,\r\n-1\r\n");
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->zones.size(), 1U) << gain;
+        EXPECT_EQ(read->zones[0].gainLeft, 1.0F) << gain;
+        EXPECT_EQ(read->zones[0].gainRight, 1.0F) << gain;
+    }
 }
 
 TEST(KitScriptText, LongTextsAreCutToTheirFields) {
@@ -296,13 +377,34 @@ TEST(KitScriptText, WriteReadWriteIsStable) {
     EXPECT_EQ(formatKitScript(again), first);
 }
 
-TEST(KitScriptText, KitNameFromPath) {
-    EXPECT_EQ(kitNameFromPath("/kits/Rock Kit.txt"), "Rock Kit");
-    EXPECT_EQ(kitNameFromPath("/kits/a.b.txt"), "a.b");
-    EXPECT_EQ(kitNameFromPath("/kits/Plain"), "Plain");
-    EXPECT_EQ(kitNameFromPath("x."), "x");
-    EXPECT_EQ(kitNameFromPath("."), ".");
-    EXPECT_EQ(kitNameFromPath("/kits/.txt"), ".txt");
+TEST(KitName, OneCleanNameForHeaderAndFolder) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/kits/Rock Kit.txt", "Rock Kit"},
+        {"/kits/a.b.txt", "a.b"},
+        {"/kits/Plain", "Plain"},
+        {"x.", "x"},
+        {"/kits/.txt", ".txt"},
+        {"/kits/Rock, Live.txt", "Rock  Live"},
+        {"/kits/ \tRock .txt", "Rock"},
+        {"/kits/Rock\r\nLive.txt", "Rock  Live"},
+        {"/kits/, Rock,.txt", "Rock"},
+        {"/kits/" + std::string(300, 'k') + ".txt", std::string(256, 'k')},
+        // Nothing usable left, or a name that leaves the plug-in folder: refused.
+        {".", ""},
+        {"/kits/..txt", ""},
+        {"/kits/...txt", ""},
+        {"/kits/ .txt", ""},
+        {"/kits/,.txt", ""},
+        {"/kits/ , .txt", ""},
+    };
+    for (const auto& [path, name] : cases) {
+        EXPECT_EQ(kitNameForScript(path), name) << path;
+    }
+#if !defined(_WIN32)
+    // A Linux file name may hold a backslash; to the plug-in it would be a subfolder.
+    EXPECT_EQ(kitNameForScript("/kits/a\\b.txt"), "");
+#endif
+    EXPECT_NE(unusableKitNameText("/kits/ .txt").find(" .txt"), std::string::npos);
 }
 
 } // namespace

@@ -110,10 +110,13 @@ protected:
 TEST_F(DeleteUnusedTest, KeepsWhatSharedKitsNameInAnyCaseAndDeletesTheRest) {
     kit("rock.txt", "ZARVO SAMPLES", {"kick.wav", "SNARE.wav"});
     kit("JAZZ.TXT", "ZARVO SAMPLES", {"ride.wav"});
+    kit("case.txt", "ZARVO SAMPLES",
+        {"Clap.WAV", "ZAP.wav", "THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG.wav"});
     kit("own.txt", "own", {"tom.wav"});               // its own folder: does not protect
     kit("notes.md", "ZARVO SAMPLES", {"hat.wav"});    // not a kit script file
     folder.write("Zarvo/readme.txt", "hello, world"); // not a kit script
-    for (const char* name : {"kick.wav", "snare.wav", "ride.wav", "tom.wav", "hat.wav"}) {
+    for (const char* name : {"kick.wav", "snare.wav", "ride.wav", "tom.wav", "hat.wav", "clap.wav",
+                             "zap.wav", "the quick brown fox jumps over the lazy dog.wav"}) {
         sample(name);
     }
     sample(".keep");
@@ -129,7 +132,8 @@ TEST_F(DeleteUnusedTest, KeepsWhatSharedKitsNameInAnyCaseAndDeletesTheRest) {
     EXPECT_GE(host.previewStops, 1);
     EXPECT_EQ(host.busyDepth, 0);
     for (const char* kept :
-         {"kick.wav", "snare.wav", "ride.wav", ".keep", "user folder/crash.wav"}) {
+         {"kick.wav", "snare.wav", "ride.wav", ".keep", "user folder/crash.wav", "clap.wav",
+          "zap.wav", "the quick brown fox jumps over the lazy dog.wav"}) {
         EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / kept)) << kept;
     }
     EXPECT_FALSE(fs::exists(plugin / "ZARVO SAMPLES" / "hat.wav"));
@@ -161,6 +165,30 @@ TEST_F(DeleteUnusedTest, KeepsSamplesOfLinesForOtherPadsAndOfKitsItCannotRead) {
     EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "unused.wav"));
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_NE(host.messages[0].second.find("live.txt"), std::string::npos);
+}
+
+TEST_F(DeleteUnusedTest, ScriptReadInPartStopsTheCleaningWhereItMayNameSamples) {
+    kit("rock.txt", "ZARVO SAMPLES", {"kick.wav"});
+    sample("kick.wav");
+    sample("unused.wav");
+    // A broken path section or a kit with its own folder cannot hide shared samples.
+    kit("paths.txt", "ZARVO SAMPLES", {"kick.wav"});
+    std::string text = TempFolder::read(plugin / "paths.txt");
+    text.replace(text.rfind("-1"), 2, " 1,/x.wav\r\n-1");
+    folder.write("Zarvo/paths.txt", text);
+    kit("own.txt", "own", {"kick.wav", " 1,1000,"});
+    EXPECT_EQ(deleteUnusedSamples(plugin, host, true),
+              std::vector<fs::path>{plugin / "ZARVO SAMPLES" / "unused.wav"});
+    EXPECT_TRUE(host.messages.empty());
+
+    // A zone line that does not convert may hide any sample after it.
+    kit("live.txt", "ZARVO SAMPLES", {"kick.wav", "snare.wav,  1,1000"});
+    EXPECT_TRUE(deleteUnusedSamples(plugin, host, true).empty());
+    EXPECT_TRUE(deleteUnusedSamples(plugin, host).empty());
+    EXPECT_TRUE(fs::exists(plugin / "ZARVO SAMPLES" / "unused.wav"));
+    ASSERT_EQ(host.messages.size(), 2U);
+    EXPECT_NE(host.messages[0].second.find("live.txt was read only in part"), std::string::npos);
+    EXPECT_NE(host.messages[0].second.find("line 7"), std::string::npos);
 }
 
 TEST_F(DeleteUnusedTest, SampleNamesNeverReachOutside) {

@@ -9,6 +9,9 @@
 #include <random>
 #include <string>
 #include <vector>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 namespace padsmith {
 namespace {
@@ -49,6 +52,22 @@ protected:
     }
     fs::path root;
 };
+
+TEST(PathPieces, BackslashSeparatesOnlyInWindowsPaths) {
+    EXPECT_EQ(fileNameOf("\\\\server\\share\\kick.wav"), "kick.wav");
+    EXPECT_EQ(fileNameOf("D:/Drums\\hat.wav"), "hat.wav");
+    EXPECT_EQ(folderOf("D:/Drums\\hat.wav"), "D:/Drums");
+    EXPECT_TRUE(isWindowsPath("C:\\x.wav"));
+    EXPECT_TRUE(isWindowsPath("a\\b.wav"));
+    EXPECT_FALSE(isWindowsPath("/lib/a\\b.wav"));
+#if !defined(_WIN32)
+    // A Linux file name may hold a backslash.
+    EXPECT_EQ(fileNameOf("/lib/a\\b.wav"), "a\\b.wav");
+    EXPECT_EQ(folderOf("/lib/a\\b.wav"), "/lib");
+    EXPECT_EQ(baseNameOf("/lib/a\\b.wav"), "a\\b");
+    EXPECT_FALSE(isPlainName("a\\b.wav"));
+#endif
+}
 
 TEST(PathPieces, SplitAtEitherSeparator) {
     EXPECT_EQ(fileNameOf("C:\\Samples\\kick.wav"), "kick.wav");
@@ -172,26 +191,32 @@ TEST_F(FilesTest, CopyNeverReplacesUnlessTold) {
     const fs::path first = write("src1/kick.wav", "first");
     const fs::path second = write("src2/kick.wav", "second");
     const fs::path folder = root / "plug" / "ZARVO SAMPLES";
-    EXPECT_TRUE(copyFileToFolder(first, folder, false));
-    EXPECT_FALSE(copyFileToFolder(second, folder, false));
+    EXPECT_EQ(copyFileToFolder(first, folder, false), CopyResult::Copied);
+    EXPECT_EQ(copyFileToFolder(second, folder, false), CopyResult::AlreadyThere);
     EXPECT_EQ(read(folder / "kick.wav"), "first");
-    EXPECT_TRUE(copyFileToFolder(second, folder, true));
+    EXPECT_EQ(copyFileToFolder(second, folder, true), CopyResult::Copied);
     EXPECT_EQ(read(folder / "kick.wav"), "second");
     // Copying a file onto itself keeps it.
-    EXPECT_TRUE(copyFileToFolder(folder / "kick.wav", folder, true));
+    EXPECT_EQ(copyFileToFolder(folder / "kick.wav", folder, true), CopyResult::Copied);
     EXPECT_EQ(read(folder / "kick.wav"), "second");
     // Only the copy remains: no temporary files are left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+#if !defined(_WIN32)
+    // A backslash in a Linux file name stays part of the name: such a file is not copied
+    // under a shorter name (and to the plug-in the name would lead into a subfolder).
+    EXPECT_EQ(copyFileToFolder(write("src3/a\\b.wav", "odd"), folder, false), CopyResult::Failed);
+    EXPECT_FALSE(fs::exists(folder / "b.wav"));
+#endif
 }
 
 TEST_F(FilesTest, FailedCopyLeavesNothingBehind) {
     const fs::path folder = root / "samples";
-    EXPECT_FALSE(copyFileToFolder(root / "missing.wav", folder, false));
-    EXPECT_FALSE(copyFileToFolder(root, folder, false)); // a folder is not copied
+    EXPECT_EQ(copyFileToFolder(root / "missing.wav", folder, false), CopyResult::Failed);
+    EXPECT_EQ(copyFileToFolder(root, folder, false), CopyResult::Failed); // a folder is not copied
     // The copy is made but cannot be put in place: it is removed again.
     const fs::path source = write("src/kick.wav", "kick");
     fs::create_directories(folder / "kick.wav" / "inside");
-    EXPECT_FALSE(copyFileToFolder(source, folder, true));
+    EXPECT_EQ(copyFileToFolder(source, folder, true), CopyResult::Failed);
     fs::remove_all(folder / "kick.wav");
     EXPECT_TRUE(fs::is_empty(folder));
 
@@ -200,11 +225,12 @@ TEST_F(FilesTest, FailedCopyLeavesNothingBehind) {
     if (std::ifstream(unreadable)) {
         GTEST_SKIP() << "running with permissions that read anything";
     }
-    EXPECT_FALSE(copyFileToFolder(unreadable, folder, false));
+    EXPECT_EQ(copyFileToFolder(unreadable, folder, false), CopyResult::Failed);
     EXPECT_FALSE(fs::exists(folder / "locked.wav"));
     EXPECT_TRUE(fs::is_empty(folder));
     fs::permissions(unreadable, fs::perms::owner_read, fs::perm_options::add);
-    EXPECT_TRUE(copyFileToFolder(unreadable, folder, false)); // a later copy is not blocked
+    // a later copy is not blocked
+    EXPECT_EQ(copyFileToFolder(unreadable, folder, false), CopyResult::Copied);
     EXPECT_EQ(read(folder / "locked.wav"), "data");
 }
 
@@ -218,17 +244,76 @@ TEST_F(FilesTest, WritesThatFailMidwayLeaveTheOldStateWhole) {
     {
         const test::FileSizeLimit limit(64 * 1024);
         EXPECT_FALSE(replaceFileContents(target, big));
-        EXPECT_FALSE(copyFileToFolder(source, folder, false));
+        EXPECT_EQ(copyFileToFolder(source, folder, false), CopyResult::Failed);
     }
     EXPECT_EQ(read(target), "old kit");
     EXPECT_TRUE(fs::is_empty(folder)); // no partial copy that would block the next one
     for (const auto& entry : fs::directory_iterator(root)) {
         EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
     }
-    EXPECT_TRUE(copyFileToFolder(source, folder, false));
+    EXPECT_EQ(copyFileToFolder(source, folder, false), CopyResult::Copied);
     EXPECT_EQ(read(folder / "kick.wav").size(), big.size());
 }
 #endif
+
+// Some network and FUSE mounts refuse both the rename that never replaces and hard links.
+class NoLinksTest : public FilesTest {
+protected:
+    void SetUp() override {
+        FilesTest::SetUp();
+        simulateFileSystemWithoutLinks(true);
+    }
+    void TearDown() override {
+        simulateFileSystemWithoutLinks(false);
+        FilesTest::TearDown();
+    }
+};
+
+TEST_F(NoLinksTest, CopiesStillArriveAndNeverReplace) {
+    const fs::path folder = root / "samples";
+    EXPECT_EQ(copyFileToFolder(write("a/kick.wav", "kick"), folder, false), CopyResult::Copied);
+    EXPECT_EQ(read(folder / "kick.wav"), "kick");
+    EXPECT_EQ(copyFileToFolder(write("b/kick.wav", "other"), folder, false),
+              CopyResult::AlreadyThere);
+    EXPECT_EQ(read(folder / "kick.wav"), "kick");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+    EXPECT_TRUE(movePath(folder / "kick.wav", root / "moved.wav"));
+    EXPECT_EQ(read(root / "moved.wav"), "kick");
+    EXPECT_FALSE(fs::exists(folder / "kick.wav"));
+    EXPECT_FALSE(movePath(root / "moved.wav", write("taken.wav", "taken")));
+    EXPECT_EQ(read(root / "taken.wav"), "taken");
+}
+
+#ifdef PADSMITH_HAS_FILE_SIZE_LIMIT
+TEST_F(NoLinksTest, ACopyThatBreaksOffLeavesNothing) {
+    const fs::path source = write("library/kick.wav", std::string(1 << 20, 'x'));
+    const fs::path folder = root / "samples";
+    fs::create_directories(folder);
+    {
+        const test::FileSizeLimit limit(64 * 1024);
+        EXPECT_EQ(copyFileToFolder(source, folder, false), CopyResult::Failed);
+    }
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_EQ(copyFileToFolder(source, folder, false), CopyResult::Copied);
+}
+#endif
+
+TEST_F(FilesTest, ReadsOnlyRegularFilesUpToTheLimit) {
+    std::string bytes = "kept";
+    EXPECT_FALSE(readWholeFile(write("big.wav", std::string(100, 'x')), bytes, 99));
+    EXPECT_TRUE(readWholeFile(root / "big.wav", bytes, 100));
+    EXPECT_EQ(bytes.size(), 100U);
+    EXPECT_FALSE(readWholeFile(root, bytes));
+#if !defined(_WIN32)
+    bytes = "kept";
+    EXPECT_FALSE(readWholeFile("/dev/zero", bytes)); // would never end
+    EXPECT_EQ(bytes, "kept");
+    const fs::path fifo = root / "pipe.wav";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(readWholeFile(fifo, bytes)); // would wait for a writer forever
+#endif
+}
 
 TEST_F(FilesTest, MoveNeverReplaces) {
     const fs::path from = write("a.wav", "a");

@@ -100,6 +100,76 @@ expect_exit 1 "$tool" clean --plugin-dir "$plugin"
 expect_in "live.txt" "$work/err"
 [ -f "$plugin/ZARVO SAMPLES/unused.wav" ] && pass || fail "cleaned past an unreadable kit"
 
+# Kits read only in part: check says where, install refuses without --force, clean stops.
+part="$work/part"
+mkdir -p "$part/plugin/ZARVO SAMPLES"
+touch "$part/plugin/Zarvo.dll"
+{
+    printf 'vst samples,\nPart,\nZARVO SAMPLES,\nMe,\n\n'
+    printf ' 1,  0, 0, 36,KICK,kick.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf ' 2,  0, 0,1000,SNARE,snare.wav,  1,127, 38, 38, 1.00, 1.00,  0,  0,\n'
+    printf ' 3,  0, 0, 42,HAT,hat.wav,  1,127, 42, 42, 1.00, 1.00,  0,  0,\n'
+    printf -- '-1\n\n'
+    printf ' 1,%s,\n 2,%s,\n 3,/gone/hat.wav,\n' "$work/lib/kick.wav" "$work/lib/deep/snare.wav"
+    printf -- '-1\n\nPadsmith by Mervane'
+} | crlf >"$part/fourdigit.txt"
+sed 's/^Me,/Me/' "$part/fourdigit.txt" | sed 's/1000/ 38/' >"$part/nocomma.txt"
+sed 's/1000/ 38/' "$part/fourdigit.txt" | head -n 6 >"$part/truncated.txt"
+for kit in fourdigit nocomma truncated; do
+    cp "$part/$kit.txt" "$part/$kit.orig"
+    expect_exit 2 "$tool" check "$part/$kit.txt"
+    expect_in "read in part: .*line" "$work/out"
+    expect_exit 1 "$tool" install "$part/$kit.txt" --plugin-dir "$part/plugin" --shared
+    cmp -s "$part/$kit.txt" "$part/$kit.orig" && pass || fail "install rewrote $kit.txt"
+    [ ! -e "$part/plugin/$kit.txt" ] && pass || fail "$kit.txt reached the plug-in folder"
+done
+expect_exit 2 "$tool" check "$part/fourdigit.txt"
+expect_in "Only 1 of 3 zone lines could be read: line 7" "$work/out"
+expect_exit 1 "$tool" relink "$part/fourdigit.txt" --search "$work/lib" --output "$part/out.txt"
+[ ! -e "$part/out.txt" ] && pass || fail "relink wrote a kit read in part"
+# With --force what was read is installed, and the kick keeps its recorded path.
+cp "$part/fourdigit.txt" "$part/plugin/forced.txt"
+expect_exit 0 "$tool" install "$part/plugin/forced.txt" --plugin-dir "$part/plugin" --shared --force
+expect_in " 1,$work/lib/kick.wav," "$part/plugin/forced.txt"
+cp "$part/fourdigit.txt" "$part/plugin/live.txt"
+printf 'x' >"$part/plugin/ZARVO SAMPLES/snare.wav"
+expect_exit 1 "$tool" clean --plugin-dir "$part/plugin" --dry-run
+expect_in "live.txt was read only in part" "$work/err"
+expect_not_in "would delete" "$work/out"
+[ -f "$part/plugin/ZARVO SAMPLES/snare.wav" ] && pass || fail "cleaned past a kit read in part"
+
+# A file name with a comma or a leading blank: the header names the folder really used.
+cp "$work/relinked.txt" "$work/Rock, Live.txt"
+expect_exit 0 "$tool" install "$work/Rock, Live.txt" --plugin-dir "$plugin"
+[ -f "$plugin/Rock  Live/kick.wav" ] && pass || fail "samples not in the folder the header names"
+sed -n 2,3p "$work/Rock, Live.txt" | tr -d '\r' >"$work/names"
+printf 'Rock  Live,\nRock  Live,\n' | cmp -s - "$work/names" && pass || fail "header names $(cat "$work/names")"
+cp "$work/relinked.txt" "$work/ .txt"
+expect_exit 1 "$tool" install "$work/ .txt" --plugin-dir "$plugin"
+
+# Samples that cannot be copied make install fail and are named.
+expect_exit 1 "$tool" install "$work/moved.txt" --plugin-dir "$plugin"
+expect_in "moved/kick.wav" "$work/err"
+
+# Relative paths on the command line become absolute paths in the kit.
+mkdir -p "$work/rel/plug"
+touch "$work/rel/plug/Zarvo.dll"
+{
+    printf 'vst samples,\nRel,\nRel,\n,\n\n'
+    printf ' 1,  0, 0, 36,KICK,kick.wav,  1,127, 36, 36, 0.30, 1.00,  0,  0,\n'
+    printf -- '-1\n\n-1\n\n'
+} | crlf >"$work/rel/Rel.txt"
+mkdir -p "$work/rel/plug/Rel" && cp "$work/lib/kick.wav" "$work/rel/plug/Rel/"
+(cd "$work/rel" && "$tool" install Rel.txt --plugin-dir plug >/dev/null 2>&1)
+expect_in "^ 1,/.*/rel/plug/Rel/kick.wav," "$work/rel/Rel.txt"
+cp "$work/moved.orig" "$work/rel/moved.txt"
+(cd "$work" && "$tool" relink rel/moved.txt --search lib --output rel/relinked.txt >/dev/null)
+expect_in "^ 1,/.*/lib/kick.wav," "$work/rel/relinked.txt"
+expect_not_in "^ 1,lib/" "$work/rel/relinked.txt"
+# Gains are shown with the precision the script has.
+expect_exit 0 "$tool" show "$work/rel/Rel.txt" --json
+expect_in '"gainLeft": 0.3,' "$work/out"
+
 # Usage errors.
 expect_exit 2 "$tool" relink "$work/moved.txt"
 expect_exit 2 "$tool" frobnicate

@@ -1,0 +1,101 @@
+#include "app/MidiRouter.h"
+
+#include "app/AnimationControl.h"
+#include "app/EditPath.h"
+#include "app/MainWindow.h"
+#include "app/PadPanel.h"
+#include "app/Services.h"
+#include "app/ZoneListPanel.h"
+#include "audio/MidiInput.h"
+#include "audio/Preview.h"
+#include "kit/KitChecks.h"
+
+#include <QApplication>
+#include <QMenu>
+
+namespace padsmith {
+
+MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {}
+
+void MidiRouter::listenTo(MidiInput* input) {
+    if (input != nullptr) {
+        connect(input, &MidiInput::message, this, &MidiRouter::handleMessage);
+    }
+}
+
+void MidiRouter::handleMessage(quint32 packed) {
+    const std::optional<NoteOn> note = noteOnIn(packed);
+    if (!note) {
+        return;
+    }
+    // Selecting a pad lets waiting events run, and with them the next notes: those wait
+    // their turn, so each note is handled whole and in order.
+    waiting_.push_back(*note);
+    if (handling_) {
+        return;
+    }
+    handling_ = true;
+    while (!waiting_.empty()) {
+        const NoteOn next = waiting_.front();
+        waiting_.pop_front();
+        noteOn(next);
+    }
+    handling_ = false;
+}
+
+void MidiRouter::noteOn(const NoteOn& note) {
+    // A long operation (reading, saving, cleaning) shows the busy cursor and lets events run
+    // between its steps: notes then would change the kit under its feet.
+    if (busyCursorShown()) {
+        return;
+    }
+    window_.animation()->play();
+    // Another program in front, or a dialog of this one: only the flash.
+    if (window_.isActiveWindow() && QApplication::activeModalWidget() == nullptr) {
+        if (!trigger(note)) {
+            enterKey(note);
+        }
+    }
+    emit noteHandled(note.note, note.velocity);
+}
+
+bool MidiRouter::trigger(const NoteOn& note) {
+    ZoneListPanel& zones = window_.zonePanel();
+    const InPlaceEdit* renameBox = window_.padPanel().renameBox();
+    // The zone list's cell editor does not hold the trigger back; the list itself does.
+    if (zones.hasFocus() || (renameBox != nullptr && renameBox->hasFocus())) {
+        return false;
+    }
+    const std::optional<ZoneRef> zone = triggeredZone(window_.kit(), note.note, note.velocity);
+    if (zone) {
+        const SampleZone& played = window_.kit().pads[static_cast<std::size_t>(zone->pad)].at(
+            static_cast<std::size_t>(zone->position));
+        window_.previewPlayer().previewSample(played.sourcePath, window_.outputDevice());
+        window_.padPanel().selectPad(zone->pad, zone->position);
+        window_.updateCommandStates();
+    }
+    return true;
+}
+
+bool MidiRouter::enterKey(const NoteOn& note) {
+    ZoneListPanel& zones = window_.zonePanel();
+    KitDocument& kit = window_.kit();
+    if (!zones.hasFocus() || kit.current().empty() || zones.currentRow() < 0) {
+        return false;
+    }
+    const QList<int> selected = zones.selectedRows();
+    const KeyEntry entry =
+        padsmith::enterKey(kit, kit.currentPad, {selected.begin(), selected.end()}, note.note);
+    window_.editPath().apply(entry.edit);
+    if (entry.refusedRow) {
+        // The check again, now to show the user the other zone and the message.
+        SampleZone refused = kit.current().at(static_cast<std::size_t>(*entry.refusedRow));
+        refused.padNumber = kit.currentPad + 1;
+        checkDoubleNote(kit, refused, *entry.refusedRow, note.note, &window_.kitHost());
+        return true;
+    }
+    zones.playZone();
+    return true;
+}
+
+} // namespace padsmith

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "kit/Trigger.h"
+
+#include <QObject>
+#include <deque>
+
+namespace padsmith {
+
+class MainWindow;
+class MidiInput;
+
+// What a MIDI keyboard or drum controller does in the window. Every note-on flashes the
+// picture's animation once. While the user works anywhere but in the zone list or the pad's
+// rename box, the note plays the zone it triggers and makes it current; while the zone list has
+// the focus, the note becomes the key of the selected zones (one undo step) and the current
+// row is played. Notes count only while the window is the active one and no long operation
+// runs; they are taken one at a time in the order they came in.
+class MidiRouter : public QObject {
+    Q_OBJECT
+public:
+    explicit MidiRouter(MainWindow& window, QObject* parent = nullptr);
+
+    // Listens to `input` from now on (nothing when null).
+    void listenTo(MidiInput* input);
+    // A short MIDI message as the input delivers it; everything but a note-on is ignored.
+    void handleMessage(quint32 packed);
+
+signals:
+    // A note-on was taken (after the animation, the trigger or the key entry).
+    void noteHandled(int note, int velocity);
+
+private:
+    void noteOn(const NoteOn& note);
+    bool trigger(const NoteOn& note);
+    bool enterKey(const NoteOn& note);
+
+    MainWindow& window_;
+    std::deque<NoteOn> waiting_;
+    bool handling_ = false;
+};
+
+} // namespace padsmith

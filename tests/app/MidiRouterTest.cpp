@@ -1,0 +1,287 @@
+// The window's answer to a MIDI keyboard, with note-ons delivered the way the input's callback
+// hands them over: queued for the window's thread.
+#include "app/MidiRouter.h"
+
+#include "AppFixture.h"
+#include "app/AboutDialog.h"
+#include "app/AnimationControl.h"
+#include "app/Controls.h"
+#include "app/EditPath.h"
+#include "app/PadPanel.h"
+#include "app/ZoneListPanel.h"
+#include "audio/MidiInput.h"
+#include "audio/Preview.h"
+#include "audio/SampleFiles.h"
+#include "ui/CellTableView.h"
+#include "ui/InPlaceEdit.h"
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace padsmith;
+using namespace padsmith::test;
+
+namespace {
+
+// A kit whose samples are real WAVE files, each of its own length, so the preview's info text
+// tells which one played: pad 1 plays note 36 soft, pad 2 note 36 loud; pad 3 answers note 38
+// at every velocity; pad 4 holds three zones for key entry; pad 6 plays note 50 loud.
+struct MidiWorld {
+    MidiWorld() {
+        KitDocument kit;
+        auto add = [&](int pad, const char* sample, int key, int low, int high, int ms) {
+            const QString file = app.path(QStringLiteral("library/") + sample);
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            padsmith::testing::writeFile(
+                toFsPath(file),
+                padsmith::testing::waveFile(1, 1, 8000, 16, std::string(16U * ms, '\0')));
+            SampleZone zone;
+            zone.padNumber = pad + 1;
+            zone.key = key;
+            zone.velocityLow = low;
+            zone.velocityHigh = high;
+            zone.sampleName = sample;
+            zone.sourcePath = toStd(file);
+            kit.pads[static_cast<std::size_t>(pad)].append(zone);
+        };
+        add(0, "soft.wav", 36, 1, 64, 100);
+        add(1, "loud.wav", 36, 65, 127, 200);
+        add(2, "rim.wav", 38, 1, 0, 300);
+        add(3, "a.wav", 60, 1, 50, 400);
+        add(3, "b.wav", 61, 90, 127, 500);
+        add(3, "c.wav", 62, 1, 50, 600);
+        add(5, "crash.wav", 50, 100, 127, 700);
+        const QString file = app.path("drums.txt");
+        AppFixture::touch(file, QByteArray::fromStdString(formatKitScript(kit)));
+
+        window = &app.open(false);
+        window->setMidiInput(&input);
+        window->document().openKitPath(file);
+        window->show();
+        if (!QTest::qWaitForWindowActive(window)) {
+            qWarning("window not active");
+        }
+        window->copyrightField()->setFocus();
+        QTRY_VERIFY(!window->animation()->playing());
+    }
+
+    // Plays a note as the MIDI callback does and lets the window take it.
+    void play(unsigned char status, unsigned char note, unsigned char velocity) {
+        input.deliver({status, note, velocity});
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    QString played() const { return window->previewPlayer().infoText(); }
+    int selectedRowOf(int pad) const {
+        return window->kit().currentPad == pad ? window->zonePanel().currentRow() : -1;
+    }
+    void selectRows(const QList<int>& rows) {
+        CellTableView* list = window->zoneList();
+        list->setFocus();
+        list->selectOnlyRow(rows.first(), 1, false);
+        for (int row : rows) {
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+
+    AppFixture app;
+    MidiInput input; // never opened: the test is the keyboard
+    MainWindow* window = nullptr;
+};
+
+} // namespace
+
+class MidiRouterTest : public QObject {
+    Q_OBJECT
+private slots:
+    void noteTriggersAndSelectsTheZoneItPlays() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        world.play(0x99, 36, 100); // any channel
+        QCOMPARE(window.kit().currentPad, 1);
+        QVERIFY(window.padButton(1)->hasFocus());
+        QCOMPARE(world.selectedRowOf(1), 0);
+        QVERIFY(world.played().contains("200ms"));
+        QVERIFY(window.animation()->playing());
+
+        world.play(0x90, 36, 64);
+        QCOMPARE(window.kit().currentPad, 0);
+        QVERIFY(world.played().contains("100ms"));
+        // Upper bound 0: every velocity.
+        world.play(0x90, 38, 3);
+        QCOMPARE(window.kit().currentPad, 2);
+        QVERIFY(world.played().contains("300ms"));
+        // A note no zone plays flashes and changes nothing.
+        world.play(0x90, 37, 100);
+        QCOMPARE(window.kit().currentPad, 2);
+        QVERIFY(world.played().contains("300ms"));
+    }
+
+    void velocityZeroAndOtherMessagesDoNothing() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        // A key's release as most keyboards send it, a note-off, a controller.
+        world.play(0x90, 36, 0);
+        world.play(0x80, 36, 100);
+        world.play(0xB0, 36, 100);
+        QVERIFY(!window.animation()->playing());
+        QCOMPARE(window.kit().currentPad, 0);
+        QVERIFY(world.played().isEmpty());
+    }
+
+    void keyEntryGivesEverySelectedZoneTheNoteAsOneStep() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        window.padPanel().selectPad(3, 0);
+        world.selectRows({0, 2});
+        world.play(0x90, 70, 100);
+        const Pad& pad = window.kit().pads[3];
+        QCOMPARE(pad.at(0).key, 70);
+        QCOMPARE(pad.at(1).key, 61);
+        QCOMPARE(pad.at(2).key, 70);
+        QVERIFY(window.kit().modified());
+        QVERIFY(window.zoneList()->hasFocus());
+        // The current row plays (row 0 is current, the cursor having stayed there).
+        QVERIFY(world.played().contains("400ms"));
+        QVERIFY(world.app.dialogs.messages.isEmpty());
+        window.editPath().undo();
+        QCOMPARE(window.kit().pads[3].at(0).key, 60);
+        QCOMPARE(window.kit().pads[3].at(2).key, 62);
+        QVERIFY(!window.kit().modified());
+    }
+
+    void keyEntryStopsAtADoubleNoteAndPlaysNothing() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        window.padPanel().selectPad(3, 0);
+        world.selectRows({0, 1, 2});
+        // Pad 6 plays note 50 from velocity 100: zone b (90 to 127) would clash.
+        world.play(0x90, 50, 100);
+        const Pad& pad = window.kit().pads[3];
+        QCOMPARE(pad.at(0).key, 50);
+        QCOMPARE(pad.at(1).key, 61);
+        QCOMPARE(pad.at(2).key, 62);
+        QCOMPARE(world.app.dialogs.messages, QStringList{"Double defined NOTE in your drum set!"});
+        QVERIFY(world.played().isEmpty());
+        QCOMPARE(window.kit().currentPad, 3);
+        QVERIFY(window.zoneList()->hasFocus());
+        window.editPath().undo();
+        QCOMPARE(window.kit().pads[3].at(0).key, 60);
+    }
+
+    void renameBoxAnotherWindowAndBusyStateHoldNotesBack() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        // The pad's rename box: the flash only.
+        window.padPanel().rename(4);
+        QTRY_VERIFY(window.padPanel().renameBox() != nullptr &&
+                    window.padPanel().renameBox()->hasFocus());
+        world.play(0x90, 36, 100);
+        QVERIFY(window.animation()->playing());
+        QCOMPARE(window.kit().currentPad, 4);
+        QVERIFY(world.played().isEmpty());
+        QTest::keyClick(window.padPanel().renameBox(), Qt::Key_Escape);
+        window.copyrightField()->setFocus();
+        QTRY_VERIFY(!window.animation()->playing());
+
+        // Another window in front: the flash only.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        world.play(0x90, 36, 100);
+        QVERIFY(window.animation()->playing());
+        QCOMPARE(window.kit().currentPad, 4);
+        QVERIFY(world.played().isEmpty());
+        other.close();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.copyrightField()->setFocus();
+        QTRY_VERIFY(!window.animation()->playing());
+
+        // A long operation runs: not even the flash.
+        setBusyCursor(true);
+        world.play(0x90, 36, 100);
+        setBusyCursor(false);
+        QVERIFY(!window.animation()->playing());
+        QCOMPARE(window.kit().currentPad, 4);
+        // And afterwards the keyboard plays again.
+        world.play(0x90, 36, 100);
+        QCOMPARE(window.kit().currentPad, 1);
+    }
+
+    void cellEditorDoesNotHoldTheTriggerBack() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        window.padPanel().selectPad(3, 0);
+        window.zoneList()->setFocus();
+        window.zoneList()->setCurrentCell(0, 1);
+        window.zoneList()->beginEdit();
+        QTRY_VERIFY(window.zoneList()->cellEditor() != nullptr &&
+                    window.zoneList()->cellEditor()->hasFocus());
+        world.play(0x90, 50, 120);
+        QCOMPARE(window.kit().currentPad, 5);
+        QVERIFY(window.padButton(5)->hasFocus());
+        QVERIFY(world.played().contains("700ms"));
+        QCOMPARE(window.kit().pads[3].at(0).key, 60); // no key was typed or entered
+    }
+
+    void notesArrivingWhileOneIsHandledKeepTheirOrder() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        // Both queued before the window gets to them; selecting the first pad lets events run.
+        world.input.deliver({0x90, 36, 100});
+        world.input.deliver({0x90, 38, 100});
+        QSignalSpy handled(&window.midiRouter(), &MidiRouter::noteHandled);
+        QTRY_COMPARE(handled.count(), 2);
+        QCOMPARE(handled.at(0).at(0).toInt(), 36);
+        QCOMPARE(handled.at(1).at(0).toInt(), 38);
+        QCOMPARE(window.kit().currentPad, 2);
+        QVERIFY(world.played().contains("300ms"));
+    }
+
+    // Through a real JACK server and sound server: a virtual keyboard port appears after the
+    // editor has started, its note-ons reach the window, and the preview goes out to the sink.
+    void keyboardOnJackPlaysThroughTheSoundServer() {
+        if (qEnvironmentVariableIsEmpty("PADSMITH_TEST_JACK") ||
+            qEnvironmentVariableIsEmpty("PADSMITH_TEST_SINK")) {
+            QSKIP("no JACK or PulseAudio test server: run under scripts/with-services.sh");
+        }
+        qputenv(MidiInput::kApiVariable, "jack");
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        MidiInput jack;
+        QVERIFY(jack.open(MidiInput::preferredSystem(QString())));
+        QCOMPARE(jack.systemName(), QStringLiteral("Jack"));
+        jack.setRescanInterval(200);
+        window.setMidiInput(&jack);
+
+        QProcess keyboard;
+        keyboard.start(QStringLiteral(PADSMITH_MIDI_SEND), {"editor-keys", "50:110"});
+        QVERIFY(keyboard.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(window.kit().currentPad == 5, 20000);
+        QVERIFY(jack.openPorts().join(' ').contains("editor-keys"));
+        QVERIFY(world.played().contains("700ms"));
+        QTRY_VERIFY_WITH_TIMEOUT(window.previewPlayer().bytesWritten() > 0, 10000);
+        QVERIFY(window.previewPlayer().isPreviewing());
+        keyboard.kill();
+        keyboard.waitForFinished(5000);
+        window.previewPlayer().closeOutput();
+        QTest::qWait(100); // lets the closed stream settle before the window goes
+    }
+
+    void aboutWindowTellsWhetherThereIsMidi() {
+        MidiWorld world;
+        world.window->command(CommandId::About);
+        QVERIFY(world.window->aboutDialog() != nullptr);
+        QVERIFY(world.window->aboutDialog()->midiStatus()->text().contains("MIDI input: none"));
+    }
+};
+
+QTEST_MAIN(MidiRouterTest)
+#include "MidiRouterTest.moc"

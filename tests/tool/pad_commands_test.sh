@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End-to-end checks of padsmith-kit's pad commands: copy-pad, move-pad, delete-pad and
+# rename-pad, on a scratch kit.
+#   pad_commands_test.sh PADSMITH_KIT
+set -uo pipefail
+tool="$1"
+. "$(dirname "$0")/../checks.sh"
+crlf() { sed 's/$/\r/'; }
+
+mkdir -p "$work/lib"
+for sample in kick snare; do printf '%s' "$sample" >"$work/lib/$sample.wav"; done
+# Rock: a kick on pad 1, a snare on pad 2.
+{
+    printf 'vst samples,\nRock,\nRock,\nMe,\n\n'
+    printf ' 1,  0, 0, 36,KICK,kick.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf ' 2,  0, 0, 38,SNARE,snare.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\n'
+    printf -- '-1\n\n 1,%s,\n 2,%s,\n' "$work/lib/kick.wav" "$work/lib/snare.wav"
+    printf -- '-1\n\nPadsmith by Mervane'
+} | crlf >"$work/Rock.txt"
+cp "$work/Rock.txt" "$work/Rock.orig"
+
+# copy-pad onto a pad with zones swaps the two pads, names and paths included.
+expect_exit 0 "$tool" copy-pad "$work/Rock.txt" --pad 1 2 --output "$work/swapped.txt"
+cmp -s "$work/Rock.txt" "$work/Rock.orig" && pass || fail "copy-pad --output changed KIT"
+expect_in $'^ 1,  0, 0, 38,SNARE,snare.wav,' "$work/swapped.txt"
+expect_in $'^ 2,  0, 0, 36,KICK,kick.wav,' "$work/swapped.txt"
+expect_in $'^ 2,'"$work/lib/kick.wav"$',\r$' "$work/swapped.txt"
+# ... onto an empty pad it would define the kick's note twice: refused, nothing written.
+expect_exit 1 "$tool" copy-pad "$work/Rock.txt" --pad 1 5
+expect_in "Double defined NOTE" "$work/err"
+cmp -s "$work/Rock.txt" "$work/Rock.orig" && pass || fail "a refused copy wrote the kit"
+
+# move-pad onto an empty pad, then onto the snare: the snare leaves the kit.
+expect_exit 0 "$tool" move-pad "$work/Rock.txt" --pad 1 5
+expect_in $'^ 5,  0, 0, 36,KICK,kick.wav,' "$work/Rock.txt"
+expect_not_in $'^ 1,' "$work/Rock.txt"
+expect_exit 0 "$tool" move-pad "$work/Rock.txt" --pad 5 2
+expect_in "pad 2: KICK, 1 zones" "$work/out"
+expect_not_in "snare" "$work/Rock.txt"
+[ -f "$work/lib/snare.wav" ] && pass || fail "move-pad deleted a sample"
+
+# rename-pad names the pad in every zone line; delete-pad empties it.
+expect_exit 0 "$tool" rename-pad "$work/Rock.txt" --pad 2 "Big Kick"
+expect_in $'^ 2,  0, 0, 36,Big Kick,kick.wav,' "$work/Rock.txt"
+expect_exit 0 "$tool" delete-pad "$work/Rock.txt" --pad 2
+expect_not_in "kick.wav" "$work/Rock.txt"
+expect_in $'^Rock,\r$' "$work/Rock.txt"
+
+# Usage errors change nothing.
+cp "$work/Rock.txt" "$work/Rock.now"
+expect_exit 2 "$tool" copy-pad "$work/Rock.txt" --pad 1 1
+expect_exit 2 "$tool" move-pad "$work/Rock.txt" --pad 1 19
+expect_exit 2 "$tool" rename-pad "$work/Rock.txt" --pad 1 "A,B"
+expect_exit 2 "$tool" delete-pad "$work/Rock.txt"
+expect_exit 1 "$tool" delete-pad "$work/none.txt" --pad 1
+cmp -s "$work/Rock.txt" "$work/Rock.now" && pass || fail "a refused command wrote the kit"
+
+finish
