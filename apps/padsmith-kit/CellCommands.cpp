@@ -121,6 +121,11 @@ std::optional<KitDocument> readScript(const fs::path& path, const CodePage& page
         complain(path.string() + " is not a kit script", 1);
         return std::nullopt;
     }
+    // Written back, a kit read only in part would lose the lines that could not be read.
+    if (content->report.readInPart()) {
+        complain(path.string() + " was not changed: " + readInPartText(content->report), 1);
+        return std::nullopt;
+    }
     KitDocument kit;
     kit.formatTag = content->formatTag;
     kit.kitName = content->kitName;
@@ -293,7 +298,8 @@ constexpr ToolCommand kCommands[] = {
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe cells were set\n"
-     "1\tthe kit could not be read or written, or a key was refused; nothing was written\n"
+     "1\tthe kit could not be read (or only in part) or written, or a key was refused; "
+     "nothing was written\n"
      "2\twrong usage: a pad, row or column that does not exist"},
     {"spread-velocity", "spread-velocity KIT --pad N [--output OUT] [--encoding NAME]",
      runSpreadVelocity,
@@ -305,7 +311,7 @@ constexpr ToolCommand kCommands[] = {
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tdone\n"
-     "1\tthe kit could not be read or written\n"
+     "1\tthe kit could not be read (or only in part) or written; nothing was written\n"
      "2\twrong usage"},
 };
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 
 namespace padsmith::test {
 
@@ -168,6 +169,25 @@ private slots:
         QCOMPARE(window.menuBar()->actions().at(1)->menu(), window.padMenu());
         QCOMPARE(window.kit().currentPad, 3);
         QCOMPARE(window.menuBar()->actions().size(), 4);
+    }
+
+    void rightClickShowsThePadPopupOnThatPad() {
+        AppFixture app;
+        MainWindow& window = openDrumKit(app);
+        QWidget* shown = nullptr;
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activePopupWidget();
+            if (shown != nullptr) {
+                shown->close();
+            }
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                window.padButton(3)->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(window.padButton(3), &click);
+        QCOMPARE(shown, window.padMenu());
+        QCOMPARE(window.kit().currentPad, 3);
+        // The window's focus stays on the pad (offscreen, the window is not activated again).
+        QCOMPARE(window.focusWidget(), window.padButton(3));
     }
 
     void renameBoxRefusesLettersTheCodePageCannotHold() {

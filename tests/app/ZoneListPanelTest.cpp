@@ -241,6 +241,18 @@ private slots:
         QCOMPARE(zones.window.padButton(3)->marker(), PadButton::Marker::ListFocus);
         QTest::keyClick(zones.editor(), Qt::Key_Escape);
         QVERIFY(zones.list().hasFocus());
+
+        // The Sample cell is edited on request only, and its commit is the sample's rename.
+        QSignalSpy renames(&zones.panel(), &ZoneListPanel::sampleNameCommitted);
+        zones.toColumn(0);
+        QTest::keyClicks(&zones.list(), "x");
+        QVERIFY(zones.editor() == nullptr);
+        QTest::keyClick(&zones.list(), Qt::Key_F2);
+        QCOMPARE(zones.editor()->text(), QStringLiteral("s40.wav"));
+        QTest::keyClicks(zones.editor(), "boom.wav");
+        QTest::keyClick(zones.editor(), Qt::Key_Return);
+        QCOMPARE(renames.count(), 1);
+        QCOMPARE(renames.at(0), (QVariantList{0, QStringLiteral("boom.wav")}));
     }
 
     void dynamicVelocityAndTheEnablingOfZoneCommands() {

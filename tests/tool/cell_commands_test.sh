@@ -64,6 +64,15 @@ printf 'hello,\n' >"$work/notakit.txt"
 expect_exit 1 "$tool" set "$work/notakit.txt" --pad 1 --all --column Key --text C3
 expect_in "not a kit script" "$work/err"
 
+# A kit read only in part is never written back: the lines that could not be read would go.
+sed 's/ 2,  0, 0, 38,SNARE/ 2,  0, 0,1000,SNARE/' "$work/kit.orig" >"$work/part.txt"
+cp "$work/part.txt" "$work/part.before"
+expect_exit 1 "$tool" set "$work/part.txt" --pad 1 --all --column Voices --text 3
+expect_in "part.txt was not changed: Only 3 of 5 zone lines could be read: line 9" "$work/err"
+expect_exit 1 "$tool" spread-velocity "$work/part.txt" --pad 1 --output "$work/part.out"
+cmp -s "$work/part.txt" "$work/part.before" && [ ! -e "$work/part.out" ] && pass ||
+    fail "a kit read in part was written"
+
 # spread-velocity sorts by key and spreads each key's layers.
 {
     printf 'vst samples,\nSpread,\nSpread,\n,\n\n'
