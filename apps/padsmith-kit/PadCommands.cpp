@@ -22,7 +22,11 @@ template <typename MakeEdit> int editKit(const Arguments& args, MakeEdit makeEdi
     const fs::path path = args.positional[0];
     const KitLocation location = locationFor(args, path);
     KitDocument kit;
-    if (!loadKit(kit, path, location, std::nullopt)) {
+    ScriptReadReport report;
+    if (!loadKit(kit, path, location, std::nullopt, &report)) {
+        return 1;
+    }
+    if (refuseReadInPart(report, args, path)) {
         return 1;
     }
     const KitEdit edit = makeEdit(kit);

@@ -57,8 +57,11 @@ const std::array kCommandRows{
                Keys{QKeySequence(Qt::Key_Tab), QKeySequence(Qt::SHIFT | Qt::Key_Tab),
                     QKeySequence(Qt::Key_Backtab), QKeySequence(Qt::SHIFT | Qt::Key_Backtab)},
                Serves::Window},
-    CommandRow{Id::ImportInstrument, "Import Instrument", "Ctrl+Shft+O", Keys{}, Serves::Window},
-    CommandRow{Id::ExportInstrument, "Export Instrument", "Ctrl+Shft+S", Keys{}, Serves::Window},
+    // Ctrl+Shift+S is Save's: the instruments have keys of their own.
+    CommandRow{Id::ImportInstrument, "Import Instrument", "Ctrl+Shift+O",
+               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, Serves::Window},
+    CommandRow{Id::ExportInstrument, "Export Instrument", "Ctrl+Shift+E",
+               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, Serves::Window},
     CommandRow{Id::SaveInstrumentAsKit, "Save Instrument as kit", "", Keys{}, Serves::Window},
     CommandRow{Id::ImportSamples, "Import samples", "DblClk", Keys{}, Serves::Zones},
     CommandRow{Id::SpreadVelocities, "Set dinamic velocity", "", Keys{}, Serves::Zones},
@@ -112,6 +115,7 @@ constexpr std::array kZoneMenu{
     kSeparator,
     Id::ImportInstrument,
     Id::ExportInstrument,
+    Id::SaveInstrumentAsKit,
     kSeparator,
     Id::Copy,
     Id::Paste,
@@ -284,13 +288,6 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
     table.setEnabled(CommandId::Revert, context.canRevert);
     table.setEnabled(CommandId::Undo, context.canUndo);
     table.setEnabled(CommandId::Redo, context.canRedo);
-
-    // Commands whose work comes with later features stand in the menus, grayed. Take a
-    // command out of this list when its handler is built.
-    for (CommandId id : {CommandId::ImportInstrument, CommandId::ExportInstrument,
-                         CommandId::SaveInstrumentAsKit}) {
-        table.setEnabled(id, false);
-    }
 }
 
 } // namespace padsmith

@@ -6,8 +6,10 @@
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
+#include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
+#include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -101,6 +103,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     midi_ = new MidiRouter(*this, this);
 
     qApp->installEventFilter(this);
+    dropInputDuringOperations(this);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget* /*old*/, QWidget* now) { focusMoved(now); });
 }
@@ -179,6 +182,11 @@ void MainWindow::buildControls() {
             [this] { command(CommandId::ExploreKitFolder); });
     connect(fields_, &KitFields::sampleFolderClicked, this,
             [this] { command(CommandId::ExplorePluginFolder); });
+    // The copyright is part of the kit: typing marks it modified, typing it back clears that.
+    connect(fields_->copyright(), &QLineEdit::textEdited, this, [this] {
+        fields_->collect(kit_);
+        document_.updateTitle(kit_.updateModified());
+    });
 
     auto* separator = new QFrame(client);
     separator->setGeometry(units.rect(4, 25, 409, 9));
@@ -279,6 +287,13 @@ void MainWindow::registerOwnCommands() {
     setCommandHandler(CommandId::ExploreKitFolder, [this] { exploreKitFolder(); });
     setCommandHandler(CommandId::ExplorePluginFolder,
                       [this] { dialogs().openFolder(pluginFolder_); });
+    auto* instruments = new InstrumentCommands(*this, settings_);
+    setCommandHandler(CommandId::ExportInstrument,
+                      [instruments] { instruments->exportInstrument(); });
+    setCommandHandler(CommandId::ImportInstrument,
+                      [instruments] { instruments->importInstrument(); });
+    setCommandHandler(CommandId::SaveInstrumentAsKit,
+                      [instruments] { instruments->saveInstrumentAsKit(); });
     setCommandHandler(CommandId::About, [this] { showAbout(); });
     setCommandHandler(CommandId::Picture, [this] { showAbout(); });
     setCommandHandler(CommandId::Exit, [this] { close(); });
@@ -315,6 +330,7 @@ void MainWindow::startUp(bool reopenLastKit) {
     showKit();
 
     if (reopenLastKit) {
+        const OperationScope operation;
         document_.openKitPath({});
     }
     updateCommandStates();
@@ -324,6 +340,12 @@ void MainWindow::command(CommandId id) {
     if (id == CommandId::None || id == CommandId::Separator) {
         return;
     }
+    // A command that arrives while another runs (its dialogs and long work let events through)
+    // is dropped: the one running may hold places in the kit that a second one would change.
+    if (operationRunning()) {
+        return;
+    }
+    const OperationScope operation;
     if (!document_.handleCommand(id)) {
         const Serves serves = servesOf(id);
         if (const auto handler = handlers_.find(id); handler != handlers_.end()) {
@@ -563,6 +585,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window's close button during a read or save: that work ends first. Exit comes as a
+    // command and is let through.
+    if (event->spontaneous() && operationRunning()) {
+        event->ignore();
+        return;
+    }
+    const OperationScope operation;
     if (!document_.queryClose()) {
         event->ignore();
         return;
@@ -595,6 +624,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
+    const OperationScope operation;
     document_.dropFiles(paths);
     updateCommandStates();
 }

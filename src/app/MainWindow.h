@@ -61,6 +61,8 @@ public:
     Document& document() { return document_; }
     KitDocument& kit() { return kit_; }
     KitHost& kitHost() override;
+    // Searches samples that moved, for kit reads and instrument imports.
+    SampleFinder& sampleFinder() override { return finder_; }
     EditPath& editPath() { return *edits_; }
     CommandTable& commands() { return *commands_; }
     EditorOptions& options() { return options_; }
@@ -123,7 +125,6 @@ private:
     // DocumentWindow
     QWidget* documentWidget() override { return this; }
     KitLocation kitLocation() override;
-    SampleFinder& sampleFinder() override { return finder_; }
     void collectKitFields() override;
     void kitReplaced() override;
     void kitSaved() override;

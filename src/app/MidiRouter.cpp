@@ -3,6 +3,7 @@
 #include "app/AnimationControl.h"
 #include "app/EditPath.h"
 #include "app/MainWindow.h"
+#include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/ZoneListPanel.h"
@@ -44,9 +45,9 @@ void MidiRouter::handleMessage(quint32 packed) {
 }
 
 void MidiRouter::noteOn(const NoteOn& note) {
-    // A long operation (reading, saving, cleaning) shows the busy cursor and lets events run
-    // between its steps: notes then would change the kit under its feet.
-    if (busyCursorShown()) {
+    // A command or long operation (reading, saving, cleaning) lets events run between its
+    // steps: notes then would change the kit under its feet.
+    if (operationRunning()) {
         return;
     }
     window_.animation()->play();

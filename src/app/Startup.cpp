@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/EditorOptions.h"
 #include "app/MainWindow.h"
+#include "app/Operation.h"
 #include "app/Services.h"
 #include "app/SingleInstance.h"
 #include "audio/MidiInput.h"
@@ -58,7 +59,7 @@ QString editorInstanceKey(const SettingsStore& settings) {
 }
 
 void openKitFromOutside(MainWindow& window, const QString& path) {
-    if (busyCursorShown() || QApplication::activeModalWidget() != nullptr) {
+    if (operationRunning() || QApplication::activeModalWidget() != nullptr) {
         // The window is the timer's context: a closed editor drops the kit with it.
         QTimer::singleShot(200, &window, [&window, path] { openKitFromOutside(window, path); });
         return;

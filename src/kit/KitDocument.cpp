@@ -27,6 +27,7 @@ void KitDocument::takeSavedFingerprints() {
     for (std::size_t p = 0; p < pads.size(); ++p) {
         savedFingerprint_[p] = pads[p].fingerprint();
     }
+    savedCopyright_ = copyright;
     modified_ = false;
 }
 
@@ -34,8 +35,8 @@ bool KitDocument::updateModified() {
     // Every pad is compared, not only the current one: an edit on one pad followed by an edit
     // that is undone on another must leave the kit modified, or the first edit could be lost
     // on close without a question.
-    modified_ = false;
-    for (std::size_t p = 0; p < pads.size(); ++p) {
+    modified_ = copyright != savedCopyright_;
+    for (std::size_t p = 0; p < pads.size() && !modified_; ++p) {
         if (pads[p].fingerprint() != savedFingerprint_[p]) {
             modified_ = true;
             break;

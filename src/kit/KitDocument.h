@@ -28,8 +28,10 @@ public:
     // shared sample folder. The copyright stays. Fingerprints are taken, so it is unmodified.
     void newKit();
 
+    // Takes the pads' fingerprints and the copyright as the last read or saved state.
     void takeSavedFingerprints();
-    // Recomputes `modified` (some pad differs from its saved fingerprint) and returns it.
+    // Recomputes `modified` (some pad differs from its saved fingerprint, or the copyright from
+    // the saved one) and returns it.
     bool updateModified();
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
@@ -42,6 +44,7 @@ public:
 
 private:
     std::array<std::uint32_t, kPadCount> savedFingerprint_{};
+    std::string savedCopyright_;
     bool modified_ = false;
     std::int64_t kitSize_ = 0;
 };

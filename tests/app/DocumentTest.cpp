@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace padsmith::test {
@@ -401,6 +402,74 @@ private slots:
         window.command(CommandId::Save);
         QVERIFY(readAll(kit) != text);
         QVERIFY(QFile::exists(app.plugin + "part.txt"));
+    }
+
+    void commandsAndInputDuringAReadAreDropped() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.show();
+        const QString other = app.writeKit("other.txt", "OTHER");
+        window.document().openKitPath(other);
+        const QString kit = app.writeKit("kit.txt");
+        QFile::remove(app.path("library/kick.wav")); // missing: the read searches for it
+        window.padButton(2)->setFocus();
+        const int current = window.kit().currentPad;
+
+        // A window of the read's own, as its folder question or message would be.
+        QLineEdit dialog;
+        dialog.show();
+        bool ran = false;
+        QTimer::singleShot(0, &window, [&] {
+            ran = true;
+            window.command(CommandId::Open);
+            window.command(CommandId::New);
+            window.command(CommandId::RecentFirst);
+            // As the window system hands them over.
+            QTest::keyClick(window.windowHandle(), Qt::Key_O, Qt::ControlModifier);
+            const QWidget* pad = window.padButton(5);
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                              pad->mapTo(&window, pad->rect().center()));
+            QTest::keyClicks(&dialog, "answer");
+        });
+        app.dialogs.openAnswers = {kit};
+        window.command(CommandId::Open);
+
+        QVERIFY(ran);
+        QCOMPARE(app.dialogs.openFolders.size(), 1); // only the Open that ran
+        QCOMPARE(app.dialogs.browsePrompts.size(), 1);
+        QCOMPARE(window.document().currentPath(), kit);
+        QCOMPARE(window.kit().pads[0].size(), std::size_t{1});
+        QCOMPARE(window.kit().currentPad, current);
+        QCOMPARE(dialog.text(), QStringLiteral("answer"));
+        QVERIFY(!window.kit().modified());
+
+        // Afterwards commands run again.
+        window.command(CommandId::New);
+        QCOMPARE(window.document().currentPath(), QString());
+    }
+
+    void typingTheCopyrightMarksTheKitModified() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.show();
+        const QString kit = app.writeKit("kit.txt");
+        window.document().openKitPath(kit);
+        QLineEdit* field = window.copyrightField();
+        QTest::keyClicks(field, "Me");
+        QVERIFY(window.kit().modified());
+        QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QVERIFY(!window.kit().modified()); // typed back as it was read
+        QVERIFY(!window.windowTitle().startsWith("Padsmith - [* "));
+
+        QTest::keyClicks(field, "Me");
+        app.dialogs.messageAnswers = {AnswerCancel};
+        QVERIFY(!window.close());
+        QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Save changes to kit.txt?"));
+        app.dialogs.messageAnswers = {AnswerYes};
+        QVERIFY(window.close());
+        QVERIFY(readAll(kit).contains("\r\nMe,\r\n"));
     }
 
     void kitsAreReadAndSavedInTheCodePageOfTheSettings() {

@@ -191,6 +191,15 @@ TEST(KitDocument, ModifiedFollowsTheSavedContent) {
 
     kit.takeSavedFingerprints();
     EXPECT_FALSE(kit.modified());
+
+    // The copyright is part of what was saved.
+    kit.copyright = "Me";
+    EXPECT_TRUE(kit.updateModified());
+    kit.copyright.clear();
+    EXPECT_FALSE(kit.updateModified());
+    kit.copyright = "Me";
+    kit.takeSavedFingerprints();
+    EXPECT_FALSE(kit.updateModified());
 }
 
 class KitSize : public ::testing::Test {

@@ -122,6 +122,10 @@ for kit in fourdigit nocomma truncated; do
     expect_exit 1 "$tool" install "$part/$kit.txt" --plugin-dir "$part/plugin" --shared
     cmp -s "$part/$kit.txt" "$part/$kit.orig" && pass || fail "install rewrote $kit.txt"
     [ ! -e "$part/plugin/$kit.txt" ] && pass || fail "$kit.txt reached the plug-in folder"
+    # Nor do the commands that edit a kit write it back.
+    expect_exit 1 "$tool" copy-pad "$part/$kit.txt" --pad 1 5
+    expect_exit 1 "$tool" set "$part/$kit.txt" --pad 1 --all --column Group --text 3
+    cmp -s "$part/$kit.txt" "$part/$kit.orig" && pass || fail "an edit rewrote $kit.txt"
 done
 expect_exit 2 "$tool" check "$part/fourdigit.txt"
 expect_in "Only 1 of 3 zone lines could be read: line 7" "$work/out"

@@ -1,0 +1,151 @@
+#include "app/InstrumentCommands.h"
+
+#include "app/EditPath.h"
+#include "app/FileDialog.h"
+#include "app/MainWindow.h"
+#include "app/Services.h"
+#include "app/Text.h"
+#include "app/ZoneListPanel.h"
+#include "kit/InstrumentFile.h"
+#include "kit/KitEdit.h"
+#include "kit/KitHost.h"
+#include "kit/KitScript.h"
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace padsmith {
+
+namespace {
+
+const QString kExportTitle = QStringLiteral("Save instrument ...");
+const QString kImportTitle = QStringLiteral("Select instrument ...");
+
+QString nativePath(const std::filesystem::path& path) {
+    return QDir::toNativeSeparators(fromFsPath(path));
+}
+
+} // namespace
+
+InstrumentCommands::InstrumentCommands(MainWindow& window, SettingsStore& settings)
+    : QObject(&window), window_(window), settings_(settings) {}
+
+FileFilter InstrumentCommands::instrumentFilter() {
+    return {QStringLiteral("Zarvo Instrument (*.zvi)"), QStringLiteral("*.zvi")};
+}
+
+QString InstrumentCommands::startFolder() const {
+    const Pad& pad = window_.kit().current();
+    const int row = window_.zonePanel().currentRow();
+    if (row < 0 || static_cast<std::size_t>(row) >= pad.size()) {
+        return {};
+    }
+    const std::string& source = pad.at(static_cast<std::size_t>(row)).sourcePath;
+    if (source == kUnknownSource) {
+        return {};
+    }
+    // The sample's folder, not the sample itself: a dialog opened on "snare.wav" would offer
+    // that name, and the instrument would be written over the sample.
+    const QFileInfo sample(fromStd(withoutMissingMark(source)));
+    return sample.absoluteDir().exists() ? QDir::toNativeSeparators(sample.absolutePath())
+                                         : QString();
+}
+
+void InstrumentCommands::showModified() {
+    window_.document().updateTitle(window_.kit().updateModified());
+}
+
+void InstrumentCommands::exportInstrument() {
+    FileDialog dialog(settings_, instrumentFilter(), kExportTitle);
+    if (!dialog.showSave(&window_, startFolder())) {
+        return;
+    }
+    KitDocument& kit = window_.kit();
+    const bool written = padsmith::exportInstrument(kit, kit.currentPad, toFsPath(dialog.path()));
+    showModified();
+    if (!written) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't write %1").arg(dialog.path()));
+    }
+}
+
+void InstrumentCommands::importInstrument() {
+    FileDialog dialog(settings_, instrumentFilter(), kImportTitle);
+    if (!dialog.showOpen(&window_, startFolder())) {
+        return;
+    }
+    KitDocument& kit = window_.kit();
+    const int padIndex = kit.currentPad;
+    // The zones are gathered on a copy of the pad and reach the kit as one edit.
+    Pad pad = kit.current();
+    InstrumentImport result;
+    {
+        const BusyScope busy(window_.kitHost());
+        result = padsmith::importInstrument(pad, padIndex, toFsPath(dialog.path()),
+                                            window_.sampleFinder());
+    }
+    if (!result.opened) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't open %1").arg(dialog.path()));
+        return;
+    }
+    const int firstNew = static_cast<int>(kit.current().size());
+    KitEdit edit;
+    edit.name = "Import Instrument";
+    edit.changes.push_back({padIndex, kit.current(), pad});
+    window_.editPath().apply(std::move(edit));
+    if (result.imported > 0) {
+        window_.zonePanel().selectRow(firstNew);
+    }
+    if (!result.content.complete) {
+        const QString text = fromStd(describeIncompleteRead(result.content, toStd(dialog.path())));
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   text + QStringLiteral("\n\n%1 zone(s) imported.").arg(result.imported));
+    }
+}
+
+void InstrumentCommands::saveInstrumentAsKit() {
+    KitDocument& kit = window_.kit();
+    if (kit.current().empty()) {
+        return;
+    }
+    const std::filesystem::path plugin = toFsPath(window_.pluginFolder());
+    std::filesystem::path target;
+    PadKitResult result = PadKitResult::Failed;
+    {
+        const BusyScope busy(window_.kitHost());
+        result = savePadAsKit(kit, kit.currentPad, plugin, false, &target);
+    }
+    if (result == PadKitResult::Exists) {
+        // The name is the kit's and the pad's: a pad named like another kit would replace
+        // that kit's script.
+        const int answer =
+            messageBox(MessageButtons::YesNo, MessageIcon::Warning,
+                       QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                           .arg(nativePath(target)));
+        if (answer != AnswerYes) {
+            return;
+        }
+        const BusyScope busy(window_.kitHost());
+        result = savePadAsKit(kit, kit.currentPad, plugin, true, &target);
+    }
+    showModified();
+    switch (result) {
+    case PadKitResult::Written:
+    case PadKitResult::EmptyPad:
+    case PadKitResult::Exists:
+        return;
+    case PadKitResult::BadName:
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("The kit name and the pad name give no file name.\nPlease "
+                                  "rename the pad."));
+        return;
+    case PadKitResult::Failed:
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't write %1").arg(nativePath(target)));
+        return;
+    }
+}
+
+} // namespace padsmith
