@@ -1,5 +1,7 @@
 // Kit scripts come from anywhere: the parser must survive any bytes, and what it reads must
-// write out to a text that reads back to the same text.
+// write out to a text that reads back to the same text. Every byte read in a code page must
+// write back as itself.
+#include "kit/CodePage.h"
 #include "kit/KitScript.h"
 
 #include <cstddef>
@@ -31,12 +33,28 @@ padsmith::KitDocument kitFrom(const padsmith::KitScriptContent& content) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const padsmith::CodePage page;
+    if (page.encode(page.decode(bytes)).bytes != bytes) {
+        std::abort();
+    }
+    const std::string text = padsmith::decodeFileText(bytes, page);
+    if (!padsmith::isValidUtf8(text)) {
+        std::abort();
+    }
     const auto content = padsmith::parseKitScript(text);
     if (!content) {
         return 0;
     }
     const std::string first = padsmith::formatKitScript(kitFrom(*content));
+    if (!padsmith::isValidUtf8(first)) {
+        std::abort();
+    }
+    // What the code page can hold comes back the same when read in it.
+    if (const auto encoded = page.encode(first);
+        encoded.ok() && page.decode(encoded.bytes) != first) {
+        std::abort();
+    }
     const auto again = padsmith::parseKitScript(first);
     if (!again) {
         std::abort();

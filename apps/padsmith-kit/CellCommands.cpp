@@ -3,6 +3,7 @@
 // looked for or copied.
 #include "ToolCommand.h"
 #include "kit/KitScript.h"
+#include "kit/KitText.h"
 #include "kit/ZoneCells.h"
 #include "platform/Files.h"
 
@@ -31,6 +32,7 @@ struct CellArguments {
     std::optional<std::string> column;
     std::optional<std::string> text;
     std::optional<std::string> output;
+    std::optional<std::string> encoding;
     bool all = false;
 };
 
@@ -49,6 +51,8 @@ std::optional<CellArguments> parseCellArguments(const std::vector<std::string>& 
             target = &parsed.text;
         } else if (arg == "--output") {
             target = &parsed.output;
+        } else if (arg == "--encoding") {
+            target = &parsed.encoding;
         } else if (arg == "--all") {
             parsed.all = true;
             continue;
@@ -64,6 +68,10 @@ std::optional<CellArguments> parseCellArguments(const std::vector<std::string>& 
             return std::nullopt;
         }
         *target = args[++i];
+    }
+    if (parsed.encoding && !CodePage::byName(*parsed.encoding)) {
+        complain("unknown encoding " + *parsed.encoding, 2);
+        return std::nullopt;
     }
     return parsed;
 }
@@ -97,9 +105,14 @@ std::optional<std::vector<int>> parseRows(const std::string& text, std::size_t r
 
 // The kit script as it stands: its header, its zones, and the source paths it records. A script
 // without path lines keeps its samples in its own sample folder beside it, as the editor reads it.
-std::optional<KitDocument> readScript(const fs::path& path) {
+// The code page of --encoding, Windows-1252 without it.
+CodePage codePageOf(const CellArguments& args) {
+    return CodePage::byName(args.encoding.value_or("")).value_or(CodePage());
+}
+
+std::optional<KitDocument> readScript(const fs::path& path, const CodePage& page) {
     std::string text;
-    if (!readWholeFile(path, text)) {
+    if (!readKitText(path, page, text)) {
         complain("can't read " + path.string(), 1);
         return std::nullopt;
     }
@@ -144,8 +157,13 @@ std::optional<KitDocument> readScript(const fs::path& path) {
     return kit;
 }
 
-bool writeScript(const KitDocument& kit, const fs::path& path) {
-    if (!replaceFileContents(path, formatKitScript(kit))) {
+bool writeScript(const KitDocument& kit, const fs::path& path, const CodePage& page) {
+    if (const std::vector<UnheldText> unheld = findUnheldTexts(kit, page); !unheld.empty()) {
+        complain(path.string() + " was not written. " + unheldTextMessage(unheld.front(), page), 1);
+        return false;
+    }
+    const CodePage::Encoded bytes = page.encode(formatKitScript(kit));
+    if (!bytes.ok() || !replaceFileContents(path, bytes.bytes)) {
         complain("can't write " + path.string(), 1);
         return false;
     }
@@ -171,8 +189,8 @@ void printRow(const KitDocument& kit, int pad, int row, ZoneColumn column) {
 }
 
 int runSet(const std::vector<std::string>& argv) {
-    constexpr const char* usage =
-        "usage: set KIT --pad N (--rows I,J,...|--all) --column NAME --text TEXT [--output OUT]";
+    constexpr const char* usage = "usage: set KIT --pad N (--rows I,J,...|--all) --column NAME "
+                                  "--text TEXT [--output OUT] [--encoding NAME]";
     const auto args = parseCellArguments(argv);
     if (!args || args->positional.size() != 1 || !args->column || !args->text ||
         args->all == args->rows.has_value()) {
@@ -188,7 +206,7 @@ int runSet(const std::vector<std::string>& argv) {
         return complain("--column takes Key, Velocity, Voices, Group, \"Key Range\" or Vol", 2);
     }
     const fs::path path = args->positional[0];
-    std::optional<KitDocument> kit = readScript(path);
+    std::optional<KitDocument> kit = readScript(path, codePageOf(*args));
     if (!kit) {
         return 1;
     }
@@ -221,7 +239,8 @@ int runSet(const std::vector<std::string>& argv) {
         return complain(message + "; nothing written", 1);
     }
     applyEdit(*kit, commit.edit);
-    if ((!commit.edit.empty() || args->output) && !writeScript(*kit, args->output.value_or(path))) {
+    if ((!commit.edit.empty() || args->output) &&
+        !writeScript(*kit, args->output.value_or(path), codePageOf(*args))) {
         return 1;
     }
     for (const int row : rows) {
@@ -234,20 +253,21 @@ int runSpreadVelocity(const std::vector<std::string>& argv) {
     const auto args = parseCellArguments(argv);
     if (!args || args->positional.size() != 1 || args->rows || args->all || args->column ||
         args->text) {
-        return complain("usage: spread-velocity KIT --pad N [--output OUT]", 2);
+        return complain("usage: spread-velocity KIT --pad N [--output OUT] [--encoding NAME]", 2);
     }
     const std::optional<int> pad = padIndex(*args);
     if (!pad) {
         return 2;
     }
     const fs::path path = args->positional[0];
-    std::optional<KitDocument> kit = readScript(path);
+    std::optional<KitDocument> kit = readScript(path, codePageOf(*args));
     if (!kit) {
         return 1;
     }
     const KitEdit edit = spreadVelocities(*kit, *pad);
     applyEdit(*kit, edit);
-    if ((!edit.empty() || args->output) && !writeScript(*kit, args->output.value_or(path))) {
+    if ((!edit.empty() || args->output) &&
+        !writeScript(*kit, args->output.value_or(path), codePageOf(*args))) {
         return 1;
     }
     const Pad& zones = kit->pads[static_cast<std::size_t>(*pad)];
@@ -261,7 +281,9 @@ int runSpreadVelocity(const std::vector<std::string>& argv) {
 }
 
 constexpr ToolCommand kCommands[] = {
-    {"set", "set KIT --pad N (--rows I,J,...|--all) --column NAME --text TEXT [--output OUT]",
+    {"set",
+     "set KIT --pad N (--rows I,J,...|--all) --column NAME --text TEXT [--output OUT] [--encoding "
+     "NAME]",
      runSet,
      "Types TEXT into cells of the zone list, as editing a cell in the editor does: the same "
      "reading of the text, limits and clamps, and the same refusal of a key that would define "
@@ -272,17 +294,22 @@ constexpr ToolCommand kCommands[] = {
      "--all\tevery zone of the pad, instead of --rows\n"
      "--column NAME\tKey, Velocity, Voices, Group, \"Key Range\" or Vol (required)\n"
      "--text TEXT\twhat is typed into the cells (required)\n"
-     "--output OUT\twrite the changed kit to OUT instead of over KIT",
+     "--output OUT\twrite the changed kit to OUT instead of over KIT\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe cells were set\n"
      "1\tthe kit could not be read (or only in part) or written, or a key was refused; "
      "nothing was written\n"
      "2\twrong usage: a pad, row or column that does not exist"},
-    {"spread-velocity", "spread-velocity KIT --pad N [--output OUT]", runSpreadVelocity,
+    {"spread-velocity", "spread-velocity KIT --pad N [--output OUT] [--encoding NAME]",
+     runSpreadVelocity,
      "Shares the velocities between layers, as the editor's \"Set dinamic velocity\" does: "
      "sorts the pad's zones by key and divides velocity 1 to 127 between the zones of each "
      "key, softest first. Writes the kit back (or to OUT) and prints the pad's zones.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
-     "--output OUT\twrite the changed kit to OUT instead of over KIT",
+     "--output OUT\twrite the changed kit to OUT instead of over KIT\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tdone\n"
      "1\tthe kit could not be read (or only in part) or written; nothing was written\n"
      "2\twrong usage"},

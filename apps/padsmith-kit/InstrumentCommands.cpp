@@ -4,6 +4,7 @@
 #include "ToolSupport.h"
 #include "kit/InstrumentFile.h"
 #include "kit/KitChecks.h"
+#include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 
 #include <cstdio>
@@ -26,20 +27,29 @@ bool isTaken(const fs::path& path) {
 int runExportInstrument(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pad || !args->output) {
-        return usageError("usage: export-instrument KIT --pad N --output FILE.zvi [--force]");
+        return usageError(
+            "usage: export-instrument KIT --pad N --output FILE.zvi [--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     const fs::path output = *args->output;
     if (isTaken(output) && !args->force) {
         return usageError(output.string() + " exists; --force replaces it");
     }
+    const KitLocation location = locationFor(*args, path);
     KitDocument kit;
     ScriptReadReport report;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt, &report) ||
+    if (!loadKit(kit, path, location, std::nullopt, &report) ||
         refuseReadInPart(report, *args, path)) {
         return 1;
     }
-    if (!exportInstrument(kit, *args->pad, output)) {
+    const std::vector<UnheldText> unheld = findUnheldTexts(
+        kit.pads[static_cast<std::size_t>(*args->pad)], *args->pad, location.codePage);
+    if (!unheld.empty()) {
+        std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", output.string().c_str(),
+                     unheldTextMessage(unheld.front(), location.codePage).c_str());
+        return 1;
+    }
+    if (!exportInstrument(kit, *args->pad, output, location.codePage)) {
         std::fprintf(stderr, "padsmith-kit: can't write %s\n", output.string().c_str());
         return 1;
     }
@@ -53,16 +63,17 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 2 || !args->pad) {
         return usageError("usage: import-instrument KIT --pad N FILE.zvi [--search DIR] [--output "
-                          "OUT] [--force]");
+                          "OUT] [--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     const fs::path instrument = args->positional[1];
     if (args->search && !fs::is_directory(*args->search)) {
         return usageError("search folder " + *args->search + " does not exist");
     }
+    const KitLocation location = locationFor(*args, path);
     KitDocument kit;
     ScriptReadReport report;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt, &report)) {
+    if (!loadKit(kit, path, location, std::nullopt, &report)) {
         return 1;
     }
     if (refuseReadInPart(report, *args, path)) {
@@ -75,7 +86,8 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         finder.setSearchFolder(fs::absolute(*args->search));
     }
     Pad& pad = kit.pads[static_cast<std::size_t>(*args->pad)];
-    const InstrumentImport result = importInstrument(pad, *args->pad, instrument, finder);
+    const InstrumentImport result =
+        importInstrument(pad, *args->pad, instrument, finder, location.codePage);
     if (!result.opened) {
         std::fprintf(stderr, "padsmith-kit: can't read %s\n", instrument.string().c_str());
         return 1;
@@ -96,7 +108,8 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "padsmith-kit: nothing imported\n");
         return 1;
     }
-    if (!writeKitKeepingHeader(kit, path, args->output ? fs::path(*args->output) : path)) {
+    if (!writeKitKeepingHeader(kit, path, args->output ? fs::path(*args->output) : path,
+                               location.codePage)) {
         return 1;
     }
     for (std::size_t i = pad.size() - result.imported; i < pad.size(); ++i) {
@@ -112,7 +125,8 @@ int runImportInstrument(const std::vector<std::string>& argv) {
 int runPadKit(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pad || !args->pluginDir) {
-        return usageError("usage: pad-kit KIT --pad N --plugin-dir DIR [--shared] [--force]");
+        return usageError(
+            "usage: pad-kit KIT --pad N --plugin-dir DIR [--shared] [--force] [--encoding NAME]");
     }
     if (!fs::is_directory(*args->pluginDir)) {
         return usageError("plug-in folder " + *args->pluginDir + " does not exist");
@@ -126,8 +140,8 @@ int runPadKit(const std::vector<std::string>& argv) {
         return 1;
     }
     fs::path target;
-    const PadKitResult result =
-        savePadAsKit(kit, *args->pad, location.pluginFolder, args->force, &target);
+    const PadKitResult result = savePadAsKit(kit, *args->pad, location.pluginFolder, args->force,
+                                             location.codePage, &target);
     const std::string pad = "pad " + std::to_string(*args->pad + 1);
     switch (result) {
     case PadKitResult::Written:
@@ -143,6 +157,11 @@ int runPadKit(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "padsmith-kit: %s exists; --force replaces it\n",
                      target.string().c_str());
         return 1;
+    case PadKitResult::Unheld:
+        std::fprintf(
+            stderr, "padsmith-kit: %s was not written. %s\n", target.string().c_str(),
+            codePageRefusal(location.codePage, formatPadKitScript(kit, *args->pad))->c_str());
+        return 1;
     case PadKitResult::Failed:
         break;
     }
@@ -151,18 +170,22 @@ int runPadKit(const std::vector<std::string>& argv) {
 }
 
 constexpr ToolCommand kCommands[] = {
-    {"export-instrument", "export-instrument KIT --pad N --output FILE.zvi [--force]",
+    {"export-instrument",
+     "export-instrument KIT --pad N --output FILE.zvi [--force] [--encoding NAME]",
      runExportInstrument,
      "Writes one pad of the kit, its zones with their samples' paths, as an instrument file, "
      "as the editor's \"Export Instrument\" does.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--output FILE.zvi\tthe instrument file to write (required)\n"
-     "--force\treplace FILE.zvi when it exists",
+     "--force\treplace FILE.zvi when it exists\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe instrument file was written\n"
      "1\tthe kit could not be read, or FILE.zvi could not be written\n"
      "2\twrong usage, or FILE.zvi exists without --force"},
     {"import-instrument",
-     "import-instrument KIT --pad N FILE.zvi [--search DIR] [--output OUT] [--force]",
+     "import-instrument KIT --pad N FILE.zvi [--search DIR] [--output OUT] [--force] [--encoding "
+     "NAME]",
      runImportInstrument,
      "Appends the zones of an instrument file to a pad of the kit, as the editor's \"Import "
      "Instrument\" does, and writes the kit back (or to OUT). Samples that have moved are "
@@ -172,18 +195,23 @@ constexpr ToolCommand kCommands[] = {
      "--search DIR\tlook for moved samples under DIR and its subfolders\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
      "--force\timport the zones read from an instrument file that could be read only in "
-     "part, and write a kit that could be read only in part",
+     "part, and write a kit that could be read only in part\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe zones were imported\n"
      "1\tthe kit or FILE.zvi could not be read (or only in part, without --force), a note "
      "would be defined twice, or the kit could not be written; nothing was written\n"
      "2\twrong usage, or DIR is not a folder"},
-    {"pad-kit", "pad-kit KIT --pad N --plugin-dir DIR [--shared] [--force]", runPadKit,
+    {"pad-kit", "pad-kit KIT --pad N --plugin-dir DIR [--shared] [--force] [--encoding NAME]",
+     runPadKit,
      "Saves one pad as a kit of its own, \"KIT PAD.txt\" in the plug-in folder, as the "
      "editor's \"Save Instrument as kit\" does. No sample is copied, and KIT is not changed.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
      "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")\n"
-     "--force\treplace the pad's kit when it exists",
+     "--force\treplace the pad's kit when it exists\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe pad's kit was written\n"
      "1\tthe kit could not be read, the pad is empty, its name makes no file name, the file "
      "exists without --force, or it could not be written\n"

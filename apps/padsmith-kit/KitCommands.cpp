@@ -5,6 +5,7 @@
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
+#include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
@@ -67,7 +68,8 @@ void printJson(const KitDocument& kit) {
                                  {"sampleFolder", kit.sampleFolder},
                                  {"copyright", kit.copyright},
                                  {"pads", pads}};
-    // Kit texts are 8-bit text of the system code page: never fail on bytes that are not UTF-8.
+    // Kit texts are UTF-8, but a file name found on disk need not be: such bytes are replaced,
+    // so the output is always valid UTF-8.
     std::cout << root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
@@ -100,7 +102,8 @@ void printTable(const KitDocument& kit) {
 int runShow(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1) {
-        return usageError("usage: show KIT [--json] [--plugin-dir DIR] [--shared]");
+        return usageError(
+            "usage: show KIT [--json] [--plugin-dir DIR] [--shared] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     KitDocument kit;
@@ -118,16 +121,17 @@ int runShow(const std::vector<std::string>& argv) {
 int runCheck(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1) {
-        return usageError("usage: check KIT");
+        return usageError("usage: check KIT [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
-    if (!isKitScript(path)) {
+    const KitLocation location = locationFor(*args, path);
+    if (!isKitScript(path, location.codePage)) {
         std::fprintf(stderr, "padsmith-kit: %s is not a kit script\n", path.string().c_str());
         return 2;
     }
     KitDocument kit;
     ScriptReadReport report;
-    if (!loadKit(kit, path, locationFor(*args, path), std::nullopt, &report, true)) {
+    if (!loadKit(kit, path, location, std::nullopt, &report, true)) {
         return 2;
     }
     if (report.readInPart()) {
@@ -156,6 +160,13 @@ int runCheck(const std::vector<std::string>& argv) {
             }
         }
     }
+    // Names found on disk (relinked sources, sample files) that the kit's code page cannot hold
+    // would stop the next save.
+    for (const UnheldText& unheld : findUnheldTexts(kit, location.codePage)) {
+        std::printf("not in %s: %s\n", std::string(location.codePage.name()).c_str(),
+                    unheldTextMessage(unheld, location.codePage).c_str());
+        ++problems;
+    }
     if (report.readInPart()) {
         return 2;
     }
@@ -168,7 +179,8 @@ int runCheck(const std::vector<std::string>& argv) {
 int runRelink(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->search) {
-        return usageError("usage: relink KIT --search DIR [--output OUT] [--force]");
+        return usageError(
+            "usage: relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->search)) {
@@ -197,7 +209,7 @@ int runRelink(const std::vector<std::string>& argv) {
         }
     }
     // The header stays as the file has it; only the paths change.
-    if (args->output && !writeKitKeepingHeader(after, path, *args->output)) {
+    if (args->output && !writeKitKeepingHeader(after, path, *args->output, location.codePage)) {
         return 1;
     }
     return 0;
@@ -206,7 +218,8 @@ int runRelink(const std::vector<std::string>& argv) {
 int runInstall(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pluginDir) {
-        return usageError("usage: install KIT --plugin-dir DIR [--shared] [--fresh] [--force]");
+        return usageError(
+            "usage: install KIT --plugin-dir DIR [--shared] [--fresh] [--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->pluginDir)) {
@@ -240,13 +253,14 @@ int runInstall(const std::vector<std::string>& argv) {
 int runClean(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || !args->positional.empty() || !args->pluginDir) {
-        return usageError("usage: clean --plugin-dir DIR [--dry-run]");
+        return usageError("usage: clean --plugin-dir DIR [--dry-run] [--encoding NAME]");
     }
     if (!fs::is_directory(*args->pluginDir)) {
         return usageError("plug-in folder " + *args->pluginDir + " does not exist");
     }
     ToolHost host;
-    const auto files = deleteUnusedSamples(*args->pluginDir, host, args->dryRun);
+    const auto files =
+        deleteUnusedSamples(*args->pluginDir, host, args->dryRun, locationFor(*args, {}).codePage);
     for (const fs::path& file : files) {
         std::printf("%s%s\n", args->dryRun ? "would delete " : "deleted ", file.string().c_str());
     }
@@ -255,28 +269,31 @@ int runClean(const std::vector<std::string>& argv) {
 }
 
 constexpr ToolCommand kCommands[] = {
-    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared]", runShow,
+    {"show", "show KIT [--json] [--plugin-dir DIR] [--shared] [--encoding NAME]", runShow,
      "Lists a kit as the editor shows it: its name, sample folder and copyright, then each of "
      "the 18 pads with its zones in the columns of the zone list. A sample whose file cannot "
      "be found is shown with the mark \"<??"
      "?>\" before its path.",
      "--json\tprint the whole kit, every field of every zone, as JSON instead of the table\n"
      "--plugin-dir DIR\tthe Zarvo plug-in folder; by default the folder the kit lies in\n"
-     "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")",
+     "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe kit was shown\n"
      "1\tthe file could not be read as a kit\n"
      "2\twrong usage"},
-    {"check", "check KIT", runCheck,
+    {"check", "check KIT [--encoding NAME]", runCheck,
      "Checks a kit for what the editor refuses or cannot play: a note defined twice (zones of "
      "two pads with the same key and overlapping velocity windows; every such pair is listed) "
      "and samples whose files are missing. Prints one line for each problem, or that there is "
      "none. A kit that could be read only in part is named with the line that stopped the "
      "reading.",
-     "",
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tno problems\n"
      "1\tproblems were found and listed\n"
      "2\tthe file is not a kit script, or was read only in part, or wrong usage"},
-    {"relink", "relink KIT --search DIR [--output OUT] [--force]", runRelink,
+    {"relink", "relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]", runRelink,
      "Finds samples that have moved: every sample of the kit whose file is missing is looked "
      "for by its file name under DIR and its subfolders, as the editor does when it opens the "
      "kit. Prints each missing path with the path found for it (still marked \"<??"
@@ -284,12 +301,15 @@ constexpr ToolCommand kCommands[] = {
      "none was found). The kit file itself is never changed.",
      "--search DIR\tthe folder to search, with its subfolders (required)\n"
      "--output OUT\twrite the kit with the found paths to OUT\n"
-     "--force\twrite OUT also for a kit read only in part (what was read)",
+     "--force\twrite OUT also for a kit read only in part (what was read)\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tdone, also when some samples were not found\n"
      "1\tthe kit could not be read, was read only in part (with OUT), or OUT could not be "
      "written\n"
      "2\twrong usage, or DIR is not a folder"},
-    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--force]", runInstall,
+    {"install", "install KIT --plugin-dir DIR [--shared] [--fresh] [--force] [--encoding NAME]",
+     runInstall,
      "Saves the kit as the editor's Save does: writes KIT again in the form the plug-in reads, "
      "copies every sample into the kit's sample folder inside the plug-in folder, and copies "
      "the script into the plug-in folder. A kit with a note defined twice is refused and "
@@ -300,18 +320,22 @@ constexpr ToolCommand kCommands[] = {
      "folder named after the kit\n"
      "--fresh\tempty the kit's own sample folder first, so it holds only this kit's samples "
      "(the shared folder is never emptied)\n"
-     "--force\tinstall a kit read only in part: what was read replaces KIT",
+     "--force\tinstall a kit read only in part: what was read replaces KIT\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe kit was installed\n"
      "1\tthe kit could not be read or written, was read only in part, a note is defined "
      "twice, or samples could not be copied\n"
      "2\twrong usage, or DIR is not a folder"},
-    {"clean", "clean --plugin-dir DIR [--dry-run]", runClean,
+    {"clean", "clean --plugin-dir DIR [--dry-run] [--encoding NAME]", runClean,
      "Deletes from the shared sample folder \"ZARVO SAMPLES\" every file that no kit script "
      "in the plug-in folder uses, and lists each. Subfolders and hidden files stay. When a "
      "kit script there cannot be read, or was read only in part where it names its samples, "
      "nothing is deleted.",
      "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
-     "--dry-run\tonly list the files that would be deleted",
+     "--dry-run\tonly list the files that would be deleted\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tdone\n"
      "1\ta kit script could not be read whole; nothing was deleted\n"
      "2\twrong usage, or DIR is not a folder"},

@@ -1,5 +1,6 @@
 #include "ToolSupport.h"
 
+#include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
@@ -69,6 +70,19 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             if (!value(parsed.output)) {
                 return std::nullopt;
             }
+        } else if (arg == "--encoding") {
+            if (!value(parsed.encoding)) {
+                return std::nullopt;
+            }
+            if (!CodePage::byName(*parsed.encoding)) {
+                std::string names;
+                for (const CodePage& page : CodePage::all()) {
+                    names += names.empty() ? "" : ", ";
+                    names += page.name();
+                }
+                usageError("unknown encoding " + *parsed.encoding + " (known: " + names + ")");
+                return std::nullopt;
+            }
         } else if (arg == "--pad") {
             std::optional<std::string> text;
             if (!value(text)) {
@@ -109,12 +123,13 @@ KitLocation locationFor(const Arguments& args, const fs::path& kitPath) {
     location.pluginFolder =
         args.pluginDir ? fs::path(*args.pluginDir) : absolutePath(kitPath).parent_path();
     location.shareSamples = args.shared;
+    location.codePage = CodePage::byName(args.encoding.value_or("")).value_or(CodePage());
     return location;
 }
 
-bool isKitScript(const fs::path& path) {
+bool isKitScript(const fs::path& path, const CodePage& page) {
     std::string text;
-    return readWholeFile(path, text) && parseKitScript(text).has_value();
+    return readKitText(path, page, text) && parseKitScript(text).has_value();
 }
 
 bool loadKit(KitDocument& kit, const fs::path& path, const KitLocation& location,
@@ -137,15 +152,23 @@ bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, con
     return true;
 }
 
-bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target) {
+bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,
+                           const CodePage& page) {
     std::string text;
-    if (readWholeFile(source, text)) {
+    if (readKitText(source, page, text)) {
         if (const auto content = parseKitScript(text)) {
             kit.kitName = content->kitName;
             kit.sampleFolder = content->sampleFolder;
         }
     }
-    if (!replaceFileContents(target, formatKitScript(kit))) {
+    // Paths found on disk must fit the code page the plug-in reads.
+    if (const std::vector<UnheldText> unheld = findUnheldTexts(kit, page); !unheld.empty()) {
+        std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", target.string().c_str(),
+                     unheldTextMessage(unheld.front(), page).c_str());
+        return false;
+    }
+    const CodePage::Encoded bytes = page.encode(formatKitScript(kit));
+    if (!bytes.ok() || !replaceFileContents(target, bytes.bytes)) {
         std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
         return false;
     }

@@ -29,7 +29,8 @@ struct Arguments {
     std::optional<std::string> pluginDir;
     std::optional<std::string> search;
     std::optional<std::string> output;
-    std::optional<int> pad; // --pad N: counted from 0 here, from 1 on the command line
+    std::optional<std::string> encoding; // a code page offered by the kit core
+    std::optional<int> pad;              // --pad N: counted from 0 here, from 1 on the command line
     bool json = false;
     bool shared = false;
     bool fresh = false;
@@ -48,10 +49,11 @@ std::optional<int> padFromText(const std::string& text);
 // in kits that are read from other folders later.
 std::optional<Arguments> parseArguments(const std::vector<std::string>& args);
 
-// The plug-in folder: --plugin-dir, else the folder the kit lies in.
+// The plug-in folder: --plugin-dir, else the folder the kit lies in; the code page of
+// --encoding, else Windows-1252.
 KitLocation locationFor(const Arguments& args, const std::filesystem::path& kitPath);
 
-bool isKitScript(const std::filesystem::path& path);
+bool isKitScript(const std::filesystem::path& path, const CodePage& page);
 
 // Reads a kit as the editor does; missing samples are searched under `search` when given,
 // else just marked. Reports on stderr (unless quiet) and returns false when the file is not a
@@ -65,10 +67,11 @@ bool loadKit(KitDocument& kit, const std::filesystem::path& path, const KitLocat
 bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args,
                       const std::filesystem::path& path);
 
-// Writes `kit` as a script to `target`, keeping the kit name and sample folder that the
-// script `source` names in its header (reading puts the file's own name there). Nothing is
-// installed. Reports on stderr and returns false when the file could not be written.
+// Writes `kit` as a script in `page` to `target`, keeping the kit name and sample folder that
+// the script `source` names in its header (reading puts the file's own name there). Nothing is
+// installed. Reports on stderr and returns false when the file could not be written, or when
+// `page` cannot hold one of its texts (a path found on disk).
 bool writeKitKeepingHeader(KitDocument kit, const std::filesystem::path& source,
-                           const std::filesystem::path& target);
+                           const std::filesystem::path& target, const CodePage& page);
 
 } // namespace padsmith::tool

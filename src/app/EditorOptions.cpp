@@ -1,5 +1,6 @@
 #include "app/EditorOptions.h"
 
+#include "app/Text.h"
 #include "audio/MidiInput.h"
 #include "audio/SampleCache.h"
 #include "platform/SettingsStore.h"
@@ -22,6 +23,16 @@ EditorOptions::EditorOptions(SettingsStore& settings) : settings_(settings) {}
 void EditorOptions::load() {
     shareSamples_ = settings_.readNumber(kShared, 0) != 0;
     waveEditor_ = settings_.readString(kWaveEditor);
+    const QString name = readCodePageName(settings_);
+    const auto page = CodePage::byName(toStd(name));
+    codePage_ = page.value_or(CodePage());
+    unknownCodePage_ = page ? QString() : name;
+}
+
+void EditorOptions::setCodePage(const CodePage& page) {
+    codePage_ = page;
+    unknownCodePage_.clear();
+    writeCodePageName(settings_, fromStd(std::string(page.name())));
 }
 
 void EditorOptions::setShareSamples(bool on) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/CodePage.h"
+
 #include <QString>
 #include <cstddef>
 
@@ -8,16 +10,16 @@ namespace padsmith {
 class SettingsStore;
 
 // The editor's options, read from and written to the settings store in one place: "Share
-// samples", the external wave editor and the output device of previews. Each is written the
-// moment it changes.
+// samples", the external wave editor, the output device of previews and the code page of the
+// kit files. Each is written the moment it changes.
 class EditorOptions {
 public:
     static constexpr int kAudioOutFirstEntry = 1223; // "WaveOutChk" of the default output
 
     explicit EditorOptions(SettingsStore& settings);
 
-    // Reads "flShared" and "WaveEditor". The output device stays the default (-1) until an
-    // "Audio Out" entry is chosen.
+    // Reads "flShared", "WaveEditor" and "CodePage". The output device stays the default (-1)
+    // until an "Audio Out" entry is chosen.
     void load();
 
     bool shareSamples() const { return shareSamples_; }
@@ -39,8 +41,17 @@ public:
     std::size_t sampleCacheBytes() const;
     QString midiSystem() const;
 
+    // The code page the plug-in reads kit scripts and instrument files in: Windows-1252 unless
+    // another is stored. A stored name that is not offered keeps Windows-1252 and is kept in
+    // `unknownCodePage` for the user to be told.
+    const CodePage& codePage() const { return codePage_; }
+    const QString& unknownCodePage() const { return unknownCodePage_; }
+    void setCodePage(const CodePage& page);
+
 private:
     SettingsStore& settings_;
+    CodePage codePage_;
+    QString unknownCodePage_;
     bool shareSamples_ = false;
     QString waveEditor_;
     int outputDevice_ = -1;

@@ -10,6 +10,7 @@
 #include "kit/KitEdit.h"
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
+#include "kit/KitText.h"
 #include "platform/Files.h"
 
 #include <QDir>
@@ -62,7 +63,16 @@ void InstrumentCommands::exportInstrument() {
         return;
     }
     KitDocument& kit = window_.kit();
-    const bool written = padsmith::exportInstrument(kit, kit.currentPad, toFsPath(dialog.path()));
+    const CodePage& page = window_.options().codePage();
+    // A text the plug-in's code page cannot hold is named rather than written as another.
+    if (const auto unheld = findUnheldTexts(kit.current(), kit.currentPad, page); !unheld.empty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't write %1\n").arg(dialog.path()) +
+                       fromStd(unheldTextMessage(unheld.front(), page)));
+        return;
+    }
+    const bool written =
+        padsmith::exportInstrument(kit, kit.currentPad, toFsPath(dialog.path()), page);
     showModified();
     if (!written) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
@@ -83,7 +93,7 @@ void InstrumentCommands::importInstrument() {
     {
         const BusyScope busy(window_.kitHost());
         result = padsmith::importInstrument(pad, padIndex, toFsPath(dialog.path()),
-                                            window_.sampleFinder());
+                                            window_.sampleFinder(), window_.options().codePage());
     }
     if (!result.opened) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
@@ -111,11 +121,12 @@ void InstrumentCommands::saveInstrumentAsKit() {
         return;
     }
     const std::filesystem::path plugin = toFsPath(window_.pluginFolder());
+    const CodePage& page = window_.options().codePage();
     std::filesystem::path target;
     PadKitResult result = PadKitResult::Failed;
     {
         const BusyScope busy(window_.kitHost());
-        result = savePadAsKit(kit, kit.currentPad, plugin, false, &target);
+        result = savePadAsKit(kit, kit.currentPad, plugin, false, page, &target);
     }
     if (result == PadKitResult::Exists) {
         // The name is the kit's and the pad's: a pad named like another kit would replace
@@ -128,7 +139,7 @@ void InstrumentCommands::saveInstrumentAsKit() {
             return;
         }
         const BusyScope busy(window_.kitHost());
-        result = savePadAsKit(kit, kit.currentPad, plugin, true, &target);
+        result = savePadAsKit(kit, kit.currentPad, plugin, true, page, &target);
     }
     showModified();
     switch (result) {
@@ -140,6 +151,12 @@ void InstrumentCommands::saveInstrumentAsKit() {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("The kit name and the pad name give no file name.\nPlease "
                                   "rename the pad."));
+        return;
+    case PadKitResult::Unheld:
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't write %1\n").arg(nativePath(target)) +
+                       fromStd(codePageRefusal(page, formatPadKitScript(kit, kit.currentPad))
+                                   .value_or(std::string())));
         return;
     case PadKitResult::Failed:
         messageBox(MessageButtons::Ok, MessageIcon::Warning,

@@ -1,5 +1,6 @@
 #include "app/KitFields.h"
 
+#include "app/CodePageInput.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/Text.h"
@@ -7,11 +8,11 @@
 #include "platform/Files.h"
 
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 
 namespace padsmith {
 
-KitFields::KitFields(QWidget* client, const DialogUnits& units) : QObject(client) {
+KitFields::KitFields(QWidget* client, const DialogUnits& units, std::function<CodePage()> codePage)
+    : QObject(client) {
     auto label = [&](const QString& text, QRect place) {
         auto* item = new QLabel(text, client);
         item->setGeometry(place);
@@ -40,9 +41,9 @@ KitFields::KitFields(QWidget* client, const DialogUnits& units) : QObject(client
     copyright_->setStyleSheet(QStringLiteral(
         "QLineEdit { border: 1px solid #808080; background: black; color: white; }"));
     // A comma ends a field of the kit script: one in the copyright would shift every field
-    // after it when the plug-in reads the kit.
-    copyright_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[^,\\r\\n]*")), copyright_));
+    // after it when the plug-in reads the kit. The plug-in's code page must hold the text.
+    copyright_->setValidator(
+        new CodePageValidator(std::move(codePage), QStringLiteral(",\r\n"), copyright_));
 
     connect(kitName_, &ClickLabel::clicked, this, &KitFields::kitNameClicked);
     connect(sampleFolder_, &ClickLabel::clicked, this, &KitFields::sampleFolderClicked);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "kit/CodePage.h"
+
 #include <QObject>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -14,10 +17,11 @@ class KitDocument;
 
 // The kit's fields along the top of the window: its name and size, the sample folder, and the
 // copyright, the one field typed into directly. A click on the name or the folder is reported.
+// The copyright takes only what `codePage`, the code page of the kit files, can hold.
 class KitFields : public QObject {
     Q_OBJECT
 public:
-    KitFields(QWidget* client, const DialogUnits& units);
+    KitFields(QWidget* client, const DialogUnits& units, std::function<CodePage()> codePage);
 
     ClickLabel* kitName() const { return kitName_; }
     QLabel* kitSize() const { return kitSize_; }

@@ -177,7 +177,7 @@ void MainWindow::buildControls() {
     client->setFixedSize(units.x(417), units.y(285));
     setCentralWidget(client);
 
-    fields_ = new KitFields(client, units);
+    fields_ = new KitFields(client, units, [this] { return options_.codePage(); });
     connect(fields_, &KitFields::kitNameClicked, this,
             [this] { command(CommandId::ExploreKitFolder); });
     connect(fields_, &KitFields::sampleFolderClicked, this,
@@ -223,6 +223,7 @@ void MainWindow::buildControls() {
     hooks.commandKey = [this] { return commandKey_; };
     hooks.keyRepeating = [this] { return keyRepeat_; };
     hooks.shareSamples = [this] { return options_.shareSamples(); };
+    hooks.codePage = [this] { return options_.codePage(); };
     pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });
@@ -314,6 +315,12 @@ void MainWindow::startUp(bool reopenLastKit) {
 
     document_.initialise(fileMenu_);
     options_.load();
+    if (!options_.unknownCodePage().isEmpty()) {
+        host_->showMessage(MessageIcon::Warning,
+                           "The code page \"" + toStd(options_.unknownCodePage()) +
+                               "\" of the settings is not known. Kits are read and written in " +
+                               std::string(options_.codePage().name()) + ".");
+    }
     pads_->selectPad(0, 0);
 
     commands_->action(CommandId::ShareSamples)->setChecked(options_.shareSamples());
@@ -440,7 +447,7 @@ void MainWindow::deleteUnusedSamples() {
     setBusyCursor(true);
     padsmith::pumpMessages();
     host_->stopPreview();
-    padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_);
+    padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_, false, options_.codePage());
     zones_->view()->setBackgroundColour(ZoneListPanel::kBackground);
     animation_->showFrame(1);
     setBusyCursor(false);
@@ -494,7 +501,7 @@ QAction* MainWindow::action(CommandId id) const {
 }
 
 KitLocation MainWindow::kitLocation() {
-    return {toFsPath(pluginFolder_), options_.shareSamples()};
+    return {toFsPath(pluginFolder_), options_.shareSamples(), options_.codePage()};
 }
 
 void MainWindow::collectKitFields() {

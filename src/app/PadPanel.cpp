@@ -1,5 +1,6 @@
 #include "app/PadPanel.h"
 
+#include "app/CodePageInput.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
@@ -185,6 +186,9 @@ void PadPanel::rename(int pad) {
     ClickLabel* name = labels_[static_cast<std::size_t>(chosen)];
     renameBox_ = new InPlaceEdit(name);
     renameBox_->setMaxLength(static_cast<int>(kPadNameMax));
+    if (hooks_.codePage) {
+        renameBox_->setValidator(new CodePageValidator(hooks_.codePage, QString(), renameBox_));
+    }
     connect(renameBox_, &InPlaceEdit::committed, this, [this, chosen](const QString& text) {
         if (!text.isEmpty()) {
             edits_.apply(renamePad(kit_, chosen, toStd(text)));

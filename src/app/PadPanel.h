@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Commands.h"
+#include "kit/CodePage.h"
 #include "kit/KitDocument.h"
 #include "kit/PadEdits.h"
 #include "ui/InPlaceEdit.h"
@@ -36,6 +37,8 @@ public:
         std::function<int()> commandKey;
         std::function<bool()> keyRepeating;
         std::function<bool()> shareSamples;
+        // The code page of the kit files: a pad name it cannot hold is refused as it is typed.
+        std::function<CodePage()> codePage;
     };
 
     PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWidget* client,

@@ -1,5 +1,6 @@
 #include "app/ZoneCommands.h"
 
+#include "app/CodePageInput.h"
 #include "app/EditPath.h"
 #include "app/FileDialog.h"
 #include "app/MainWindow.h"
@@ -93,7 +94,7 @@ void ZoneCommands::kitReplaced() {
 }
 
 KitLocation ZoneCommands::location() const {
-    return {toFsPath(window_.pluginFolder()), window_.shareSamples()};
+    return {toFsPath(window_.pluginFolder()), window_.shareSamples(), window_.options().codePage()};
 }
 
 void ZoneCommands::stopPreview() {
@@ -158,6 +159,9 @@ void ZoneCommands::renameSample(int row, const QString& name) {
     const std::string text = toStd(name);
     if (const std::string problem = sampleNameProblem(text); !problem.empty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(problem));
+        return;
+    }
+    if (!acceptTypedText(location().codePage, name)) {
         return;
     }
     stopPreview();

@@ -373,6 +373,21 @@ std::string decodeFileText(std::string_view bytes, const CodePage& page) {
     return page.decode(text);
 }
 
+std::string toValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Utf8Char c = utf8At(text, pos);
+        if (c.code == kInvalid) {
+            out += "\uFFFD";
+        } else {
+            out.append(text.substr(pos, c.length));
+        }
+        pos += c.length;
+    }
+    return out;
+}
+
 std::size_t characterCount(std::string_view utf8) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < utf8.size(); pos += utf8At(utf8, pos).length) {
@@ -412,8 +427,11 @@ std::string describeCharacter(std::string_view character) {
         std::snprintf(code, sizeof code, "the byte 0x%02X", byte);
         return code;
     }
-    std::snprintf(code, sizeof code, " (U+%04X)", static_cast<unsigned>(c.code));
-    return "\"" + std::string(character.substr(0, c.length)) + "\"" + code;
+    std::snprintf(code, sizeof code, "\" (U+%04X)", static_cast<unsigned>(c.code));
+    std::string text(1, '"');
+    text.append(character.substr(0, c.length));
+    text.append(code);
+    return text;
 }
 
 std::optional<std::string> codePageRefusal(const CodePage& page, std::string_view utf8) {

@@ -63,6 +63,10 @@ std::string_view withoutUtf8Bom(std::string_view bytes);
 // by a Linux tool); anything else read in `page`.
 std::string decodeFileText(std::string_view bytes, const CodePage& page);
 
+// The text with every byte that is not part of valid UTF-8 replaced by U+FFFD, for messages and
+// output that must be UTF-8.
+std::string toValidUtf8(std::string_view text);
+
 // Characters of UTF-8 text; a byte that is not part of valid UTF-8 counts as one.
 std::size_t characterCount(std::string_view utf8);
 // The first `limit` characters, never cutting one in half.

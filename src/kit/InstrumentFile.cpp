@@ -19,7 +19,7 @@ constexpr std::uintmax_t kInstrumentFileMax = 16U * 1024U * 1024U;
 
 // Reads a file that may come from anywhere: only a regular file of a sane size, so that a
 // device or a pipe named .zvi can neither block nor flood the program.
-bool readInstrumentFile(const fs::path& path, std::string& text) {
+bool readInstrumentFile(const fs::path& path, const CodePage& page, std::string& text) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
         return false;
@@ -28,7 +28,12 @@ bool readInstrumentFile(const fs::path& path, std::string& text) {
     if (ec || size > kInstrumentFileMax) {
         return false;
     }
-    return readWholeFile(path, text) && text.size() <= kInstrumentFileMax;
+    std::string bytes;
+    if (!readWholeFile(path, bytes) || bytes.size() > kInstrumentFileMax) {
+        return false;
+    }
+    text = decodeFileText(bytes, page);
+    return true;
 }
 
 void namePadZones(Pad& pad) {
@@ -58,20 +63,21 @@ std::string namePart(std::string text) {
 
 } // namespace
 
-bool exportInstrument(KitDocument& kit, int padIndex, const fs::path& path) {
+bool exportInstrument(KitDocument& kit, int padIndex, const fs::path& path, const CodePage& page) {
     if (!isPadIndex(padIndex)) {
         return false;
     }
     Pad& pad = kit.pads[static_cast<std::size_t>(padIndex)];
     namePadZones(pad);
-    return replaceFileContents(path, formatInstrument(pad, padIndex));
+    const CodePage::Encoded bytes = page.encode(formatInstrument(pad, padIndex));
+    return bytes.ok() && replaceFileContents(path, bytes.bytes);
 }
 
 InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
-                                  SampleFinder& finder) {
+                                  SampleFinder& finder, const CodePage& page) {
     InstrumentImport result;
     std::string text;
-    if (!isPadIndex(padIndex) || !readInstrumentFile(path, text)) {
+    if (!isPadIndex(padIndex) || !readInstrumentFile(path, page, text)) {
         return result;
     }
     result.opened = true;
@@ -108,7 +114,7 @@ std::optional<std::string> padKitFileName(const std::string& kitName, const std:
 }
 
 PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const fs::path& pluginFolder,
-                          bool replace, fs::path* target) {
+                          bool replace, const CodePage& page, fs::path* target) {
     if (!isPadIndex(padIndex) || kit.pads[static_cast<std::size_t>(padIndex)].empty()) {
         return PadKitResult::EmptyPad;
     }
@@ -126,8 +132,11 @@ PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const fs::path& plugin
         return PadKitResult::Exists;
     }
     namePadZones(pad);
-    return replaceFileContents(path, formatPadKitScript(kit, padIndex)) ? PadKitResult::Written
-                                                                        : PadKitResult::Failed;
+    const CodePage::Encoded bytes = page.encode(formatPadKitScript(kit, padIndex));
+    if (!bytes.ok()) {
+        return PadKitResult::Unheld;
+    }
+    return replaceFileContents(path, bytes.bytes) ? PadKitResult::Written : PadKitResult::Failed;
 }
 
 } // namespace padsmith

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/CodePage.h"
 #include "kit/InstrumentText.h"
 
 #include <cstddef>
@@ -11,10 +12,12 @@ namespace padsmith {
 
 class SampleFinder;
 
-// Writes pad `padIndex` of `kit` to the instrument file `path`. The pad's zones take its
-// label as their pad name first, as a save does. The file is replaced only when the whole text
-// was written: false (the old file as it was) when it could not be.
-bool exportInstrument(KitDocument& kit, int padIndex, const std::filesystem::path& path);
+// Writes pad `padIndex` of `kit` to the instrument file `path`, its texts in `page`. The pad's
+// zones take its label as their pad name first, as a save does. The file is replaced only when
+// the whole text was written: false (the old file as it was) when it could not be, or when
+// `page` cannot hold one of the pad's texts (findUnheldTexts names it).
+bool exportInstrument(KitDocument& kit, int padIndex, const std::filesystem::path& path,
+                      const CodePage& page);
 
 // What an import brought into a pad.
 struct InstrumentImport {
@@ -31,9 +34,10 @@ struct InstrumentImport {
 // (found unchanged, found elsewhere by name, or marked missing); the search folder is left as
 // it is afterwards. The zones take the pad's number; an empty pad takes the name of the first
 // zone as its label, a pad with zones keeps its own. A file read only in part brings the
-// zones before the line that stopped it.
+// zones before the line that stopped it. The file is read in `page`, or as UTF-8 (see
+// decodeFileText).
 InstrumentImport importInstrument(Pad& pad, int padIndex, const std::filesystem::path& path,
-                                  SampleFinder& finder);
+                                  SampleFinder& finder, const CodePage& page);
 
 // The file name "Save Instrument as kit" gives the pad: the kit name, a blank, the pad's name
 // and ".txt", separators, commas and line breaks turned into blanks and the ends trimmed, so
@@ -47,14 +51,16 @@ enum class PadKitResult {
     BadName,  // the names give no usable file name
     Exists,   // a file of that name is there and may not be replaced
     Failed,   // the file could not be written; an old one stays as it was
+    Unheld,   // the code page cannot hold a text of the kit's header or of the pad
 };
 
 // "Save Instrument as kit": writes pad `padIndex` as a kit script of its own into
-// `pluginFolder` (formatPadKitScript), under padKitFileName. The pad's zones take its label as
-// their pad name, as a save does. An existing file is replaced only with `replace`. Nothing
-// else changes: no sample is copied, the kit keeps its path, name and saved state. `target`
-// receives the file's path whenever a name could be made.
+// `pluginFolder` (formatPadKitScript) in `page`, under padKitFileName. The pad's zones take its
+// label as their pad name, as a save does. An existing file is replaced only with `replace`.
+// Nothing else changes: no sample is copied, the kit keeps its path, name and saved state.
+// `target` receives the file's path whenever a name could be made.
 PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const std::filesystem::path& pluginFolder,
-                          bool replace, std::filesystem::path* target = nullptr);
+                          bool replace, const CodePage& page,
+                          std::filesystem::path* target = nullptr);
 
 } // namespace padsmith

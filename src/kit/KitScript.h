@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/CodePage.h"
 #include "kit/KitDocument.h"
 
 #include <filesystem>
@@ -13,10 +14,12 @@ namespace padsmith {
 class KitHost;
 class SampleFinder;
 
-// Where a kit's samples go: the plug-in folder and the "Share samples" option.
+// Where a kit's samples go: the plug-in folder and the "Share samples" option; and the code
+// page in which the plug-in reads kit scripts.
 struct KitLocation {
     std::filesystem::path pluginFolder;
     bool shareSamples = false;
+    CodePage codePage;
 };
 
 // The source path of a zone whose path line has not been read (yet), and the sample name

@@ -4,6 +4,7 @@
 #include "kit/KitHost.h"
 #include "kit/KitName.h"
 #include "kit/KitScript.h"
+#include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
@@ -105,7 +106,7 @@ std::string notCopiedText(const std::vector<std::string>& names, const fs::path&
 bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& location,
                    KitHost& host, SampleFinder& finder, ScriptReadReport* report) {
     std::string text;
-    if (!readWholeFile(path, text)) {
+    if (!readKitText(path, location.codePage, text)) {
         host.showMessage(MessageIcon::Warning, "Can't open " + path.string());
         return false;
     }
@@ -220,9 +221,21 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         }
     }
 
+    // The plug-in reads the script in its code page: a text that the code page cannot hold is
+    // refused, never written as something else.
+    const std::vector<UnheldText> unheld = findUnheldTexts(kit, location.codePage);
+    if (!unheld.empty()) {
+        kit = before;
+        host.showMessage(MessageIcon::Error,
+                         "Can't save " + path.filename().string() + ".\n" +
+                             unheldTextMessage(unheld.front(), location.codePage));
+        return false;
+    }
+
     // The script goes to a temporary file first: a save that fails leaves the old kit whole,
     // and nothing in the plug-in folder is touched.
-    if (!replaceFileContents(path, formatKitScript(kit))) {
+    const CodePage::Encoded bytes = location.codePage.encode(formatKitScript(kit));
+    if (!bytes.ok() || !replaceFileContents(path, bytes.bytes)) {
         kit = before;
         host.showMessage(MessageIcon::Error, "Can't write " + path.string());
         return false;

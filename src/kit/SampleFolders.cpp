@@ -105,7 +105,7 @@ struct SampleFinder::Index {
         if (!foldedBuilt) {
             folded.reserve(places.size());
             for (std::size_t i = 0; i < places.size(); ++i) {
-                auto [it, added] = folded.emplace(lowerCaseAscii(nameOf(i)), i);
+                auto [it, added] = folded.emplace(foldCase(nameOf(i)), i);
                 // Two names of one folder that differ only in case: the first in name order.
                 const std::size_t kept = it->second;
                 if (!added && places[kept].folder == places[i].folder && nameOf(i) < nameOf(kept)) {
@@ -114,7 +114,7 @@ struct SampleFinder::Index {
             }
             foldedBuilt = true;
         }
-        if (auto it = folded.find(lowerCaseAscii(name)); it != folded.end()) {
+        if (auto it = folded.find(foldCase(name)); it != folded.end()) {
             return pathOf(it->second);
         }
         return std::nullopt;
@@ -179,8 +179,8 @@ std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std
     return markMissing(unmarked);
 }
 
-std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host,
-                                          bool dryRun) {
+std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host, bool dryRun,
+                                          const CodePage& page) {
     std::vector<fs::path> unused;
     if (pluginFolder.empty()) {
         return unused;
@@ -198,11 +198,12 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
         if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true)) {
             return true;
         }
-        std::string text;
-        if (!readWholeFile(entry.fullPath, text)) {
+        std::string bytes;
+        if (!readWholeFile(entry.fullPath, bytes)) {
             refusal = "Can't read " + entry.fullPath.string();
             return false;
         }
+        const std::string text = decodeFileText(bytes, page);
         const auto content = parseKitScript(text);
         if (!content) {
             return true;
@@ -221,11 +222,21 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
         if (!shared) {
             return true;
         }
-        for (const SampleZone& zone : content->zones) {
-            used.insert(lowerCaseAscii(zone.sampleName));
-        }
-        for (const std::string& sample : content->otherPadSamples) {
-            used.insert(lowerCaseAscii(sample));
+        const auto useNames = [&used](const KitScriptContent& names) {
+            for (const SampleZone& zone : names.zones) {
+                used.insert(foldCase(zone.sampleName));
+            }
+            for (const std::string& sample : names.otherPadSamples) {
+                used.insert(foldCase(sample));
+            }
+        };
+        useNames(*content);
+        // A kit written as UTF-8 is read as UTF-8 here, but the plug-in reads it in its code
+        // page: the names it would look for stay too.
+        if (const std::string inPage = page.decode(withoutUtf8Bom(bytes)); inPage != text) {
+            if (const auto pluginReading = parseKitScript(inPage)) {
+                useNames(*pluginReading);
+            }
         }
         return true;
     });
@@ -240,7 +251,8 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
     // deletion can reach outside the folder.
     const fs::path shared = joinPath(pluginFolder, kSharedSampleFolder);
     scanFolder(shared, "*", [&](const FoundEntry& entry) {
-        if (!entry.isFolder && !used.contains(lowerCaseAscii(entry.name))) {
+        // A name that is no UTF-8 text cannot be compared with the scripts' names: it stays.
+        if (!entry.isFolder && isValidUtf8(entry.name) && !used.contains(foldCase(entry.name))) {
             unused.push_back(entry.fullPath);
         }
         return true;

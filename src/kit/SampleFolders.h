@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/CodePage.h"
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -59,11 +61,13 @@ private:
 };
 
 // Removes from the shared sample folder every file that no kit script in the plug-in folder
-// (with "ZARVO SAMPLES" as its sample folder) names, in any letter case. Subfolders and
-// dot-files of the shared folder stay. Nothing is deleted when a script cannot be read, or
-// was read only in part where its samples are named; the host is then told which one.
+// (with "ZARVO SAMPLES" as its sample folder) names, in any letter case. The scripts are read
+// in `page` (or as UTF-8, see decodeFileText). Subfolders, dot-files and files whose names are
+// no UTF-8 text stay. Nothing is deleted when a script cannot be read, or was read only in part
+// where its samples are named; the host is then told which one.
 // Returns the files deleted (or, with `dryRun`, the files that would be).
 std::vector<std::filesystem::path> deleteUnusedSamples(const std::filesystem::path& pluginFolder,
-                                                       KitHost& host, bool dryRun = false);
+                                                       KitHost& host, bool dryRun = false,
+                                                       const CodePage& page = CodePage());
 
 } // namespace padsmith

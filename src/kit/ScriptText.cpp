@@ -228,7 +228,7 @@ bool TextScanner::text(std::size_t limit, std::string& value) {
     }
     std::string_view field = text_.substr(pos_, end - pos_);
     field = field.substr(0, field.find('\0'));
-    value.assign(field.substr(0, std::min(field.size(), limit)));
+    value = cutText(std::string(field), limit);
     pos_ = end;
     return true;
 }

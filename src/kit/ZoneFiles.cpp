@@ -82,12 +82,19 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
     host.stopPreview();
     std::vector<ImportedSample> samples;
     std::map<fs::path, ImportedSample> done; // a file chosen twice is renamed once
+    std::string refused;
     for (const fs::path& file : files) {
         if (const auto it = done.find(file); it != done.end()) {
             samples.push_back(it->second);
             continue;
         }
         ImportedSample sample{file.filename().string(), file.string()};
+        // The kit script names the sample and its source in the plug-in's code page.
+        if (const auto refusal = codePageRefusal(location.codePage, sample.sourcePath)) {
+            result.notImported.push_back(file);
+            refused += "\n" + toValidUtf8(sample.sourcePath) + ": " + *refusal;
+            continue;
+        }
         const std::string clean = cleanSampleName(sample.sampleName);
         if (clean != sample.sampleName && !isInPluginFolder(file, location.pluginFolder)) {
             const fs::path cleaned = joinPath(file.parent_path(), clean);
@@ -104,6 +111,9 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
         done.emplace(file, sample);
         samples.push_back(sample);
     }
+    if (!refused.empty()) {
+        host.showMessage(MessageIcon::Warning, "These files were not imported:" + refused);
+    }
     result.edit = importZones(kit, pad, currentRow, samples, keyRange);
     return result;
 }
@@ -117,6 +127,10 @@ SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::s
     }
     if (std::string problem = sampleNameProblem(name); !problem.empty()) {
         result.error = std::move(problem);
+        return result;
+    }
+    if (const auto refusal = codePageRefusal(location.codePage, name)) {
+        result.error = *refusal;
         return result;
     }
     const SampleZone& zone =

@@ -33,12 +33,16 @@ struct SampleImport {
     // Files that keep their own name because the cleaned name could not be given to them (a
     // file of that name exists, or the folder cannot be written).
     std::vector<std::filesystem::path> notRenamed;
+    // Files left out because the kit script, in the plug-in's code page, could not name them;
+    // the host was told which character stopped each.
+    std::vector<std::filesystem::path> notImported;
 };
 
 // Brings the chosen files into the pad (see importZones): each file is first renamed to its
 // cleaned name (cleanSampleName) in its own folder. When that rename cannot be made the zone
 // names the file as it is, never another file or one that does not exist. Files in the
-// plug-in's folders keep their names too, as other kits may name them.
+// plug-in's folders keep their names too, as other kits may name them. A file whose path the
+// code page of `location` cannot hold is left out.
 SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
                            const std::vector<std::filesystem::path>& files,
                            ImportKeyRange& keyRange, const KitLocation& location, KitHost& host);
@@ -54,7 +58,8 @@ struct SampleRename {
 // off the copy in the kit's own sample folder is renamed too; a shared copy stays, since other
 // kits may name it (the next save copies the sample under its new name); for the same reason a
 // source file that lies in the shared folder is copied under the new name, not moved. When the
-// source file cannot be moved, `error` holds the system's reason and nothing is changed.
+// source file cannot be moved, `error` holds the system's reason and nothing is changed; a name that
+// the code page of `location` cannot hold is refused the same way, with its character named.
 SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::string& name,
                           const KitLocation& location, KitHost& host);
 

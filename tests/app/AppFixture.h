@@ -7,8 +7,10 @@
 #include "kit/KitScript.h"
 #include "platform/SettingsStore.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -70,5 +72,14 @@ struct AppFixture {
     FakeDialogs dialogs;
     std::unique_ptr<MainWindow> window;
 };
+
+// Key presses that carry letters beyond ASCII, as a keyboard layout gives them (QTest's key
+// clicks take ASCII only).
+inline void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
 
 } // namespace padsmith::test

@@ -471,6 +471,35 @@ private slots:
         QVERIFY(window.close());
         QVERIFY(readAll(kit).contains("\r\nMe,\r\n"));
     }
+
+    void kitsAreReadAndSavedInTheCodePageOfTheSettings() {
+        AppFixture app;
+        app.settings->writeString("CodePage", "Windows-1251");
+        MainWindow& window = app.open(false);
+        QVERIFY(app.dialogs.messages.isEmpty());
+        // A Cyrillic kit from Windows: "Барабан" in Windows-1251.
+        const QString kit = app.path("drums.txt");
+        const QByteArray bytes =
+            "vst samples,\r\ndrums,\r\nZARVO SAMPLES,\r\n\xC0\xED\xFF,\r\n\r\n"
+            " 1,  0, 0, 36,\xC1\xE0\xF0\xE0\xE1\xE0\xED,kick.wav,  1,127, 36, "
+            "36, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
+        AppFixture::touch(kit, bytes);
+        window.document().openKitPath(kit);
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("Барабан"));
+        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Аня"));
+        window.command(CommandId::Save);
+        QVERIFY(readAll(kit).contains("\xC0\xED\xFF,\r\n"));
+        QVERIFY(readAll(kit).contains(",\xC1\xE0\xF0\xE0\xE1\xE0\xED,kick.wav,"));
+    }
+
+    void anUnknownCodePageIsToldAndWindows1252Used() {
+        AppFixture app;
+        app.settings->writeString("CodePage", "Klingon");
+        MainWindow& window = app.open(false);
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QVERIFY(app.dialogs.messages.at(0).contains("\"Klingon\""));
+        QCOMPARE(window.options().codePage(), CodePage());
+    }
 };
 
 } // namespace padsmith::test

@@ -190,6 +190,22 @@ private slots:
         QCOMPARE(window.focusWidget(), window.padButton(3));
     }
 
+    void renameBoxRefusesLettersTheCodePageCannotHold() {
+        AppFixture app;
+        MainWindow& window = openDrumKit(app);
+        press(window.padButton(0), Qt::Key_F2);
+        InPlaceEdit* box = window.padPanel().renameBox();
+        QVERIFY(box != nullptr);
+        box->clear();
+        typeText(box, QStringLiteral("KÖCK Ł"));
+        QCoreApplication::processEvents();
+        QCOMPARE(box->text(), QStringLiteral("KÖCK "));
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QVERIFY(app.dialogs.messages.at(0).contains(QStringLiteral("\"Ł\" (U+0141)")));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KÖCK "));
+    }
+
     void renameBox() {
         AppFixture app;
         MainWindow& window = openDrumKit(app);

@@ -264,6 +264,31 @@ private slots:
         QCOMPARE(window.copyrightField()->text(), QString());
     }
 
+    void copyrightRefusesWhatTheCodePageCannotHoldAndNamesIt() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.copyrightField()->clear();
+        typeText(window.copyrightField(), QStringLiteral("Müller"));
+        typeText(window.copyrightField(), QStringLiteral("ŁŁ"));
+        QCoreApplication::processEvents();
+        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Müller"));
+        // Told once, with the character named.
+        QCOMPARE(app.dialogs.messages.size(), 1);
+        QVERIFY(app.dialogs.messages.at(0).contains(QStringLiteral("\"Ł\" (U+0141)")));
+        QVERIFY(app.dialogs.messages.at(0).contains(QStringLiteral("Windows-1252")));
+
+        // A text shown from a kit is not typed: nothing is said about it.
+        window.copyrightField()->setText(QStringLiteral("Łukasz"));
+        QCoreApplication::processEvents();
+        QCOMPARE(app.dialogs.messages.size(), 1);
+
+        window.options().setCodePage(*CodePage::byName("Windows-1250"));
+        window.copyrightField()->clear();
+        typeText(window.copyrightField(), QStringLiteral("Łódź"));
+        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Łódź"));
+        QCOMPARE(app.settings->readString("CodePage"), QStringLiteral("Windows-1250"));
+    }
+
     void deletingUnusedSamplesKeepsUsedOnes() {
         AppFixture app;
         MainWindow& window = app.open();

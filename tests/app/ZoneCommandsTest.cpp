@@ -145,6 +145,10 @@ private slots:
         window.zoneCommands().renameSample(0, "a,b.wav");
         QCOMPARE(app.dialogs.messages.size(), 2); // refused before any file is touched
         QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
+        window.zoneCommands().renameSample(0, QStringLiteral("Łódź.wav"));
+        QCOMPARE(app.dialogs.messages.size(), 3);
+        QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("\"Ł\" (U+0141)")));
+        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
 
         window.zoneCommands().renameSample(0, "boom.wav");
         QCOMPARE(sampleNames(pad), (QStringList{"boom.wav", "snare.wav"}));

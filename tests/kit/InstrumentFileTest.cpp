@@ -46,7 +46,7 @@ protected:
         return kit;
     }
     InstrumentImport import(Pad& pad, int padIndex, const fs::path& path) {
-        return importInstrument(pad, padIndex, path, finder);
+        return importInstrument(pad, padIndex, path, finder, CodePage());
     }
 
     TempFolder folder;
@@ -57,7 +57,7 @@ protected:
 TEST_F(InstrumentFileTest, PadTravelsToAnotherKitAndPadUnchangedButForTheRoundedGain) {
     KitDocument rock = rockKit();
     const fs::path file = folder / "snare.zvi";
-    ASSERT_TRUE(exportInstrument(rock, 11, file));
+    ASSERT_TRUE(exportInstrument(rock, 11, file, CodePage()));
     EXPECT_EQ(TempFolder::read(file), formatInstrument(rock.pads[11], 11));
 
     // Into pad 3 of an empty kit: the zones take pad 3's number, the pad the name.
@@ -82,7 +82,7 @@ TEST_F(InstrumentFileTest, PadTravelsToAnotherKitAndPadUnchangedButForTheRounded
 TEST_F(InstrumentFileTest, ImportAppendsToAPadThatHasZonesAndKeepsItsName) {
     KitDocument rock = rockKit();
     const fs::path file = folder / "snare.zvi";
-    ASSERT_TRUE(exportInstrument(rock, 11, file));
+    ASSERT_TRUE(exportInstrument(rock, 11, file, CodePage()));
 
     KitDocument kit;
     Pad& pad = kit.pads[0];
@@ -106,20 +106,20 @@ TEST_F(InstrumentFileTest, ExportNamesTheZonesAfterThePadAndKeepsTheOldFileOnFai
     KitDocument rock = rockKit();
     rock.pads[11].label = "Rim";
     const fs::path file = folder / "snare.zvi";
-    ASSERT_TRUE(exportInstrument(rock, 11, file));
+    ASSERT_TRUE(exportInstrument(rock, 11, file, CodePage()));
     EXPECT_EQ(rock.pads[11].at(1).padName, "Rim");
     const std::string written = TempFolder::read(file);
 
     // A folder standing where the file should go, or a disk that is full: nothing replaced.
     fs::create_directories(folder / "taken.zvi");
-    EXPECT_FALSE(exportInstrument(rock, 11, folder / "taken.zvi"));
+    EXPECT_FALSE(exportInstrument(rock, 11, folder / "taken.zvi", CodePage()));
 #ifdef PADSMITH_HAS_FILE_SIZE_LIMIT
     for (int i = 0; i < 200; ++i) {
         rock.pads[11].append(rock.pads[11].at(0));
     }
     {
         const test::FileSizeLimit diskFull(1024);
-        EXPECT_FALSE(exportInstrument(rock, 11, file));
+        EXPECT_FALSE(exportInstrument(rock, 11, file, CodePage()));
     }
     EXPECT_EQ(TempFolder::read(file), written);
 #endif
@@ -217,10 +217,10 @@ TEST_F(InstrumentFileTest, PadSavedAsKitNeverReplacesAFileUnasked) {
     kit.takeSavedFingerprints();
     fs::path target;
 
-    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, &target), PadKitResult::EmptyPad);
+    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, CodePage(), &target), PadKitResult::EmptyPad);
     EXPECT_TRUE(fs::is_empty(plugin));
 
-    ASSERT_EQ(savePadAsKit(kit, 11, plugin, false, &target), PadKitResult::Written);
+    ASSERT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::Written);
     EXPECT_EQ(target, plugin / "Rock Snare.txt");
     EXPECT_EQ(TempFolder::read(target), formatPadKitScript(kit, 11));
     EXPECT_EQ(TempFolder::read(target).find(kit.pads[11].at(0).sourcePath), std::string::npos);
@@ -230,19 +230,19 @@ TEST_F(InstrumentFileTest, PadSavedAsKitNeverReplacesAFileUnasked) {
 
     // A kit of that name is there (the pad is named like another kit): asked first.
     folder.write("Zarvo/Rock Snare.txt", "the user's own kit");
-    EXPECT_EQ(savePadAsKit(kit, 11, plugin, false, &target), PadKitResult::Exists);
+    EXPECT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::Exists);
     EXPECT_EQ(TempFolder::read(target), "the user's own kit");
-    EXPECT_EQ(savePadAsKit(kit, 11, plugin, true, &target), PadKitResult::Written);
+    EXPECT_EQ(savePadAsKit(kit, 11, plugin, true, CodePage(), &target), PadKitResult::Written);
     EXPECT_EQ(TempFolder::read(target), formatPadKitScript(kit, 11));
 
     // A hostile pad name writes inside the plug-in folder, or not at all.
     kit.pads[11].label = "../../x";
-    ASSERT_EQ(savePadAsKit(kit, 11, plugin, false, &target), PadKitResult::Written);
+    ASSERT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::Written);
     EXPECT_EQ(target, plugin / "Rock .. .. x.txt");
     EXPECT_FALSE(fs::exists(folder / "x.txt"));
     kit.kitName = "";
     kit.pads[11].label = "..";
-    EXPECT_EQ(savePadAsKit(kit, 11, plugin, false, &target), PadKitResult::BadName);
+    EXPECT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::BadName);
 }
 
 } // namespace
