@@ -105,6 +105,7 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     }
     // The kit is written as a save would: never with a note that two pads define.
     if (checkKitNotes(kit, &host)) {
+        explainDoubleNote(kit);
         std::fprintf(stderr, "padsmith-kit: nothing imported\n");
         return 1;
     }

@@ -137,16 +137,9 @@ int runCheck(const std::vector<std::string>& argv) {
     if (report.readInPart()) {
         std::printf("read in part: %s\n", readInPartText(report).c_str());
     }
-    auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
-        return kit.pads[static_cast<std::size_t>(ref.pad)].at(
-            static_cast<std::size_t>(ref.position));
-    };
     int problems = 0;
-    for (const auto& [first, second] : findAllDoubleNotes(kit)) {
-        std::printf("double note %s: pad %d row %d (%s) and pad %d row %d (%s)\n",
-                    zoneCellText(zoneAt(first), ZoneColumn::Key).c_str(), first.pad + 1,
-                    first.position + 1, zoneAt(first).sampleName.c_str(), second.pad + 1,
-                    second.position + 1, zoneAt(second).sampleName.c_str());
+    for (const std::string& line : doubleNoteLines(kit)) {
+        std::printf("%s\n", line.c_str());
         ++problems;
     }
     for (int p = 0; p < kPadCount; ++p) {
@@ -237,6 +230,7 @@ int runInstall(const std::vector<std::string>& argv) {
     ToolHost host;
     std::vector<std::string> notCopied;
     if (!writeKitScript(kit, path, location, host, args->fresh, &notCopied)) {
+        explainDoubleNote(kit);
         return 1;
     }
     if (!notCopied.empty()) {

@@ -33,6 +33,7 @@ template <typename MakeEdit> int editKit(const Arguments& args, MakeEdit makeEdi
     applyEdit(kit, edit);
     ToolHost host;
     if (checkKitNotes(kit, &host)) {
+        explainDoubleNote(kit);
         std::fprintf(stderr, "padsmith-kit: nothing written\n");
         return 1;
     }

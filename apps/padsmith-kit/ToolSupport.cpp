@@ -1,7 +1,9 @@
 #include "ToolSupport.h"
 
+#include "kit/KitChecks.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
+#include "kit/ZoneColumns.h"
 #include "platform/Files.h"
 
 #include <cstdio>
@@ -173,6 +175,29 @@ bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::pa
         return false;
     }
     return true;
+}
+
+std::vector<std::string> doubleNoteLines(const KitDocument& kit) {
+    auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
+        return kit.pads[static_cast<std::size_t>(ref.pad)].at(
+            static_cast<std::size_t>(ref.position));
+    };
+    std::vector<std::string> lines;
+    for (const auto& [first, second] : findAllDoubleNotes(kit)) {
+        lines.push_back(
+            "double note " + zoneCellText(zoneAt(first), ZoneColumn::Key) + ": pad " +
+            std::to_string(first.pad + 1) + " row " + std::to_string(first.position + 1) + " (" +
+            zoneAt(first).sampleName + ") and pad " + std::to_string(second.pad + 1) + " row " +
+            std::to_string(second.position + 1) + " (" + zoneAt(second).sampleName + ")");
+    }
+    return lines;
+}
+
+void explainDoubleNote(const KitDocument& kit) {
+    const std::vector<std::string> lines = doubleNoteLines(kit);
+    if (!lines.empty()) {
+        std::fprintf(stderr, "padsmith-kit: %s\n", lines.front().c_str());
+    }
 }
 
 } // namespace padsmith::tool

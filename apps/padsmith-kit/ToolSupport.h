@@ -74,4 +74,11 @@ bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args,
 bool writeKitKeepingHeader(KitDocument kit, const std::filesystem::path& source,
                            const std::filesystem::path& target, const CodePage& page);
 
+// One line for each pair of zones on different pads that define the same note, as
+// "double note KEY: pad P row R (SAMPLE) and pad P row R (SAMPLE)".
+std::vector<std::string> doubleNoteLines(const KitDocument& kit);
+// After the kit core refused a kit for a double-defined note: names on stderr the first pair of
+// zones that clash, which the editor would have shown by selecting them.
+void explainDoubleNote(const KitDocument& kit);
+
 } // namespace padsmith::tool

@@ -87,6 +87,7 @@ expect_exit 1 "$tool" import-instrument "$work/Jazz.txt" --pad 3 "$work/none.zvi
 sed 's/ 38,Snare/ 35,Snare/' "$work/snare.zvi" >"$work/clash.zvi"
 expect_exit 1 "$tool" import-instrument "$work/Jazz.txt" --pad 3 "$work/clash.zvi"
 expect_in "Double defined NOTE" "$work/err"
+expect_in "double note B0: pad 1 row 1 (kick.wav) and pad 3 row 1 (snare soft.wav)" "$work/err"
 unchanged "$work/Jazz.txt" "$work/Jazz.orig" "an import with a double note"
 
 # pad-kit: "Rock Snare.txt" in the plug-in folder, one pad, no path section.

@@ -28,6 +28,7 @@ expect_in $'^ 2,'"$work/lib/kick.wav"$',\r$' "$work/swapped.txt"
 # ... onto an empty pad it would define the kick's note twice: refused, nothing written.
 expect_exit 1 "$tool" copy-pad "$work/Rock.txt" --pad 1 5
 expect_in "Double defined NOTE" "$work/err"
+expect_in "double note C1: pad 1 row 1 (kick.wav) and pad 5 row 1 (kick.wav)" "$work/err"
 cmp -s "$work/Rock.txt" "$work/Rock.orig" && pass || fail "a refused copy wrote the kit"
 
 # move-pad onto an empty pad, then onto the snare: the snare leaves the kit.
