@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 #if !defined(_WIN32)
@@ -20,9 +21,10 @@ using namespace padsmith::testing;
 class SampleStreaming : public ::testing::Test {
 protected:
     void SetUp() override {
+        // One folder per test run: ctest runs the cases of this group side by side.
         folder_ = std::filesystem::temp_directory_path() /
-                  ("padsmith-stream-test-" +
-                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+                  ("padsmith-stream-test-" + std::to_string(std::random_device{}()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder_);
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
