@@ -44,6 +44,8 @@ int runInfo(const std::vector<std::string>& args) {
         const PlayableSample sample = readSample(args[i]);
         std::printf("%s%s\n", i == 0 ? "" : "\n", sample.infoText.c_str());
         if (!sample.readable) {
+            std::fprintf(stderr, "padsmith-kit: %s is not a WAVE or AIFF sample\n",
+                         args[i].c_str());
             result = 1;
         }
     }

@@ -15,6 +15,7 @@ printf 'not audio' >"$work/notes.wav"
 expect_exit 1 "$tool" info "$work/notes.wav" "$corpus/pcm16_stereo.wav"
 grep -q "^File Format: ?$" "$work/out" && pass || fail "no 'File Format: ?' for a text file"
 grep -q "Microsoft Wave" "$work/out" && pass || fail "info stopped at the unreadable file"
+expect_in "notes.wav is not a WAVE or AIFF sample" "$work/err"
 expect_exit 2 "$tool" info
 # Special files are no samples: a device never ends, a pipe would wait for a writer.
 mkfifo "$work/pipe.wav"
