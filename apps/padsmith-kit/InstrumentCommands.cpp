@@ -42,6 +42,12 @@ int runExportInstrument(const std::vector<std::string>& argv) {
         refuseReadInPart(report, *args, path)) {
         return 1;
     }
+    // The editor offers no export of an empty pad: its file would carry nothing.
+    if (kit.pads[static_cast<std::size_t>(*args->pad)].size() == 0) {
+        std::fprintf(stderr, "padsmith-kit: pad %d has no zones; nothing written\n",
+                     *args->pad + 1);
+        return 1;
+    }
     const std::vector<UnheldText> unheld = findUnheldTexts(
         kit.pads[static_cast<std::size_t>(*args->pad)], *args->pad, location.codePage);
     if (!unheld.empty()) {
@@ -182,7 +188,7 @@ constexpr ToolCommand kCommands[] = {
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe instrument file was written\n"
-     "1\tthe kit could not be read, or FILE.zvi could not be written\n"
+     "1\tthe kit could not be read, the pad is empty, or FILE.zvi could not be written\n"
      "2\twrong usage, or FILE.zvi exists without --force"},
     {"import-instrument",
      "import-instrument KIT --pad N FILE.zvi [--search DIR] [--output OUT] [--force] [--encoding "

@@ -47,6 +47,10 @@ expect_exit 2 "$tool" export-instrument "$work/Rock.txt" --pad 12 --output "$wor
 [ "$(cat "$work/taken.zvi")" = mine ] && pass || fail "export replaced a file unasked"
 expect_exit 0 "$tool" export-instrument "$work/Rock.txt" --pad 12 --output "$work/taken.zvi" --force
 cmp -s "$work/taken.zvi" "$work/snare.zvi" && pass || fail "--force did not replace"
+# An empty pad is not exported, not even over an existing file with --force.
+expect_exit 1 "$tool" export-instrument "$work/Rock.txt" --pad 5 --output "$work/taken.zvi" --force
+expect_in "pad 5 has no zones" "$work/err"
+cmp -s "$work/taken.zvi" "$work/snare.zvi" && pass || fail "an empty pad replaced an instrument"
 
 # import-instrument into pad 3 of Jazz, written to --output: Jazz itself stays.
 expect_exit 0 "$tool" import-instrument "$work/Jazz.txt" --pad 3 "$work/snare.zvi" \
