@@ -51,8 +51,9 @@ template <typename MakeEdit> int editKit(const Arguments& args, MakeEdit makeEdi
 // copy-pad and move-pad: the pad --pad N onto pad TO, as Copy or Cut and then Paste.
 int runPaste(const std::vector<std::string>& argv, bool move) {
     const auto args = parseArguments(argv);
-    const char* usage = move ? "usage: move-pad KIT --pad N TO [--output OUT] [--encoding NAME]"
-                             : "usage: copy-pad KIT --pad N TO [--output OUT] [--encoding NAME]";
+    const char* usage =
+        move ? "usage: move-pad KIT --pad N TO [--output OUT] [--force] [--encoding NAME]"
+             : "usage: copy-pad KIT --pad N TO [--output OUT] [--force] [--encoding NAME]";
     if (!args || args->positional.size() != 2 || !args->pad) {
         return usageError(usage);
     }
@@ -78,7 +79,8 @@ int runMovePad(const std::vector<std::string>& argv) {
 int runDeletePad(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->pad) {
-        return usageError("usage: delete-pad KIT --pad N [--output OUT] [--encoding NAME]");
+        return usageError(
+            "usage: delete-pad KIT --pad N [--output OUT] [--force] [--encoding NAME]");
     }
     return editKit(*args, [&](const KitDocument& kit) { return deletePad(kit, *args->pad); });
 }
@@ -86,7 +88,8 @@ int runDeletePad(const std::vector<std::string>& argv) {
 int runRenamePad(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 2 || !args->pad || args->positional[1].empty()) {
-        return usageError("usage: rename-pad KIT --pad N NAME [--output OUT] [--encoding NAME]");
+        return usageError(
+            "usage: rename-pad KIT --pad N NAME [--output OUT] [--force] [--encoding NAME]");
     }
     if (args->positional[1].find_first_of(",\r\n") != std::string::npos) {
         return usageError("a pad name holds no comma and no line break");
@@ -98,39 +101,43 @@ int runRenamePad(const std::vector<std::string>& argv) {
 
 constexpr const char* kWriteExitCodes =
     "0\tthe kit was written\n"
-    "1\tthe kit could not be read or written, or two pads would define the same note; "
-    "nothing was written\n"
+    "1\tthe kit could not be read or written, was read only in part (without --force), or "
+    "two pads would define the same note; nothing was written\n"
     "2\twrong usage";
 
 constexpr ToolCommand kCommands[] = {
-    {"copy-pad", "copy-pad KIT --pad N TO [--output OUT] [--encoding NAME]", runCopyPad,
+    {"copy-pad", "copy-pad KIT --pad N TO [--output OUT] [--force] [--encoding NAME]", runCopyPad,
      "Copies pad N onto pad TO, as the editor's Copy and Paste do: onto an empty pad the zones "
      "and the name are copied, onto a pad with zones the two pads are swapped. The kit is "
      "written back (or to OUT).",
      "--pad N\tthe pad to copy, 1 to 18 (required)\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
+     "--force\twrite also a kit read only in part: what was read replaces KIT (or goes to OUT)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      kWriteExitCodes},
-    {"move-pad", "move-pad KIT --pad N TO [--output OUT] [--encoding NAME]", runMovePad,
+    {"move-pad", "move-pad KIT --pad N TO [--output OUT] [--force] [--encoding NAME]", runMovePad,
      "Moves pad N onto pad TO, as the editor's Cut and Paste do: pad N is left empty and what "
      "pad TO held leaves the kit. No sample file is deleted.",
      "--pad N\tthe pad to move, 1 to 18 (required)\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
+     "--force\twrite also a kit read only in part: what was read replaces KIT (or goes to OUT)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      kWriteExitCodes},
-    {"delete-pad", "delete-pad KIT --pad N [--output OUT] [--encoding NAME]", runDeletePad,
-     "Removes every zone of a pad; its name becomes XXX. No sample file is deleted.",
+    {"delete-pad", "delete-pad KIT --pad N [--output OUT] [--force] [--encoding NAME]",
+     runDeletePad, "Removes every zone of a pad; its name becomes XXX. No sample file is deleted.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
+     "--force\twrite also a kit read only in part: what was read replaces KIT (or goes to OUT)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      kWriteExitCodes},
-    {"rename-pad", "rename-pad KIT --pad N NAME [--output OUT] [--encoding NAME]", runRenamePad,
-     "Names a pad (at most 31 characters), as the editor's rename box does.",
+    {"rename-pad", "rename-pad KIT --pad N NAME [--output OUT] [--force] [--encoding NAME]",
+     runRenamePad, "Names a pad (at most 31 characters), as the editor's rename box does.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
+     "--force\twrite also a kit read only in part: what was read replaces KIT (or goes to OUT)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      kWriteExitCodes},

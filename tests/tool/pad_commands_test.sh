@@ -31,6 +31,15 @@ expect_in "Double defined NOTE" "$work/err"
 expect_in "double note C1: pad 1 row 1 (kick.wav) and pad 5 row 1 (kick.wav)" "$work/err"
 cmp -s "$work/Rock.txt" "$work/Rock.orig" && pass || fail "a refused copy wrote the kit"
 
+# A kit read only in part is written only with --force, with what was read.
+head -c 120 "$work/Rock.txt" >"$work/Cut.txt"
+cp "$work/Cut.txt" "$work/Cut.orig"
+expect_exit 1 "$tool" rename-pad "$work/Cut.txt" --pad 1 BOOM
+expect_in "read only in part" "$work/err"
+cmp -s "$work/Cut.txt" "$work/Cut.orig" && pass || fail "a kit read in part was written"
+expect_exit 0 "$tool" rename-pad "$work/Cut.txt" --pad 1 BOOM --force --output "$work/Forced.txt"
+expect_in $'^ 1,  0, 0, 36,BOOM,kick.wav,' "$work/Forced.txt"
+
 # move-pad onto an empty pad, then onto the snare: the snare leaves the kit.
 expect_exit 0 "$tool" move-pad "$work/Rock.txt" --pad 1 5
 expect_in $'^ 5,  0, 0, 36,KICK,kick.wav,' "$work/Rock.txt"
