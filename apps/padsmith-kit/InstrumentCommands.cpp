@@ -37,9 +37,7 @@ int runExportInstrument(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    ScriptReadReport report;
-    if (!loadKit(kit, path, location, std::nullopt, &report) ||
-        refuseReadInPart(report, *args, path)) {
+    if (!loadKitToChange(kit, path, location, *args)) {
         return 1;
     }
     // The editor offers no export of an empty pad: its file would carry nothing.
@@ -78,11 +76,7 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    ScriptReadReport report;
-    if (!loadKit(kit, path, location, std::nullopt, &report)) {
-        return 1;
-    }
-    if (refuseReadInPart(report, *args, path)) {
+    if (!loadKitToChange(kit, path, location, *args)) {
         return 1;
     }
     ToolHost host;
@@ -141,9 +135,7 @@ int runPadKit(const std::vector<std::string>& argv) {
     const fs::path path = args->positional[0];
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    ScriptReadReport report;
-    if (!loadKit(kit, path, location, std::nullopt, &report) ||
-        refuseReadInPart(report, *args, path)) {
+    if (!loadKitToChange(kit, path, location, *args)) {
         return 1;
     }
     fs::path target;

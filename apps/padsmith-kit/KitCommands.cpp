@@ -220,11 +220,7 @@ int runInstall(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    ScriptReadReport report;
-    if (!loadKit(kit, path, location, std::nullopt, &report)) {
-        return 1;
-    }
-    if (refuseReadInPart(report, *args, path)) {
+    if (!loadKitToChange(kit, path, location, *args)) {
         return 1;
     }
     ToolHost host;

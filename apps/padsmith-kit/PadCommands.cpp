@@ -22,11 +22,7 @@ template <typename MakeEdit> int editKit(const Arguments& args, MakeEdit makeEdi
     const fs::path path = args.positional[0];
     const KitLocation location = locationFor(args, path);
     KitDocument kit;
-    ScriptReadReport report;
-    if (!loadKit(kit, path, location, std::nullopt, &report)) {
-        return 1;
-    }
-    if (refuseReadInPart(report, args, path)) {
+    if (!loadKitToChange(kit, path, location, args)) {
         return 1;
     }
     const KitEdit edit = makeEdit(kit);

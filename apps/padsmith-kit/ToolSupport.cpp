@@ -154,6 +154,13 @@ bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, con
     return true;
 }
 
+bool loadKitToChange(KitDocument& kit, const fs::path& path, const KitLocation& location,
+                     const Arguments& args) {
+    ScriptReadReport report;
+    return loadKit(kit, path, location, std::nullopt, &report) &&
+           !refuseReadInPart(report, args, path);
+}
+
 bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,
                            const CodePage& page) {
     std::string text;

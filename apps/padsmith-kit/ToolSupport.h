@@ -67,6 +67,11 @@ bool loadKit(KitDocument& kit, const std::filesystem::path& path, const KitLocat
 bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args,
                       const std::filesystem::path& path);
 
+// Reads the kit a command is about to write: loadKit, then refuseReadInPart. False (and said on
+// stderr) when the command must stop.
+bool loadKitToChange(KitDocument& kit, const std::filesystem::path& path,
+                     const KitLocation& location, const Arguments& args);
+
 // Writes `kit` as a script in `page` to `target`, keeping the kit name and sample folder that
 // the script `source` names in its header (reading puts the file's own name there). Nothing is
 // installed. Reports on stderr and returns false when the file could not be written, or when
