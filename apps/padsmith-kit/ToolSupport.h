@@ -31,11 +31,13 @@ struct Arguments {
     std::optional<std::string> output;
     std::optional<std::string> encoding; // a code page offered by the kit core
     std::optional<int> pad;              // --pad N: counted from 0 here, from 1 on the command line
+    std::optional<std::string> fix;      // --fix KIND: a kind of health finding
     bool json = false;
     bool shared = false;
     bool fresh = false;
     bool dryRun = false;
     bool force = false;
+    bool strict = false;
 };
 
 // Reports `text` on stderr and returns the exit code of a usage error.
