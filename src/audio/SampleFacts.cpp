@@ -152,10 +152,11 @@ std::shared_ptr<const SampleFacts> SampleFactsCache::measure(const std::string& 
     // The stamp is taken before the reading, so a change during it is seen next time.
     const std::optional<FileStamp> stamp = stampOf(path);
     auto facts = std::make_shared<const SampleFacts>(measureSample(path));
+    const std::lock_guard lock(mutex_);
     if (stamp) {
-        const std::lock_guard lock(mutex_);
         entries_[path] = Entry{*stamp, facts};
     }
+    ++measured_;
     return facts;
 }
 
@@ -182,6 +183,11 @@ void SampleFactsCache::retainOnly(const std::vector<std::string>& paths) {
         }
     }
     entries_.swap(kept);
+}
+
+std::size_t SampleFactsCache::measuredCount() const {
+    const std::lock_guard lock(mutex_);
+    return measured_;
 }
 
 bool SampleFactsCache::busy() const {

@@ -77,6 +77,8 @@ public:
     void retainOnly(const std::vector<std::string>& paths);
     // True while files wait or one is being measured.
     bool busy() const;
+    // How many files were measured so far: changes whenever new facts came in.
+    std::size_t measuredCount() const;
     // Blocks until the background thread has nothing left to do (tests, benchmarks, tools).
     void waitForIdle();
 
@@ -95,6 +97,7 @@ private:
     std::deque<std::string> queue_;
     bool working_ = false;
     bool ending_ = false;
+    std::size_t measured_ = 0;
     std::thread worker_;
 };
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -74,41 +75,48 @@ std::vector<VelocityWindow> splitWindow(VelocityWindow window, std::size_t parts
 }
 
 // Gives each zone of `group` (trigger order) one run of their shared window, lowest first.
-std::optional<HealthFix> interleaveFix(const KitDocument& kit, const std::vector<ZoneRef>& group,
-                                       VelocityWindow window) {
-    const std::vector<VelocityWindow> runs = splitWindow(window, group.size());
+std::optional<HealthFix> interleaveFix(const std::vector<ZoneRef>& group, VelocityWindow window) {
+    std::vector<VelocityWindow> runs = splitWindow(window, group.size());
     if (runs.empty() || group.size() < 2) {
         return std::nullopt;
     }
-    HealthFix fix{"Interleave Takes", KitEdit{"Interleave Takes", {}}};
-    for (std::size_t i = 0; i < group.size(); ++i) {
-        SampleZone& zone =
-            touchPad(fix.edit, kit, group[i].pad).at(static_cast<std::size_t>(group[i].position));
-        zone.velocityLow = runs[i].first;
-        zone.velocityHigh = runs[i].last;
-    }
-    return fix;
+    return HealthFix{"Interleave Takes", [group, runs](const KitDocument& kit) {
+                         KitEdit edit{"Interleave Takes", {}};
+                         for (std::size_t i = 0; i < group.size(); ++i) {
+                             SampleZone& zone =
+                                 touchPad(edit, kit, group[i].pad)
+                                     .at(static_cast<std::size_t>(group[i].position));
+                             zone.velocityLow = runs[i].first;
+                             zone.velocityHigh = runs[i].last;
+                         }
+                         return edit;
+                     }};
 }
 
-HealthFix removeFix(const KitDocument& kit, ZoneRef ref) {
-    HealthFix fix{"Remove Row", KitEdit{"Remove Row", {}}};
-    touchPad(fix.edit, kit, ref.pad).erase(static_cast<std::size_t>(ref.position));
-    return fix;
+HealthFix removeFix(ZoneRef ref) {
+    return HealthFix{"Remove Row", [ref](const KitDocument& kit) {
+                         KitEdit edit{"Remove Row", {}};
+                         touchPad(edit, kit, ref.pad).erase(static_cast<std::size_t>(ref.position));
+                         return edit;
+                     }};
 }
 
-// Every zone of the kit that plays `key` over exactly `window`, in trigger order.
-std::vector<ZoneRef> zonesWithWindow(const KitDocument& kit, int key, VelocityWindow window) {
-    std::vector<ZoneRef> group;
+// The zones of the kit by key and played window, each group in trigger order.
+using WindowGroups = std::map<std::tuple<int, int, int>, std::vector<ZoneRef>>;
+WindowGroups groupByWindow(const KitDocument& kit) {
+    WindowGroups groups;
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t r = 0; r < pad.size(); ++r) {
-            const VelocityWindow other = playedWindow(pad.at(r));
-            if (pad.at(r).key == key && other.first == window.first && other.last == window.last) {
-                group.push_back({p, static_cast<int>(r)});
-            }
+            const VelocityWindow window = playedWindow(pad.at(r));
+            groups[{pad.at(r).key, window.first, window.last}].push_back({p, static_cast<int>(r)});
         }
     }
-    return group;
+    return groups;
+}
+
+bool overlaps(VelocityWindow a, VelocityWindow b) {
+    return std::max(a.first, b.first) <= std::min(a.last, b.last);
 }
 
 struct KeyState {
@@ -116,13 +124,13 @@ struct KeyState {
     std::vector<ZoneRef> players; // zones of this key that play at least one velocity
 };
 
-HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyState& state) {
+HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyState& state,
+                              const WindowGroups& groups) {
     const SampleZone& zone = zoneAt(kit, ref);
     const VelocityWindow window = playedWindow(zone);
-    const Velocities mask = maskOf(window);
     std::vector<ZoneRef> coverers;
     for (const ZoneRef other : state.players) {
-        if ((maskOf(playedWindow(zoneAt(kit, other))) & mask).any()) {
+        if (overlaps(playedWindow(zoneAt(kit, other)), window)) {
             coverers.push_back(other);
         }
     }
@@ -141,18 +149,18 @@ HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyStat
                       " can never play: " + joinedList(places) + (one ? " plays " : " play ") +
                       noteName(zone.key) + " at " + joinedList(windows) + " first";
     // The takes that share one window can share it out, when nothing else covers it.
-    const std::vector<ZoneRef> group = zonesWithWindow(kit, zone.key, window);
+    const std::vector<ZoneRef>& group = groups.at({zone.key, window.first, window.last});
     const bool onlyTakes = std::all_of(coverers.begin(), coverers.end(), [&](ZoneRef other) {
         return std::find_if(group.begin(), group.end(), [&](ZoneRef g) {
                    return g.pad == other.pad && g.position == other.position;
                }) != group.end();
     });
     if (onlyTakes) {
-        if (auto fix = interleaveFix(kit, group, window)) {
+        if (auto fix = interleaveFix(group, window)) {
             finding.fixes.push_back(std::move(*fix));
         }
     }
-    finding.fixes.push_back(removeFix(kit, ref));
+    finding.fixes.push_back(removeFix(ref));
     return finding;
 }
 
@@ -167,13 +175,14 @@ HealthFinding silentFinding(const KitDocument& kit, ZoneRef ref) {
                           ? row + "its velocity window " + std::to_string(zone.velocityLow) + "–" +
                                 std::to_string(zone.velocityHigh) + " holds no velocity"
                           : row + "its key " + std::to_string(zone.key) + " is no MIDI note";
-    finding.fixes.push_back(removeFix(kit, ref));
+    finding.fixes.push_back(removeFix(ref));
     return finding;
 }
 
 // Zones that never play, in trigger order; `keys` gets what each key plays.
 std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeyState, kKeys>& keys) {
     std::vector<HealthFinding> findings;
+    const WindowGroups groups = groupByWindow(kit);
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t r = 0; r < pad.size(); ++r) {
@@ -187,7 +196,7 @@ std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeySt
             KeyState& state = keys[static_cast<std::size_t>(zone.key)];
             const Velocities mask = maskOf(window);
             if ((mask & ~state.covered).none()) {
-                findings.push_back(shadowedFinding(kit, ref, state));
+                findings.push_back(shadowedFinding(kit, ref, state, groups));
                 continue;
             }
             state.covered |= mask;
@@ -238,18 +247,21 @@ std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
             // The neighbours grow over the gap: the one below takes its lower half.
             const int width = gap.last - gap.first + 1;
             const int split = below && above ? gap.first + width / 2 : (below ? v : gap.first);
-            HealthFix fix{"Stretch Velocities", KitEdit{"Stretch Velocities", {}}};
-            if (below) {
-                touchPad(fix.edit, kit, below->pad)
-                    .at(static_cast<std::size_t>(below->position))
-                    .velocityHigh = split - 1;
-            }
-            if (above) {
-                touchPad(fix.edit, kit, above->pad)
-                    .at(static_cast<std::size_t>(above->position))
-                    .velocityLow = split;
-            }
-            finding.fixes.push_back(std::move(fix));
+            finding.fixes.push_back(
+                {"Stretch Velocities", [below, above, split](const KitDocument& on) {
+                     KitEdit edit{"Stretch Velocities", {}};
+                     if (below) {
+                         touchPad(edit, on, below->pad)
+                             .at(static_cast<std::size_t>(below->position))
+                             .velocityHigh = split - 1;
+                     }
+                     if (above) {
+                         touchPad(edit, on, above->pad)
+                             .at(static_cast<std::size_t>(above->position))
+                             .velocityLow = split;
+                     }
+                     return edit;
+                 }});
             findings.push_back(std::move(finding));
         }
     }
@@ -258,12 +270,13 @@ std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
 
 // A fix for two zones of different pads that share velocities of a note: takes with the same
 // window share it out; an overlap at one end of the later zone's window is cut from it.
-std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, ZoneRef second) {
+std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, ZoneRef second,
+                                       const WindowGroups& groups) {
     const SampleZone& early = zoneAt(kit, first);
     const SampleZone& late = zoneAt(kit, second);
     if (early.velocityLow == late.velocityLow && early.velocityHigh == late.velocityHigh) {
         const VelocityWindow window = playedWindow(early);
-        return interleaveFix(kit, zonesWithWindow(kit, early.key, window), window);
+        return interleaveFix(groups.at({early.key, window.first, window.last}), window);
     }
     SampleZone trimmed = late;
     if (early.velocityLow <= late.velocityLow && early.velocityHigh < late.velocityHigh) {
@@ -273,14 +286,19 @@ std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, Zo
     } else {
         return std::nullopt;
     }
-    HealthFix fix{"Trim Velocities", KitEdit{"Trim Velocities", {}}};
-    touchPad(fix.edit, kit, second.pad).at(static_cast<std::size_t>(second.position)) = trimmed;
-    return fix;
+    return HealthFix{
+        "Trim Velocities", [second, trimmed](const KitDocument& on) {
+            KitEdit edit{"Trim Velocities", {}};
+            touchPad(edit, on, second.pad).at(static_cast<std::size_t>(second.position)) = trimmed;
+            return edit;
+        }};
 }
 
 std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
     std::vector<HealthFinding> findings;
-    for (const auto& [first, second] : findAllDoubleNotes(kit)) {
+    const std::vector<std::pair<ZoneRef, ZoneRef>> pairs = findAllDoubleNotes(kit);
+    const WindowGroups groups = pairs.empty() ? WindowGroups{} : groupByWindow(kit);
+    for (const auto& [first, second] : pairs) {
         const SampleZone& zone = zoneAt(kit, first);
         HealthFinding finding;
         finding.kind = HealthKind::DoubleNote;
@@ -290,7 +308,7 @@ std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
                           placeText(second, first.pad) + " both define " + noteName(zone.key) +
                           " at " + windowText(playedWindow(zone)) +
                           ": a save refuses a note defined twice";
-        if (auto fix = doubleNoteFix(kit, first, second)) {
+        if (auto fix = doubleNoteFix(kit, first, second, groups)) {
             finding.fixes.push_back(std::move(*fix));
         }
         findings.push_back(std::move(finding));
@@ -323,6 +341,10 @@ bool sameFinding(const HealthFinding& a, const HealthFinding& b) {
 }
 
 } // namespace
+
+KitEdit HealthFix::editFor(const KitDocument& kit) const {
+    return build ? build(kit) : KitEdit{name, {}};
+}
 
 Pad& touchPad(KitEdit& edit, const KitDocument& kit, int pad) {
     for (PadChange& change : edit.changes) {
@@ -440,7 +462,7 @@ int applyHealthFixes(KitDocument& kit, HealthKind kind, const HealthInputs& inpu
         if (next == findings.end()) {
             break;
         }
-        applyEdit(kit, next->fixes.front().edit);
+        applyEdit(kit, next->fixes.front().editFor(kit));
         ++applied;
         passedOver.push_back(*next);
     }

@@ -45,9 +45,13 @@ std::string_view healthKindName(HealthKind kind);
 std::optional<HealthKind> healthKindFromName(std::string_view name);
 std::string_view severityName(Severity severity);
 
+// A fix is built when it is applied, on the kit its finding was made on (never on another: the
+// rows it names may have moved since).
 struct HealthFix {
     std::string name; // "Interleave Takes", "Remove Row", ...: also the undo step's name
-    KitEdit edit;
+    std::function<KitEdit(const KitDocument& kit)> build;
+
+    KitEdit editFor(const KitDocument& kit) const;
 };
 
 struct HealthFinding {

@@ -256,15 +256,27 @@ void checkLevels(const KitDocument& kit, int pad, const PadSounds& sounds,
             std::vector<Layer> byLevel = layers;
             std::stable_sort(byLevel.begin(), byLevel.end(),
                              [](const Layer& a, const Layer& b) { return a.level < b.level; });
-            HealthFix fix{"Order Layers by Level", KitEdit{"Order Layers by Level", {}}};
-            Pad& after = touchPad(fix.edit, kit, pad);
+            struct Move {
+                int row;
+                std::int32_t low;
+                std::int32_t high;
+            };
+            std::vector<Move> moves;
             for (std::size_t i = 0; i < layers.size(); ++i) {
                 const SampleZone& window = zones.at(static_cast<std::size_t>(layers[i].row));
-                SampleZone& zone = after.at(static_cast<std::size_t>(byLevel[i].row));
-                zone.velocityLow = window.velocityLow;
-                zone.velocityHigh = window.velocityHigh;
+                moves.push_back({byLevel[i].row, window.velocityLow, window.velocityHigh});
             }
-            finding.fixes.push_back(std::move(fix));
+            finding.fixes.push_back({"Order Layers by Level", [pad, moves](const KitDocument& on) {
+                                         KitEdit edit{"Order Layers by Level", {}};
+                                         Pad& after = touchPad(edit, on, pad);
+                                         for (const Move& move : moves) {
+                                             SampleZone& zone =
+                                                 after.at(static_cast<std::size_t>(move.row));
+                                             zone.velocityLow = move.low;
+                                             zone.velocityHigh = move.high;
+                                         }
+                                         return edit;
+                                     }});
         }
         findings.push_back(std::move(finding));
     }
