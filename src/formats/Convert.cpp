@@ -7,6 +7,7 @@
 #include "kit/NoteNames.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneCommands.h"
+#include "platform/Checksum.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -92,6 +93,29 @@ private:
     std::set<std::string> used_;
     std::map<std::string, std::string> bySource_;
 };
+
+// A source whose file name differs from its sample name (two files named alike, a name the
+// kit cannot hold) is linked or copied under that name into the cache folder, so that every
+// save copies it under the name the kit gives it.
+fs::path sourceNamed(const fs::path& source, const std::string& sampleName,
+                     const fs::path& cacheFolder) {
+    std::error_code ec;
+    const std::string identity = fs::absolute(source, ec).string();
+    const fs::path target = cacheFolder / "named" /
+                            std::to_string(checksumBlock(0xFFFFFFFF, identity.data(),
+                                                         identity.size())) /
+                            sampleName;
+    if (fs::is_regular_file(target, ec) && fileSize(target) == fileSize(source)) {
+        return target;
+    }
+    createFolderChain(target.parent_path());
+    fs::remove(target, ec);
+    fs::create_hard_link(source, target, ec);
+    if (ec && !copyFile(source, target, true, ec)) {
+        return source;
+    }
+    return target;
+}
 
 int freeKey(int wanted, const std::set<int>& used) {
     for (int step = 0; step < 128; ++step) {
@@ -258,7 +282,11 @@ std::optional<Conversion> convertToKit(const ForeignKit& foreign, const fs::path
                 undecodable.push_back(shown + " " + source.problem);
             }
             zone.sampleName = namer.nameFor(path, layer.file.parent_path().filename().string());
-            zone.sourcePath = source.ok() ? path.string() : markMissing(path.string());
+            fs::path playing = path;
+            if (source.ok() && decode && zone.sampleName != path.filename().string()) {
+                playing = sourceNamed(path, zone.sampleName, cacheFolder);
+            }
+            zone.sourcePath = source.ok() ? playing.string() : markMissing(path.string());
             pad.append(zone);
             ++result.zones;
         }

@@ -317,6 +317,10 @@ TEST(Convert, SampleNamesStayUniqueAcrossFolders) {
     const Conversion read = convert(temp / "lib/kit.sfz", temp / "cache");
     EXPECT_EQ(read.kit.pads[0].at(0).sampleName, "1.wav");
     EXPECT_EQ(read.kit.pads[1].at(0).sampleName, "snare 1.wav");
+    // Every save copies a source under its own file name: the renamed one plays a link.
+    EXPECT_EQ(fs::path(read.kit.pads[1].at(0).sourcePath).filename(), "snare 1.wav");
+    EXPECT_EQ(TempFolder::read(read.kit.pads[1].at(0).sourcePath),
+              TempFolder::read(temp / "lib/snare/1.wav"));
     EXPECT_EQ(read.kit.pads[2].at(0).sampleName, "x y.wav");
 }
 
