@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto alternates : {padsmith::formats::AlternateChoice::First,
                                   padsmith::formats::AlternateChoice::Interleave}) {
         std::string error;
-        const auto kit = padsmith::formats::parseSfz(text, "/fuzz/kit.sfz",
-                                                     {padsmith::formats::KeyChoice::Index, alternates},
-                                                     loader, error);
+        const auto kit = padsmith::formats::parseSfz(
+            text, "/fuzz/kit.sfz", {padsmith::formats::KeyChoice::Index, alternates}, loader,
+            error);
         if (!kit) {
             continue;
         }

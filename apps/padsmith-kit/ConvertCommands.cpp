@@ -93,8 +93,9 @@ int runConvert(const std::vector<std::string>& argv) {
         }
     } else {
         formats::ReadOptions options;
-        options.keys = args->keys.value_or("index") == "output-note" ? formats::KeyChoice::OutputNote
-                                                                    : formats::KeyChoice::Index;
+        options.keys = args->keys.value_or("index") == "output-note"
+                           ? formats::KeyChoice::OutputNote
+                           : formats::KeyChoice::Index;
         options.alternates = args->alternates.value_or("first") == "interleave"
                                  ? formats::AlternateChoice::Interleave
                                  : formats::AlternateChoice::First;

@@ -94,9 +94,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             if (!value(target)) {
                 return std::nullopt;
             }
-            const bool known = arg == "--keys"
-                                   ? (*target == "index" || *target == "output-note")
-                                   : (*target == "first" || *target == "interleave");
+            const bool known = arg == "--keys" ? (*target == "index" || *target == "output-note")
+                                               : (*target == "first" || *target == "interleave");
             if (!known) {
                 usageError(arg + (arg == "--keys" ? " takes index or output-note"
                                                   : " takes first or interleave"));

@@ -101,10 +101,9 @@ fs::path sourceNamed(const fs::path& source, const std::string& sampleName,
                      const fs::path& cacheFolder) {
     std::error_code ec;
     const std::string identity = fs::absolute(source, ec).string();
-    const fs::path target = cacheFolder / "named" /
-                            std::to_string(checksumBlock(0xFFFFFFFF, identity.data(),
-                                                         identity.size())) /
-                            sampleName;
+    const fs::path target =
+        cacheFolder / "named" /
+        std::to_string(checksumBlock(0xFFFFFFFF, identity.data(), identity.size())) / sampleName;
     if (fs::is_regular_file(target, ec) && fileSize(target) == fileSize(source)) {
         return target;
     }
@@ -180,8 +179,10 @@ KitKind outputKind(const fs::path& path) {
 std::optional<ForeignKit> readForeignKit(const fs::path& path, const ReadOptions& options,
                                          const fs::path& cacheFolder, std::string& error) {
     switch (inputKind(path)) {
-    case KitKind::Sfz: return readSfz(path, options, error);
-    case KitKind::HydrogenFolder: return readHydrogenDrumkit(path, options, error);
+    case KitKind::Sfz:
+        return readSfz(path, options, error);
+    case KitKind::HydrogenFolder:
+        return readHydrogenDrumkit(path, options, error);
     case KitKind::HydrogenArchive: {
         const std::optional<fs::path> xml = unpackDrumkitArchive(path, cacheFolder, error);
         if (!xml) {
@@ -190,7 +191,8 @@ std::optional<ForeignKit> readForeignKit(const fs::path& path, const ReadOptions
         return readHydrogenDrumkit(*xml, options, error);
     }
     case KitKind::KitScript:
-    case KitKind::Unknown: break;
+    case KitKind::Unknown:
+        break;
     }
     error = path.string() + " is neither an SFZ file nor a Hydrogen drumkit";
     return std::nullopt;
@@ -230,15 +232,14 @@ std::optional<Conversion> convertToKit(const ForeignKit& foreign, const fs::path
     for (std::size_t p = 0; p < taken.size(); ++p) {
         const ForeignInstrument& instrument = *taken[p];
         Pad& pad = kit.pads[p];
-        pad.label = padLabel(instrument.name.empty()
-                                 ? instrument.layers.front().file.stem().string()
-                                 : instrument.name);
+        pad.label =
+            padLabel(instrument.name.empty() ? instrument.layers.front().file.stem().string()
+                                             : instrument.name);
         int key = std::clamp(instrument.key, 0, 127);
         if (usedKeys.contains(key)) {
             const int moved = freeKey(key, usedKeys);
             result.report.push_back(pad.label + ": " + keyText(key) +
-                                    " is another pad's key; it plays on " + keyText(moved) +
-                                    ".");
+                                    " is another pad's key; it plays on " + keyText(moved) + ".");
             key = moved;
         }
         usedKeys.insert(key);
@@ -296,9 +297,9 @@ std::optional<Conversion> convertToKit(const ForeignKit& foreign, const fs::path
     }
 
     if (!leftOut.empty()) {
-        result.report.push_back(std::to_string(leftOut.size()) +
-                                " instrument(s) past the 18 pads were left out: " +
-                                listNames(leftOut) + ".");
+        result.report.push_back(
+            std::to_string(leftOut.size()) +
+            " instrument(s) past the 18 pads were left out: " + listNames(leftOut) + ".");
     }
     if (!missing.empty()) {
         result.report.push_back(std::to_string(missing.size()) +
@@ -306,8 +307,8 @@ std::optional<Conversion> convertToKit(const ForeignKit& foreign, const fs::path
     }
     if (!undecodable.empty()) {
         result.report.push_back(std::to_string(undecodable.size()) +
-                                " sample file(s) could not be read: " +
-                                listNames(undecodable, 4) + ".");
+                                " sample file(s) could not be read: " + listNames(undecodable, 4) +
+                                ".");
     }
     if (!offScale.empty()) {
         result.report.push_back(

@@ -53,8 +53,8 @@ using ConvertProgress = std::function<bool(int done, int total)>;
 // file's own name where the name rule allows, and are made unique within the kit. A missing
 // sample stays as a zone with a marked path. Nothing when `progress` stopped it.
 std::optional<Conversion> convertToKit(const ForeignKit& foreign,
-                                       const std::filesystem::path& cacheFolder,
-                                       bool decode = true, const ConvertProgress& progress = {});
+                                       const std::filesystem::path& cacheFolder, bool decode = true,
+                                       const ConvertProgress& progress = {});
 
 // The volume step (0.25 to 8.0) nearest a gain factor in decibels (20 log10 of the factor).
 float nearestVolumeStep(double gain);

@@ -28,18 +28,21 @@ bool playableLayout(const SampleFormat& format) {
         return format.bitsPerSample == 32;
     }
     return format.formatTag == kFormatPcm &&
-           (format.bitsPerSample == 16 || format.bitsPerSample == 24 ||
-            format.bitsPerSample == 32);
+           (format.bitsPerSample == 16 || format.bitsPerSample == 24 || format.bitsPerSample == 32);
 }
 
 // The WAV sub-format that keeps the depth of what libsndfile read.
 int waveSubtype(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_24: return SF_FORMAT_PCM_24;
-    case SF_FORMAT_PCM_32: return SF_FORMAT_PCM_32;
+    case SF_FORMAT_PCM_24:
+        return SF_FORMAT_PCM_24;
+    case SF_FORMAT_PCM_32:
+        return SF_FORMAT_PCM_32;
     case SF_FORMAT_FLOAT:
-    case SF_FORMAT_DOUBLE: return SF_FORMAT_FLOAT;
-    default: return SF_FORMAT_PCM_16; // 8 and 16 bits, and every lossy format
+    case SF_FORMAT_DOUBLE:
+        return SF_FORMAT_FLOAT;
+    default:
+        return SF_FORMAT_PCM_16; // 8 and 16 bits, and every lossy format
     }
 }
 

@@ -43,15 +43,16 @@ struct ZoneFacts {
 std::vector<ZoneFacts> facts(const Pad& pad) {
     std::vector<ZoneFacts> out;
     for (const SampleZone& zone : pad) {
-        out.push_back({zone.key, zone.velocityLow, zone.velocityHigh, zone.gainLeft,
-                       zone.gainRight, zone.sampleName});
+        out.push_back({zone.key, zone.velocityLow, zone.velocityHigh, zone.gainLeft, zone.gainRight,
+                       zone.sampleName});
     }
     return out;
 }
 
 bool mentions(const std::vector<std::string>& report, const std::string& text) {
-    return std::any_of(report.begin(), report.end(),
-                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+    return std::any_of(report.begin(), report.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    });
 }
 
 TEST(HydrogenWindows, NeighboursMeetWithoutGapsOrOverlaps) {
@@ -122,16 +123,18 @@ TEST(HydrogenReader, KeepsOrSlicesAlternatesAndLeavesOutPads19On) {
     std::string instruments;
     for (int i = 0; i < 20; ++i) {
         temp.write("kit/s" + std::to_string(i) + ".wav", wave());
-        instruments += "<instrument><name>I" + std::to_string(i) +
-                       "</name><sampleSelectionAlgo>RANDOM</sampleSelectionAlgo><layer><filename>s" +
-                       std::to_string(i) + ".wav</filename></layer><layer><filename>s" +
-                       std::to_string((i + 1) % 20) + ".wav</filename></layer></instrument>";
+        instruments +=
+            "<instrument><name>I" + std::to_string(i) +
+            "</name><sampleSelectionAlgo>RANDOM</sampleSelectionAlgo><layer><filename>s" +
+            std::to_string(i) + ".wav</filename></layer><layer><filename>s" +
+            std::to_string((i + 1) % 20) + ".wav</filename></layer></instrument>";
     }
     temp.write("kit/drumkit.xml",
                "<drumkit_info><instrumentList>" + instruments + "</instrumentList></drumkit_info>");
     const Conversion first = convert(temp / "kit", temp / "cache");
     EXPECT_EQ(first.kit.pads[17].size(), 1U);
-    EXPECT_TRUE(mentions(first.report, "2 instrument(s) past the 18 pads were left out: I18 and I19"));
+    EXPECT_TRUE(
+        mentions(first.report, "2 instrument(s) past the 18 pads were left out: I18 and I19"));
     EXPECT_TRUE(mentions(first.report, "20 alternate layer(s)"));
     EXPECT_TRUE(mentions(first.report, "Random or round-robin"));
     const Conversion sliced =
@@ -143,8 +146,9 @@ TEST(HydrogenReader, KeepsOrSlicesAlternatesAndLeavesOutPads19On) {
 
 TEST(SfzReader, NoteNamesPutC4At60) {
     const std::pair<const char*, std::optional<int>> rows[] = {
-        {"c4", 60}, {"C#4", 61}, {"db4", 61}, {"c-1", 0}, {"g9", 127}, {"36", 36},
-        {"a#9", std::nullopt}, {"h4", std::nullopt}, {"", std::nullopt}, {"12x", std::nullopt}};
+        {"c4", 60},         {"C#4", 61},          {"db4", 61},           {"c-1", 0},
+        {"g9", 127},        {"36", 36},           {"a#9", std::nullopt}, {"h4", std::nullopt},
+        {"", std::nullopt}, {"12x", std::nullopt}};
     for (const auto& [text, key] : rows) {
         EXPECT_EQ(sfzNote(text), key) << text;
     }
@@ -298,10 +302,9 @@ TEST(DrumkitArchive, UnpacksIntoTheCacheAndNeverOutOfIt) {
 }
 
 TEST(Convert, VolumeStepsAreNearestInDecibels) {
-    const std::pair<double, float> rows[] = {{1.0, 1.0F},  {0.0, 0.25F}, {0.1, 0.25F},
-                                             {0.35, 0.25F}, {0.36, 0.5F}, {1.41, 1.0F},
-                                             {1.42, 2.0F},  {4.8, 4.0F},  {5.0, 6.0F},
-                                             {5.1, 6.0F},   {7.0, 8.0F},  {100.0, 8.0F}};
+    const std::pair<double, float> rows[] = {
+        {1.0, 1.0F},  {0.0, 0.25F}, {0.1, 0.25F}, {0.35, 0.25F}, {0.36, 0.5F}, {1.41, 1.0F},
+        {1.42, 2.0F}, {4.8, 4.0F},  {5.0, 6.0F},  {5.1, 6.0F},   {7.0, 8.0F},  {100.0, 8.0F}};
     for (const auto& [gain, step] : rows) {
         EXPECT_EQ(nearestVolumeStep(gain), step) << gain;
     }

@@ -24,9 +24,9 @@ SampleZone zone(const TempFolder& temp, const std::string& name, int key, int lo
     z.gainLeft = left;
     z.gainRight = right;
     z.sampleName = name;
-    z.sourcePath =
-        temp.write("sources/" + name, testing::waveFile(1, 1, 44100, 16, name + std::string(64, '\2')))
-            .string();
+    z.sourcePath = temp.write("sources/" + name,
+                              testing::waveFile(1, 1, 44100, 16, name + std::string(64, '\2')))
+                       .string();
     return z;
 }
 
@@ -146,7 +146,8 @@ TEST(RoundTrip, ExportNeverReplacesAnotherFileOfTheSameName) {
     temp.write("out/snare.wav", "someone else's snare");
     ASSERT_TRUE(writeSfz(kit, temp / "out/kit.sfz").written);
     EXPECT_EQ(TempFolder::read(temp / "out/snare.wav"), "someone else's snare");
-    EXPECT_EQ(TempFolder::read(temp / "out/snare 2.wav"), TempFolder::read(temp / "sources/snare.wav"));
+    EXPECT_EQ(TempFolder::read(temp / "out/snare 2.wav"),
+              TempFolder::read(temp / "sources/snare.wav"));
     // Written again: the copies from the first export are taken as they are.
     ASSERT_TRUE(writeSfz(kit, temp / "out/kit.sfz").written);
     EXPECT_FALSE(fs::exists(temp / "out/snare 3.wav"));

@@ -50,8 +50,7 @@ std::optional<fs::path> findDrumkitXml(const fs::path& folder) {
     std::optional<fs::path> best;
     std::size_t bestDepth = 0;
     std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (it->path().filename() == "drumkit.xml" && it->is_regular_file(ec) &&
             (!best || static_cast<std::size_t>(it.depth()) < bestDepth)) {
             best = it->path();
@@ -63,7 +62,7 @@ std::optional<fs::path> findDrumkitXml(const fs::path& folder) {
 
 bool unpack(const fs::path& archivePath, const fs::path& target, std::string& error) {
     const std::unique_ptr<archive, decltype(&archive_read_free)> reader(archive_read_new(),
-                                                                       &archive_read_free);
+                                                                        &archive_read_free);
     archive_read_support_filter_all(reader.get());
     archive_read_support_format_all(reader.get());
     if (archive_read_open_filename(reader.get(), archivePath.string().c_str(), 64 * 1024) !=
@@ -143,8 +142,8 @@ std::optional<fs::path> unpackDrumkitArchive(const fs::path& archive, const fs::
     const auto time = fs::last_write_time(archive, ec).time_since_epoch().count();
     const std::string identity = fs::absolute(archive, ec).string() + "|" +
                                  std::to_string(fileSize(archive)) + "|" + std::to_string(time);
-    const fs::path folder = cacheFolder / "drumkits" /
-                            hex(checksumBlock(0xFFFFFFFF, identity.data(), identity.size()));
+    const fs::path folder =
+        cacheFolder / "drumkits" / hex(checksumBlock(0xFFFFFFFF, identity.data(), identity.size()));
     // A folder that is there was unpacked whole: it is only put in place at the end.
     if (!fs::is_directory(folder, ec)) {
         const fs::path part = folder.string() + ".part";

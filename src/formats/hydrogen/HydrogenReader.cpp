@@ -140,13 +140,13 @@ std::pair<double, double> panOf(const pugi::xml_node& instrument) {
 
 } // namespace
 
-std::vector<std::pair<int, int>> mapHydrogenWindows(
-    const std::vector<std::pair<double, double>>& windows) {
+std::vector<std::pair<int, int>>
+mapHydrogenWindows(const std::vector<std::pair<double, double>>& windows) {
     std::vector<std::pair<int, int>> mapped(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        const int low =
-            i == 0 ? std::max(1, static_cast<int>(std::lround(windows[i].first * 127.0)))
-                   : mapped[i - 1].second + 1;
+        const int low = i == 0
+                            ? std::max(1, static_cast<int>(std::lround(windows[i].first * 127.0)))
+                            : mapped[i - 1].second + 1;
         int high = 127;
         if (i + 1 < windows.size()) {
             const double cut = (windows[i].second + windows[i + 1].first) / 2.0;
@@ -208,8 +208,7 @@ std::optional<ForeignKit> parseHydrogenDrumkit(std::string_view xml, const fs::p
         // Layers that share a window are alternates of one layer.
         std::vector<std::vector<const RawLayer*>> groups;
         for (const RawLayer& raw : found.layers) {
-            if (!groups.empty() &&
-                std::abs(groups.back().front()->min - raw.min) < kSameWindow &&
+            if (!groups.empty() && std::abs(groups.back().front()->min - raw.min) < kSameWindow &&
                 std::abs(groups.back().front()->max - raw.max) < kSameWindow) {
                 groups.back().push_back(&raw);
             } else {
@@ -228,8 +227,7 @@ std::optional<ForeignKit> parseHydrogenDrumkit(std::string_view xml, const fs::p
                                   : 1;
             for (int a = 0; a < count; ++a) {
                 ForeignLayer layer = group[static_cast<std::size_t>(a)]->layer;
-                const auto [low, high] =
-                    velocitySlice(mapped[g].first, mapped[g].second, a, count);
+                const auto [low, high] = velocitySlice(mapped[g].first, mapped[g].second, a, count);
                 layer.velocityLow = low;
                 layer.velocityHigh = high;
                 layer.gainLeft *= volume * panLeft;

@@ -29,6 +29,7 @@ std::optional<ForeignKit> readHydrogenDrumkit(const std::filesystem::path& path,
 // The Hydrogen windows of an instrument's layers, mapped onto 1..127 so that neighbours meet:
 // the boundary between two layers is the middle of their gap or overlap. Windows are taken in
 // the order given (sorted by their lower end); returns one 1..127 window for each.
-std::vector<std::pair<int, int>> mapHydrogenWindows(const std::vector<std::pair<double, double>>& windows);
+std::vector<std::pair<int, int>>
+mapHydrogenWindows(const std::vector<std::pair<double, double>>& windows);
 
 } // namespace padsmith::formats

@@ -166,12 +166,11 @@ ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder
 
     result.report = fieldsNotExported(kit);
     if (!lowKeys.empty()) {
-        result.report.push_back("Zones on keys below C1 (36), where Hydrogen has no instrument, "
-                                "were left out: " +
-                                lowKeys.front() +
-                                (lowKeys.size() > 1
-                                     ? " and " + std::to_string(lowKeys.size() - 1) + " more."
-                                     : "."));
+        result.report.push_back(
+            "Zones on keys below C1 (36), where Hydrogen has no instrument, "
+            "were left out: " +
+            lowKeys.front() +
+            (lowKeys.size() > 1 ? " and " + std::to_string(lowKeys.size() - 1) + " more." : "."));
     }
     if (!spread.empty()) {
         std::string names;
@@ -179,11 +178,13 @@ ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder
             names += (names.empty() ? "" : ", ") + label;
         }
         result.report.push_back("Pads with zones on several keys become one instrument per "
-                                "key: " + names + ".");
+                                "key: " +
+                                names + ".");
     }
     if (!mixedPan.empty()) {
         result.report.push_back("Hydrogen pans a whole instrument; layers with another balance "
-                                "than the first take its pan: " + mixedPan.front() + ".");
+                                "than the first take its pan: " +
+                                mixedPan.front() + ".");
     }
     if (!missing.empty()) {
         result.report.push_back(std::to_string(missing.size()) + " zone(s) were left out: " +

@@ -244,10 +244,12 @@ std::optional<double> numberOf(std::string_view text) {
 // Opcodes that change what is heard and that a kit has no place for: named in the report.
 bool isNamedLoss(std::string_view opcode) {
     static const std::set<std::string, std::less<>> quiet{
-        "global_label", "master_label", "group_label", "region_label", "image", "note_name",
-        "sw_label", "label_cc", "set_cc", "default_path", "octave_offset", "note_offset",
-        "sample", "key", "lokey", "hikey", "pitch_keycenter", "lovel", "hivel", "volume", "pan",
-        "amplitude", "seq_length", "seq_position", "lorand", "hirand"};
+        "global_label",  "master_label",    "group_label", "region_label", "image",
+        "note_name",     "sw_label",        "label_cc",    "set_cc",       "default_path",
+        "octave_offset", "note_offset",     "sample",      "key",          "lokey",
+        "hikey",         "pitch_keycenter", "lovel",       "hivel",        "volume",
+        "pan",           "amplitude",       "seq_length",  "seq_position", "lorand",
+        "hirand"};
     if (quiet.contains(opcode)) {
         return false;
     }
@@ -263,8 +265,8 @@ bool isNamedLoss(std::string_view opcode) {
 struct Region {
     fs::path file;
     std::string sampleName;
-    std::string label;  // region_label
-    std::string group;  // group_label, or master_label, or global_label
+    std::string label; // region_label
+    std::string group; // group_label, or master_label, or global_label
     int key = 60;
     int keyLow = 0;
     int keyHigh = 127;
@@ -363,13 +365,13 @@ public:
             ++ranges;
         }
         region.velocityLow = std::clamp(static_cast<int>(number(opcodes, "lovel", 1.0)), 1, 127);
-        region.velocityHigh =
-            std::clamp(static_cast<int>(number(opcodes, "hivel", 127.0)), 1, 127);
+        region.velocityHigh = std::clamp(static_cast<int>(number(opcodes, "hivel", 127.0)), 1, 127);
         if (region.velocityLow > region.velocityHigh) {
             std::swap(region.velocityLow, region.velocityHigh);
         }
-        const double gain = std::pow(10.0, std::clamp(number(opcodes, "volume", 0.0), -144.0, 48.0) / 20.0) *
-                            std::clamp(number(opcodes, "amplitude", 100.0), 0.0, 100.0) / 100.0;
+        const double gain =
+            std::pow(10.0, std::clamp(number(opcodes, "volume", 0.0), -144.0, 48.0) / 20.0) *
+            std::clamp(number(opcodes, "amplitude", 100.0), 0.0, 100.0) / 100.0;
         const double pan = std::clamp(number(opcodes, "pan", 0.0), -100.0, 100.0);
         region.gainLeft = gain * (pan > 0.0 ? (100.0 - pan) / 100.0 : 1.0);
         region.gainRight = gain * (pan < 0.0 ? (100.0 + pan) / 100.0 : 1.0);
@@ -439,12 +441,11 @@ ForeignInstrument instrumentOf(int key, const std::vector<const Region*>& region
         for (const Region* region : set) {
             (region->alternate() ? alternates : others).push_back(region);
         }
-        std::stable_sort(alternates.begin(), alternates.end(),
-                         [](const Region* a, const Region* b) {
-                             return a->seqPosition != b->seqPosition
-                                        ? a->seqPosition < b->seqPosition
-                                        : a->randLow < b->randLow;
-                         });
+        std::stable_sort(
+            alternates.begin(), alternates.end(), [](const Region* a, const Region* b) {
+                return a->seqPosition != b->seqPosition ? a->seqPosition < b->seqPosition
+                                                        : a->randLow < b->randLow;
+            });
         // Regions of one window without alternation all sound at once in SFZ; a kit plays one.
         std::vector<const Region*> kept;
         if (!others.empty()) {
@@ -494,7 +495,8 @@ std::optional<int> sfzNote(std::string_view text) {
     const char first = text.front();
     if ((first >= '0' && first <= '9') || first == '-' || first == '+') {
         const std::string_view digits = first == '+' ? text.substr(1) : text;
-        const auto [end, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        const auto [end, problem] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), value);
         if (problem != std::errc() || end != digits.data() + digits.size()) {
             return std::nullopt;
         }
@@ -583,13 +585,24 @@ std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
         }
         Opcodes* target = nullptr;
         switch (level) {
-        case Level::Control: target = &builder.control; break;
-        case Level::Global: target = &global; break;
-        case Level::Master: target = &master; break;
-        case Level::Group: target = &group; break;
-        case Level::Region: target = &region; break;
+        case Level::Control:
+            target = &builder.control;
+            break;
+        case Level::Global:
+            target = &global;
+            break;
+        case Level::Master:
+            target = &master;
+            break;
+        case Level::Group:
+            target = &group;
+            break;
+        case Level::Region:
+            target = &region;
+            break;
         case Level::None:
-        case Level::Other: break;
+        case Level::Other:
+            break;
         }
         if (target != nullptr) {
             (*target)[token.name] = std::move(token.value);

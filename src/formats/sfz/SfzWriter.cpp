@@ -29,7 +29,7 @@ std::pair<double, double> volumeAndPan(double left, double right) {
         return {-144.0, 0.0};
     }
     const double volume = 20.0 * std::log10(loud);
-    const double pan = left > right ? -(1.0 - right / left) * 100.0
+    const double pan = left > right   ? -(1.0 - right / left) * 100.0
                        : right > left ? (1.0 - left / right) * 100.0
                                       : 0.0;
     return {volume, pan};
@@ -105,9 +105,8 @@ ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun)
     }
     result.report = fieldsNotExported(kit);
     if (!missing.empty()) {
-        result.report.push_back(std::to_string(missing.size()) +
-                                " zone(s) were left out: " + missing.front() +
-                                (missing.size() > 1 ? " and more." : "."));
+        result.report.push_back(std::to_string(missing.size()) + " zone(s) were left out: " +
+                                missing.front() + (missing.size() > 1 ? " and more." : "."));
     }
     if (!dryRun && !replaceFileContents(file, text)) {
         result.error = "can't write " + file.string();
