@@ -18,6 +18,7 @@
 #define PADSMITH_SANITIZED 1
 #endif
 
+#ifndef PADSMITH_SANITIZED
 namespace {
 
 struct FatalSignal {
@@ -77,7 +78,6 @@ void onFatalSignal(int number) {
 
 struct CrashTrace {
     CrashTrace() {
-#ifndef PADSMITH_SANITIZED
         // The first backtrace loads the unwinder, which is not safe inside a handler.
         std::array<void*, 4> warmUp{};
         backtrace(warmUp.data(), static_cast<int>(warmUp.size()));
@@ -94,10 +94,10 @@ struct CrashTrace {
         for (const FatalSignal& fatal : kFatalSignals) {
             sigaction(fatal.number, &action, nullptr);
         }
-#endif
     }
 };
 
 const CrashTrace installed;
 
 } // namespace
+#endif
