@@ -235,13 +235,22 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     runEventLoop(100); // lets the closed stream settle before the process ends
     ASSERT_TRUE(heardB) << "tone B never arrived at 1000 Hz";
 
-    // Once B sounds, nothing of A is left.
+    // Once B sounds, nothing of A is left: no window in which B sounds holds any of A. Windows
+    // where B breaks off (the stop at the end, or a gap when a loaded machine feeds the output
+    // late) are left out: a cut spreads over every frequency and says nothing about A.
     std::size_t leftoverA = 0;
+    std::string where;
     for (std::size_t start = (*heardB + 1) * kWindow; start + kWindow <= recorded_.size();
          start += kWindow) {
-        leftoverA += hasAny(recorded_.data() + start, toneA) ? 1 : 0;
+        const std::int16_t* window = recorded_.data() + start;
+        if (holdsTone(window, toneB) && hasAny(window, toneA)) {
+            ++leftoverA;
+            where += " " + std::to_string(start / kWindow) + " (A " +
+                     std::to_string(static_cast<int>(amplitudeAt(window, kWindow, toneA))) + ")";
+        }
     }
-    EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started";
+    EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started, in windows"
+                             << where;
 }
 
 TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
