@@ -50,6 +50,10 @@ function(padsmith_test_program name)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     # Exported symbols let the crash handler name the functions of the stack.
     set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
+    if(PADSMITH_TSAN)
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/TsanClone.cpp)
+        target_link_libraries(${name} PRIVATE ${CMAKE_DL_LIBS})
+    endif()
     padsmith_warnings(${name})
 endfunction()
 
