@@ -8,6 +8,17 @@ if(PADSMITH_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer cannot share a program with AddressSanitizer. Qt and the sound and MIDI
+# libraries are not instrumented: only what happens in this project's code is seen, and the
+# suppressions in tests/tsan.supp name what the libraries do behind its back.
+if(PADSMITH_TSAN)
+    if(PADSMITH_SANITIZE)
+        message(FATAL_ERROR "PADSMITH_TSAN and PADSMITH_SANITIZE exclude each other")
+    endif()
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+endif()
+
 # Warnings for the project's own code (not for generated moc/uic files).
 function(padsmith_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
@@ -31,24 +42,42 @@ function(padsmith_library name)
     padsmith_warnings(${name})
 endfunction()
 
-# A GoogleTest executable registered with CTest, one per area.
-function(padsmith_gtest name)
-    add_executable(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock)
+# A test program of the project: the test helpers' includes, and a stack printed on a crash.
+# Labels beyond a test's kind: "threads" for the tests the ThreadSanitizer build runs (code that
+# starts threads or takes callbacks), "stress" for those CI runs several times in a row.
+function(padsmith_test_program name)
+    add_executable(${name} ${ARGN} ${PROJECT_SOURCE_DIR}/tests/CrashTrace.cpp)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    # Exported symbols let the crash handler name the functions of the stack.
+    set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
+    if(PADSMITH_TSAN)
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/TsanClone.cpp)
+        target_link_libraries(${name} PRIVATE ${CMAKE_DL_LIBS})
+    endif()
     padsmith_warnings(${name})
-    include(GoogleTest)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endfunction()
 
-# A Qt Test executable, run offscreen, registered with CTest.
+# A GoogleTest executable registered with CTest, one per area:
+#   padsmith_gtest(NAME SOURCES... [LABELS LABEL...])
+function(padsmith_gtest name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LABELS")
+    padsmith_test_program(${name} ${arg_UNPARSED_ARGUMENTS})
+    target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock)
+    set(labels unit ${arg_LABELS})
+    include(GoogleTest)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${labels}")
+endfunction()
+
+# A Qt Test executable, run offscreen, registered with CTest:
+#   padsmith_qtest(NAME SOURCES... [LABELS LABEL...])
 function(padsmith_qtest name)
-    add_executable(${name} ${ARGN})
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "LABELS")
+    padsmith_test_program(${name} ${arg_UNPARSED_ARGUMENTS})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     target_link_libraries(${name} PRIVATE Qt6::Test)
-    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    padsmith_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS gui
+    # Qt Test's own crash handler would replace the one above, and it needs a debugger.
+    add_test(NAME ${name} COMMAND ${name} -nocrashhandler)
+    set(labels gui ${arg_LABELS})
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}"
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -223,9 +223,34 @@ void MidiInput::deliver(const std::vector<unsigned char>& message) {
     for (std::size_t i = 0; i < message.size(); ++i) {
         packed |= static_cast<quint32>(message[i]) << (8 * i);
     }
-    // Runs on the port's thread: touch nothing here, only queue the message for the owner.
-    QMetaObject::invokeMethod(
-        this, [this, packed] { emit this->message(packed); }, Qt::QueuedConnection);
+    // Runs on the port's thread: the message goes into the queue, and the owning thread is
+    // woken (through its event queue) when the queue was empty; nothing else is touched.
+    bool wake = false;
+    {
+        const std::lock_guard lock(arrivedMutex_);
+        wake = arrived_.empty();
+        arrived_.push_back(packed);
+    }
+    if (wake) {
+        QMetaObject::invokeMethod(this, "takeArrived", Qt::QueuedConnection);
+    }
+}
+
+void MidiInput::takeArrived() {
+    // One at a time: a receiver that lets events run meanwhile (selecting a pad does) takes
+    // the next message in its turn, never ahead of one still waiting here.
+    while (true) {
+        quint32 packed = 0;
+        {
+            const std::lock_guard lock(arrivedMutex_);
+            if (arrived_.empty()) {
+                return;
+            }
+            packed = arrived_.front();
+            arrived_.pop_front();
+        }
+        emit message(packed);
+    }
 }
 
 void MidiInput::callback(double /*timeStamp*/, std::vector<unsigned char>* message,

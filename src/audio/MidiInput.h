@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -52,7 +54,7 @@ public:
     static std::string preferredSystem(const QString& setting);
 
     // What the ports' callback does with a message, for tests that play a MIDI device: queue
-    // it for the owning thread.
+    // it for the owning thread. Safe on any thread.
     void deliver(const std::vector<unsigned char>& message);
 
 signals:
@@ -65,11 +67,17 @@ private:
     struct Port;
     static void callback(double timeStamp, std::vector<unsigned char>* message, void* userData);
     void closeAll();
+    // Emits message() for what the ports' threads queued, oldest first, on the owning thread.
+    Q_INVOKABLE void takeArrived();
 
     std::unique_ptr<RtMidiIn> lister_;
     std::vector<std::unique_ptr<Port>> ports_;
     QTimer rescanTimer_;
     std::atomic<bool> ending_{false};
+    // The messages the ports' threads have handed over and the owning thread has not taken yet:
+    // the only thing those threads touch.
+    std::mutex arrivedMutex_;
+    std::deque<quint32> arrived_;
 };
 
 } // namespace padsmith

@@ -24,6 +24,8 @@ constexpr int kOutputFrameBytes = kOutputChannels * 2;
 constexpr int kFallbackRate = 44100;
 // How often the output is topped up while a preview plays: well within the output's buffer.
 constexpr int kFeedIntervalMs = 10;
+// How long a stopped output is kept before it is deleted; see releaseOutput.
+constexpr int kStoppedSinkLifeMs = 10000;
 
 // Device -1 (and any number the system no longer has) is the default output.
 QAudioDevice outputDevice(int device) {
@@ -76,11 +78,19 @@ struct PreviewPlayer::State {
     qint64 silenceLeft = 0;
     qint64 written = 0;
 
+    // A stopped sink is not deleted at once. Qt 6.4's PulseAudio sink answers a stream that
+    // ran dry (every preview that ends) with a drain request whose answer calls back into the
+    // sink on the sound server's thread, and stopping the sink does not withdraw that request:
+    // an answer still on its way when the sink was deleted then landed in freed memory. Kept
+    // for a few seconds, the stopped sink is deleted from the event loop once the server is
+    // done with its stream (and the event loop its destructor runs is the top-level one, not
+    // one nested in a preview).
     void releaseOutput() {
         output = nullptr;
         if (sink) {
             sink->stop();
-            sink.reset();
+            QAudioSink* stopped = sink.release();
+            QTimer::singleShot(kStoppedSinkLifeMs, stopped, &QObject::deleteLater);
         }
         deviceId.clear();
     }
@@ -166,7 +176,7 @@ bool PreviewPlayer::ensureOutput(int device) {
     state.output = state.sink->start();
     if (state.output == nullptr) {
         // No sound server, or it refused the format: silence; the next preview tries again.
-        state.sink.reset();
+        state.releaseOutput();
         return false;
     }
     state.deviceId = wanted.id();

@@ -59,8 +59,13 @@ bool holdsTone(const std::int16_t* samples, double frequency) {
            at > 8.0 * amplitudeAt(samples, kWindow, frequency * 1.15);
 }
 
+// True when the window holds some of a tone at `frequency`, however soft, standing out from
+// its neighbourhood: a glitch or a cut in another tone spreads a little over every frequency,
+// a tone does not.
 bool hasAny(const std::int16_t* samples, double frequency) {
-    return amplitudeAt(samples, kWindow, frequency) > 300.0;
+    const double at = amplitudeAt(samples, kWindow, frequency);
+    return at > 300.0 && at > 4.0 * amplitudeAt(samples, kWindow, frequency * 0.85) &&
+           at > 4.0 * amplitudeAt(samples, kWindow, frequency * 1.15);
 }
 
 class PreviewPlayback : public ::testing::Test {
@@ -235,13 +240,22 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     runEventLoop(100); // lets the closed stream settle before the process ends
     ASSERT_TRUE(heardB) << "tone B never arrived at 1000 Hz";
 
-    // Once B sounds, nothing of A is left.
+    // Once B sounds, nothing of A is left: no window in which B sounds holds any of A. Windows
+    // where B breaks off (the stop at the end, or a gap when a loaded machine feeds the output
+    // late) are left out: a cut spreads over every frequency and says little about A.
     std::size_t leftoverA = 0;
+    std::string where;
     for (std::size_t start = (*heardB + 1) * kWindow; start + kWindow <= recorded_.size();
          start += kWindow) {
-        leftoverA += hasAny(recorded_.data() + start, toneA) ? 1 : 0;
+        const std::int16_t* window = recorded_.data() + start;
+        if (holdsTone(window, toneB) && hasAny(window, toneA)) {
+            ++leftoverA;
+            where += " " + std::to_string(start / kWindow) + " (A " +
+                     std::to_string(static_cast<int>(amplitudeAt(window, kWindow, toneA))) + ")";
+        }
     }
-    EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started";
+    EXPECT_EQ(leftoverA, 0U) << "tone A still sounded after tone B had started, in windows"
+                             << where;
 }
 
 TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
