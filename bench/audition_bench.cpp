@@ -1,8 +1,9 @@
 // How soon a note-on sounds: from the note-on message arriving to the preview's first block
 // written into the open output stream, for a 10 MB sample in the cache and one read from its
-// file, each against the floor of reading the same file into memory; and the start of a
-// 100 MB sample against that of a 1 MB sample, which shows whether the start grows with the
-// file. Needs an audio output:
+// file, each against the floor of reading the same file into memory; a note while another
+// sounds against a note after silence, to the moment its first block is heard; and the start
+// of a 100 MB sample against that of a 1 MB sample, which shows whether the start grows with
+// the file. Needs an audio output:
 //   scripts/bench.sh audition_bench
 #include "audio/AudioFile.h"
 #include "audio/Preview.h"
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <map>
@@ -63,15 +65,8 @@ void runEventLoop(int milliseconds) {
 // finds the stream as a note after a pause finds it.
 bool waitForQuietOutput(PreviewPlayer& player) {
     player.stopPreview();
-    QElapsedTimer clock;
-    clock.start();
-    while (player.outputRoom() < player.outputBufferBytes() * 9 / 10) {
-        if (clock.elapsed() > 5000) {
-            return false;
-        }
-        runEventLoop(5);
-    }
-    return true;
+    runEventLoop(PreviewPlayer::kOutputBufferMs * 2);
+    return player.soundingVoices().empty();
 }
 
 // One note-on as the editor takes it: the message, the zone it plays, the preview.
@@ -139,6 +134,58 @@ void noteOnUncached(benchmark::State& state) {
     measureNoteOn(state, player, kitPlaying(sampleFile(10)));
 }
 BENCHMARK(noteOnUncached)->Iterations(40)->Unit(benchmark::kMillisecond);
+
+// A note while another sounds against a note after silence: from the note-on to the moment its
+// first block is heard, that is, to its first write into the output plus what the output held
+// ahead of it then. Both notes play a cached sample, as a drummer's kit would.
+void measureHeard(benchmark::State& state, bool whileSounding) {
+    SampleCache cache;
+    cache.fill({sampleFile(10).string()});
+    cache.waitForFill();
+    PreviewPlayer player(&cache);
+    const KitDocument kit = kitPlaying(sampleFile(10));
+    if (!player.openOutput(-1)) {
+        state.SkipWithError("no audio output (run under scripts/with-services.sh)");
+        return;
+    }
+    double waited = 0.0;
+    for (auto _ : state) {
+        waitForQuietOutput(player);
+        if (whileSounding) {
+            player.playNote(sampleFile(10).string(), -1);
+            runEventLoop(150 + static_cast<int>(state.iterations() % 7) * 3);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const auto noteOn = noteOnIn(packMidiMessage(0x90, kNote, 100));
+        const auto zone = triggeredZone(kit, noteOn->note, noteOn->velocity);
+        player.playNote(kit.pads[static_cast<std::size_t>(zone->pad)]
+                            .at(static_cast<std::size_t>(zone->position))
+                            .sourcePath,
+                        -1);
+        while (player.bytesWritten() == 0 && clock.elapsed() < 1000) {
+            runEventLoop(1);
+        }
+        const double heard = static_cast<double>(clock.nsecsElapsed()) / 1e9 +
+                             std::max(player.waitedBehindMs(), 0.0) / 1000.0;
+        waited += player.waitedBehindMs();
+        state.SetIterationTime(heard);
+    }
+    state.counters["waited_behind_ms"] = waited / static_cast<double>(state.iterations());
+    player.closeOutput();
+}
+void noteWhileSounding(benchmark::State& state) {
+    measureHeard(state, true);
+}
+void noteWhileSoundingFloor(benchmark::State& state) {
+    measureHeard(state, false);
+}
+BENCHMARK(noteWhileSounding)->Iterations(30)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(noteWhileSoundingFloor)
+    ->Name("noteWhileSounding_floor")
+    ->Iterations(30)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The start of a file's preview for a long and a short file: the floor here is the 1 MB file.
 void longSampleStart(benchmark::State& state) {

@@ -67,8 +67,7 @@ void previewStart(benchmark::State& state) {
         player.stopPreview();
         QElapsedTimer clock;
         clock.start();
-        while (player.outputRoom() < player.outputBufferBytes() * 9 / 10 &&
-               clock.elapsed() < 5000) {
+        while (clock.elapsed() < PreviewPlayer::kOutputBufferMs * 2) {
             QEventLoop wait;
             QTimer::singleShot(5, &wait, &QEventLoop::quit);
             wait.exec();

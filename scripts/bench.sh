@@ -47,7 +47,7 @@ median = {}
 for run in runs:
     if run.get("aggregate_name", "median") == "median":
         # A fixed iteration count shows in the name ("x/iterations:40"): it is not part of it.
-        name = re.sub(r"/iterations:\d+$", "", run["run_name"])
+        name = re.sub(r"(/iterations:\d+)?(/manual_time)?$", "", run["run_name"])
         median[name] = run["real_time"] * factor[run.get("time_unit", "ns")]
 failed = False
 for name, time in median.items():

@@ -326,11 +326,6 @@ void MainWindow::setCommandHandler(CommandId id, std::function<void()> handler) 
 }
 
 void MainWindow::startUp(bool reopenLastKit) {
-    audioOut_->rebuild();
-    // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
-    // settings file holds must not run as a command (40012 would delete samples).
-    audioOut_->select(options_.storedAudioOutEntry());
-
     kit_.copyright = toStd(loginName());
     fields_->copyright()->setText(loginName());
     animation_->play();
@@ -430,16 +425,50 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
 }
 
 void MainWindow::refillSampleCache() {
+    if (!backgroundStarted_) {
+        return;
+    }
+    // Pads in the order they were last played, the rest in pad order.
+    std::vector<std::pair<std::uint64_t, int>> order;
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        std::uint64_t played = 0;
+        for (const SampleZone& zone : kit_.pads[static_cast<std::size_t>(pad)]) {
+            played = std::max(played, cache_->lastPlayed(zone.sourcePath));
+        }
+        order.emplace_back(played, pad);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<std::string> paths;
-    for (const Pad& pad : kit_.pads) {
-        for (const SampleZone& zone : pad) {
+    for (const auto& [played, pad] : order) {
+        for (const SampleZone& zone : kit_.pads[static_cast<std::size_t>(pad)]) {
             if (zone.sourcePath != kUnknownSource && !isMarkedMissing(zone.sourcePath)) {
                 paths.push_back(zone.sourcePath);
             }
         }
     }
+    // Most edits change values, not samples: the fill runs again only for another set.
+    std::vector<std::string> set = paths;
+    std::sort(set.begin(), set.end());
+    set.erase(std::unique(set.begin(), set.end()), set.end());
+    if (set == filledSet_) {
+        return;
+    }
+    filledSet_ = std::move(set);
     cache_->retainOnly(paths);
     cache_->fill(std::move(paths));
+}
+
+void MainWindow::startBackgroundWork() {
+    if (backgroundStarted_) {
+        return;
+    }
+    backgroundStarted_ = true;
+    audioOut_->rebuild();
+    // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
+    // settings file holds must not run as a command (40012 would delete samples).
+    audioOut_->select(options_.storedAudioOutEntry());
+    refillSampleCache();
 }
 
 void MainWindow::toggleShareSamples() {
@@ -496,6 +525,8 @@ void MainWindow::showKit() {
     fields_->show(kit_);
     pads_->showLabels();
     zones_->showPadZones();
+    // Another kit, or the same one read again (its files may have changed): filled afresh.
+    filledSet_.clear();
     refillSampleCache();
 }
 

@@ -12,6 +12,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -49,6 +51,9 @@ public:
     // The settings-dependent part of start-up, from the document's initialisation to the
     // reopening of the last kit (skipped when `reopenLastKit` is false).
     void startUp(bool reopenLastKit);
+    // The part of start-up that can wait until the window is on screen: the list of audio
+    // outputs and the stored choice among them, and the filling of the sample cache.
+    void startBackgroundWork();
 
     // Every menu entry and key comes here: the document first, then the window's own
     // commands, then the zone list or the pads by focus; then the enabling.
@@ -145,6 +150,8 @@ private:
     std::unique_ptr<SampleCache> cache_;
     std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<PreviewPlayer> preview_;
+    bool backgroundStarted_ = false;
+    std::vector<std::string> filledSet_; // the samples the cache was last asked to hold
     MidiInput* midiInput_ = nullptr;
     MidiRouter* midi_ = nullptr;
     CommandTable* commands_ = nullptr;

@@ -71,7 +71,8 @@ bool MidiRouter::trigger(const NoteOn& note) {
     if (zone) {
         const SampleZone& played = window_.kit().pads[static_cast<std::size_t>(zone->pad)].at(
             static_cast<std::size_t>(zone->position));
-        window_.previewPlayer().previewSample(played.sourcePath, window_.outputDevice());
+        // Notes sound together, as on the instrument.
+        window_.previewPlayer().playNote(played.sourcePath, window_.outputDevice());
         window_.padPanel().selectPad(zone->pad, zone->position);
         window_.updateCommandStates();
     }

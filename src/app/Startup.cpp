@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 #include <iostream>
 #include <memory>
 
@@ -41,6 +43,42 @@ void bringToFront(MainWindow& window) {
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+// Runs `work` once, after `window` has been put on screen and painted (or after a second, for
+// a window the system does not show, such as one started minimised).
+void whenFirstShown(QWidget& window, std::function<void()> work) {
+    auto* watcher = new QObject(&window);
+    auto run = std::make_shared<std::function<void()>>(std::move(work));
+    auto once = [watcher, run] {
+        if (*run) {
+            const std::function<void()> todo = std::move(*run);
+            *run = nullptr;
+            watcher->deleteLater();
+            todo();
+        }
+    };
+    class ExposeFilter : public QObject {
+    public:
+        ExposeFilter(QObject* parent, std::function<void()> exposed)
+            : QObject(parent), exposed_(std::move(exposed)) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Expose) {
+                if (auto* surface = qobject_cast<QWindow*>(watched);
+                    surface && surface->isExposed()) {
+                    // Queued: the paint that the exposure asks for happens first.
+                    QTimer::singleShot(0, this, exposed_);
+                }
+            }
+            return false;
+        }
+
+    private:
+        std::function<void()> exposed_;
+    };
+    window.winId(); // makes the native window whose exposure is watched
+    window.windowHandle()->installEventFilter(new ExposeFilter(watcher, once));
+    QTimer::singleShot(1000, watcher, once);
 }
 
 // The command line in the terminal's encoding, before any Qt object exists.
@@ -136,13 +174,7 @@ int runEditor(int argc, char** argv) {
         return 0;
     }
 
-    // Every MIDI input is opened before the window exists; without a MIDI system the editor
-    // runs without MIDI (the About window says so).
-    MidiInput midi;
-    midi.open(MidiInput::preferredSystem(EditorOptions(*settings).midiSystem()));
-
     MainWindow window(*settings, *pluginFolder);
-    window.setMidiInput(&midi);
     QObject::connect(&guard, &SingleInstanceGuard::raiseRequested, &window,
                      [&window] { bringToFront(window); });
     QObject::connect(&guard, &SingleInstanceGuard::openRequested, &window,
@@ -156,6 +188,15 @@ int runEditor(int argc, char** argv) {
         frame.moveCenter(screen->availableGeometry().center());
         window.move(frame.topLeft());
     }
+    // The window comes first; the MIDI inputs, the audio outputs and the cache's reading
+    // start once it is on screen. No note can arrive before the inputs are open, so none is
+    // lost; without a MIDI system the editor runs without MIDI (the About window says so).
+    MidiInput midi;
+    whenFirstShown(window, [&window, &midi, &settings] {
+        midi.open(MidiInput::preferredSystem(EditorOptions(*settings).midiSystem()));
+        window.setMidiInput(&midi);
+        window.startBackgroundWork();
+    });
     window.show();
     window.setFixedSize(window.size());
     if (!kitFile.isEmpty()) {

@@ -1,13 +1,13 @@
 #include "audio/Preview.h"
 
 #include "audio/AudioFile.h"
-#include "audio/RateConverter.h"
 #include "audio/SampleCache.h"
 #include "audio/SampleStream.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QTimer>
@@ -53,7 +53,7 @@ AudioOutputs audioOutputs() {
     return outputs;
 }
 
-// The open output, and the preview being fed into it.
+// The open output, the mixer that feeds it, and what is known of the sound started last.
 struct PreviewPlayer::State {
     SampleCache* cache = nullptr;
 
@@ -64,19 +64,23 @@ struct PreviewPlayer::State {
     int outputRate = kFallbackRate;
     int opened = 0;
     QTimer feedTimer;
+    QElapsedTimer sinceSound; // since the mixer last had something to play
+    std::unique_ptr<VoiceMixer> mixer;
+    std::string pending; // mixed, not yet taken by the output
 
-    // The preview: its source (a cached sample or the file), the conversion to the output's
-    // format, what is converted but not yet written, and the silence that follows it.
+    // The sound started last.
     QString info;
     bool previewing = false;
-    bool handedOver = false;
-    std::shared_ptr<const PlayableSample> cached;
-    std::size_t cachedOffset = 0;
-    std::unique_ptr<SampleStream> stream;
-    std::optional<RateConverter> converter;
-    std::string pending;
-    qint64 silenceLeft = 0;
+    int voice = 0;
+    bool fromCache = false;
     qint64 written = 0;
+    double waitedMs = -1.0;
+
+    bool outputAlive() const {
+        return sink && output != nullptr && sink->state() != QAudio::StoppedState &&
+               sink->error() != QAudio::FatalError && sink->error() != QAudio::OpenError &&
+               sink->error() != QAudio::IOError;
+    }
 
     // A stopped sink is not deleted at once. Qt 6.4's PulseAudio sink answers a stream that
     // ran dry (every preview that ends) with a drain request whose answer calls back into the
@@ -86,53 +90,34 @@ struct PreviewPlayer::State {
     // done with its stream (and the event loop its destructor runs is the top-level one, not
     // one nested in a preview).
     void releaseOutput() {
+        feedTimer.stop();
         output = nullptr;
         if (sink) {
             sink->stop();
             QAudioSink* stopped = sink.release();
             QTimer::singleShot(kStoppedSinkLifeMs, stopped, &QObject::deleteLater);
         }
+        mixer.reset();
+        pending.clear();
         deviceId.clear();
     }
 
-    void dropPreview() {
-        feedTimer.stop();
+    void forgetSound() {
         previewing = false;
-        handedOver = false;
-        cached.reset();
-        cachedOffset = 0;
-        stream.reset();
-        converter.reset();
-        pending.clear();
-        silenceLeft = 0;
+        voice = 0;
+        fromCache = false;
         written = 0;
+        waitedMs = -1.0;
     }
 
-    // Hands the converter the input frames it needs for `frames` output frames, from the
-    // cached sample or from the file.
-    void supply(std::size_t frames) {
-        const std::size_t needed = converter->inputFramesFor(frames);
-        if (needed == 0) {
-            return;
+    // Output frames mixed but not yet heard: what the output holds and what waits for it.
+    std::size_t latencyFrames() const {
+        if (!sink || output == nullptr) {
+            return 0;
         }
-        if (cached) {
-            const std::size_t frameBytes = cached->format.channels * 2U;
-            const std::size_t bytes =
-                std::min(needed * frameBytes, cached->data.size() - cachedOffset);
-            converter->push(cached->data.data() + cachedOffset, bytes);
-            cachedOffset += bytes;
-            if (cachedOffset >= cached->data.size()) {
-                converter->finish();
-            }
-        } else if (stream) {
-            std::string block;
-            if (!stream->read(needed, block) || stream->framesLeft() == 0) {
-                converter->finish();
-            }
-            converter->push(block.data(), block.size());
-        } else {
-            converter->finish();
-        }
+        const qsizetype held = std::max<qsizetype>(sink->bufferSize() - sink->bytesFree(), 0);
+        return static_cast<std::size_t>(held / kOutputFrameBytes) +
+               pending.size() / kOutputFrameBytes;
     }
 };
 
@@ -154,10 +139,7 @@ bool PreviewPlayer::ensureOutput(int device) {
         state.releaseOutput();
         return false;
     }
-    const bool alive =
-        state.sink && state.output != nullptr && state.sink->state() != QAudio::StoppedState &&
-        state.sink->error() != QAudio::FatalError && state.sink->error() != QAudio::OpenError;
-    if (alive && state.deviceId == wanted.id()) {
+    if (state.outputAlive() && state.deviceId == wanted.id()) {
         return true;
     }
     state.releaseOutput();
@@ -171,7 +153,7 @@ bool PreviewPlayer::ensureOutput(int device) {
     format.setChannelCount(kOutputChannels);
     format.setSampleFormat(QAudioFormat::Int16);
     state.sink = std::make_unique<QAudioSink>(wanted, format);
-    // A short buffer: what it holds still sounds when the next preview cuts in.
+    // A short buffer: every new sound waits behind what it holds.
     state.sink->setBufferSize(format.bytesForDuration(qint64{kOutputBufferMs} * 1000));
     state.output = state.sink->start();
     if (state.output == nullptr) {
@@ -181,6 +163,9 @@ bool PreviewPlayer::ensureOutput(int device) {
     }
     state.deviceId = wanted.id();
     state.outputRate = rate;
+    state.mixer = std::make_unique<VoiceMixer>(rate);
+    state.sinceSound.start();
+    state.feedTimer.start();
     ++state.opened;
     return true;
 }
@@ -190,100 +175,131 @@ bool PreviewPlayer::openOutput(int device) {
 }
 
 void PreviewPlayer::closeOutput() {
-    state_->dropPreview();
+    state_->forgetSound();
     state_->releaseOutput();
 }
 
 void PreviewPlayer::previewSample(const std::string& path, int device) {
     stopPreview();
+    if (!path.empty()) {
+        start(path, device, true);
+    }
+}
+
+void PreviewPlayer::playNote(const std::string& path, int device) {
     if (path.empty()) {
         return;
     }
+    start(path, device, false);
+}
+
+void PreviewPlayer::start(const std::string& path, int device, bool solo) {
     State& state = *state_;
+    state.forgetSound();
     // One look at the file decides whether the cached copy is still the file's content.
     const std::optional<FileStamp> stamp = stampOf(path);
+    std::shared_ptr<const PlayableSample> cached;
+    std::unique_ptr<SampleStream> stream;
     if (state.cache != nullptr && stamp) {
-        state.cached = state.cache->find(path, *stamp);
+        cached = state.cache->find(path, *stamp);
     }
     SampleFormat format;
-    if (state.cached) {
-        state.info = QString::fromStdString(state.cached->infoText);
-        format = state.cached->format;
+    if (cached) {
+        state.info = QString::fromStdString(cached->infoText);
+        format = cached->format;
     } else {
         // Only the header and the first block are read now; the file stays open while it plays.
-        state.stream = std::make_unique<SampleStream>(path);
-        state.info = QString::fromStdString(state.stream->infoText());
-        format = state.stream->format();
-        if (!state.stream->readable() || state.stream->framesLeft() == 0) {
-            state.stream.reset();
+        stream = std::make_unique<SampleStream>(path);
+        state.info = QString::fromStdString(stream->infoText());
+        format = stream->format();
+        if (!stream->readable() || stream->framesLeft() == 0) {
             return;
         }
         if (state.cache != nullptr) {
             state.cache->fillFirst(path);
         }
     }
-    if (!playable(format) || !ensureOutput(device)) {
-        state.dropPreview();
+    if (!playable(format)) {
         return;
     }
-    state.converter.emplace(static_cast<int>(format.samplesPerSecond), format.channels,
-                            state.outputRate);
-    // The silence after the sample pushes its end out of the output's buffer.
-    state.silenceLeft = state.sink->format().bytesForDuration(qint64{kOutputBufferMs} * 1000) /
-                        kOutputFrameBytes * kOutputFrameBytes;
+    const QByteArray before = state.deviceId;
+    if (!ensureOutput(device)) {
+        return;
+    }
+    state.fromCache = cached != nullptr;
+    state.voice = state.mixer->start(path, std::move(cached), std::move(stream),
+                                     solo || before != state.deviceId);
+    if (state.voice == 0) {
+        return;
+    }
     state.previewing = true;
-    feed();
-    if (state.previewing && !state.handedOver) {
+    state.sinceSound.start();
+    if (!state.feedTimer.isActive()) {
         state.feedTimer.start();
     }
+    feed();
 }
 
 void PreviewPlayer::feed() {
     State& state = *state_;
-    if (!state.previewing || state.handedOver) {
+    if (!state.sink) {
         state.feedTimer.stop();
         return;
     }
-    if (!state.sink || state.output == nullptr || state.sink->error() == QAudio::FatalError ||
-        state.sink->error() == QAudio::IOError) {
-        // The sound server went away: give up this preview; the next one opens a new stream.
-        closeOutput();
+    if (!state.outputAlive()) {
+        // The sound server went away: give up; the next sound opens a new stream.
+        const bool previewing = state.previewing;
+        state.releaseOutput();
+        state.previewing = previewing;
         return;
     }
+    if (state.mixer->sounding()) {
+        state.sinceSound.start();
+    } else if (state.pending.empty() && state.sinceSound.elapsed() > kKeepRunningMs) {
+        state.feedTimer.stop(); // long quiet: the stream runs dry until the next sound
+        return;
+    }
+    const bool first = state.voice != 0 && state.written == 0;
+    const qsizetype held =
+        std::max<qsizetype>(state.sink->bufferSize() - state.sink->bytesFree(), 0) +
+        static_cast<qsizetype>(state.pending.size());
     qsizetype room = state.sink->bytesFree() / kOutputFrameBytes * kOutputFrameBytes;
     while (room > 0) {
         if (state.pending.empty()) {
-            const auto frames = static_cast<std::size_t>(room / kOutputFrameBytes);
-            state.supply(frames);
-            state.converter->pull(frames, state.pending);
-            if (state.pending.empty() && state.converter->drained()) {
-                if (state.silenceLeft == 0) {
-                    state.handedOver = true;
-                    state.feedTimer.stop();
-                    return;
-                }
-                const qint64 silence = std::min<qint64>(state.silenceLeft, room);
-                state.pending.assign(static_cast<std::size_t>(silence), '\0');
-                state.silenceLeft -= silence;
-            }
-            if (state.pending.empty()) {
-                return; // the file is slower than the output: the next tick goes on
-            }
+            state.mixer->render(static_cast<std::size_t>(room / kOutputFrameBytes), state.pending);
         }
         const qint64 chunk = std::min<qint64>(room, static_cast<qint64>(state.pending.size()));
         const qint64 done = state.output->write(state.pending.data(), chunk);
         if (done <= 0) {
-            return;
+            break;
         }
         state.pending.erase(0, static_cast<std::size_t>(done));
-        state.written += done;
         room -= done;
     }
+    if (state.voice != 0 && state.mixer->isSounding(state.voice)) {
+        state.written =
+            static_cast<qint64>(state.mixer->framesMixed(state.voice)) * kOutputFrameBytes;
+    }
+    if (first && state.written > 0) {
+        state.waitedMs =
+            static_cast<double>(state.sink->format().durationForBytes(static_cast<qint32>(held))) /
+            1000.0;
+    }
+}
+
+std::vector<VoicePosition> PreviewPlayer::soundingVoices() const {
+    const State& state = *state_;
+    return state.mixer ? state.mixer->voices(state.latencyFrames()) : std::vector<VoicePosition>{};
 }
 
 void PreviewPlayer::stopPreview() {
     State& state = *state_;
-    state.dropPreview();
+    if (state.mixer) {
+        state.mixer->stopAll();
+    }
+    // Mixed but not handed over yet: none of it is to be heard after a stop.
+    state.pending.clear();
+    state.forgetSound();
     state.info.clear();
 }
 
@@ -292,13 +308,12 @@ QString PreviewPlayer::infoText() const {
 }
 
 bool PreviewPlayer::isPreviewing() const {
-    const State& state = *state_;
-    return state.previewing && state.sink && state.sink->error() != QAudio::FatalError &&
-           state.sink->error() != QAudio::OpenError && state.sink->state() != QAudio::StoppedState;
+    return state_->previewing && state_->outputAlive();
 }
 
 bool PreviewPlayer::dataHandedOver() const {
-    return isPreviewing() && state_->handedOver;
+    const State& state = *state_;
+    return isPreviewing() && !state.mixer->isSounding(state.voice) && state.pending.empty();
 }
 
 int PreviewPlayer::bufferedMilliseconds() const {
@@ -312,23 +327,19 @@ int PreviewPlayer::bufferedMilliseconds() const {
 }
 
 bool PreviewPlayer::playingFromCache() const {
-    return state_->previewing && state_->cached != nullptr;
+    return state_->previewing && state_->fromCache;
 }
 
 qint64 PreviewPlayer::bytesWritten() const {
     return state_->written;
 }
 
+double PreviewPlayer::waitedBehindMs() const {
+    return state_->waitedMs;
+}
+
 int PreviewPlayer::streamsOpened() const {
     return state_->opened;
-}
-
-qsizetype PreviewPlayer::outputRoom() const {
-    return state_->sink && state_->output != nullptr ? state_->sink->bytesFree() : 0;
-}
-
-qsizetype PreviewPlayer::outputBufferBytes() const {
-    return state_->sink ? state_->sink->bufferSize() : 0;
 }
 
 } // namespace padsmith

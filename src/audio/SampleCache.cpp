@@ -1,5 +1,7 @@
 #include "audio/SampleCache.h"
 
+#include "audio/SampleStream.h"
+
 #include <algorithm>
 #include <system_error>
 #include <unordered_set>
@@ -45,6 +47,7 @@ std::size_t SampleCache::bytesOf(const PlayableSample& sample) {
 std::shared_ptr<const PlayableSample> SampleCache::find(const std::string& path,
                                                         const FileStamp& stamp) {
     const std::lock_guard lock(mutex_);
+    played_[path] = ++plays_;
     const auto found = index_.find(path);
     if (found == index_.end()) {
         return nullptr;
@@ -105,6 +108,7 @@ void SampleCache::clear() {
 void SampleCache::setLimit(std::size_t bytes) {
     const std::lock_guard lock(mutex_);
     limit_ = bytes;
+    tooBig_.clear();
     trimLocked(0);
 }
 
@@ -145,13 +149,32 @@ void SampleCache::trimLocked(std::size_t room) {
     }
 }
 
+std::uint64_t SampleCache::lastPlayed(const std::string& path) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = played_.find(path);
+    return found == played_.end() ? 0 : found->second;
+}
+
+std::size_t SampleCache::filesRead() const {
+    const std::lock_guard lock(mutex_);
+    return filesRead_;
+}
+
+void SampleCache::startFillerLocked() {
+    if (!filler_.joinable() && !queue_.empty()) {
+        filler_ = std::thread([this] { fillLoop(); });
+    }
+}
+
 void SampleCache::fill(std::vector<std::string> paths) {
     {
         const std::lock_guard lock(mutex_);
-        queue_.assign(std::make_move_iterator(paths.begin()), std::make_move_iterator(paths.end()));
-        if (!filler_.joinable() && !queue_.empty()) {
-            filler_ = std::thread([this] { fillLoop(); });
+        // A played file still waiting keeps its place at the head.
+        std::erase_if(queue_, [](const Job& job) { return !job.played; });
+        for (std::string& path : paths) {
+            queue_.push_back(Job{std::move(path), false});
         }
+        startFillerLocked();
     }
     wake_.notify_all();
 }
@@ -159,14 +182,13 @@ void SampleCache::fill(std::vector<std::string> paths) {
 void SampleCache::fillFirst(const std::string& path) {
     {
         const std::lock_guard lock(mutex_);
+        played_[path] = ++plays_;
         if (index_.contains(path)) {
             return;
         }
-        std::erase(queue_, path);
-        queue_.push_front(path);
-        if (!filler_.joinable()) {
-            filler_ = std::thread([this] { fillLoop(); });
-        }
+        std::erase_if(queue_, [&path](const Job& job) { return job.path == path; });
+        queue_.push_front(Job{path, true});
+        startFillerLocked();
     }
     wake_.notify_all();
 }
@@ -176,6 +198,54 @@ void SampleCache::waitForFill() {
     idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
 }
 
+std::shared_ptr<const PlayableSample> SampleCache::load(const Job& job, FileStamp& stamp) {
+    const std::optional<FileStamp> before = stampOf(job.path);
+    if (!before) {
+        return nullptr;
+    }
+    stamp = *before;
+    // The header tells the decoded size; the data is read only when that size can have room:
+    // free room for the kit's fill, the whole bound for a played sample.
+    SampleStream stream(job.path);
+    if (!stream.readable()) {
+        return nullptr;
+    }
+    const std::size_t frameBytes = stream.format().channels * 2U;
+    const std::uint64_t decoded = stream.framesLeft() * frameBytes;
+    if (decoded == 0) {
+        return nullptr;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        const std::size_t needed =
+            static_cast<std::size_t>(decoded) + stream.infoText().size() + sizeof(PlayableSample);
+        if (decoded > limit_ || needed > limit_) {
+            tooBig_[job.path] = stamp;
+            return nullptr;
+        }
+        if (!job.played && needed > (used_ < limit_ ? limit_ - used_ : 0)) {
+            return nullptr;
+        }
+        ++filesRead_;
+    }
+    auto sample = std::make_shared<PlayableSample>();
+    sample->readable = true;
+    sample->format = stream.format();
+    sample->infoText = stream.infoText();
+    sample->data.reserve(static_cast<std::size_t>(decoded));
+    constexpr std::size_t kBlockFrames = 256 * 1024;
+    while (stream.read(kBlockFrames, sample->data)) {
+        if (ending()) {
+            return nullptr;
+        }
+    }
+    // A file that changed while it was read is left for the next look.
+    if (stampOf(job.path) != before) {
+        return nullptr;
+    }
+    return sample;
+}
+
 void SampleCache::fillLoop() {
     std::unique_lock lock(mutex_);
     while (true) {
@@ -183,30 +253,29 @@ void SampleCache::fillLoop() {
         if (ending_) {
             return;
         }
-        const std::string path = std::move(queue_.front());
+        const Job job = std::move(queue_.front());
         queue_.pop_front();
-        const bool kept = index_.contains(path);
-        busy_ = !kept;
-        if (!kept) {
+        const auto tooBig = tooBig_.find(job.path);
+        const bool skip = index_.contains(job.path) ||
+                          (tooBig != tooBig_.end() && stampOf(job.path) == tooBig->second);
+        busy_ = !skip;
+        if (!skip) {
             lock.unlock();
-            std::shared_ptr<const PlayableSample> sample;
-            std::optional<FileStamp> stamp = stampOf(path);
-            // Decoded, a file takes at least half its size (32-bit samples, 16 kept): one that
-            // cannot fit the free room is not read at all.
-            if (stamp && stamp->size / 2 <= freeRoom()) {
-                sample = std::make_shared<const PlayableSample>(readSample(path));
-                // A file that changed while it was read is left for the next look.
-                if (stampOf(path) != stamp) {
-                    sample.reset();
-                }
-            }
+            FileStamp stamp;
+            std::shared_ptr<const PlayableSample> sample = load(job, stamp);
             lock.lock();
-            if (sample && !sample->data.empty() && !index_.contains(path)) {
+            if (sample && !index_.contains(job.path)) {
                 const std::size_t bytes = bytesOf(*sample);
-                // The fill only takes free room: what the user played stays.
-                if (used_ + bytes <= limit_) {
-                    entries_.push_back(Entry{path, *stamp, std::move(sample), bytes});
-                    index_[path] = std::prev(entries_.end());
+                if (job.played && bytes <= limit_) {
+                    // What the user plays pushes out what was played least recently.
+                    trimLocked(bytes);
+                    entries_.push_front(Entry{job.path, stamp, std::move(sample), bytes});
+                    index_[job.path] = entries_.begin();
+                    used_ += bytes;
+                } else if (used_ + bytes <= limit_) {
+                    // The kit's fill only takes free room, behind everything played.
+                    entries_.push_back(Entry{job.path, stamp, std::move(sample), bytes});
+                    index_[job.path] = std::prev(entries_.end());
                     used_ += bytes;
                 }
             }
@@ -216,6 +285,11 @@ void SampleCache::fillLoop() {
             idle_.notify_all();
         }
     }
+}
+
+bool SampleCache::ending() const {
+    const std::lock_guard lock(mutex_);
+    return ending_;
 }
 
 } // namespace padsmith

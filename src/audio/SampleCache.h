@@ -30,10 +30,12 @@ struct FileStamp {
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
 // The samples of the open kit, decoded to 16-bit PCM and kept in memory so that a preview can
-// start without reading the file. Bounded in bytes; the sample used least recently goes first.
-// An entry counts only while its file still has the size and time it had when it was read.
-// A background thread fills the cache with the files it is given; it never pushes out what is
-// there, so a kit larger than the bound keeps the samples the user played.
+// start without reading the file. Bounded in decoded bytes; the sample played least recently
+// goes first. An entry counts only while its file still has the size and time it had when it
+// was read. A background thread fills the cache: the kit's samples only into free room (so a
+// kit larger than the bound keeps what the user played), a played sample by pushing out the
+// least recently played ones. The decoded size is known from a file's header before its data
+// is read: a file that cannot fit is never read for the cache, it streams when played.
 class SampleCache {
 public:
     static constexpr std::size_t kDefaultLimitMiB = 256;
@@ -65,13 +67,22 @@ public:
     std::size_t size() const;
     bool contains(const std::string& path) const;
 
-    // Reads and decodes these files in the background, in this order, skipping those already
-    // kept; what was still waiting from an earlier call is dropped.
+    // Reads and decodes these files in the background, in this order, into free room,
+    // skipping those already kept and those that cannot fit; what was still waiting from an
+    // earlier call is dropped.
     void fill(std::vector<std::string> paths);
-    // Puts one file at the head of the background work, keeping what waits behind it.
+    // A file the user played and that was not in the cache: it goes to the head of the
+    // background work, keeping what waits behind it, and is kept even if the least recently
+    // played samples must make room for it.
     void fillFirst(const std::string& path);
     // Blocks until the background thread has nothing left to do (tests and benchmarks).
     void waitForFill();
+
+    // When `path` was last played (looked up or offered by fillFirst), as a count that grows
+    // with every play; 0 when never.
+    std::uint64_t lastPlayed(const std::string& path) const;
+    // How many files the background thread has read for the cache so far (tests).
+    std::size_t filesRead() const;
 
 private:
     struct Entry {
@@ -82,10 +93,19 @@ private:
     };
     using EntryList = std::list<Entry>;
 
+    struct Job {
+        std::string path;
+        bool played = false;
+    };
+
     static std::size_t bytesOf(const PlayableSample& sample);
     void eraseLocked(EntryList::iterator entry);
     void trimLocked(std::size_t room);
+    void startFillerLocked();
     void fillLoop();
+    bool ending() const;
+    // Reads and decodes `job`'s file if its decoded size can be given room; unlocked.
+    std::shared_ptr<const PlayableSample> load(const Job& job, FileStamp& stamp);
 
     mutable std::mutex mutex_;
     EntryList entries_; // most recently used first
@@ -95,7 +115,12 @@ private:
 
     std::condition_variable wake_;
     std::condition_variable idle_;
-    std::deque<std::string> queue_;
+    std::deque<Job> queue_;
+    // Files found too big for the bound, as they were then: not looked at again.
+    std::unordered_map<std::string, FileStamp> tooBig_;
+    std::unordered_map<std::string, std::uint64_t> played_;
+    std::uint64_t plays_ = 0;
+    std::size_t filesRead_ = 0;
     bool busy_ = false;
     bool ending_ = false;
     std::thread filler_;

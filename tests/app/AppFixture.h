@@ -37,6 +37,7 @@ struct AppFixture {
     MainWindow& open(bool reopenLastKit = true) {
         window = std::make_unique<MainWindow>(*settings, plugin);
         window->startUp(reopenLastKit);
+        window->startBackgroundWork();
         return *window;
     }
 

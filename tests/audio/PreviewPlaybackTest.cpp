@@ -294,6 +294,43 @@ TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
     ASSERT_TRUE(heard) << "the cached sample was not heard";
 }
 
+TEST_F(PreviewPlayback, NotesSoundTogetherAndReportWhereTheyAre) {
+    const std::optional<int> device = sinkDevice();
+    ASSERT_TRUE(device) << "the test sink is not among the audio outputs";
+    constexpr double toneA = 440.0;
+    constexpr double toneB = 1000.0;
+    const auto fileA = folder_ / "a.wav";
+    const auto fileB = folder_ / "b.wav";
+    writeFile(fileA, waveFile(1, 1, 48000, 16, sineData(toneA, 20.0, 48000, 1, 16, 0.4)));
+    writeFile(fileB, waveFile(1, 2, 44100, 16, sineData(toneB, 20.0, 44100, 2, 16, 0.4)));
+
+    PreviewPlayer player;
+    startRecording();
+    player.playNote(fileA.string(), *device);
+    player.playNote(fileB.string(), *device);
+    const std::optional<std::size_t> heardA = waitForTone(toneA, 0, 10);
+    ASSERT_TRUE(heardA) << "tone A never arrived";
+    const std::optional<std::size_t> heardB = waitForTone(toneB, *heardA, 10);
+    ASSERT_TRUE(heardB) << "tone B did not sound together with A";
+    // Both at once, in the same windows.
+    EXPECT_TRUE(holdsTone(recorded_.data() + *heardB * kWindow, toneA));
+
+    const std::vector<VoicePosition> voices = player.soundingVoices();
+    ASSERT_EQ(voices.size(), 2U);
+    EXPECT_EQ(voices[0].path, fileA.string());
+    EXPECT_EQ(voices[0].length, 20U * 48000U);
+    EXPECT_EQ(voices[1].length, 20U * 44100U);
+    EXPECT_GT(voices[1].frame, 0U);
+    EXPECT_LT(voices[1].frame, voices[1].length);
+
+    // A preview cuts both.
+    player.previewSample(fileA.string(), *device);
+    EXPECT_EQ(player.soundingVoices().size(), 1U);
+    player.closeOutput();
+    stopRecording();
+    runEventLoop(100);
+}
+
 // What a preview shows beside the file list, with or without an audio server.
 TEST(PreviewInfo, UnreadableAndSilentFilesAreDescribedAndAStopClearsTheText) {
     const auto folder = std::filesystem::temp_directory_path() / "padsmith-preview-info-test";

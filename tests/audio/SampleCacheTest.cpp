@@ -1,8 +1,7 @@
 // The sample cache's bound, its order of eviction, its check of the file, and its background
-// fill; the conversion to the output's format.
+// fill.
 #include "audio/SampleCache.h"
 
-#include "audio/RateConverter.h"
 #include "audio/SampleFiles.h"
 
 #include <algorithm>
@@ -122,75 +121,61 @@ TEST(SampleCache, BackgroundFillTakesOnlyFreeRoomAndMatchesTheFile) {
     std::filesystem::remove_all(folder);
 }
 
-std::vector<std::int16_t> samplesOf(const std::string& bytes) {
-    std::vector<std::int16_t> out(bytes.size() / 2);
-    std::memcpy(out.data(), bytes.data(), out.size() * 2);
-    return out;
-}
+TEST(SampleCache, AdmitsByDecodedSizeAndKeepsWhatIsPlayed) {
+    const auto folder = std::filesystem::temp_directory_path() / "padsmith-cache-admit-test";
+    std::filesystem::create_directories(folder);
+    auto file = [&folder](const std::string& name, std::uint16_t bits, std::size_t bytes) {
+        const auto path = folder / name;
+        writeFile(path, waveFile(kFormatPcm, 1, 44100, bits, std::string(bytes, '\3')));
+        return path.string();
+    };
+    const std::size_t entry = 20000 + sizeof(PlayableSample) + 200; // with its info text
+    std::vector<std::string> small;
+    for (int i = 0; i < 4; ++i) {
+        small.push_back(file("s" + std::to_string(i) + ".wav", 16, 20000));
+    }
+    // 16-bit data decodes to its full size: half of it would fit, all of it does not.
+    const std::string tooBig = file("big.wav", 16, 4 * entry);
+    // 24-bit data decodes to two thirds of its size on disk.
+    const std::string wide = file("wide.wav", 24, 30000);
 
-// Converts all of `input` handing it over in pieces of `piece` bytes and taking the output
-// in pieces of `take` frames, as the player does.
-std::string convertInPieces(const std::string& input, int rate, int channels, int outRate,
-                            std::size_t piece, std::size_t take) {
-    RateConverter converter(rate, channels, outRate);
-    std::string out;
-    std::size_t at = 0;
-    while (!converter.drained()) {
-        const std::size_t wanted = converter.inputFramesFor(take) * 2 * channels;
-        const std::size_t give = std::min({std::max(wanted, piece), input.size() - at});
-        converter.push(input.data() + at, give);
-        at += give;
-        if (at == input.size()) {
-            converter.finish();
-        }
-        converter.pull(take, out);
-    }
-    return out;
-}
+    SampleCache cache(3 * entry);
+    cache.fill({tooBig, small[0], small[1], small[2], small[3]});
+    cache.waitForFill();
+    EXPECT_EQ(cache.filesRead(), 3U) << "only what fits the free room is read";
+    EXPECT_TRUE(cache.contains(small[0]) && cache.contains(small[1]) && cache.contains(small[2]));
+    EXPECT_FALSE(cache.contains(small[3]));
+    EXPECT_FALSE(cache.contains(tooBig));
+    EXPECT_LE(cache.usedBytes(), cache.limit());
 
-TEST(RateConverter, SameRateKeepsEverySampleAndMonoGoesToBothSides) {
-    std::string mono;
-    for (int i = 0; i < 1000; ++i) {
-        appendLe(mono, static_cast<std::uint16_t>(i * 37), 2);
-    }
-    const std::vector<std::int16_t> out = samplesOf(convertInPieces(mono, 44100, 1, 44100, 3, 64));
-    ASSERT_EQ(out.size(), 2000U);
-    for (std::size_t i = 0; i < 1000; ++i) {
-        ASSERT_EQ(out[2 * i], static_cast<std::int16_t>(i * 37));
-        ASSERT_EQ(out[2 * i + 1], out[2 * i]);
-    }
-    // Four channels: the first two are played.
-    std::string quad;
-    for (int i = 0; i < 10; ++i) {
-        for (int c = 0; c < 4; ++c) {
-            appendLe(quad, static_cast<std::uint16_t>(i * 10 + c), 2);
-        }
-    }
-    const std::vector<std::int16_t> front = samplesOf(convertInPieces(quad, 48000, 4, 48000, 5, 3));
-    ASSERT_EQ(front.size(), 20U);
-    EXPECT_EQ(front[6], 30);
-    EXPECT_EQ(front[7], 31);
-}
+    // Asked again, after an edit or as a played sample: the big file is still not read.
+    cache.fill({tooBig, small[0], small[1], small[2], small[3]});
+    cache.fillFirst(tooBig);
+    cache.waitForFill();
+    EXPECT_EQ(cache.filesRead(), 3U);
 
-// The frequency of a tone, from its upward zero crossings.
-double frequencyOf(const std::vector<std::int16_t>& stereo, int rate) {
-    int crossings = 0;
-    for (std::size_t i = 2; i < stereo.size(); i += 2) {
-        crossings += stereo[i - 2] < 0 && stereo[i] >= 0 ? 1 : 0;
-    }
-    return crossings / (static_cast<double>(stereo.size() / 2) / rate);
-}
+    // A played sample pushes out the one played least recently; the fill never does.
+    EXPECT_TRUE(cache.find(small[1], *stampOf(small[1])));
+    EXPECT_TRUE(cache.find(small[0], *stampOf(small[0])));
+    cache.fillFirst(small[3]);
+    cache.waitForFill();
+    EXPECT_TRUE(cache.contains(small[3]));
+    EXPECT_TRUE(cache.contains(small[0]) && cache.contains(small[1]));
+    EXPECT_FALSE(cache.contains(small[2]));
+    EXPECT_GT(cache.lastPlayed(small[3]), cache.lastPlayed(small[0]));
+    EXPECT_GT(cache.lastPlayed(small[0]), cache.lastPlayed(small[1]));
+    EXPECT_EQ(cache.lastPlayed(small[2]), 0U);
+    EXPECT_LE(cache.usedBytes(), cache.limit());
 
-TEST(RateConverter, OtherRatesKeepPitchAndLengthWhateverThePieces) {
-    for (const int rate : {22050, 48000, 96000}) {
-        const std::string tone = sineData(1000, 1.0, static_cast<std::uint32_t>(rate), 2, 16);
-        const std::string whole = convertInPieces(tone, rate, 2, 44100, tone.size(), 1 << 20);
-        const std::string pieces = convertInPieces(tone, rate, 2, 44100, 6, 7);
-        EXPECT_TRUE(whole == pieces) << rate;
-        const std::vector<std::int16_t> out = samplesOf(whole);
-        EXPECT_NEAR(static_cast<double>(out.size() / 2), 44100.0, 3.0) << rate;
-        EXPECT_NEAR(frequencyOf(out, 44100), 1000.0, 3.0) << rate;
-    }
+    // Larger on disk than the bound, smaller decoded: kept when played.
+    SampleCache narrow(30000);
+    narrow.fillFirst(wide);
+    narrow.waitForFill();
+    EXPECT_TRUE(narrow.contains(wide));
+    const auto decoded = narrow.find(wide, *stampOf(wide));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->data, readSample(wide).data);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
