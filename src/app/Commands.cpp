@@ -64,7 +64,7 @@ const std::array kCommandRows{
                Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, Serves::Window},
     CommandRow{Id::SaveInstrumentAsKit, "Save Instrument as kit", "", Keys{}, Serves::Window},
     CommandRow{Id::ImportSamples, "Import samples", "DblClk", Keys{}, Serves::Zones},
-    CommandRow{Id::SpreadVelocities, "Set dinamic velocity", "", Keys{}, Serves::Zones},
+    CommandRow{Id::SpreadVelocities, "Set dynamic velocity", "", Keys{}, Serves::Zones},
     CommandRow{Id::EditSample, "Edit", "Ctrl+E", Keys{ctrl(Qt::Key_E)}, Serves::Zones},
     CommandRow{Id::SelectWaveEditor, "Select Wave Editor", "", Keys{}, Serves::Zones},
 };

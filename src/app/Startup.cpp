@@ -139,7 +139,9 @@ int runEditor(int argc, char** argv) {
     // Every MIDI input is opened before the window exists; without a MIDI system the editor
     // runs without MIDI (the About window says so).
     MidiInput midi;
-    midi.open(MidiInput::preferredSystem(EditorOptions(*settings).midiSystem()));
+    const std::string midiSystem =
+        MidiInput::preferredSystem(EditorOptions(*settings).midiSystem());
+    midi.open(midiSystem);
 
     MainWindow window(*settings, *pluginFolder);
     window.setMidiInput(&midi);
@@ -158,6 +160,14 @@ int runEditor(int argc, char** argv) {
     }
     window.show();
     window.setFixedSize(window.size());
+    if (!midiSystem.empty() && !MidiInput::isKnownSystem(midiSystem)) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("The MIDI system \"%1\" is not known; the known ones are %2. "
+                                  "MIDI input uses %3.")
+                       .arg(QString::fromStdString(midiSystem),
+                            QString::fromStdString(MidiInput::knownSystemsText()),
+                            midi.isOpen() ? midi.systemName() : QStringLiteral("none")));
+    }
     if (!kitFile.isEmpty()) {
         openKitFromOutside(window, kitFile);
     }
