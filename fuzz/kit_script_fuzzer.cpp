@@ -1,6 +1,6 @@
 // Kit scripts come from anywhere: the parser must survive any bytes, and what it reads must
 // write out to a text that reads back to the same text. Every byte read in a code page must
-// write back as itself.
+// write back as itself, and so must a script patched for a command that changed no pad.
 #include "kit/CodePage.h"
 #include "kit/KitScript.h"
 
@@ -46,6 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!content) {
         return 0;
     }
+    const padsmith::KitDocument read = kitFrom(*content);
+    if (const auto kept = padsmith::patchKitScript(bytes, read, {}, page); kept && *kept != bytes) {
+        std::abort();
+    }
+    (void)padsmith::patchKitScript(bytes, read, {0, static_cast<int>(size % 18)}, page);
     const std::string first = padsmith::formatKitScript(kitFrom(*content));
     if (!padsmith::isValidUtf8(first)) {
         std::abort();

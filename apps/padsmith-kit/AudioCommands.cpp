@@ -40,9 +40,20 @@ int runInfo(const std::vector<std::string>& args) {
         return usageError("info needs at least one file");
     }
     int result = 0;
+    // With several files, each line starts with the file it describes, as grep prints lines.
+    const bool prefixed = args.size() > 1;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const PlayableSample sample = readSample(args[i]);
-        std::printf("%s%s\n", i == 0 ? "" : "\n", sample.infoText.c_str());
+        if (!prefixed) {
+            std::printf("%s\n", sample.infoText.c_str());
+        }
+        for (std::size_t start = 0; prefixed && start < sample.infoText.size();) {
+            const std::size_t end =
+                std::min(sample.infoText.find('\n', start), sample.infoText.size());
+            std::printf("%s: %s\n", args[i].c_str(),
+                        sample.infoText.substr(start, end - start).c_str());
+            start = end + 1;
+        }
         if (!sample.readable) {
             std::fprintf(stderr, "padsmith-kit: %s is not a WAVE or AIFF sample\n",
                          args[i].c_str());
@@ -146,7 +157,7 @@ constexpr ToolCommand kAudioCommands[] = {
     {"info", "info FILE...", runInfo,
      "Describes WAVE and AIFF files as the editor's sample import does: format, bits and "
      "sample rate, length and size. A file that cannot be read as a sample is described as "
-     "\"File Format: ?\".",
+     "\"File Format: ?\". Given several files, each line begins with its file and a colon.",
      "",
      "0\tevery file was read\n"
      "1\tsome file could not be read as a sample\n"

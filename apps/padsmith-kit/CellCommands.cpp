@@ -2,11 +2,13 @@
 // exactly as typing into the editor's zone list does, and write the script back; no sample is
 // looked for or copied.
 #include "ToolCommand.h"
+#include "ToolSupport.h"
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/ZoneCells.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -87,7 +89,8 @@ std::optional<int> wholeNumber(const std::string& text) {
     return value;
 }
 
-// "1,3,4" counted from 1, as `check` prints rows; every row must lie in the pad.
+// "1,3,4" counted from 1, as `check` prints rows; every row must lie in the pad. A row named
+// twice is taken once, and the rows come in the pad's order.
 std::optional<std::vector<int>> parseRows(const std::string& text, std::size_t rowCount) {
     std::vector<int> rows;
     std::size_t start = 0;
@@ -100,6 +103,8 @@ std::optional<std::vector<int>> parseRows(const std::string& text, std::size_t r
         rows.push_back(*row - 1);
         start = comma + 1;
     }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
@@ -155,19 +160,6 @@ std::optional<KitDocument> readScript(const fs::path& path, const CodePage& page
         }
     }
     return kit;
-}
-
-bool writeScript(const KitDocument& kit, const fs::path& path, const CodePage& page) {
-    if (const std::vector<UnheldText> unheld = findUnheldTexts(kit, page); !unheld.empty()) {
-        complain(path.string() + " was not written. " + unheldTextMessage(unheld.front(), page), 1);
-        return false;
-    }
-    const CodePage::Encoded bytes = page.encode(formatKitScript(kit));
-    if (!bytes.ok() || !replaceFileContents(path, bytes.bytes)) {
-        complain("can't write " + path.string(), 1);
-        return false;
-    }
-    return true;
 }
 
 // The pad named by --pad (1 to 18), as an index.
@@ -227,6 +219,9 @@ int runSet(const std::vector<std::string>& argv) {
     }
 
     const CellCommit commit = commitCell(*kit, *pad, rows, *column, *args->text, nullptr);
+    if (!commit.refusal.empty()) {
+        return complain(commit.refusal + " Nothing written.", 1);
+    }
     if (commit.refusedRow) {
         std::string message = "Double defined NOTE in your drum set! Pad " +
                               std::to_string(*pad + 1) + " row " +
@@ -240,7 +235,7 @@ int runSet(const std::vector<std::string>& argv) {
     }
     applyEdit(*kit, commit.edit);
     if ((!commit.edit.empty() || args->output) &&
-        !writeScript(*kit, args->output.value_or(path), codePageOf(*args))) {
+        !writeChangedPads(*kit, path, args->output.value_or(path), codePageOf(*args), {*pad})) {
         return 1;
     }
     for (const int row : rows) {
@@ -267,7 +262,7 @@ int runSpreadVelocity(const std::vector<std::string>& argv) {
     const KitEdit edit = spreadVelocities(*kit, *pad);
     applyEdit(*kit, edit);
     if ((!edit.empty() || args->output) &&
-        !writeScript(*kit, args->output.value_or(path), codePageOf(*args))) {
+        !writeChangedPads(*kit, path, args->output.value_or(path), codePageOf(*args), {*pad})) {
         return 1;
     }
     const Pad& zones = kit->pads[static_cast<std::size_t>(*pad)];
@@ -287,7 +282,9 @@ constexpr ToolCommand kCommands[] = {
      runSet,
      "Types TEXT into cells of the zone list, as editing a cell in the editor does: the same "
      "reading of the text, limits and clamps, and the same refusal of a key that would define "
-     "a note twice. Writes the kit back (or to OUT) and prints each changed cell. No sample is "
+     "a note twice. Text that spells no value (\"kick\" for a key, \"100 soft\" for a "
+     "velocity) is refused. Writes the kit back (or to OUT) and prints each changed cell. No "
+     "sample is "
      "looked for or copied.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--rows I,J,...\tthe zones, by their rows in the pad counted from 1\n"
@@ -298,12 +295,12 @@ constexpr ToolCommand kCommands[] = {
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe cells were set\n"
-     "1\tthe kit could not be read (or only in part) or written, or a key was refused; "
-     "nothing was written\n"
+     "1\tthe kit could not be read (or only in part) or written, TEXT spells no value of the "
+     "column, or a key was refused; nothing was written\n"
      "2\twrong usage: a pad, row or column that does not exist"},
     {"spread-velocity", "spread-velocity KIT --pad N [--output OUT] [--encoding NAME]",
      runSpreadVelocity,
-     "Shares the velocities between layers, as the editor's \"Set dinamic velocity\" does: "
+     "Shares the velocities between layers, as the editor's \"Set dynamic velocity\" does: "
      "sorts the pad's zones by key and divides velocity 1 to 127 between the zones of each "
      "key, softest first. Writes the kit back (or to OUT) and prints the pad's zones.",
      "--pad N\tthe pad, 1 to 18 (required)\n"

@@ -76,7 +76,8 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     }
     const KitLocation location = locationFor(*args, path);
     KitDocument kit;
-    if (!loadKitToChange(kit, path, location, *args)) {
+    ScriptReadReport report;
+    if (!loadKitToChange(kit, path, location, *args, &report)) {
         return 1;
     }
     ToolHost host;
@@ -109,8 +110,9 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "padsmith-kit: nothing imported\n");
         return 1;
     }
-    if (!writeKitKeepingHeader(kit, path, args->output ? fs::path(*args->output) : path,
-                               location.codePage)) {
+    // Only the pad imported into is written anew (all of a kit read in part and forced).
+    if (!writeChangedPads(kit, path, args->output ? fs::path(*args->output) : path,
+                          location.codePage, {*args->pad}, report.readInPart())) {
         return 1;
     }
     for (std::size_t i = pad.size() - result.imported; i < pad.size(); ++i) {

@@ -91,12 +91,21 @@ extern "C" void onInterrupt(int /*signal*/) {
 // zone it plays) until interrupted.
 int runMidiMonitor(const std::vector<std::string>& args) {
     std::optional<std::string> kitPath;
+    bool verbose = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--kit" && i + 1 < args.size()) {
             kitPath = args[++i];
+        } else if (args[i] == "--verbose") {
+            verbose = true;
         } else {
-            return usageError("usage: midi-monitor [--kit KIT]");
+            return usageError("usage: midi-monitor [--kit KIT] [--verbose]");
         }
+    }
+    const std::string system = MidiInput::preferredSystem(QString());
+    if (!system.empty() && !MidiInput::isKnownSystem(system)) {
+        return usageError(std::string(MidiInput::kApiVariable) + " names no MIDI system: \"" +
+                          system + "\" (accepted: " + MidiInput::knownSystemsText() +
+                          ", in any letter case)");
     }
     KitDocument kit;
     if (kitPath && !loadKitBesideItsFolder(kit, *kitPath)) {
@@ -108,7 +117,8 @@ int runMidiMonitor(const std::vector<std::string>& args) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     MidiInput midi;
-    if (!midi.open(MidiInput::preferredSystem(QString()))) {
+    midi.setVerbose(verbose);
+    if (!midi.open(system)) {
         std::fprintf(stderr, "padsmith-kit: no MIDI system could be opened\n");
         return 1;
     }
@@ -174,15 +184,17 @@ constexpr ToolCommand kMidiCommands[] = {
      "0\ta zone plays the note\n"
      "1\tno zone plays it, velocity 0, or the kit could not be read\n"
      "2\twrong usage"},
-    {"midi-monitor", "midi-monitor [--kit KIT]", runMidiMonitor,
+    {"midi-monitor", "midi-monitor [--kit KIT] [--verbose]", runMidiMonitor,
      "Lists the MIDI input ports, then prints every note-on as it arrives, with the zone of the "
      "kit it plays, until interrupted. Ports plugged in or removed later are opened and closed "
-     "as the editor does. The MIDI system is the one named by PADSMITH_MIDI_API (alsa, jack), "
-     "else the first that works.",
-     "--kit KIT\talso print the zone of KIT that each note-on plays",
+     "as the editor does. The MIDI system is the one named by PADSMITH_MIDI_API (alsa, jack, in "
+     "any letter case), else the first that works.",
+     "--kit KIT\talso print the zone of KIT that each note-on plays\n"
+     "--verbose\tlet the MIDI libraries' own messages through to stderr (a missing ALSA "
+     "sequencer, a JACK server that is not running)",
      "0\tended by an interrupt\n"
      "1\tno MIDI system could be opened, or the kit could not be read\n"
-     "2\twrong usage"},
+     "2\twrong usage, or PADSMITH_MIDI_API names no MIDI system"},
 };
 
 } // namespace

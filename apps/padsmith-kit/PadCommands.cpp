@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,27 +18,41 @@ namespace {
 namespace fs = std::filesystem;
 
 // Reads KIT (the first argument), applies the edit `makeEdit` gives, and writes the kit back
-// (or to --output) as a save would: never with a note that two pads define.
+// (or to --output) as a save would: never with a note that two pads define. Only the pads the
+// edit changes are written anew; the rest of the script stays as it was. `makeEdit` may refuse
+// (nothing, after saying why on stderr): then nothing is written.
 template <typename MakeEdit> int editKit(const Arguments& args, MakeEdit makeEdit) {
     const fs::path path = args.positional[0];
     const KitLocation location = locationFor(args, path);
     KitDocument kit;
-    if (!loadKitToChange(kit, path, location, args)) {
+    ScriptReadReport report;
+    if (!loadKitToChange(kit, path, location, args, &report)) {
         return 1;
     }
-    const KitEdit edit = makeEdit(kit);
-    applyEdit(kit, edit);
+    const std::optional<KitEdit> edit = makeEdit(kit);
+    if (!edit) {
+        std::fprintf(stderr, "padsmith-kit: nothing written\n");
+        return 1;
+    }
+    applyEdit(kit, *edit);
     ToolHost host;
     if (checkKitNotes(kit, &host)) {
         explainDoubleNote(kit);
         std::fprintf(stderr, "padsmith-kit: nothing written\n");
         return 1;
     }
-    if (!writeKitKeepingHeader(kit, path, args.output ? fs::path(*args.output) : path,
-                               location.codePage)) {
+    std::vector<int> pads;
+    for (const PadChange& change : edit->changes) {
+        if (!(change.before == change.after)) {
+            pads.push_back(change.pad);
+        }
+    }
+    // A kit read only in part (and forced) is written as it was read.
+    if (!writeChangedPads(kit, path, args.output ? fs::path(*args.output) : path, location.codePage,
+                          pads, report.readInPart())) {
         return 1;
     }
-    for (const PadChange& change : edit.changes) {
+    for (const PadChange& change : edit->changes) {
         std::printf("pad %d: %s, %zu zones\n", change.pad + 1, change.after.label.c_str(),
                     change.after.size());
     }
@@ -57,7 +72,7 @@ int runPaste(const std::vector<std::string>& argv, bool move) {
     if (!target || *target == *args->pad) {
         return usageError("TO takes a pad number from 1 to 18 other than --pad");
     }
-    return editKit(*args, [&](const KitDocument& kit) {
+    return editKit(*args, [&](const KitDocument& kit) -> std::optional<KitEdit> {
         PadClipboard clipboard;
         move ? clipboard.cut(*args->pad) : clipboard.copy(*args->pad);
         return clipboard.paste(kit, *target);
@@ -78,7 +93,9 @@ int runDeletePad(const std::vector<std::string>& argv) {
         return usageError(
             "usage: delete-pad KIT --pad N [--output OUT] [--force] [--encoding NAME]");
     }
-    return editKit(*args, [&](const KitDocument& kit) { return deletePad(kit, *args->pad); });
+    return editKit(*args, [&](const KitDocument& kit) -> std::optional<KitEdit> {
+        return deletePad(kit, *args->pad);
+    });
 }
 
 int runRenamePad(const std::vector<std::string>& argv) {
@@ -87,18 +104,25 @@ int runRenamePad(const std::vector<std::string>& argv) {
         return usageError(
             "usage: rename-pad KIT --pad N NAME [--output OUT] [--force] [--encoding NAME]");
     }
-    if (args->positional[1].find_first_of(",\r\n") != std::string::npos) {
+    if (args->positional[1].find_first_of(kPadNameRefused) != std::string::npos) {
         return usageError("a pad name holds no comma and no line break");
     }
-    return editKit(*args, [&](const KitDocument& kit) {
+    return editKit(*args, [&](const KitDocument& kit) -> std::optional<KitEdit> {
+        // The name stands only in a pad's zone lines: an empty pad has nowhere to keep it.
+        if (kit.pads[static_cast<std::size_t>(*args->pad)].empty()) {
+            std::fprintf(stderr, "padsmith-kit: pad %d has no zones to carry a name\n",
+                         *args->pad + 1);
+            return std::nullopt;
+        }
         return renamePad(kit, *args->pad, args->positional[1]);
     });
 }
 
 constexpr const char* kWriteExitCodes =
     "0\tthe kit was written\n"
-    "1\tthe kit could not be read or written, was read only in part (without --force), or "
-    "two pads would define the same note; nothing was written\n"
+    "1\tthe kit could not be read or written, was read only in part (without --force), "
+    "two pads would define the same note, or (rename-pad) the pad has no zones; nothing was "
+    "written\n"
     "2\twrong usage";
 
 constexpr ToolCommand kCommands[] = {
@@ -130,7 +154,9 @@ constexpr ToolCommand kCommands[] = {
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      kWriteExitCodes},
     {"rename-pad", "rename-pad KIT --pad N NAME [--output OUT] [--force] [--encoding NAME]",
-     runRenamePad, "Names a pad (at most 31 characters), as the editor's rename box does.",
+     runRenamePad,
+     "Names a pad (at most 31 characters), as the editor's rename box does. The name is kept in "
+     "the pad's zone lines, so a pad without zones cannot be named.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"
      "--force\twrite also a kit read only in part: what was read replaces KIT (or goes to OUT)\n"

@@ -177,10 +177,14 @@ bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args, con
 }
 
 bool loadKitToChange(KitDocument& kit, const fs::path& path, const KitLocation& location,
-                     const Arguments& args) {
-    ScriptReadReport report;
-    return loadKit(kit, path, location, std::nullopt, &report) &&
-           !refuseReadInPart(report, args, path);
+                     const Arguments& args, ScriptReadReport* report) {
+    ScriptReadReport read;
+    const bool loaded =
+        loadKit(kit, path, location, std::nullopt, &read) && !refuseReadInPart(read, args, path);
+    if (report != nullptr) {
+        *report = read;
+    }
+    return loaded;
 }
 
 bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,
@@ -200,6 +204,25 @@ bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::pa
     }
     const CodePage::Encoded bytes = page.encode(formatKitScript(kit));
     if (!bytes.ok() || !replaceFileContents(target, bytes.bytes)) {
+        std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool writeChangedPads(const KitDocument& kit, const fs::path& source, const fs::path& target,
+                      const CodePage& page, const std::vector<int>& pads, bool whole) {
+    std::string original;
+    std::optional<std::string> patched;
+    if (!whole && readWholeFile(source, original)) {
+        patched = patchKitScript(original, kit, pads, page);
+    }
+    if (!patched) {
+        return writeKitKeepingHeader(kit, source, target, page);
+    }
+    // (A changed pad whose texts the code page cannot hold gave no patch: the whole writer
+    // names the text.)
+    if (!replaceFileContents(target, *patched)) {
         std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
         return false;
     }

@@ -75,7 +75,8 @@ bool refuseReadInPart(const ScriptReadReport& report, const Arguments& args,
 // Reads the kit a command is about to write: loadKit, then refuseReadInPart. False (and said on
 // stderr) when the command must stop.
 bool loadKitToChange(KitDocument& kit, const std::filesystem::path& path,
-                     const KitLocation& location, const Arguments& args);
+                     const KitLocation& location, const Arguments& args,
+                     ScriptReadReport* report = nullptr);
 
 // Writes `kit` as a script in `page` to `target`, keeping the kit name and sample folder that
 // the script `source` names in its header (reading puts the file's own name there). Nothing is
@@ -83,6 +84,15 @@ bool loadKitToChange(KitDocument& kit, const std::filesystem::path& path,
 // `page` cannot hold one of its texts (a path found on disk).
 bool writeKitKeepingHeader(KitDocument kit, const std::filesystem::path& source,
                            const std::filesystem::path& target, const CodePage& page);
+
+// Writes `kit` to `target` after a command changed the pads `pads` of the script `source`:
+// the header and the other pads' lines stay as `source` holds them (patchKitScript). The whole
+// script is written, keeping the header's kit name and sample folder, when `source` is not laid
+// out for that or `whole` asks for it (a kit read only in part). Reports on stderr and returns
+// false when nothing could be written.
+bool writeChangedPads(const KitDocument& kit, const std::filesystem::path& source,
+                      const std::filesystem::path& target, const CodePage& page,
+                      const std::vector<int>& pads, bool whole = false);
 
 // One line for each pair of zones on different pads that define the same note, as
 // "double note KEY: pad P row R (SAMPLE) and pad P row R (SAMPLE)".

@@ -2,6 +2,7 @@
 
 #include "app/Services.h"
 #include "app/Text.h"
+#include "ui/EditorHold.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -75,6 +76,8 @@ void CodePageValidator::tellPending() {
     const QString message = pendingMessage_;
     pendingMessage_.clear();
     if (!message.isEmpty()) {
+        // The box goes on with what was typed before the refused character.
+        const EditorHold hold(qobject_cast<QWidget*>(parent()));
         messageBox(MessageButtons::Ok, MessageIcon::Warning, message);
     }
 }

@@ -67,7 +67,7 @@ const std::array kCommandRows{
     CommandRow{Id::ImportKit, "Import Kit\u2026", "", Keys{}, Serves::Window},
     CommandRow{Id::ExportKit, "Export Kit\u2026", "", Keys{}, Serves::Window},
     CommandRow{Id::ImportSamples, "Import samples", "DblClk", Keys{}, Serves::Zones},
-    CommandRow{Id::SpreadVelocities, "Set dinamic velocity", "", Keys{}, Serves::Zones},
+    CommandRow{Id::SpreadVelocities, "Set dynamic velocity", "", Keys{}, Serves::Zones},
     CommandRow{Id::EditSample, "Edit", "Ctrl+E", Keys{ctrl(Qt::Key_E)}, Serves::Zones},
     CommandRow{Id::SelectWaveEditor, "Select Wave Editor", "", Keys{}, Serves::Zones},
 };

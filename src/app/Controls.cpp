@@ -14,9 +14,27 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
+void ClickLabel::setElided(bool elided) {
+    elided_ = elided;
+    update();
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event) {
+    if (!elided_ || !pixmap().isNull()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QRect place = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, place.width());
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(place, static_cast<int>(alignment()), shown);
+}
+
 PadButton::PadButton(int pad, QWidget* parent) : QAbstractButton(parent), pad_(pad) {
     setText(QStringLiteral("Pad"));
-    setFocusPolicy(Qt::StrongFocus);
+    // A click takes the focus itself, once the guard allowed it (see mousePressEvent).
+    setFocusPolicy(Qt::TabFocus);
     resize(sizeHint());
 }
 
@@ -81,6 +99,10 @@ void PadButton::focusInEvent(QFocusEvent* event) {
 }
 
 void PadButton::mousePressEvent(QMouseEvent* event) {
+    if (!strikeAllowed()) {
+        event->accept();
+        return;
+    }
     QAbstractButton::mousePressEvent(event);
     if (event->button() == Qt::LeftButton) {
         setFocus(Qt::MouseFocusReason);
@@ -103,6 +125,10 @@ void PadButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void PadButton::contextMenuEvent(QContextMenuEvent* event) {
+    if (!strikeAllowed()) {
+        event->accept();
+        return;
+    }
     setFocus(Qt::MouseFocusReason);
     emit menuRequested(pad_, event->globalPos());
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
+#include <functional>
 
 namespace padsmith {
 
@@ -13,11 +14,19 @@ class ClickLabel : public QLabel {
 public:
     using QLabel::QLabel;
 
+    // A text wider than the label is drawn cut with "..." (text() keeps all of it), so that it
+    // stays within its place instead of running over its neighbours.
+    void setElided(bool elided);
+
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool elided_ = false;
 };
 
 // A pad of the pad panel: its picture at rest or pressed, at the picture's natural size, and
@@ -32,6 +41,10 @@ public:
 
     int pad() const { return pad_; }
     QSize sizeHint() const override;
+
+    // Asked before a click or a right click takes the pad: false leaves the click unanswered
+    // (an edit elsewhere could not be ended).
+    void setStrikeGuard(std::function<bool()> guard) { strikeGuard_ = std::move(guard); }
 
     void setMarker(Marker marker, bool hasZones);
     Marker marker() const { return marker_; }
@@ -57,7 +70,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    bool strikeAllowed() const { return !strikeGuard_ || strikeGuard_(); }
+
     int pad_;
+    std::function<bool()> strikeGuard_;
     Marker marker_ = Marker::None;
     bool hasZones_ = false;
 };

@@ -51,16 +51,31 @@ void EditPath::apply(KitEdit edit, FileSide files) {
 }
 
 void EditPath::undo() {
+    if (!stack_.canUndo()) {
+        return;
+    }
     stack_.undo();
     reportChanges();
+    showStep();
 }
 
 void EditPath::redo() {
+    if (!stack_.canRedo()) {
+        return;
+    }
     stack_.redo();
     reportChanges();
+    showStep();
+}
+
+void EditPath::showStep() {
+    if (lastPlace_.pad >= 0) {
+        emit stepShown(lastPlace_.pad, QList<int>(lastPlace_.rows.begin(), lastPlace_.rows.end()));
+    }
 }
 
 void EditPath::applyToKit(const KitEdit& edit) {
+    lastPlace_ = placeOf(edit, kit_.currentPad);
     applyEdit(kit_, edit);
     for (const PadChange& change : edit.changes) {
         if (!changed_.contains(change.pad)) {

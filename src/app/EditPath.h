@@ -40,16 +40,21 @@ public:
 
 signals:
     void padsChanged(const QList<int>& pads);
+    // After an undo or redo (and padsChanged): where the step changed the kit, so the window
+    // can show that pad with those rows selected.
+    void stepShown(int pad, const QList<int>& rows);
 
 private:
     class Step;
     void applyToKit(const KitEdit& edit);
     // Reports the pads changed, once the stack has moved (so canUndo() is up to date).
     void reportChanges();
+    void showStep();
 
     KitDocument& kit_;
     QUndoStack stack_;
     QList<int> changed_;
+    EditPlace lastPlace_; // of the edit last applied to the kit
 };
 
 } // namespace padsmith

@@ -25,7 +25,8 @@ void EditorOptions::load() {
     waveEditor_ = settings_.readString(kWaveEditor);
     const QString name = readCodePageName(settings_);
     const auto page = CodePage::byName(toStd(name));
-    codePage_ = page.value_or(CodePage());
+    // Without a CodePage value the default is taken, and a kit in UTF-8 is still recognised.
+    codePage_ = page && codePageNamed(settings_) ? *page : CodePage();
     unknownCodePage_ = page ? QString() : name;
 }
 

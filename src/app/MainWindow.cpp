@@ -69,6 +69,13 @@ Serves servesOf(CommandId id) {
     return row != nullptr ? row->serves : Serves::Window;
 }
 
+// The window's commands (menus and Ctrl shortcuts: Save, Open, New, Undo, a pad label's
+// rename, ...) first end an open edit. Tab only moves the focus, and the keys of the pads and
+// the zone list (arrows, F2, Delete) reach an open editor as its own keys.
+bool endsOpenEdits(CommandId id) {
+    return servesOf(id) == Serves::Window && id != CommandId::SwitchFocus;
+}
+
 } // namespace
 
 MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWidget* parent)
@@ -100,6 +107,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     connect(commands_, &CommandTable::triggered, this, [this](CommandId id) { command(id); });
     edits_ = new EditPath(kit_, this);
     connect(edits_, &EditPath::padsChanged, this, &MainWindow::showEditedPads);
+    connect(edits_, &EditPath::stepShown, this, &MainWindow::showUndoneEdit);
 
     buildControls();
     buildMenus();
@@ -229,6 +237,7 @@ void MainWindow::buildControls() {
     hooks.keyRepeating = [this] { return keyRepeat_; };
     hooks.shareSamples = [this] { return options_.shareSamples(); };
     hooks.codePage = [this] { return options_.codePage(); };
+    hooks.endOpenEdits = [this] { return endOpenEdits(); };
     pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
     connect(pads_, &PadPanel::labelClicked, this,
             [this](int pad) { command(CommandId::PadLabelFirst + pad); });
@@ -362,6 +371,9 @@ void MainWindow::command(CommandId id) {
     if (operationRunning()) {
         return;
     }
+    if (endsOpenEdits(id) && !endOpenEdits()) {
+        return;
+    }
     const OperationScope operation;
     if (!document_.handleCommand(id)) {
         const Serves serves = servesOf(id);
@@ -385,11 +397,28 @@ void MainWindow::command(CommandId id) {
     updateCommandStates();
 }
 
+bool MainWindow::endOpenEdits() {
+    if (!zones_->commitOpenEdit()) {
+        return false;
+    }
+    pads_->commitRename();
+    return true;
+}
+
 void MainWindow::updateCommandStates() {
     CommandContext context;
-    context.focus = zones_->hasFocus()  ? WindowFocus::Zones
-                    : pads_->hasFocus() ? WindowFocus::Pads
-                                        : WindowFocus::Other;
+    const QWidget* focused = QApplication::focusWidget();
+    if (zones_->ownsFocus()) {
+        lastFocus_ = WindowFocus::Zones;
+    } else if (pads_->hasFocus()) {
+        lastFocus_ = WindowFocus::Pads;
+    }
+    // A dialog that just closed may not have given the focus back yet (or, without a window
+    // manager, at all): the part that had it still decides.
+    context.focus = focused == nullptr || focused->window() != this ? lastFocus_
+                    : zones_->ownsFocus()                           ? WindowFocus::Zones
+                    : pads_->hasFocus()                             ? WindowFocus::Pads
+                                                                    : WindowFocus::Other;
     context.padHasZones = !kit_.current().empty();
     context.pasteReady = pads_->clipboard().canPaste(kit_.currentPad);
     zones_->describe(context);
@@ -421,6 +450,18 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
     document_.updateTitle(kit_.updateModified());
     refillSampleCache();
     health_->kitChanged();
+    updateCommandStates();
+}
+
+void MainWindow::showUndoneEdit(int pad, const QList<int>& rows) {
+    const bool listFocused = zones_->ownsFocus();
+    if (pad != kit_.currentPad) {
+        pads_->selectPad(pad, rows.isEmpty() ? 0 : rows.first());
+        if (listFocused) {
+            zones_->view()->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    zones_->selectRows(rows);
     updateCommandStates();
 }
 
@@ -497,7 +538,7 @@ void MainWindow::deleteUnusedSamples() {
     zones_->view()->setBackgroundColour(Qt::black);
     animation_->showFrame(0);
     setBusyCursor(true);
-    padsmith::pumpMessages();
+    repaintDuringOperation();
     host_->stopPreview();
     padsmith::deleteUnusedSamples(toFsPath(pluginFolder_), *host_, false, options_.codePage());
     zones_->view()->setBackgroundColour(ZoneListPanel::kBackground);
@@ -647,6 +688,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (!endOpenEdits()) {
+        event->ignore();
+        return;
+    }
     const OperationScope operation;
     if (!document_.queryClose()) {
         event->ignore();
@@ -677,6 +722,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
         }
     }
     if (paths.isEmpty()) {
+        return;
+    }
+    if (operationRunning() || !endOpenEdits()) {
         return;
     }
     event->acceptProposedAction();

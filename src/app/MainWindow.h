@@ -59,6 +59,10 @@ public:
     // commands, then the zone list or the pads by focus; then the enabling.
     void command(CommandId id);
     void updateCommandStates();
+    // Ends an open cell edit or pad rename by committing it, before a command that could
+    // lose or misplace what was typed. False when the typed text was refused: the editor
+    // stays open with it and the command must not go on.
+    bool endOpenEdits();
     // A command the window handles whatever has the focus (replaces an earlier handler).
     void setCommandHandler(CommandId id, std::function<void()> handler);
 
@@ -124,6 +128,8 @@ private:
     void focusMoved(QWidget* now);
     void showSecondMenu(QMenu* menu, const QString& title);
     void showEditedPads(const QList<int>& pads);
+    // After an undo or redo: the pad it changed, with the rows it changed selected.
+    void showUndoneEdit(int pad, const QList<int>& rows);
     void toggleShareSamples();
     void showSampleFolder();
     void revertToSaved();
@@ -158,6 +164,9 @@ private:
     EditPath* edits_ = nullptr;
     std::map<CommandId, std::function<void()>> handlers_;
 
+    // Where the focus last was of the pads and the zone list: their commands' enabling follows
+    // it while a dialog, a menu or another program has the focus.
+    WindowFocus lastFocus_ = WindowFocus::Pads;
     bool keyRepeat_ = false;
     int commandKey_ = 0; // the key of the last command given by a key without Ctrl or Alt
 

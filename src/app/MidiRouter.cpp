@@ -53,20 +53,25 @@ void MidiRouter::noteOn(const NoteOn& note) {
     window_.animation()->play();
     // Another program in front, or a dialog of this one: only the flash.
     if (window_.isActiveWindow() && QApplication::activeModalWidget() == nullptr) {
-        if (!trigger(note)) {
-            enterKey(note);
+        // Where the focus was decides what the note does; an open edit is first committed (a
+        // refused text keeps its editor, and the note does nothing more).
+        ZoneListPanel& zones = window_.zonePanel();
+        const InPlaceEdit* renameBox = window_.padPanel().renameBox();
+        const bool renaming = renameBox != nullptr && renameBox->hasFocus();
+        const bool listFocused = zones.hasFocus();
+        if (window_.endOpenEdits() && !renaming) {
+            // The zone list's cell editor does not hold the trigger back; the list itself does.
+            if (listFocused) {
+                enterKey(note);
+            } else {
+                trigger(note);
+            }
         }
     }
     emit noteHandled(note.note, note.velocity);
 }
 
 bool MidiRouter::trigger(const NoteOn& note) {
-    ZoneListPanel& zones = window_.zonePanel();
-    const InPlaceEdit* renameBox = window_.padPanel().renameBox();
-    // The zone list's cell editor does not hold the trigger back; the list itself does.
-    if (zones.hasFocus() || (renameBox != nullptr && renameBox->hasFocus())) {
-        return false;
-    }
     const std::optional<ZoneRef> zone = triggeredZone(window_.kit(), note.note, note.velocity);
     if (zone) {
         const SampleZone& played = window_.kit().pads[static_cast<std::size_t>(zone->pad)].at(
@@ -82,7 +87,7 @@ bool MidiRouter::trigger(const NoteOn& note) {
 bool MidiRouter::enterKey(const NoteOn& note) {
     ZoneListPanel& zones = window_.zonePanel();
     KitDocument& kit = window_.kit();
-    if (!zones.hasFocus() || kit.current().empty() || zones.currentRow() < 0) {
+    if (kit.current().empty() || zones.currentRow() < 0) {
         return false;
     }
     const QList<int> selected = zones.selectedRows();

@@ -14,8 +14,9 @@ class MidiInput;
 // picture's animation once. While the user works anywhere but in the zone list or the pad's
 // rename box, the note plays the zone it triggers and makes it current; while the zone list has
 // the focus, the note becomes the key of the selected zones (one undo step) and the current
-// row is played. Notes count only while the window is the active one and no long operation
-// runs; they are taken one at a time in the order they came in.
+// row is played. An open cell edit or pad rename is committed before the note acts (a refused
+// text keeps its editor, and the note does no more). Notes count only while the window is the
+// active one and no long operation runs; they are taken one at a time in the order they came in.
 class MidiRouter : public QObject {
     Q_OBJECT
 public:

@@ -72,6 +72,11 @@ OperationScope::~OperationScope() {
     --operationDepth;
 }
 
+bool repaintDuringOperation() {
+    const OperationScope operation;
+    return pumpMessages();
+}
+
 bool operationRunning() {
     return operationDepth > 0 || busyCursorShown();
 }

@@ -17,6 +17,11 @@ public:
     OperationScope& operator=(const OperationScope&) = delete;
 };
 
+// Lets waiting events run so that the window repaints during long work. Whatever the user does
+// meanwhile is dropped as during any operation: nothing may change the kit under the work's
+// feet. False once the application is shutting down.
+bool repaintDuringOperation();
+
 // True while an operation runs, or the busy cursor is shown.
 bool operationRunning();
 

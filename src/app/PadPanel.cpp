@@ -35,6 +35,7 @@ PadPanel::PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWid
         button->setObjectName(QString::number(kPadButtonFirstId + pad));
         button->move(units.x(10 + 32 * n), units.y(row == 0 ? 205 : 243));
         buttons_[static_cast<std::size_t>(pad)] = button;
+        button->setStrikeGuard([this] { return !hooks_.endOpenEdits || hooks_.endOpenEdits(); });
         connect(button, &PadButton::focused, this, &PadPanel::padTookFocus);
         connect(button, &PadButton::struck, this, [this] { playPad(); });
         connect(button, &PadButton::menuRequested, this, [this](int, const QPoint& place) {
@@ -48,6 +49,7 @@ PadPanel::PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWid
         name->setObjectName(QString::number(static_cast<int>(CommandId::PadLabelFirst + pad)));
         name->setGeometry(units.rect(labelX, row == 0 ? 230 : 268, 36, 9));
         name->setAlignment(Qt::AlignCenter);
+        name->setElided(true);
         labels_[static_cast<std::size_t>(pad)] = name;
         connect(name, &ClickLabel::clicked, this, [this, pad] { emit labelClicked(pad); });
     }
@@ -91,7 +93,6 @@ void PadPanel::selectPad(int pad, int zone) {
     padTookFocus(chosen);
     buttons_[static_cast<std::size_t>(chosen)]->setFocus(Qt::OtherFocusReason);
     zones_.selectRow(zone);
-    pumpMessages();
 }
 
 void PadPanel::padTookFocus(int pad) {
@@ -107,13 +108,14 @@ void PadPanel::playPad() {
     if (row < 0) {
         return;
     }
+    // Taken before anything else runs: the preview must not reach into the pad afterwards.
+    const std::string path = pad.at(static_cast<std::size_t>(row)).sourcePath;
     if (hooks_.animate) {
         hooks_.animate();
     }
     zones_.selectRow(row);
-    pumpMessages();
     if (hooks_.preview) {
-        hooks_.preview(pad.at(static_cast<std::size_t>(row)).sourcePath);
+        hooks_.preview(path);
     }
 }
 
@@ -187,7 +189,8 @@ void PadPanel::rename(int pad) {
     renameBox_ = new InPlaceEdit(name);
     renameBox_->setMaxLength(static_cast<int>(kPadNameMax));
     if (hooks_.codePage) {
-        renameBox_->setValidator(new CodePageValidator(hooks_.codePage, QString(), renameBox_));
+        renameBox_->setValidator(new CodePageValidator(
+            hooks_.codePage, QString::fromLatin1(kPadNameRefused), renameBox_));
     }
     connect(renameBox_, &InPlaceEdit::committed, this, [this, chosen](const QString& text) {
         if (!text.isEmpty()) {
@@ -197,6 +200,12 @@ void PadPanel::rename(int pad) {
     const QString shown = name->text();
     renameBox_->start(shown == QLatin1String(kUnnamedPad) ? QString() : shown,
                       buttons_[static_cast<std::size_t>(chosen)]);
+}
+
+void PadPanel::commitRename() {
+    if (InPlaceEdit* box = renameBox_.data(); box != nullptr && box->editing()) {
+        box->commit();
+    }
 }
 
 void PadPanel::kitReplaced() {

@@ -39,6 +39,9 @@ public:
         std::function<bool()> shareSamples;
         // The code page of the kit files: a pad name it cannot hold is refused as it is typed.
         std::function<CodePage()> codePage;
+        // Ends the edits open anywhere in the window before a click takes a pad; false when
+        // one refused its text and stays open.
+        std::function<bool()> endOpenEdits;
     };
 
     PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWidget* client,
@@ -54,8 +57,8 @@ public:
     // Marks the current pad: green, or blue while the zone list has the focus.
     void updateMarkers();
 
-    // Makes `pad` (clamped to 0..17) current, gives its button the focus, lists its zones
-    // with row `zone` selected, and lets the window repaint.
+    // Makes `pad` (clamped to 0..17) current, gives its button the focus, and lists its zones
+    // with row `zone` selected.
     void selectPad(int pad, int zone);
     // Auditions the current pad: the first zone whose velocity window reaches 90, else the last.
     void playPad();
@@ -67,6 +70,8 @@ public:
     // pad (an empty box changes nothing); Escape or a click elsewhere keeps the old name.
     void rename(int pad);
     InPlaceEdit* renameBox() const { return renameBox_; }
+    // Ends an open rename as Enter does.
+    void commitRename();
 
     const PadClipboard& clipboard() const { return clipboard_; }
     // The sample files that Delete and a paste after Cut gave up, deleted at the next save.

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
@@ -123,18 +122,6 @@ bool pumpMessages() {
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return !QCoreApplication::closingDown();
-}
-
-bool waitMs(int milliseconds) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!deadline.hasExpired()) {
-        if (!pumpMessages()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents,
-                                        static_cast<int>(deadline.remainingTime()));
-    }
-    return true;
 }
 
 ProgramStart runProgram(const QString& program, const QString& argument) {

@@ -37,10 +37,9 @@ void setTitleDetail(QWidget* window, const QString& detail);
 void setBusyCursor(bool busy);
 bool busyCursorShown();
 
-// Lets waiting window events run. False once the application is shutting down.
+// Lets waiting window events run. False once the application is shutting down. Call it
+// through repaintDuringOperation (app/Operation), which keeps input out meanwhile.
 bool pumpMessages();
-// Keeps the window alive for `milliseconds`; false when the application is shutting down.
-bool waitMs(int milliseconds);
 
 enum class ProgramStart { Started, NotFound, Failed };
 // Starts `program` with `argument` as its one argument (none when empty), detached.

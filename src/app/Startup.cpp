@@ -192,10 +192,20 @@ int runEditor(int argc, char** argv) {
     // start once it is on screen. No note can arrive before the inputs are open, so none is
     // lost; without a MIDI system the editor runs without MIDI (the About window says so).
     MidiInput midi;
-    whenFirstShown(window, [&window, &midi, &settings] {
-        midi.open(MidiInput::preferredSystem(EditorOptions(*settings).midiSystem()));
+    const std::string midiSystem =
+        MidiInput::preferredSystem(EditorOptions(*settings).midiSystem());
+    whenFirstShown(window, [&window, &midi, midiSystem] {
+        midi.open(midiSystem);
         window.setMidiInput(&midi);
         window.startBackgroundWork();
+        if (!midiSystem.empty() && !MidiInput::isKnownSystem(midiSystem)) {
+            messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                       QStringLiteral("The MIDI system \"%1\" is not known; the known ones are "
+                                      "%2. MIDI input uses %3.")
+                           .arg(QString::fromStdString(midiSystem),
+                                QString::fromStdString(MidiInput::knownSystemsText()),
+                                midi.isOpen() ? midi.systemName() : QStringLiteral("none")));
+        }
     });
     window.show();
     window.setFixedSize(window.size());

@@ -1,5 +1,6 @@
 #include "app/WindowKitHost.h"
 
+#include "app/Operation.h"
 #include "app/Services.h"
 #include "app/Text.h"
 
@@ -36,7 +37,7 @@ void WindowKitHost::setBusy(bool busy) {
 }
 
 void WindowKitHost::pumpMessages() {
-    padsmith::pumpMessages();
+    repaintDuringOperation();
 }
 
 void WindowKitHost::stopPreview() {

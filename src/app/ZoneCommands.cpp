@@ -267,7 +267,6 @@ void ZoneCommands::editInWaveEditor() {
             continue;
         }
         sampleEditedOutside(kit, zone, location(), window_.kitHost());
-        padsmith::pumpMessages();
     }
 }
 
@@ -289,15 +288,7 @@ int ZoneCommands::currentRow() const {
 }
 
 void ZoneCommands::selectRows(const QList<int>& rows) {
-    if (rows.isEmpty()) {
-        return;
-    }
-    CellTableView* view = window_.zoneList();
-    window_.zonePanel().selectRow(rows.first());
-    for (const int row : rows) {
-        view->selectionModel()->select(view->model()->index(row, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    window_.zonePanel().selectRows(rows);
 }
 
 } // namespace padsmith

@@ -4,9 +4,11 @@
 #include "app/Text.h"
 #include "app/ZoneTableModel.h"
 #include "kit/KitDocument.h"
+#include "kit/KitHost.h"
 #include "kit/ZoneCells.h"
 #include "kit/ZoneColumns.h"
 #include "ui/CellTableView.h"
+#include "ui/EditorHold.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -88,6 +90,9 @@ ZoneListPanel::ZoneListPanel(KitDocument& kit, EditPath& edits, KitHost& report,
     view_->setPalette(colours);
     view_->setBackgroundColour(kBackground);
 
+    view_->setCommitCheck([this](int /*row*/, int column, const QString& text) {
+        return acceptCellText(column, text);
+    });
     connect(view_, &CellTableView::cellEdited, this, &ZoneListPanel::commitCell);
     connect(view_, &CellTableView::rowsDropped, this, &ZoneListPanel::moveRows);
     connect(view_, &QAbstractItemView::clicked, this,
@@ -141,17 +146,16 @@ void ZoneListPanel::selectRow(int row) {
 }
 
 void ZoneListPanel::selectRows(const QList<int>& rows) {
-    if (rows.isEmpty()) {
+    if (rows.isEmpty() || rows.first() < 0 || rows.first() >= rowCount()) {
         return;
     }
-    selectRow(rows.front());
-    QItemSelection more;
-    for (const int row : rows.mid(1)) {
+    view_->selectOnlyRow(rows.first(), 0, true);
+    for (const int row : rows) {
         if (row >= 0 && row < rowCount()) {
-            more.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+            view_->selectionModel()->select(model_->index(row, 0), QItemSelectionModel::Select |
+                                                                       QItemSelectionModel::Rows);
         }
     }
-    view_->selectionModel()->select(more, QItemSelectionModel::Select);
 }
 
 int ZoneListPanel::currentRow() const {
@@ -179,20 +183,47 @@ void ZoneListPanel::playZone() {
     hooks_.preview(pad.at(static_cast<std::size_t>(row)).sourcePath);
 }
 
+bool ZoneListPanel::acceptCellText(int column, const QString& text) {
+    if (!isValueColumn(column)) {
+        return true;
+    }
+    const std::string refusal = cellTextRefusal(static_cast<ZoneColumn>(column), toStd(text));
+    if (refusal.empty()) {
+        return true;
+    }
+    // The message is about the text in the editor, which stays open holding it.
+    const EditorHold hold(view_->cellEditor());
+    report_.showMessage(MessageIcon::Warning, refusal);
+    return false;
+}
+
+bool ZoneListPanel::commitOpenEdit() {
+    commandCommit_ = true;
+    const bool ended = view_->commitEdit();
+    commandCommit_ = false;
+    return ended;
+}
+
 void ZoneListPanel::commitCell(int row, int column, const QString& text) {
     if (column == static_cast<int>(ZoneColumn::Sample)) {
         emit sampleNameCommitted(row, text);
         return;
     }
-    // A commit that arrives after the list lost the focus (to another window) is dropped.
-    if (!isValueColumn(column) || !view_->hasFocus() || text.isEmpty()) {
+    // A commit that arrives after the list lost the focus (to another window) is dropped; one
+    // that a command asked for is not.
+    if (!isValueColumn(column) || (!view_->hasFocus() && !commandCommit_) || text.isEmpty()) {
         return;
     }
-    // With Ctrl held the text goes to every zone of the pad.
-    if (QGuiApplication::keyboardModifiers().testFlag(Qt::ControlModifier)) {
+    // With Ctrl held the text goes to every zone of the pad (not when Ctrl is held for a
+    // command's shortcut).
+    if (!commandCommit_ && QGuiApplication::keyboardModifiers().testFlag(Qt::ControlModifier)) {
         view_->selectAll();
     }
-    const QList<int> rows = selectedRows();
+    // The row the user typed into takes the value, selected or not.
+    QList<int> rows = selectedRows();
+    if (row >= 0 && row < rowCount() && !rows.contains(row)) {
+        rows.append(row);
+    }
     const int pad = kit_.currentPad;
     const CellCommit commit =
         padsmith::commitCell(kit_, pad, {rows.begin(), rows.end()}, static_cast<ZoneColumn>(column),

@@ -67,9 +67,13 @@ public:
 
     // Auditions the current row (or else the first selected one).
     void playZone();
-    // Applies a typed cell text to the selected rows (every row with Ctrl held) as one edit.
+    // Applies a typed cell text to the selected rows and the cursor's row `row` (every row with
+    // Ctrl held) as one edit.
     void commitCell(int row, int column, const QString& text);
-    // "Set dinamic velocity" on the current pad.
+    // Ends an open cell edit with a commit before a command goes on; false when the text spells
+    // nothing and the editor stays open (the user was told).
+    bool commitOpenEdit();
+    // "Set dynamic velocity" on the current pad.
     void spreadVelocities();
     // Rows dragged onto `target` (to be copied with `copy`): handed on as rowsDropped.
     void moveRows(const QList<int>& rows, int target, bool copy);
@@ -91,6 +95,7 @@ signals:
 
 private:
     void clicked(int row, int column);
+    bool acceptCellText(int column, const QString& text);
     void doubleClicked(int column);
     void navigate();
 
@@ -102,6 +107,7 @@ private:
     CellTableView* view_;
     QMenu* contextMenu_ = nullptr;
     CommandHandler handler_;
+    bool commandCommit_ = false; // the commit ends an edit for a command, not by a key
 };
 
 // The fonts of the zone list: rows "Tahoma" 11 pixels, header "Tahoma" 9 pixels (or the

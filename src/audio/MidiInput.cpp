@@ -3,8 +3,25 @@
 #include <QMetaObject>
 #include <RtMidi.h>
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+
+#if defined(_WIN32)
+#include <io.h>
+#define PADSMITH_DUP _dup
+#define PADSMITH_DUP2 _dup2
+#define PADSMITH_CLOSE _close
+#define PADSMITH_NULL_DEVICE "NUL"
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#define PADSMITH_DUP ::dup
+#define PADSMITH_DUP2 ::dup2
+#define PADSMITH_CLOSE ::close
+#define PADSMITH_NULL_DEVICE "/dev/null"
+#endif
 
 namespace padsmith {
 
@@ -15,6 +32,66 @@ constexpr const char* kClientName = "Padsmith";
 // Warnings of the library (a port that vanished between listing and opening, a JACK server
 // that is not running) would otherwise go to stderr on every rescan.
 void quietErrors(RtMidiError::Type /*type*/, const std::string& /*text*/, void* /*data*/) {}
+
+// Sends stderr to the null device for its lifetime: the ALSA library and libjack print their
+// own complaints there when their system is missing, before any error callback is asked.
+class QuietStderr {
+public:
+    explicit QuietStderr(bool quiet) {
+        if (!quiet) {
+            return;
+        }
+        std::fflush(stderr);
+        saved_ = PADSMITH_DUP(2);
+        std::FILE* sink = std::fopen(PADSMITH_NULL_DEVICE, "w");
+        if (saved_ < 0 || sink == nullptr || PADSMITH_DUP2(fileno(sink), 2) < 0) {
+            if (saved_ >= 0) {
+                PADSMITH_CLOSE(saved_);
+            }
+            saved_ = -1;
+        }
+        if (sink != nullptr) {
+            std::fclose(sink);
+        }
+    }
+    ~QuietStderr() {
+        if (saved_ >= 0) {
+            std::fflush(stderr);
+            PADSMITH_DUP2(saved_, 2);
+            PADSMITH_CLOSE(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The number of data bytes after a status byte; -1 for system exclusive and the undefined ones.
+int dataBytesAfter(unsigned char status) {
+    if (status < 0xF0) {
+        const unsigned char kind = status & 0xF0;
+        return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+    }
+    switch (status) {
+    case 0xF1:
+    case 0xF3:
+        return 1;
+    case 0xF2:
+        return 2;
+    case 0xF6:
+        return 0;
+    default:
+        return -1;
+    }
+}
 
 void noteFailure(RtMidiError::Type /*type*/, const std::string& /*text*/, void* failed) {
     *static_cast<bool*>(failed) = true;
@@ -27,7 +104,7 @@ std::vector<RtMidi::Api> systemsToTry(const std::string& preferred) {
     RtMidi::getCompiledApi(compiled);
     std::vector<RtMidi::Api> order;
     if (!preferred.empty()) {
-        const RtMidi::Api named = RtMidi::getCompiledApiByName(preferred);
+        const RtMidi::Api named = RtMidi::getCompiledApiByName(lowerCase(preferred));
         if (named != RtMidi::UNSPECIFIED) {
             order.push_back(named);
         }
@@ -94,6 +171,7 @@ void MidiInput::closeAll() {
 
 bool MidiInput::open(const std::string& preferred) {
     closeAll();
+    const QuietStderr quiet(!verbose_);
     for (const RtMidi::Api api : systemsToTry(preferred)) {
         try {
             auto lister = std::make_unique<RtMidiIn>(api, kClientName);
@@ -117,6 +195,31 @@ bool MidiInput::open(const std::string& preferred) {
     rescan();
     rescanTimer_.start();
     return true;
+}
+
+std::vector<std::string> MidiInput::knownSystems() {
+    std::vector<RtMidi::Api> compiled;
+    RtMidi::getCompiledApi(compiled);
+    std::vector<std::string> names;
+    for (const RtMidi::Api api : compiled) {
+        if (api != RtMidi::RTMIDI_DUMMY) {
+            names.push_back(RtMidi::getApiName(api));
+        }
+    }
+    return names;
+}
+
+std::string MidiInput::knownSystemsText() {
+    std::string text;
+    for (const std::string& name : knownSystems()) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
+}
+
+bool MidiInput::isKnownSystem(const std::string& name) {
+    const std::vector<std::string> known = knownSystems();
+    return std::find(known.begin(), known.end(), lowerCase(name)) != known.end();
 }
 
 QString MidiInput::systemName() const {
@@ -210,26 +313,72 @@ void MidiInput::setRescanInterval(int milliseconds) {
 std::string MidiInput::preferredSystem(const QString& setting) {
     const char* variable = std::getenv(kApiVariable);
     if (variable != nullptr && *variable != '\0') {
-        return variable;
+        return lowerCase(QString::fromLocal8Bit(variable).trimmed().toStdString());
     }
     return setting.trimmed().toLower().toStdString();
 }
 
+std::vector<std::uint32_t> shortMidiMessages(const std::vector<unsigned char>& packet) {
+    std::vector<std::uint32_t> messages;
+    unsigned char running = 0; // the status that data bytes without one of their own take
+    std::size_t i = 0;
+    while (i < packet.size()) {
+        const unsigned char byte = packet[i];
+        if (byte >= 0xF8) {
+            ++i; // real-time bytes may stand anywhere and carry nothing here
+            continue;
+        }
+        unsigned char status = running;
+        if (byte >= 0x80) {
+            status = byte;
+            ++i;
+            running = status < 0xF0 ? status : 0;
+        }
+        const int length = status != 0 ? dataBytesAfter(status) : -1;
+        if (length < 0) {
+            // System exclusive (to its end) or a data byte without a status: passed over.
+            while (i < packet.size() && packet[i] < 0x80) {
+                ++i;
+            }
+            if (i < packet.size() && packet[i] == 0xF7) {
+                ++i;
+            }
+            continue;
+        }
+        const auto wanted = static_cast<std::size_t>(length);
+        std::size_t got = 0;
+        while (got < wanted && i + got < packet.size() && packet[i + got] < 0x80) {
+            ++got;
+        }
+        if (got < wanted) {
+            i += got; // cut short by the next status byte or the end of the packet
+            continue;
+        }
+        std::uint32_t packed = status;
+        for (std::size_t k = 0; k < wanted; ++k) {
+            packed |= static_cast<std::uint32_t>(packet[i + k]) << (8 * (k + 1));
+        }
+        i += wanted;
+        messages.push_back(packed);
+    }
+    return messages;
+}
+
 void MidiInput::deliver(const std::vector<unsigned char>& message) {
-    if (ending_ || message.empty() || message.size() > 3) {
+    if (ending_) {
         return;
     }
-    quint32 packed = 0;
-    for (std::size_t i = 0; i < message.size(); ++i) {
-        packed |= static_cast<quint32>(message[i]) << (8 * i);
+    const std::vector<std::uint32_t> messages = shortMidiMessages(message);
+    if (messages.empty()) {
+        return;
     }
-    // Runs on the port's thread: the message goes into the queue, and the owning thread is
+    // Runs on the port's thread: the messages go into the queue, and the owning thread is
     // woken (through its event queue) when the queue was empty; nothing else is touched.
     bool wake = false;
     {
         const std::lock_guard lock(arrivedMutex_);
         wake = arrived_.empty();
-        arrived_.push_back(packed);
+        arrived_.insert(arrived_.end(), messages.begin(), messages.end());
     }
     if (wake) {
         QMetaObject::invokeMethod(this, "takeArrived", Qt::QueuedConnection);

@@ -50,11 +50,22 @@ public:
     void rescan();
     void setRescanInterval(int milliseconds);
 
-    // The name `open` should prefer: the environment variable, else the stored setting.
+    // The name `open` should prefer, in lower case: the environment variable, else the stored
+    // setting; empty when neither names one.
     static std::string preferredSystem(const QString& setting);
+    // The names of the MIDI systems this build can use ("alsa", "jack", ...), and whether
+    // `name` (in any letter case) is one of them.
+    static std::vector<std::string> knownSystems();
+    static bool isKnownSystem(const std::string& name);
+    // "alsa, jack": the known names for a message.
+    static std::string knownSystemsText();
+
+    // The libraries behind the MIDI systems write to stderr when a system is missing (no ALSA
+    // sequencer, no JACK server); that is kept off stderr unless `verbose`.
+    void setVerbose(bool verbose) { verbose_ = verbose; }
 
     // What the ports' callback does with a message, for tests that play a MIDI device: queue
-    // it for the owning thread. Safe on any thread.
+    // each short message it holds for the owning thread. Safe on any thread.
     void deliver(const std::vector<unsigned char>& message);
 
 signals:
@@ -74,10 +85,16 @@ private:
     std::vector<std::unique_ptr<Port>> ports_;
     QTimer rescanTimer_;
     std::atomic<bool> ending_{false};
+    bool verbose_ = false;
     // The messages the ports' threads have handed over and the owning thread has not taken yet:
     // the only thing those threads touch.
     std::mutex arrivedMutex_;
     std::deque<quint32> arrived_;
 };
+
+// The short messages of one packet from a MIDI port, packed as MidiInput::message carries them:
+// a packet may hold several (two note-ons at once), with or without running status. System
+// exclusive and real-time bytes are passed over; an incomplete message at the end is dropped.
+std::vector<std::uint32_t> shortMidiMessages(const std::vector<unsigned char>& packet);
 
 } // namespace padsmith

@@ -281,7 +281,7 @@ std::optional<CodePage> CodePage::byName(std::string_view name) {
     const std::string key = nameKey(name);
     for (const CodePageTable& table : kTables) {
         if (nameKey(table.name) == key) {
-            return CodePage(&table);
+            return CodePage(&table, true);
         }
     }
     return std::nullopt;
@@ -290,7 +290,7 @@ std::optional<CodePage> CodePage::byName(std::string_view name) {
 std::vector<CodePage> CodePage::all() {
     std::vector<CodePage> pages;
     for (const CodePageTable& table : kTables) {
-        pages.push_back(CodePage(&table));
+        pages.push_back(CodePage(&table, false));
     }
     return pages;
 }
@@ -366,8 +366,10 @@ std::string_view withoutUtf8Bom(std::string_view bytes) {
 
 std::string decodeFileText(std::string_view bytes, const CodePage& page) {
     const std::string_view text = withoutUtf8Bom(bytes);
-    // A byte-order mark says UTF-8 even when the rest is plain ASCII.
-    if (isUtf8WithNonAscii(text) || (text.size() < bytes.size() && isValidUtf8(text))) {
+    // A byte-order mark says UTF-8 even when the rest is plain ASCII; without one, a code page
+    // the user named is taken at its word.
+    const bool marked = text.size() < bytes.size();
+    if ((marked && isValidUtf8(text)) || (!marked && !page.isNamed() && isUtf8WithNonAscii(text))) {
         return std::string(text);
     }
     return page.decode(text);

@@ -21,16 +21,19 @@ struct CodePageTable;
 // so that a file read and written again keeps every byte.
 class CodePage {
 public:
-    // Windows-1252, the code page of the plug-in in western Europe.
+    // Windows-1252, the code page of the plug-in in western Europe, taken because none was named.
     CodePage();
 
     // "Windows-1252", "windows1252", "cp1252", "ISO-8859-15", ...: letter case, "-" and "_" do
-    // not count. Empty for a code page that is not offered.
+    // not count. Empty for a code page that is not offered. The page found is a named one.
     static std::optional<CodePage> byName(std::string_view name);
     // Every code page offered, the default first.
     static std::vector<CodePage> all();
 
     std::string_view name() const;
+    // The user named this code page (an option, a setting): files are read in it, even when
+    // their bytes happen to be valid UTF-8.
+    bool isNamed() const { return named_; }
 
     // 8-bit text to UTF-8. Never fails.
     std::string decode(std::string_view bytes) const;
@@ -49,8 +52,9 @@ public:
     bool operator==(const CodePage& other) const { return table_ == other.table_; }
 
 private:
-    explicit CodePage(const CodePageTable* table) : table_(table) {}
+    CodePage(const CodePageTable* table, bool named) : table_(table), named_(named) {}
     const CodePageTable* table_;
+    bool named_ = false;
 };
 
 bool isValidUtf8(std::string_view text);
@@ -59,8 +63,9 @@ bool isUtf8WithNonAscii(std::string_view text);
 std::string_view withoutUtf8Bom(std::string_view bytes);
 
 // The text of a kit script or instrument file as the program works with it: a leading UTF-8
-// byte-order mark dropped; valid UTF-8 with a character beyond ASCII taken as UTF-8 (a kit made
-// by a Linux tool); anything else read in `page`.
+// byte-order mark dropped (the file is UTF-8 then); read in `page` when the user named it;
+// else valid UTF-8 with a character beyond ASCII taken as UTF-8 (a kit made by a Linux tool)
+// and anything else read in `page`.
 std::string decodeFileText(std::string_view bytes, const CodePage& page);
 
 // The text with every byte that is not part of valid UTF-8 replaced by U+FFFD, for messages and

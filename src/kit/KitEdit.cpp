@@ -37,6 +37,29 @@ KitEdit inverseOf(const KitEdit& edit) {
     return inverse;
 }
 
+EditPlace placeOf(const KitEdit& edit, int preferred) {
+    const PadChange* shown = nullptr;
+    for (const PadChange& change : edit.changes) {
+        if (!validPad(change.pad) || change.before == change.after) {
+            continue;
+        }
+        if (shown == nullptr || change.pad == preferred) {
+            shown = &change;
+        }
+    }
+    EditPlace place;
+    if (shown == nullptr) {
+        return place;
+    }
+    place.pad = shown->pad;
+    for (std::size_t row = 0; row < shown->after.size(); ++row) {
+        if (row >= shown->before.size() || !(shown->after.at(row) == shown->before.at(row))) {
+            place.rows.push_back(static_cast<int>(row));
+        }
+    }
+    return place;
+}
+
 KitEditRecorder::KitEditRecorder(KitDocument& kit, std::string name) : kit_(kit) {
     edit_.name = std::move(name);
 }

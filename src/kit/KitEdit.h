@@ -28,6 +28,14 @@ void applyEdit(KitDocument& kit, const KitEdit& edit);
 // The edit that undoes `edit`: before and after swapped, the changes in reverse order.
 KitEdit inverseOf(const KitEdit& edit);
 
+// Where the user is shown what an applied edit did: a pad it changed (`preferred` when that
+// is one of them, else the first), and the rows of that pad that differ from before.
+struct EditPlace {
+    int pad = -1; // -1: the edit changed nothing
+    std::vector<int> rows;
+};
+EditPlace placeOf(const KitEdit& edit, int preferred);
+
 // Builds an edit by changing the kit in place: take a snapshot of each pad before the first
 // change to it, change kit.pads freely, then finish() to get the edit (the kit keeps the new
 // state, so a pushed edit's first apply changes nothing further).

@@ -79,6 +79,19 @@ struct KitScriptContent {
 // fields; commas and line breaks in them become blanks, and an empty pad name, sample name or
 // source path is written as "XXX", "???" and "???", so no text can break the file.
 std::string formatKitScript(const KitDocument& kit);
+// The zone lines and the path lines of pad `padIndex`, as formatKitScript writes them.
+void appendZoneLines(std::string& out, const Pad& pad, int padIndex);
+void appendPathLines(std::string& out, const Pad& pad, int padIndex);
+
+// A kit script changed only where an edit changed it: from the bytes `original` the file holds,
+// the header, the lines of every pad not in `pads`, the section ends and the signature are kept
+// byte for byte; the zone lines of each pad in `pads` become its lines in `kit` (where the pad's
+// first line stood, or before the lines of the next pad when it had none), and so do its path
+// lines when the script has any (a script without path lines gets none). The new lines are in
+// `page` and end in CR LF. Empty when the text is not laid out as the plug-in writes it, or was
+// not read in `page` (a UTF-8 file): the whole script is to be written then.
+std::optional<std::string> patchKitScript(std::string_view original, const KitDocument& kit,
+                                          const std::vector<int>& pads, const CodePage& page);
 
 // Parses a kit script text (CR LF or LF), one line per record. Empty when the first field is
 // not "vst samples". Never reads past the end. A line that does not convert ends its section

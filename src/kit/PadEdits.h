@@ -35,6 +35,9 @@ private:
 
 // Removes every zone of `pad`; its name becomes "XXX". No file is touched.
 KitEdit deletePad(const KitDocument& kit, int pad);
+// What a pad name never holds: a comma would end its field of the kit script, a line break
+// its line.
+inline constexpr const char* kPadNameRefused = ",\r\n";
 // Names `pad` (at most 31 characters) and every zone of it. Empty for an empty name.
 KitEdit renamePad(const KitDocument& kit, int pad, const std::string& name);
 

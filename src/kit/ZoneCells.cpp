@@ -25,6 +25,53 @@ bool isBlank(char c) {
     return c == ' ';
 }
 
+bool isPairColumn(ZoneColumn column) {
+    return column == ZoneColumn::Velocity || column == ZoneColumn::KeyRange ||
+           column == ZoneColumn::Volume;
+}
+
+std::string_view trimmedBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::vector<std::string_view> wordsOf(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (isBlank(text[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = start;
+        while (end < text.size() && !isBlank(text[end])) {
+            ++end;
+        }
+        words.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
+// A whole decimal number with an optional sign ("+6", "-12", "0127").
+bool isWholeNumber(std::string_view word) {
+    if (!word.empty() && (word.front() == '+' || word.front() == '-')) {
+        word.remove_prefix(1);
+    }
+    return !word.empty() &&
+           std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool isValueWord(ZoneColumn column, std::string_view word) {
+    const bool namesKeys = column == ZoneColumn::Key || column == ZoneColumn::KeyRange;
+    return isWholeNumber(word) || (namesKeys && noteIndex(word) >= 0);
+}
+
 // The name an edit of the column carries in "Undo %1".
 const char* editName(ZoneColumn column) {
     static constexpr std::array<const char*, kZoneColumnCount> names = {
@@ -52,6 +99,54 @@ void commitKeyRange(SampleZone& zone, std::string_view text) {
 }
 
 } // namespace
+
+std::string cellTextExpected(ZoneColumn column) {
+    switch (column) {
+    case ZoneColumn::Key:
+        return "a note name such as C3, or a number 0 to 127";
+    case ZoneColumn::Velocity:
+        return "a number 1 to 127, or two such as 1  127";
+    case ZoneColumn::Voices:
+        return "a number 0 to 127";
+    case ZoneColumn::Group:
+        return "a number 0 to 63";
+    case ZoneColumn::KeyRange:
+        return "a note name such as C3 or a number 0 to 127, or two such as C1  C3";
+    case ZoneColumn::Volume:
+        return "a volume in dB from -12 to 24, or two (left and right) such as 0  6";
+    default:
+        return "a name";
+    }
+}
+
+std::string cellTextRefusal(ZoneColumn column, std::string_view rawText) {
+    if (column == ZoneColumn::Sample || column == ZoneColumn::SourceFolder) {
+        return {};
+    }
+    const std::string_view text = trimmedBlanks(typedText(rawText));
+    std::vector<std::string_view> words = wordsOf(text);
+    // A pair as the list shows it: "1 - 127", "C-2 - G8".
+    if (isPairColumn(column) && words.size() == 3 && words[1] == "-") {
+        words.erase(words.begin() + 1);
+    }
+    const std::size_t most = isPairColumn(column) ? 2 : 1;
+    const bool spells = words.size() <= most &&
+                        std::all_of(words.begin(), words.end(), [column](std::string_view word) {
+                            return isValueWord(column, word);
+                        });
+    if (spells) {
+        return {};
+    }
+    std::string message = "\"";
+    message += text;
+    message += "\" is no value for ";
+    message += column == ZoneColumn::Volume ? "the volume"
+                                            : zoneColumns()[static_cast<std::size_t>(column)].title;
+    message += ": type ";
+    message += cellTextExpected(column);
+    message += '.';
+    return message;
+}
 
 std::pair<std::string, std::string> splitPair(std::string_view text) {
     std::string last;
@@ -134,7 +229,11 @@ CellCommit commitCell(const KitDocument& kit, int pad, std::vector<int> rows, Zo
                       std::string_view rawText, KitHost* report) {
     CellCommit result;
     result.edit.name = editName(column);
-    const std::string_view text = typedText(rawText);
+    const std::string_view text = trimmedBlanks(typedText(rawText));
+    result.refusal = cellTextRefusal(column, text);
+    if (!result.refusal.empty()) {
+        return result;
+    }
     if (pad < 0 || pad >= kPadCount || text.empty() || column == ZoneColumn::Sample ||
         column == ZoneColumn::SourceFolder) {
         return result;
@@ -180,10 +279,10 @@ CellCommit commitCell(const KitDocument& kit, int pad, std::vector<int> rows, Zo
             commitKeyRange(zone, text);
             break;
         case ZoneColumn::Volume: {
-            // A missing second number is 0 dB.
+            // One number is the volume of both channels.
             const auto [left, right] = splitPair(text);
             zone.gainLeft = decibelsToGain(leadingInteger(left));
-            zone.gainRight = decibelsToGain(leadingInteger(right));
+            zone.gainRight = decibelsToGain(leadingInteger(right.empty() ? left : right));
             break;
         }
         default:
@@ -225,7 +324,7 @@ std::pair<int, int> spreadWindow(int index, int count) {
 
 KitEdit spreadVelocities(const KitDocument& kit, int pad) {
     KitEdit edit;
-    edit.name = "Set dinamic velocity";
+    edit.name = "Set dynamic velocity";
     if (pad < 0 || pad >= kPadCount) {
         return edit;
     }

@@ -110,6 +110,10 @@ QString readCodePageName(const SettingsStore& settings) {
     return name.isEmpty() ? QStringLiteral("Windows-1252") : name;
 }
 
+bool codePageNamed(const SettingsStore& settings) {
+    return !settings.readString(kCodePageValue).trimmed().isEmpty();
+}
+
 void writeCodePageName(SettingsStore& settings, const QString& name) {
     settings.writeString(kCodePageValue, name);
 }

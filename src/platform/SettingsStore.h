@@ -42,6 +42,8 @@ private:
 // "CodePage", "Windows-1252" when it is missing or empty. The kit core knows which names it
 // offers; a name it does not know is the caller's to report.
 QString readCodePageName(const SettingsStore& settings);
+// True when the value "CodePage" names a code page: the user chose it.
+bool codePageNamed(const SettingsStore& settings);
 void writeCodePageName(SettingsStore& settings, const QString& name);
 
 // Foreign values, read only. The VST plug-in folder: "VSTPluginsPath" of HKLM\SOFTWARE\VST on

@@ -1,6 +1,7 @@
 #include "ui/CellEditDelegate.h"
 
 #include "ui/CellTableView.h"
+#include "ui/EditorHold.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -138,8 +139,9 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         const auto* focus = static_cast<QFocusEvent*>(event);
         const QWidget* now = QApplication::focusWidget();
-        // The box's own popup menu keeps it open; anything else ends the edit, uncommitted.
-        if (focus->reason() != Qt::PopupFocusReason &&
+        // The box's own popup menu, or a message about its text, keeps it open; anything else
+        // ends the edit, uncommitted.
+        if (focus->reason() != Qt::PopupFocusReason && !editorHeld(line) &&
             (now == nullptr || !line->isAncestorOf(now))) {
             emit closeEditor(line, NoHint);
         }
@@ -150,6 +152,10 @@ bool CellEditDelegate::eventFilter(QObject* watched, QEvent* event) {
 
 void CellEditDelegate::finish(QLineEdit* line, int key) {
     const QString text = line->text();
+    // A text the owner refuses stays in the open editor.
+    if (!text.isEmpty() && !view_->acceptsCommit(text)) {
+        return;
+    }
     emit closeEditor(line, NoHint);
     if (!text.isEmpty()) {
         emit committed(key, text);

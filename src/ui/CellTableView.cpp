@@ -192,6 +192,28 @@ bool CellTableView::openEditor(const QString* typed) {
     return true;
 }
 
+bool CellTableView::commitEdit() {
+    QLineEdit* editor = delegate_->editor();
+    if (editor == nullptr) {
+        return true;
+    }
+    const QString text = editor->text();
+    const QModelIndex cell = editIndex_;
+    if (!text.isEmpty() && !acceptsCommit(text)) {
+        return false;
+    }
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (!text.isEmpty() && cell.isValid()) {
+        emit cellEdited(cell.row(), cell.column(), text);
+    }
+    return true;
+}
+
+bool CellTableView::acceptsCommit(const QString& text) const {
+    const QModelIndex cell = editIndex_;
+    return !commitCheck_ || !cell.isValid() || commitCheck_(cell.row(), cell.column(), text);
+}
+
 void CellTableView::editorCommitted(int key, const QString& text) {
     const QModelIndex cell = editIndex_;
     if (cell.isValid()) {

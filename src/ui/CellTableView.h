@@ -5,6 +5,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVector>
+#include <functional>
 
 namespace padsmith {
 
@@ -60,6 +61,14 @@ public:
     // The open editor's text field, or nullptr.
     QWidget* cellEditor() const;
 
+    // Asked before an edit ends with a commit: false keeps the editor open with its text (the
+    // check tells the user why, under an EditorHold).
+    using CommitCheck = std::function<bool(int row, int column, const QString& text)>;
+    void setCommitCheck(CommitCheck check) { commitCheck_ = std::move(check); }
+    // Ends an open edit with a commit, as Enter does but without moving the cursor. True when
+    // no editor is open any more; false when the check refused the text and the editor stays.
+    bool commitEdit();
+
     // The list's ground colour.
     void setBackgroundColour(const QColor& colour);
     QColor backgroundColour() const;
@@ -112,6 +121,7 @@ private:
     bool openEditor(const QString* typed);
     // The delegate's editor ended with a commit by `key` (Enter or an arrow).
     void editorCommitted(int key, const QString& text);
+    bool acceptsCommit(const QString& text) const;
     void slowClickElapsed();
     bool highlightsCurrentColumnOnly() const;
     void updateMask();
@@ -130,6 +140,7 @@ private:
     int cornerRadius_ = 0;
 
     QPersistentModelIndex editIndex_;
+    CommitCheck commitCheck_;
     QPersistentModelIndex previousCell_; // the cell of the last click or cursor move
     bool secondClick_ = false;
     bool doubleClickArrived_ = false;

@@ -1,5 +1,7 @@
 #include "ui/InPlaceEdit.h"
 
+#include "ui/EditorHold.h"
+
 #include <QKeyEvent>
 
 namespace padsmith {
@@ -38,8 +40,9 @@ void InPlaceEdit::keyPressEvent(QKeyEvent* event) {
 
 void InPlaceEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    // A popup menu takes the focus only while it is open.
-    if (event->reason() != Qt::PopupFocusReason) {
+    // A popup menu takes the focus only while it is open, a message about the text only until
+    // it is read.
+    if (event->reason() != Qt::PopupFocusReason && !editorHeld(this)) {
         finish(false);
     }
 }

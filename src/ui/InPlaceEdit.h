@@ -17,6 +17,8 @@ public:
     // goes back to `returnFocusTo` when editing ends.
     void start(const QString& text, QWidget* returnFocusTo);
     bool editing() const { return editing_; }
+    // Ends an open edit as Enter does.
+    void commit() { finish(true); }
 
 signals:
     // Enter was pressed; `text` may be empty.

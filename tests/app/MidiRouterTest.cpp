@@ -245,6 +245,48 @@ private slots:
         QVERIFY(world.played().contains("300ms"));
     }
 
+    void aPacketIsSplitIntoItsMessages() {
+        const std::vector<std::pair<std::vector<unsigned char>, std::vector<std::uint32_t>>> cases =
+            {
+                // Two note-ons at once, whole or with running status.
+                {{0x90, 36, 100, 0x99, 38, 90}, {0x642490, 0x5A2699}},
+                {{0x90, 36, 100, 38, 90}, {0x642490, 0x5A2690}},
+                // A program change has one data byte; clock bytes may stand anywhere.
+                {{0xC0, 5, 0xF8, 0x90, 40, 1}, {0x05C0, 0x012890}},
+                // System exclusive is passed over; running status ends with it.
+                {{0xF0, 1, 2, 3, 0xF7, 0x80, 36, 0}, {0x002480}},
+                {{0x90, 36, 100, 0xF0, 1, 0xF7, 38, 90}, {0x642490}},
+                // Data without a status, and a message cut short, carry nothing.
+                {{36, 100}, {}},
+                {{0x90, 36}, {}},
+                {{0x90, 36, 0x90, 38, 5}, {0x052690}},
+                {{}, {}},
+            };
+        for (const auto& [packet, expected] : cases) {
+            QCOMPARE(shortMidiMessages(packet), expected);
+        }
+        MidiWorld world;
+        QSignalSpy handled(&world.window->midiRouter(), &MidiRouter::noteHandled);
+        world.input.deliver({0x90, 36, 100, 38, 100});
+        QTRY_COMPARE(handled.count(), 2);
+        QCOMPARE(handled.at(1).at(0).toInt(), 38);
+    }
+
+    void theMidiSystemIsNamedInAnyLetterCase() {
+        const QByteArray saved = qgetenv(MidiInput::kApiVariable);
+        qputenv(MidiInput::kApiVariable, " JACK ");
+        QCOMPARE(MidiInput::preferredSystem(QStringLiteral("alsa")), std::string("jack"));
+        qunsetenv(MidiInput::kApiVariable);
+        QCOMPARE(MidiInput::preferredSystem(QStringLiteral("Alsa")), std::string("alsa"));
+        QVERIFY(MidiInput::isKnownSystem("JACK"));
+        QVERIFY(!MidiInput::isKnownSystem("jak"));
+        QVERIFY(!MidiInput::isKnownSystem(""));
+        QVERIFY(MidiInput::knownSystemsText().find("jack") != std::string::npos);
+        if (!saved.isEmpty()) {
+            qputenv(MidiInput::kApiVariable, saved);
+        }
+    }
+
     // Through a real JACK server and sound server: a virtual keyboard port appears after the
     // editor has started, its note-ons reach the window, and the preview goes out to the sink.
     void keyboardOnJackPlaysThroughTheSoundServer() {

@@ -276,9 +276,9 @@ private slots:
         }
         QCOMPARE(windows, (QList<std::pair<int, int>>{{36, 74}, {36, 127}, {38, 127}}));
         QCOMPARE(zones.cell(2, 1), QStringLiteral("D1"));
-        QCOMPARE(spread->text(), QStringLiteral("Set dinamic velocity"));
+        QCOMPARE(spread->text(), QStringLiteral("Set dynamic velocity"));
         QCOMPARE(zones.window.action(CommandId::Undo)->text(),
-                 QStringLiteral("Undo Set dinamic velocity\tCtrl+Z"));
+                 QStringLiteral("Undo Set dynamic velocity\tCtrl+Z"));
 
         // One row: nothing to spread; no row: nothing to rename either.
         zones.window.kit().currentPad = 3;

@@ -44,8 +44,15 @@ wait_for() {
     return 1
 }
 
+# The MIDI system is named in any letter case; a name that is none is refused with the names.
+expect_exit 2 env PADSMITH_MIDI_API=jak "$tool" midi-monitor
+expect_in 'PADSMITH_MIDI_API names no MIDI system: "jak" (accepted: .*jack' "$work/err"
+# Whatever systems this machine lacks, their libraries' complaints stay off stderr.
+env -u PADSMITH_MIDI_API timeout -s INT 3 "$tool" midi-monitor >/dev/null 2>"$work/quiet.err"
+expect_not_in "ALSA lib\|MidiInAlsa\|jack server\|Cannot connect" "$work/quiet.err"
+
 if [ -n "${PADSMITH_TEST_JACK:-}" ]; then
-    export PADSMITH_MIDI_API=jack
+    export PADSMITH_MIDI_API=JACK
     "$tool" midi-monitor --kit "$work/split.txt" >"$work/monitor" 2>"$work/monitor.err" &
     monitor=$!
     wait_for "no input port yet" "$work/monitor" && pass || fail "midi-monitor did not start"

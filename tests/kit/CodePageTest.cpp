@@ -143,6 +143,13 @@ TEST(Utf8, FileTextDropsTheByteOrderMarkAndChoosesUtf8OnlyWhenOnlyUtf8ExplainsIt
                              western),
               "Café,");
     EXPECT_EQ(decodeFileText("\xD6", page("Windows-1251")), "Ц");
+    // "É–" in Windows-1252 happens to be valid UTF-8 ("ɖ"): a code page the user named is taken
+    // at its word, the guess is only for when none was named. A mark still means UTF-8.
+    EXPECT_FALSE(western.isNamed());
+    EXPECT_TRUE(page("Windows-1252").isNamed());
+    EXPECT_EQ(decodeFileText("\xC9\x96", western), "ɖ");
+    EXPECT_EQ(decodeFileText("\xC9\x96", page("Windows-1252")), "É–");
+    EXPECT_EQ(decodeFileText("\xEF\xBB\xBF\xC9\x96", page("Windows-1252")), "ɖ");
     // Only a mark at the very start counts.
     EXPECT_EQ(withoutUtf8Bom("a\xEF\xBB\xBF"), "a\xEF\xBB\xBF");
     EXPECT_EQ(withoutUtf8Bom(""), "");

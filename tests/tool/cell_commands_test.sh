@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end checks of padsmith-kit's cell edits: set and spread-velocity.
-#   cell_commands_test.sh PADSMITH_KIT
+#   cell_commands_test.sh PADSMITH_KIT CELL_TEXTS
 set -uo pipefail
 tool="$1"
+table="$2"
 . "$(dirname "$0")/../checks.sh"
 crlf() { sed 's/$/\r/'; }
 
@@ -32,7 +33,7 @@ expect_in " 2,  0, 0, 38,SNARE,s.wav,  1,127,  0,127," "$work/out.txt"
 expect_in " 1,/lib/k3.wav," "$work/out.txt" # recorded paths stay as they were
 expect_in "^Cells,$(printf '\r')$" "$work/out.txt"
 expect_exit 0 "$tool" set "$kit" --pad 1 --all --column Vol --text "+20" --output "$work/out.txt"
-[ "$(grep -c ' 6.00, 1.00,' "$work/out.txt")" -eq 3 ] && pass || fail "Vol not set on every row"
+[ "$(grep -c ' 6.00, 6.00,' "$work/out.txt")" -eq 3 ] && pass || fail "Vol not set on every row"
 expect_exit 0 "$tool" set "$kit" --pad 1 --rows 2 --column Group --text 70
 expect_in "pad 1 row 2: Group 63" "$work/out"
 expect_in " 1,  0, 0, 36,KICK,k2.wav,  1,127, 36, 36, 1.00, 1.00, 63,  0," "$kit"
@@ -47,6 +48,35 @@ cmp -s "$kit" "$work/kit.before" && pass || fail "a refused set changed the kit"
 # A key of the same pad's zones is fine.
 expect_exit 0 "$tool" set "$kit" --pad 1 --rows 1 --column Key --text "c#1"
 expect_in "pad 1 row 1: Key c#1" "$work/out"
+
+# The table of typed texts the editor's cells are held against: `set` reads each the same way,
+# and a text that spells nothing is an error that writes nothing.
+{
+    printf 'vst samples,\nTyped,\nTyped,\nMe,\n\n'
+    printf ' 1,  0, 0, 36,KICK,k1.wav, 20, 30,  0,127, 1.00, 1.00,  0,  0,\n'
+    printf -- '-1\n\n 1,/lib/k1.wav,\n-1\n\nPadsmith by Mervane'
+} | crlf >"$work/typed.txt"
+while IFS=$'\t' read -r column text expected; do
+    case "$column" in '#'* | '') continue ;; esac
+    cp "$work/typed.txt" "$work/typed.kit"
+    if [ "$expected" = refused ]; then
+        expect_exit 1 "$tool" set "$work/typed.kit" --pad 1 --rows 1 --column "$column" \
+            --text "$text"
+        expect_in "\"$text\" is no value" "$work/err"
+        cmp -s "$work/typed.kit" "$work/typed.txt" && pass ||
+            fail "$column '$text': a refused text changed the kit"
+    else
+        expect_exit 0 "$tool" set "$work/typed.kit" --pad 1 --rows 1 --column "$column" \
+            --text "$text"
+        shown="$(cat "$work/out")"
+        [[ "$shown" == *" $expected" ]] && pass ||
+            fail "$column '$text' shows '$shown', not '$expected'"
+    fi
+done <"$table"
+
+# A row named twice is set and listed once.
+expect_exit 0 "$tool" set "$kit" --pad 1 --rows 2,1,2 --column Voices --text 4
+[ "$(wc -l <"$work/out")" -eq 2 ] && pass || fail "--rows 2,1,2 listed $(cat "$work/out")"
 
 # Wrong arguments change nothing.
 cp "$kit" "$work/kit.before"
@@ -85,8 +115,9 @@ expect_exit 0 "$tool" spread-velocity "$work/spread.txt" --pad 3
 expect_in "pad 3 row 3: t36.wav C1  94 - 127" "$work/out"
 expect_in "pad 3 row 4: t38.wav D1   1 - 127" "$work/out"
 expect_in " 3,  0, 0, 36,TOMS,t36.wav, 57, 93," "$work/spread.txt"
-# A script without path lines keeps its samples where the editor looks for them.
-expect_in " 3,$work/Spread/t38.wav," "$work/spread.txt"
+# A script without path lines gets none: its samples stay where the plug-in looks for them.
+expect_not_in "t38.wav,"$'\r'"$" "$work/spread.txt"
+[ "$(grep -c -- '^-1' "$work/spread.txt")" -eq 2 ] && pass || fail "spread-velocity changed the ends"
 expect_exit 0 "$tool" spread-velocity "$work/spread.txt" --pad 4
 expect_exit 2 "$tool" spread-velocity "$work/spread.txt"
 expect_exit 2 "$tool" spread-velocity "$work/spread.txt" --pad 3 --column Key

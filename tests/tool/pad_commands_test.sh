@@ -56,6 +56,40 @@ expect_exit 0 "$tool" delete-pad "$work/Rock.txt" --pad 2
 expect_not_in "kick.wav" "$work/Rock.txt"
 expect_in $'^Rock,\r$' "$work/Rock.txt"
 
+# Only the pads a command changes are written anew: the header, the other pads' lines (their
+# own spacing, zone names and missing samples) and the end stay byte for byte as read.
+{
+    printf 'vst samples,\nOdd,\nOdd Samples,\nMe,\n\n'
+    printf ' 1,  0, 0, 36,KICK,kick.wav,  1, 64, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf ' 1,  0, 0, 36,KICK HARD,gone.wav, 65,127, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf '3,0,0,40,HAT,snare.wav,1,127,40,40,1.00,1.00,0,0,\n'
+    printf -- '-1\n\n 1,%s,\n 1,%s,\n 3,%s,\n' "$work/lib/kick.wav" "$work/lib/gone.wav" \
+        "$work/lib/snare.wav"
+    printf -- '-1\n\nPadsmith by Mervane'
+} | crlf >"$work/Odd.txt"
+cp "$work/Odd.txt" "$work/Odd.orig"
+hat=$' 3,  0, 0, 40,Hat,snare.wav,  1,127, 40, 40, 1.00, 1.00,  0,  0,\r'
+expect_exit 0 "$tool" rename-pad "$work/Odd.txt" --pad 3 Hat
+sed "s|^3,0,0,40,HAT.*|$hat|" "$work/Odd.orig" >"$work/expected"
+cmp -s "$work/Odd.txt" "$work/expected" && pass ||
+    { fail "rename-pad rewrote more than pad 3"; diff "$work/expected" "$work/Odd.txt"; }
+# A pad moved onto an empty one goes in its place among the pads, zone and path lines alike.
+expect_exit 0 "$tool" move-pad "$work/Odd.txt" --pad 3 7 --output "$work/Moved.txt"
+{
+    head -n 7 "$work/expected"
+    printf '%s\n' "${hat/ 3,/ 7,}"
+    sed -n '9,12p' "$work/expected"
+    printf ' 7,%s,\r\n' "$work/lib/snare.wav"
+    sed -n '14,$p' "$work/expected"
+} >"$work/expected.move"
+cmp -s "$work/Moved.txt" "$work/expected.move" && pass ||
+    { fail "move-pad rewrote more than pads 3 and 7"; diff "$work/expected.move" "$work/Moved.txt"; }
+# An empty pad has no line to keep a name in.
+cp "$work/Odd.txt" "$work/Odd.now"
+expect_exit 1 "$tool" rename-pad "$work/Odd.txt" --pad 9 Tom
+expect_in "pad 9 has no zones" "$work/err"
+cmp -s "$work/Odd.txt" "$work/Odd.now" && pass || fail "rename-pad of an empty pad wrote the kit"
+
 # Usage errors change nothing.
 cp "$work/Rock.txt" "$work/Rock.now"
 expect_exit 2 "$tool" copy-pad "$work/Rock.txt" --pad 1 1
