@@ -316,14 +316,18 @@ void fillKitFromPlan(KitDocument& kit, const FolderKitPlan& plan) {
 
 std::vector<std::string> planLines(const FolderKitPlan& plan) {
     std::vector<std::string> lines;
-    char line[96];
+    char line[128];
     for (std::size_t p = 0; p < plan.pads.size(); ++p) {
         const FolderGroup& group = plan.pads[p];
         for (std::size_t i = 0; i < group.samples.size(); ++i) {
-            std::snprintf(line, sizeof line, "%2zu  %-12s %3d %-4s %3d-%-3d  ", p + 1,
-                          i == 0 ? group.name.c_str() : "", group.key,
-                          i == 0 ? noteName(group.key).c_str() : "", group.windows.at(i).first,
-                          group.windows.at(i).second);
+            // The pad, its name and key on its first line only.
+            const bool first = i == 0;
+            const std::string key =
+                first ? std::to_string(group.key) + " " + noteName(group.key) : std::string();
+            const std::string window = std::to_string(group.windows.at(i).first) + "-" +
+                                       std::to_string(group.windows.at(i).second);
+            std::snprintf(line, sizeof line, "%2zu  %-12s %-8s %-7s  ", p + 1,
+                          first ? group.name.c_str() : "", key.c_str(), window.c_str());
             lines.push_back(line + group.samples[i].relativePath);
         }
     }

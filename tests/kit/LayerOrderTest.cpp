@@ -78,7 +78,8 @@ TEST(LayerOrder, NamesOrderSoftestToHardest) {
         {{"tom vel 12.wav", "tom vel 9.wav"}, {1, 0}},
         // A plain name sits between mp and mf; names without any hint keep natural order.
         {{"Snare f.wav", "Snare.wav", "Snare mp.wav"}, {2, 1, 0}},
-        {{"b.wav", "a10.wav", "a9.wav"}, {2, 1, 0}},
+        {{"snare b.wav", "snare c.wav", "snare a.wav"}, {2, 0, 1}},
+        {{"Snare.wav", "Snare 10.wav", "Snare 9.wav"}, {0, 2, 1}},
         // "Pop" holds a "p", not the word "p"; "Softly" is not "soft".
         {{"Pop Softly.wav", "Pop ff.wav"}, {0, 1}},
     };
