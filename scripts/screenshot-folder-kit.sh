@@ -32,7 +32,7 @@ sleep 5
 mkdir -p docs
 DISPLAY="$display" import -window root -trim docs/folder-kit-preview.png
 DISPLAY="$display" xdotool key Return
-sleep 2
-window=$(DISPLAY="$display" xwininfo -root -tree | awk '/"Padsmith/ {print $1; exit}')
+sleep 3
+window=$(DISPLAY="$display" xwininfo -root -tree | awk '/"Padsmith - \[/ {print $1; exit}')
 DISPLAY="$display" import -window "${window:-root}" docs/folder-kit.png
 echo "docs/folder-kit-preview.png docs/folder-kit.png"

@@ -51,6 +51,7 @@ FolderKitDialog::FolderKitDialog(FolderKitPlan plan, const QStringList& notPlaya
                                        QStringLiteral("Key"), QStringLiteral("Velocity"),
                                        QStringLiteral("File")});
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(table_, 1);
