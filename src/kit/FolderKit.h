@@ -45,7 +45,8 @@ struct FolderGroup {
 };
 
 struct FolderKitPlan {
-    std::vector<FolderGroup> pads;    // at most 18, in pad order; a group without samples is an empty pad
+    std::vector<FolderGroup>
+        pads; // at most 18, in pad order; a group without samples is an empty pad
     std::vector<FolderGroup> leftOut; // groups that did not fit on 18 pads
 };
 

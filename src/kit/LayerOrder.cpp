@@ -16,13 +16,15 @@ struct DynamicWord {
     std::string_view word;
     int level;
 };
-constexpr std::array<DynamicWord, 13> kDynamicWords = {{
+constexpr std::array<DynamicWord, 17> kDynamicWords = {{
     {"ghost", 5},
     {"ppp", 10},
+    {"softest", 15},
     {"pp", 20},
     {"p", 30},
     {"soft", 30},
     {"mp", 40},
+    {"med", 45},
     {"medium", 45},
     {"mf", 50},
     {"f", 60},
@@ -30,6 +32,8 @@ constexpr std::array<DynamicWord, 13> kDynamicWords = {{
     {"hard", 70},
     {"loud", 70},
     {"fff", 80},
+    {"hardest", 80},
+    {"loudest", 80},
 }};
 constexpr int kNoDynamic = 45;
 

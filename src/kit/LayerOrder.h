@@ -20,7 +20,8 @@ bool naturalLess(std::string_view a, std::string_view b);
 // What a sample's name says about its place among layers. Missing parts are 0; a name without
 // a dynamic word counts as between "mp" and "mf".
 struct LayerRank {
-    int dynamic = 0; // ppp 10 ... fff 80: soft/p 30, mp 40, none 45, mf 50, f 60, hard/loud/ff 70
+    int dynamic = 0; // ghost 5, ppp 10, softest 15, pp 20, soft/p 30, mp 40, none/med 45, mf 50,
+                     // f 60, hard/loud/ff 70, fff/hardest/loudest 80
     int layer = 0;   // "v3", "vel 3", "layer 3", "velocity 3"
     int take = 0;    // the last other number: "Kick_Hard_03", "rr2"
 };

@@ -40,6 +40,10 @@ TEST(DrumWords, NamesAndPathsTellTheDrum) {
         {"Clap 3.wav", Drum::Clap},
         {"Side Stick.wav", Drum::Rim},
         {"Perc/Bottle.wav", Drum::Perc},
+        // The abbreviations of drum machines: BD SD LT MT HT RS CP CB CY RD.
+        {"808 LT.wav", Drum::LowTom},
+        {"CB2_01.aiff", Drum::Cowbell},
+        {"RD2_01.aiff", Drum::Ride},
         // Whole words only: "bell" is not in "Bella", "oh" is an open hat only beside a hat.
         {"Bella.wav", std::nullopt},
         {"Room OH.wav", std::nullopt},
@@ -74,6 +78,9 @@ TEST(LayerOrder, NamesOrderSoftestToHardest) {
         {{"HH closed-ff.aif", "HH closed-pp.aif", "HH closed-mf.aif", "HH closed-p.aif"},
          {1, 3, 2, 0}},
         {{"Kick_Hard_03.wav", "Kick_Hard_01.wav", "Kick_Hard_02.wav"}, {1, 2, 0}},
+        {{"PearlKick-Hardest.wav", "PearlKick-Med.wav", "PearlKick-Soft.wav",
+          "PearlKick-Softest.wav"},
+         {3, 2, 1, 0}},
         {{"Snare layer 3.wav", "Snare layer 1.wav", "Snare Layer 2.wav"}, {1, 2, 0}},
         {{"tom vel 12.wav", "tom vel 9.wav"}, {1, 0}},
         // A plain name sits between mp and mf; names without any hint keep natural order.
