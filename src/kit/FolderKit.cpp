@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <set>
 
 namespace padsmith {
@@ -165,7 +166,8 @@ FolderKitPlan planFolderKit(std::vector<FolderSample> samples) {
         group.samples.push_back(std::move(sample));
     }
 
-    FolderKitPlan plan;
+    std::vector<FolderGroup> all;
+    std::vector<int> repeat; // how many groups of its drum come before it
     std::map<int, int> drumCount;
     for (auto& [grouping, group] : groups) {
         // Softest first, by the words of the folders too ("Snare/Soft/01.wav").
@@ -184,9 +186,11 @@ FolderKitPlan planFolderKit(std::vector<FolderSample> samples) {
         group.windows = layerWindows(group.samples.size());
 
         std::string name;
+        const int count = ++drumCount[grouping.drumOrder];
+        repeat.push_back(group.drum ? count - 1 : 0);
         if (group.drum) {
             name = std::string(drumInfo(*group.drum).name);
-            if (const int count = ++drumCount[grouping.drumOrder]; count > 1) {
+            if (count > 1) {
                 name += " " + std::to_string(count);
             }
         } else {
@@ -196,8 +200,21 @@ FolderKitPlan planFolderKit(std::vector<FolderSample> samples) {
             }
         }
         group.name = cutText(name, kPadNameMax);
-        (plan.pads.size() < static_cast<std::size_t>(kPadCount) ? plan.pads : plan.leftOut)
-            .push_back(std::move(group));
+        all.push_back(std::move(group));
+    }
+
+    // When not every group fits, every drum gets its first pad before any drum its second.
+    std::vector<std::size_t> byRepeat(all.size());
+    std::iota(byRepeat.begin(), byRepeat.end(), std::size_t{0});
+    std::stable_sort(byRepeat.begin(), byRepeat.end(),
+                     [&repeat](std::size_t a, std::size_t b) { return repeat[a] < repeat[b]; });
+    std::vector<bool> onPad(all.size(), false);
+    for (std::size_t i = 0; i < byRepeat.size() && i < static_cast<std::size_t>(kPadCount); ++i) {
+        onPad[byRepeat[i]] = true;
+    }
+    FolderKitPlan plan;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        (onPad[i] ? plan.pads : plan.leftOut).push_back(std::move(all[i]));
     }
     assignKeys(plan.pads);
     return plan;

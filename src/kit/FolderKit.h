@@ -53,7 +53,9 @@ struct FolderKitPlan {
 // Groups `samples` into pads: one group per drum, folder and sound (the name without its
 // dynamic, layer and take words), so "Kick_Hard_01" and "Kick_Soft_02" of one folder share a
 // pad and two kick folders make two pads. Drums come in the order of the Drum values, then the
-// samples that name no drum; groups beyond 18 are left out. Keys follow assignKeys.
+// samples that name no drum. When more than 18 groups are found, every drum keeps its first
+// group before a second group of any drum gets a pad; the rest are left out. Keys follow
+// assignKeys.
 FolderKitPlan planFolderKit(std::vector<FolderSample> samples);
 
 // Gives each pad a key no other pad has: first every drum's General MIDI key, then the

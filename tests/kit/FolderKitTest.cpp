@@ -74,6 +74,14 @@ TEST(FolderKit, GroupsBeyondEighteenPadsAreLeftOut) {
     for (const FolderGroup& pad : plan.pads) {
         EXPECT_TRUE(keys.insert(pad.key).second) << pad.key;
     }
+
+    // Second kicks give way to a bell that has no pad yet.
+    files.push_back("Ride Bell.wav");
+    const FolderKitPlan withBell = planOf(files);
+    EXPECT_EQ(withBell.pads.size(), 18U);
+    EXPECT_EQ(withBell.pads[0].name, "Bell");
+    EXPECT_EQ(withBell.pads[0].key, 53);
+    EXPECT_EQ(withBell.leftOut.size(), 3U);
 }
 
 TEST(FolderKit, PreviewEditsKeepKeysApart) {
