@@ -7,6 +7,7 @@
 #include "app/DialogUnits.h"
 #include "app/DropTargets.h"
 #include "app/EditPath.h"
+#include "app/ForeignKitCommands.h"
 #include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
@@ -297,6 +298,9 @@ void MainWindow::registerOwnCommands() {
                       [instruments] { instruments->saveInstrumentAsKit(); });
     drops_ = new DropTargets(*this);
     setCommandHandler(CommandId::NewKitFromFolder, [this] { drops_->newKitFromFolder(); });
+    auto* foreignKits = new ForeignKitCommands(*this, settings_);
+    setCommandHandler(CommandId::ImportKit, [foreignKits] { foreignKits->importKit(); });
+    setCommandHandler(CommandId::ExportKit, [foreignKits] { foreignKits->exportKit(); });
     setCommandHandler(CommandId::About, [this] { showAbout(); });
     setCommandHandler(CommandId::Picture, [this] { showAbout(); });
     setCommandHandler(CommandId::Exit, [this] { close(); });
