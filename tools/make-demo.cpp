@@ -1,5 +1,7 @@
 // make-demo OUTDIR: a ready plug-in folder to try the editor on, without the real plug-in.
 //   OUTDIR/Library          synthesized drum samples (WAV 16/24-bit, mono/stereo, AIFF)
+//   OUTDIR/Library/Folder Kit  30 samples with ordinary names in a few folders, for
+//                           "New Kit from Folder..." and padsmith-kit new
 //   OUTDIR/Zarvo/Zarvo.dll  empty stand-in for the plug-in
 //   OUTDIR/Zarvo/Demo Kit.txt and OUTDIR/Zarvo/Demo Kit/  the kit as a save leaves it
 #include "SampleWriters.h"
@@ -148,6 +150,56 @@ std::vector<DemoSample> demoSamples() {
     };
 }
 
+// A drum library as people keep them: folders per drum or none, dynamics and takes in the
+// names. Quieter versions stand in for the softer layers.
+std::vector<DemoSample> folderKitSamples() {
+    using padsmith::demo::aiffBytes;
+    using padsmith::demo::wavBytes;
+    auto louder = [](SampleData data, float gain) {
+        for (float& value : data.values) {
+            value *= gain;
+        }
+        return data;
+    };
+    const SampleData cymbal = hat(1.2, 2.5, 2);
+    std::vector<DemoSample> samples = {
+        {"Kicks/Kick_Soft_01.wav", wavBytes(kick(0.35F), 16)},
+        {"Kicks/Kick_Medium_01.wav", wavBytes(kick(0.65F), 16)},
+        {"Kicks/Kick_Hard_01.wav", wavBytes(kick(0.95F), 24)},
+        {"Snare/SN v1.wav", wavBytes(louder(snare(), 0.4F), 16)},
+        {"Snare/SN v2.wav", wavBytes(louder(snare(), 0.7F), 16)},
+        {"Snare/SN v10.wav", wavBytes(snare(), 16)},
+        {"Snare/Rim 01.wav", wavBytes(rim(), 16)},
+        {"Snare/Rim 02.wav", wavBytes(louder(rim(), 0.8F), 16)},
+        {"HH closed-pp.aif", aiffBytes(louder(hat(0.12, 45.0, 1), 0.3F))},
+        {"HH closed-mf.aif", aiffBytes(louder(hat(0.12, 45.0, 1), 0.6F))},
+        {"HH closed-ff.aif", aiffBytes(hat(0.12, 45.0, 1))},
+        {"HH open.wav", wavBytes(louder(hat(0.8, 5.0, 1), 0.6F), 16)},
+        {"HH open hard.wav", wavBytes(hat(0.8, 5.0, 1), 16)},
+        {"HH pedal.wav", wavBytes(hat(0.08, 60.0, 1), 16)},
+        {"Toms/Tom Floor Soft.wav", wavBytes(louder(tom(), 0.5F), 16)},
+        {"Toms/Tom Floor Hard.wav", wavBytes(tom(), 16)},
+        {"Toms/Tom Low Soft.wav", wavBytes(louder(tom(), 0.5F), 16)},
+        {"Toms/Tom Low Hard.wav", wavBytes(tom(), 16)},
+        {"Toms/Tom Hi Soft.wav", wavBytes(louder(tom(), 0.5F), 16)},
+        {"Toms/Tom Hi Hard.wav", wavBytes(tom(), 16)},
+        {"Clap 1.wav", wavBytes(louder(clap(), 0.6F), 16)},
+        {"Clap 2.wav", wavBytes(clap(), 16)},
+        {"Cymbals/Crash 16.wav", wavBytes(cymbal, 16)},
+        {"Cymbals/Ride.wav", wavBytes(louder(cymbal, 0.5F), 16)},
+        {"Cymbals/Ride Bell.wav", wavBytes(louder(rim(), 0.6F), 16)},
+        {"Cymbals/China.wav", wavBytes(louder(cymbal, 0.8F), 16)},
+        {"Cymbals/Splash.wav", wavBytes(louder(hat(0.5, 8.0, 2), 0.8F), 16)},
+        {"Perc/Cowbell.wav", wavBytes(louder(rim(), 0.9F), 16)},
+        {"Perc/Tambourine.wav", wavBytes(hat(0.3, 12.0, 1), 16)},
+        {"Perc/Shaker.wav", wavBytes(louder(hat(0.2, 20.0, 1), 0.5F), 16)},
+    };
+    for (DemoSample& sample : samples) {
+        sample.fileName = "Folder Kit/" + sample.fileName;
+    }
+    return samples;
+}
+
 void addZone(padsmith::KitDocument& kit, int pad, int key, const std::string& sample,
              const fs::path& library, int velocityLow = 1, int velocityHigh = 127, int group = 0) {
     padsmith::SampleZone zone;
@@ -201,9 +253,14 @@ bool makeDemo(const fs::path& outDir) {
     if (!padsmith::createFolderChain(library) || !padsmith::createFolderChain(plugin)) {
         return fail("cannot create " + library.string() + " or " + plugin.string());
     }
-    for (const DemoSample& sample : demoSamples()) {
+    std::vector<DemoSample> samples = demoSamples();
+    for (DemoSample& sample : folderKitSamples()) {
+        samples.push_back(std::move(sample));
+    }
+    for (const DemoSample& sample : samples) {
         const fs::path target = padsmith::joinPath(library, sample.fileName);
-        if (!padsmith::replaceFileContents(target, sample.bytes)) {
+        if (!padsmith::createFolderChain(target.parent_path()) ||
+            !padsmith::replaceFileContents(target, sample.bytes)) {
             return fail("cannot write " + target.string());
         }
     }

@@ -28,6 +28,7 @@ std::span<const ToolCommand> instrumentCommands();
 std::span<const ToolCommand> cellCommands();
 std::span<const ToolCommand> padCommands();
 std::span<const ToolCommand> midiCommands();
+std::span<const ToolCommand> folderCommands();
 std::span<const ToolCommand> convertCommands();
 
 } // namespace padsmith::tool

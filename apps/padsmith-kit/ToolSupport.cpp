@@ -24,15 +24,11 @@ int usageError(const std::string& text) {
     return 2;
 }
 
-namespace {
-
 fs::path absolutePath(const fs::path& path) {
     std::error_code ec;
     const fs::path absolute = fs::absolute(path, ec);
     return ec ? path : absolute.lexically_normal();
 }
-
-} // namespace
 
 std::optional<int> padFromText(const std::string& text) {
     int number = 0;
@@ -74,6 +70,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             }
         } else if (arg == "--fix") {
             if (!value(parsed.fix)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--from") {
+            if (!value(parsed.from)) {
                 return std::nullopt;
             }
         } else if (arg == "--encoding") {
@@ -127,6 +127,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             parsed.force = true;
         } else if (arg == "--strict") {
             parsed.strict = true;
+        } else if (arg == "--layers") {
+            parsed.layers = true;
         } else if (arg.starts_with("--")) {
             usageError("unknown option " + arg);
             return std::nullopt;
@@ -134,7 +136,7 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             parsed.positional.push_back(arg);
         }
     }
-    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search}) {
+    for (std::optional<std::string>* folder : {&parsed.pluginDir, &parsed.search, &parsed.from}) {
         if (*folder && !(*folder)->empty()) {
             **folder = absolutePath(**folder).string();
         }

@@ -29,6 +29,7 @@ struct Arguments {
     std::optional<std::string> pluginDir;
     std::optional<std::string> search;
     std::optional<std::string> output;
+    std::optional<std::string> from;     // a folder of samples
     std::optional<std::string> encoding; // a code page offered by the kit core
     std::optional<int> pad;              // --pad N: counted from 0 here, from 1 on the command line
     std::optional<std::string> fix;      // --fix KIND: a kind of health finding
@@ -41,10 +42,15 @@ struct Arguments {
     bool dryRun = false;
     bool force = false;
     bool strict = false;
+    bool layers = false;
 };
 
 // Reports `text` on stderr and returns the exit code of a usage error.
 int usageError(const std::string& text);
+
+// `path` made absolute and normal; as given when that fails. Paths the tool writes into kits
+// are absolute, so the kit plays from any folder.
+std::filesystem::path absolutePath(const std::filesystem::path& path);
 
 // A pad number 1 to 18 as typed, as an index; nothing for any other text.
 std::optional<int> padFromText(const std::string& text);

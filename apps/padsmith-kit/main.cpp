@@ -17,10 +17,10 @@ using padsmith::tool::ToolCommand;
 
 using CommandList = std::span<const ToolCommand> (*)();
 constexpr CommandList kCommandLists[] = {
-    &padsmith::tool::kitCommands,   &padsmith::tool::instrumentCommands,
-    &padsmith::tool::cellCommands,  &padsmith::tool::padCommands,
-    &padsmith::tool::audioCommands, &padsmith::tool::midiCommands,
-    &padsmith::tool::convertCommands};
+    &padsmith::tool::kitCommands,        &padsmith::tool::folderCommands,
+    &padsmith::tool::instrumentCommands, &padsmith::tool::cellCommands,
+    &padsmith::tool::padCommands,        &padsmith::tool::audioCommands,
+    &padsmith::tool::midiCommands,       &padsmith::tool::convertCommands};
 
 std::vector<const ToolCommand*> allCommands() {
     std::vector<const ToolCommand*> commands;

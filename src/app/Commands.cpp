@@ -21,6 +21,7 @@ QKeySequence ctrl(Qt::Key key) {
 // Every command of the editor. Menu texts and shortcut texts are shown exactly as written.
 const std::array kCommandRows{
     CommandRow{Id::New, "&New", "Ctrl+N", Keys{ctrl(Qt::Key_N)}, Serves::Window},
+    CommandRow{Id::NewKitFromFolder, "New Kit from Folder…", "", Keys{}, Serves::Window},
     CommandRow{Id::Open, "&Open...", "Ctrl+O", Keys{ctrl(Qt::Key_O)}, Serves::Window},
     CommandRow{Id::Save, "&Save", "Ctrl+S",
                Keys{ctrl(Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
@@ -76,6 +77,7 @@ constexpr Id kSeparator = Id::Separator;
 
 constexpr std::array kFileMenu{
     Id::New,
+    Id::NewKitFromFolder,
     Id::Open,
     Id::Save,
     Id::SaveAs,

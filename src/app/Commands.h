@@ -39,6 +39,7 @@ enum class CommandId : int {
     RecentFirst = 57616, // the recent files of the File menu, 16 entries
     RecentLast = 57631,
     Revert = 57643,
+    NewKitFromFolder = 40122,
     // Edits
     Undo = 40020,
     Redo = 40021,

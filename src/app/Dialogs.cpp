@@ -1,5 +1,7 @@
 #include "app/Dialogs.h"
 
+#include "app/FolderKitDialog.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -128,6 +130,16 @@ bool QtDialogs::openUrl(const QUrl& url) {
 
 Qt::KeyboardModifiers QtDialogs::keyboardModifiers() {
     return QGuiApplication::queryKeyboardModifiers();
+}
+
+bool QtDialogs::confirmFolderKit(QWidget* owner, FolderKitPlan& plan,
+                                 const QStringList& notPlayable) {
+    FolderKitDialog dialog(plan, notPlayable, owner);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    plan = dialog.plan();
+    return true;
 }
 
 } // namespace padsmith

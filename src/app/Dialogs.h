@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kit/FolderKit.h"
 #include "kit/KitHost.h"
 
 #include <QString>
@@ -61,6 +62,10 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
     // The modifier keys held down at this moment.
     virtual Qt::KeyboardModifiers keyboardModifiers() = 0;
+    // Shows the pads a folder of samples would make and lets the user change them; true and
+    // `plan` as changed when the user confirms.
+    virtual bool confirmFolderKit(QWidget* owner, FolderKitPlan& plan,
+                                  const QStringList& notPlayable) = 0;
 };
 
 // The real dialogs of the desktop.
@@ -79,6 +84,8 @@ public:
     bool openFolder(const QString& folder) override;
     bool openUrl(const QUrl& url) override;
     Qt::KeyboardModifiers keyboardModifiers() override;
+    bool confirmFolderKit(QWidget* owner, FolderKitPlan& plan,
+                          const QStringList& notPlayable) override;
 };
 
 // The filter in the form Qt's file dialogs read: "Zarvo Script File (*.txt)".

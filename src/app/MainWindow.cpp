@@ -5,6 +5,7 @@
 #include "app/AudioOutMenu.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
+#include "app/DropTargets.h"
 #include "app/EditPath.h"
 #include "app/HealthPanel.h"
 #include "app/ForeignKitCommands.h"
@@ -322,6 +323,8 @@ void MainWindow::registerOwnCommands() {
                       [instruments] { instruments->importInstrument(); });
     setCommandHandler(CommandId::SaveInstrumentAsKit,
                       [instruments] { instruments->saveInstrumentAsKit(); });
+    drops_ = new DropTargets(*this);
+    setCommandHandler(CommandId::NewKitFromFolder, [this] { drops_->newKitFromFolder(); });
     auto* foreignKits = new ForeignKitCommands(*this, settings_);
     setCommandHandler(CommandId::ImportKit, [foreignKits] { foreignKits->importKit(); });
     setCommandHandler(CommandId::ExportKit, [foreignKits] { foreignKits->exportKit(); });
@@ -709,28 +712,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
-    }
+    drops_->dragMove(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    drops_->dragMove(event);
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            paths.append(QDir::toNativeSeparators(url.toLocalFile()));
-        }
-    }
-    if (paths.isEmpty()) {
-        return;
-    }
     if (operationRunning() || !endOpenEdits()) {
         return;
     }
-    event->acceptProposedAction();
-    const OperationScope operation;
-    document_.dropFiles(paths);
-    updateCommandStates();
+    drops_->drop(event);
 }
 
 } // namespace padsmith

@@ -27,6 +27,7 @@ class AudioOutMenu;
 class MidiInput;
 class MidiRouter;
 class ClickLabel;
+class DropTargets;
 class EditPath;
 class HealthPanel;
 class PadButton;
@@ -95,6 +96,7 @@ public:
     PadPanel& padPanel() const { return *pads_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
     ZoneCommands& zoneCommands() const { return *zoneCommands_; }
+    DropTargets& dropTargets() const { return *drops_; }
     CellTableView* zoneList() const;
     PadButton* padButton(int pad) const;
     ClickLabel* padLabel(int pad) const;
@@ -116,6 +118,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -177,6 +180,7 @@ private:
     ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
     HealthPanel* health_ = nullptr;
+    DropTargets* drops_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* padMenu_ = nullptr;

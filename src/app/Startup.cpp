@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/DropTargets.h"
 #include "app/EditorOptions.h"
 #include "app/MainWindow.h"
 #include "app/Operation.h"
@@ -102,7 +103,7 @@ void openKitFromOutside(MainWindow& window, const QString& path) {
         QTimer::singleShot(200, &window, [&window, path] { openKitFromOutside(window, path); });
         return;
     }
-    window.document().dropFiles({QDir::toNativeSeparators(path)});
+    window.dropTargets().dropFiles({path}, {}, Qt::NoModifier);
     window.updateCommandStates();
 }
 

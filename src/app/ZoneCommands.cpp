@@ -9,6 +9,7 @@
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
 #include "audio/Preview.h"
+#include "kit/LayerOrder.h"
 #include "kit/PadEdits.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneFiles.h"
@@ -134,15 +135,27 @@ void ZoneCommands::importSamples() {
     if (chosen.isEmpty()) {
         return;
     }
-    stopPreview();
     std::vector<std::filesystem::path> files;
     for (const QString& file : chosen) {
         files.push_back(toFsPath(file));
     }
+    importFiles(row, files);
+}
+
+void ZoneCommands::importFiles(int row, const std::vector<std::filesystem::path>& files,
+                               bool layers, const std::string& editName) {
+    stopPreview();
+    KitDocument& kit = window_.kit();
     KitHost& host = window_.kitHost();
     SampleImport import =
         padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_, location(), host);
-    const int firstRow = row >= 0 ? row : static_cast<int>(pad.size());
+    if (layers) {
+        import.edit = asLayers(std::move(import.edit), kit.currentPad);
+    }
+    if (!editName.empty() && !import.edit.changes.empty()) {
+        import.edit.name = editName;
+    }
+    const int firstRow = row >= 0 ? row : static_cast<int>(kit.current().size());
     auto renames = std::make_shared<const std::vector<FileMove>>(std::move(import.renames));
     window_.editPath().apply(std::move(import.edit),
                              {[renames, &host] { moveFilesBack(*renames, host); },

@@ -8,6 +8,9 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace padsmith {
 
@@ -28,6 +31,11 @@ public:
 
     // Brings audio files into the current pad, from the current row on (see importZones).
     void importSamples();
+    // Brings `files` into the current pad from `row` on (-1: appended), as one undo step named
+    // `editName` (the import's own name when empty). With `layers` the pad's zones on the key
+    // the files took become velocity layers, softest first, in that same step.
+    void importFiles(int row, const std::vector<std::filesystem::path>& files, bool layers = false,
+                     const std::string& editName = {});
     // The end of an edit of the Sample cell of `row`: the sample file gets the typed name.
     void renameSample(int row, const QString& name);
     // Copy: the selected rows are remembered for a later Paste (or a row drag starts).

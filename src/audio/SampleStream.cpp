@@ -99,4 +99,9 @@ bool SampleStream::read(std::size_t frames, SampleBuffer& out) {
     return true;
 }
 
+bool isPlayableSample(const std::filesystem::path& path) {
+    const SampleStream stream(path);
+    return stream.readable() && stream.format().channels != 0 && stream.framesLeft() > 0;
+}
+
 } // namespace padsmith

@@ -49,4 +49,8 @@ private:
     std::size_t wholeOffset_ = 0;
 };
 
+// A file this program can play: a WAVE or AIFF file with sound in a sample format the reader
+// converts (not compressed, not empty). Reads no more than the header when it can.
+bool isPlayableSample(const std::filesystem::path& path);
+
 } // namespace padsmith

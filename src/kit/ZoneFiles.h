@@ -58,8 +58,8 @@ struct SampleRename {
 // off the copy in the kit's own sample folder is renamed too; a shared copy stays, since other
 // kits may name it (the next save copies the sample under its new name); for the same reason a
 // source file that lies in the shared folder is copied under the new name, not moved. When the
-// source file cannot be moved, `error` holds the system's reason and nothing is changed; a name that
-// the code page of `location` cannot hold is refused the same way, with its character named.
+// source file cannot be moved, `error` holds the system's reason and nothing is changed; a name
+// that the code page of `location` cannot hold is refused the same way, with its character named.
 SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::string& name,
                           const KitLocation& location, KitHost& host);
 

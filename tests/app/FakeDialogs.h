@@ -59,6 +59,15 @@ public:
         return true;
     }
     Qt::KeyboardModifiers keyboardModifiers() override { return modifiers; }
+    // Records the plan shown, lets `onFolderKit` change it, and answers with the next answer.
+    bool confirmFolderKit(QWidget*, FolderKitPlan& plan, const QStringList& notPlayable) override {
+        folderKitPlans.append(plan);
+        folderKitNotPlayable.append(notPlayable);
+        if (onFolderKit) {
+            onFolderKit(plan);
+        }
+        return folderKitAnswers.isEmpty() ? false : folderKitAnswers.takeFirst();
+    }
 
     QStringList openAnswers, saveAnswers, browseAnswers;
     QList<int> messageAnswers;
@@ -68,6 +77,10 @@ public:
     QStringList openFolders, saveFolders, browsePrompts, captions, messages, openedFolders;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     std::function<void()> onMessage;
+    QList<bool> folderKitAnswers;
+    QList<FolderKitPlan> folderKitPlans;
+    QList<QStringList> folderKitNotPlayable;
+    std::function<void(FolderKitPlan&)> onFolderKit;
 
 private:
     static QString take(QStringList& answers) {

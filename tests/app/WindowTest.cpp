@@ -114,9 +114,10 @@ private slots:
         QCOMPARE(texts(window.menuBar()->actions()),
                  (QStringList{"&File", "Pad", "Audio Out", "About"}));
         QCOMPARE(texts(window.fileMenu()->actions()),
-                 (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
-                              "-", "Import Kit\u2026", "Export Kit\u2026", "-", "Share samples", "-", "Explore VST Zarvo Folder",
-                              "Explore Your Zarvo Folder", "-",
+                 (QStringList{"&New\tCtrl+N", "New Kit from Folder\u2026", "&Open...\tCtrl+O",
+                              "&Save\tCtrl+S", "Save &As...", "-", "Import Kit\u2026",
+                              "Export Kit\u2026", "-", "Share samples", "-",
+                              "Explore VST Zarvo Folder", "Explore Your Zarvo Folder", "-",
                               "Delete Unused Samples from VST Zarvo Folder", "-", "Recent", "-",
                               "E&xit"}));
         QAction* save = window.action(CommandId::Save);

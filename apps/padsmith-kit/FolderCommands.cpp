@@ -1,0 +1,206 @@
+// Commands of padsmith-kit that bring samples in by the heap: a new kit from a folder of
+// samples, and files added to a pad as a drop onto it in the editor adds them.
+#include "ToolCommand.h"
+#include "ToolSupport.h"
+#include "audio/SampleStream.h"
+#include "kit/FolderKit.h"
+#include "kit/KitChecks.h"
+#include "kit/KitName.h"
+#include "kit/LayerOrder.h"
+#include "kit/SampleFolders.h"
+#include "kit/ZoneFiles.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace padsmith::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void printLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        std::printf("%s\n", line.c_str());
+    }
+}
+
+int runNew(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || args->positional.size() != 1 || !args->from) {
+        return usageError("usage: new KIT --from DIR [--plugin-dir DIR] [--shared] [--dry-run] "
+                          "[--force] [--encoding NAME]");
+    }
+    if (!fs::is_directory(*args->from)) {
+        return usageError("sample folder " + *args->from + " does not exist");
+    }
+    if (args->pluginDir && !fs::is_directory(*args->pluginDir)) {
+        return usageError("plug-in folder " + *args->pluginDir + " does not exist");
+    }
+    const fs::path path = args->positional[0];
+    if (kitNameForScript(path).empty()) {
+        return usageError(unusableKitNameText(path));
+    }
+    std::error_code error;
+    if (!args->dryRun && !args->force && fs::exists(path, error)) {
+        std::fprintf(stderr, "padsmith-kit: %s exists; --force replaces it\n",
+                     path.string().c_str());
+        return 1;
+    }
+
+    std::vector<std::string> unplayable;
+    const std::vector<FolderSample> samples =
+        listFolderSamples(*args->from, isPlayableSample, unplayable);
+    for (const std::string& file : unplayable) {
+        std::fprintf(stderr, "padsmith-kit: not a sample the plug-in can play: %s\n", file.c_str());
+    }
+    if (samples.empty()) {
+        std::fprintf(stderr, "padsmith-kit: no sample the plug-in can play in %s\n",
+                     args->from->c_str());
+        return 1;
+    }
+    const FolderKitPlan plan = planFolderKit(samples);
+    if (args->dryRun) {
+        printLines(planLines(plan));
+        return 0;
+    }
+
+    KitDocument kit;
+    kit.newKit();
+    fillKitFromPlan(kit, plan);
+    const KitLocation location = locationFor(*args, path);
+    if (args->pluginDir) {
+        ToolHost host;
+        std::vector<std::string> notCopied;
+        if (!writeKitScript(kit, path, location, host, false, &notCopied)) {
+            return 1;
+        }
+        printLines(planLines(plan));
+        if (!notCopied.empty()) {
+            std::fprintf(stderr, "padsmith-kit: %s written, but %zu file(s) not copied\n",
+                         path.string().c_str(), notCopied.size());
+            return 1;
+        }
+    } else {
+        kit.kitName = kitNameForScript(path);
+        kit.sampleFolder = chooseSampleFolder(location.shareSamples, kit.kitName);
+        // No file to keep a header from: the kit's own name and sample folder go in.
+        if (!writeKitKeepingHeader(kit, fs::path(), path, location.codePage)) {
+            return 1;
+        }
+        printLines(planLines(plan));
+    }
+    std::printf("wrote %s: %zu pads\n", path.string().c_str(), plan.pads.size());
+    return 0;
+}
+
+int runAddSamples(const std::vector<std::string>& argv) {
+    const auto args = parseArguments(argv);
+    if (!args || args->positional.size() < 2 || !args->pad) {
+        return usageError("usage: add-samples KIT --pad N FILE... [--layers] [--output OUT] "
+                          "[--force] [--encoding NAME]");
+    }
+    const fs::path path = args->positional[0];
+    std::vector<fs::path> files;
+    int refused = 0;
+    for (std::size_t i = 1; i < args->positional.size(); ++i) {
+        const fs::path file = absolutePath(args->positional[i]);
+        if (isPlayableSample(file)) {
+            files.push_back(file);
+        } else {
+            std::fprintf(stderr, "padsmith-kit: not a sample the plug-in can play: %s\n",
+                         file.string().c_str());
+            ++refused;
+        }
+    }
+    if (files.empty()) {
+        return 1;
+    }
+    // File-name order, numbers as numbers: "v2" before "v10".
+    std::stable_sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return naturalLess(a.filename().string(), b.filename().string());
+    });
+
+    const KitLocation location = locationFor(*args, path);
+    KitDocument kit;
+    if (!loadKitToChange(kit, path, location, *args)) {
+        return 1;
+    }
+    ToolHost host;
+    ImportKeyRange keyRange;
+    keyRange.takeFromLastZoneOf(kit);
+    SampleImport import = importSamples(kit, *args->pad, -1, files, keyRange, location, host);
+    const KitEdit edit = args->layers ? asLayers(import.edit, *args->pad) : import.edit;
+    applyEdit(kit, edit);
+    const bool clash = checkKitNotes(kit, &host);
+    if (clash || !writeKitKeepingHeader(kit, path, args->output ? fs::path(*args->output) : path,
+                                        location.codePage)) {
+        if (clash) {
+            explainDoubleNote(kit);
+            std::fprintf(stderr, "padsmith-kit: nothing written\n");
+        }
+        moveFilesBack(import.renames, host);
+        return 1;
+    }
+    const Pad& pad = kit.pads[static_cast<std::size_t>(*args->pad)];
+    std::printf("pad %d: %s, %zu zones\n", *args->pad + 1, pad.label.c_str(), pad.size());
+    return refused > 0 || !import.notImported.empty() ? 1 : 0;
+}
+
+constexpr ToolCommand kCommands[] = {
+    {"new",
+     "new KIT --from DIR [--plugin-dir DIR] [--shared] [--dry-run] [--force] [--encoding NAME]",
+     runNew,
+     "Makes a kit from a folder of samples: the samples of DIR and its subfolders are grouped "
+     "into pads by the drum words in their paths (kick, snare, hat with closed, open or pedal, "
+     "tom with floor, low, mid or high, ride, crash, ...; the README lists them all), each pad "
+     "on the General MIDI key of its drum, and the samples of a pad become velocity layers, "
+     "softest first, by the words and numbers of their names. No two pads share a key: a second "
+     "pad of one drum takes its other key (kick 35, snare 40, crash 57, ride 59) or the first "
+     "free key from 60 up, as do samples that name no drum. Groups beyond 18 pads are listed as "
+     "left out. Prints the pads with their keys, windows and files. Without --plugin-dir only "
+     "KIT is written, naming the samples where they are; with it the kit is installed as "
+     "install does, its samples copied into the plug-in folder. No sample file is renamed or "
+     "moved.",
+     "--from DIR\tthe folder of samples (required)\n"
+     "--plugin-dir DIR\tinstall the kit into this Zarvo plug-in folder, samples and all\n"
+     "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\"\n"
+     "--dry-run\tonly print the pads the kit would have; nothing is written\n"
+     "--force\treplace KIT when it exists\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe kit was written (or, with --dry-run, shown)\n"
+     "1\tDIR holds no sample the plug-in can play, KIT exists (without --force), or the kit "
+     "could not be written or its samples copied\n"
+     "2\twrong usage, or a folder does not exist"},
+    {"add-samples",
+     "add-samples KIT --pad N FILE... [--layers] [--output OUT] [--force] [--encoding NAME]",
+     runAddSamples,
+     "Adds samples to a pad as a drop of the files onto the pad in the editor does: their zones "
+     "are appended in file-name order (\"v2\" before \"v10\"), on the key of the pad's last zone "
+     "(60 for an empty pad), and an unnamed pad is named after the first. With --layers every "
+     "zone of the pad on that key, old and new, is ordered softest to hardest by the words and "
+     "numbers of its name and the velocities 1 to 127 are shared between them as \"Set dinamic "
+     "velocity\" does. Files the plug-in cannot play are named and left out.",
+     "--pad N\tthe pad, 1 to 18 (required)\n"
+     "--layers\tmake the pad's zones on that key velocity layers\n"
+     "--output OUT\twrite the kit to OUT instead of over KIT\n"
+     "--force\twrite also a kit read only in part: what was read replaces KIT (or goes to OUT)\n"
+     "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
+     "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
+     "0\tthe samples were added\n"
+     "1\ta file could not be played and was left out, the kit could not be read or written, "
+     "was read only in part (without --force), or two pads would define the same note\n"
+     "2\twrong usage"},
+};
+
+} // namespace
+
+std::span<const ToolCommand> folderCommands() {
+    return kCommands;
+}
+
+} // namespace padsmith::tool

@@ -1,0 +1,257 @@
+#include "app/DropTargets.h"
+
+#include "app/Controls.h"
+#include "app/EditPath.h"
+#include "app/MainWindow.h"
+#include "app/Operation.h"
+#include "app/PadPanel.h"
+#include "app/Services.h"
+#include "app/Text.h"
+#include "app/ZoneCommands.h"
+#include "audio/Preview.h"
+#include "audio/SampleStream.h"
+#include "kit/FolderKit.h"
+#include "kit/LayerOrder.h"
+#include "ui/CellTableView.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <algorithm>
+
+namespace padsmith {
+
+namespace {
+
+// A kit script starts with its format tag, "vst samples,", whatever its name.
+bool startsLikeKitScript(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QByteArray head = file.read(32);
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        head.remove(0, 3);
+    }
+    return head.startsWith(QByteArray(kFormatTag) + ',');
+}
+
+QStringList localPaths(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+
+QString nativeList(const QStringList& paths) {
+    QStringList native;
+    for (const QString& path : paths) {
+        native.append(QDir::toNativeSeparators(path));
+    }
+    return native.join('\n');
+}
+
+int firstEmptyPad(const KitDocument& kit) {
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        if (kit.pads[static_cast<std::size_t>(pad)].empty()) {
+            return pad;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+DropTargets::DropTargets(MainWindow& window) : QObject(&window), window_(window) {}
+
+DropTargets::Target DropTargets::targetAt(const QPoint& windowPosition) const {
+    CellTableView* list = window_.zoneList();
+    for (QWidget* widget = window_.childAt(windowPosition); widget != nullptr && widget != &window_;
+         widget = widget->parentWidget()) {
+        if (const auto* button = qobject_cast<PadButton*>(widget)) {
+            return {Target::Kind::Pad, button->pad()};
+        }
+        for (int pad = 0; pad < kPadCount; ++pad) {
+            if (widget == window_.padLabel(pad)) {
+                return {Target::Kind::Pad, pad};
+            }
+        }
+        if (widget == list) {
+            const QPoint at = list->viewport()->mapFrom(&window_, windowPosition);
+            const int row = at.y() >= 0 ? list->rowAt(at.y()) : -1;
+            return row >= 0 ? Target{Target::Kind::Row, row} : Target{Target::Kind::ListEnd, -1};
+        }
+    }
+    return {};
+}
+
+void DropTargets::dragMove(QDragMoveEvent* event) {
+    if (localPaths(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    // A copy whatever the modifiers: with Shift held a file manager would otherwise propose a
+    // move and delete the files once the drop is taken.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void DropTargets::drop(QDropEvent* event) {
+    const QStringList paths = localPaths(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (operationRunning()) {
+        return;
+    }
+    const OperationScope operation;
+    dropFiles(paths, targetAt(event->position().toPoint()), event->modifiers());
+    window_.updateCommandStates();
+}
+
+void DropTargets::dropFiles(const QStringList& paths, Target target,
+                            Qt::KeyboardModifiers modifiers) {
+    QStringList folders;
+    QStringList kits;
+    QStringList samples;
+    QStringList refused;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            folders.append(path);
+        } else if (startsLikeKitScript(path)) {
+            kits.append(path);
+        } else if (isPlayableSample(toFsPath(path))) {
+            samples.append(path);
+        } else if (info.suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0) {
+            // Meant as a kit: the kit reader says why it is none.
+            kits.append(path);
+        } else {
+            refused.append(path);
+        }
+    }
+    if (samples.isEmpty() && !kits.isEmpty()) {
+        window_.document().dropFiles({QDir::toNativeSeparators(kits.constFirst())});
+        return;
+    }
+    if (samples.isEmpty() && !folders.isEmpty()) {
+        newKitFromFolder(folders.constFirst());
+        return;
+    }
+    // Among samples, kit scripts and folders are not taken either.
+    if (!samples.isEmpty()) {
+        refused += kits + folders;
+        addSamples(samples, target, modifiers);
+    }
+    if (!refused.isEmpty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("These files are not samples the plug-in can play and were "
+                                  "not added:\n") +
+                       nativeList(refused));
+    }
+}
+
+void DropTargets::addSamples(const QStringList& samples, Target target,
+                             Qt::KeyboardModifiers modifiers) {
+    KitDocument& kit = window_.kit();
+    const bool onPad = target.kind == Target::Kind::Pad || target.kind == Target::Kind::Window;
+    int pad = target.kind == Target::Kind::Pad ? target.index : kit.currentPad;
+    const int row = target.kind == Target::Kind::Row ? target.index : -1;
+    if (onPad && modifiers.testFlag(Qt::ControlModifier)) {
+        pad = firstEmptyPad(kit);
+        if (pad < 0) {
+            messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                       QStringLiteral("No pad is empty: the samples were not added."));
+            return;
+        }
+    }
+    std::vector<std::filesystem::path> files;
+    for (const QString& sample : samples) {
+        files.push_back(toFsPath(QDir::toNativeSeparators(sample)));
+    }
+    // File-name order, numbers as numbers: "v2" before "v10".
+    std::stable_sort(files.begin(), files.end(),
+                     [](const std::filesystem::path& a, const std::filesystem::path& b) {
+                         return naturalLess(a.filename().string(), b.filename().string());
+                     });
+    if (pad != kit.currentPad) {
+        window_.padPanel().selectPad(pad, 0);
+    }
+    const bool layers = onPad && modifiers.testFlag(Qt::ShiftModifier);
+    window_.zoneCommands().importFiles(row, files, layers,
+                                       layers ? "Drop Velocity Layers" : "Drop Samples");
+    window_.previewPlayer().previewSample(files.front().string(), window_.outputDevice());
+}
+
+void DropTargets::newKitFromFolder(const QString& given) {
+    Document& document = window_.document();
+    if (document.askSaveChanges() == AnswerCancel) {
+        return;
+    }
+    QString folder = given;
+    if (folder.isEmpty()) {
+        folder = dialogs().browseForFolder(
+            &window_, QString(), QStringLiteral("Choose a folder of samples for the new kit"));
+        if (folder.isEmpty()) {
+            return;
+        }
+    }
+    std::vector<std::string> unplayable;
+    setBusyCursor(true);
+    int looked = 0;
+    const std::vector<FolderSample> samples =
+        listFolderSamples(toFsPath(folder), isPlayableSample, unplayable, [&looked] {
+            // A big library takes a while: the window repaints meanwhile.
+            if (++looked % 16 == 0) {
+                pumpMessages();
+            }
+        });
+    setBusyCursor(false);
+    if (samples.empty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("No sample the plug-in can play was found in %1.")
+                       .arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    QStringList notPlayable;
+    for (const std::string& file : unplayable) {
+        notPlayable.append(fromStd(file));
+    }
+    FolderKitPlan plan = planFolderKit(samples);
+    if (!dialogs().confirmFolderKit(&window_, plan, notPlayable)) {
+        return;
+    }
+    // The save question was answered before the folder was chosen; a kit the user chose not
+    // to save is not asked about again.
+    window_.kit().setModified(false);
+    if (!document.newKit()) {
+        return;
+    }
+    KitDocument filled = window_.kit();
+    fillKitFromPlan(filled, plan);
+    KitEdit edit;
+    edit.name = "New Kit from Folder";
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        const auto p = static_cast<std::size_t>(pad);
+        if (!(filled.pads[p] == window_.kit().pads[p])) {
+            edit.changes.push_back({pad, window_.kit().pads[p], filled.pads[p]});
+        }
+    }
+    window_.editPath().apply(std::move(edit));
+    window_.padPanel().selectPad(0, 0);
+}
+
+} // namespace padsmith

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace padsmith {
+
+// The kinds of drum a sample's name or folder can tell, and the General MIDI keys they play on.
+enum class Drum {
+    Kick,
+    Rim,
+    Snare,
+    Clap,
+    ClosedHat,
+    PedalHat,
+    OpenHat,
+    FloorTom,
+    LowTom,
+    MidTom,
+    HighTom,
+    Tom,
+    Crash,
+    Ride,
+    China,
+    Bell,
+    Tambourine,
+    Splash,
+    Cowbell,
+    Vibraslap,
+    Bongo,
+    Conga,
+    Timbale,
+    Agogo,
+    Cabasa,
+    Maracas,
+    Whistle,
+    Guiro,
+    Claves,
+    WoodBlock,
+    Cuica,
+    Triangle,
+    Shaker,
+    Snap,
+    Perc,
+};
+
+// One row of the drum-word table: a drum, the words that name it (lower case, whole words) and,
+// when not empty, the words one of which must be present as well ("open" names an open hat only
+// beside "hat" or "hh"). Rows are tried in table order, so a more particular row comes first:
+// "cowbell" before "bell", "ride bell" is a bell, a rim before a snare.
+struct DrumWordRow {
+    Drum drum;
+    std::string_view words;
+    std::string_view alongWith;
+};
+const std::vector<DrumWordRow>& drumWordTable();
+
+// What a drum is called and the keys its pads take: the General MIDI key first, then the keys
+// a second or third pad of the same drum takes. Empty for a drum without a General MIDI key.
+struct DrumInfo {
+    std::string_view name;
+    std::vector<int> keys;
+};
+const DrumInfo& drumInfo(Drum drum);
+
+// The words of a name, lower case: split at blanks, punctuation, digits and case changes, each
+// run of digits a word of its own. "HH closed-pp" gives hh, closed, pp; "SnareV10" gives snare,
+// v, 10; "HHClosed" gives hh, closed. Bytes above ASCII count as letters.
+std::vector<std::string> nameWords(std::string_view name);
+
+// The drum that the words name, by the first matching row of the table. Two words in a row also
+// count as one ("bass drum", "hi hat", "cow bell"), and a plural as its singular ("toms").
+std::optional<Drum> drumOfWords(const std::vector<std::string>& words);
+
+// The drum a sample path names: its file name (without extension) first, then with its folders
+// added, nearest first, until one matches. "Toms/Floor Soft.wav" is a floor tom,
+// "Snare/Rim 01.wav" a rim shot. Both "/" and "\" separate folders.
+std::optional<Drum> drumOfPath(std::string_view path);
+
+} // namespace padsmith

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End-to-end checks of padsmith-kit new (a kit from a folder of samples) and add-samples (a
+# drop onto a pad), on the demo library's "Folder Kit" of 30 samples.
+#   folder_commands_test.sh PADSMITH_KIT MAKE_DEMO
+set -uo pipefail
+tool="$1"
+make_demo="$2"
+. "$(dirname "$0")/../checks.sh"
+
+"$make_demo" "$work/demo" >/dev/null || fail "make-demo failed"
+folder="$work/demo/Library/Folder Kit"
+plugin="$work/demo/Zarvo"
+ls -R "$folder" >"$work/before"
+
+# --dry-run prints the pads and writes nothing: 30 samples on 18 pads, on General MIDI keys.
+expect_exit 0 "$tool" new "$work/Folder.txt" --from "$folder" --dry-run
+[ ! -e "$work/Folder.txt" ] && pass || fail "--dry-run wrote the kit"
+expect_in '^ 1  Kick         36 C1    1-56     Kicks/Kick_Soft_01.wav' "$work/out"
+expect_in '^ 1                        94-127   Kicks/Kick_Hard_01.wav' "$work/out"
+expect_in '^ 3                        94-127   Snare/SN v10.wav' "$work/out"
+expect_in '^ 5  Closed Hat   42 f#1   1-56     HH closed-pp.aif' "$work/out"
+expect_in '^17  Cowbell      56 g#2   1-127    Perc/Cowbell.wav' "$work/out"
+[ "$(wc -l <"$work/out")" -eq 30 ] && pass || fail "not one line per sample"
+
+# Installed into the plug-in folder: the script and a copy of every sample; the library stays.
+expect_exit 0 "$tool" new "$work/Folder.txt" --from "$folder" --plugin-dir "$plugin"
+expect_in "wrote $work/Folder.txt: 18 pads" "$work/out"
+expect_exit 0 "$tool" check "$work/Folder.txt"
+[ "$(ls "$plugin/Folder" | wc -l)" -eq 30 ] && pass || fail "not every sample was copied"
+[ -f "$plugin/Folder.txt" ] && pass || fail "the script is not beside Zarvo.dll"
+ls -R "$folder" >"$work/after"
+cmp -s "$work/before" "$work/after" && pass || fail "the sample folder was changed"
+
+# KIT exists: refused without --force; a folder without playable samples: exit 1.
+expect_exit 1 "$tool" new "$work/Folder.txt" --from "$folder"
+expect_in "exists" "$work/err"
+expect_exit 0 "$tool" new "$work/Folder.txt" --from "$folder" --force
+mkdir -p "$work/empty" && printf 'ID3' >"$work/empty/song.mp3"
+expect_exit 1 "$tool" new "$work/None.txt" --from "$work/empty"
+expect_in "not a sample the plug-in can play: song.mp3" "$work/err"
+expect_exit 2 "$tool" new "$work/None.txt"
+expect_exit 2 "$tool" new "$work/None.txt" --from "$work/missing"
+
+# add-samples: in file-name order onto an empty pad, and with --layers shared as layers.
+cp "$folder/Snare/SN v10.wav" "$folder/Snare/SN v2.wav" "$work/"
+expect_exit 0 "$tool" delete-pad "$work/Folder.txt" --pad 18 --output "$work/Added.txt"
+expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SN v10.wav" \
+    "$work/SN v2.wav"
+expect_in $'^18,  0, 0, 60,SNV,SN v2.wav,  1,127,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 60,SNV,SN v10.wav,  1,127,' "$work/Added.txt"
+expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SN v2.wav" --layers
+expect_in $'^18,  0, 0, 60,SNV,SN v2.wav,  1, 56,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 60,SNV,SN v2.wav, 57, 93,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 60,SNV,SN v10.wav, 94,127,' "$work/Added.txt"
+expect_exit 1 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/empty/song.mp3"
+expect_in "not a sample the plug-in can play" "$work/err"
+
+finish
