@@ -10,10 +10,12 @@
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
 #include "app/Operation.h"
+#include "app/PadMapPanel.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/WindowKitHost.h"
+#include "app/WindowLayout.h"
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
 #include "audio/MidiInput.h"
@@ -37,6 +39,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSplitter>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -84,7 +87,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QIcon icon;
     icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
@@ -101,6 +105,11 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     buildMenus();
     registerOwnCommands();
     midi_ = new MidiRouter(*this, this);
+    // The zone list shares its place with the velocity map and the waveform; that place takes
+    // the room when the window grows.
+    auto* client = static_cast<ClientArea*>(centralWidget());
+    padMap_ = new PadMapPanel(*this, settings_, client);
+    client->setStretched(padMap_->area());
 
     qApp->installEventFilter(this);
     dropInputDuringOperations(this);
@@ -158,7 +167,7 @@ void MainWindow::buildControls() {
     const DialogUnits units(dialogFont());
     const QFont font = controlFont();
 
-    auto* client = new QWidget(this);
+    auto* client = new ClientArea(QSize(units.x(417), units.y(285)), this);
     client->setObjectName(QStringLiteral("client"));
     client->setAutoFillBackground(true);
     QPalette black = client->palette();
@@ -174,7 +183,6 @@ void MainWindow::buildControls() {
     black.setColor(QPalette::Disabled, QPalette::Base, Qt::black);
     client->setPalette(black);
     client->setFont(font);
-    client->setFixedSize(units.x(417), units.y(285));
     setCentralWidget(client);
 
     fields_ = new KitFields(client, units, [this] { return options_.codePage(); });
@@ -304,6 +312,7 @@ void MainWindow::setCommandHandler(CommandId id, std::function<void()> handler) 
 }
 
 void MainWindow::startUp(bool reopenLastKit) {
+    restoreWindowGeometry(*this, settings_);
     audioOut_->rebuild();
     // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
     // settings file holds must not run as a command (40012 would delete samples).
@@ -604,6 +613,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (preview_ != nullptr) {
         preview_->closeOutput();
     }
+    saveWindowGeometry(*this, settings_);
     event->accept();
 }
 

@@ -27,6 +27,7 @@ class MidiRouter;
 class ClickLabel;
 class EditPath;
 class PadButton;
+class PadMapPanel;
 class PadPanel;
 class PreviewPlayer;
 class SampleCache;
@@ -79,6 +80,7 @@ public:
     MidiRouter& midiRouter() const { return *midi_; }
 
     PadPanel& padPanel() const { return *pads_; }
+    PadMapPanel& padMapPanel() const { return *padMap_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
     ZoneCommands& zoneCommands() const { return *zoneCommands_; }
     CellTableView* zoneList() const;
@@ -153,6 +155,7 @@ private:
     ZoneListPanel* zones_ = nullptr;
     ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
+    PadMapPanel* padMap_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* padMenu_ = nullptr;
