@@ -92,6 +92,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     QIcon icon;
     icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-64.png"), QSize(64, 64));
     setWindowIcon(icon);
     setAcceptDrops(true);
     setMainWindow(this);
@@ -204,9 +205,7 @@ void MainWindow::buildControls() {
     picture_ = new ClickLabel(client);
     picture_->setObjectName(QStringLiteral("1082"));
     picture_->setGeometry(units.rect(295, 203, 112, 82));
-    picture_->setPixmap(
-        QPixmap(QStringLiteral(":/padsmith/picture.png"))
-            .scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture_->setPixmap(sharpPixmap(QStringLiteral(":/padsmith/picture.png"), picture_->size()));
     picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture_->setCursor(Qt::PointingHandCursor);
     connect(picture_, &ClickLabel::clicked, this, [this] { command(CommandId::Picture); });
