@@ -138,7 +138,9 @@ void PadMapPanel::showPanes(bool shown) {
     waveform_->setVisible(shown);
     if (shown) {
         const int room = area_->height() - 2 * area_->handleWidth();
-        const int map = std::max(kMapHeight, (room - kWaveHeight) * 2 / 5);
+        // The map as tall as its lanes want, within reason; the list keeps the rest.
+        const int map = std::clamp(map_->sizeHint().height() + 8, kMapHeight / 2,
+                                   std::max(kMapHeight, (room - kWaveHeight) * 2 / 5));
         area_->setSizes({room - map - kWaveHeight, map, kWaveHeight});
     }
 }

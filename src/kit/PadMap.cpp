@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <map>
 
 namespace padsmith {
@@ -117,8 +118,9 @@ PadMap padMap(const KitDocument& kit, int pad) {
         map.lanes.push_back(std::move(lane));
     }
 
-    // The last window placed on each tier of each lane, to stack overlapping blocks.
-    std::vector<std::vector<VelocitySpan>> tierEnds(map.lanes.size());
+    // The velocities taken on each tier of each lane, to stack overlapping blocks.
+    using Taken = std::bitset<kHighestVelocity + 1>;
+    std::vector<std::vector<Taken>> tierUse(map.lanes.size());
     for (std::size_t row = 0; row < zones.size(); ++row) {
         const SampleZone& zone = zones.at(row);
         MapBlock block;
@@ -142,20 +144,23 @@ PadMap padMap(const KitDocument& kit, int pad) {
             }
         }
 
-        std::vector<VelocitySpan>& tiers = tierEnds[static_cast<std::size_t>(block.lane)];
-        const auto free = std::find_if(tiers.begin(), tiers.end(), [&](const VelocitySpan& last) {
-            return last.high < block.window.low || block.window.high < last.low;
-        });
+        Taken window;
+        for (int v = block.window.low; v <= block.window.high; ++v) {
+            window.set(static_cast<std::size_t>(v));
+        }
+        std::vector<Taken>& tiers = tierUse[static_cast<std::size_t>(block.lane)];
+        const auto free = std::find_if(tiers.begin(), tiers.end(),
+                                       [&](const Taken& taken) { return (taken & window).none(); });
         block.tier = static_cast<int>(free - tiers.begin());
         if (free == tiers.end()) {
-            tiers.push_back(block.window);
+            tiers.push_back(window);
         } else {
-            *free = block.window;
+            *free |= window;
         }
         map.blocks.push_back(std::move(block));
     }
     for (std::size_t lane = 0; lane < map.lanes.size(); ++lane) {
-        map.lanes[lane].tiers = std::max<int>(1, static_cast<int>(tierEnds[lane].size()));
+        map.lanes[lane].tiers = std::max<int>(1, static_cast<int>(tierUse[lane].size()));
     }
     return map;
 }

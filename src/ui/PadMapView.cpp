@@ -52,6 +52,8 @@ void PadMapView::setContent(QList<MapViewLane> lanes, QList<MapViewBlock> blocks
     }();
     lanes_ = std::move(lanes);
     blocks_ = std::move(blocks);
+    elided_.clear();
+    relayout();
     if (drag_.id >= 0 && blockById(drag_.id) == nullptr) {
         drag_ = {};
         unsetCursor();
@@ -91,11 +93,16 @@ void PadMapView::showHit(int lane, int velocity, int id) {
 }
 
 void PadMapView::fadeHits() {
+    // Only the lanes with hits are drawn again.
+    QRegion fading;
+    for (const Hit& hit : hits_) {
+        fading += laneRect(hit.lane).adjusted(0, -2, 0, 2);
+    }
     hits_.removeIf([](const Hit& hit) { return hit.age.elapsed() >= kHitFadeMs; });
     if (hits_.isEmpty()) {
         fade_.stop();
     }
-    update();
+    update(fading);
 }
 
 int PadMapView::totalTiers() const {
@@ -106,22 +113,26 @@ int PadMapView::totalTiers() const {
     return tiers;
 }
 
-int PadMapView::tierHeight() const {
+void PadMapView::relayout() {
     const int tiers = totalTiers();
-    if (tiers == 0) {
-        return kTierPreferred;
-    }
     const int room = height() - kRulerHeight - kLaneGap * static_cast<int>(lanes_.size());
-    return std::clamp(room / tiers, kTierMinimum, kTierPreferred);
+    tierHeight_ =
+        tiers == 0 ? kTierPreferred : std::clamp(room / tiers, kTierMinimum, kTierPreferred);
+    laneTops_.clear();
+    int top = kRulerHeight;
+    for (const MapViewLane& lane : lanes_) {
+        laneTops_.append(top);
+        top += std::max(1, lane.tiers) * tierHeight_ + kLaneGap;
+    }
 }
 
 int PadMapView::laneTop(int lane) const {
-    int top = kRulerHeight;
-    const int tier = tierHeight();
-    for (int l = 0; l < lane && l < lanes_.size(); ++l) {
-        top += std::max(1, lanes_[l].tiers) * tier + kLaneGap;
-    }
-    return top;
+    return lane >= 0 && lane < laneTops_.size() ? laneTops_[lane] : kRulerHeight;
+}
+
+void PadMapView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    relayout();
 }
 
 int PadMapView::xOf(int velocity) const {
@@ -240,8 +251,11 @@ void PadMapView::paintEvent(QPaintEvent* /*event*/) {
     for (const int velocity : {1, 32, 64, 96, 127}) {
         const int x = (xOf(velocity) + xOf(velocity + 1)) / 2;
         painter.drawLine(x, kRulerHeight - 3, x, kRulerHeight - 1);
-        const QRect label(x - 15, 0, 30, kRulerHeight - 3);
-        painter.drawText(label, Qt::AlignCenter, QString::number(velocity));
+        // The ends' numbers stay inside the map.
+        const int left = std::clamp(x - 15, kTitleWidth - 15, width() - 30);
+        const QRect label(left, 0, 30, kRulerHeight - 3);
+        const Qt::Alignment align = left == width() - 30 ? Qt::AlignRight : Qt::AlignHCenter;
+        painter.drawText(label, align | Qt::AlignVCenter, QString::number(velocity));
     }
     painter.setFont(font());
     const QRect visible = rect();
@@ -282,13 +296,23 @@ void PadMapView::paintBlock(QPainter& painter, const MapViewBlock& block) const 
     const QRect place = rectOf(block);
     const QColor colour = blockColour(block.id);
     // What plays in full colour; what never plays hatched over a dark shade of it.
-    painter.fillRect(place, colour.darker(250));
-    painter.fillRect(place, QBrush(colour, Qt::BDiagPattern));
+    auto part = [&](int low, int high) {
+        return QRect(QPoint(xOf(low), place.top()), QPoint(xOf(high + 1) - 1, place.bottom()));
+    };
+    int next = block.window.low;
+    auto hatch = [&](int upTo) {
+        if (next < upTo) {
+            const QRect silent = part(next, upTo - 1);
+            painter.fillRect(silent, colour.darker(250));
+            painter.fillRect(silent, QBrush(colour, Qt::BDiagPattern));
+        }
+    };
     for (const VelocityRange& range : block.plays) {
-        painter.fillRect(QRect(QPoint(xOf(range.low), place.top()),
-                               QPoint(xOf(range.high + 1) - 1, place.bottom())),
-                         colour);
+        hatch(range.low);
+        painter.fillRect(part(range.low, range.high), colour);
+        next = range.high + 1;
     }
+    hatch(block.window.high + 1);
     const bool selected = selected_.contains(block.id);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(selected ? QPen(Qt::white, 2) : QPen(colour.darker(180), 1));
@@ -296,9 +320,13 @@ void PadMapView::paintBlock(QPainter& painter, const MapViewBlock& block) const 
     if (place.width() > 24 && place.height() >= painter.fontMetrics().height()) {
         painter.setPen(block.plays.isEmpty() ? Qt::white : Qt::black);
         const QRect text = place.adjusted(4, 0, -4, 0);
-        painter.drawText(
-            text, Qt::AlignLeft | Qt::AlignVCenter,
-            painter.fontMetrics().elidedText(block.label, Qt::ElideRight, text.width()));
+        // Eliding means laying the text out: once per block and width.
+        auto& [width, label] = elided_[block.id];
+        if (width != text.width() || label.isNull()) {
+            width = text.width();
+            label = painter.fontMetrics().elidedText(block.label, Qt::ElideRight, width);
+        }
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, label);
     }
 }
 

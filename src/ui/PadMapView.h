@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QTimer>
@@ -87,6 +88,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Hit {
@@ -102,7 +104,9 @@ private:
     };
 
     int totalTiers() const;
-    int tierHeight() const;
+    // Places the lanes for the present size and content.
+    void relayout();
+    int tierHeight() const { return tierHeight_; }
     int laneTop(int lane) const;
     const MapViewBlock* blockById(int id) const;
     QRect rectOf(const MapViewBlock& block) const;
@@ -123,6 +127,9 @@ private:
     QList<Hit> hits_;
     QTimer fade_;
     Drag drag_;
+    int tierHeight_ = 22;
+    mutable QHash<int, std::pair<int, QString>> elided_; // block id: width, label cut to it
+    QList<int> laneTops_;
 };
 
 // The fill of block `id`: a colour of its own for each of neighbouring ids.

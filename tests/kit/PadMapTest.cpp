@@ -104,6 +104,14 @@ TEST(PadMap, LanesGapsAndZonesThatNeverPlay) {
          {{}},
          {0},
          {-1}},
+        {"a take with the window of an earlier one never shares its tier",
+         {},
+         {{38, 1, 13}, {38, 13, 25}, {38, 25, 37}, {38, 1, 13}},
+         {{38, 127}},
+         {},
+         {{{1, 13}}, {{14, 25}}, {{26, 37}}, {}},
+         {0, 1, 0, 2},
+         {-1, 3, 3, 3}},
         {"windows beyond 1..127 are cut", {}, {{44, 0, 200}}, {}, {}, {{{1, 127}}}, {0}, {-1}},
     };
     for (const MapCase& c : cases) {
