@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the editor on the demo kit, on a private X server (Xvfb).
+# Takes docs/screenshot.png and docs/pad-map.png: the editor on the demo kit, on a private X
+# server (Xvfb).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,3 +41,14 @@ else
     DISPLAY="$display" import -window root docs/screenshot.png
 fi
 echo "docs/screenshot.png"
+
+# The window made larger, with the velocity map and the waveform under the list: the first
+# zone of the kick clicked (selected and played).
+if [ -n "$window" ]; then
+    DISPLAY="$display" xdotool windowmove "$window" 0 0 windowsize "$window" 1000 760
+    sleep 2
+    DISPLAY="$display" xdotool mousemove --window "$window" 120 107 click 1
+    sleep 3
+    DISPLAY="$display" import -window "$window" docs/pad-map.png
+    echo "docs/pad-map.png"
+fi

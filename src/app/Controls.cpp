@@ -1,11 +1,32 @@
 #include "app/Controls.h"
 
 #include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace padsmith {
+
+QPixmap sharpPixmap(const QString& path, QSize size) {
+    const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+    QString file = path;
+    if (ratio > 1.0) {
+        const QString twice =
+            QString(path).replace(QLatin1String(".png"), QLatin1String("@2x.png"));
+        if (QFileInfo::exists(twice)) {
+            file = twice;
+        }
+    }
+    QPixmap image(file);
+    const qreal drawn = file == path ? 1.0 : 2.0;
+    if (size.isValid() && !image.isNull()) {
+        image = image.scaled(size * drawn, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    image.setDevicePixelRatio(drawn);
+    return image;
+}
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
@@ -39,17 +60,17 @@ PadButton::PadButton(int pad, QWidget* parent) : QAbstractButton(parent), pad_(p
 }
 
 const QPixmap& PadButton::restImage() {
-    static const QPixmap image(QStringLiteral(":/padsmith/pad.png"));
+    static const QPixmap image = sharpPixmap(QStringLiteral(":/padsmith/pad.png"));
     return image;
 }
 
 const QPixmap& PadButton::pressedImage() {
-    static const QPixmap image(QStringLiteral(":/padsmith/pad-pressed.png"));
+    static const QPixmap image = sharpPixmap(QStringLiteral(":/padsmith/pad-pressed.png"));
     return image;
 }
 
 QSize PadButton::sizeHint() const {
-    return restImage().isNull() ? QSize(40, 40) : restImage().size();
+    return restImage().isNull() ? QSize(40, 40) : restImage().deviceIndependentSize().toSize();
 }
 
 void PadButton::setMarker(Marker marker, bool hasZones) {

@@ -7,6 +7,10 @@
 
 namespace padsmith {
 
+// A picture of the program's resources, drawn from its twice-as-large copy ("name@2x.png") on
+// screens scaled beyond 100 %. With `size`, scaled to fit that many logical pixels.
+QPixmap sharpPixmap(const QString& path, QSize size = {});
+
 // A static text or picture that reports clicks (the kit name, the sample folder, the pad
 // names, the program picture).
 class ClickLabel : public QLabel {

@@ -13,10 +13,12 @@
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
 #include "app/Operation.h"
+#include "app/PadMapPanel.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/WindowKitHost.h"
+#include "app/WindowLayout.h"
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
 #include "audio/MidiInput.h"
@@ -41,6 +43,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSplitter>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
@@ -96,10 +99,12 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QIcon icon;
     icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
     icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-64.png"), QSize(64, 64));
     setWindowIcon(icon);
     setAcceptDrops(true);
     setMainWindow(this);
@@ -115,6 +120,11 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     buildHealthPanel();
     registerOwnCommands();
     midi_ = new MidiRouter(*this, this);
+    // The zone list shares its place with the velocity map and the waveform; that place takes
+    // the room when the window grows.
+    auto* client = static_cast<ClientArea*>(centralWidget());
+    padMap_ = new PadMapPanel(*this, settings_, client);
+    client->setStretched(padMap_->area());
 
     qApp->installEventFilter(this);
     dropInputDuringOperations(this);
@@ -172,7 +182,7 @@ void MainWindow::buildControls() {
     const DialogUnits units(dialogFont());
     const QFont font = controlFont();
 
-    auto* client = new QWidget(this);
+    auto* client = new ClientArea(QSize(units.x(417), units.y(285)), this);
     client->setObjectName(QStringLiteral("client"));
     client->setAutoFillBackground(true);
     QPalette black = client->palette();
@@ -188,7 +198,6 @@ void MainWindow::buildControls() {
     black.setColor(QPalette::Disabled, QPalette::Base, Qt::black);
     client->setPalette(black);
     client->setFont(font);
-    client->setFixedSize(units.x(417), units.y(285));
     setCentralWidget(client);
 
     fields_ = new KitFields(client, units, [this] { return options_.codePage(); });
@@ -210,9 +219,7 @@ void MainWindow::buildControls() {
     picture_ = new ClickLabel(client);
     picture_->setObjectName(QStringLiteral("1082"));
     picture_->setGeometry(units.rect(295, 203, 112, 82));
-    picture_->setPixmap(
-        QPixmap(QStringLiteral(":/padsmith/picture.png"))
-            .scaled(picture_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture_->setPixmap(sharpPixmap(QStringLiteral(":/padsmith/picture.png"), picture_->size()));
     picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture_->setCursor(Qt::PointingHandCursor);
     connect(picture_, &ClickLabel::clicked, this, [this] { command(CommandId::Picture); });
@@ -338,6 +345,7 @@ void MainWindow::setCommandHandler(CommandId id, std::function<void()> handler) 
 }
 
 void MainWindow::startUp(bool reopenLastKit) {
+    restoreWindowGeometry(*this, settings_);
     kit_.copyright = toStd(loginName());
     fields_->copyright()->setText(loginName());
     animation_->play();
@@ -708,6 +716,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (preview_ != nullptr) {
         preview_->closeOutput();
     }
+    saveWindowGeometry(*this, settings_);
     event->accept();
 }
 

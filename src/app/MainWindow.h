@@ -31,6 +31,7 @@ class DropTargets;
 class EditPath;
 class HealthPanel;
 class PadButton;
+class PadMapPanel;
 class PadPanel;
 class PreviewPlayer;
 class SampleCache;
@@ -94,6 +95,7 @@ public:
     MidiRouter& midiRouter() const { return *midi_; }
 
     PadPanel& padPanel() const { return *pads_; }
+    PadMapPanel& padMapPanel() const { return *padMap_; }
     ZoneListPanel& zonePanel() const { return *zones_; }
     ZoneCommands& zoneCommands() const { return *zoneCommands_; }
     DropTargets& dropTargets() const { return *drops_; }
@@ -181,6 +183,7 @@ private:
     PadPanel* pads_ = nullptr;
     HealthPanel* health_ = nullptr;
     DropTargets* drops_ = nullptr;
+    PadMapPanel* padMap_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* padMenu_ = nullptr;

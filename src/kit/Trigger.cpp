@@ -19,18 +19,25 @@ std::uint32_t packMidiMessage(std::uint8_t status, std::uint8_t data1, std::uint
            static_cast<std::uint32_t>(data2) << 16;
 }
 
+int triggeredRow(const Pad& pad, int note, int velocity) {
+    for (std::size_t row = 0; row < pad.size(); ++row) {
+        const SampleZone& zone = pad.at(row);
+        if (zone.key != note) {
+            continue;
+        }
+        if (zone.velocityHigh == 0 ||
+            (zone.velocityLow <= velocity && velocity <= zone.velocityHigh)) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
 std::optional<ZoneRef> triggeredZone(const KitDocument& kit, int note, int velocity) {
     for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t row = 0; row < pad.size(); ++row) {
-            const SampleZone& zone = pad.at(row);
-            if (zone.key != note) {
-                continue;
-            }
-            if (zone.velocityHigh == 0 ||
-                (zone.velocityLow <= velocity && velocity <= zone.velocityHigh)) {
-                return ZoneRef{p, static_cast<int>(row)};
-            }
+        const int row = triggeredRow(kit.pads[static_cast<std::size_t>(p)], note, velocity);
+        if (row >= 0) {
+            return ZoneRef{p, row};
         }
     }
     return std::nullopt;

@@ -28,6 +28,8 @@ std::uint32_t packMidiMessage(std::uint8_t status, std::uint8_t data1, std::uint
 // in list order, the first whose key is the note and whose velocity window holds the velocity.
 // A zone whose upper velocity bound is 0 answers its key at every velocity.
 std::optional<ZoneRef> triggeredZone(const KitDocument& kit, int note, int velocity);
+// The same within one pad: the row of its first zone that answers the note, -1 when none does.
+int triggeredRow(const Pad& pad, int note, int velocity);
 
 // A note played into the zone list: the key it gives the selected zones.
 struct KeyEntry {

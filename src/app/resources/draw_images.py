@@ -65,11 +65,12 @@ def mix(c1, c2, t):
     return tuple(a + (b - a) * t for a, b in zip(c1, c2))
 
 
-def pad(pressed):
+def pad(pressed, scale=1):
     """A round drum pad seen from above: rim, rubber face, a soft highlight."""
     cx, cy, outer = 20.0, 20.0, 19.0
 
     def shade(x, y):
+        x, y = x / scale, y / scale
         d = math.hypot(x - cx, y - cy)
         if d > outer:
             return (0, 0, 0, 0)
@@ -89,7 +90,7 @@ def pad(pressed):
             c = mix(c, (0, 0, 0), 0.5)
         return c + (1.0,)
 
-    return render(40, 40, shade)
+    return render(40 * scale, 40 * scale, shade)
 
 
 def picture(width, height):
@@ -141,15 +142,16 @@ def icon(size):
     return render(size, size, shade)
 
 
-def zone_icon():
+def zone_icon(scale=1):
     """The zone list's row image: a small waveform."""
     def shade(x, y):
+        x, y = x / scale, y / scale
         mid = 8 + 5.5 * math.sin(x * 1.3) * math.exp(-x / 11.0)
         if abs(y - mid) < 1.1 and 1 <= x <= 15:
             return (1.0, 1.0, 1.0, 1.0)
         return (0, 0, 0, 0)
 
-    return render(16, 16, shade)
+    return render(16 * scale, 16 * scale, shade)
 
 
 def main():
@@ -160,6 +162,12 @@ def main():
         "padsmith-32.png": (32, 32, icon(32)),
         "padsmith-16.png": (16, 16, icon(16)),
         "zone.png": (16, 16, zone_icon()),
+        # Twice as many pixels, for screens at 200 %.
+        "pad@2x.png": (80, 80, pad(False, 2)),
+        "pad-pressed@2x.png": (80, 80, pad(True, 2)),
+        "picture@2x.png": (336, 266, picture(336, 266)),
+        "padsmith-64.png": (64, 64, icon(64)),
+        "zone@2x.png": (32, 32, zone_icon(2)),
     }
     for name, (w, h, px) in outputs.items():
         write_png(os.path.join(HERE, name), w, h, px)

@@ -1,0 +1,3 @@
+# Targets of this area.
+padsmith_benchmark(padmap_bench padmap_bench.cpp)
+target_link_libraries(padmap_bench PRIVATE padsmith_ui padsmith_kit)

@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/PadMapPanel.h"
+
+#include "app/EditPath.h"
+#include "app/MainWindow.h"
+#include "app/MidiRouter.h"
+#include "app/Text.h"
+#include "app/ZoneListPanel.h"
+#include "audio/Preview.h"
+#include "kit/NoteNames.h"
+#include "kit/Trigger.h"
+#include "platform/SettingsStore.h"
+#include "ui/CellTableView.h"
+#include "ui/PadMapView.h"
+#include "ui/WaveformView.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolTip>
+
+namespace padsmith {
+
+namespace {
+
+constexpr int kWaveHeight = 90;
+constexpr int kMapHeight = 150;
+
+QList<VelocityRange> rangesOf(const std::vector<VelocitySpan>& spans) {
+    QList<VelocityRange> ranges;
+    for (const VelocitySpan& span : spans) {
+        ranges.append({span.low, span.high});
+    }
+    return ranges;
+}
+
+// Forwards the resizes of one widget.
+class ResizeWatcher : public QObject {
+public:
+    ResizeWatcher(QWidget* watched, std::function<void()> resized)
+        : QObject(watched), resized_(std::move(resized)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            resized_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> resized_;
+};
+
+} // namespace
+
+PadMapPanel::PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* client)
+    : QObject(client), window_(window), settings_(settings),
+      area_(new QSplitter(Qt::Vertical, client)), mapScroll_(new QScrollArea), map_(new PadMapView),
+      waveform_(new WaveformView) {
+    CellTableView* list = window_.zoneList();
+    area_->setObjectName(QStringLiteral("zoneArea"));
+    area_->setGeometry(list->geometry());
+    area_->setHandleWidth(5);
+    area_->setChildrenCollapsible(true);
+    area_->addWidget(list);
+    map_->setObjectName(QStringLiteral("padMap"));
+    map_->setEmptyText(tr("This pad has no zones"));
+    mapScroll_->setWidget(map_);
+    mapScroll_->setWidgetResizable(true);
+    mapScroll_->setFrameShape(QFrame::NoFrame);
+    area_->addWidget(mapScroll_);
+    waveform_->setObjectName(QStringLiteral("waveform"));
+    area_->addWidget(waveform_);
+    area_->setCollapsible(0, false);
+    area_->setStretchFactor(0, 3);
+    area_->setStretchFactor(1, 2);
+    area_->setStretchFactor(2, 0);
+    waveform_->setText(tr("No sample selected"));
+
+    const QByteArray placed =
+        QByteArray::fromBase64(settings_.readString(kPanesSetting).toLatin1());
+    if (!placed.isEmpty() && area_->restoreState(placed)) {
+        userPlacedPanes_ = true;
+        mapScroll_->show();
+        waveform_->show();
+    } else {
+        showPanes(false);
+    }
+    connect(area_, &QSplitter::splitterMoved, this, [this] {
+        userPlacedPanes_ = true;
+        settings_.writeString(kPanesSetting, QString::fromLatin1(area_->saveState().toBase64()));
+    });
+    new ResizeWatcher(area_, [this] { areaResized(); });
+
+    connect(map_, &PadMapView::clicked, this, &PadMapPanel::clicked);
+    connect(map_, &PadMapView::edgeMoved, this, &PadMapPanel::edgeMoved);
+    connect(map_, &PadMapView::dragFinished, this, &PadMapPanel::dragFinished);
+    connect(map_, &PadMapView::dragCancelled, this, &PadMapPanel::refresh);
+
+    // The pad shown, its rows and the other pads (which decide what this one really plays)
+    // all come through the list's model or the edit path.
+    QAbstractItemModel* rows = list->model();
+    connect(rows, &QAbstractItemModel::modelReset, this, &PadMapPanel::refresh);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, &PadMapPanel::refresh);
+    connect(rows, &QAbstractItemModel::dataChanged, this, &PadMapPanel::refresh);
+    connect(rows, &QAbstractItemModel::rowsInserted, this, &PadMapPanel::refresh);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &PadMapPanel::refresh);
+    connect(&window_.editPath(), &EditPath::padsChanged, this, &PadMapPanel::refresh);
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &PadMapPanel::showSelection);
+    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &PadMapPanel::showSelection);
+    connect(&window_.midiRouter(), &MidiRouter::noteHandled, this, &PadMapPanel::noteHandled);
+    refreshNow();
+}
+
+bool PadMapPanel::panesShown() const {
+    return mapScroll_->isVisible() && area_->sizes().value(1) > 0;
+}
+
+void PadMapPanel::areaResized() {
+    if (!userPlacedPanes_) {
+        showPanes(area_->height() >= kRoomForPanes);
+    }
+}
+
+void PadMapPanel::showPanes(bool shown) {
+    if (shown == !mapScroll_->isHidden()) {
+        return;
+    }
+    mapScroll_->setVisible(shown);
+    waveform_->setVisible(shown);
+    if (shown) {
+        const int room = area_->height() - 2 * area_->handleWidth();
+        // The map as tall as its lanes want, within reason; the list keeps the rest.
+        const int map = std::clamp(map_->sizeHint().height() + 8, kMapHeight / 2,
+                                   std::max(kMapHeight, (room - kWaveHeight) * 2 / 5));
+        area_->setSizes({room - map - kWaveHeight, map, kWaveHeight});
+    }
+}
+
+void PadMapPanel::refresh() {
+    if (refreshQueued_) {
+        return;
+    }
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (refreshQueued_) {
+            refreshNow();
+        }
+    });
+}
+
+void PadMapPanel::refreshNow() {
+    refreshQueued_ = false;
+    const KitDocument& kit = window_.kit();
+    shownPad_ = kit.currentPad;
+    model_ = padsmith::padMap(kit, shownPad_);
+    showMap(model_);
+    showSelection();
+}
+
+void PadMapPanel::showMap(const PadMap& map) {
+    QList<MapViewLane> lanes;
+    for (const MapLane& lane : map.lanes) {
+        lanes.append({fromStd(noteName(lane.key)), lane.tiers, rangesOf(lane.gaps),
+                      rangesOf(lane.elsewhere)});
+    }
+    QList<MapViewBlock> blocks;
+    for (const MapBlock& block : map.blocks) {
+        blocks.append({block.row,
+                       block.lane,
+                       block.tier,
+                       {block.window.low, block.window.high},
+                       rangesOf(block.plays),
+                       fromStd(block.label),
+                       blockToolTip(block)});
+    }
+    map_->setContent(std::move(lanes), std::move(blocks));
+}
+
+QString PadMapPanel::blockToolTip(const MapBlock& block) const {
+    QString text = tr("Row %1: %2\nVelocity %3–%4")
+                       .arg(block.row + 1)
+                       .arg(fromStd(block.label))
+                       .arg(block.window.low)
+                       .arg(block.window.high);
+    if (block.takenBy) {
+        const KitDocument& kit = window_.kit();
+        const int key = kit.pads[static_cast<std::size_t>(shownPad_)]
+                            .at(static_cast<std::size_t>(block.row))
+                            .key;
+        const QString first =
+            block.takenBy->pad == shownPad_
+                ? tr("row %1").arg(block.takenBy->position + 1)
+                : tr("pad %1 row %2").arg(block.takenBy->pad + 1).arg(block.takenBy->position + 1);
+        text += '\n' + (block.neverPlays() ? tr("Never plays: %1 takes %2 first")
+                                           : tr("Plays only in part: %1 takes %2 first"))
+                           .arg(first, fromStd(noteName(key)));
+    }
+    return text;
+}
+
+void PadMapPanel::showSelection() {
+    map_->setSelected(window_.zonePanel().selectedRows());
+    showWaveform();
+}
+
+void PadMapPanel::showWaveform() {
+    const ZoneListPanel& zones = window_.zonePanel();
+    const QList<int> selected = zones.selectedRows();
+    int row = zones.currentRow();
+    if (!selected.contains(row)) {
+        row = selected.isEmpty() ? -1 : selected.first();
+    }
+    const Pad& pad = window_.kit().current();
+    if (row < 0 || static_cast<std::size_t>(row) >= pad.size()) {
+        waveform_->setText(tr("No sample selected"));
+        return;
+    }
+    waveform_->setText(fromStd(pad.at(static_cast<std::size_t>(row)).sampleName));
+}
+
+void PadMapPanel::clicked(int lane, int velocity, Qt::KeyboardModifiers modifiers) {
+    if (lane < 0 || static_cast<std::size_t>(lane) >= model_.lanes.size()) {
+        return;
+    }
+    KitDocument& kit = window_.kit();
+    const int key = model_.lanes[static_cast<std::size_t>(lane)].key;
+    const int row = triggeredRow(kit.current(), key, velocity);
+    if (row < 0) {
+        return;
+    }
+    window_.zonePanel().selectRow(row);
+    map_->setFocus(Qt::MouseFocusReason);
+    // What a note of this key and velocity plays in the kit may sit on an earlier pad.
+    const std::optional<ZoneRef> first = triggeredZone(kit, key, velocity);
+    if (first && first->pad != kit.currentPad) {
+        QToolTip::showText(QCursor::pos(),
+                           tr("A note %1 at velocity %2 plays pad %3 row %4 first")
+                               .arg(fromStd(noteName(key)))
+                               .arg(velocity)
+                               .arg(first->pad + 1)
+                               .arg(first->position + 1),
+                           map_);
+    }
+    if (!modifiers.testFlag(Qt::ControlModifier)) {
+        window_.previewPlayer().previewSample(
+            kit.current().at(static_cast<std::size_t>(row)).sourcePath, window_.outputDevice());
+    }
+}
+
+void PadMapPanel::edgeMoved(int row, bool highEdge, int velocity) {
+    // The drag is shown as the edit would leave the pad; the kit changes once, on release.
+    KitDocument preview = window_.kit();
+    applyEdit(preview,
+              dragVelocityEdge(preview, shownPad_, row,
+                               highEdge ? VelocityEdge::High : VelocityEdge::Low, velocity));
+    showMap(padsmith::padMap(preview, shownPad_));
+}
+
+void PadMapPanel::dragFinished(int row, bool highEdge, int velocity) {
+    const KitDocument& kit = window_.kit();
+    if (shownPad_ == kit.currentPad) {
+        window_.editPath().apply(dragVelocityEdge(
+            kit, shownPad_, row, highEdge ? VelocityEdge::High : VelocityEdge::Low, velocity));
+    }
+    refresh();
+    window_.updateCommandStates();
+}
+
+void PadMapPanel::noteHandled(int note, int velocity) {
+    // The note may have made another pad current.
+    if (refreshQueued_ || shownPad_ != window_.kit().currentPad) {
+        refreshNow();
+    }
+    const int lane = model_.laneOf(note);
+    if (lane < 0) {
+        return;
+    }
+    const std::optional<ZoneRef> fired = triggeredZone(window_.kit(), note, velocity);
+    map_->showHit(lane, velocity, fired && fired->pad == shownPad_ ? fired->position : -1);
+}
+
+} // namespace padsmith

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "kit/PadMap.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QScrollArea;
+class QSplitter;
+class QWidget;
+
+namespace padsmith {
+
+class MainWindow;
+class PadMapView;
+class SettingsStore;
+class WaveformView;
+
+// The velocity map of the current pad and the waveform of the selected zone's sample, under
+// the zone list. A click on the map plays the zone a note of that key and velocity reaches
+// within the pad and selects its row (Ctrl+click only selects); dragging a block's edge changes
+// its velocity window as one undo step; every MIDI note-on is marked on its key's lane.
+// The list and the two panes share the room between the kit fields and the pads: the panes
+// appear once the window is tall enough, and where the user puts the dividers is remembered.
+class PadMapPanel : public QObject {
+    Q_OBJECT
+public:
+    // Height of the zone area from which the panes are shown while the user has not placed
+    // the dividers.
+    static constexpr int kRoomForPanes = 400;
+    // The setting that keeps the dividers' places.
+    static constexpr const char* kPanesSetting = "PadMapPanes";
+
+    PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* client);
+
+    // The list and the panes, to be placed where the zone list was.
+    QSplitter* area() const { return area_; }
+    PadMapView* map() const { return map_; }
+    WaveformView* waveform() const { return waveform_; }
+    bool panesShown() const;
+    // The map as drawn now.
+    const PadMap& padMap() const { return model_; }
+
+    // Shows the current pad again from the kit (coalesced: at most once per event loop turn).
+    void refresh();
+    // Now, not coalesced.
+    void refreshNow();
+
+private:
+    void areaResized();
+    void showPanes(bool shown);
+    void showMap(const PadMap& map);
+    void showSelection();
+    void showWaveform();
+    void clicked(int lane, int velocity, Qt::KeyboardModifiers modifiers);
+    void edgeMoved(int row, bool highEdge, int velocity);
+    void dragFinished(int row, bool highEdge, int velocity);
+    void noteHandled(int note, int velocity);
+    QString blockToolTip(const MapBlock& block) const;
+
+    MainWindow& window_;
+    SettingsStore& settings_;
+    QSplitter* area_;
+    QScrollArea* mapScroll_;
+    PadMapView* map_;
+    WaveformView* waveform_;
+    PadMap model_;
+    int shownPad_ = -1;
+    bool refreshQueued_ = false;
+    bool userPlacedPanes_ = false;
+};
+
+} // namespace padsmith
