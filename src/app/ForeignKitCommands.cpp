@@ -63,11 +63,15 @@ void ForeignKitCommands::importKit() {
     const std::filesystem::path cache = userCacheFolder();
     std::optional<formats::Conversion> conversion;
     std::string error;
+    QString shown = QFileInfo(dialog.path()).fileName();
     {
         KitHost& host = window_.kitHost();
         const BusyScope busy(host);
         const auto foreign = formats::readForeignKit(path, {}, cache, error);
         if (foreign) {
+            if (!foreign->name.empty()) {
+                shown = fromStd(foreign->name);
+            }
             // Decoding a library takes a while: the window repaints between samples.
             conversion = formats::convertToKit(*foreign, cache, true, [&host](int, int) {
                 host.pumpMessages();
@@ -84,7 +88,7 @@ void ForeignKitCommands::importKit() {
     window_.document().adoptPads(conversion->kit.pads);
     messageBox(MessageButtons::Ok, MessageIcon::Information,
                reportText(QStringLiteral("%1: %2 pad(s), %3 zone(s).")
-                              .arg(QFileInfo(dialog.path()).fileName())
+                              .arg(shown)
                               .arg(padsWithZones(conversion->kit))
                               .arg(conversion->zones),
                           conversion->report));

@@ -18,7 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kHeadBytes = 64 * 1024;
+// Enough for the chunks before the sample data of any ordinary file.
+constexpr std::size_t kHeadBytes = 8 * 1024;
 
 bool playableLayout(const SampleFormat& format) {
     if (format.channels == 0 || format.channels > 2 || format.samplesPerSecond == 0) {

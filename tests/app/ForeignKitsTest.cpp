@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(kit.pads[0].at(0).sampleName, std::string("kick.wav"));
         QCOMPARE(kit.pads[1].at(0).key, 38);
         QCOMPARE(kit.pads[1].at(0).gainRight, 0.25F);
-        QVERIFY(app.dialogs.messages.last().contains("Drums.sfz: 2 pad(s), 2 zone(s)."));
+        QVERIFY(app.dialogs.messages.last().contains("Drums: 2 pad(s), 2 zone(s)."));
         QVERIFY(app.dialogs.messages.last().contains("ampeg_attack (1 region)"));
         // Nothing reached the plug-in folder: that happens at Save.
         QCOMPARE(QDir(app.plugin).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),

@@ -12,6 +12,7 @@
 #include <archive_entry.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <tuple>
 
 namespace padsmith::formats {
 namespace {
@@ -211,6 +212,41 @@ comment */ key=$KICK
     EXPECT_EQ(facts(sliced.kit.pads[2]),
               (std::vector<ZoneFacts>{{42, 1, 63, 0.5F, 0.5F, "hat1.wav"},
                                       {42, 64, 127, 0.5F, 0.5F, "hat2.wav"}}));
+}
+
+TEST(Convert, KindsComeFromTheNames) {
+    TempFolder temp;
+    temp.write("kit/drumkit.xml", "<drumkit_info/>");
+    temp.write("empty/readme.txt", "");
+    const std::tuple<fs::path, KitKind, KitKind> rows[] = {
+        {temp / "Drums.sfz", KitKind::Sfz, KitKind::Sfz},
+        {temp / "Drums.SFZ", KitKind::Sfz, KitKind::Sfz},
+        {temp / "kit", KitKind::HydrogenFolder, KitKind::HydrogenFolder},
+        {temp / "kit/drumkit.xml", KitKind::HydrogenFolder, KitKind::HydrogenFolder},
+        {temp / "empty", KitKind::Unknown, KitKind::HydrogenFolder},
+        {temp / "New Kit", KitKind::Unknown, KitKind::HydrogenFolder},
+        {temp / "Pack.h2drumkit", KitKind::HydrogenArchive, KitKind::HydrogenArchive},
+        {temp / "Rock.txt", KitKind::KitScript, KitKind::KitScript},
+        {temp / "other.xml", KitKind::Unknown, KitKind::Unknown},
+        {temp / "kick.wav", KitKind::Unknown, KitKind::Unknown},
+    };
+    for (const auto& [path, in, out] : rows) {
+        EXPECT_EQ(inputKind(path), in) << path;
+        EXPECT_EQ(outputKind(path), out) << path;
+    }
+}
+
+TEST(SfzReader, OffsetsShiftKeysAndMissingIncludesAreNamed) {
+    TempFolder temp;
+    temp.write("a.wav", wave());
+    temp.write("kit.sfz", "<control> octave_offset=1 note_offset=-2\n#include \"gone.sfz\"\n"
+                          "<region> sample=a.wav key=c3\n<region> sample=a.wav key=-1\n"
+                          "<region> sample=a.wav key=127\n");
+    const Conversion read = convert(temp / "kit.sfz", temp / "cache");
+    EXPECT_EQ(read.kit.pads[0].at(0).key, 58); // c3 is 48, an octave up and two keys down
+    EXPECT_TRUE(read.kit.pads[1].empty());
+    EXPECT_TRUE(mentions(read.report, "The included file \"gone.sfz\" could not be read."));
+    EXPECT_TRUE(mentions(read.report, "2 region(s) on keys outside 0 to 127 were left out."));
 }
 
 TEST(SfzReader, SurvivesSelfIncludesAndDefineBombs) {
