@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
@@ -87,17 +88,19 @@ HealthPanel::HealthPanel(const KitDocument& kit, EditPath& edits,
     list_ = new QListWidget(body);
     list_->setObjectName(QStringLiteral("healthFindings"));
     list_->setWordWrap(true);
-    list_->setUniformItemSizes(false);
+    list_->setResizeMode(QListView::Adjust);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setTextElideMode(Qt::ElideNone);
     layout->addWidget(list_, 1);
     setWidget(body);
-    setMinimumWidth(320);
+    setMinimumWidth(360);
 
     status_ = new QLabel(parent);
     status_->setObjectName(QStringLiteral("healthStatus"));
     status_->setTextFormat(Qt::RichText);
     status_->setCursor(Qt::PointingHandCursor);
-    status_->setToolTip(QStringLiteral("Show the Kit Health panel"));
-    status_->hide();
+    status_->setToolTip(QStringLiteral("Show the Kit Health panel (Ctrl+H)"));
+    status_->setText(QStringLiteral("<a href=\"health\" style=\"color:#c0c0c0\">Kit Health</a>"));
     connect(status_, &QLabel::linkActivated, this, [this] {
         show();
         raise();
@@ -222,12 +225,14 @@ void HealthPanel::showResult(const std::shared_ptr<Result>& result) {
                               : countText(errors, "error", "errors") + QStringLiteral(", ") +
                                     countText(warnings, "warning", "warnings") +
                                     QStringLiteral(", ") + countText(notes, "note", "notes"));
-        if (errors > 0) {
-            status_->setText(QStringLiteral("<a href=\"health\" style=\"color:#ff5050\">%1</a>")
-                                 .arg(countText(errors, "error", "errors")));
-            status_->show();
-        } else {
-            status_->hide();
+        status_->setText(
+            errors > 0
+                ? QStringLiteral("<a href=\"health\" style=\"color:#ff5050\">%1</a>")
+                      .arg(countText(errors, "error", "errors"))
+                : QStringLiteral("<a href=\"health\" style=\"color:#c0c0c0\">Kit Health</a>"));
+        // A menu bar lays out its corner widget only when it is given one.
+        if (auto* bar = qobject_cast<QMenuBar*>(status_->parentWidget())) {
+            bar->setCornerWidget(status_);
         }
         currentChanged();
         emit checked();

@@ -44,8 +44,8 @@ public:
     // (after a read or a save: they change with those, and comparing copies reads files).
     void kitChanged(bool folders = false);
 
-    // The label for the status area: "2 errors", hidden when there are none; a click on it
-    // shows the panel.
+    // The label for the status area: "2 errors", or "Kit Health" when there are none; a click
+    // on it shows the panel.
     QLabel* statusLabel() const { return status_; }
 
     const std::vector<HealthFinding>& findings() const { return findings_; }

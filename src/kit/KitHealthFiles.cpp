@@ -57,7 +57,8 @@ std::string decibelText(double decibels) {
         return "silent";
     }
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f dB", decibels);
+    // No "-0.0 dB" for a level just below full scale.
+    std::snprintf(text, sizeof text, "%.1f dB", std::abs(decibels) < 0.05 ? 0.0 : decibels);
     return text;
 }
 
