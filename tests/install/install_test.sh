@@ -33,8 +33,13 @@ expect_in "^padsmith-kit $version\$" "$work/out"
 # starts an installed program with its file, shows the installed icon and opens the file type
 # the package defines.
 desktop="$share/applications/$id.desktop"
+# Neither validator may report an error or a warning (desktop-file-validate exits 0 on warnings;
+# appstreamcli's info and pedantic notes are allowed).
 expect_exit 0 desktop-file-validate "$desktop"
+expect_not_in "error:\|warning:" "$work/out"
 expect_exit 0 appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml"
+expect_not_in "^[EW]:" "$work/out"
+expect_in "<project_license>GPL-3.0-or-later</project_license>" "$share/metainfo/$id.metainfo.xml"
 expect_in "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
     "$share/metainfo/$id.metainfo.xml"
 expect_in "<release version=\"$version\"" "$share/metainfo/$id.metainfo.xml"
@@ -51,6 +56,8 @@ if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
     update-mime-database "$work/data/mime" 2>/dev/null
     printf 'vst samples,\r\nKit,\r\nZARVO SAMPLES,\r\n,\r\n\r\n-1\r\n' >"$work/kit.txt"
     cp "$work/kit.txt" "$work/kit-without-extension"
+    { printf '\xef\xbb\xbf'; cat "$work/kit.txt"; } >"$work/kit-with-mark.txt" # the editor reads these
+    printf '\xef\xbb\xbfshopping list\n' >"$work/plain-with-mark.txt"
     printf 'vst samples are listed below,\n' >"$work/notes.txt"
     printf 'shopping list\n' >"$work/plain.txt"
     type_of() {
@@ -59,6 +66,8 @@ if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
     }
     [ "$(type_of "$work/kit.txt")" = "$mime" ] && pass || fail "kit.txt is $(type_of "$work/kit.txt")"
     [ "$(type_of "$work/kit-without-extension")" = "$mime" ] && pass || fail "kit without .txt not recognised"
+    [ "$(type_of "$work/kit-with-mark.txt")" = "$mime" ] && pass || fail "kit with a byte-order mark not recognised"
+    [ "$(type_of "$work/plain-with-mark.txt")" = text/plain ] && pass || fail "plain-with-mark.txt is $(type_of "$work/plain-with-mark.txt")"
     [ "$(type_of "$work/notes.txt")" = text/plain ] && pass || fail "notes.txt is $(type_of "$work/notes.txt")"
     [ "$(type_of "$work/plain.txt")" = text/plain ] && pass || fail "plain.txt is $(type_of "$work/plain.txt")"
 else
@@ -77,6 +86,11 @@ MANWIDTH=200 man -l "$share/man/man1/padsmith.1" 2>/dev/null >"$work/editor-page
 while read -r option; do
     expect_in "$option" "$work/editor-page"
 done <"$work/options"
+# The environment the editor reads and the settings a user may change by hand.
+for name in PADSMITH_MIDI_API VST_PATH XDG_CONFIG_HOME ZVDIR CodePage SampleCacheMiB MidiApi \
+    WaveEditor flShared; do
+    expect_in "^ *$name\b" "$work/editor-page"
+done
 page="$share/man/man1/padsmith-kit.1"
 sed 's/\\-/-/g' "$page" >"$work/page" # the usage lines with their hyphens plain
 commands=$("$prefix/bin/padsmith-kit" --help | sed -n '/^commands:/,/^$/s/^  \([a-z-]\+\) .*/\1/p')
