@@ -28,10 +28,12 @@ class MidiInput;
 class MidiRouter;
 class ClickLabel;
 class EditPath;
+class HealthPanel;
 class PadButton;
 class PadPanel;
 class PreviewPlayer;
 class SampleCache;
+class SampleFactsCache;
 class SettingsStore;
 class WindowKitHost;
 class ZoneCommands;
@@ -78,6 +80,9 @@ public:
     bool keyRepeating() const { return keyRepeat_; }
     PreviewPlayer& previewPlayer();
     SampleCache& sampleCache() { return *cache_; }
+    // Format, level and envelope of the kit's samples, measured in the background.
+    const std::shared_ptr<SampleFactsCache>& sampleFacts() const { return facts_; }
+    HealthPanel& healthPanel() const { return *health_; }
     // The MIDI input opened at start-up (null without one): its notes go to midiRouter().
     void setMidiInput(MidiInput* input);
     MidiInput* midiInput() const { return midiInput_; }
@@ -113,6 +118,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildHealthPanel();
     void registerOwnCommands();
     void switchFocus();
     void focusMoved(QWidget* now);
@@ -142,6 +148,7 @@ private:
     SampleFinder finder_;
     Document document_;
     std::unique_ptr<SampleCache> cache_;
+    std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<PreviewPlayer> preview_;
     bool backgroundStarted_ = false;
     std::vector<std::string> filledSet_; // the samples the cache was last asked to hold
@@ -160,6 +167,7 @@ private:
     ZoneListPanel* zones_ = nullptr;
     ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
+    HealthPanel* health_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* padMenu_ = nullptr;
