@@ -94,7 +94,13 @@ void measureNoteOn(benchmark::State& state, PreviewPlayer& player, const KitDocu
             break;
         }
         playNote(player, kit);
+        // The output takes data as the sound server asks for it: wait for the first write.
         withoutWrite += player.bytesWritten() == 0 ? 1 : 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (player.bytesWritten() == 0 && clock.elapsed() < 1000) {
+            runEventLoop(1);
+        }
     }
     state.counters["starts_without_write"] = withoutWrite;
     player.closeOutput();
