@@ -26,11 +26,13 @@ class MidiInput;
 class MidiRouter;
 class ClickLabel;
 class EditPath;
+class HealthPanel;
 class PadButton;
 class PadMapPanel;
 class PadPanel;
 class PreviewPlayer;
 class SampleCache;
+class SampleFactsCache;
 class SettingsStore;
 class WindowKitHost;
 class ZoneCommands;
@@ -74,6 +76,9 @@ public:
     bool keyRepeating() const { return keyRepeat_; }
     PreviewPlayer& previewPlayer();
     SampleCache& sampleCache() { return *cache_; }
+    // Format, level and envelope of the kit's samples, measured in the background.
+    const std::shared_ptr<SampleFactsCache>& sampleFacts() const { return facts_; }
+    HealthPanel& healthPanel() const { return *health_; }
     // The MIDI input opened at start-up (null without one): its notes go to midiRouter().
     void setMidiInput(MidiInput* input);
     MidiInput* midiInput() const { return midiInput_; }
@@ -110,6 +115,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildHealthPanel();
     void registerOwnCommands();
     void switchFocus();
     void focusMoved(QWidget* now);
@@ -139,6 +145,7 @@ private:
     SampleFinder finder_;
     Document document_;
     std::unique_ptr<SampleCache> cache_;
+    std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<PreviewPlayer> preview_;
     MidiInput* midiInput_ = nullptr;
     MidiRouter* midi_ = nullptr;
@@ -156,6 +163,7 @@ private:
     ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
     PadMapPanel* padMap_ = nullptr;
+    HealthPanel* health_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* padMenu_ = nullptr;
