@@ -67,7 +67,7 @@ enum class CommandId : int {
     SwitchFocus = 40011,
     DeleteUnusedSamples = 40012,
     ShareSamples = 40017,
-    KitHealth = 40030, // shows or hides the "Kit Health" panel
+    KitHealth = 40040, // shows or hides the "Kit Health" panel
     About = 57664,
     Exit = 57665,
     Picture = 1082,
