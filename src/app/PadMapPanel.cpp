@@ -6,7 +6,10 @@
 #include "app/MidiRouter.h"
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
+#include "audio/AudioFile.h"
 #include "audio/Preview.h"
+#include "audio/SampleFacts.h"
+#include "kit/KitHealth.h"
 #include "kit/NoteNames.h"
 #include "kit/Trigger.h"
 #include "platform/SettingsStore.h"
@@ -21,6 +24,7 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QToolTip>
+#include <cmath>
 
 namespace padsmith {
 
@@ -28,6 +32,69 @@ namespace {
 
 constexpr int kWaveHeight = 90;
 constexpr int kMapHeight = 150;
+
+constexpr int kFollowMs = 30;
+
+QString channelsText(int channels) {
+    switch (channels) {
+    case 1:
+        return PadMapPanel::tr("mono");
+    case 2:
+        return PadMapPanel::tr("stereo");
+    default:
+        return PadMapPanel::tr("%1 channels").arg(channels);
+    }
+}
+
+// The waveform strip's view of what was measured in a sample file.
+WaveformContent waveformOf(const SampleFacts& facts) {
+    WaveformContent content;
+    const std::uint32_t rate = facts.format.samplesPerSecond;
+    for (std::size_t c = 0; c < facts.format.channels; ++c) {
+        const SampleFacts::Span* spans = facts.channelEnvelope(c);
+        QList<EnvelopeBucket> buckets;
+        for (std::size_t b = 0; spans != nullptr && b < facts.buckets; ++b) {
+            buckets.append({static_cast<float>(spans[b].min) / 32768.0F,
+                            static_cast<float>(spans[b].max) / 32767.0F});
+        }
+        content.channels.append(buckets);
+    }
+    content.seconds = rate == 0 ? 0.0 : static_cast<double>(facts.frames) / rate;
+    const double peak = facts.peakDecibels();
+    content.details.append(std::isfinite(peak)
+                               ? PadMapPanel::tr("Peak %1 dBFS").arg(peak, 0, 'f', 1)
+                               : PadMapPanel::tr("Silent"));
+    content.details.append(fromStd(durationText(facts.frames, rate)));
+    content.details.append(PadMapPanel::tr("%1 bit / %2 kHz, %3")
+                               .arg(facts.format.bitsPerSample)
+                               .arg(rate / 1000.0, 0, 'g', 3)
+                               .arg(channelsText(facts.format.channels)));
+    if (facts.silentStart() && rate != 0) {
+        content.silentUntil = static_cast<double>(facts.leadingSilence) / rate;
+        content.details.append(PadMapPanel::tr("Silence at the start: %1 ms")
+                                   .arg(std::lround(content.silentUntil * 1000)));
+    }
+    for (const std::uint64_t frame : facts.clips) {
+        content.clips.append(rate == 0 ? 0.0 : static_cast<double>(frame) / rate);
+    }
+    if (!facts.clips.empty()) {
+        content.details.append(PadMapPanel::tr("Clipped in %1 places").arg(facts.clips.size()));
+    }
+    return content;
+}
+
+QString unreadableText(const SampleFacts& facts) {
+    switch (facts.state) {
+    case SampleFacts::State::Missing:
+        return PadMapPanel::tr("The sample file is missing");
+    case SampleFacts::State::Unreadable:
+        return PadMapPanel::tr("Not a WAVE or AIFF file");
+    case SampleFacts::State::NotPcm:
+        return PadMapPanel::tr("Compressed or unusual sample data");
+    default:
+        return {};
+    }
+}
 
 QList<VelocityRange> rangesOf(const std::vector<VelocitySpan>& spans) {
     QList<VelocityRange> ranges;
@@ -117,6 +184,9 @@ PadMapPanel::PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* c
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &PadMapPanel::showSelection);
     connect(&window_.midiRouter(), &MidiRouter::noteHandled, this, &PadMapPanel::noteHandled);
+    follow_.setInterval(kFollowMs);
+    connect(&follow_, &QTimer::timeout, this, &PadMapPanel::followPlayer);
+    measuring_.setMaxThreadCount(1);
     refreshNow();
 }
 
@@ -162,11 +232,15 @@ void PadMapPanel::refreshNow() {
     const KitDocument& kit = window_.kit();
     shownPad_ = kit.currentPad;
     model_ = padsmith::padMap(kit, shownPad_);
-    showMap(model_);
+    showMap(kit, model_);
     showSelection();
 }
 
-void PadMapPanel::showMap(const PadMap& map) {
+void PadMapPanel::showMap(const KitDocument& kit, const PadMap& map) {
+    // A zone that never plays carries the health check's word on it.
+    std::vector<HealthFinding> findings = padPlayFindings(kit, shownPad_);
+    std::erase_if(findings,
+                  [](const HealthFinding& f) { return f.kind != HealthKind::NeverPlays; });
     QList<MapViewLane> lanes;
     for (const MapLane& lane : map.lanes) {
         lanes.append({fromStd(noteName(lane.key)), lane.tiers, rangesOf(lane.gaps),
@@ -180,19 +254,24 @@ void PadMapPanel::showMap(const PadMap& map) {
                        {block.window.low, block.window.high},
                        rangesOf(block.plays),
                        fromStd(block.label),
-                       blockToolTip(block)});
+                       blockToolTip(kit, block, findings)});
     }
     map_->setContent(std::move(lanes), std::move(blocks));
 }
 
-QString PadMapPanel::blockToolTip(const MapBlock& block) const {
+QString PadMapPanel::blockToolTip(const KitDocument& kit, const MapBlock& block,
+                                  const std::vector<HealthFinding>& findings) const {
     QString text = tr("Row %1: %2\nVelocity %3–%4")
                        .arg(block.row + 1)
                        .arg(fromStd(block.label))
                        .arg(block.window.low)
                        .arg(block.window.high);
+    for (const HealthFinding& finding : findings) {
+        if (std::find(finding.rows.begin(), finding.rows.end(), block.row) != finding.rows.end()) {
+            return text + '\n' + fromStd(finding.message);
+        }
+    }
     if (block.takenBy) {
-        const KitDocument& kit = window_.kit();
         const int key = kit.pads[static_cast<std::size_t>(shownPad_)]
                             .at(static_cast<std::size_t>(block.row))
                             .key;
@@ -221,10 +300,53 @@ void PadMapPanel::showWaveform() {
     }
     const Pad& pad = window_.kit().current();
     if (row < 0 || static_cast<std::size_t>(row) >= pad.size()) {
+        wavePath_.clear();
+        follow_.stop();
         waveform_->setText(tr("No sample selected"));
         return;
     }
-    waveform_->setText(fromStd(pad.at(static_cast<std::size_t>(row)).sampleName));
+    const std::string path = pad.at(static_cast<std::size_t>(row)).sourcePath;
+    const std::shared_ptr<SampleFactsCache>& facts = window_.sampleFacts();
+    wavePath_ = path;
+    if (const std::shared_ptr<const SampleFacts> known = facts->find(path)) {
+        if (known->state == SampleFacts::State::Ok) {
+            waveRate_ = known->format.samplesPerSecond;
+            waveform_->setContent(waveformOf(*known));
+            if (played_) {
+                follow_.start();
+            }
+        } else {
+            follow_.stop();
+            waveform_->setText(unreadableText(*known));
+        }
+        return;
+    }
+    // Measured in the background (a long sample takes a moment), then shown if still wanted.
+    follow_.stop();
+    waveform_->setText(
+        tr("Reading %1...").arg(fromStd(pad.at(static_cast<std::size_t>(row)).sampleName)));
+    measuring_.start([this, facts, path] {
+        facts->measure(path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path] {
+                if (path == wavePath_) {
+                    showWaveform();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PadMapPanel::setPlayedFrame(PlayedFrame played) {
+    played_ = std::move(played);
+}
+
+void PadMapPanel::followPlayer() {
+    const std::optional<std::uint64_t> frame =
+        played_ && !wavePath_.empty() ? played_(wavePath_) : std::nullopt;
+    waveform_->setPosition(frame && waveRate_ != 0 ? static_cast<double>(*frame) / waveRate_
+                                                   : -1.0);
 }
 
 void PadMapPanel::clicked(int lane, int velocity, Qt::KeyboardModifiers modifiers) {
@@ -262,7 +384,7 @@ void PadMapPanel::edgeMoved(int row, bool highEdge, int velocity) {
     applyEdit(preview,
               dragVelocityEdge(preview, shownPad_, row,
                                highEdge ? VelocityEdge::High : VelocityEdge::Low, velocity));
-    showMap(padsmith::padMap(preview, shownPad_));
+    showMap(preview, padsmith::padMap(preview, shownPad_));
 }
 
 void PadMapPanel::dragFinished(int row, bool highEdge, int velocity) {

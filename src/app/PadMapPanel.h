@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/KitHealth.h"
 #include "kit/PadMap.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QThreadPool>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 
 class QScrollArea;
 class QSplitter;
@@ -47,17 +54,24 @@ public:
     // Now, not coalesced.
     void refreshNow();
 
+    // Where the player stands in a sounding file, in the file's frames (nothing when the file
+    // does not sound): the waveform's played position follows it.
+    using PlayedFrame = std::function<std::optional<std::uint64_t>(const std::string& path)>;
+    void setPlayedFrame(PlayedFrame played);
+
 private:
     void areaResized();
     void showPanes(bool shown);
-    void showMap(const PadMap& map);
+    void showMap(const KitDocument& kit, const PadMap& map);
     void showSelection();
     void showWaveform();
+    void followPlayer();
     void clicked(int lane, int velocity, Qt::KeyboardModifiers modifiers);
     void edgeMoved(int row, bool highEdge, int velocity);
     void dragFinished(int row, bool highEdge, int velocity);
     void noteHandled(int note, int velocity);
-    QString blockToolTip(const MapBlock& block) const;
+    QString blockToolTip(const KitDocument& kit, const MapBlock& block,
+                         const std::vector<HealthFinding>& findings) const;
 
     MainWindow& window_;
     SettingsStore& settings_;
@@ -69,6 +83,12 @@ private:
     int shownPad_ = -1;
     bool refreshQueued_ = false;
     bool userPlacedPanes_ = false;
+    std::string wavePath_; // the file the waveform shows or waits for
+    std::uint32_t waveRate_ = 0;
+    PlayedFrame played_;
+    QTimer follow_; // the played position, while the waveform shows a sample
+    // Measures a sample the facts do not know yet; last, so it is waited for first.
+    QThreadPool measuring_;
 };
 
 } // namespace padsmith

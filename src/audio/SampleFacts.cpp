@@ -6,7 +6,9 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace padsmith {
 
@@ -23,38 +25,74 @@ bool isPlayableFormat(const SampleFormat& format) {
     return format.formatTag == kFormatFloat && (bits == 32 || bits == 64);
 }
 
-std::int16_t sampleAt(const SampleBuffer& data, std::size_t index) {
-    const auto low = static_cast<std::uint8_t>(data[index * 2]);
-    const auto high = static_cast<std::uint8_t>(data[index * 2 + 1]);
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | high << 8));
-}
-
-// Peak and envelope over 16-bit interleaved data.
-void measureLevels(SampleFacts& facts, const SampleBuffer& pcm16, std::size_t channels) {
+// Peak, envelope, silence at the start and clipping over 16-bit interleaved little-endian data,
+// in one pass from the first frame to the last.
+void measureLevels(SampleFacts& facts, std::string_view pcm16, std::size_t channels) {
     const std::size_t frames = channels == 0 ? 0 : pcm16.size() / 2 / channels;
     facts.frames = frames;
     facts.buckets = std::min(frames, SampleFacts::kEnvelopeBuckets);
     facts.envelope.assign(facts.buckets * channels, SampleFacts::Span{});
+    facts.leadingSilence = frames;
+    facts.clips.clear();
+    facts.peak = 0.0F;
+    if (facts.buckets == 0) {
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(pcm16.data());
+    std::vector<std::int16_t> low(channels);
+    std::vector<std::int16_t> high(channels);
+    std::vector<int> fullRun(channels, 0);
     int largest = 0;
-    for (std::size_t b = 0; b < facts.buckets; ++b) {
-        // Equal buckets by integer division; the last reaches the end of the file.
-        const std::size_t first = frames * b / facts.buckets;
-        const std::size_t last = b + 1 == facts.buckets ? frames : frames * (b + 1) / facts.buckets;
+    bool heard = false;
+    std::size_t bucket = 0;
+    // Equal buckets by integer division; the last reaches the end of the file.
+    auto bucketEnd = [&](std::size_t b) {
+        return b + 1 == facts.buckets ? frames : frames * (b + 1) / facts.buckets;
+    };
+    auto startBucket = [&] {
+        std::fill(low.begin(), low.end(), std::numeric_limits<std::int16_t>::max());
+        std::fill(high.begin(), high.end(), std::numeric_limits<std::int16_t>::min());
+    };
+    auto closeBucket = [&] {
         for (std::size_t c = 0; c < channels; ++c) {
-            std::int16_t low = std::numeric_limits<std::int16_t>::max();
-            std::int16_t high = std::numeric_limits<std::int16_t>::min();
-            for (std::size_t f = first; f < last; ++f) {
-                const std::int16_t value = sampleAt(pcm16, f * channels + c);
-                low = std::min(low, value);
-                high = std::max(high, value);
+            facts.envelope[c * facts.buckets + bucket] = SampleFacts::Span{low[c], high[c]};
+            largest =
+                std::max({largest, std::abs(static_cast<int>(low[c])), static_cast<int>(high[c])});
+        }
+    };
+    startBucket();
+    std::size_t end = bucketEnd(0);
+    for (std::size_t f = 0; f < frames; ++f) {
+        if (f == end) {
+            closeBucket();
+            ++bucket;
+            end = bucketEnd(bucket);
+            startBucket();
+        }
+        for (std::size_t c = 0; c < channels; ++c) {
+            const std::size_t at = (f * channels + c) * 2;
+            const auto value = static_cast<std::int16_t>(
+                static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8));
+            low[c] = std::min(low[c], value);
+            high[c] = std::max(high[c], value);
+            if (!heard && std::abs(static_cast<int>(value)) >= SampleFacts::kSilenceLevel) {
+                heard = true;
+                facts.leadingSilence = f;
             }
-            if (first == last) {
-                low = high = 0;
+            if (value == std::numeric_limits<std::int16_t>::max() ||
+                value == std::numeric_limits<std::int16_t>::min()) {
+                const std::uint64_t start = f + 1 - SampleFacts::kClipRun;
+                if (++fullRun[c] == SampleFacts::kClipRun &&
+                    facts.clips.size() < SampleFacts::kMaxClips &&
+                    (facts.clips.empty() || facts.clips.back() != start)) {
+                    facts.clips.push_back(start);
+                }
+            } else {
+                fullRun[c] = 0;
             }
-            facts.envelope[c * facts.buckets + b] = SampleFacts::Span{low, high};
-            largest = std::max({largest, std::abs(static_cast<int>(low)), static_cast<int>(high)});
         }
     }
+    closeBucket();
     facts.peak = std::min(1.0F, static_cast<float>(largest) / 32768.0F);
 }
 
@@ -90,9 +128,16 @@ SampleFacts measureSampleData(std::string_view file) {
     }
     facts.state = SampleFacts::State::Ok;
     const std::size_t offset = std::min(layout->offset, file.size());
-    SampleBuffer data(file.substr(offset, layout->length));
+    const std::string_view stored = file.substr(offset, layout->length);
+    const SampleFormat& format = layout->format;
+    if (format.formatTag == kFormatPcm && format.bitsPerSample == 16 && !layout->bigEndian) {
+        // Already what is measured: no copy of a long file.
+        measureLevels(facts, stored, format.channels);
+        return facts;
+    }
+    SampleBuffer data(stored);
     convertToPlayable(*layout, data);
-    measureLevels(facts, data, layout->format.channels);
+    measureLevels(facts, data, format.channels);
     return facts;
 }
 

@@ -42,6 +42,20 @@ struct SampleFacts {
     std::size_t buckets = 0;
     std::vector<Span> envelope;
 
+    // Frames at the start in which every channel stays below -60 dBFS (all of them for a
+    // silent file). More than 5 ms of them is silence before the sound.
+    std::uint64_t leadingSilence = 0;
+    static constexpr int kSilenceLevel = 33; // 16-bit magnitude of -60 dBFS, rounded up
+    static constexpr int kSilenceMs = 5;
+    bool silentStart() const {
+        return leadingSilence * 1000 > std::uint64_t{kSilenceMs} * format.samplesPerSecond;
+    }
+    // The frames where runs of kClipRun or more samples at full scale begin (clipping), in
+    // order, at most kMaxClips of them.
+    static constexpr int kClipRun = 3;
+    static constexpr std::size_t kMaxClips = 1000;
+    std::vector<std::uint64_t> clips;
+
     // The peak in dB below full scale; -inf for silence.
     double peakDecibels() const;
     const Span* channelEnvelope(std::size_t channel) const;

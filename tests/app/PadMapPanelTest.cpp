@@ -10,6 +10,7 @@
 #include "audio/Preview.h"
 #include "audio/SampleFiles.h"
 #include "ui/PadMapView.h"
+#include "ui/WaveformView.h"
 
 #include <QMenu>
 #include <QSplitter>
@@ -129,6 +130,9 @@ private slots:
         QVERIFY(world.played().contains("200ms"));
         QVERIFY(map->hasFocus());
         QCOMPARE(map->blocks().size(), 3);
+        // The waveform strip shows the selected sample, measured in the background.
+        QTRY_VERIFY(!world.panel().waveform()->content().channels.isEmpty());
+        QCOMPARE(world.panel().waveform()->content().details.value(1), QStringLiteral("200ms"));
         // Ctrl+click selects without playing.
         QTest::mouseClick(map, Qt::LeftButton, Qt::ControlModifier, world.at(0, 10));
         QCOMPARE(world.window->zonePanel().selectedRows(), QList<int>{0});
