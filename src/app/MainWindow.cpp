@@ -47,6 +47,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 
 static void initialiseResources() {
     Q_INIT_RESOURCE(padsmith);
@@ -125,6 +127,17 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     auto* client = static_cast<ClientArea*>(centralWidget());
     padMap_ = new PadMapPanel(*this, settings_, client);
     client->setStretched(padMap_->area());
+    // The waveform's played position: where the player stands in that file, while it sounds.
+    padMap_->setPlayedFrame([this](const std::string& path) -> std::optional<std::uint64_t> {
+        if (preview_ != nullptr) {
+            for (const VoicePosition& voice : preview_->soundingVoices()) {
+                if (voice.path == path) {
+                    return voice.frame;
+                }
+            }
+        }
+        return std::nullopt;
+    });
 
     qApp->installEventFilter(this);
     dropInputDuringOperations(this);
