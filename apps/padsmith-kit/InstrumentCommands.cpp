@@ -92,6 +92,16 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "padsmith-kit: can't read %s\n", instrument.string().c_str());
         return 1;
     }
+    if (!result.refused.empty()) {
+        for (const std::string& line : result.refused) {
+            std::fprintf(stderr, "padsmith-kit: not imported: %s\n", line.c_str());
+        }
+        if (!args->force) {
+            std::fprintf(stderr, "padsmith-kit: nothing imported; --force imports the other "
+                                 "zones\n");
+            return 1;
+        }
+    }
     if (!result.content.complete) {
         std::fprintf(stderr, "padsmith-kit: %s\n",
                      describeIncompleteRead(result.content, instrument.string()).c_str());

@@ -108,6 +108,14 @@ void InstrumentCommands::importInstrument() {
     if (result.imported > 0) {
         window_.zonePanel().selectRow(firstNew);
     }
+    if (!result.refused.empty()) {
+        QStringList lines;
+        for (const std::string& line : result.refused) {
+            lines.append(fromStd(line));
+        }
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("These zones were not imported:\n") + lines.join('\n'));
+    }
     if (!result.content.complete) {
         const QString text = fromStd(describeIncompleteRead(result.content, toStd(dialog.path())));
         messageBox(MessageButtons::Ok, MessageIcon::Warning,

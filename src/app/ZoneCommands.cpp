@@ -1,6 +1,5 @@
 #include "app/ZoneCommands.h"
 
-#include "app/CodePageInput.h"
 #include "app/EditPath.h"
 #include "app/FileDialog.h"
 #include "app/MainWindow.h"
@@ -26,14 +25,6 @@ namespace {
 
 const QString kSampleDialogTitle = QStringLiteral("Select sample ...");
 const QString kWaveEditorDialogTitle = QStringLiteral("Select Wave Editor ...");
-
-QString fileList(const std::vector<std::filesystem::path>& files) {
-    QStringList names;
-    for (const std::filesystem::path& file : files) {
-        names.append(QDir::toNativeSeparators(fromFsPath(file)));
-    }
-    return names.join('\n');
-}
 
 } // namespace
 
@@ -143,25 +134,18 @@ void ZoneCommands::importSamples() {
     SampleImport import =
         padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_, location(), host);
     const int firstRow = row >= 0 ? row : static_cast<int>(pad.size());
-    auto renames = std::make_shared<const std::vector<FileMove>>(std::move(import.renames));
-    window_.editPath().apply(std::move(import.edit),
-                             {[renames, &host] { moveFilesBack(*renames, host); },
-                              [renames, &host] { moveFilesAgain(*renames, host); }});
-    window_.zonePanel().selectRow(firstRow);
-    if (!import.notRenamed.empty()) {
-        messageBox(MessageButtons::Ok, MessageIcon::Information,
-                   QStringLiteral("These files could not be renamed and keep their names:\n") +
-                       fileList(import.notRenamed));
+    if (import.edit.empty()) {
+        return;
     }
+    window_.editPath().apply(std::move(import.edit));
+    window_.zonePanel().selectRow(firstRow);
 }
 
 void ZoneCommands::renameSample(int row, const QString& name) {
     const std::string text = toStd(name);
-    if (const std::string problem = sampleNameProblem(text); !problem.empty()) {
+    if (const std::string problem = sampleNameProblem(text, location().codePage);
+        !problem.empty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(problem));
-        return;
-    }
-    if (!acceptTypedText(location().codePage, name)) {
         return;
     }
     stopPreview();

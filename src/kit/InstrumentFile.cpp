@@ -3,6 +3,7 @@
 
 #include "kit/KitName.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
 #include "platform/Files.h"
 
 #include <system_error>
@@ -85,6 +86,18 @@ InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
 
     const bool wasEmpty = pad.empty();
     for (SampleZone zone : result.content.zones) {
+        if (std::string problem = sourcePathProblem(zone.sourcePath, page); !problem.empty()) {
+            result.refused.push_back(toValidUtf8(zone.sourcePath) + ": " + problem);
+            continue;
+        }
+        if (std::string problem = sampleNameProblem(zone.sampleName, page); !problem.empty()) {
+            const std::string own = fileNameOf(withoutMissingMark(zone.sourcePath));
+            if (!sampleNameProblem(own, page).empty()) {
+                result.refused.push_back(toValidUtf8(zone.sampleName) + ": " + problem);
+                continue;
+            }
+            zone.sampleName = own;
+        }
         const std::optional<std::string> found =
             finder.findSample(padIndex, static_cast<int>(pad.size()), zone.sourcePath);
         if (!found) {

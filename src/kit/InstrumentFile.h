@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace padsmith {
 
@@ -27,6 +28,9 @@ struct InstrumentImport {
     // The user named no folder to search a missing sample in: that zone and the ones after
     // it were left out.
     bool searchDeclined = false;
+    // Zones left out, each as "sample name: why": a source path a kit script cannot record, or
+    // a sample name the name rule refuses while the source's file name is no better.
+    std::vector<std::string> refused;
 };
 
 // Appends the zones of the instrument file `path` to `pad`, which is pad `padIndex` of its
@@ -35,7 +39,9 @@ struct InstrumentImport {
 // it is afterwards. The zones take the pad's number; an empty pad takes the name of the first
 // zone as its label, a pad with zones keeps its own. A file read only in part brings the
 // zones before the line that stopped it. The file is read in `page`, or as UTF-8 (see
-// decodeFileText).
+// decodeFileText). A sample name that the name rule refuses is replaced by the source's file
+// name when that passes; otherwise, and when the source path does not fit a kit script, the
+// zone is left out (see `refused`).
 InstrumentImport importInstrument(Pad& pad, int padIndex, const std::filesystem::path& path,
                                   SampleFinder& finder, const CodePage& page);
 

@@ -75,7 +75,9 @@ bool bringSample(KitDocument& kit, const SampleZone& zone, const fs::path& sampl
         // An existing copy is kept, unless its source was edited since: then the copy is
         // replaced whole, so the plug-in never reads a half-written file.
         const bool changed = kit.changedSources.contains(source);
-        const CopyResult copied = copyFileToFolder(source, sampleFolder, changed);
+        const CopyResult copied = isPlainName(zone.sampleName)
+                                      ? copyFileAs(source, sampleFolder, zone.sampleName, changed)
+                                      : CopyResult::Failed;
         if (copied == CopyResult::Copied && changed) {
             kit.changedSources.erase(source);
         }

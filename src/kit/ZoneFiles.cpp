@@ -2,8 +2,10 @@
 
 #include "kit/KitHost.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -32,18 +34,6 @@ bool removeFile(const fs::path& path) {
         return false;
     }
     return fs::remove(path, ec);
-}
-
-// Files lying in the plug-in's folder or in one of its sample folders may be named by other
-// kits: they keep their names.
-bool isInPluginFolder(const fs::path& file, const fs::path& pluginFolder) {
-    if (pluginFolder.empty()) {
-        return false;
-    }
-    std::error_code ec;
-    const fs::path plugin = fs::weakly_canonical(pluginFolder, ec);
-    const fs::path folder = fs::weakly_canonical(file.parent_path(), ec);
-    return !ec && (folder == plugin || folder.parent_path() == plugin);
 }
 
 bool isInSharedFolder(const fs::path& file, const fs::path& pluginFolder) {
@@ -79,37 +69,40 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
     if (!isPadIndex(pad) || files.empty()) {
         return result;
     }
-    host.stopPreview();
+    // The zones an import replaces give up their names; every other zone keeps its own.
+    const Pad& zones = kit.pads[static_cast<std::size_t>(pad)];
+    const std::size_t first =
+        currentRow < 0 ? zones.size() : std::min<std::size_t>(currentRow, zones.size());
+    KitDocument others = kit;
+    {
+        Pad& kept = others.pads[static_cast<std::size_t>(pad)];
+        const std::size_t replaced = std::min(files.size(), kept.size() - first);
+        kept.zones().erase(kept.zones().begin() + static_cast<std::ptrdiff_t>(first),
+                           kept.zones().begin() + static_cast<std::ptrdiff_t>(first + replaced));
+    }
     std::vector<ImportedSample> samples;
-    std::map<fs::path, ImportedSample> done; // a file chosen twice is renamed once
     std::string refused;
     for (const fs::path& file : files) {
-        if (const auto it = done.find(file); it != done.end()) {
-            samples.push_back(it->second);
-            continue;
+        const std::string source = file.string();
+        std::string problem = sourcePathProblem(source, location.codePage);
+        std::optional<std::string> name;
+        if (problem.empty()) {
+            name = importedSampleName(file.filename().string(), location.codePage, &problem);
         }
-        ImportedSample sample{file.filename().string(), file.string()};
-        // The kit script names the sample and its source in the plug-in's code page.
-        if (const auto refusal = codePageRefusal(location.codePage, sample.sourcePath)) {
+        if (name && sampleNameTaken(others, *name, source)) {
+            problem = sampleNameTakenText(*name);
+            name.reset();
+        }
+        if (!name) {
             result.notImported.push_back(file);
-            refused += "\n" + toValidUtf8(sample.sourcePath) + ": " + *refusal;
+            refused += "\n" + toValidUtf8(source) + ": " + problem;
             continue;
         }
-        const std::string clean = cleanSampleName(sample.sampleName);
-        if (clean != sample.sampleName && !isInPluginFolder(file, location.pluginFolder)) {
-            const fs::path cleaned = joinPath(file.parent_path(), clean);
-            std::error_code ec;
-            if (movePath(file, cleaned)) {
-                result.renames.push_back({file, cleaned});
-                sample = {clean, cleaned.string()};
-            } else if (fs::exists(file, ec)) {
-                // The zone names the chosen file as it is: never another file of the cleaned
-                // name, nor a file that was never made.
-                result.notRenamed.push_back(file);
-            }
-        }
-        done.emplace(file, sample);
-        samples.push_back(sample);
+        SampleZone zone;
+        zone.sampleName = *name;
+        zone.sourcePath = source;
+        others.pads[static_cast<std::size_t>(pad)].append(zone);
+        samples.push_back({*name, source});
     }
     if (!refused.empty()) {
         host.showMessage(MessageIcon::Warning, "These files were not imported:" + refused);
@@ -125,12 +118,8 @@ SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::s
         static_cast<std::size_t>(row) >= kit.pads[static_cast<std::size_t>(pad)].size()) {
         return result;
     }
-    if (std::string problem = sampleNameProblem(name); !problem.empty()) {
+    if (std::string problem = sampleNameProblem(name, location.codePage); !problem.empty()) {
         result.error = std::move(problem);
-        return result;
-    }
-    if (const auto refusal = codePageRefusal(location.codePage, name)) {
-        result.error = *refusal;
         return result;
     }
     const SampleZone& zone =

@@ -29,20 +29,15 @@ void moveFilesAgain(const std::vector<FileMove>& moves, KitHost& host);
 
 struct SampleImport {
     KitEdit edit;
-    std::vector<FileMove> renames;
-    // Files that keep their own name because the cleaned name could not be given to them (a
-    // file of that name exists, or the folder cannot be written).
-    std::vector<std::filesystem::path> notRenamed;
-    // Files left out because the kit script, in the plug-in's code page, could not name them;
-    // the host was told which character stopped each.
+    // Files left out: the kit script could not name them (a name the rule refuses even when
+    // cleaned, a path too long or in characters the code page lacks), or their name is
+    // another sample's. The host was told which and why.
     std::vector<std::filesystem::path> notImported;
 };
 
-// Brings the chosen files into the pad (see importZones): each file is first renamed to its
-// cleaned name (cleanSampleName) in its own folder. When that rename cannot be made the zone
-// names the file as it is, never another file or one that does not exist. Files in the
-// plug-in's folders keep their names too, as other kits may name them. A file whose path the
-// code page of `location` cannot hold is left out.
+// Brings the chosen files into the pad (see importZones). No file is touched: each zone names
+// its file as it is, and its sample takes the file's own name (cleaned when the name rule
+// refuses it, see importedSampleName); the copy is made at the next save.
 SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
                            const std::vector<std::filesystem::path>& files,
                            ImportKeyRange& keyRange, const KitLocation& location, KitHost& host);
@@ -58,8 +53,8 @@ struct SampleRename {
 // off the copy in the kit's own sample folder is renamed too; a shared copy stays, since other
 // kits may name it (the next save copies the sample under its new name); for the same reason a
 // source file that lies in the shared folder is copied under the new name, not moved. When the
-// source file cannot be moved, `error` holds the system's reason and nothing is changed; a name that
-// the code page of `location` cannot hold is refused the same way, with its character named.
+// source file cannot be moved, `error` holds the system's reason and nothing is changed; a name
+// that the code page of `location` cannot hold is refused the same way, with its character named.
 SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::string& name,
                           const KitLocation& location, KitHost& host);
 
