@@ -28,5 +28,6 @@ std::span<const ToolCommand> instrumentCommands();
 std::span<const ToolCommand> cellCommands();
 std::span<const ToolCommand> padCommands();
 std::span<const ToolCommand> midiCommands();
+std::span<const ToolCommand> convertCommands();
 
 } // namespace padsmith::tool

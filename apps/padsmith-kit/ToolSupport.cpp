@@ -85,6 +85,22 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
                 usageError("unknown encoding " + *parsed.encoding + " (known: " + names + ")");
                 return std::nullopt;
             }
+        } else if (arg == "--name") {
+            if (!value(parsed.name)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--keys" || arg == "--alternates") {
+            std::optional<std::string>& target = arg == "--keys" ? parsed.keys : parsed.alternates;
+            if (!value(target)) {
+                return std::nullopt;
+            }
+            const bool known = arg == "--keys" ? (*target == "index" || *target == "output-note")
+                                               : (*target == "first" || *target == "interleave");
+            if (!known) {
+                usageError(arg + (arg == "--keys" ? " takes index or output-note"
+                                                  : " takes first or interleave"));
+                return std::nullopt;
+            }
         } else if (arg == "--pad") {
             std::optional<std::string> text;
             if (!value(text)) {

@@ -31,6 +31,9 @@ struct Arguments {
     std::optional<std::string> output;
     std::optional<std::string> encoding; // a code page offered by the kit core
     std::optional<int> pad;              // --pad N: counted from 0 here, from 1 on the command line
+    std::optional<std::string> name;     // --name NAME
+    std::optional<std::string> keys;     // --keys index|output-note
+    std::optional<std::string> alternates; // --alternates first|interleave
     bool json = false;
     bool shared = false;
     bool fresh = false;

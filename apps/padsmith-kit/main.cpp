@@ -19,7 +19,8 @@ using CommandList = std::span<const ToolCommand> (*)();
 constexpr CommandList kCommandLists[] = {
     &padsmith::tool::kitCommands,   &padsmith::tool::instrumentCommands,
     &padsmith::tool::cellCommands,  &padsmith::tool::padCommands,
-    &padsmith::tool::audioCommands, &padsmith::tool::midiCommands};
+    &padsmith::tool::audioCommands, &padsmith::tool::midiCommands,
+    &padsmith::tool::convertCommands};
 
 std::vector<const ToolCommand*> allCommands() {
     std::vector<const ToolCommand*> commands;

@@ -53,6 +53,9 @@ enum class CommandId : int {
     ImportInstrument = 40001,
     ExportInstrument = 40002,
     SaveInstrumentAsKit = 40016,
+    // Kits of other samplers
+    ImportKit = 40030,
+    ExportKit = 40031,
     // Zones
     ImportSamples = 40003,
     EditSample = 40006,

@@ -149,6 +149,11 @@ bool Document::newKit() {
     if (askSaveChanges() == AnswerCancel) {
         return false;
     }
+    clearToNewKit();
+    return true;
+}
+
+void Document::clearToNewKit() {
     window_.kitHost().stopPreview();
     setPath({});
     readInPartPath_.clear();
@@ -157,7 +162,14 @@ bool Document::newKit() {
     window_.kitReplaced();
     updateTitle(false);
     window_.showKit();
-    return true;
+}
+
+void Document::adoptPads(const std::array<Pad, kPadCount>& pads) {
+    clearToNewKit();
+    kit_.pads = pads; // the empty kit's fingerprints stay: every pad counts as changed
+    kit_.computeKitSize();
+    updateTitle(kit_.updateModified());
+    window_.showKit();
 }
 
 bool Document::open() {

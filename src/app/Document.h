@@ -69,6 +69,9 @@ public:
     // close. Never asks to save.
     void openKitPath(const QString& path);
     bool newKit();
+    // Replaces the kit by `pads` made elsewhere (an imported kit): a new kit without a file,
+    // modified until it is saved. The caller has asked to save the kit it replaces.
+    void adoptPads(const std::array<Pad, kPadCount>& pads);
     bool open();
     bool save(bool saveAs);
     void chooseRecent(int slot);
@@ -87,6 +90,8 @@ private:
     // the File menu again. True when slot 0 is to be opened.
     bool rebuildRecentMenu(int chosen = -1);
     bool readKit(const QString& path);
+    // Empties the kit as New does, without the save question.
+    void clearToNewKit();
     // After a failed read: the title and path go back to the kit that stayed open.
     void keepOpenKit(const QString& previousPath, bool wasModified);
     void setPath(const QString& path);

@@ -6,6 +6,7 @@
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
+#include "app/ForeignKitCommands.h"
 #include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
@@ -294,6 +295,9 @@ void MainWindow::registerOwnCommands() {
                       [instruments] { instruments->importInstrument(); });
     setCommandHandler(CommandId::SaveInstrumentAsKit,
                       [instruments] { instruments->saveInstrumentAsKit(); });
+    auto* foreignKits = new ForeignKitCommands(*this, settings_);
+    setCommandHandler(CommandId::ImportKit, [foreignKits] { foreignKits->importKit(); });
+    setCommandHandler(CommandId::ExportKit, [foreignKits] { foreignKits->exportKit(); });
     setCommandHandler(CommandId::About, [this] { showAbout(); });
     setCommandHandler(CommandId::Picture, [this] { showAbout(); });
     setCommandHandler(CommandId::Exit, [this] { close(); });

@@ -30,6 +30,9 @@ bool isWindowsPath(std::string_view path);
 
 // The user's documents folder.
 std::filesystem::path documentsFolder();
+// The program's own per-user cache folder (which need not exist yet): files it can make again,
+// such as samples decoded from formats the plug-in cannot read.
+std::filesystem::path userCacheFolder();
 
 std::int64_t fileSize(const std::filesystem::path& path); // 0 when it cannot be read
 std::string sizeText(std::int64_t bytes);                 // "1023 bytes", "1,50 KB", "2 MB"

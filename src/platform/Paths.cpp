@@ -142,6 +142,26 @@ fs::path documentsFolder() {
     return fs::path(home);
 }
 
+fs::path userCacheFolder() {
+#if defined(_WIN32)
+    const char* base = std::getenv("LOCALAPPDATA");
+    if (base != nullptr && *base != '\0') {
+        return fs::path(base) / "Mervane" / "Padsmith" / "cache";
+    }
+#else
+    const char* base = std::getenv("XDG_CACHE_HOME");
+    if (base != nullptr && *base == '/') {
+        return fs::path(base) / "Mervane" / "Padsmith";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') {
+        return fs::path(home) / ".cache" / "Mervane" / "Padsmith";
+    }
+#endif
+    std::error_code ec;
+    return fs::temp_directory_path(ec) / "padsmith-cache";
+}
+
 std::int64_t fileSize(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {

@@ -1,0 +1,3 @@
+# Targets of this area: the readers of other samplers' kits.
+padsmith_fuzzer(fuzz_sfz sfz_fuzzer.cpp corpus/sfz padsmith_formats)
+padsmith_fuzzer(fuzz_hydrogen hydrogen_fuzzer.cpp corpus/hydrogen padsmith_formats)

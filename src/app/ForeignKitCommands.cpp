@@ -1,0 +1,132 @@
+#include "app/ForeignKitCommands.h"
+
+#include "app/Document.h"
+#include "app/FileDialog.h"
+#include "app/MainWindow.h"
+#include "app/Services.h"
+#include "app/Text.h"
+#include "formats/Convert.h"
+#include "formats/KitExport.h"
+#include "kit/KitHost.h"
+#include "platform/Files.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace padsmith {
+
+namespace {
+
+QString reportText(const QString& summary, const std::vector<std::string>& report) {
+    QString text = summary;
+    if (!report.empty()) {
+        text += QStringLiteral("\n\nNot carried over:");
+        for (const std::string& line : report) {
+            text += QStringLiteral("\n- ") + fromStd(line);
+        }
+    }
+    return text;
+}
+
+int padsWithZones(const KitDocument& kit) {
+    int pads = 0;
+    for (const Pad& pad : kit.pads) {
+        pads += pad.empty() ? 0 : 1;
+    }
+    return pads;
+}
+
+} // namespace
+
+ForeignKitCommands::ForeignKitCommands(MainWindow& window, SettingsStore& settings)
+    : QObject(&window), window_(window), settings_(settings) {}
+
+FileFilter ForeignKitCommands::importFilter() {
+    return {QStringLiteral("SFZ or Hydrogen Kit (*.sfz drumkit.xml *.h2drumkit)"),
+            QStringLiteral("*.sfz;drumkit.xml;*.h2drumkit")};
+}
+
+FileFilter ForeignKitCommands::exportFilter() {
+    return {QStringLiteral("SFZ File or Hydrogen drumkit.xml (*.sfz drumkit.xml)"),
+            QStringLiteral("*.sfz;drumkit.xml")};
+}
+
+void ForeignKitCommands::importKit() {
+    if (window_.document().askSaveChanges() == AnswerCancel) {
+        return;
+    }
+    FileDialog dialog(settings_, importFilter(), QStringLiteral("Import Kit"));
+    if (!dialog.showOpen(&window_)) {
+        return;
+    }
+    const std::filesystem::path path = toFsPath(dialog.path());
+    const std::filesystem::path cache = userCacheFolder();
+    std::optional<formats::Conversion> conversion;
+    std::string error;
+    {
+        KitHost& host = window_.kitHost();
+        const BusyScope busy(host);
+        const auto foreign = formats::readForeignKit(path, {}, cache, error);
+        if (foreign) {
+            // Decoding a library takes a while: the window repaints between samples.
+            conversion = formats::convertToKit(*foreign, cache, true, [&host](int, int) {
+                host.pumpMessages();
+                return true;
+            });
+        }
+    }
+    if (!conversion) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't import %1\n%2")
+                       .arg(QDir::toNativeSeparators(dialog.path()), fromStd(error)));
+        return;
+    }
+    window_.document().adoptPads(conversion->kit.pads);
+    messageBox(MessageButtons::Ok, MessageIcon::Information,
+               reportText(QStringLiteral("%1: %2 pad(s), %3 zone(s).")
+                              .arg(QFileInfo(dialog.path()).fileName())
+                              .arg(padsWithZones(conversion->kit))
+                              .arg(conversion->zones),
+                          conversion->report));
+}
+
+void ForeignKitCommands::exportKit() {
+    KitDocument& kit = window_.kit();
+    if (padsWithZones(kit) == 0) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("The kit has no zones to export."));
+        return;
+    }
+    FileDialog dialog(settings_, exportFilter(), QStringLiteral("Export Kit"));
+    dialog.setPath(fromStd(kit.kitName) + QStringLiteral(".sfz"));
+    if (!dialog.showSave(&window_)) {
+        return;
+    }
+    const std::filesystem::path path = toFsPath(dialog.path());
+    formats::ExportResult result;
+    {
+        const BusyScope busy(window_.kitHost());
+        if (formats::outputKind(path) == formats::KitKind::Sfz) {
+            result = formats::writeSfz(kit, path);
+        } else {
+            // A drumkit is a folder: drumkit.xml goes into the one chosen, or into a folder of
+            // the name typed.
+            const std::filesystem::path folder =
+                path.filename() == "drumkit.xml" ? path.parent_path() : path;
+            result = formats::writeHydrogenDrumkit(kit, folder, kit.kitName);
+        }
+    }
+    if (!result.error.empty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("Can't export %1\n%2")
+                       .arg(QDir::toNativeSeparators(dialog.path()), fromStd(result.error)));
+        return;
+    }
+    messageBox(MessageButtons::Ok, MessageIcon::Information,
+               reportText(QStringLiteral("%1: %2 zone(s) written.")
+                              .arg(QDir::toNativeSeparators(dialog.path()))
+                              .arg(result.regions),
+                          result.report));
+}
+
+} // namespace padsmith

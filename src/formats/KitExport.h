@@ -1,0 +1,35 @@
+#pragma once
+
+// A kit written for other samplers: an SFZ file, or a Hydrogen drumkit folder, each beside
+// copies of its samples.
+#include "kit/KitDocument.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace padsmith::formats {
+
+struct ExportResult {
+    bool written = false;
+    std::string error;               // why nothing was written
+    std::vector<std::string> report; // what the other format does not carry, one sentence each
+    int regions = 0;                 // zones written
+};
+
+// Writes `kit` as the SFZ file `file`, one <group> per pad (its name as group_label) and one
+// region per zone: sample, key, lovel/hivel, volume and pan from the gains. The samples are
+// copied into the file's folder. The file is replaced whole or not at all.
+ExportResult writeSfz(const KitDocument& kit, const std::filesystem::path& file,
+                      bool dryRun = false);
+
+// Writes `kit` as a Hydrogen drumkit in `folder` (drumkit.xml and the samples): each key's
+// instrument at index key - 36 (empty instruments fill the gaps, midiOutNote = key), one layer
+// per zone. Zones on keys below 36 are left out and named.
+ExportResult writeHydrogenDrumkit(const KitDocument& kit, const std::filesystem::path& folder,
+                                  const std::string& name, bool dryRun = false);
+
+// The fields of a kit that neither format holds (key range, voices, group), as report lines.
+std::vector<std::string> fieldsNotExported(const KitDocument& kit);
+
+} // namespace padsmith::formats
