@@ -486,10 +486,6 @@ void MainWindow::kitReplaced() {
     zoneCommands_->kitReplaced();
 }
 
-void MainWindow::kitSaved() {
-    pads_->sampleDeletions().deleteAfterSave(kit_, toFsPath(pluginFolder_), *host_);
-}
-
 QAction* MainWindow::action(CommandId id) const {
     if (QAction* item = commands_->action(id)) {
         return item;

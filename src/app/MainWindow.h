@@ -127,7 +127,6 @@ private:
     KitLocation kitLocation() override;
     void collectKitFields() override;
     void kitReplaced() override;
-    void kitSaved() override;
 
     SettingsStore& settings_;
     QString pluginFolder_;

@@ -173,8 +173,8 @@ bool PadPanel::handleCommand(CommandId id) {
 }
 
 void PadPanel::applyPadEdit(const KitEdit& edit) {
+    // The copies the edit gives up go at the next save (see kit/SavePlan.h).
     edits_.apply(edit);
-    deletions_.note(kit_, edit, hooks_.shareSamples && hooks_.shareSamples());
 }
 
 void PadPanel::rename(int pad) {
@@ -201,7 +201,6 @@ void PadPanel::rename(int pad) {
 
 void PadPanel::kitReplaced() {
     clipboard_.clear();
-    deletions_.clear();
     if (renameBox_ != nullptr) {
         renameBox_->hide();
     }

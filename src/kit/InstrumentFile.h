@@ -2,6 +2,7 @@
 
 #include "kit/CodePage.h"
 #include "kit/InstrumentText.h"
+#include "kit/KitScript.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -60,13 +61,16 @@ enum class PadKitResult {
     Unheld,   // the code page cannot hold a text of the kit's header or of the pad
 };
 
-// "Save Instrument as kit": writes pad `padIndex` as a kit script of its own into
-// `pluginFolder` (formatPadKitScript) in `page`, under padKitFileName. The pad's zones take its
-// label as their pad name, as a save does. An existing file is replaced only with `replace`.
-// Nothing else changes: no sample is copied, the kit keeps its path, name and saved state.
-// `target` receives the file's path whenever a name could be made.
-PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const std::filesystem::path& pluginFolder,
-                          bool replace, const CodePage& page,
-                          std::filesystem::path* target = nullptr);
+// "Save Instrument as kit": writes pad `padIndex` as a kit script of its own into the plug-in
+// folder of `location` (formatPadKitScript) in its code page, under padKitFileName. The new
+// kit's header names it and a sample folder of its own (the shared folder when samples are
+// shared), and the pad's samples are copied there from their sources (or, for a source that is
+// missing, from the kit's sample folder), so the pad kit plays on its own. The pad's zones take
+// its label as their pad name, as a save does. An existing file is replaced only with
+// `replace`. The kit keeps its path, name and saved state. `target` receives the file's path
+// whenever a name could be made; `notCopied` the samples that did not reach the folder.
+PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& location, bool replace,
+                          std::filesystem::path* target = nullptr,
+                          std::vector<std::string>* notCopied = nullptr);
 
 } // namespace padsmith

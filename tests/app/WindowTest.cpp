@@ -115,8 +115,8 @@ private slots:
                  (QStringList{"&File", "Pad", "Audio Out", "About"}));
         QCOMPARE(texts(window.fileMenu()->actions()),
                  (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...",
-                              "-", "Import Kit\u2026", "Export Kit\u2026", "-", "Share samples", "-", "Explore VST Zarvo Folder",
-                              "Explore Your Zarvo Folder", "-",
+                              "-", "Import Kit\u2026", "Export Kit\u2026", "-", "Share samples",
+                              "-", "Explore VST Zarvo Folder", "Explore Your Zarvo Folder", "-",
                               "Delete Unused Samples from VST Zarvo Folder", "-", "Recent", "-",
                               "E&xit"}));
         QAction* save = window.action(CommandId::Save);

@@ -25,6 +25,7 @@ private:
     static MainWindow& openKit(AppFixture& app, const QStringList& names) {
         KitDocument kit;
         kit.kitName = "Rock";
+        kit.sampleFolder = "Rock";
         kit.pads[0].label = "DRUM";
         for (int i = 0; i < names.size(); ++i) {
             SampleZone zone;
@@ -128,20 +129,17 @@ private slots:
         QVERIFY(app.dialogs.messages[0].contains(QStringLiteral("a.wav")));
     }
 
-    void renameMovesTheFileOrSaysWhyNot() {
+    void renameChangesTheKitAndTheSaveRenamesTheCopy() {
         AppFixture app;
         MainWindow& window = openKit(app, {"kick.wav", "snare.wav"});
         AppFixture::touch(app.plugin + "Rock/kick.wav", "copy");
         const Pad& pad = window.kit().pads[0];
 
         window.zoneCommands().renameSample(0, "snare.wav");
-        QCOMPARE(app.dialogs.captions, QStringList{"Error"});
-        QCOMPARE(app.dialogs.messages.last(),
-                 fromStd(std::make_error_code(std::errc::file_exists).message()));
+        QCOMPARE(app.dialogs.messages.size(), 1); // another sample's name
         QVERIFY(!window.action(CommandId::Undo)->isEnabled());
         window.zoneCommands().renameSample(0, "a,b.wav");
-        QCOMPARE(app.dialogs.messages.size(), 2); // refused before any file is touched
-        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
+        QCOMPARE(app.dialogs.messages.size(), 2);
         window.zoneCommands().renameSample(0, QStringLiteral("Łódź.wav"));
         QCOMPARE(app.dialogs.messages.size(), 3);
         QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("\"Ł\" (U+0141)")));
@@ -149,10 +147,13 @@ private slots:
 
         window.zoneCommands().renameSample(0, "boom.wav");
         QCOMPARE(sampleNames(pad), (QStringList{"boom.wav", "snare.wav"}));
-        QCOMPARE(read(app.plugin + "Rock/boom.wav"), QByteArray("copy"));
-        window.command(CommandId::Undo);
+        QVERIFY(window.windowTitle().contains('*'));
+        // Nothing on disk changes before the save.
         QVERIFY(exists(app.path("lib/kick.wav")) && !exists(app.path("lib/boom.wav")));
         QCOMPARE(read(app.plugin + "Rock/kick.wav"), QByteArray("copy"));
+        QVERIFY(!exists(app.plugin + "Rock/boom.wav"));
+        window.command(CommandId::Undo);
+        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
     }
 
     void copyAndPasteMoveRowsKeepingTheirSpacing() {
@@ -221,7 +222,7 @@ private slots:
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
         emit window.zonePanel().sampleNameCommitted(2, QStringLiteral("zero.wav"));
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "zero.wav"}));
-        QVERIFY(exists(app.path("lib/zero.wav")));
+        QVERIFY(exists(app.path("lib/0.wav"))); // the source keeps its name
         window.command(CommandId::Undo);
         window.command(CommandId::Undo);
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"0.wav", "1.wav", "2.wav"}));
@@ -257,14 +258,21 @@ private slots:
         QVERIFY(exists(app.path("lib/d.wav")));
         window.command(CommandId::Undo);
 
-        // Yes: the files go, except one that pad 6 still plays.
+        // Yes: the files go to the trash, except one that pad 6 still plays; undo brings them
+        // back.
         app.dialogs.messageAnswers = {AnswerYes};
         selectRows(window, {1, 2});
         window.command(CommandId::Delete);
         QCOMPARE(sampleNames(pad), QStringList{"b.wav"});
         QVERIFY(!exists(app.path("lib/c.wav")));
+        QVERIFY(exists(app.path("data/Trash/files/c.wav")));
         QVERIFY(exists(app.path("lib/d.wav")));
         QVERIFY(app.dialogs.messages.last().startsWith("1 file(s) not deleted"));
+        window.command(CommandId::Undo);
+        QVERIFY(exists(app.path("lib/c.wav")));
+        QVERIFY(!exists(app.path("data/Trash/files/c.wav")));
+        window.command(CommandId::Redo);
+        QVERIFY(!exists(app.path("lib/c.wav")));
 
         // The save takes the copy of the deleted zone out of the kit's own folder.
         app.dialogs.modifiers = Qt::NoModifier;
@@ -358,8 +366,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(read(record).endsWith(".wav\n"), 20000);
         QCOMPARE(read(record),
                  "1\n" + QDir::toNativeSeparators(app.path("lib/my kick.wav")).toUtf8() + "\n");
-        // The kit's copy goes, so the next save copies the edited file.
-        QVERIFY(!exists(app.plugin + "Rock/my kick.wav"));
+        // The kit's copy stays until the save replaces it; till then the kit is modified.
+        QCOMPARE(read(app.plugin + "Rock/my kick.wav"), QByteArray("old copy"));
+        QVERIFY(window.windowTitle().contains('*'));
+        window.command(CommandId::Save);
+        QCOMPARE(read(app.plugin + "Rock/my kick.wav"), QByteArray("my kick.wav"));
         QVERIFY(!window.windowTitle().contains('*'));
     }
 };
