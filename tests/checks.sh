@@ -25,3 +25,23 @@ finish() {
     echo "$passes passed, $failures failed"
     [ "$failures" -eq 0 ]
 }
+# write_wav FILE [LEVEL [BITS [RATE_BYTES [CHANNELS]]]]: a tiny WAVE sample of four frames
+# peaking at LEVEL (a 16-bit value in hex, "4000" is half scale), 16 or 24 bits, mono or
+# stereo, at 44.1 kHz unless RATE_BYTES (four little-endian bytes as \x.. escapes) says else.
+write_wav() {
+    local file=$1 level=${2:-4000} bits=${3:-16} rate=${4:-'\x44\xac\x00\x00'} channels=${5:-1}
+    local hi="\\x${level:0:2}" lo="\\x${level:2:2}" frame
+    if [ "$bits" = 24 ]; then frame="\\x00$lo$hi"; else frame="$lo$hi"; fi
+    [ "$channels" = 2 ] && frame="$frame$frame"
+    local align=$((bits / 8 * channels))
+    local size=$((4 * align))
+    {
+        printf 'RIFF'; printf "\\x$(printf %02x $((36 + size)))\\x00\\x00\\x00"
+        printf 'WAVEfmt \x10\x00\x00\x00\x01\x00'
+        printf "\\x0$channels\\x00$rate"
+        printf '\x00\x00\x00\x00' # bytes per second: not needed by the readers
+        printf "\\x0$align\\x00\\x$(printf %02x "$bits")\\x00"
+        printf 'data'; printf "\\x$(printf %02x $size)\\x00\\x00\\x00"
+        printf "$frame$frame$frame$frame"
+    } >"$file"
+}

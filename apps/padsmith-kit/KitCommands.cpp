@@ -1,4 +1,5 @@
 // Kit commands of padsmith-kit: show, check, relink, install, clean.
+#include "CheckCommand.h"
 #include "ToolCommand.h"
 #include "ToolSupport.h"
 #include "kit/KitChecks.h"
@@ -118,57 +119,6 @@ int runShow(const std::vector<std::string>& argv) {
     return 0;
 }
 
-int runCheck(const std::vector<std::string>& argv) {
-    const auto args = parseArguments(argv);
-    if (!args || args->positional.size() != 1) {
-        return usageError("usage: check KIT [--encoding NAME]");
-    }
-    const fs::path path = args->positional[0];
-    const KitLocation location = locationFor(*args, path);
-    if (!isKitScript(path, location.codePage)) {
-        std::fprintf(stderr, "padsmith-kit: %s is not a kit script\n", path.string().c_str());
-        return 2;
-    }
-    KitDocument kit;
-    ScriptReadReport report;
-    if (!loadKit(kit, path, location, std::nullopt, &report, true)) {
-        return 2;
-    }
-    if (report.readInPart()) {
-        std::printf("read in part: %s\n", readInPartText(report).c_str());
-    }
-    int problems = 0;
-    for (const std::string& line : doubleNoteLines(kit)) {
-        std::printf("%s\n", line.c_str());
-        ++problems;
-    }
-    for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t i = 0; i < pad.size(); ++i) {
-            const SampleZone& zone = pad.at(i);
-            if (isMissing(zone)) {
-                std::printf("missing sample: pad %d row %zu: %s\n", p + 1, i + 1,
-                            zone.sourcePath.c_str());
-                ++problems;
-            }
-        }
-    }
-    // Names found on disk (relinked sources, sample files) that the kit's code page cannot hold
-    // would stop the next save.
-    for (const UnheldText& unheld : findUnheldTexts(kit, location.codePage)) {
-        std::printf("not in %s: %s\n", std::string(location.codePage.name()).c_str(),
-                    unheldTextMessage(unheld, location.codePage).c_str());
-        ++problems;
-    }
-    if (report.readInPart()) {
-        return 2;
-    }
-    if (problems == 0) {
-        std::printf("%s: no problems\n", path.string().c_str());
-    }
-    return problems == 0 ? 0 : 1;
-}
-
 int runRelink(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->search) {
@@ -272,16 +222,35 @@ constexpr ToolCommand kCommands[] = {
      "0\tthe kit was shown\n"
      "1\tthe file could not be read as a kit\n"
      "2\twrong usage"},
-    {"check", "check KIT [--encoding NAME]", runCheck,
-     "Checks a kit for what the editor refuses or cannot play: a note defined twice (zones of "
-     "two pads with the same key and overlapping velocity windows; every such pair is listed) "
-     "and samples whose files are missing. Prints one line for each problem, or that there is "
-     "none. A kit that could be read only in part is named with the line that stopped the "
-     "reading.",
+    {"check", kCheckUsage, runCheck,
+     "Checks a kit's health: what the plug-in will not play as the user means it, and what is "
+     "probably unintended. Errors: zones that can never play (zones before them in trigger "
+     "order, pads 1 to 18 and each pad's rows in order, take their whole key and velocity "
+     "window), notes defined twice, missing samples, files that are no WAVE or AIFF samples or "
+     "hold data the plug-in cannot play, texts the code page cannot hold, sample names that "
+     "fail the name rule. Warnings: velocities 1 to 127 of a key that no zone plays, layers of "
+     "a pad in another format (rate, bits, channels), softer layers louder than harder ones "
+     "(peak level with the zone's volume), copies in the sample folder that differ from their "
+     "source. Notes: files in the kit's own sample folder that no kit script in the plug-in "
+     "folder names. Findings are printed grouped by pad, each with its severity, kind, message "
+     "and the fixes offered. A kit that could be read only in part is named with the line "
+     "that stopped the reading.",
+     "--json\tprint the findings as JSON: kit, readInPart, and findings, each with kind, "
+     "severity, pad (1 to 18, null for the kit), rows (from 1), message and fixes\n"
+     "--strict\texit 1 for warnings too\n"
+     "--plugin-dir DIR\tthe Zarvo plug-in folder, for the sample folder findings; by default "
+     "the folder the kit lies in\n"
+     "--shared\tthe kit shares \"ZARVO SAMPLES\": no file there counts as unused\n"
+     "--fix KIND\tapply the first fix of every finding of KIND (never-plays, velocity-gap, "
+     "double-note, level-order, ...) and write the kit over KIT; nothing is written when no "
+     "fix applies. The findings after the fix are printed\n"
+     "--output OUT\twith --fix, write the fixed kit to OUT instead\n"
+     "--force\twith --fix, write also a kit read only in part (what was read)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
-     "0\tno problems\n"
-     "1\tproblems were found and listed\n"
+     "0\tno errors (warnings and notes may be listed)\n"
+     "1\terrors were found and listed (with --strict: errors or warnings), or the fixed kit "
+     "could not be written\n"
      "2\tthe file is not a kit script, or was read only in part, or wrong usage"},
     {"relink", "relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]", runRelink,
      "Finds samples that have moved: every sample of the kit whose file is missing is looked "

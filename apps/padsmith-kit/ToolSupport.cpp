@@ -72,6 +72,10 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             if (!value(parsed.output)) {
                 return std::nullopt;
             }
+        } else if (arg == "--fix") {
+            if (!value(parsed.fix)) {
+                return std::nullopt;
+            }
         } else if (arg == "--encoding") {
             if (!value(parsed.encoding)) {
                 return std::nullopt;
@@ -121,6 +125,8 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
             parsed.dryRun = true;
         } else if (arg == "--force") {
             parsed.force = true;
+        } else if (arg == "--strict") {
+            parsed.strict = true;
         } else if (arg.starts_with("--")) {
             usageError("unknown option " + arg);
             return std::nullopt;

@@ -31,6 +31,7 @@ struct Arguments {
     std::optional<std::string> output;
     std::optional<std::string> encoding; // a code page offered by the kit core
     std::optional<int> pad;              // --pad N: counted from 0 here, from 1 on the command line
+    std::optional<std::string> fix;      // --fix KIND: a kind of health finding
     std::optional<std::string> name;     // --name NAME
     std::optional<std::string> keys;     // --keys index|output-note
     std::optional<std::string> alternates; // --alternates first|interleave
@@ -39,6 +40,7 @@ struct Arguments {
     bool fresh = false;
     bool dryRun = false;
     bool force = false;
+    bool strict = false;
 };
 
 // Reports `text` on stderr and returns the exit code of a usage error.

@@ -33,6 +33,7 @@ const std::array kCommandRows{
                Serves::Window},
     CommandRow{Id::Exit, "E&xit", "", Keys{}, Serves::Window},
     CommandRow{Id::About, "About", "", Keys{QKeySequence(Qt::ALT | Qt::Key_A)}, Serves::Window},
+    CommandRow{Id::KitHealth, "Kit &Health", "Ctrl+H", Keys{ctrl(Qt::Key_H)}, Serves::Window},
     CommandRow{Id::Undo, "Undo", "Ctrl+Z", Keys{ctrl(Qt::Key_Z)}, Serves::Window},
     CommandRow{Id::Redo, "Redo", "Ctrl+Shift+Z",
                Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), ctrl(Qt::Key_Y)},

@@ -67,6 +67,7 @@ enum class CommandId : int {
     SwitchFocus = 40011,
     DeleteUnusedSamples = 40012,
     ShareSamples = 40017,
+    KitHealth = 40040, // shows or hides the "Kit Health" panel
     About = 57664,
     Exit = 57665,
     Picture = 1082,

@@ -6,6 +6,7 @@
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/EditPath.h"
+#include "app/HealthPanel.h"
 #include "app/ForeignKitCommands.h"
 #include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
@@ -20,6 +21,7 @@
 #include "audio/MidiInput.h"
 #include "audio/Preview.h"
 #include "audio/SampleCache.h"
+#include "audio/SampleFacts.h"
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
@@ -81,7 +83,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
                                       },
                                       [this] { zones_->view()->setFocus(); }})),
       finder_(*host_), document_(kit_, settings, *this),
-      cache_(std::make_unique<SampleCache>(options_.sampleCacheBytes())) {
+      cache_(std::make_unique<SampleCache>(options_.sampleCacheBytes())),
+      facts_(std::make_shared<SampleFactsCache>()) {
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -100,6 +103,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
 
     buildControls();
     buildMenus();
+    buildHealthPanel();
     registerOwnCommands();
     midi_ = new MidiRouter(*this, this);
 
@@ -278,6 +282,20 @@ void MainWindow::buildMenus() {
     });
 }
 
+void MainWindow::buildHealthPanel() {
+    HealthPanel::Hooks hooks;
+    hooks.location = [this] { return kitLocation(); };
+    hooks.select = [this](int pad, const std::vector<int>& rows) {
+        pads_->selectPad(pad, rows.empty() ? 0 : rows.front());
+        zones_->selectRows(QList<int>(rows.begin(), rows.end()));
+    };
+    health_ = new HealthPanel(kit_, *edits_, facts_, zones_->model(), std::move(hooks), this);
+    addDockWidget(Qt::RightDockWidgetArea, health_);
+    health_->hide();
+    menuBar()->setCornerWidget(health_->statusLabel());
+    setCommandHandler(CommandId::KitHealth, [this] { health_->setVisible(!health_->isVisible()); });
+}
+
 void MainWindow::registerOwnCommands() {
     setCommandHandler(CommandId::ShareSamples, [this] { toggleShareSamples(); });
     setCommandHandler(CommandId::Revert, [this] { revertToSaved(); });
@@ -407,6 +425,7 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
     fields_->showSize(kit_);
     document_.updateTitle(kit_.updateModified());
     refillSampleCache();
+    health_->kitChanged();
     updateCommandStates();
 }
 
@@ -484,6 +503,11 @@ void MainWindow::kitReplaced() {
     edits_->clear();
     pads_->kitReplaced();
     zoneCommands_->kitReplaced();
+    health_->kitChanged(true);
+}
+
+void MainWindow::kitSaved() {
+    health_->kitChanged(true);
 }
 
 QAction* MainWindow::action(CommandId id) const {

@@ -26,10 +26,12 @@ class MidiInput;
 class MidiRouter;
 class ClickLabel;
 class EditPath;
+class HealthPanel;
 class PadButton;
 class PadPanel;
 class PreviewPlayer;
 class SampleCache;
+class SampleFactsCache;
 class SettingsStore;
 class WindowKitHost;
 class ZoneCommands;
@@ -73,6 +75,9 @@ public:
     bool keyRepeating() const { return keyRepeat_; }
     PreviewPlayer& previewPlayer();
     SampleCache& sampleCache() { return *cache_; }
+    // Format, level and envelope of the kit's samples, measured in the background.
+    const std::shared_ptr<SampleFactsCache>& sampleFacts() const { return facts_; }
+    HealthPanel& healthPanel() const { return *health_; }
     // The MIDI input opened at start-up (null without one): its notes go to midiRouter().
     void setMidiInput(MidiInput* input);
     MidiInput* midiInput() const { return midiInput_; }
@@ -108,6 +113,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildHealthPanel();
     void registerOwnCommands();
     void switchFocus();
     void focusMoved(QWidget* now);
@@ -127,6 +133,7 @@ private:
     KitLocation kitLocation() override;
     void collectKitFields() override;
     void kitReplaced() override;
+    void kitSaved() override;
 
     SettingsStore& settings_;
     QString pluginFolder_;
@@ -136,6 +143,7 @@ private:
     SampleFinder finder_;
     Document document_;
     std::unique_ptr<SampleCache> cache_;
+    std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<PreviewPlayer> preview_;
     MidiInput* midiInput_ = nullptr;
     MidiRouter* midi_ = nullptr;
@@ -152,6 +160,7 @@ private:
     ZoneListPanel* zones_ = nullptr;
     ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
+    HealthPanel* health_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;
     QMenu* padMenu_ = nullptr;

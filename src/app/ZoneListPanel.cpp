@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMenu>
 
 namespace padsmith {
@@ -137,6 +138,20 @@ void ZoneListPanel::selectRow(int row) {
         return;
     }
     view_->selectOnlyRow(row, 0, true);
+}
+
+void ZoneListPanel::selectRows(const QList<int>& rows) {
+    if (rows.isEmpty()) {
+        return;
+    }
+    selectRow(rows.front());
+    QItemSelection more;
+    for (const int row : rows.mid(1)) {
+        if (row >= 0 && row < rowCount()) {
+            more.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+        }
+    }
+    view_->selectionModel()->select(more, QItemSelectionModel::Select);
 }
 
 int ZoneListPanel::currentRow() const {

@@ -57,6 +57,8 @@ public:
     void showZoneRow(int row);
     // Selects `row` alone, in view and centred, with the first column current.
     void selectRow(int row);
+    // Selects these rows, the first as with selectRow (rows of no zone are passed over).
+    void selectRows(const QList<int>& rows);
     // The row of the cell cursor, -1 when there is none.
     int currentRow() const;
     // The selected rows, ascending.

@@ -49,10 +49,30 @@ QVariant ZoneTableModel::data(const QModelIndex& index, int role) const {
         return fromStd(editStartText(*zone, column, shownPad_));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(alignmentOf(index.column()));
-    case Qt::DecorationRole:
-        return index.column() == 0 && !rowIcon_.isNull() ? QVariant(rowIcon_) : QVariant();
+    case Qt::DecorationRole: {
+        if (index.column() != 0) {
+            return {};
+        }
+        const auto mark = marks_.find({shownPad_, index.row()});
+        if (mark != marks_.end()) {
+            return mark->second.icon;
+        }
+        return rowIcon_.isNull() ? QVariant() : QVariant(rowIcon_);
+    }
+    case Qt::ToolTipRole: {
+        const auto mark = marks_.find({shownPad_, index.row()});
+        return mark != marks_.end() ? QVariant(mark->second.toolTip) : QVariant();
+    }
     default:
         return {};
+    }
+}
+
+void ZoneTableModel::setRowMarks(std::map<std::pair<int, int>, RowMark> marks) {
+    marks_ = std::move(marks);
+    if (shownRows_ > 0) {
+        emit dataChanged(index(0, 0), index(shownRows_ - 1, kZoneColumnCount - 1),
+                         {Qt::DecorationRole, Qt::ToolTipRole});
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QString>
+#include <map>
+#include <utility>
 
 namespace padsmith {
 
@@ -18,12 +21,21 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     // Display: the cell's text; Edit: the text an edit starts with; the column's alignment;
-    // the row's picture in the first column.
+    // the row's picture (or its mark) in the first column; the mark's text as tooltip.
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     void setRowIcon(const QIcon& icon) { rowIcon_ = icon; }
+
+    // A row that something is wrong with: its icon takes the place of the row's picture, and
+    // its text is the row's tooltip.
+    struct RowMark {
+        QIcon icon;
+        QString toolTip;
+    };
+    // Marks by (pad, row); replaces the earlier marks and shows the rows again.
+    void setRowMarks(std::map<std::pair<int, int>, RowMark> marks);
 
     // Shows the kit's current pad again: another pad is shown anew; for the same pad, rows
     // are added or removed to match and the rest are reported changed.
@@ -37,6 +49,7 @@ private:
 
     const KitDocument& kit_;
     QIcon rowIcon_;
+    std::map<std::pair<int, int>, RowMark> marks_;
     int shownPad_ = -1;
     int shownRows_ = 0; // what the views were told
 };

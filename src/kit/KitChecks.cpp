@@ -3,6 +3,8 @@
 #include "kit/KitHost.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <unordered_map>
 
 namespace padsmith {
 
@@ -78,18 +80,29 @@ bool checkKitNotes(const KitDocument& kit, KitHost* report) {
 }
 
 std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit) {
+    // Only zones of one key can clash: each zone is compared with the later zones of its key,
+    // which keeps a big kit from costing the square of its zones.
+    std::unordered_map<std::int32_t, std::vector<ZoneRef>> byKey;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            byKey[pad.at(row).key].push_back({p, static_cast<int>(row)});
+        }
+    }
+    std::unordered_map<std::int32_t, std::size_t> seen; // of each key's zones, in kit order
     std::vector<std::pair<ZoneRef, ZoneRef>> pairs;
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t row = 0; row < pad.size(); ++row) {
             const SampleZone& zone = pad.at(row);
-            for (int q = p + 1; q < kPadCount; ++q) {
-                const Pad& later = kit.pads[static_cast<std::size_t>(q)];
-                for (std::size_t other = 0; other < later.size(); ++other) {
-                    if (clashes(zone, later.at(other), zone.key)) {
-                        pairs.push_back({ZoneRef{p, static_cast<int>(row)},
-                                         ZoneRef{q, static_cast<int>(other)}});
-                    }
+            const std::vector<ZoneRef>& same = byKey[zone.key];
+            for (std::size_t i = ++seen[zone.key]; i < same.size(); ++i) {
+                const ZoneRef other = same[i];
+                if (other.pad != p && clashes(zone,
+                                              kit.pads[static_cast<std::size_t>(other.pad)].at(
+                                                  static_cast<std::size_t>(other.position)),
+                                              zone.key)) {
+                    pairs.push_back({ZoneRef{p, static_cast<int>(row)}, other});
                 }
             }
         }

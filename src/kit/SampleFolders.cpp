@@ -179,21 +179,12 @@ std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std
     return markMissing(unmarked);
 }
 
-std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host, bool dryRun,
-                                          const CodePage& page) {
-    std::vector<fs::path> unused;
-    if (pluginFolder.empty()) {
-        return unused;
-    }
-    host.stopPreview();
-    const BusyScope busy(host);
-    host.pumpMessages();
-
-    // Every sample name that a kit script in the plug-in folder with the shared sample folder
-    // names, in lower case: on a case-sensitive file system a kit written on Windows may name
-    // "Kick.wav" for the file "kick.wav", and such a file must stay.
+std::unordered_set<std::string> sampleNamesUsedIn(const fs::path& pluginFolder,
+                                                  const std::string& sampleFolder,
+                                                  const CodePage& page,
+                                                  std::optional<std::string>& refusal) {
     std::unordered_set<std::string> used;
-    std::optional<std::string> refusal;
+    const std::string folder = foldCase(sampleFolder);
     scanFolder(pluginFolder, "*", [&](const FoundEntry& entry) {
         if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true)) {
             return true;
@@ -210,16 +201,16 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
         }
         // A script read only in part may name any sample beyond the line that stopped it,
         // unless what was read shows that it keeps its samples elsewhere.
-        const bool shared = content->sampleFolder == kSharedSampleFolder;
+        const bool sameFolder = foldCase(content->sampleFolder) == folder;
         const ScriptReadReport::Section broken = content->report.section;
         if ((broken == ScriptReadReport::Section::Header &&
-             (shared || content->sampleFolder.empty())) ||
-            (broken == ScriptReadReport::Section::Zones && shared)) {
+             (sameFolder || content->sampleFolder.empty())) ||
+            (broken == ScriptReadReport::Section::Zones && sameFolder)) {
             refusal = entry.fullPath.string() + " was read only in part.\n" +
                       readInPartText(content->report);
             return false;
         }
-        if (!shared) {
+        if (!sameFolder) {
             return true;
         }
         const auto useNames = [&used](const KitScriptContent& names) {
@@ -240,6 +231,22 @@ std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost&
         }
         return true;
     });
+    return used;
+}
+
+std::vector<fs::path> deleteUnusedSamples(const fs::path& pluginFolder, KitHost& host, bool dryRun,
+                                          const CodePage& page) {
+    std::vector<fs::path> unused;
+    if (pluginFolder.empty()) {
+        return unused;
+    }
+    host.stopPreview();
+    const BusyScope busy(host);
+    host.pumpMessages();
+
+    std::optional<std::string> refusal;
+    const std::unordered_set<std::string> used =
+        sampleNamesUsedIn(pluginFolder, kSharedSampleFolder, page, refusal);
     if (refusal) {
         // A kit that cannot be read may use any of the samples: delete nothing, and say why.
         host.showMessage(MessageIcon::Warning, *refusal + "\nNo sample was deleted.");

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace padsmith {
@@ -59,6 +60,17 @@ private:
     bool askForFolder_ = true;
     std::shared_ptr<Index> index_;
 };
+
+// Every sample name that a kit script in the plug-in folder with `sampleFolder` as its sample
+// folder names, letter case folded (foldCase): on a case-sensitive file system a kit written on
+// Windows may name "Kick.wav" for the file "kick.wav". The scripts are read in `page` (or as
+// UTF-8, see decodeFileText), and the names the plug-in would read in its code page count too.
+// When a script cannot be read, or was read only in part where it may name samples of that
+// folder, `refusal` says which and the names are incomplete.
+std::unordered_set<std::string> sampleNamesUsedIn(const std::filesystem::path& pluginFolder,
+                                                  const std::string& sampleFolder,
+                                                  const CodePage& page,
+                                                  std::optional<std::string>& refusal);
 
 // Removes from the shared sample folder every file that no kit script in the plug-in folder
 // (with "ZARVO SAMPLES" as its sample folder) names, in any letter case. The scripts are read

@@ -1,0 +1,482 @@
+// The kit's health check: which zones the plug-in will play, and the fixes that make it play
+// what the user means. The findings about sample files and folders are in KitHealthFiles.cpp.
+#include "kit/KitHealth.h"
+
+#include "kit/KitChecks.h"
+#include "kit/KitHealthParts.h"
+#include "kit/NoteNames.h"
+#include "kit/Trigger.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <map>
+#include <set>
+#include <tuple>
+
+namespace padsmith {
+
+namespace {
+
+constexpr int kKeys = 128;
+using Velocities = std::bitset<128>; // bit v: velocity v (1 to 127) answers
+
+Velocities maskOf(VelocityWindow window) {
+    Velocities mask;
+    for (int v = window.first; v <= window.last; ++v) {
+        mask.set(static_cast<std::size_t>(v));
+    }
+    return mask;
+}
+
+bool validKey(int key) {
+    return key >= 0 && key < kKeys;
+}
+
+const SampleZone& zoneAt(const KitDocument& kit, ZoneRef ref) {
+    return kit.pads[static_cast<std::size_t>(ref.pad)].at(static_cast<std::size_t>(ref.position));
+}
+
+std::string windowText(VelocityWindow window) {
+    return window.first == window.last
+               ? std::to_string(window.first)
+               : std::to_string(window.first) + "–" + std::to_string(window.last);
+}
+
+// "row 2" for a zone of `pad`, "pad 3 row 1" for one of another pad.
+std::string placeText(ZoneRef ref, int pad) {
+    const std::string row = "row " + std::to_string(ref.position + 1);
+    return ref.pad == pad ? row : "pad " + std::to_string(ref.pad + 1) + " " + row;
+}
+
+std::string joinedList(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i != 0) {
+            text += i + 1 == items.size() ? " and " : ", ";
+        }
+        text += items[i];
+    }
+    return text;
+}
+
+// Splits `window` into `parts` runs, lowest first; empty when it holds fewer velocities.
+std::vector<VelocityWindow> splitWindow(VelocityWindow window, std::size_t parts) {
+    const int width = window.last - window.first + 1;
+    std::vector<VelocityWindow> runs;
+    if (parts == 0 || static_cast<std::size_t>(width) < parts) {
+        return runs;
+    }
+    const auto n = static_cast<int>(parts);
+    for (int i = 0; i < n; ++i) {
+        runs.push_back({window.first + width * i / n, window.first + width * (i + 1) / n - 1});
+    }
+    return runs;
+}
+
+// Gives each zone of `group` (trigger order) one run of their shared window, lowest first.
+std::optional<HealthFix> interleaveFix(const std::vector<ZoneRef>& group, VelocityWindow window) {
+    std::vector<VelocityWindow> runs = splitWindow(window, group.size());
+    if (runs.empty() || group.size() < 2) {
+        return std::nullopt;
+    }
+    return HealthFix{"Interleave Takes", [group, runs](const KitDocument& kit) {
+                         KitEdit edit{"Interleave Takes", {}};
+                         for (std::size_t i = 0; i < group.size(); ++i) {
+                             SampleZone& zone =
+                                 touchPad(edit, kit, group[i].pad)
+                                     .at(static_cast<std::size_t>(group[i].position));
+                             zone.velocityLow = runs[i].first;
+                             zone.velocityHigh = runs[i].last;
+                         }
+                         return edit;
+                     }};
+}
+
+HealthFix removeFix(ZoneRef ref) {
+    return HealthFix{"Remove Row", [ref](const KitDocument& kit) {
+                         KitEdit edit{"Remove Row", {}};
+                         touchPad(edit, kit, ref.pad).erase(static_cast<std::size_t>(ref.position));
+                         return edit;
+                     }};
+}
+
+// The zones of the kit by key and played window, each group in trigger order.
+using WindowGroups = std::map<std::tuple<int, int, int>, std::vector<ZoneRef>>;
+WindowGroups groupByWindow(const KitDocument& kit) {
+    WindowGroups groups;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t r = 0; r < pad.size(); ++r) {
+            const VelocityWindow window = playedWindow(pad.at(r));
+            groups[{pad.at(r).key, window.first, window.last}].push_back({p, static_cast<int>(r)});
+        }
+    }
+    return groups;
+}
+
+bool overlaps(VelocityWindow a, VelocityWindow b) {
+    return std::max(a.first, b.first) <= std::min(a.last, b.last);
+}
+
+struct KeyState {
+    Velocities covered;
+    std::vector<ZoneRef> players; // zones of this key that play at least one velocity
+};
+
+HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyState& state,
+                              const WindowGroups& groups) {
+    const SampleZone& zone = zoneAt(kit, ref);
+    const VelocityWindow window = playedWindow(zone);
+    std::vector<ZoneRef> coverers;
+    for (const ZoneRef other : state.players) {
+        if (overlaps(playedWindow(zoneAt(kit, other)), window)) {
+            coverers.push_back(other);
+        }
+    }
+    std::vector<std::string> places;
+    std::vector<std::string> windows;
+    for (const ZoneRef other : coverers) {
+        places.push_back(placeText(other, ref.pad));
+        windows.push_back(windowText(playedWindow(zoneAt(kit, other))));
+    }
+    HealthFinding finding;
+    finding.kind = HealthKind::NeverPlays;
+    finding.pad = ref.pad;
+    finding.rows = {ref.position};
+    const bool one = coverers.size() == 1;
+    finding.message = "Row " + std::to_string(ref.position + 1) +
+                      " can never play: " + joinedList(places) + (one ? " plays " : " play ") +
+                      noteName(zone.key) + " at " + joinedList(windows) + " first";
+    // The takes that share one window can share it out, when nothing else covers it.
+    const std::vector<ZoneRef>& group = groups.at({zone.key, window.first, window.last});
+    const bool onlyTakes = std::all_of(coverers.begin(), coverers.end(), [&](ZoneRef other) {
+        return std::find_if(group.begin(), group.end(), [&](ZoneRef g) {
+                   return g.pad == other.pad && g.position == other.position;
+               }) != group.end();
+    });
+    if (onlyTakes) {
+        if (auto fix = interleaveFix(group, window)) {
+            finding.fixes.push_back(std::move(*fix));
+        }
+    }
+    finding.fixes.push_back(removeFix(ref));
+    return finding;
+}
+
+HealthFinding silentFinding(const KitDocument& kit, ZoneRef ref) {
+    const SampleZone& zone = zoneAt(kit, ref);
+    HealthFinding finding;
+    finding.kind = HealthKind::NeverPlays;
+    finding.pad = ref.pad;
+    finding.rows = {ref.position};
+    const std::string row = "Row " + std::to_string(ref.position + 1) + " can never play: ";
+    finding.message = validKey(zone.key)
+                          ? row + "its velocity window " + std::to_string(zone.velocityLow) + "–" +
+                                std::to_string(zone.velocityHigh) + " holds no velocity"
+                          : row + "its key " + std::to_string(zone.key) + " is no MIDI note";
+    finding.fixes.push_back(removeFix(ref));
+    return finding;
+}
+
+// Zones that never play, in trigger order; `keys` gets what each key plays.
+std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeyState, kKeys>& keys) {
+    std::vector<HealthFinding> findings;
+    const WindowGroups groups = groupByWindow(kit);
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t r = 0; r < pad.size(); ++r) {
+            const ZoneRef ref{p, static_cast<int>(r)};
+            const SampleZone& zone = pad.at(r);
+            const VelocityWindow window = playedWindow(zone);
+            if (!validKey(zone.key) || window.empty()) {
+                findings.push_back(silentFinding(kit, ref));
+                continue;
+            }
+            KeyState& state = keys[static_cast<std::size_t>(zone.key)];
+            const Velocities mask = maskOf(window);
+            if ((mask & ~state.covered).none()) {
+                findings.push_back(shadowedFinding(kit, ref, state, groups));
+                continue;
+            }
+            state.covered |= mask;
+            state.players.push_back(ref);
+        }
+    }
+    return findings;
+}
+
+// Velocities of a key that nothing plays, next to velocities that something does.
+std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
+                                        const std::array<KeyState, kKeys>& keys) {
+    std::vector<HealthFinding> findings;
+    for (int key = 0; key < kKeys; ++key) {
+        const Velocities& covered = keys[static_cast<std::size_t>(key)].covered;
+        if (covered.none()) {
+            continue;
+        }
+        for (int v = 1; v <= 127;) {
+            if (covered.test(static_cast<std::size_t>(v))) {
+                ++v;
+                continue;
+            }
+            const int first = v;
+            while (v <= 127 && !covered.test(static_cast<std::size_t>(v))) {
+                ++v;
+            }
+            const VelocityWindow gap{first, v - 1};
+            const std::optional<ZoneRef> below =
+                first > 1 ? triggeredZone(kit, key, first - 1) : std::nullopt;
+            const std::optional<ZoneRef> above =
+                gap.last < 127 ? triggeredZone(kit, key, gap.last + 1) : std::nullopt;
+            const ZoneRef anchor = below ? *below : *above;
+
+            HealthFinding finding;
+            finding.kind = HealthKind::VelocityGap;
+            finding.severity = Severity::Warning;
+            finding.pad = anchor.pad;
+            for (const auto& neighbour : {below, above}) {
+                if (neighbour && neighbour->pad == anchor.pad) {
+                    finding.rows.push_back(neighbour->position);
+                }
+            }
+            std::sort(finding.rows.begin(), finding.rows.end());
+            finding.message = "Velocit" + std::string(gap.first == gap.last ? "y " : "ies ") +
+                              windowText(gap) + " of " + noteName(key) + " play nothing";
+
+            // The neighbours grow over the gap: the one below takes its lower half.
+            const int width = gap.last - gap.first + 1;
+            const int split = below && above ? gap.first + width / 2 : (below ? v : gap.first);
+            finding.fixes.push_back(
+                {"Stretch Velocities", [below, above, split](const KitDocument& on) {
+                     KitEdit edit{"Stretch Velocities", {}};
+                     if (below) {
+                         touchPad(edit, on, below->pad)
+                             .at(static_cast<std::size_t>(below->position))
+                             .velocityHigh = split - 1;
+                     }
+                     if (above) {
+                         touchPad(edit, on, above->pad)
+                             .at(static_cast<std::size_t>(above->position))
+                             .velocityLow = split;
+                     }
+                     return edit;
+                 }});
+            findings.push_back(std::move(finding));
+        }
+    }
+    return findings;
+}
+
+// A fix for two zones of different pads that share velocities of a note: takes with the same
+// window share it out; an overlap at one end of the later zone's window is cut from it.
+std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, ZoneRef second,
+                                       const WindowGroups& groups) {
+    const SampleZone& early = zoneAt(kit, first);
+    const SampleZone& late = zoneAt(kit, second);
+    if (early.velocityLow == late.velocityLow && early.velocityHigh == late.velocityHigh) {
+        const VelocityWindow window = playedWindow(early);
+        return interleaveFix(groups.at({early.key, window.first, window.last}), window);
+    }
+    SampleZone trimmed = late;
+    if (early.velocityLow <= late.velocityLow && early.velocityHigh < late.velocityHigh) {
+        trimmed.velocityLow = early.velocityHigh + 1;
+    } else if (early.velocityHigh >= late.velocityHigh && early.velocityLow > late.velocityLow) {
+        trimmed.velocityHigh = early.velocityLow - 1;
+    } else {
+        return std::nullopt;
+    }
+    return HealthFix{
+        "Trim Velocities", [second, trimmed](const KitDocument& on) {
+            KitEdit edit{"Trim Velocities", {}};
+            touchPad(edit, on, second.pad).at(static_cast<std::size_t>(second.position)) = trimmed;
+            return edit;
+        }};
+}
+
+std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
+    std::vector<HealthFinding> findings;
+    const std::vector<std::pair<ZoneRef, ZoneRef>> pairs = findAllDoubleNotes(kit);
+    const WindowGroups groups = pairs.empty() ? WindowGroups{} : groupByWindow(kit);
+    for (const auto& [first, second] : pairs) {
+        const SampleZone& zone = zoneAt(kit, first);
+        HealthFinding finding;
+        finding.kind = HealthKind::DoubleNote;
+        finding.pad = first.pad;
+        finding.rows = {first.position};
+        finding.message = "Row " + std::to_string(first.position + 1) + " and " +
+                          placeText(second, first.pad) + " both define " + noteName(zone.key) +
+                          " at " + windowText(playedWindow(zone)) +
+                          ": a save refuses a note defined twice";
+        if (auto fix = doubleNoteFix(kit, first, second, groups)) {
+            finding.fixes.push_back(std::move(*fix));
+        }
+        findings.push_back(std::move(finding));
+    }
+    return findings;
+}
+
+std::vector<HealthFinding> playFindings(const KitDocument& kit, std::array<KeyState, kKeys>& keys) {
+    std::vector<HealthFinding> findings = neverPlaying(kit, keys);
+    std::vector<HealthFinding> gaps = velocityGaps(kit, keys);
+    findings.insert(findings.end(), std::make_move_iterator(gaps.begin()),
+                    std::make_move_iterator(gaps.end()));
+    return findings;
+}
+
+void sortFindings(std::vector<HealthFinding>& findings) {
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const HealthFinding& a, const HealthFinding& b) {
+                         // Kit-wide findings (pad -1) come last.
+                         const int padA = a.pad < 0 ? kPadCount : a.pad;
+                         const int padB = b.pad < 0 ? kPadCount : b.pad;
+                         const int rowA = a.rows.empty() ? -1 : a.rows.front();
+                         const int rowB = b.rows.empty() ? -1 : b.rows.front();
+                         return std::tie(padA, a.kind, rowA) < std::tie(padB, b.kind, rowB);
+                     });
+}
+
+bool sameFinding(const HealthFinding& a, const HealthFinding& b) {
+    return a.kind == b.kind && a.pad == b.pad && a.rows == b.rows && a.message == b.message;
+}
+
+} // namespace
+
+KitEdit HealthFix::editFor(const KitDocument& kit) const {
+    return build ? build(kit) : KitEdit{name, {}};
+}
+
+Pad& touchPad(KitEdit& edit, const KitDocument& kit, int pad) {
+    for (PadChange& change : edit.changes) {
+        if (change.pad == pad) {
+            return change.after;
+        }
+    }
+    const Pad& now = kit.pads[static_cast<std::size_t>(pad)];
+    edit.changes.push_back(PadChange{pad, now, now});
+    return edit.changes.back().after;
+}
+
+std::string_view healthKindName(HealthKind kind) {
+    switch (kind) {
+    case HealthKind::NeverPlays:
+        return "never-plays";
+    case HealthKind::VelocityGap:
+        return "velocity-gap";
+    case HealthKind::DoubleNote:
+        return "double-note";
+    case HealthKind::MissingSample:
+        return "missing-sample";
+    case HealthKind::UnreadableSample:
+        return "unreadable-sample";
+    case HealthKind::UnplayableFormat:
+        return "unplayable-format";
+    case HealthKind::MixedFormat:
+        return "mixed-format";
+    case HealthKind::LevelOrder:
+        return "level-order";
+    case HealthKind::UnusedFile:
+        return "unused-file";
+    case HealthKind::StaleCopy:
+        return "stale-copy";
+    case HealthKind::CodePageText:
+        return "code-page";
+    case HealthKind::SampleName:
+        return "sample-name";
+    }
+    return "";
+}
+
+std::optional<HealthKind> healthKindFromName(std::string_view name) {
+    for (int k = 0; k < kHealthKindCount; ++k) {
+        if (healthKindName(static_cast<HealthKind>(k)) == name) {
+            return static_cast<HealthKind>(k);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view severityName(Severity severity) {
+    switch (severity) {
+    case Severity::Error:
+        return "error";
+    case Severity::Warning:
+        return "warning";
+    case Severity::Note:
+        return "note";
+    }
+    return "";
+}
+
+VelocityWindow playedWindow(const SampleZone& zone) {
+    if (zone.velocityHigh == 0) {
+        return {1, 127};
+    }
+    return {std::max(1, zone.velocityLow), std::min(127, zone.velocityHigh)};
+}
+
+std::vector<HealthFinding> checkKitHealth(const KitDocument& kit, const HealthInputs& inputs) {
+    std::array<KeyState, kKeys> keys;
+    std::vector<HealthFinding> findings = playFindings(kit, keys);
+    std::vector<HealthFinding> more = doubleNotes(kit);
+    findings.insert(findings.end(), std::make_move_iterator(more.begin()),
+                    std::make_move_iterator(more.end()));
+    std::set<std::pair<int, int>> silent;
+    for (const HealthFinding& finding : findings) {
+        if (finding.kind == HealthKind::NeverPlays) {
+            silent.insert({finding.pad, finding.rows.front()});
+        }
+    }
+    more = sampleFindings(kit, inputs, silent);
+    findings.insert(findings.end(), std::make_move_iterator(more.begin()),
+                    std::make_move_iterator(more.end()));
+    sortFindings(findings);
+    return findings;
+}
+
+std::vector<HealthFinding> padPlayFindings(const KitDocument& kit, int pad) {
+    std::array<KeyState, kKeys> keys;
+    std::vector<HealthFinding> findings = playFindings(kit, keys);
+    std::erase_if(findings, [pad](const HealthFinding& finding) { return finding.pad != pad; });
+    sortFindings(findings);
+    return findings;
+}
+
+int applyHealthFixes(KitDocument& kit, HealthKind kind, const HealthInputs& inputs,
+                     KitEdit* combined) {
+    const KitDocument original = kit;
+    std::vector<HealthFinding> passedOver; // fixes that did not remove their finding
+    int applied = 0;
+    // Each fix removes at least its own finding; the bound only guards against a fix that
+    // brings back another one.
+    const std::size_t bound = 4 * (kit.pads.size() + 1) * 128;
+    for (std::size_t round = 0; round < bound; ++round) {
+        const std::vector<HealthFinding> findings = checkKitHealth(kit, inputs);
+        const auto next =
+            std::find_if(findings.begin(), findings.end(), [&](const HealthFinding& finding) {
+                return finding.kind == kind && !finding.fixes.empty() &&
+                       std::none_of(
+                           passedOver.begin(), passedOver.end(),
+                           [&](const HealthFinding& old) { return sameFinding(old, finding); });
+            });
+        if (next == findings.end()) {
+            break;
+        }
+        applyEdit(kit, next->fixes.front().editFor(kit));
+        ++applied;
+        passedOver.push_back(*next);
+    }
+    if (combined != nullptr) {
+        combined->name = "Fix " + std::string(healthKindName(kind));
+        combined->changes.clear();
+        for (int p = 0; p < kPadCount; ++p) {
+            const auto index = static_cast<std::size_t>(p);
+            if (!(original.pads[index] == kit.pads[index])) {
+                combined->changes.push_back({p, original.pads[index], kit.pads[index]});
+            }
+        }
+    }
+    return applied;
+}
+
+} // namespace padsmith
