@@ -142,7 +142,6 @@ int runAddSamples(const std::vector<std::string>& argv) {
             explainDoubleNote(kit);
             std::fprintf(stderr, "padsmith-kit: nothing written\n");
         }
-        moveFilesBack(import.renames, host);
         return 1;
     }
     const Pad& pad = kit.pads[static_cast<std::size_t>(*args->pad)];

@@ -93,6 +93,16 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "padsmith-kit: can't read %s\n", instrument.string().c_str());
         return 1;
     }
+    if (!result.refused.empty()) {
+        for (const std::string& line : result.refused) {
+            std::fprintf(stderr, "padsmith-kit: not imported: %s\n", line.c_str());
+        }
+        if (!args->force) {
+            std::fprintf(stderr, "padsmith-kit: nothing imported; --force imports the other "
+                                 "zones\n");
+            return 1;
+        }
+    }
     if (!result.content.complete) {
         std::fprintf(stderr, "padsmith-kit: %s\n",
                      describeIncompleteRead(result.content, instrument.string()).c_str());
@@ -141,13 +151,17 @@ int runPadKit(const std::vector<std::string>& argv) {
         return 1;
     }
     fs::path target;
-    const PadKitResult result = savePadAsKit(kit, *args->pad, location.pluginFolder, args->force,
-                                             location.codePage, &target);
+    std::vector<std::string> notCopied;
+    const PadKitResult result =
+        savePadAsKit(kit, *args->pad, location, args->force, &target, &notCopied);
     const std::string pad = "pad " + std::to_string(*args->pad + 1);
     switch (result) {
     case PadKitResult::Written:
         std::printf("wrote %s\n", target.string().c_str());
-        return 0;
+        for (const std::string& name : notCopied) {
+            std::fprintf(stderr, "padsmith-kit: not copied: %s\n", name.c_str());
+        }
+        return notCopied.empty() ? 0 : 1;
     case PadKitResult::EmptyPad:
         std::fprintf(stderr, "padsmith-kit: %s has no zones; nothing written\n", pad.c_str());
         return 1;
@@ -206,16 +220,19 @@ constexpr ToolCommand kCommands[] = {
     {"pad-kit", "pad-kit KIT --pad N --plugin-dir DIR [--shared] [--force] [--encoding NAME]",
      runPadKit,
      "Saves one pad as a kit of its own, \"KIT PAD.txt\" in the plug-in folder, as the "
-     "editor's \"Save Instrument as kit\" does. No sample is copied, and KIT is not changed.",
+     "editor's \"Save Instrument as kit\" does. Its header names a sample folder of its own "
+     "(\"KIT PAD\"), into which the pad's samples are copied, so it plays without KIT. KIT is "
+     "not changed.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--plugin-dir DIR\tthe Zarvo plug-in folder (required)\n"
-     "--shared\tname the sample folder as with \"Share samples\" on (\"ZARVO SAMPLES\")\n"
+     "--shared\tcopy the samples into the shared folder (\"ZARVO SAMPLES\") and name it\n"
      "--force\treplace the pad's kit when it exists\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
-     "0\tthe pad's kit was written\n"
+     "0\tthe pad's kit was written and its samples copied\n"
      "1\tthe kit could not be read, the pad is empty, its name makes no file name, the file "
-     "exists without --force, or it could not be written\n"
+     "exists without --force, or it could not be written; or some samples could not be "
+     "copied (they are named)\n"
      "2\twrong usage, or DIR is not a folder"},
 };
 

@@ -108,6 +108,14 @@ void InstrumentCommands::importInstrument() {
     if (result.imported > 0) {
         window_.zonePanel().selectRow(firstNew);
     }
+    if (!result.refused.empty()) {
+        QStringList lines;
+        for (const std::string& line : result.refused) {
+            lines.append(fromStd(line));
+        }
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("These zones were not imported:\n") + lines.join('\n'));
+    }
     if (!result.content.complete) {
         const QString text = fromStd(describeIncompleteRead(result.content, toStd(dialog.path())));
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
@@ -122,11 +130,13 @@ void InstrumentCommands::saveInstrumentAsKit() {
     }
     const std::filesystem::path plugin = toFsPath(window_.pluginFolder());
     const CodePage& page = window_.options().codePage();
+    const KitLocation location{plugin, window_.shareSamples(), page};
     std::filesystem::path target;
+    std::vector<std::string> notCopied;
     PadKitResult result = PadKitResult::Failed;
     {
         const BusyScope busy(window_.kitHost());
-        result = savePadAsKit(kit, kit.currentPad, plugin, false, page, &target);
+        result = savePadAsKit(kit, kit.currentPad, location, false, &target, &notCopied);
     }
     if (result == PadKitResult::Exists) {
         // The name is the kit's and the pad's: a pad named like another kit would replace
@@ -139,9 +149,18 @@ void InstrumentCommands::saveInstrumentAsKit() {
             return;
         }
         const BusyScope busy(window_.kitHost());
-        result = savePadAsKit(kit, kit.currentPad, plugin, true, page, &target);
+        result = savePadAsKit(kit, kit.currentPad, location, true, &target, &notCopied);
     }
     showModified();
+    if (result == PadKitResult::Written && !notCopied.empty()) {
+        QStringList names;
+        for (const std::string& name : notCopied) {
+            names.append(fromStd(name));
+        }
+        messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                   QStringLiteral("These samples could not be copied into %1:\n%2")
+                       .arg(nativePath(plugin), names.join('\n')));
+    }
     switch (result) {
     case PadKitResult::Written:
     case PadKitResult::EmptyPad:

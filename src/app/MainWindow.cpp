@@ -603,7 +603,6 @@ void MainWindow::kitReplaced() {
 }
 
 void MainWindow::kitSaved() {
-    pads_->sampleDeletions().deleteAfterSave(kit_, toFsPath(pluginFolder_), *host_);
     health_->kitChanged(true);
 }
 

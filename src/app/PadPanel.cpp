@@ -175,8 +175,8 @@ bool PadPanel::handleCommand(CommandId id) {
 }
 
 void PadPanel::applyPadEdit(const KitEdit& edit) {
+    // The copies the edit gives up go at the next save (see kit/SavePlan.h).
     edits_.apply(edit);
-    deletions_.note(kit_, edit, hooks_.shareSamples && hooks_.shareSamples());
 }
 
 void PadPanel::rename(int pad) {
@@ -210,7 +210,6 @@ void PadPanel::commitRename() {
 
 void PadPanel::kitReplaced() {
     clipboard_.clear();
-    deletions_.clear();
     if (renameBox_ != nullptr) {
         renameBox_->hide();
     }

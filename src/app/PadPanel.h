@@ -74,9 +74,7 @@ public:
     void commitRename();
 
     const PadClipboard& clipboard() const { return clipboard_; }
-    // The sample files that Delete and a paste after Cut gave up, deleted at the next save.
-    SampleDeletions& sampleDeletions() { return deletions_; }
-    // The kit was replaced: nothing to paste, no file to delete, no rename going on.
+    // The kit was replaced: nothing to paste, no rename going on.
     void kitReplaced();
 
 signals:
@@ -86,7 +84,7 @@ signals:
 private:
     void padTookFocus(int pad);
     void navigate();
-    // Applies a pad edit and notes the sample files it gave up.
+    // Applies a pad edit.
     void applyPadEdit(const KitEdit& edit);
 
     KitDocument& kit_;
@@ -98,7 +96,6 @@ private:
     QPointer<QMenu> contextMenu_;
     QPointer<InPlaceEdit> renameBox_;
     PadClipboard clipboard_;
-    SampleDeletions deletions_;
 };
 
 } // namespace padsmith

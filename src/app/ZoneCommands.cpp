@@ -1,6 +1,5 @@
 #include "app/ZoneCommands.h"
 
-#include "app/CodePageInput.h"
 #include "app/EditPath.h"
 #include "app/FileDialog.h"
 #include "app/MainWindow.h"
@@ -9,6 +8,7 @@
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
 #include "audio/Preview.h"
+#include "kit/KitEdit.h"
 #include "kit/LayerOrder.h"
 #include "kit/PadEdits.h"
 #include "kit/SampleFolders.h"
@@ -27,14 +27,6 @@ namespace {
 
 const QString kSampleDialogTitle = QStringLiteral("Select sample ...");
 const QString kWaveEditorDialogTitle = QStringLiteral("Select Wave Editor ...");
-
-QString fileList(const std::vector<std::filesystem::path>& files) {
-    QStringList names;
-    for (const std::filesystem::path& file : files) {
-        names.append(QDir::toNativeSeparators(fromFsPath(file)));
-    }
-    return names.join('\n');
-}
 
 } // namespace
 
@@ -156,41 +148,28 @@ void ZoneCommands::importFiles(int row, const std::vector<std::filesystem::path>
         import.edit.name = editName;
     }
     const int firstRow = row >= 0 ? row : static_cast<int>(kit.current().size());
-    auto renames = std::make_shared<const std::vector<FileMove>>(std::move(import.renames));
-    window_.editPath().apply(std::move(import.edit),
-                             {[renames, &host] { moveFilesBack(*renames, host); },
-                              [renames, &host] { moveFilesAgain(*renames, host); }});
-    window_.zonePanel().selectRow(firstRow);
-    if (!import.notRenamed.empty()) {
-        messageBox(MessageButtons::Ok, MessageIcon::Information,
-                   QStringLiteral("These files could not be renamed and keep their names:\n") +
-                       fileList(import.notRenamed));
+    if (import.edit.empty()) {
+        return;
     }
+    window_.editPath().apply(std::move(import.edit));
+    window_.zonePanel().selectRow(firstRow);
 }
 
 void ZoneCommands::renameSample(int row, const QString& name) {
     const std::string text = toStd(name);
-    if (const std::string problem = sampleNameProblem(text); !problem.empty()) {
+    if (const std::string problem = sampleNameProblem(text, location().codePage);
+        !problem.empty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(problem));
         return;
     }
-    if (!acceptTypedText(location().codePage, name)) {
-        return;
-    }
-    stopPreview();
     KitDocument& kit = window_.kit();
-    KitHost& host = window_.kitHost();
-    SampleRename rename = padsmith::renameSample(kit, kit.currentPad, row, text, location(), host);
+    SampleRename rename = padsmith::renameSample(kit, kit.currentPad, row, text, location());
     if (!rename.error.empty()) {
-        // The system's own words for why the file could not be moved.
-        dialogs().message(mainWindow(), QStringLiteral("Error"), fromStd(rename.error),
-                          MessageButtons::Ok, MessageIcon::Information);
+        messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(rename.error));
         return;
     }
-    auto moves = std::make_shared<const std::vector<FileMove>>(std::move(rename.moves));
-    window_.editPath().apply(std::move(rename.edit),
-                             {[moves, &host] { moveFilesBack(*moves, host); },
-                              [moves, &host] { moveFilesAgain(*moves, host); }});
+    // The copy in the sample folder is renamed at the next save.
+    window_.editPath().apply(std::move(rename.edit));
     window_.zonePanel().selectRow(row);
 }
 
@@ -232,17 +211,49 @@ void ZoneCommands::deleteZones() {
         return;
     }
     // The copies in the kit's own sample folder go at the next save, and only those the saved
-    // kit no longer names: an undone Delete finds them all.
-    window_.editPath().apply(deletion.edit);
-    window_.padPanel().sampleDeletions().note(kit, deletion.edit, window_.shareSamples());
+    // kit no longer names: an undone Delete finds them all. The sources go to the trash, and
+    // come back with the undo.
+    if (!fromDisk) {
+        window_.editPath().apply(deletion.edit);
+        window_.zonePanel().selectRow(deletion.currentRow);
+        return;
+    }
+    KitHost& host = window_.kitHost();
+    // The kit as it is after the deletion decides which files zones still play.
+    KitDocument after = kit;
+    applyEdit(after, deletion.edit);
+    SourceDeletion files =
+        trashSourceFiles(after, deletion.removed, location(),
+                         toFsPath(window_.document().currentPath()).filename().string(), host);
+    auto trashed = std::make_shared<std::vector<TrashedFile>>(std::move(files.trashed));
+    window_.editPath().apply(deletion.edit,
+                             {[trashed, &host] { restoreFromTrash(*trashed, host); },
+                              [trashed, &host] { moveToTrashAgain(*trashed, host); }});
     window_.zonePanel().selectRow(deletion.currentRow);
-    if (fromDisk) {
-        const SourceDeletion files = deleteSourceFiles(kit, deletion.removed, window_.kitHost());
-        if (files.kept > 0) {
-            messageBox(MessageButtons::Ok, MessageIcon::Information,
-                       QStringLiteral("%1 file(s) not deleted from disk: other zones of the kit "
-                                      "still play them.")
-                           .arg(files.kept));
+    QStringList notes;
+    if (files.kept > 0) {
+        notes.append(QStringLiteral("%1 file(s) not deleted from disk: other zones of the kit "
+                                    "still play them.")
+                         .arg(files.kept));
+    }
+    if (files.spared > 0) {
+        notes.append(QStringLiteral("%1 file(s) not deleted from disk: other kits in the "
+                                    "plug-in folder play them.")
+                         .arg(files.spared));
+    }
+    if (!notes.isEmpty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Information, notes.join('\n'));
+    }
+    if (!files.noTrash.empty()) {
+        QStringList names;
+        for (const std::filesystem::path& file : files.noTrash) {
+            names.append(QDir::toNativeSeparators(fromFsPath(file)));
+        }
+        if (messageBox(MessageButtons::YesNo, MessageIcon::Warning,
+                       QStringLiteral("These files can't be moved to the trash:\n%1\n\nDelete "
+                                      "them for good? This can't be undone.")
+                           .arg(names.join('\n'))) == AnswerYes) {
+            deleteFilesForGood(files.noTrash, host);
         }
     }
 }
@@ -279,7 +290,9 @@ void ZoneCommands::editInWaveEditor() {
             i = -1;
             continue;
         }
-        sampleEditedOutside(kit, zone, location(), window_.kitHost());
+        sampleEditedOutside(kit, zone);
+        // The copy is replaced at the next save: until then the kit is modified.
+        window_.document().updateTitle(kit.modified());
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include "kit/KitName.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
+#include "kit/SavePlan.h"
 #include "platform/Files.h"
 
 #include <system_error>
@@ -85,6 +87,18 @@ InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
 
     const bool wasEmpty = pad.empty();
     for (SampleZone zone : result.content.zones) {
+        if (std::string problem = sourcePathProblem(zone.sourcePath, page); !problem.empty()) {
+            result.refused.push_back(toValidUtf8(zone.sourcePath) + ": " + problem);
+            continue;
+        }
+        if (std::string problem = sampleNameProblem(zone.sampleName, page); !problem.empty()) {
+            const std::string own = fileNameOf(withoutMissingMark(zone.sourcePath));
+            if (!sampleNameProblem(own, page).empty()) {
+                result.refused.push_back(toValidUtf8(zone.sampleName) + ": " + problem);
+                continue;
+            }
+            zone.sampleName = own;
+        }
         const std::optional<std::string> found =
             finder.findSample(padIndex, static_cast<int>(pad.size()), zone.sourcePath);
         if (!found) {
@@ -113,17 +127,17 @@ std::optional<std::string> padKitFileName(const std::string& kitName, const std:
     return name + ".txt";
 }
 
-PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const fs::path& pluginFolder,
-                          bool replace, const CodePage& page, fs::path* target) {
+PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& location, bool replace,
+                          fs::path* target, std::vector<std::string>* notCopied) {
     if (!isPadIndex(padIndex) || kit.pads[static_cast<std::size_t>(padIndex)].empty()) {
         return PadKitResult::EmptyPad;
     }
     Pad& pad = kit.pads[static_cast<std::size_t>(padIndex)];
     const std::optional<std::string> name = padKitFileName(kit.kitName, pad.label);
-    if (!name || pluginFolder.empty()) {
+    if (!name || location.pluginFolder.empty()) {
         return PadKitResult::BadName;
     }
-    const fs::path path = joinPath(pluginFolder, *name);
+    const fs::path path = joinPath(location.pluginFolder, *name);
     if (target != nullptr) {
         *target = path;
     }
@@ -132,11 +146,50 @@ PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const fs::path& plugin
         return PadKitResult::Exists;
     }
     namePadZones(pad);
-    const CodePage::Encoded bytes = page.encode(formatPadKitScript(kit, padIndex));
+
+    // The pad kit on its own: its name, its sample folder, the pad's zones and nothing else.
+    KitDocument padKit;
+    padKit.formatTag = kit.formatTag;
+    padKit.copyright = kit.copyright;
+    padKit.kitName = kitNameForScript(path);
+    padKit.sampleFolder = chooseSampleFolder(location.shareSamples, padKit.kitName);
+    padKit.pads[static_cast<std::size_t>(padIndex)] = pad;
+    padKit.savedSampleFolder.clear(); // nothing of its folder is its own yet
+    padKit.savedSamples.clear();
+    const CodePage::Encoded bytes = location.codePage.encode(formatPadKitScript(padKit, padIndex));
     if (!bytes.ok()) {
         return PadKitResult::Unheld;
     }
-    return replaceFileContents(path, bytes.bytes) ? PadKitResult::Written : PadKitResult::Failed;
+
+    SaveFolders folders = lookAtFolders(padKit, location, padKit.sampleFolder, *name);
+    // A copy the pad kit already has may come from an older pad: made again, except in the
+    // shared folder, whose copies other kits play.
+    folders.refresh = !folders.shared;
+    if (const auto own = ownSampleFolder(kit.sampleFolder, location.pluginFolder, false)) {
+        folders.fallbackFolder = *own;
+        scanFolder(*own, "*", [&folders](const FoundEntry& entry) {
+            if (!entry.isFolder) {
+                folders.fallbackCopies.insert(entry.name);
+            }
+            return true;
+        });
+    }
+    const SavePlan plan = planSave(padKit, folders);
+    if (!replaceFileContents(path, bytes.bytes)) {
+        return PadKitResult::Failed;
+    }
+    std::vector<std::string> failed;
+    for (const FileOperationFailure& failure : carryOut(plan.operations)) {
+        failed.push_back(
+            joinPath(padKit.sampleFolder, failure.operation.to.filename().string()).string());
+    }
+    for (const MissingCopy& missing : plan.missing) {
+        failed.push_back(joinPath(padKit.sampleFolder, missing.sampleName).string());
+    }
+    if (notCopied != nullptr) {
+        *notCopied = std::move(failed);
+    }
+    return PadKitResult::Written;
 }
 
 } // namespace padsmith

@@ -2,11 +2,13 @@
 
 #include "kit/CodePage.h"
 #include "kit/InstrumentText.h"
+#include "kit/KitScript.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace padsmith {
 
@@ -27,6 +29,9 @@ struct InstrumentImport {
     // The user named no folder to search a missing sample in: that zone and the ones after
     // it were left out.
     bool searchDeclined = false;
+    // Zones left out, each as "sample name: why": a source path a kit script cannot record, or
+    // a sample name the name rule refuses while the source's file name is no better.
+    std::vector<std::string> refused;
 };
 
 // Appends the zones of the instrument file `path` to `pad`, which is pad `padIndex` of its
@@ -35,7 +40,9 @@ struct InstrumentImport {
 // it is afterwards. The zones take the pad's number; an empty pad takes the name of the first
 // zone as its label, a pad with zones keeps its own. A file read only in part brings the
 // zones before the line that stopped it. The file is read in `page`, or as UTF-8 (see
-// decodeFileText).
+// decodeFileText). A sample name that the name rule refuses is replaced by the source's file
+// name when that passes; otherwise, and when the source path does not fit a kit script, the
+// zone is left out (see `refused`).
 InstrumentImport importInstrument(Pad& pad, int padIndex, const std::filesystem::path& path,
                                   SampleFinder& finder, const CodePage& page);
 
@@ -54,13 +61,16 @@ enum class PadKitResult {
     Unheld,   // the code page cannot hold a text of the kit's header or of the pad
 };
 
-// "Save Instrument as kit": writes pad `padIndex` as a kit script of its own into
-// `pluginFolder` (formatPadKitScript) in `page`, under padKitFileName. The pad's zones take its
-// label as their pad name, as a save does. An existing file is replaced only with `replace`.
-// Nothing else changes: no sample is copied, the kit keeps its path, name and saved state.
-// `target` receives the file's path whenever a name could be made.
-PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const std::filesystem::path& pluginFolder,
-                          bool replace, const CodePage& page,
-                          std::filesystem::path* target = nullptr);
+// "Save Instrument as kit": writes pad `padIndex` as a kit script of its own into the plug-in
+// folder of `location` (formatPadKitScript) in its code page, under padKitFileName. The new
+// kit's header names it and a sample folder of its own (the shared folder when samples are
+// shared), and the pad's samples are copied there from their sources (or, for a source that is
+// missing, from the kit's sample folder), so the pad kit plays on its own. The pad's zones take
+// its label as their pad name, as a save does. An existing file is replaced only with
+// `replace`. The kit keeps its path, name and saved state. `target` receives the file's path
+// whenever a name could be made; `notCopied` the samples that did not reach the folder.
+PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& location, bool replace,
+                          std::filesystem::path* target = nullptr,
+                          std::vector<std::string>* notCopied = nullptr);
 
 } // namespace padsmith

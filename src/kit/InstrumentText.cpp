@@ -50,6 +50,10 @@ bool isBlankLine(std::string_view line) {
 
 enum class LineResult { Zone, End, Broken };
 
+// Source paths are read whole, so that one too long for a kit script is refused by name at the
+// import rather than cut into the path of another file.
+constexpr std::size_t kLongPathMax = 32768;
+
 // "%2d,%3d,%2d,%3d, %[^,], %[^,],%3d,%3d,%3d,%3d,%f,%f,%3d,%3d, %[^,]," within one line.
 LineResult readZoneLine(std::string_view line, SampleZone& zone) {
     TextScanner in(line);
@@ -60,7 +64,7 @@ LineResult readZoneLine(std::string_view line, SampleZone& zone) {
         return LineResult::End;
     }
     const bool ok = readZoneFields(in, zone) && in.literal(',') &&
-                    in.text(kTextMax, zone.sourcePath) && in.literal(',');
+                    in.text(kLongPathMax, zone.sourcePath) && in.literal(',');
     return ok ? LineResult::Zone : LineResult::Broken;
 }
 

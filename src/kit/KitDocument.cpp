@@ -19,6 +19,7 @@ void KitDocument::newKit() {
         pad.clear();
         pad.label = kUnnamedPad;
     }
+    changedSources.clear();
     computeKitSize();
     takeSavedFingerprints();
 }
@@ -28,14 +29,33 @@ void KitDocument::takeSavedFingerprints() {
         savedFingerprint_[p] = pads[p].fingerprint();
     }
     savedCopyright_ = copyright;
-    modified_ = false;
+    savedSampleFolder = sampleFolder;
+    savedSamples.clear();
+    for (const Pad& pad : pads) {
+        for (const SampleZone& zone : pad) {
+            savedSamples.push_back({zone.sampleName, zone.sourcePath});
+        }
+    }
+    modified_ = !pendingEdits().empty();
+}
+
+std::set<std::string> KitDocument::pendingEdits() const {
+    std::set<std::string> pending;
+    for (const Pad& pad : pads) {
+        for (const SampleZone& zone : pad) {
+            if (changedSources.contains(zone.sourcePath)) {
+                pending.insert(zone.sourcePath);
+            }
+        }
+    }
+    return pending;
 }
 
 bool KitDocument::updateModified() {
     // Every pad is compared, not only the current one: an edit on one pad followed by an edit
     // that is undone on another must leave the kit modified, or the first edit could be lost
     // on close without a question.
-    modified_ = copyright != savedCopyright_;
+    modified_ = copyright != savedCopyright_ || !pendingEdits().empty();
     for (std::size_t p = 0; p < pads.size() && !modified_; ++p) {
         if (pads[p].fingerprint() != savedFingerprint_[p]) {
             modified_ = true;

@@ -328,7 +328,12 @@ void checkTexts(const KitDocument& kit, const HealthInputs& inputs,
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t r = 0; r < pad.size(); ++r) {
             const std::string& name = pad.at(r).sampleName;
-            if (const std::string problem = sampleNameProblem(name); !problem.empty()) {
+            // A character the code page lacks is reported with the other texts above.
+            if (!inputs.codePage.canHold(name)) {
+                continue;
+            }
+            if (const std::string problem = sampleNameProblem(name, inputs.codePage);
+                !problem.empty()) {
                 files.add(HealthKind::SampleName, Severity::Error, p, static_cast<int>(r), name,
                           "the sample name \"" + name + "\": " + problem);
             }

@@ -6,6 +6,8 @@
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
+#include "kit/SavePlan.h"
 #include "platform/Files.h"
 
 #include <set>
@@ -28,19 +30,39 @@ std::string pathInSampleFolder(const fs::path& pluginFolder, const std::string& 
     return path.string();
 }
 
+// A relative source path in a hand-written script is taken relative to the script's folder, not
+// to wherever the program was started. Windows paths ("C:\\...") and unknown ones stay.
+std::string sourcePathFromScript(const std::string& recorded, const fs::path& scriptPath) {
+    const bool marked = isMarkedMissing(recorded);
+    const std::string path = marked ? withoutMissingMark(recorded) : recorded;
+    if (path.empty() || path == kUnknownSource || isWindowsPath(path) ||
+        !fs::path(path).is_relative()) {
+        return recorded;
+    }
+    std::error_code ec;
+    const fs::path folder = fs::absolute(scriptPath, ec).parent_path();
+    if (ec) {
+        return recorded;
+    }
+    const std::string absolute = (folder / path).lexically_normal().string();
+    return marked ? markMissing(absolute) : absolute;
+}
+
 fs::path canonicalOrSelf(const fs::path& path) {
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(path, ec);
     return ec ? path : canonical;
 }
 
-// Empties the kit's own sample folder before a save, so that afterwards it holds exactly the
-// kit's samples. Files that the kit itself copies from stay: deleting them would lose the
-// samples the save is about to copy.
-void emptyKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
+// After a save with a fresh sample folder: every file in the kit's own folder that the kit
+// does not name goes, so that the folder holds exactly the kit's samples. Files that the kit
+// itself copies from stay: deleting them would lose samples the kit plays.
+void trimKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
     std::set<fs::path> sources;
+    std::set<std::string> named;
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
+            named.insert(foldCase(zone.sampleName));
             if (isCopyableSource(zone.sourcePath)) {
                 sources.insert(canonicalOrSelf(zone.sourcePath));
             }
@@ -57,7 +79,8 @@ void emptyKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
-        if (!sources.contains(real / it->path().filename())) {
+        const std::string name = it->path().filename().string();
+        if (!named.contains(foldCase(name)) && !sources.contains(real / name)) {
             doomed.push_back(it->path());
         }
     }
@@ -66,26 +89,17 @@ void emptyKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
     }
 }
 
-// Brings a zone's sample into the sample folder. False when the plug-in will not find it
-// there: nothing was copied (unknown, missing or marked source, or a failed copy) and no file
-// of its name is there already.
-bool bringSample(KitDocument& kit, const SampleZone& zone, const fs::path& sampleFolder) {
-    const std::string& source = zone.sourcePath;
-    if (isCopyableSource(source)) {
-        // An existing copy is kept, unless its source was edited since: then the copy is
-        // replaced whole, so the plug-in never reads a half-written file.
-        const bool changed = kit.changedSources.contains(source);
-        const CopyResult copied = copyFileToFolder(source, sampleFolder, changed);
-        if (copied == CopyResult::Copied && changed) {
-            kit.changedSources.erase(source);
-        }
-        if (copied != CopyResult::Failed) {
-            return true;
-        }
+// "Rock/kick.wav (from /lib/kick.wav, which is missing)": a copy the save could not make.
+std::string missingCopyText(const std::string& sampleFolder, const MissingCopy& missing) {
+    std::string text = joinPath(sampleFolder, missing.sampleName).string();
+    if (isCopyableSource(missing.sourcePath)) {
+        text += " (from " + missing.sourcePath + ", which is missing)";
+    } else if (isMarkedMissing(missing.sourcePath)) {
+        text += " (from " + withoutMissingMark(missing.sourcePath) + ", which is missing)";
+    } else {
+        text += " (no source known)";
     }
-    std::error_code ec;
-    return isPlainName(zone.sampleName) &&
-           fs::is_regular_file(joinPath(sampleFolder, zone.sampleName), ec);
+    return text;
 }
 
 // Names relative to the plug-in folder: "Rock/kick.wav", "Rock.txt".
@@ -99,6 +113,21 @@ std::string notCopiedText(const std::vector<std::string>& names, const fs::path&
         text += "\n... and " + std::to_string(names.size() - kListed) + " more";
     }
     return text;
+}
+
+// The first source path of the kit that its path line cannot record whole.
+std::optional<std::string> pathThatDoesNotFit(const KitDocument& kit, const CodePage& page) {
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            if (isCopyableSource(zone.sourcePath)) {
+                if (std::string problem = sourcePathProblem(zone.sourcePath, page);
+                    !problem.empty()) {
+                    return toValidUtf8(zone.sourcePath) + ": " + problem;
+                }
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -150,15 +179,16 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
         if (line.zoneIndex < 0 || static_cast<std::size_t>(line.zoneIndex) >= pad.size()) {
             continue; // more path lines than the pad has zones
         }
+        const std::string recorded = sourcePathFromScript(line.path, path);
         std::optional<std::string> found;
         if (!declined) {
-            found = finder.findSample(padIndex, line.zoneIndex, line.path);
+            found = finder.findSample(padIndex, line.zoneIndex, recorded);
         }
         if (!found) {
             // No search folder: every path stays as recorded, marked when its file is missing,
             // so that a later search or relink can still find it.
             declined = true;
-            found = finder.checkSample(line.path);
+            found = finder.checkSample(recorded);
         }
         pad.at(static_cast<std::size_t>(line.zoneIndex)).sourcePath = *found;
     }
@@ -232,6 +262,33 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         return false;
     }
 
+    // A source path is never cut: a save that would have to cut one writes nothing.
+    if (const std::optional<std::string> tooLong = pathThatDoesNotFit(kit, location.codePage)) {
+        kit = before;
+        host.showMessage(MessageIcon::Error,
+                         "Can't save " + path.filename().string() + ".\n" + *tooLong);
+        return false;
+    }
+
+    // What the sample folder needs is worked out before anything is written: a source that is
+    // the kit's own copy follows that copy's rename, and the script must name it there.
+    const bool install = !location.pluginFolder.empty();
+    SavePlan plan;
+    if (install) {
+        SaveFolders folders =
+            lookAtFolders(kit, location, kit.sampleFolder, path.filename().string());
+        folders.refresh = freshSampleFolder;
+        plan = planSave(kit, folders);
+        for (Pad& pad : kit.pads) {
+            for (SampleZone& zone : pad) {
+                if (const auto moved = plan.movedSources.find(zone.sourcePath);
+                    moved != plan.movedSources.end()) {
+                    zone.sourcePath = moved->second;
+                }
+            }
+        }
+    }
+
     // The script goes to a temporary file first: a save that fails leaves the old kit whole,
     // and nothing in the plug-in folder is touched.
     const CodePage::Encoded bytes = location.codePage.encode(formatKitScript(kit));
@@ -241,28 +298,43 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         return false;
     }
 
-    // The shared folder is never emptied, in any letter case.
-    const bool install = !location.pluginFolder.empty();
-    const fs::path sampleFolder = joinPath(location.pluginFolder, kit.sampleFolder);
-    if (install && freshSampleFolder && !location.shareSamples &&
-        lowerCaseAscii(kit.sampleFolder) != lowerCaseAscii(kSharedSampleFolder)) {
-        host.stopPreview();
-        emptyKitSampleFolder(kit, sampleFolder);
-    }
-
     std::vector<std::string> failed;
-    for (std::size_t p = 0; p < kit.pads.size(); ++p) {
-        const Pad& pad = kit.pads[p];
-        for (std::size_t row = 0; row < pad.size(); ++row) {
-            host.selectPad(static_cast<int>(p), static_cast<int>(row));
-            if (install && !bringSample(kit, pad.at(row), sampleFolder)) {
-                failed.push_back(joinPath(kit.sampleFolder, pad.at(row).sampleName).string());
+    if (install) {
+        for (std::size_t p = 0; p < kit.pads.size(); ++p) {
+            for (std::size_t row = 0; row < kit.pads[p].size(); ++row) {
+                host.selectPad(static_cast<int>(p), static_cast<int>(row));
             }
         }
-    }
-    // The plug-in finds every saved kit in its own folder.
-    if (install && copyFileToFolder(path, location.pluginFolder, true) != CopyResult::Copied) {
-        failed.push_back(path.filename().string());
+        host.stopPreview();
+        const std::vector<FileOperationFailure> failures = carryOut(plan.operations);
+        for (const std::string& source : plan.replacedEdits) {
+            kit.changedSources.erase(source);
+        }
+        for (const FileOperationFailure& failure : failures) {
+            using Kind = FileOperation::Kind;
+            const FileOperation& op = failure.operation;
+            if (op.kind == Kind::Remove) {
+                continue; // a copy that stays costs nothing
+            }
+            if (op.kind == Kind::Replace) {
+                kit.changedSources.insert(op.from.string());
+            }
+            failed.push_back(joinPath(kit.sampleFolder, op.to.filename().string()).string() + " (" +
+                             failure.error.message() + ")");
+        }
+        for (const MissingCopy& missing : plan.missing) {
+            failed.push_back(missingCopyText(kit.sampleFolder, missing));
+        }
+        // The shared folder is never emptied, in any letter case.
+        const fs::path sampleFolder = joinPath(location.pluginFolder, kit.sampleFolder);
+        if (freshSampleFolder && !location.shareSamples &&
+            lowerCaseAscii(kit.sampleFolder) != lowerCaseAscii(kSharedSampleFolder)) {
+            trimKitSampleFolder(kit, sampleFolder);
+        }
+        // The plug-in finds every saved kit in its own folder.
+        if (copyFileToFolder(path, location.pluginFolder, true) != CopyResult::Copied) {
+            failed.push_back(path.filename().string());
+        }
     }
     if (!failed.empty()) {
         host.showMessage(MessageIcon::Warning, notCopiedText(failed, location.pluginFolder));

@@ -34,15 +34,6 @@ void empty(Pad& pad) {
     pad.label = kUnnamedPad;
 }
 
-bool namedByKit(const KitDocument& kit, const std::string& sampleName) {
-    const std::string wanted = lowerCaseAscii(sampleName);
-    return std::any_of(kit.pads.begin(), kit.pads.end(), [&](const Pad& pad) {
-        return std::any_of(pad.begin(), pad.end(), [&](const SampleZone& zone) {
-            return lowerCaseAscii(zone.sampleName) == wanted;
-        });
-    });
-}
-
 } // namespace
 
 void PadClipboard::copy(int pad) {
@@ -112,51 +103,6 @@ KitEdit renamePad(const KitDocument& kit, int pad, const std::string& name) {
         zone.padName = cut;
     }
     return KitEdit{"Rename Pad", {PadChange{pad, before, after}}};
-}
-
-void SampleDeletions::note(const KitDocument& kit, const KitEdit& edit, bool shareSamples) {
-    if (shareSamples) {
-        return;
-    }
-    for (const PadChange& change : edit.changes) {
-        for (const SampleZone& zone : change.before) {
-            if (!zone.sampleName.empty() && !namedByKit(kit, zone.sampleName)) {
-                notes_.push_back(Note{kit.sampleFolder, zone.sampleName, zone.sourcePath});
-            }
-        }
-    }
-}
-
-std::vector<std::filesystem::path>
-SampleDeletions::deleteAfterSave(const KitDocument& saved,
-                                 const std::filesystem::path& pluginFolder, KitHost& host) {
-    std::vector<std::filesystem::path> deleted;
-    std::vector<Note> notes;
-    notes.swap(notes_);
-    for (const Note& note : notes) {
-        // A kit saved under another sample folder leaves the old folder to the script that
-        // still names it.
-        if (note.folder != saved.sampleFolder || saved.sampleFolder == kSharedSampleFolder ||
-            !isPlainName(note.folder) || !isPlainName(note.sampleName) ||
-            namedByKit(saved, note.sampleName)) {
-            continue;
-        }
-        const std::filesystem::path file =
-            joinPath(joinPath(pluginFolder, note.folder), note.sampleName);
-        std::error_code error;
-        if (std::find(deleted.begin(), deleted.end(), file) != deleted.end() ||
-            (!note.sourcePath.empty() &&
-             std::filesystem::equivalent(file, std::filesystem::path(note.sourcePath), error))) {
-            continue;
-        }
-        if (deleted.empty()) {
-            host.stopPreview();
-        }
-        if (std::filesystem::is_regular_file(file, error) && deletePath(file)) {
-            deleted.push_back(file);
-        }
-    }
-    return deleted;
 }
 
 } // namespace padsmith

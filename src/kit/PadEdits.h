@@ -41,32 +41,4 @@ inline constexpr const char* kPadNameRefused = ",\r\n";
 // Names `pad` (at most 31 characters) and every zone of it. Empty for an empty name.
 KitEdit renamePad(const KitDocument& kit, int pad, const std::string& name);
 
-// Sample files of the kit's own folder that pad edits gave up. They are deleted only when the
-// kit is saved, and only those the saved kit no longer names: a kit closed without saving, or
-// an edit undone, still finds every file its script names.
-class SampleDeletions {
-public:
-    // After `edit` was applied to `kit`: notes the sample files of the zones it removed
-    // (the kit's sample folder and the zone's sample name). With shared samples no file of a
-    // pad is ever deleted, so nothing is noted.
-    void note(const KitDocument& kit, const KitEdit& edit, bool shareSamples);
-    // After `saved` was written: deletes the noted files of its sample folder that none of its
-    // zones names (in any letter case) and forgets every note. A file that was itself the
-    // removed zone's source stays: undoing the edit later must find its sample. Returns the
-    // files deleted.
-    std::vector<std::filesystem::path> deleteAfterSave(const KitDocument& saved,
-                                                       const std::filesystem::path& pluginFolder,
-                                                       KitHost& host);
-    void clear() { notes_.clear(); }
-    bool empty() const { return notes_.empty(); }
-
-private:
-    struct Note {
-        std::string folder;
-        std::string sampleName;
-        std::string sourcePath;
-    };
-    std::vector<Note> notes_;
-};
-
 } // namespace padsmith

@@ -36,16 +36,6 @@ KitEdit padEdit(const KitDocument& kit, int pad, Pad after, std::string name) {
 
 } // namespace
 
-std::string cleanSampleName(std::string_view name) {
-    std::string clean(name);
-    for (char& c : clean) {
-        if (c == '-' || c == '_' || c == '#' || c == '(' || c == ')') {
-            c = ' ';
-        }
-    }
-    return clean;
-}
-
 std::string shortPadName(std::string_view name, std::size_t length) {
     std::string text(name);
     for (char& c : text) {
@@ -72,16 +62,6 @@ std::string shortPadName(std::string_view name, std::size_t length) {
     std::copy_if(letters.begin(), letters.end(), std::back_inserter(result),
                  [](char c) { return !isVowel(c); });
     return cutText(result, length);
-}
-
-std::string sampleNameProblem(std::string_view name) {
-    if (!isPlainName(name) || name.find(',') != std::string_view::npos) {
-        return "A sample name can't be empty, \".\" or \"..\", or hold \"/\", \"\\\" or \",\".";
-    }
-    if (name.size() > kTextMax) {
-        return "A sample name can't be longer than " + std::to_string(kTextMax) + " characters.";
-    }
-    return {};
 }
 
 void ImportKeyRange::takeFromLastZoneOf(const KitDocument& kit) {

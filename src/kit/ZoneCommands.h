@@ -2,6 +2,7 @@
 
 #include "kit/KitDocument.h"
 #include "kit/KitEdit.h"
+#include "kit/SampleNames.h"
 
 #include <cstddef>
 #include <optional>
@@ -14,19 +15,13 @@ namespace padsmith {
 // The names a sample and a pad get when files are brought into a kit, and the zone changes of
 // the zone list's commands. Nothing here touches a file: see kit/ZoneFiles.h for that side.
 
-// Every "-", "_", "#", "(" and ")" of a file name becomes a blank; nothing else changes.
-std::string cleanSampleName(std::string_view name);
-
 // A short pad name made from a sample name: its letters A-Z, or when there are more than
 // `length` of them, its first character followed by its consonants, cut to `length`.
 // "snare hard.wav" gives "SSNRH", "kick 01.wav" gives "KICK". Empty when the name has no
 // letter at all.
 std::string shortPadName(std::string_view name, std::size_t length);
 
-// Why a typed text cannot name a sample file; empty when it can. A sample name must stay a
-// single name in its folder (no separator, not empty, "." or "..") and must fit a field of the
-// kit script (no comma, at most kTextMax characters).
-std::string sampleNameProblem(std::string_view name);
+// The name rule (sampleNameProblem, cleanSampleName) lives in kit/SampleNames.h.
 
 // The key range the import gives a zone it appends: the one of the last zone line read from a
 // kit script or of the zone an import replaced last; 0 to 0 before either happened.
@@ -43,7 +38,7 @@ struct ImportKeyRange {
     void takeFromLastZoneOf(const KitDocument& kit);
 };
 
-// A sample chosen for the import, after its file was renamed (or not).
+// A sample chosen for the import: the name its copy gets and the file it is copied from.
 struct ImportedSample {
     std::string sampleName;
     std::string sourcePath;

@@ -2,8 +2,11 @@
 
 #include "kit/KitHost.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
+#include "kit/SavePlan.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -34,18 +37,6 @@ bool removeFile(const fs::path& path) {
     return fs::remove(path, ec);
 }
 
-// Files lying in the plug-in's folder or in one of its sample folders may be named by other
-// kits: they keep their names.
-bool isInPluginFolder(const fs::path& file, const fs::path& pluginFolder) {
-    if (pluginFolder.empty()) {
-        return false;
-    }
-    std::error_code ec;
-    const fs::path plugin = fs::weakly_canonical(pluginFolder, ec);
-    const fs::path folder = fs::weakly_canonical(file.parent_path(), ec);
-    return !ec && (folder == plugin || folder.parent_path() == plugin);
-}
-
 bool isInSharedFolder(const fs::path& file, const fs::path& pluginFolder) {
     if (pluginFolder.empty()) {
         return false;
@@ -58,20 +49,6 @@ bool isInSharedFolder(const fs::path& file, const fs::path& pluginFolder) {
 
 } // namespace
 
-void moveFilesBack(const std::vector<FileMove>& moves, KitHost& host) {
-    host.stopPreview();
-    for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
-        movePath(move->to, move->from);
-    }
-}
-
-void moveFilesAgain(const std::vector<FileMove>& moves, KitHost& host) {
-    host.stopPreview();
-    for (const FileMove& move : moves) {
-        movePath(move.from, move.to);
-    }
-}
-
 SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
                            const std::vector<fs::path>& files, ImportKeyRange& keyRange,
                            const KitLocation& location, KitHost& host) {
@@ -79,37 +56,40 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
     if (!isPadIndex(pad) || files.empty()) {
         return result;
     }
-    host.stopPreview();
+    // The zones an import replaces give up their names; every other zone keeps its own.
+    const Pad& zones = kit.pads[static_cast<std::size_t>(pad)];
+    const std::size_t first =
+        currentRow < 0 ? zones.size() : std::min<std::size_t>(currentRow, zones.size());
+    KitDocument others = kit;
+    {
+        Pad& kept = others.pads[static_cast<std::size_t>(pad)];
+        const std::size_t replaced = std::min(files.size(), kept.size() - first);
+        kept.zones().erase(kept.zones().begin() + static_cast<std::ptrdiff_t>(first),
+                           kept.zones().begin() + static_cast<std::ptrdiff_t>(first + replaced));
+    }
     std::vector<ImportedSample> samples;
-    std::map<fs::path, ImportedSample> done; // a file chosen twice is renamed once
     std::string refused;
     for (const fs::path& file : files) {
-        if (const auto it = done.find(file); it != done.end()) {
-            samples.push_back(it->second);
-            continue;
+        const std::string source = file.string();
+        std::string problem = sourcePathProblem(source, location.codePage);
+        std::optional<std::string> name;
+        if (problem.empty()) {
+            name = importedSampleName(file.filename().string(), location.codePage, &problem);
         }
-        ImportedSample sample{file.filename().string(), file.string()};
-        // The kit script names the sample and its source in the plug-in's code page.
-        if (const auto refusal = codePageRefusal(location.codePage, sample.sourcePath)) {
+        if (name && sampleNameTaken(others, *name, source)) {
+            problem = sampleNameTakenText(*name);
+            name.reset();
+        }
+        if (!name) {
             result.notImported.push_back(file);
-            refused += "\n" + toValidUtf8(sample.sourcePath) + ": " + *refusal;
+            refused += "\n" + toValidUtf8(source) + ": " + problem;
             continue;
         }
-        const std::string clean = cleanSampleName(sample.sampleName);
-        if (clean != sample.sampleName && !isInPluginFolder(file, location.pluginFolder)) {
-            const fs::path cleaned = joinPath(file.parent_path(), clean);
-            std::error_code ec;
-            if (movePath(file, cleaned)) {
-                result.renames.push_back({file, cleaned});
-                sample = {clean, cleaned.string()};
-            } else if (fs::exists(file, ec)) {
-                // The zone names the chosen file as it is: never another file of the cleaned
-                // name, nor a file that was never made.
-                result.notRenamed.push_back(file);
-            }
-        }
-        done.emplace(file, sample);
-        samples.push_back(sample);
+        SampleZone zone;
+        zone.sampleName = *name;
+        zone.sourcePath = source;
+        others.pads[static_cast<std::size_t>(pad)].append(zone);
+        samples.push_back({*name, source});
     }
     if (!refused.empty()) {
         host.showMessage(MessageIcon::Warning, "These files were not imported:" + refused);
@@ -119,57 +99,29 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
 }
 
 SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::string& name,
-                          const KitLocation& location, KitHost& host) {
+                          const KitLocation& location) {
     SampleRename result;
     if (!isPadIndex(pad) || row < 0 ||
         static_cast<std::size_t>(row) >= kit.pads[static_cast<std::size_t>(pad)].size()) {
         return result;
     }
-    if (std::string problem = sampleNameProblem(name); !problem.empty()) {
+    if (std::string problem = sampleNameProblem(name, location.codePage); !problem.empty()) {
         result.error = std::move(problem);
-        return result;
-    }
-    if (const auto refusal = codePageRefusal(location.codePage, name)) {
-        result.error = *refusal;
         return result;
     }
     const SampleZone& zone =
         kit.pads[static_cast<std::size_t>(pad)].at(static_cast<std::size_t>(row));
-    const std::string oldSource = zone.sourcePath;
-    const std::string oldName = zone.sampleName;
-    const fs::path newSource = joinPath(fs::path(oldSource).parent_path(), name);
-    if (name == oldName && newSource == fs::path(oldSource)) {
+    if (name == zone.sampleName) {
+        return result;
+    }
+    if (sampleNameTaken(kit, name, zone.sourcePath, pad, row)) {
+        result.error = sampleNameTakenText(name);
         return result;
     }
 
-    host.stopPreview();
-    if (newSource != fs::path(oldSource)) {
-        // A sample in the shared folder may be named by other kits: it is copied under the new
-        // name and stays as it is.
-        const bool shared = isInSharedFolder(oldSource, location.pluginFolder);
-        std::error_code error;
-        if (shared ? !copyFile(oldSource, newSource, false, error)
-                   : !movePath(oldSource, newSource, error)) {
-            result.error = error.message();
-            return result;
-        }
-        if (!shared) {
-            result.moves.push_back({oldSource, newSource});
-        }
-    }
-    // The kit's own copy follows; a shared copy stays for the kits that name it.
-    if (const auto folder =
-            ownSampleFolder(kit.sampleFolder, location.pluginFolder, location.shareSamples);
-        folder && isPlainName(oldName) && oldName != name) {
-        const fs::path oldCopy = joinPath(*folder, oldName);
-        const fs::path newCopy = joinPath(*folder, name);
-        if (movePath(oldCopy, newCopy)) {
-            result.moves.push_back({oldCopy, newCopy});
-        }
-    }
-
-    // Every zone that played the moved file plays it under its new name.
-    const fs::path oldKey = samePathKey(oldSource);
+    // Every zone that plays the same source shares its copy, so it takes the new name too.
+    const bool known = isCopyableSource(zone.sourcePath);
+    const fs::path key = samePathKey(zone.sourcePath);
     result.edit.name = "Rename Sample";
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& before = kit.pads[static_cast<std::size_t>(p)];
@@ -177,10 +129,9 @@ SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::s
         for (std::size_t r = 0; r < after.size(); ++r) {
             SampleZone& other = after.at(r);
             const bool renamed = p == pad && r == static_cast<std::size_t>(row);
-            if (renamed ||
-                (isCopyableSource(other.sourcePath) && samePathKey(other.sourcePath) == oldKey)) {
+            if (renamed || (known && isCopyableSource(other.sourcePath) &&
+                            samePathKey(other.sourcePath) == key)) {
                 other.sampleName = name;
-                other.sourcePath = newSource.string();
             }
         }
         if (!(after == before)) {
@@ -190,8 +141,9 @@ SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::s
     return result;
 }
 
-SourceDeletion deleteSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
-                                 KitHost& host) {
+SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
+                                const KitLocation& location, const std::string& ownScript,
+                                KitHost& host) {
     SourceDeletion result;
     std::set<fs::path> stillPlayed;
     for (const Pad& pad : kit.pads) {
@@ -201,6 +153,32 @@ SourceDeletion deleteSourceFiles(const KitDocument& kit, const std::vector<Sampl
             }
         }
     }
+    // Names other kit scripts give their samples, by sample folder of the plug-in folder.
+    std::map<std::string, std::set<std::string>> namedElsewhere;
+    const auto namedByAnotherKit = [&](const fs::path& file) {
+        if (location.pluginFolder.empty()) {
+            return false;
+        }
+        std::error_code ec;
+        const fs::path plugin = fs::weakly_canonical(location.pluginFolder, ec);
+        const fs::path folder = fs::weakly_canonical(file.parent_path(), ec);
+        if (ec || folder.parent_path() != plugin) {
+            return false;
+        }
+        const std::string folderName = folder.filename().string();
+        auto names = namedElsewhere.find(folderName);
+        if (names == namedElsewhere.end()) {
+            bool unknown = false;
+            std::set<std::string> found = namesInKitScripts(location.pluginFolder, folderName,
+                                                            ownScript, location.codePage, unknown);
+            if (unknown) {
+                found.insert(foldCase(file.filename().string()));
+            }
+            names = namedElsewhere.emplace(folderName, std::move(found)).first;
+        }
+        return names->second.contains(foldCase(file.filename().string()));
+    };
+
     host.stopPreview();
     std::set<fs::path> handled;
     for (const SampleZone& zone : removed) {
@@ -208,26 +186,56 @@ SourceDeletion deleteSourceFiles(const KitDocument& kit, const std::vector<Sampl
             !handled.insert(samePathKey(zone.sourcePath)).second) {
             continue;
         }
+        const fs::path file = zone.sourcePath;
         if (stillPlayed.contains(samePathKey(zone.sourcePath))) {
             ++result.kept;
-        } else if (removeFile(zone.sourcePath)) {
-            ++result.deleted;
+            continue;
+        }
+        if (isInSharedFolder(file, location.pluginFolder) || namedByAnotherKit(file)) {
+            ++result.spared;
+            continue;
+        }
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(file, error);
+        if (!fs::is_regular_file(status) && !fs::is_symlink(status)) {
+            continue; // gone already, or a folder: nothing to delete
+        }
+        if (std::optional<TrashedFile> trashed = moveToTrash(file, error)) {
+            result.trashed.push_back(std::move(*trashed));
+        } else {
+            result.noTrash.push_back(file);
         }
     }
     return result;
 }
 
-void sampleEditedOutside(KitDocument& kit, const SampleZone& zone, const KitLocation& location,
-                         KitHost& host) {
-    if (!isCopyableSource(zone.sourcePath)) {
-        return;
+int deleteFilesForGood(const std::vector<fs::path>& files, KitHost& host) {
+    host.stopPreview();
+    int deleted = 0;
+    for (const fs::path& file : files) {
+        deleted += removeFile(file) ? 1 : 0;
     }
-    kit.changedSources.insert(zone.sourcePath);
-    if (const auto folder =
-            ownSampleFolder(kit.sampleFolder, location.pluginFolder, location.shareSamples);
-        folder && isPlainName(zone.sampleName)) {
-        host.stopPreview();
-        removeFile(joinPath(*folder, zone.sampleName));
+    return deleted;
+}
+
+void restoreFromTrash(const std::vector<TrashedFile>& files, KitHost& host) {
+    host.stopPreview();
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        padsmith::restoreFromTrash(*file);
+    }
+}
+
+void moveToTrashAgain(std::vector<TrashedFile>& files, KitHost& host) {
+    host.stopPreview();
+    for (TrashedFile& file : files) {
+        padsmith::moveToTrashAgain(file);
+    }
+}
+
+void sampleEditedOutside(KitDocument& kit, const SampleZone& zone) {
+    if (isCopyableSource(zone.sourcePath)) {
+        kit.changedSources.insert(zone.sourcePath);
+        kit.updateModified();
     }
 }
 

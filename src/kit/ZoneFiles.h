@@ -3,6 +3,7 @@
 #include "kit/KitEdit.h"
 #include "kit/KitScript.h"
 #include "kit/ZoneCommands.h"
+#include "platform/Trash.h"
 
 #include <filesystem>
 #include <string>
@@ -12,72 +13,64 @@ namespace padsmith {
 
 class KitHost;
 
-// The file side of the zone list's commands: renaming imported files, renaming samples,
-// deleting source files, handing samples to an editor. Every function stops the preview
-// before it touches a file, because a previewed file may be held open.
-
-// A file that a command moved, kept so that undoing the command can put it back.
-struct FileMove {
-    std::filesystem::path from;
-    std::filesystem::path to;
-};
-
-// Undo: each moved file back under its old name, when that name is still free (last first).
-void moveFilesBack(const std::vector<FileMove>& moves, KitHost& host);
-// Redo: each file under its new name again, when that name is still free.
-void moveFilesAgain(const std::vector<FileMove>& moves, KitHost& host);
+// The file side of the zone list's commands: importing, renaming samples, moving source files
+// to the trash, handing samples to an editor. Only the trash moves touch files (after stopping
+// the preview, which may hold a file open); the sample folder changes at the next save.
 
 struct SampleImport {
     KitEdit edit;
-    std::vector<FileMove> renames;
-    // Files that keep their own name because the cleaned name could not be given to them (a
-    // file of that name exists, or the folder cannot be written).
-    std::vector<std::filesystem::path> notRenamed;
-    // Files left out because the kit script, in the plug-in's code page, could not name them;
-    // the host was told which character stopped each.
+    // Files left out: the kit script could not name them (a name the rule refuses even when
+    // cleaned, a path too long or in characters the code page lacks), or their name is
+    // another sample's. The host was told which and why.
     std::vector<std::filesystem::path> notImported;
 };
 
-// Brings the chosen files into the pad (see importZones): each file is first renamed to its
-// cleaned name (cleanSampleName) in its own folder. When that rename cannot be made the zone
-// names the file as it is, never another file or one that does not exist. Files in the
-// plug-in's folders keep their names too, as other kits may name them. A file whose path the
-// code page of `location` cannot hold is left out.
+// Brings the chosen files into the pad (see importZones). No file is touched: each zone names
+// its file as it is, and its sample takes the file's own name (cleaned when the name rule
+// refuses it, see importedSampleName); the copy is made at the next save.
 SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
                            const std::vector<std::filesystem::path>& files,
                            ImportKeyRange& keyRange, const KitLocation& location, KitHost& host);
 
 struct SampleRename {
-    KitEdit edit;                // empty when nothing changed
-    std::vector<FileMove> moves; // the source file first, then the kit's copy
-    std::string error;           // for the user; empty on success
+    KitEdit edit;      // empty when nothing changed
+    std::string error; // for the user; empty on success
 };
 
-// Renames the sample of zone `row` of the pad to `name`, as typed: its source file is moved in
-// its folder, and every zone of the kit that plays that file follows it. With "Share samples"
-// off the copy in the kit's own sample folder is renamed too; a shared copy stays, since other
-// kits may name it (the next save copies the sample under its new name); for the same reason a
-// source file that lies in the shared folder is copied under the new name, not moved. When the
-// source file cannot be moved, `error` holds the system's reason and nothing is changed; a name
-// that the code page of `location` cannot hold is refused the same way, with its character named.
+// Renames the sample of zone `row` of the pad to `name`, as typed, and every zone of the kit
+// that plays the same source with it. No file is touched: the source keeps its name, and the
+// copy in the sample folder is renamed at the next save (see kit/SavePlan.h). A name the rule
+// refuses (sampleNameProblem, in the code page of `location`), or that another sample of the
+// kit holds, is refused: `error` says why and nothing changes.
 SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::string& name,
-                          const KitLocation& location, KitHost& host);
+                          const KitLocation& location);
 
+// Shift+Delete answered Yes: the source files of deleted zones.
 struct SourceDeletion {
-    int deleted = 0;
-    int kept = 0; // files that zones left in the kit still play
+    std::vector<TrashedFile> trashed;           // moved to the trash; an undo puts them back
+    std::vector<std::filesystem::path> noTrash; // could not go to the trash; still there
+    int kept = 0;                               // files that zones left in the kit still play
+    int spared = 0; // files another kit script names, or in the shared folder
 };
 
-// Deletes the source files of `removed` from disk (Shift+Del), except those that a zone of
-// `kit` (as it is after the deletion) still plays. Each file is deleted once.
-SourceDeletion deleteSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
-                                 KitHost& host);
+// Moves the source files of `removed` to the desktop's trash, except those that a zone of
+// `kit` (as it is after the deletion) still plays, those in the plug-in's shared folder, and
+// those in a sample folder of the plug-in folder that another kit script (not `ownScript`)
+// names. Each file once; files that cannot go to the trash stay and are listed.
+SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
+                                const KitLocation& location, const std::string& ownScript,
+                                KitHost& host);
+// Files that could not go to the trash, deleted for good after the user agreed. Returns how
+// many were deleted.
+int deleteFilesForGood(const std::vector<std::filesystem::path>& files, KitHost& host);
+// Undo of a Shift+Delete: the files back from the trash, where their old place is free.
+void restoreFromTrash(const std::vector<TrashedFile>& files, KitHost& host);
+// Redo: the files to the trash again.
+void moveToTrashAgain(std::vector<TrashedFile>& files, KitHost& host);
 
 // After a zone's sample was handed to an editor: the copy in the sample folder is out of date.
-// The kit's own copy goes at once, as the next save copies the file again; a shared copy stays
-// for the other kits and is replaced at the next save. Either way the next save replaces the
-// copy it finds.
-void sampleEditedOutside(KitDocument& kit, const SampleZone& zone, const KitLocation& location,
-                         KitHost& host);
+// The copy stays until the next save, which replaces it from the edited source in one step;
+// until then the kit counts as modified.
+void sampleEditedOutside(KitDocument& kit, const SampleZone& zone);
 
 } // namespace padsmith

@@ -186,7 +186,11 @@ void simulateFileSystemWithoutLinks(bool simulate) {
 }
 
 CopyResult copyFileToFolder(const fs::path& source, const fs::path& folder, bool overwrite) {
-    const std::string name = fileNameOf(source.string());
+    return copyFileAs(source, folder, fileNameOf(source.string()), overwrite);
+}
+
+CopyResult copyFileAs(const fs::path& source, const fs::path& folder, std::string_view name,
+                      bool overwrite) {
     if (!isPlainName(name)) {
         return CopyResult::Failed;
     }

@@ -50,6 +50,9 @@ enum class CopyResult {
 // `overwrite` an existing file is never replaced. The target appears whole or not at all.
 CopyResult copyFileToFolder(const std::filesystem::path& source,
                             const std::filesystem::path& folder, bool overwrite);
+// The same under the name `name` (a plain name, see isPlainName) in `folder`.
+CopyResult copyFileAs(const std::filesystem::path& source, const std::filesystem::path& folder,
+                      std::string_view name, bool overwrite);
 
 // For tests: act out a file system that offers neither a rename that refuses to replace nor
 // hard links (some network and FUSE mounts), so the last way of placing a file is taken.

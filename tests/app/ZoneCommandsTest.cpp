@@ -25,6 +25,7 @@ private:
     static MainWindow& openKit(AppFixture& app, const QStringList& names) {
         KitDocument kit;
         kit.kitName = "Rock";
+        kit.sampleFolder = "Rock";
         kit.pads[0].label = "DRUM";
         for (int i = 0; i < names.size(); ++i) {
             SampleZone zone;
@@ -71,12 +72,11 @@ private:
     }
 
 private slots:
-    void importIntoAnEmptyPadRenamesTheFileAndUndoPutsItBack() {
+    void importIntoAnEmptyPadKeepsTheFileAsItIs() {
         AppFixture app;
         MainWindow& window = app.open(false);
         focusZones(window);
         const QString chosen = app.path("lib/kick_01 (soft).wav");
-        const QString clean = app.path("lib/kick 01  soft .wav");
         AppFixture::touch(chosen, "not audio");
         AppFixture::touch(app.path("lib/other.wav"), "not audio");
         app.dialogs.sampleCursor = {chosen, chosen, app.path("lib/other.wav")};
@@ -92,59 +92,54 @@ private slots:
         QVERIFY(!app.dialogs.panelTexts[2].isNull());
 
         const Pad& pad = window.kit().pads[0];
-        QCOMPARE(sampleNames(pad), QStringList{"kick 01  soft .wav"});
+        QCOMPARE(sampleNames(pad), QStringList{"kick_01 (soft).wav"});
         QCOMPARE(pad.at(0).key, 60);
-        QCOMPARE(fromStd(pad.at(0).sourcePath), QDir::toNativeSeparators(clean));
+        QCOMPARE(fromStd(pad.at(0).sourcePath), QDir::toNativeSeparators(chosen));
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KKCKS"));
-        QVERIFY(!exists(chosen) && exists(clean));
+        QVERIFY(exists(chosen));
         QVERIFY(window.windowTitle().contains('*'));
         QVERIFY(app.dialogs.messages.isEmpty());
 
         window.command(CommandId::Undo);
         QVERIFY(pad.empty());
         QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
-        QVERIFY(exists(chosen) && !exists(clean));
         window.command(CommandId::Redo);
         QCOMPARE(pad.size(), 1U);
-        QVERIFY(!exists(chosen) && exists(clean));
+        QVERIFY(exists(chosen));
 
         // The next dialog opens on the current zone's sample; cancelling changes nothing.
         window.zonePanel().selectRow(0);
         window.command(CommandId::ImportSamples);
-        QCOMPARE(app.dialogs.sampleStarts.last(), QDir::toNativeSeparators(clean));
+        QCOMPARE(app.dialogs.sampleStarts.last(), QDir::toNativeSeparators(chosen));
         QCOMPARE(pad.size(), 1U);
     }
 
-    void importReplacesTheCurrentRowAndNamesFilesItCannotRename() {
+    void importReplacesTheCurrentRowAndNamesFilesTheKitCannotHold() {
         AppFixture app;
         MainWindow& window = openKit(app, {"a.wav", "b.wav"});
         AppFixture::touch(app.path("new/x_1.wav"), "x");
-        AppFixture::touch(app.path("new/x 1.wav"), "another sample");
-        app.dialogs.sampleAnswers = {{app.path("new/x_1.wav")}};
+        AppFixture::touch(app.path("new/a.wav"), "another sample named a.wav");
+        app.dialogs.sampleAnswers = {{app.path("new/x_1.wav"), app.path("new/a.wav")}};
         window.zonePanel().selectRow(1);
         window.command(CommandId::ImportSamples);
         const Pad& pad = window.kit().pads[0];
         QCOMPARE(sampleNames(pad), (QStringList{"a.wav", "x_1.wav"}));
         QCOMPARE(pad.at(1).key, 41);
         QCOMPARE(app.dialogs.messages.size(), 1);
-        QVERIFY(
-            app.dialogs.messages[0].contains(QDir::toNativeSeparators(app.path("new/x_1.wav"))));
+        QVERIFY(app.dialogs.messages[0].contains(QStringLiteral("a.wav")));
     }
 
-    void renameMovesTheFileOrSaysWhyNot() {
+    void renameChangesTheKitAndTheSaveRenamesTheCopy() {
         AppFixture app;
         MainWindow& window = openKit(app, {"kick.wav", "snare.wav"});
         AppFixture::touch(app.plugin + "Rock/kick.wav", "copy");
         const Pad& pad = window.kit().pads[0];
 
         window.zoneCommands().renameSample(0, "snare.wav");
-        QCOMPARE(app.dialogs.captions, QStringList{"Error"});
-        QCOMPARE(app.dialogs.messages.last(),
-                 fromStd(std::make_error_code(std::errc::file_exists).message()));
+        QCOMPARE(app.dialogs.messages.size(), 1); // another sample's name
         QVERIFY(!window.action(CommandId::Undo)->isEnabled());
         window.zoneCommands().renameSample(0, "a,b.wav");
-        QCOMPARE(app.dialogs.messages.size(), 2); // refused before any file is touched
-        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
+        QCOMPARE(app.dialogs.messages.size(), 2);
         window.zoneCommands().renameSample(0, QStringLiteral("Łódź.wav"));
         QCOMPARE(app.dialogs.messages.size(), 3);
         QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("\"Ł\" (U+0141)")));
@@ -152,10 +147,13 @@ private slots:
 
         window.zoneCommands().renameSample(0, "boom.wav");
         QCOMPARE(sampleNames(pad), (QStringList{"boom.wav", "snare.wav"}));
-        QCOMPARE(read(app.plugin + "Rock/boom.wav"), QByteArray("copy"));
-        window.command(CommandId::Undo);
+        QVERIFY(window.windowTitle().contains('*'));
+        // Nothing on disk changes before the save.
         QVERIFY(exists(app.path("lib/kick.wav")) && !exists(app.path("lib/boom.wav")));
         QCOMPARE(read(app.plugin + "Rock/kick.wav"), QByteArray("copy"));
+        QVERIFY(!exists(app.plugin + "Rock/boom.wav"));
+        window.command(CommandId::Undo);
+        QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
     }
 
     void copyAndPasteMoveRowsKeepingTheirSpacing() {
@@ -224,7 +222,7 @@ private slots:
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
         emit window.zonePanel().sampleNameCommitted(2, QStringLiteral("zero.wav"));
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "zero.wav"}));
-        QVERIFY(exists(app.path("lib/zero.wav")));
+        QVERIFY(exists(app.path("lib/0.wav"))); // the source keeps its name
         window.command(CommandId::Undo);
         window.command(CommandId::Undo);
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"0.wav", "1.wav", "2.wav"}));
@@ -260,14 +258,21 @@ private slots:
         QVERIFY(exists(app.path("lib/d.wav")));
         window.command(CommandId::Undo);
 
-        // Yes: the files go, except one that pad 6 still plays.
+        // Yes: the files go to the trash, except one that pad 6 still plays; undo brings them
+        // back.
         app.dialogs.messageAnswers = {AnswerYes};
         selectRows(window, {1, 2});
         window.command(CommandId::Delete);
         QCOMPARE(sampleNames(pad), QStringList{"b.wav"});
         QVERIFY(!exists(app.path("lib/c.wav")));
+        QVERIFY(exists(app.path("data/Trash/files/c.wav")));
         QVERIFY(exists(app.path("lib/d.wav")));
         QVERIFY(app.dialogs.messages.last().startsWith("1 file(s) not deleted"));
+        window.command(CommandId::Undo);
+        QVERIFY(exists(app.path("lib/c.wav")));
+        QVERIFY(!exists(app.path("data/Trash/files/c.wav")));
+        window.command(CommandId::Redo);
+        QVERIFY(!exists(app.path("lib/c.wav")));
 
         // The save takes the copy of the deleted zone out of the kit's own folder.
         app.dialogs.modifiers = Qt::NoModifier;
@@ -361,8 +366,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(read(record).endsWith(".wav\n"), 20000);
         QCOMPARE(read(record),
                  "1\n" + QDir::toNativeSeparators(app.path("lib/my kick.wav")).toUtf8() + "\n");
-        // The kit's copy goes, so the next save copies the edited file.
-        QVERIFY(!exists(app.plugin + "Rock/my kick.wav"));
+        // The kit's copy stays until the save replaces it; till then the kit is modified.
+        QCOMPARE(read(app.plugin + "Rock/my kick.wav"), QByteArray("old copy"));
+        QVERIFY(window.windowTitle().contains('*'));
+        window.command(CommandId::Save);
+        QCOMPARE(read(app.plugin + "Rock/my kick.wav"), QByteArray("my kick.wav"));
         QVERIFY(!window.windowTitle().contains('*'));
     }
 };

@@ -197,9 +197,9 @@ TEST_F(AccentedKitTest, InstrumentFilesTravelInTheCodePageAndRefuseWhatItCannotH
     kit.pads[0].label = "Łódź";
     EXPECT_FALSE(exportInstrument(kit, 0, zvi, CodePage()));
     EXPECT_EQ(TempFolder::read(zvi), bytes);
-    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, CodePage()), PadKitResult::Unheld);
+    EXPECT_EQ(savePadAsKit(kit, 0, {plugin, false, CodePage()}, false), PadKitResult::Unheld);
     EXPECT_FALSE(fs::exists(plugin / "Rock Łódź.txt"));
-    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, *CodePage::byName("Windows-1250")),
+    EXPECT_EQ(savePadAsKit(kit, 0, {plugin, false, *CodePage::byName("Windows-1250")}, false),
               PadKitResult::Written);
 }
 
@@ -218,7 +218,7 @@ TEST_F(AccentedKitTest, SampleNamesTheCodePageCannotHoldAreNeitherImportedNorGiv
         << host.messages[0].second;
 
     applyEdit(kit, import.edit);
-    const SampleRename rename = renameSample(kit, 0, 0, "Łódź 2.wav", location, host);
+    const SampleRename rename = renameSample(kit, 0, 0, "Łódź 2.wav", location);
     EXPECT_NE(rename.error.find("\"Ł\" (U+0141)"), std::string::npos) << rename.error;
     EXPECT_TRUE(rename.edit.empty());
     EXPECT_TRUE(fs::exists(cafe));

@@ -216,33 +216,48 @@ TEST_F(InstrumentFileTest, PadSavedAsKitNeverReplacesAFileUnasked) {
     kit.copyright = "Me";
     kit.takeSavedFingerprints();
     fs::path target;
+    // The pad kit's header names it and its own sample folder; the rest is the pad as it is.
+    const auto padKitText = [&kit] {
+        KitDocument padKit = kit;
+        padKit.kitName = "Rock Snare";
+        padKit.sampleFolder = "Rock Snare";
+        return formatPadKitScript(padKit, 11);
+    };
 
-    EXPECT_EQ(savePadAsKit(kit, 0, plugin, false, CodePage(), &target), PadKitResult::EmptyPad);
+    EXPECT_EQ(savePadAsKit(kit, 0, {plugin, false, CodePage()}, false, &target),
+              PadKitResult::EmptyPad);
     EXPECT_TRUE(fs::is_empty(plugin));
 
-    ASSERT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::Written);
+    ASSERT_EQ(savePadAsKit(kit, 11, {plugin, false, CodePage()}, false, &target),
+              PadKitResult::Written);
     EXPECT_EQ(target, plugin / "Rock Snare.txt");
-    EXPECT_EQ(TempFolder::read(target), formatPadKitScript(kit, 11));
+    EXPECT_EQ(TempFolder::read(target), padKitText());
     EXPECT_EQ(TempFolder::read(target).find(kit.pads[11].at(0).sourcePath), std::string::npos);
-    EXPECT_EQ(std::distance(fs::directory_iterator(plugin), fs::directory_iterator()), 1);
+    // The script and the pad kit's own sample folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(plugin), fs::directory_iterator()), 2);
+    EXPECT_TRUE(fs::is_directory(plugin / "Rock Snare"));
     EXPECT_FALSE(kit.updateModified());
     EXPECT_EQ(kit.kitName, "Rock");
 
     // A kit of that name is there (the pad is named like another kit): asked first.
     folder.write("Zarvo/Rock Snare.txt", "the user's own kit");
-    EXPECT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::Exists);
+    EXPECT_EQ(savePadAsKit(kit, 11, {plugin, false, CodePage()}, false, &target),
+              PadKitResult::Exists);
     EXPECT_EQ(TempFolder::read(target), "the user's own kit");
-    EXPECT_EQ(savePadAsKit(kit, 11, plugin, true, CodePage(), &target), PadKitResult::Written);
-    EXPECT_EQ(TempFolder::read(target), formatPadKitScript(kit, 11));
+    EXPECT_EQ(savePadAsKit(kit, 11, {plugin, false, CodePage()}, true, &target),
+              PadKitResult::Written);
+    EXPECT_EQ(TempFolder::read(target), padKitText());
 
     // A hostile pad name writes inside the plug-in folder, or not at all.
     kit.pads[11].label = "../../x";
-    ASSERT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::Written);
+    ASSERT_EQ(savePadAsKit(kit, 11, {plugin, false, CodePage()}, false, &target),
+              PadKitResult::Written);
     EXPECT_EQ(target, plugin / "Rock .. .. x.txt");
     EXPECT_FALSE(fs::exists(folder / "x.txt"));
     kit.kitName = "";
     kit.pads[11].label = "..";
-    EXPECT_EQ(savePadAsKit(kit, 11, plugin, false, CodePage(), &target), PadKitResult::BadName);
+    EXPECT_EQ(savePadAsKit(kit, 11, {plugin, false, CodePage()}, false, &target),
+              PadKitResult::BadName);
 }
 
 } // namespace

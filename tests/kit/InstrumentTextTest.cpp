@@ -170,8 +170,9 @@ TEST(InstrumentText, TextsAreBoundedAndCannotBreakTheFile) {
     EXPECT_EQ(content.zones[0].sampleName, std::string(kTextMax, 's'));
     EXPECT_EQ(content.zones[0].sourcePath, "???");
 
-    // A file with overlong fields is cut on reading, and the message shows only a bounded
-    // part of a broken line.
+    // A file with overlong fields is cut on reading (except the source path, which the import
+    // refuses whole rather than cut into another file's path), and the message shows only a
+    // bounded part of a broken line.
     const std::string longLine = " 1,  0, 0, 36," + std::string(100, 'p') + "," +
                                  std::string(1000, 'n') + ",  1,127,  0,  0, 1.0, 1.0,  0,  0," +
                                  std::string(5000, 'x') + ",\n";
@@ -179,7 +180,7 @@ TEST(InstrumentText, TextsAreBoundedAndCannotBreakTheFile) {
     ASSERT_EQ(cut.zones.size(), 1U);
     EXPECT_EQ(cut.zones[0].padName.size(), kPadNameMax);
     EXPECT_EQ(cut.zones[0].sampleName.size(), kTextMax);
-    EXPECT_EQ(cut.zones[0].sourcePath.size(), kTextMax);
+    EXPECT_EQ(cut.zones[0].sourcePath.size(), 5000U);
     EXPECT_EQ(cut.stopLine, 3);
     EXPECT_LT(cut.stopText.size(), 100U);
 }

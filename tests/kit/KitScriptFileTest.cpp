@@ -225,7 +225,9 @@ TEST_F(KitScriptFileTest, SamplesThatCannotBeCopiedAreNamed) {
     folder.write("Zarvo/Rock/there.wav", "already there"); // found by the plug-in: no failure
     std::vector<std::string> notCopied;
     ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false, &notCopied));
-    EXPECT_EQ(notCopied, std::vector<std::string>{(fs::path("Rock") / "gone.wav").string()});
+    // Named with the source that is missing.
+    EXPECT_EQ(notCopied, std::vector<std::string>{(fs::path("Rock") / "gone.wav").string() +
+                                                  " (from /nowhere/gone.wav, which is missing)"});
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_NE(host.messages[0].second.find("gone.wav"), std::string::npos);
     EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick");

@@ -3,7 +3,9 @@
 #include "FakeHost.h"
 #include "kit/KitEdit.h"
 #include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -45,213 +47,140 @@ protected:
     ImportKeyRange keyRange;
 };
 
-TEST_F(ZoneFilesTest, ImportRenamesToTheCleanNameAndUndoLeavesATakenNameAlone) {
-    const fs::path chosen = folder.write("lib/kick_01 (soft).wav", "kick");
-    const fs::path clean = folder / "lib/kick 01  soft .wav";
-    SampleImport import = importSamples(kit, 0, -1, {chosen}, keyRange, location, host);
-    EXPECT_EQ(host.previewStops, 1);
-    EXPECT_FALSE(fs::exists(chosen));
-    EXPECT_EQ(read(clean), "kick");
-    EXPECT_TRUE(import.notRenamed.empty());
-    EXPECT_EQ(import.edit.changes.at(0).after.at(0).sourcePath, clean.string());
-
-    // The old name was taken in the meantime: both files stay as they are.
-    folder.write("lib/kick_01 (soft).wav", "other");
-    moveFilesBack(import.renames, host);
-    EXPECT_EQ(read(chosen), "other");
-    EXPECT_EQ(read(clean), "kick");
-}
-
-TEST_F(ZoneFilesTest, ImportKeepsTheOwnNameWhenTheCleanNameIsTaken) {
-    const fs::path chosen = folder.write("lib/snare_1.wav", "chosen");
-    const fs::path taken = folder.write("lib/snare 1.wav", "another sample");
-    const fs::path plain = folder.write("lib/hat.wav", "hat");
-    SampleImport import = importSamples(kit, 0, -1, {chosen, plain}, keyRange, location, host);
-    EXPECT_EQ(import.notRenamed, std::vector<fs::path>{chosen});
-    EXPECT_TRUE(import.renames.empty());
-    EXPECT_EQ(read(chosen), "chosen");
-    EXPECT_EQ(read(taken), "another sample");
-    const Pad& pad = import.edit.changes.at(0).after;
-    EXPECT_EQ(pad.at(0).sampleName, "snare_1.wav");
-    EXPECT_EQ(pad.at(0).sourcePath, chosen.string());
-    EXPECT_EQ(pad.at(1).sourcePath, plain.string());
-}
-
-TEST_F(ZoneFilesTest, ImportFromAReadOnlyFolderNamesTheFileThatExists) {
-    const fs::path chosen = folder.write("disc/tom_lo.wav", "tom");
-    fs::permissions(folder / "disc",
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    auto importFromDisc = [&] {
-        const SampleImport import = importSamples(kit, 0, -1, {chosen}, keyRange, location, host);
-        return import.notRenamed == std::vector<fs::path>{chosen} && import.renames.empty() &&
-               import.edit.changes.at(0).after.at(0).sourcePath == chosen.string() &&
-               read(chosen) == "tom";
+// Import never touches a file: the zone names the chosen file where it lies, and its sample
+// takes the file's own name unless the kit script could not hold it.
+TEST_F(ZoneFilesTest, ImportKeepsEveryFileAndItsNameWhereTheScriptCanHoldIt) {
+    addZone(1, "other/taken.wav", "another sample");
+    const std::string longFolder =
+        "lib/" + std::string(kTextMax / 2, 'd') + "/" + std::string(kTextMax / 2, 'd');
+    struct Row {
+        std::string file;   // below the temporary folder
+        std::string sample; // the zone's sample name; empty: not imported
+    } const rows[] = {
+        {"lib/kick_soft.wav", "kick_soft.wav"},
+        {"lib/#1 kick.wav", "#1 kick.wav"},
+        {"lib/kick,1.wav", "kick 1.wav"},
+        {"lib/ ride .wav", "ride .wav"},
+        {"lib/Café (hard).wav", "Café (hard).wav"},
+        {"lib/Łódź.wav", ""},        // the code page cannot hold it
+        {"lib/taken.wav", ""},       // another sample of the kit has that name
+        {longFolder + "/x.wav", ""}, // the path does not fit its field
+        {"Zarvo/ZARVO SAMPLES/crash_1.wav", "crash_1.wav"},
     };
-#if !defined(_WIN32)
-    if (::geteuid() == 0) {
-        // Root writes anywhere: the import runs in a child process as an ordinary user.
-        fs::permissions(folder.path(), fs::perms::others_exec, fs::perm_options::add);
-        EXPECT_EXIT(
-            {
-                if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-                    std::_Exit(2);
-                }
-                std::_Exit(importFromDisc() ? 0 : 1);
-            },
-            ::testing::ExitedWithCode(0), "");
-        return;
+    std::vector<fs::path> chosen;
+    for (const Row& row : rows) {
+        chosen.push_back(folder.write(row.file, row.file));
     }
-#endif
-    EXPECT_TRUE(importFromDisc());
+    const SampleImport import = importSamples(kit, 0, -1, chosen, keyRange, location, host);
+    const Pad& pad = import.edit.changes.at(0).after;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(read(chosen[i]), rows[i].file) << rows[i].file;
+        const bool left = std::find(import.notImported.begin(), import.notImported.end(),
+                                    chosen[i]) != import.notImported.end();
+        EXPECT_EQ(left, rows[i].sample.empty()) << rows[i].file;
+        if (!left) {
+            ASSERT_LT(next, pad.size());
+            EXPECT_EQ(pad.at(next).sampleName, rows[i].sample);
+            EXPECT_EQ(pad.at(next).sourcePath, chosen[i].string());
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, pad.size());
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_NE(host.messages[0].second.find("taken.wav"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "lib"), fs::directory_iterator()), 8);
 }
 
-TEST_F(ZoneFilesTest, ImportLeavesNamesInThePluginFolderAlone) {
-    const fs::path shared = folder.write("Zarvo/ZARVO SAMPLES/crash_1.wav", "crash");
-    SampleImport import = importSamples(kit, 0, -1, {shared}, keyRange, location, host);
-    EXPECT_TRUE(import.renames.empty());
-    EXPECT_TRUE(import.notRenamed.empty());
-    EXPECT_EQ(read(shared), "crash");
-    EXPECT_EQ(import.edit.changes.at(0).after.at(0).sampleName, "crash_1.wav");
+// A zone the import replaces gives its name up: its own file may come back under that name.
+TEST_F(ZoneFilesTest, ImportOverAZoneMayTakeItsName) {
+    addZone(0, "old/snare.wav");
+    const fs::path chosen = folder.write("new/snare.wav", "new");
+    const SampleImport import = importSamples(kit, 0, 0, {chosen}, keyRange, location, host);
+    EXPECT_TRUE(import.notImported.empty());
+    EXPECT_EQ(import.edit.changes.at(0).after.at(0).sourcePath, chosen.string());
 }
 
-TEST_F(ZoneFilesTest, RenameMovesSourceAndOwnCopyAndEveryZoneFollows) {
+TEST_F(ZoneFilesTest, RenameTouchesNoFileAndEveryZoneOfTheSourceFollows) {
     const SampleZone kick = addZone(0, "lib/kick.wav", "kick");
     kit.pads[3].append(kick); // the same file on another pad
+    addZone(1, "lib/snare.wav", "snare");
     folder.write("Zarvo/Rock/kick.wav", "copy");
-    const SampleRename rename = renameSample(kit, 0, 0, "Kick Hard.wav", location, host);
+    const SampleRename rename = renameSample(kit, 0, 0, "Kick Hard.wav", location);
     EXPECT_TRUE(rename.error.empty());
-    EXPECT_EQ(host.previewStops, 1);
-    EXPECT_EQ(read(folder / "lib/Kick Hard.wav"), "kick");
-    EXPECT_EQ(read(plugin / "Rock/Kick Hard.wav"), "copy");
-    EXPECT_FALSE(fs::exists(folder / "lib/kick.wav"));
-    EXPECT_FALSE(fs::exists(plugin / "Rock/kick.wav"));
+    EXPECT_EQ(read(folder / "lib/kick.wav"), "kick");
+    EXPECT_EQ(read(plugin / "Rock/kick.wav"), "copy");
     ASSERT_EQ(rename.edit.changes.size(), 2U);
     for (const PadChange& change : rename.edit.changes) {
         EXPECT_EQ(change.after.at(0).sampleName, "Kick Hard.wav");
-        EXPECT_EQ(change.after.at(0).sourcePath, (folder / "lib/Kick Hard.wav").string());
+        EXPECT_EQ(change.after.at(0).sourcePath, kick.sourcePath);
     }
 
-    moveFilesBack(rename.moves, host);
-    EXPECT_EQ(read(folder / "lib/kick.wav"), "kick");
-    EXPECT_EQ(read(plugin / "Rock/kick.wav"), "copy");
+    // Refused: names the rule refuses, and the name of another sample in any letter case.
+    for (const char* bad : {"", "..", "a,b.wav", "sub/kick.wav", " kick.wav", "SNARE.WAV"}) {
+        const SampleRename refused = renameSample(kit, 0, 0, bad, location);
+        EXPECT_FALSE(refused.error.empty()) << bad;
+        EXPECT_TRUE(refused.edit.empty());
+    }
+    // The same name again changes nothing and says nothing.
+    const SampleRename same = renameSample(kit, 0, 0, "kick.wav", location);
+    EXPECT_TRUE(same.error.empty());
+    EXPECT_TRUE(same.edit.empty());
 }
 
-TEST_F(ZoneFilesTest, RenameWithSharingLeavesTheSharedCopy) {
+TEST_F(ZoneFilesTest, RenameWithSharingCopiesAndLeavesTheSharedCopy) {
     addZone(0, "lib/kick.wav", "kick");
     kit.sampleFolder = kSharedSampleFolder;
     location.shareSamples = true;
+    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
     folder.write("Zarvo/ZARVO SAMPLES/kick.wav", "shared");
-    const SampleRename rename = renameSample(kit, 0, 0, "boom.wav", location, host);
-    EXPECT_TRUE(rename.error.empty());
-    EXPECT_EQ(rename.moves.size(), 1U);
-    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "shared");
-    EXPECT_FALSE(fs::exists(plugin / "ZARVO SAMPLES/boom.wav"));
-
-    // The next save copies the sample under its new name; the old shared copy stays.
+    const SampleRename rename = renameSample(kit, 0, 0, "boom.wav", location);
     applyEdit(kit, rename.edit);
     ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/boom.wav"), "kick");
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "shared");
 }
 
-TEST_F(ZoneFilesTest, RenameOfASharedSampleCopiesIt) {
-    const SampleZone shared = addZone(0, "Zarvo/ZARVO SAMPLES/kick.wav", "shared");
-    const SampleRename rename = renameSample(kit, 0, 0, "boom.wav", location, host);
-    EXPECT_TRUE(rename.error.empty());
-    EXPECT_TRUE(rename.moves.empty());
-    EXPECT_EQ(read(shared.sourcePath), "shared"); // other kits still find it
-    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/boom.wav"), "shared");
-    EXPECT_EQ(rename.edit.changes.at(0).after.at(0).sourcePath,
-              (plugin / "ZARVO SAMPLES/boom.wav").string());
-}
-
-TEST_F(ZoneFilesTest, RenameThatCannotBeMadeChangesNothing) {
-    addZone(0, "lib/kick.wav", "kick");
-    folder.write("lib/snare.wav", "snare");
-    folder.write("Zarvo/Rock/kick.wav", "copy");
-    const SampleRename taken = renameSample(kit, 0, 0, "snare.wav", location, host);
-    EXPECT_EQ(taken.error, std::make_error_code(std::errc::file_exists).message());
-    EXPECT_TRUE(taken.edit.empty());
-    EXPECT_TRUE(taken.moves.empty());
-    EXPECT_EQ(read(folder / "lib/kick.wav"), "kick");
-    EXPECT_EQ(read(folder / "lib/snare.wav"), "snare");
-    EXPECT_EQ(read(plugin / "Rock/kick.wav"), "copy");
-
-    for (const char* bad : {"", "..", "a,b.wav", "sub/kick.wav"}) {
-        const SampleRename refused = renameSample(kit, 0, 0, bad, location, host);
-        EXPECT_FALSE(refused.error.empty()) << bad;
-        EXPECT_TRUE(refused.edit.empty());
-    }
-    EXPECT_EQ(read(folder / "lib/kick.wav"), "kick");
-
-    // A source that is gone: the system's reason, nothing else.
-    SampleZone& zone = kit.pads[0].at(0);
-    zone.sourcePath = (folder / "lib/gone.wav").string();
-    const SampleRename missing = renameSample(kit, 0, 0, "new.wav", location, host);
-    EXPECT_EQ(missing.error, std::make_error_code(std::errc::no_such_file_or_directory).message());
-    EXPECT_EQ(read(plugin / "Rock/kick.wav"), "copy");
-
-    // The same name again changes nothing and says nothing.
-    zone.sourcePath = (folder / "lib/kick.wav").string();
-    const SampleRename same = renameSample(kit, 0, 0, "kick.wav", location, host);
-    EXPECT_TRUE(same.error.empty());
-    EXPECT_TRUE(same.edit.empty());
-}
-
-TEST_F(ZoneFilesTest, DeleteFromDiskSparesFilesOtherZonesPlay) {
+TEST_F(ZoneFilesTest, TrashSparesFilesOtherZonesOrKitsPlay) {
+    ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
     const SampleZone a = addZone(0, "lib/a.wav");
     const SampleZone b = addZone(0, "lib/b.wav");
     const SampleZone c = addZone(0, "lib/c.wav");
+    const SampleZone shared = addZone(0, "Zarvo/ZARVO SAMPLES/s.wav");
     kit.pads[6].append(b); // b is also played by pad 7
     SampleZone folderZone;
     folderZone.sourcePath = (folder / "lib").string(); // never a folder
     SampleZone unknown;
     unknown.sourcePath = kUnknownSource;
 
-    const ZoneDeletion deletion = deleteZones(kit, 0, {0, 1});
+    const ZoneDeletion deletion = deleteZones(kit, 0, {0, 1, 3});
     applyEdit(kit, deletion.edit);
     std::vector<SampleZone> removed = deletion.removed;
     removed.push_back(a); // the same file twice counts once
     removed.push_back(folderZone);
     removed.push_back(unknown);
-    const SourceDeletion result = deleteSourceFiles(kit, removed, host);
-    EXPECT_EQ(result.deleted, 1);
+    const SourceDeletion result = trashSourceFiles(kit, removed, location, "Rock.txt", host);
+    EXPECT_EQ(result.trashed.size(), 1U);
     EXPECT_EQ(result.kept, 1);
+    EXPECT_EQ(result.spared, 1);
     EXPECT_EQ(host.previewStops, 1);
     EXPECT_FALSE(fs::exists(a.sourcePath));
+    EXPECT_EQ(read(folder / "data/Trash/files/a.wav"), "x");
+    EXPECT_NE(read(folder / "data/Trash/info/a.wav.trashinfo").find("Path=" + a.sourcePath),
+              std::string::npos);
     EXPECT_TRUE(fs::exists(b.sourcePath));
     EXPECT_TRUE(fs::exists(c.sourcePath));
+    EXPECT_TRUE(fs::exists(shared.sourcePath));
     EXPECT_TRUE(fs::is_directory(folder / "lib"));
-}
 
-TEST_F(ZoneFilesTest, EditedSampleReachesItsCopyAtTheNextSave) {
-    const SampleZone kick = addZone(0, "lib/kick.wav", "old");
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
-    EXPECT_EQ(read(plugin / "Rock/kick.wav"), "old");
-
-    // Own folder: the copy goes at once.
-    folder.write("lib/kick.wav", "edited");
-    sampleEditedOutside(kit, kick, location, host);
-    EXPECT_FALSE(fs::exists(plugin / "Rock/kick.wav"));
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
-    EXPECT_EQ(read(plugin / "Rock/kick.wav"), "edited");
-
-    // Shared folder: the copy stays for other kits until the save replaces it.
-    location.shareSamples = true;
-    folder.write("Zarvo/ZARVO SAMPLES/kick.wav", "shared old");
-    folder.write("Zarvo/ZARVO SAMPLES/other.wav", "other kit");
-    folder.write("lib/kick.wav", "edited again");
-    sampleEditedOutside(kit, kick, location, host);
-    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "shared old");
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
-    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "edited again");
-    EXPECT_TRUE(kit.changedSources.empty());
-    // Once copied, the shared copy is kept again, as for every other sample.
-    folder.write("lib/kick.wav", "changed without the editor");
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
-    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "edited again");
-    EXPECT_EQ(read(plugin / "ZARVO SAMPLES/other.wav"), "other kit");
+    // Undo puts it back and clears the trash's record; redo trashes it again.
+    std::vector<TrashedFile> trashed = result.trashed;
+    restoreFromTrash(trashed, host);
+    EXPECT_TRUE(fs::exists(a.sourcePath));
+    EXPECT_FALSE(fs::exists(folder / "data/Trash/info/a.wav.trashinfo"));
+    moveToTrashAgain(trashed, host);
+    EXPECT_FALSE(fs::exists(a.sourcePath));
+    EXPECT_TRUE(fs::exists(folder / "data/Trash/info/a.wav.trashinfo"));
 }
 
 } // namespace

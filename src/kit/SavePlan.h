@@ -1,0 +1,83 @@
+#pragma once
+
+#include "kit/CodePage.h"
+#include "kit/KitDocument.h"
+#include "platform/FilePlan.h"
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace padsmith {
+
+struct KitLocation;
+
+// What a save finds in the folders, gathered before the plan is made (lookAtFolders).
+struct SaveFolders {
+    std::filesystem::path sampleFolder; // where the kit's copies are, plug-in folder included
+    bool shared = false; // the shared folder: its copies are never renamed or removed
+    // The file names in the sample folder, as they are on disk.
+    std::set<std::string> copies;
+    // The sources of the kit and of its saved state that can be read.
+    std::set<std::string> readableSources;
+    // Names (folded letter case) that other kit scripts of the plug-in folder with the same
+    // sample folder name: their copies are never renamed or removed.
+    std::set<std::string> namedByOtherKits;
+    // Where copies of the samples may be found when a source cannot be read (the sample folder
+    // of the kit a pad kit comes from); empty for none.
+    std::filesystem::path fallbackFolder;
+    std::set<std::string> fallbackCopies;
+    // Make every copy again from its source (a save that starts the folder afresh).
+    bool refresh = false;
+};
+
+// A sample that does not end up in the sample folder: no readable source, no copy there yet.
+struct MissingCopy {
+    std::string sampleName;
+    std::string sourcePath;
+};
+
+struct SavePlan {
+    std::vector<FileOperation> operations;
+    // Sources that are the kit's own copies and move with a rename: old path to new path. The
+    // zones take the new path before the script is written.
+    std::map<std::string, std::string> movedSources;
+    // Edited sources whose copies the plan replaces.
+    std::set<std::string> replacedEdits;
+    std::vector<MissingCopy> missing;
+};
+
+// The file operations of a save, from the kit as it was last read or saved (kit.savedSamples
+// and kit.savedSampleFolder), the kit as it is now, and what lies in the folders:
+// - each sample is copied from its source under its sample name, unless a copy is there;
+// - a copy whose source was edited (kit.changedSources), or whose name the saved kit gave to
+//   another source, is replaced from the source;
+// - a copy whose sample was renamed is renamed, or copied when other kits name the old copy or
+//   the folder is shared; a source that is the copy itself moves with it;
+// - a copy the kit no longer names is removed, except in the shared folder, when another kit
+//   script names it, or when its source cannot be read: then it is the only copy there is.
+// Copies in another sample folder than the saved one are never renamed or removed.
+SavePlan planSave(const KitDocument& kit, const SaveFolders& folders);
+
+// Looks at the folders for planSave: the sample folder `sampleFolderName` of `location`'s
+// plug-in folder, the sources, and the other kit scripts there (all but `scriptName`, the
+// file the save replaces).
+SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
+                          const std::string& sampleFolderName, const std::string& scriptName);
+
+// The sample names (folded letter case) that the kit scripts in `pluginFolder` whose sample
+// folder is `sampleFolderName` name, all but the script `scriptName`. `unknown` is set when a
+// script there could be read only in part and may name any of them.
+std::set<std::string> namesInKitScripts(const std::filesystem::path& pluginFolder,
+                                        const std::string& sampleFolderName,
+                                        const std::string& scriptName, const CodePage& page,
+                                        bool& unknown);
+
+// The zone's copy in `folder`, when its sample name names one there.
+std::optional<std::filesystem::path> copyPath(const std::filesystem::path& folder,
+                                              const std::string& sampleName);
+
+} // namespace padsmith

@@ -1,0 +1,334 @@
+// The file rules, held against real files: after each sequence of commands, what lies in the
+// plug-in folder and in the user's library, and what the saved script names.
+#include "FakeHost.h"
+#include "kit/InstrumentFile.h"
+#include "kit/KitScript.h"
+#include "kit/PadEdits.h"
+#include "kit/SampleFolders.h"
+#include "kit/ZoneFiles.h"
+
+#include <cstdlib>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace padsmith {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeHost;
+using test::TempFolder;
+
+// One run of commands on a fresh plug-in folder (Zarvo), library (lib: kick_soft.wav,
+// snare.wav, hat.wav) and trash.
+class FileRun {
+public:
+    FileRun() {
+        folder.write("Zarvo/Zarvo.dll", "");
+        for (const char* name : {"kick_soft.wav", "snare.wav", "hat.wav"}) {
+            folder.write(std::string("lib/") + name, std::string(1, name[0]));
+        }
+        location.pluginFolder = folder / "Zarvo";
+        script = folder / "kits/Rock.txt";
+        fs::create_directories(script.parent_path());
+        ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    }
+
+    void import(const std::vector<std::string>& files, int pad = 0) {
+        std::vector<fs::path> paths;
+        for (const std::string& file : files) {
+            paths.push_back(folder / file);
+        }
+        apply(importSamples(kit, pad, -1, paths, keyRange, location, host).edit);
+    }
+    void apply(const KitEdit& edit) {
+        applyEdit(kit, edit);
+        undo.push_back(edit);
+    }
+    void undoLast() {
+        applyEdit(kit, inverseOf(undo.back()));
+        undo.pop_back();
+    }
+    bool save() { return writeKitScript(kit, script, location, host, false); }
+    std::string rename(int pad, int row, const std::string& name) {
+        const SampleRename renamed = renameSample(kit, pad, row, name, location);
+        apply(renamed.edit);
+        return renamed.error;
+    }
+    // Shift+Delete answered Yes.
+    SourceDeletion deleteFromDisk(int pad, std::vector<int> rows) {
+        const ZoneDeletion deletion = deleteZones(kit, pad, std::move(rows));
+        apply(deletion.edit);
+        return trashSourceFiles(kit, deletion.removed, location, script.filename().string(), host);
+    }
+    void read(const fs::path& path) {
+        SampleFinder finder(host);
+        finder.setAskForFolder(false);
+        readKitScript(kit, path, location, host, finder);
+        script = path;
+    }
+
+    // "Rock/snare.wav=s" for every file below `relative`, "Rock.txt" for scripts.
+    std::vector<std::string> listing(const std::string& relative) const {
+        std::vector<std::string> files;
+        const fs::path root = folder / relative;
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            if (!entry.is_regular_file() || entry.path().filename() == "Zarvo.dll") {
+                continue;
+            }
+            std::string name = fs::relative(entry.path(), root).generic_string();
+            if (entry.path().extension() != ".txt") {
+                name += "=" + TempFolder::read(entry.path());
+            }
+            files.push_back(name);
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+    // "snare.wav<-~/lib/snare.wav": each zone of the script at `path`, its source below "~".
+    std::vector<std::string> scriptNames(const fs::path& path) const {
+        std::string text;
+        std::vector<std::string> names;
+        if (!readWholeFile(path, text)) {
+            return {"(no script)"};
+        }
+        const auto content = parseKitScript(text);
+        for (std::size_t i = 0; i < content->zones.size(); ++i) {
+            std::string line = content->zones[i].sampleName;
+            if (i < content->paths.size()) {
+                std::string source = content->paths[i].path;
+                if (source.starts_with(folder.path().string())) {
+                    source = "~" + source.substr(folder.path().string().size());
+                }
+                line += "<-" + source;
+            }
+            names.push_back(line);
+        }
+        return names;
+    }
+
+    TempFolder folder;
+    KitLocation location;
+    FakeHost host;
+    KitDocument kit;
+    ImportKeyRange keyRange;
+    fs::path script;
+    std::vector<KitEdit> undo;
+};
+
+using Strings = std::vector<std::string>;
+
+struct Row {
+    const char* what;
+    std::function<void(FileRun&)> commands;
+    Strings plugin;  // listing of Zarvo
+    Strings library; // listing of lib
+    Strings names;   // what kits/Rock.txt names (or the script the run read last)
+};
+
+const Strings kLibrary = {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s"};
+
+TEST(FileRules, EachCommandSequence) {
+    const Row rows[] = {
+        {"import, never saved: no file touched",
+         [](FileRun& run) {
+             run.import({"lib/kick_soft.wav", "lib/snare.wav"});
+         },
+         {},
+         kLibrary,
+         {"(no script)"}},
+        {"import keeps the source's name; a comma is cleaned for the copy only",
+         [](FileRun& run) {
+             run.folder.write("lib/kick,1.wav", "c");
+             run.import({"lib/kick_soft.wav", "lib/kick,1.wav"});
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/kick 1.wav=c", "Rock/kick_soft.wav=k"},
+         {"hat.wav=h", "kick,1.wav=c", "kick_soft.wav=k", "snare.wav=s"},
+         {"kick_soft.wav<-~/lib/kick_soft.wav", "kick 1.wav<-~/lib/kick 1.wav"}},
+        {"rename, never saved: the installed kit stays as saved",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
+         },
+         {"Rock.txt", "Rock/snare.wav=s"},
+         kLibrary,
+         {"snare.wav<-~/lib/snare.wav"}},
+        {"rename, saved: the copy is renamed, the source keeps its name",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/snare 2.wav=s"},
+         kLibrary,
+         {"snare 2.wav<-~/lib/snare.wav"}},
+        {"rename onto a name another sample holds is refused",
+         [](FileRun& run) {
+             run.import({"lib/kick_soft.wav", "lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_NE(run.rename(0, 1, "KICK_SOFT.wav"), "");
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/kick_soft.wav=k", "Rock/snare.wav=s"},
+         kLibrary,
+         {"kick_soft.wav<-~/lib/kick_soft.wav", "snare.wav<-~/lib/snare.wav"}},
+        {"edit: the copy stays until the save replaces it",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("lib/snare.wav", "S");
+             sampleEditedOutside(run.kit, run.kit.pads[0].at(0));
+             EXPECT_TRUE(run.kit.modified());
+             EXPECT_EQ(TempFolder::read(run.folder / "Zarvo/Rock/snare.wav"), "s");
+             ASSERT_TRUE(run.save());
+             EXPECT_FALSE(run.kit.modified());
+         },
+         {"Rock.txt", "Rock/snare.wav=S"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
+         {"snare.wav<-~/lib/snare.wav"}},
+        {"Shift+Delete: the source goes to the trash, the save keeps the only copy, undo "
+         "brings both back",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav", "lib/hat.wav"});
+             ASSERT_TRUE(run.save());
+             SourceDeletion deleted = run.deleteFromDisk(0, {0});
+             ASSERT_EQ(deleted.trashed.size(), 1U);
+             EXPECT_EQ(run.listing("data/Trash/files"), Strings{"snare.wav=s"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.listing("Zarvo"),
+                       (Strings{"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"}));
+             restoreFromTrash(deleted.trashed, run.host);
+             run.undoLast();
+             EXPECT_EQ(run.listing("data/Trash"), Strings{});
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"},
+         kLibrary,
+         {"snare.wav<-~/lib/snare.wav", "hat.wav<-~/lib/hat.wav"}},
+        {"Shift+Delete without a trash: the file stays and is named",
+         [](FileRun& run) {
+             run.folder.write("nodata", "a file where the trash's folder would be");
+             ::setenv("XDG_DATA_HOME", (run.folder / "nodata").c_str(), 1);
+             run.import({"lib/snare.wav"});
+             const SourceDeletion deleted = run.deleteFromDisk(0, {0});
+             EXPECT_TRUE(deleted.trashed.empty());
+             EXPECT_EQ(deleted.noTrash, std::vector<fs::path>{run.folder / "lib/snare.wav"});
+         },
+         {},
+         kLibrary,
+         {"(no script)"}},
+        {"delete a pad, save: a copy whose source is readable goes",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             run.import({"lib/hat.wav"}, 1);
+             run.kit.pads[1].at(0).key = 42; // one note per pad
+             ASSERT_TRUE(run.save());
+             run.apply(deletePad(run.kit, 1));
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/snare.wav=s"},
+         kLibrary,
+         {"snare.wav<-~/lib/snare.wav"}},
+        {"delete, save, undo with the source missing: the only copy stays",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             run.import({"lib/hat.wav"}, 1);
+             run.kit.pads[1].at(0).key = 42; // one note per pad
+             ASSERT_TRUE(run.save());
+             fs::remove(run.folder / "lib/hat.wav");
+             run.apply(deletePad(run.kit, 1));
+             ASSERT_TRUE(run.save());
+             run.undoLast();
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"},
+         {"kick_soft.wav=k", "snare.wav=s"},
+         {"snare.wav<-~/lib/snare.wav", "hat.wav<-~/lib/hat.wav"}},
+        {"another kit's files: never renamed or deleted",
+         [](FileRun& run) {
+             run.folder.write("Zarvo/Jazz/jazz.wav", "j");
+             run.folder.write("Zarvo/Jazz.txt",
+                              "vst samples,\r\nJazz,\r\nJazz,\r\n,\r\n\r\n"
+                              " 1,  0, 0, 36,JAZZ,jazz.wav,  1,127,  0,  0, 1.00, 1.00,  0,  "
+                              "0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane");
+             run.import({"Zarvo/Jazz/jazz.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.rename(0, 0, "jazz 2.wav"), "");
+             ASSERT_TRUE(run.save());
+             const SourceDeletion deleted = run.deleteFromDisk(0, {0});
+             EXPECT_EQ(deleted.spared, 1);
+             EXPECT_TRUE(deleted.trashed.empty());
+             ASSERT_TRUE(run.save());
+         },
+         {"Jazz.txt", "Jazz/jazz.wav=j", "Rock.txt"},
+         kLibrary,
+         {}},
+        {"a kit without path lines: the renamed copy is its source and moves with it",
+         [](FileRun& run) {
+             run.folder.write("Zarvo/Rock/kick.wav", "k");
+             run.folder.write("Zarvo/Rock.txt",
+                              "vst samples,\r\nRock,\r\nRock,\r\n,\r\n\r\n"
+                              " 1,  0, 0, 36,KICK,kick.wav,  1,127,  0,  0, 1.00, 1.00,  0,  "
+                              "0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane");
+             run.read(run.folder / "Zarvo/Rock.txt");
+             EXPECT_EQ(run.rename(0, 0, "kick 2.wav"), "");
+             ASSERT_TRUE(run.save());
+             run.read(run.folder / "Zarvo/Rock.txt");
+             EXPECT_EQ(run.kit.pads[0].at(0).sourcePath,
+                       (run.folder / "Zarvo/Rock/kick 2.wav").string());
+         },
+         {"Rock.txt", "Rock/kick 2.wav=k"},
+         kLibrary,
+         {"kick 2.wav<-~/Zarvo/Rock/kick 2.wav"}},
+        {"a pad kit of a kit never installed plays from a folder of its own",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav", "lib/hat.wav"}, 4);
+             run.kit.kitName = "Rock";
+             ASSERT_EQ(savePadAsKit(run.kit, 4, run.location, false), PadKitResult::Written);
+             run.read(run.folder / "Zarvo/Rock SNARE.txt");
+             EXPECT_EQ(run.kit.pads[4].at(0).sourcePath,
+                       (run.folder / "Zarvo/Rock SNARE/snare.wav").string());
+         },
+         {"Rock SNARE.txt", "Rock SNARE/hat.wav=h", "Rock SNARE/snare.wav=s"},
+         kLibrary,
+         {"snare.wav", "hat.wav"}},
+        {"a path longer than its field: the save is refused and writes nothing",
+         [](FileRun& run) {
+             const std::string deep =
+                 "lib/" + std::string(150, 'd') + "/" + std::string(150, 'd') + "/long.wav";
+             run.import({"lib/snare.wav"});
+             run.kit.pads[0].at(0).sourcePath = run.folder.write(deep, "l").string();
+             EXPECT_FALSE(run.save());
+             fs::remove_all(run.folder / "lib" / std::string(150, 'd'));
+         },
+         {},
+         kLibrary,
+         {"(no script)"}},
+        {"a relative source path is taken from the script's folder and saved absolute",
+         [](FileRun& run) {
+             run.folder.write(
+                 "kits/Hand.txt",
+                 "vst samples,\r\nHand,\r\nHand,\r\n,\r\n\r\n"
+                 " 1,  0, 0, 36,HAT,hat.wav,  1,127,  0,  0, 1.00, 1.00,  0,  "
+                 "0,\r\n-1\r\n\r\n 1,../lib/hat.wav,\r\n-1\r\n\r\nPadsmith by Mervane");
+             run.read(run.folder / "kits/Hand.txt");
+             ASSERT_TRUE(run.save());
+         },
+         {"Hand.txt", "Hand/hat.wav=h"},
+         kLibrary,
+         {"hat.wav<-~/lib/hat.wav"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        FileRun run;
+        row.commands(run);
+        EXPECT_EQ(run.listing("Zarvo"), row.plugin);
+        EXPECT_EQ(run.listing("lib"), row.library);
+        EXPECT_EQ(run.scriptNames(run.script), row.names);
+    }
+}
+
+} // namespace
+} // namespace padsmith
