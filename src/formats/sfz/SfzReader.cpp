@@ -119,13 +119,13 @@ private:
     }
 
     bool include(std::string_view rest, int depth, std::string& error) {
-        const std::string spec = substitute(rest);
-        const std::size_t open = spec.find('"');
-        const std::size_t close = open == std::string::npos ? open : spec.find('"', open + 1);
+        const std::string includeText = substitute(rest);
+        const std::size_t open = includeText.find('"');
+        const std::size_t close = open == std::string::npos ? open : includeText.find('"', open + 1);
         if (close == std::string::npos) {
             return true;
         }
-        std::string name = spec.substr(open + 1, close - open - 1);
+        std::string name = includeText.substr(open + 1, close - open - 1);
         std::replace(name.begin(), name.end(), '\\', '/');
         if (depth >= kIncludeDepth) {
             error = "#include nested too deeply at \"" + name + "\"";
