@@ -121,7 +121,8 @@ private:
     bool include(std::string_view rest, int depth, std::string& error) {
         const std::string includeText = substitute(rest);
         const std::size_t open = includeText.find('"');
-        const std::size_t close = open == std::string::npos ? open : includeText.find('"', open + 1);
+        const std::size_t close =
+            open == std::string::npos ? open : includeText.find('"', open + 1);
         if (close == std::string::npos) {
             return true;
         }
