@@ -41,17 +41,22 @@ expect_in "not a sample the plug-in can play: song.mp3" "$work/err"
 expect_exit 2 "$tool" new "$work/None.txt"
 expect_exit 2 "$tool" new "$work/None.txt" --from "$work/missing"
 
-# add-samples: in file-name order onto an empty pad, and with --layers shared as layers.
-cp "$folder/Snare/SN v10.wav" "$folder/Snare/SN v2.wav" "$work/"
+# add-samples: in file-name order onto an empty pad, and with --layers shared as layers. The
+# files get names of their own: a name another sample of the kit holds is refused.
+cp "$folder/Snare/SN v10.wav" "$work/SD v10.wav"
+cp "$folder/Snare/SN v2.wav" "$work/SD v2.wav"
 expect_exit 0 "$tool" delete-pad "$work/Folder.txt" --pad 18 --output "$work/Added.txt"
-expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SN v10.wav" \
-    "$work/SN v2.wav"
-expect_in $'^18,  0, 0, 60,SNV,SN v2.wav,  1,127,' "$work/Added.txt"
-expect_in $'^18,  0, 0, 60,SNV,SN v10.wav,  1,127,' "$work/Added.txt"
-expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SN v2.wav" --layers
-expect_in $'^18,  0, 0, 60,SNV,SN v2.wav,  1, 56,' "$work/Added.txt"
-expect_in $'^18,  0, 0, 60,SNV,SN v2.wav, 57, 93,' "$work/Added.txt"
-expect_in $'^18,  0, 0, 60,SNV,SN v10.wav, 94,127,' "$work/Added.txt"
+expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SD v10.wav" \
+    "$work/SD v2.wav"
+expect_in $'^18,  0, 0, 60,SDV,SD v2.wav,  1,127,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 60,SDV,SD v10.wav,  1,127,' "$work/Added.txt"
+expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SD v2.wav" --layers
+expect_in $'^18,  0, 0, 60,SDV,SD v2.wav,  1, 56,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 60,SDV,SD v2.wav, 57, 93,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 60,SDV,SD v10.wav, 94,127,' "$work/Added.txt"
+mkdir -p "$work/other" && cp "$folder/Snare/SN v2.wav" "$work/other/"
+expect_exit 1 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/other/SN v2.wav"
+expect_in "already the name of another sample" "$work/err"
 expect_exit 1 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/empty/song.mp3"
 expect_in "not a sample the plug-in can play" "$work/err"
 
