@@ -242,6 +242,11 @@ std::optional<double> numberOf(std::string_view text) {
     return value;
 }
 
+// `value` as a whole number within [low, high]: an opcode may hold any number at all.
+int wholeWithin(double value, int low, int high) {
+    return static_cast<int>(std::clamp(value, static_cast<double>(low), static_cast<double>(high)));
+}
+
 // Opcodes that change what is heard and that a kit has no place for: named in the report.
 bool isNamedLoss(std::string_view opcode) {
     static const std::set<std::string, std::less<>> quiet{
@@ -330,8 +335,8 @@ public:
             }
         }
 
-        const int offset = static_cast<int>(controlNumber("note_offset", 0.0)) +
-                           12 * static_cast<int>(controlNumber("octave_offset", 0.0));
+        const int offset = wholeWithin(controlNumber("note_offset", 0.0), -127, 127) +
+                           12 * wholeWithin(controlNumber("octave_offset", 0.0), -10, 10);
         const auto note = [&](std::string_view opcode) -> std::optional<int> {
             const std::string* text = value(opcode);
             if (text == nullptr) {
@@ -365,8 +370,8 @@ public:
         if (region.range) {
             ++ranges;
         }
-        region.velocityLow = std::clamp(static_cast<int>(number(opcodes, "lovel", 1.0)), 1, 127);
-        region.velocityHigh = std::clamp(static_cast<int>(number(opcodes, "hivel", 127.0)), 1, 127);
+        region.velocityLow = wholeWithin(number(opcodes, "lovel", 1.0), 1, 127);
+        region.velocityHigh = wholeWithin(number(opcodes, "hivel", 127.0), 1, 127);
         if (region.velocityLow > region.velocityHigh) {
             std::swap(region.velocityLow, region.velocityHigh);
         }
@@ -376,8 +381,8 @@ public:
         const double pan = std::clamp(number(opcodes, "pan", 0.0), -100.0, 100.0);
         region.gainLeft = gain * (pan > 0.0 ? (100.0 - pan) / 100.0 : 1.0);
         region.gainRight = gain * (pan < 0.0 ? (100.0 + pan) / 100.0 : 1.0);
-        region.seqLength = std::max(1, static_cast<int>(number(opcodes, "seq_length", 1.0)));
-        region.seqPosition = std::max(1, static_cast<int>(number(opcodes, "seq_position", 1.0)));
+        region.seqLength = wholeWithin(number(opcodes, "seq_length", 1.0), 1, 1 << 20);
+        region.seqPosition = wholeWithin(number(opcodes, "seq_position", 1.0), 1, 1 << 20);
         region.randLow = number(opcodes, "lorand", 0.0);
         region.randHigh = number(opcodes, "hirand", 1.0);
         regions.push_back(std::move(region));
