@@ -196,7 +196,7 @@ std::optional<Drum> drumOfWords(const std::vector<std::string>& words) {
     return std::nullopt;
 }
 
-std::optional<Drum> drumOfPath(std::string_view path) {
+std::vector<std::string_view> pathParts(std::string_view path) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     while (start <= path.size()) {
@@ -209,6 +209,11 @@ std::optional<Drum> drumOfPath(std::string_view path) {
         }
         start = end + 1;
     }
+    return parts;
+}
+
+std::optional<Drum> drumOfPath(std::string_view path) {
+    const std::vector<std::string_view> parts = pathParts(path);
     if (parts.empty()) {
         return std::nullopt;
     }

@@ -79,4 +79,7 @@ std::optional<Drum> drumOfWords(const std::vector<std::string>& words);
 // "Snare/Rim 01.wav" a rim shot. Both "/" and "\" separate folders.
 std::optional<Drum> drumOfPath(std::string_view path);
 
+// The folders and the file name of a relative path, split at "/" and "\" (empty parts left out).
+std::vector<std::string_view> pathParts(std::string_view path);
+
 } // namespace padsmith

@@ -21,16 +21,8 @@ constexpr int kUnassigned = -1;
 // The folders of a relative path and its file name.
 std::pair<std::vector<std::string>, std::string> splitPath(std::string_view path) {
     std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find_first_of("/\\", start);
-        if (end == std::string_view::npos) {
-            end = path.size();
-        }
-        if (end > start) {
-            parts.emplace_back(path.substr(start, end - start));
-        }
-        start = end + 1;
+    for (const std::string_view part : pathParts(path)) {
+        parts.emplace_back(part);
     }
     if (parts.empty()) {
         return {};
