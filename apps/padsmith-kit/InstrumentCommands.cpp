@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument commands of padsmith-kit: carry a pad between kits as a .zvi file, and save a pad
 // as a kit of its own.
 #include "ToolCommand.h"

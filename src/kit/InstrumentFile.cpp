@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument files on disk: export and import of one pad, and the pad saved as a kit of its own.
 #include "kit/InstrumentFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kit's health check: which zones the plug-in will play, and the fixes that make it play
 // what the user means. The findings about sample files and folders are in KitHealthFiles.cpp.
 #include "kit/KitHealth.h"

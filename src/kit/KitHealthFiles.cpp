@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The health check's findings about sample files: missing or unreadable samples, layers that do
 // not match or do not grow louder, files in the sample folder, and texts the kit script cannot
 // hold.

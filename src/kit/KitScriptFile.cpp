@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a kit script from disk into the kit, and saving the kit with its samples into the
 // plug-in's folders.
 #include "kit/KitChecks.h"

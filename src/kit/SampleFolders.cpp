@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a kit's samples live, finding samples that moved, and cleaning the shared folder.
 #include "kit/SampleFolders.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kits from Windows: names with accents in the plug-in's code page, files on disk in UTF-8.
 #include "FakeHost.h"
 #include "kit/InstrumentFile.h"

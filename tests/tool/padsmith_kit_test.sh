@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of the padsmith-kit command-line tool on a scratch plug-in folder.
 #   padsmith_kit_test.sh PADSMITH_KIT MAKE_DEMO
 set -uo pipefail
