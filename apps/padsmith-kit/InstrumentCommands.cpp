@@ -84,6 +84,7 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     ToolHost host;
     SampleFinder finder(host);
     finder.setAskForFolder(false);
+    finder.setPluginFolder(location.pluginFolder);
     if (args->search) {
         finder.setSearchFolder(fs::absolute(*args->search));
     }

@@ -93,6 +93,7 @@ void InstrumentCommands::importInstrument() {
     InstrumentImport result;
     {
         const BusyScope busy(window_.kitHost());
+        window_.sampleFinder().setPluginFolder(toFsPath(window_.pluginFolder()));
         result = padsmith::importInstrument(pad, padIndex, toFsPath(dialog.path()),
                                             window_.sampleFinder(), window_.options().codePage());
     }

@@ -100,8 +100,8 @@ InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
             }
             zone.sampleName = own;
         }
-        const std::optional<std::string> found =
-            finder.findSample(padIndex, static_cast<int>(pad.size()), zone.sourcePath);
+        const std::optional<std::string> found = finder.findSample(
+            padIndex, static_cast<int>(pad.size()), zone.sourcePath, zone.sampleName);
         if (!found) {
             result.searchDeclined = true;
             break;
