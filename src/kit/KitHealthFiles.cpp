@@ -190,7 +190,7 @@ void checkFormats(int pad, const PadSounds& sounds, std::vector<HealthFinding>& 
 
 struct Layer {
     int row = 0;
-    VelocityWindow window;
+    VelocitySpan window;
     double level = 0.0; // peak plus the zone's gain, dB
 };
 
@@ -212,12 +212,12 @@ void checkLevels(const KitDocument& kit, int pad, const PadSounds& sounds,
     }
     for (auto& [key, layers] : byKey) {
         std::sort(layers.begin(), layers.end(),
-                  [](const Layer& a, const Layer& b) { return a.window.first < b.window.first; });
+                  [](const Layer& a, const Layer& b) { return a.window.low < b.window.low; });
         std::vector<std::pair<const Layer*, const Layer*>> inversions;
         bool disjoint = true;
         for (std::size_t i = 0; i < layers.size(); ++i) {
             for (std::size_t j = i + 1; j < layers.size(); ++j) {
-                if (layers[j].window.first <= layers[i].window.last) {
+                if (layers[j].window.low <= layers[i].window.high) {
                     disjoint = false;
                 } else if (layers[i].level > layers[j].level + kLevelTolerance) {
                     inversions.push_back({&layers[i], &layers[j]});
@@ -240,7 +240,7 @@ void checkLevels(const KitDocument& kit, int pad, const PadSounds& sounds,
                            finding.rows.end());
         const auto describe = [](const Layer& layer) {
             return "row " + std::to_string(layer.row + 1) + " (velocity " +
-                   std::to_string(layer.window.first) + "–" + std::to_string(layer.window.last) +
+                   std::to_string(layer.window.low) + "–" + std::to_string(layer.window.high) +
                    ", " + decibelText(layer.level) + ")";
         };
         const Layer& soft = *inversions.front().first;

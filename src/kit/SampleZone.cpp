@@ -52,4 +52,16 @@ std::string cutText(std::string text, std::size_t limit) {
     return cutCharacters(text, limit);
 }
 
+std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone) {
+    if (zone.velocityHigh == 0) {
+        return VelocitySpan{};
+    }
+    const int low = std::max(zone.velocityLow, kLowestVelocity);
+    const int high = std::min(zone.velocityHigh, kHighestVelocity);
+    if (low > high) {
+        return std::nullopt;
+    }
+    return VelocitySpan{low, high};
+}
+
 } // namespace padsmith

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace padsmith {
@@ -36,6 +37,23 @@ struct SampleZone {
 
     bool operator==(const SampleZone&) const = default;
 };
+
+inline constexpr int kLowestVelocity = 1;
+inline constexpr int kHighestVelocity = 127;
+
+// Velocities low to high, both included; empty when low > high.
+struct VelocitySpan {
+    int low = kLowestVelocity;
+    int high = kHighestVelocity;
+
+    bool contains(int velocity) const { return low <= velocity && velocity <= high; }
+    bool empty() const { return low > high; }
+    bool operator==(const VelocitySpan&) const = default;
+};
+
+// The velocities a zone answers, as a note-on finds it: a window whose upper bound is 0 answers
+// every velocity; other windows are cut to 1..127 and may come out empty (nothing).
+std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone);
 
 // Back to the defaults, keeping padNumber and the key range: a reader that reuses one scratch
 // zone for many lines relies on that.
