@@ -109,7 +109,7 @@ WindowGroups groupByWindow(const KitDocument& kit) {
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t r = 0; r < pad.size(); ++r) {
-            const VelocitySpan window = playedWindow(pad.at(r));
+            const VelocitySpan window = playedVelocities(pad.at(r));
             groups[{pad.at(r).key, window.low, window.high}].push_back({p, static_cast<int>(r)});
         }
     }
@@ -128,10 +128,10 @@ struct KeyState {
 HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyState& state,
                               const WindowGroups& groups) {
     const SampleZone& zone = zoneAt(kit, ref);
-    const VelocitySpan window = playedWindow(zone);
+    const VelocitySpan window = playedVelocities(zone);
     std::vector<ZoneRef> coverers;
     for (const ZoneRef other : state.players) {
-        if (overlaps(playedWindow(zoneAt(kit, other)), window)) {
+        if (overlaps(playedVelocities(zoneAt(kit, other)), window)) {
             coverers.push_back(other);
         }
     }
@@ -139,7 +139,7 @@ HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyStat
     std::vector<std::string> windows;
     for (const ZoneRef other : coverers) {
         places.push_back(placeText(other, ref.pad));
-        windows.push_back(windowText(playedWindow(zoneAt(kit, other))));
+        windows.push_back(windowText(playedVelocities(zoneAt(kit, other))));
     }
     HealthFinding finding;
     finding.kind = HealthKind::NeverPlays;
@@ -189,7 +189,7 @@ std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeySt
         for (std::size_t r = 0; r < pad.size(); ++r) {
             const ZoneRef ref{p, static_cast<int>(r)};
             const SampleZone& zone = pad.at(r);
-            const VelocitySpan window = playedWindow(zone);
+            const VelocitySpan window = playedVelocities(zone);
             if (!validKey(zone.key) || window.empty()) {
                 findings.push_back(silentFinding(kit, ref));
                 continue;
@@ -276,7 +276,7 @@ std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, Zo
     const SampleZone& early = zoneAt(kit, first);
     const SampleZone& late = zoneAt(kit, second);
     if (early.velocityLow == late.velocityLow && early.velocityHigh == late.velocityHigh) {
-        const VelocitySpan window = playedWindow(early);
+        const VelocitySpan window = playedVelocities(early);
         return interleaveFix(groups.at({early.key, window.low, window.high}), window);
     }
     SampleZone trimmed = late;
@@ -307,7 +307,7 @@ std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
         finding.rows = {first.position};
         finding.message = "Row " + std::to_string(first.position + 1) + " and " +
                           placeText(second, first.pad) + " both define " + noteName(zone.key) +
-                          " at " + windowText(playedWindow(zone)) +
+                          " at " + windowText(playedVelocities(zone)) +
                           ": a save refuses a note defined twice";
         if (auto fix = doubleNoteFix(kit, first, second, groups)) {
             finding.fixes.push_back(std::move(*fix));

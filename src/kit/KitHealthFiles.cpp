@@ -207,7 +207,7 @@ void checkLevels(const KitDocument& kit, int pad, const PadSounds& sounds,
             continue;
         }
         const SampleZone& zone = zones.at(r);
-        byKey[zone.key].push_back(Layer{static_cast<int>(r), playedWindow(zone),
+        byKey[zone.key].push_back(Layer{static_cast<int>(r), playedVelocities(zone),
                                         sounds[r]->peakDecibels + gainDecibels(zone)});
     }
     for (auto& [key, layers] : byKey) {

@@ -10,11 +10,6 @@
 
 namespace padsmith {
 
-// The velocities 1 to 127 at which a zone answers its key; empty when none reaches it.
-inline VelocitySpan playedWindow(const SampleZone& zone) {
-    return answeredVelocities(zone).value_or(VelocitySpan{kHighestVelocity, kLowestVelocity});
-}
-
 // The pad as `edit` leaves it, taken from the kit on first use: fixes are built without copying
 // the whole kit.
 Pad& touchPad(KitEdit& edit, const KitDocument& kit, int pad);

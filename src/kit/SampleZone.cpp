@@ -52,16 +52,17 @@ std::string cutText(std::string text, std::size_t limit) {
     return cutCharacters(text, limit);
 }
 
-std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone) {
+VelocitySpan playedVelocities(const SampleZone& zone) {
     if (zone.velocityHigh == 0) {
         return VelocitySpan{};
     }
-    const int low = std::max(zone.velocityLow, kLowestVelocity);
-    const int high = std::min(zone.velocityHigh, kHighestVelocity);
-    if (low > high) {
-        return std::nullopt;
-    }
-    return VelocitySpan{low, high};
+    return {std::max(zone.velocityLow, kLowestVelocity),
+            std::min(zone.velocityHigh, kHighestVelocity)};
+}
+
+std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone) {
+    const VelocitySpan played = playedVelocities(zone);
+    return played.empty() ? std::nullopt : std::optional<VelocitySpan>(played);
 }
 
 } // namespace padsmith

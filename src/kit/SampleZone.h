@@ -52,7 +52,9 @@ struct VelocitySpan {
 };
 
 // The velocities a zone answers, as a note-on finds it: a window whose upper bound is 0 answers
-// every velocity; other windows are cut to 1..127 and may come out empty (nothing).
+// every velocity; other windows are cut to 1..127 and may come out empty.
+VelocitySpan playedVelocities(const SampleZone& zone);
+// The same, nothing when it is empty.
 std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone);
 
 // Back to the defaults, keeping padNumber and the key range: a reader that reuses one scratch
