@@ -90,7 +90,7 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     }
     Pad& pad = kit.pads[static_cast<std::size_t>(*args->pad)];
     const InstrumentImport result =
-        importInstrument(pad, *args->pad, instrument, finder, location.codePage);
+        importInstrument(kit, pad, *args->pad, instrument, finder, location.codePage);
     if (!result.opened) {
         std::fprintf(stderr, "padsmith-kit: can't read %s\n", instrument.string().c_str());
         return 1;

@@ -94,7 +94,7 @@ void InstrumentCommands::importInstrument() {
     {
         const BusyScope busy(window_.kitHost());
         window_.sampleFinder().setPluginFolder(toFsPath(window_.pluginFolder()));
-        result = padsmith::importInstrument(pad, padIndex, toFsPath(dialog.path()),
+        result = padsmith::importInstrument(kit, pad, padIndex, toFsPath(dialog.path()),
                                             window_.sampleFinder(), window_.options().codePage());
     }
     if (!result.opened) {

@@ -188,7 +188,8 @@ TEST_F(AccentedKitTest, InstrumentFilesTravelInTheCodePageAndRefuseWhatItCannotH
     for (const fs::path& file : {zvi, folder / "utf8.zvi"}) {
         Pad pad;
         SampleFinder finder(host);
-        const InstrumentImport imported = importInstrument(pad, 4, file, finder, CodePage());
+        const InstrumentImport imported =
+            importInstrument(KitDocument{}, pad, 4, file, finder, CodePage());
         ASSERT_EQ(imported.imported, 1U) << file;
         EXPECT_EQ(pad.label, "KÖCK");
         EXPECT_EQ(pad.at(0).sampleName, "Café.wav");
