@@ -21,15 +21,19 @@ fi
 cmake --build "$build" --target padsmith bare_window make-demo >/dev/null
 
 work="$(mktemp -d)"
-display=":$((200 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display itself and names it: no clash with another one running.
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>/dev/null &
 xvfb=$!
 cleanup() {
     kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY="$display"
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$work/display")"
 for _ in $(seq 100); do
     xwininfo -root >/dev/null 2>&1 && break
     sleep 0.2
