@@ -21,19 +21,20 @@ fi
 cmake --build "$build" --target padsmith bare_window make-demo >/dev/null
 
 work="$(mktemp -d)"
-# The server picks a free display itself and names it: no clash with another one running.
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>/dev/null &
+# A display number no other server holds; the server stays up between the programs (without
+# -noreset it restarts when the last one ends, and the next one may find it away).
+number=$((200 + RANDOM % 500))
+while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
+    number=$((number + 1))
+done
+export DISPLAY=":$number"
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
     kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$work/display")"
 for _ in $(seq 100); do
     xwininfo -root >/dev/null 2>&1 && break
     sleep 0.2

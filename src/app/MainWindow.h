@@ -164,7 +164,7 @@ private:
     std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<PreviewPlayer> preview_;
     bool backgroundStarted_ = false;
-    bool healthFolders_ = false; // a check asked for before the start also gathers folders
+    bool healthFolders_ = false;         // a check asked for before the start also gathers folders
     std::vector<std::string> filledSet_; // the samples the cache was last asked to hold
     MidiInput* midiInput_ = nullptr;
     MidiRouter* midi_ = nullptr;
