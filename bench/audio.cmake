@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Targets of this area.
 padsmith_benchmark(preview_bench preview_bench.cpp)
 target_link_libraries(preview_bench PRIVATE padsmith_preview)

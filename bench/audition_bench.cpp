@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How soon a note-on sounds: from the note-on message arriving to the preview's first block
 // written into the open output stream, for a 10 MB sample in the cache and one read from its
 // file, each against the floor of reading the same file into memory; a note while another

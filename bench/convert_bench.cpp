@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Converting a 500-sample SFZ drum library into an installed kit, against the floor of copying
 // the library's files once with cp.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kit's health check against the floor of reading the kit script it checks.
 //
 // Without audio: a 9,000-zone kit (18 pads of 500 zones; keys in layers of velocity windows,

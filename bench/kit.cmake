@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Targets of this area.
 padsmith_benchmark(relink_bench relink_bench.cpp)
 target_link_libraries(relink_bench PRIVATE padsmith_kit)

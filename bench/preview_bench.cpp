@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a preview takes to start on a 10 MB 24-bit stereo WAVE file (its first block
 // converted and written to the output), against the floor of reading the same file into memory.
 // Needs an audio output:

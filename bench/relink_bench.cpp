@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Relinking a kit whose samples moved, against the floor of one `find` over the same library.
 //
 // The library is 50,000 files in 500 nested folders, made once in the temporary folder and

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The measuring half of bench/startup_bench.sh: run it through that script, which builds the
 programs and starts the private X server."""
 import os, shutil, signal, statistics, subprocess, sys, time

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of the editor against a bare Qt window, both as whole processes on a private X server
 # (Xvfb): the time from starting the process to its window being mapped, the median of RUNS
 # starts each (default 15). The editor reopens a kit of 200 zones, as after a session's work.

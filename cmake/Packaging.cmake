@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, made from the install rules: `cpack -G DEB` in a build folder.
 set(CPACK_PACKAGE_NAME padsmith)
 set(CPACK_PACKAGE_VENDOR Mervane)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Common compile settings for every target of the project.
 
 set(PADSMITH_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer
@@ -17,6 +18,20 @@ if(PADSMITH_TSAN)
     endif()
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
     add_link_options(-fsanitize=thread)
+endif()
+
+# The hardening distributions build with (Debian's dpkg-buildflags): the C library's fortified
+# calls where the code is optimised, the strong stack protector, position-independent
+# executables, and relocations made read-only at start. Not in the sanitizer and fuzz builds,
+# whose run-time libraries stand in for the fortified calls.
+if(PADSMITH_HARDENING AND NOT PADSMITH_SANITIZE AND NOT PADSMITH_TSAN AND NOT PADSMITH_FUZZ)
+    include(CheckPIESupported)
+    check_pie_supported()
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    add_compile_options(-fstack-protector-strong
+        "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+    add_link_options(LINKER:-z,relro LINKER:-z,now)
+    set(PADSMITH_HARDENED ON)
 endif()
 
 # Warnings for the project's own code (not for generated moc/uic files).
@@ -80,4 +95,25 @@ function(padsmith_qtest name)
     set(labels gui ${arg_LABELS})
     set_tests_properties(${name} PROPERTIES LABELS "${labels}"
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# Installs a file compressed, as distributions ship manual pages and changelogs (uncompressed
+# where there is no gzip). `file` may be made by the build; `target` names the custom target that
+# compresses it.
+find_program(PADSMITH_GZIP gzip)
+function(padsmith_install_compressed target file destination)
+    if(NOT PADSMITH_GZIP)
+        install(FILES ${file} DESTINATION ${destination})
+        return()
+    endif()
+    get_filename_component(name ${file} NAME)
+    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+    # -n keeps the name and time out of the file, so the same text gives the same bytes.
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${PADSMITH_GZIP} -9 -n -c ${file} > ${compressed}
+        DEPENDS ${file}
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${compressed})
+    install(FILES ${compressed} DESTINATION ${destination})
 endfunction()

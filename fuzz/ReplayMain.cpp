@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds every file of the given folders (or the given files) to the fuzz entry point once.
 // Used when the compiler has no libFuzzer, so the seed corpus is still replayed as a test.
 #include <cstddef>

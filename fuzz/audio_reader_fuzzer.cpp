@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the sample reader: it must never crash, read out of bounds or
 // allocate more than the input justifies, and what it hands to the player must be sound.
 #include "audio/AudioFile.h"

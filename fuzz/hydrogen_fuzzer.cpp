@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drumkit files come from anywhere: the reader must survive any bytes, and the windows and
 // gains it gives must stay within a kit's ranges, in ascending order.
 #include "formats/hydrogen/HydrogenReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument files come from anywhere: the reader must survive any bytes, and what it reads
 // must write out to a text that reads back to the same text.
 #include "kit/InstrumentText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kit scripts come from anywhere: the parser must survive any bytes, and what it reads must
 // write out to a text that reads back to the same text. Every byte read in a code page must
 // write back as itself, and so must a script patched for a command that changed no pad.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SFZ files come from anywhere: the reader must survive any text, including #include and
 // #define, and what it reads must stay within a kit's ranges.
 #include "formats/sfz/SfzReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever the user types into a cell, the commit must store only values the plug-in takes, and
 // the text the editor then offers for the cell must commit back to the same zone.
 #include "kit/NoteNames.h"

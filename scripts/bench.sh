@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs the Google Benchmark programs and prints each measurement as a ratio to its
 # floor: a benchmark "X" is measured against "X_floor" of the same program.
 #   scripts/bench.sh                 every benchmark program in bench/*.cmake

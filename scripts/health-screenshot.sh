@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/kit-health.png: the editor with the "Kit Health" panel open on a kit made to show
 # what the health check finds, on a private X server (Xvfb).
 #   scripts/health-screenshot.sh [BUILD_DIR]   (default build/)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian/Ubuntu packages that building and testing Padsmith need, if missing.
 set -euo pipefail
 
@@ -12,7 +13,7 @@ packages=(
     pulseaudio pulseaudio-utils
     jackd2
     xvfb x11-apps imagemagick fonts-dejavu-core
-    desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev file man-db
+    desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev file man-db lintian
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds (the default preset, Release) and makes the Debian package
 # build/padsmith_<version>_<architecture>.deb. Install it with
 #   sudo apt-get install ./build/padsmith_*.deb

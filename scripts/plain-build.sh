@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The build a user makes without the presets: plain CMake, Release, the system's GCC and the
 # default generator, warnings not turned into errors. Then every test, the installed tree and
 # the Debian package included.

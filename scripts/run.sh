@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, makes the demo plug-in folder and opens its demo kit in the
 # editor. The editor keeps its settings in build/demo/padsmith.ini: yours are left alone.
 #   scripts/run.sh [--build-only]

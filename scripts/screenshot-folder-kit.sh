@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/folder-kit-preview.png and docs/folder-kit.png: the demo library's "Folder Kit"
 # (30 samples) handed to the editor as a dropped folder, the preview of its pads, and the kit
 # it makes, on a private X server (Xvfb). Needs xdotool to press OK in the preview.

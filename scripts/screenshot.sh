@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/screenshot.png and docs/pad-map.png: the editor on the demo kit, on a private X
 # server (Xvfb).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the tests labelled "stress" (the sample cache, preview playback and MIDI, which run
 # threads and callbacks) several rounds in a row in an existing build, two at a time, so that a
 # crash or a race that shows once in many runs gets its chances.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test with CTest.
 #   scripts/test.sh          the normal build (build/)
 #   scripts/test.sh asan     the AddressSanitizer/UBSan build with the fuzz targets (build-asan/)

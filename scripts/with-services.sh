@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command with the services the tests need, each private to this run, and stops them
 # afterwards: a PulseAudio server with a null sink named "test" (audio playback tests) and a
 # JACK server on its dummy driver (MIDI tests: virtual ports stand in for a keyboard).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints the stack of a test program that crashes, so that a crash seen once in many runs
 // leaves its place behind: which signal, on which thread, through which functions. Linked
 // into every test program. The sanitizer builds print their own, better reports: there the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Failing writes on demand, for tests of what a full disk leaves behind. Unlike read-only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked into the test programs of the ThreadSanitizer build only.
 //
 // QProcess (Qt 6.4) starts a program with clone(CLONE_VM | CLONE_VFORK): the child shares the

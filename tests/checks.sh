@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared helpers of the end-to-end shell tests; source it after `set -uo pipefail`.
 # Gives a scratch folder $work (removed on exit), counted checks, and `finish` for the result.
 work=$(mktemp -d)

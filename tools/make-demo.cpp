@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make-demo OUTDIR: a ready plug-in folder to try the editor on, without the real plug-in.
 //   OUTDIR/Library          synthesized drum samples (WAV 16/24-bit, mono/stereo, AIFF)
 //   OUTDIR/Library/Folder Kit  30 samples with ordinary names in a few folders, for

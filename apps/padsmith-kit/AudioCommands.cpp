@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Audio commands of padsmith-kit: info, devices, play.
 #include "ToolCommand.h"
 #include "audio/AudioFile.h"

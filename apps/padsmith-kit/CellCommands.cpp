@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cell edits of padsmith-kit: set, spread-velocity. They change a kit script's zone values
 // exactly as typing into the editor's zone list does, and write the script back; no sample is
 // looked for or copied.

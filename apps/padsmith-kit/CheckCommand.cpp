@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // padsmith-kit check: the kit's health, grouped by pad or as JSON, and its fixes.
 #include "CheckCommand.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversion between kits and the kits of other samplers: convert.
 #include "ToolCommand.h"
 #include "ToolSupport.h"

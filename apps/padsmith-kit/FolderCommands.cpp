@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands of padsmith-kit that bring samples in by the heap: a new kit from a folder of
 // samples, and files added to a pad as a drop onto it in the editor adds them.
 #include "ToolCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help texts and the manual page of padsmith-kit.
 #include "Help.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument commands of padsmith-kit: carry a pad between kits as a .zvi file, and save a pad
 // as a kit of its own.
 #include "ToolCommand.h"
@@ -83,12 +84,13 @@ int runImportInstrument(const std::vector<std::string>& argv) {
     ToolHost host;
     SampleFinder finder(host);
     finder.setAskForFolder(false);
+    finder.setPluginFolder(location.pluginFolder);
     if (args->search) {
         finder.setSearchFolder(fs::absolute(*args->search));
     }
     Pad& pad = kit.pads[static_cast<std::size_t>(*args->pad)];
     const InstrumentImport result =
-        importInstrument(pad, *args->pad, instrument, finder, location.codePage);
+        importInstrument(kit, pad, *args->pad, instrument, finder, location.codePage);
     if (!result.opened) {
         std::fprintf(stderr, "padsmith-kit: can't read %s\n", instrument.string().c_str());
         return 1;

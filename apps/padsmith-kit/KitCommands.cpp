@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kit commands of padsmith-kit: show, check, relink, install, clean.
 #include "CheckCommand.h"
 #include "ToolCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MIDI commands of padsmith-kit: trigger, midi-monitor.
 #include "ToolCommand.h"
 #include "ToolSupport.h"

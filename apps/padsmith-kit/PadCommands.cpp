@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pad commands of padsmith-kit: copy (or swap), move, delete and rename whole pads, exactly as
 // the editor's pad panel does, and write the kit script back; no sample file is touched.
 #include "ToolCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the kit commands of padsmith-kit share: the quiet host, the options, reading a kit.

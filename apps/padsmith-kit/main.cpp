@@ -1,15 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // padsmith-kit: scripting and batch work on Zarvo kits with the editor's own core.
 #include "Help.h"
 #include "ToolCommand.h"
+#include "platform/ProgramInfo.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#ifndef PADSMITH_VERSION
-#define PADSMITH_VERSION "0.0.0"
-#endif
 
 namespace {
 
@@ -67,11 +65,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (first == "--version") {
-        std::printf("padsmith-kit %s\n", PADSMITH_VERSION);
+        std::printf("padsmith-kit %s\n%s\n%s", padsmith::program::kVersion,
+                    padsmith::program::kCopyright, padsmith::program::kLicenceNotice);
         return 0;
     }
     if (first == "--man") { // the manual page, made from this table when the tool is built
-        printManPage(stdout, allCommands(), PADSMITH_VERSION);
+        printManPage(stdout, allCommands(), padsmith::program::kVersion);
         return 0;
     }
     if (first == "help") {

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDialog.h"
 
 #include "app/Services.h"
+#include "platform/ProgramInfo.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -9,27 +11,36 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
-#ifndef PADSMITH_VERSION
-#define PADSMITH_VERSION "0.0.0"
-#endif
-#ifndef PADSMITH_FEEDBACK_ADDRESS
-#define PADSMITH_FEEDBACK_ADDRESS ""
-#endif
-
 namespace padsmith {
+
+namespace {
+
+QString version() {
+    return QString::fromLatin1(program::kVersion);
+}
+
+QString feedbackAddress() {
+    return QString::fromUtf8(program::kFeedbackAddress);
+}
+
+} // namespace
+
+QString AboutDialog::defaultBugUrl() {
+    return QString::fromUtf8(program::kBugUrl);
+}
 
 QUrl AboutDialog::feedbackMail() {
     QUrl mail;
     mail.setScheme(QStringLiteral("mailto"));
-    mail.setPath(QStringLiteral(PADSMITH_FEEDBACK_ADDRESS));
+    mail.setPath(feedbackAddress());
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("subject"),
-                       QStringLiteral("%1 %2").arg(kProgramName, QStringLiteral(PADSMITH_VERSION)));
+                       QStringLiteral("%1 %2").arg(kProgramName, version()));
     mail.setQuery(query);
     return mail;
 }
 
-AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent, const QString& bugUrl) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About %1").arg(kProgramName));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -40,10 +51,18 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     text_ = new QLabel(this);
     text_->setTextFormat(Qt::RichText);
     text_->setWordWrap(true);
+    const QString problems = bugUrl.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral("<p><a href=\"%1\">Report a problem</a></p>")
+                                       .arg(bugUrl.toHtmlEscaped());
     text_->setText(
         QStringLiteral(
             "<h3>%1 %2</h3>"
             "<p>An editor for the drum kits of the Zarvo sampler.</p>"
+            "<p>%4. %1 is free software under the "
+            "<a href=\"%5\">GNU General Public License, version 3 or later</a>; it comes "
+            "with NO WARRANTY, to the extent permitted by law.</p>"
+            "%6"
             "<p>Built with:</p>"
             "<ul>"
             "<li>Qt %3 (Core, Gui, Widgets, Multimedia), "
@@ -53,7 +72,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
             "<li>DejaVu fonts, <a href=\"https://dejavu-fonts.github.io/License.html\">"
             "the Bitstream Vera licence</a> (free)</li>"
             "</ul>")
-            .arg(kProgramName, QStringLiteral(PADSMITH_VERSION), QString::fromLatin1(qVersion())));
+            .arg(kProgramName, version(), QString::fromLatin1(qVersion()),
+                 QString::fromUtf8(program::kCopyright), QString::fromLatin1(program::kLicenceUrl),
+                 problems));
     // Links go through the desktop services like every other hand-over to the desktop.
     connect(text_, &QLabel::linkActivated, this,
             [](const QString& link) { dialogs().openUrl(QUrl(link)); });
@@ -70,7 +91,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     connect(feedback_, &QPushButton::clicked, this, [] {
         if (!dialogs().openUrl(feedbackMail())) {
             messageOk(QStringLiteral("No mail program could be started. Please write to %1.")
-                          .arg(QStringLiteral(PADSMITH_FEEDBACK_ADDRESS)));
+                          .arg(feedbackAddress()));
         }
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);

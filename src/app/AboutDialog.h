@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QDialog>
@@ -8,12 +9,16 @@ class QPushButton;
 
 namespace padsmith {
 
-// The program's name, version, and the libraries it is built on with links to their
-// licences; a button writes the makers a mail.
+// The program's name, version, copyright and licence, and the libraries it is built on with
+// links to their licences; a button writes the makers a mail, and a link leads to the page
+// where problems are reported when the build names one.
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDialog(QWidget* parent);
+    // `bugUrl`: the page for problem reports; empty leaves the link out.
+    explicit AboutDialog(QWidget* parent, const QString& bugUrl = defaultBugUrl());
+
+    static QString defaultBugUrl();
 
     // A new message in the user's mail program, to the makers, with the program's name and
     // version as its subject.

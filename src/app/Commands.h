@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The editor's commands: one id each, one row of the table in Commands.cpp, one QAction.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/InstrumentCommands.h"
 
 #include "app/EditPath.h"
@@ -92,7 +93,8 @@ void InstrumentCommands::importInstrument() {
     InstrumentImport result;
     {
         const BusyScope busy(window_.kitHost());
-        result = padsmith::importInstrument(pad, padIndex, toFsPath(dialog.path()),
+        window_.sampleFinder().setPluginFolder(toFsPath(window_.pluginFolder()));
+        result = padsmith::importInstrument(kit, pad, padIndex, toFsPath(dialog.path()),
                                             window_.sampleFinder(), window_.options().codePage());
     }
     if (!result.opened) {

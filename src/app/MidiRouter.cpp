@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MidiRouter.h"
 
 #include "app/AnimationControl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
@@ -8,6 +9,7 @@
 #include "app/Services.h"
 #include "app/SingleInstance.h"
 #include "audio/MidiInput.h"
+#include "platform/ProgramInfo.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
@@ -138,7 +140,9 @@ int runEditor(int argc, char** argv) {
         std::cout << editorHelpText().toLocal8Bit().constData();
         return 0;
     case EditorArguments::Action::Version:
-        std::cout << "Padsmith " << PADSMITH_VERSION << "\n";
+        std::cout << "Padsmith " << program::kVersion << "\n"
+                  << program::kCopyright << "\n"
+                  << program::kLicenceNotice;
         return 0;
     case EditorArguments::Action::Invalid:
         std::cerr << "padsmith: " << early.error.toLocal8Bit().constData()
@@ -153,7 +157,7 @@ int runEditor(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
-    QApplication::setApplicationVersion(QStringLiteral(PADSMITH_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(program::kVersion));
     // The desktop entry the window belongs to: its icon and name in the task bar.
     QApplication::setDesktopFileName(QStringLiteral("com.mervane.Padsmith"));
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Kits of other samplers in and out: which kind a path names, reading one into a foreign kit,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A drum kit as another sampler describes it, before it becomes a kit of ours: instruments on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A kit written for other samplers: an SFZ file, or a Hydrogen drumkit folder, each beside

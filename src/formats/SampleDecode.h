@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Samples in formats the plug-in cannot read (FLAC, Ogg, and the rest libsndfile knows) become

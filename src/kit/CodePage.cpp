@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The code pages kit files are written in, and the UTF-8 the program works in.
 #include "kit/CodePage.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Instrument files on disk: export and import of one pad, and the pad saved as a kit of its own.
 #include "kit/InstrumentFile.h"
 
@@ -75,8 +76,9 @@ bool exportInstrument(KitDocument& kit, int padIndex, const fs::path& path, cons
     return bytes.ok() && replaceFileContents(path, bytes.bytes);
 }
 
-InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
-                                  SampleFinder& finder, const CodePage& page) {
+InstrumentImport importInstrument(const KitDocument& kit, Pad& pad, int padIndex,
+                                  const fs::path& path, SampleFinder& finder,
+                                  const CodePage& page) {
     InstrumentImport result;
     std::string text;
     if (!isPadIndex(padIndex) || !readInstrumentFile(path, page, text)) {
@@ -85,30 +87,44 @@ InstrumentImport importInstrument(Pad& pad, int padIndex, const fs::path& path,
     result.opened = true;
     result.content = parseInstrument(text);
 
+    // The kit as the pad now stands, the zones imported so far included: no two samples of
+    // different sources may share a name, or both would play one copy.
+    KitDocument scratch = kit;
+    Pad& scratchPad = scratch.pads[static_cast<std::size_t>(padIndex)];
+    scratchPad = pad;
+    const auto nameProblem = [&](const std::string& name, const std::string& source) {
+        std::string problem = sampleNameProblem(name, page);
+        if (problem.empty() && sampleNameTaken(scratch, name, source, padIndex, -1)) {
+            problem = sampleNameTakenText(name);
+        }
+        return problem;
+    };
+
     const bool wasEmpty = pad.empty();
     for (SampleZone zone : result.content.zones) {
         if (std::string problem = sourcePathProblem(zone.sourcePath, page); !problem.empty()) {
             result.refused.push_back(toValidUtf8(zone.sourcePath) + ": " + problem);
             continue;
         }
-        if (std::string problem = sampleNameProblem(zone.sampleName, page); !problem.empty()) {
-            const std::string own = fileNameOf(withoutMissingMark(zone.sourcePath));
-            if (!sampleNameProblem(own, page).empty()) {
-                result.refused.push_back(toValidUtf8(zone.sampleName) + ": " + problem);
-                continue;
-            }
-            zone.sampleName = own;
-        }
-        const std::optional<std::string> found =
-            finder.findSample(padIndex, static_cast<int>(pad.size()), zone.sourcePath);
+        const std::optional<std::string> found = finder.findSample(
+            padIndex, static_cast<int>(pad.size()), zone.sourcePath, zone.sampleName);
         if (!found) {
             result.searchDeclined = true;
             break;
         }
         zone.sourcePath = *found;
+        if (std::string problem = nameProblem(zone.sampleName, zone.sourcePath); !problem.empty()) {
+            const std::string own = fileNameOf(withoutMissingMark(zone.sourcePath));
+            if (!nameProblem(own, zone.sourcePath).empty()) {
+                result.refused.push_back(toValidUtf8(zone.sampleName) + ": " + problem);
+                continue;
+            }
+            zone.sampleName = own;
+        }
         // The number the pad's rows show; the file may come from any pad.
         zone.padNumber = padIndex + 1;
         pad.append(zone);
+        scratchPad.append(zone);
         ++result.imported;
     }
     if (wasEmpty && !pad.empty()) {

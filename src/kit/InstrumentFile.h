@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "kit/CodePage.h"
@@ -30,7 +31,8 @@ struct InstrumentImport {
     // it were left out.
     bool searchDeclined = false;
     // Zones left out, each as "sample name: why": a source path a kit script cannot record, or
-    // a sample name the name rule refuses while the source's file name is no better.
+    // a sample name the name rule refuses or another sample has, while the source's file name
+    // is no better.
     std::vector<std::string> refused;
 };
 
@@ -40,11 +42,13 @@ struct InstrumentImport {
 // it is afterwards. The zones take the pad's number; an empty pad takes the name of the first
 // zone as its label, a pad with zones keeps its own. A file read only in part brings the
 // zones before the line that stopped it. The file is read in `page`, or as UTF-8 (see
-// decodeFileText). A sample name that the name rule refuses is replaced by the source's file
-// name when that passes; otherwise, and when the source path does not fit a kit script, the
-// zone is left out (see `refused`).
-InstrumentImport importInstrument(Pad& pad, int padIndex, const std::filesystem::path& path,
-                                  SampleFinder& finder, const CodePage& page);
+// decodeFileText). A sample name that the name rule refuses, or that another sample of `kit`
+// (or of the pad) already has, is replaced by the source's file name when that passes and is
+// free; otherwise, and when the source path does not fit a kit script, the zone is left out
+// (see `refused`). `pad` may be pad `padIndex` of `kit` itself or a copy of it.
+InstrumentImport importInstrument(const KitDocument& kit, Pad& pad, int padIndex,
+                                  const std::filesystem::path& path, SampleFinder& finder,
+                                  const CodePage& page);
 
 // The file name "Save Instrument as kit" gives the pad: the kit name, a blank, the pad's name
 // and ".txt", separators, commas and line breaks turned into blanks and the ends trimmed, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kit's health check: which zones the plug-in will play, and the fixes that make it play
 // what the user means. The findings about sample files and folders are in KitHealthFiles.cpp.
 #include "kit/KitHealth.h"
@@ -21,9 +22,9 @@ namespace {
 constexpr int kKeys = 128;
 using Velocities = std::bitset<128>; // bit v: velocity v (1 to 127) answers
 
-Velocities maskOf(VelocityWindow window) {
+Velocities maskOf(VelocitySpan window) {
     Velocities mask;
-    for (int v = window.first; v <= window.last; ++v) {
+    for (int v = window.low; v <= window.high; ++v) {
         mask.set(static_cast<std::size_t>(v));
     }
     return mask;
@@ -37,10 +38,10 @@ const SampleZone& zoneAt(const KitDocument& kit, ZoneRef ref) {
     return kit.pads[static_cast<std::size_t>(ref.pad)].at(static_cast<std::size_t>(ref.position));
 }
 
-std::string windowText(VelocityWindow window) {
-    return window.first == window.last
-               ? std::to_string(window.first)
-               : std::to_string(window.first) + "–" + std::to_string(window.last);
+std::string windowText(VelocitySpan window) {
+    return window.low == window.high
+               ? std::to_string(window.low)
+               : std::to_string(window.low) + "–" + std::to_string(window.high);
 }
 
 // "row 2" for a zone of `pad`, "pad 3 row 1" for one of another pad.
@@ -61,22 +62,22 @@ std::string joinedList(const std::vector<std::string>& items) {
 }
 
 // Splits `window` into `parts` runs, lowest first; empty when it holds fewer velocities.
-std::vector<VelocityWindow> splitWindow(VelocityWindow window, std::size_t parts) {
-    const int width = window.last - window.first + 1;
-    std::vector<VelocityWindow> runs;
+std::vector<VelocitySpan> splitWindow(VelocitySpan window, std::size_t parts) {
+    const int width = window.high - window.low + 1;
+    std::vector<VelocitySpan> runs;
     if (parts == 0 || static_cast<std::size_t>(width) < parts) {
         return runs;
     }
     const auto n = static_cast<int>(parts);
     for (int i = 0; i < n; ++i) {
-        runs.push_back({window.first + width * i / n, window.first + width * (i + 1) / n - 1});
+        runs.push_back({window.low + width * i / n, window.low + width * (i + 1) / n - 1});
     }
     return runs;
 }
 
 // Gives each zone of `group` (trigger order) one run of their shared window, lowest first.
-std::optional<HealthFix> interleaveFix(const std::vector<ZoneRef>& group, VelocityWindow window) {
-    std::vector<VelocityWindow> runs = splitWindow(window, group.size());
+std::optional<HealthFix> interleaveFix(const std::vector<ZoneRef>& group, VelocitySpan window) {
+    std::vector<VelocitySpan> runs = splitWindow(window, group.size());
     if (runs.empty() || group.size() < 2) {
         return std::nullopt;
     }
@@ -86,8 +87,8 @@ std::optional<HealthFix> interleaveFix(const std::vector<ZoneRef>& group, Veloci
                              SampleZone& zone =
                                  touchPad(edit, kit, group[i].pad)
                                      .at(static_cast<std::size_t>(group[i].position));
-                             zone.velocityLow = runs[i].first;
-                             zone.velocityHigh = runs[i].last;
+                             zone.velocityLow = runs[i].low;
+                             zone.velocityHigh = runs[i].high;
                          }
                          return edit;
                      }};
@@ -108,15 +109,15 @@ WindowGroups groupByWindow(const KitDocument& kit) {
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t r = 0; r < pad.size(); ++r) {
-            const VelocityWindow window = playedWindow(pad.at(r));
-            groups[{pad.at(r).key, window.first, window.last}].push_back({p, static_cast<int>(r)});
+            const VelocitySpan window = playedVelocities(pad.at(r));
+            groups[{pad.at(r).key, window.low, window.high}].push_back({p, static_cast<int>(r)});
         }
     }
     return groups;
 }
 
-bool overlaps(VelocityWindow a, VelocityWindow b) {
-    return std::max(a.first, b.first) <= std::min(a.last, b.last);
+bool overlaps(VelocitySpan a, VelocitySpan b) {
+    return std::max(a.low, b.low) <= std::min(a.high, b.high);
 }
 
 struct KeyState {
@@ -127,10 +128,10 @@ struct KeyState {
 HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyState& state,
                               const WindowGroups& groups) {
     const SampleZone& zone = zoneAt(kit, ref);
-    const VelocityWindow window = playedWindow(zone);
+    const VelocitySpan window = playedVelocities(zone);
     std::vector<ZoneRef> coverers;
     for (const ZoneRef other : state.players) {
-        if (overlaps(playedWindow(zoneAt(kit, other)), window)) {
+        if (overlaps(playedVelocities(zoneAt(kit, other)), window)) {
             coverers.push_back(other);
         }
     }
@@ -138,7 +139,7 @@ HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyStat
     std::vector<std::string> windows;
     for (const ZoneRef other : coverers) {
         places.push_back(placeText(other, ref.pad));
-        windows.push_back(windowText(playedWindow(zoneAt(kit, other))));
+        windows.push_back(windowText(playedVelocities(zoneAt(kit, other))));
     }
     HealthFinding finding;
     finding.kind = HealthKind::NeverPlays;
@@ -149,7 +150,7 @@ HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyStat
                       " can never play: " + joinedList(places) + (one ? " plays " : " play ") +
                       noteName(zone.key) + " at " + joinedList(windows) + " first";
     // The takes that share one window can share it out, when nothing else covers it.
-    const std::vector<ZoneRef>& group = groups.at({zone.key, window.first, window.last});
+    const std::vector<ZoneRef>& group = groups.at({zone.key, window.low, window.high});
     const bool onlyTakes = std::all_of(coverers.begin(), coverers.end(), [&](ZoneRef other) {
         return std::find_if(group.begin(), group.end(), [&](ZoneRef g) {
                    return g.pad == other.pad && g.position == other.position;
@@ -188,7 +189,7 @@ std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeySt
         for (std::size_t r = 0; r < pad.size(); ++r) {
             const ZoneRef ref{p, static_cast<int>(r)};
             const SampleZone& zone = pad.at(r);
-            const VelocityWindow window = playedWindow(zone);
+            const VelocitySpan window = playedVelocities(zone);
             if (!validKey(zone.key) || window.empty()) {
                 findings.push_back(silentFinding(kit, ref));
                 continue;
@@ -224,11 +225,11 @@ std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
             while (v <= 127 && !covered.test(static_cast<std::size_t>(v))) {
                 ++v;
             }
-            const VelocityWindow gap{first, v - 1};
+            const VelocitySpan gap{first, v - 1};
             const std::optional<ZoneRef> below =
                 first > 1 ? triggeredZone(kit, key, first - 1) : std::nullopt;
             const std::optional<ZoneRef> above =
-                gap.last < 127 ? triggeredZone(kit, key, gap.last + 1) : std::nullopt;
+                gap.high < 127 ? triggeredZone(kit, key, gap.high + 1) : std::nullopt;
             const ZoneRef anchor = below ? *below : *above;
 
             HealthFinding finding;
@@ -241,12 +242,12 @@ std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
                 }
             }
             std::sort(finding.rows.begin(), finding.rows.end());
-            finding.message = "Velocit" + std::string(gap.first == gap.last ? "y " : "ies ") +
+            finding.message = "Velocit" + std::string(gap.low == gap.high ? "y " : "ies ") +
                               windowText(gap) + " of " + noteName(key) + " play nothing";
 
             // The neighbours grow over the gap: the one below takes its lower half.
-            const int width = gap.last - gap.first + 1;
-            const int split = below && above ? gap.first + width / 2 : (below ? v : gap.first);
+            const int width = gap.high - gap.low + 1;
+            const int split = below && above ? gap.low + width / 2 : (below ? v : gap.low);
             finding.fixes.push_back(
                 {"Stretch Velocities", [below, above, split](const KitDocument& on) {
                      KitEdit edit{"Stretch Velocities", {}};
@@ -275,8 +276,8 @@ std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, Zo
     const SampleZone& early = zoneAt(kit, first);
     const SampleZone& late = zoneAt(kit, second);
     if (early.velocityLow == late.velocityLow && early.velocityHigh == late.velocityHigh) {
-        const VelocityWindow window = playedWindow(early);
-        return interleaveFix(groups.at({early.key, window.first, window.last}), window);
+        const VelocitySpan window = playedVelocities(early);
+        return interleaveFix(groups.at({early.key, window.low, window.high}), window);
     }
     SampleZone trimmed = late;
     if (early.velocityLow <= late.velocityLow && early.velocityHigh < late.velocityHigh) {
@@ -306,7 +307,7 @@ std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
         finding.rows = {first.position};
         finding.message = "Row " + std::to_string(first.position + 1) + " and " +
                           placeText(second, first.pad) + " both define " + noteName(zone.key) +
-                          " at " + windowText(playedWindow(zone)) +
+                          " at " + windowText(playedVelocities(zone)) +
                           ": a save refuses a note defined twice";
         if (auto fix = doubleNoteFix(kit, first, second, groups)) {
             finding.fixes.push_back(std::move(*fix));
@@ -406,13 +407,6 @@ std::string_view severityName(Severity severity) {
         return "note";
     }
     return "";
-}
-
-VelocityWindow playedWindow(const SampleZone& zone) {
-    if (zone.velocityHigh == 0) {
-        return {1, 127};
-    }
-    return {std::max(1, zone.velocityLow), std::min(127, zone.velocityHigh)};
 }
 
 std::vector<HealthFinding> checkKitHealth(const KitDocument& kit, const HealthInputs& inputs) {

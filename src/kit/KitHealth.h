@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "kit/CodePage.h"
@@ -102,15 +103,6 @@ std::vector<HealthFinding> checkKitHealth(const KitDocument& kit, const HealthIn
 // The findings that concern the zones of one pad and need neither audio nor disk: zones that
 // never play and the pad's velocity gaps. For views that draw one pad.
 std::vector<HealthFinding> padPlayFindings(const KitDocument& kit, int pad);
-
-// The velocities 1 to 127 at which a zone answers its key: its window, and all of them when
-// the upper bound is 0. Empty (first > last) when no velocity reaches it.
-struct VelocityWindow {
-    int first = 1;
-    int last = 127;
-    bool empty() const { return first > last; }
-};
-VelocityWindow playedWindow(const SampleZone& zone);
 
 // Applies the first fix of every finding of `kind`, one after the other, each computed again on
 // the kit the previous ones left (fixes of one kind may touch the same zones). Returns how

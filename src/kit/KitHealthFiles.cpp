@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The health check's findings about sample files: missing or unreadable samples, layers that do
 // not match or do not grow louder, files in the sample folder, and texts the kit script cannot
 // hold.
@@ -189,7 +190,7 @@ void checkFormats(int pad, const PadSounds& sounds, std::vector<HealthFinding>& 
 
 struct Layer {
     int row = 0;
-    VelocityWindow window;
+    VelocitySpan window;
     double level = 0.0; // peak plus the zone's gain, dB
 };
 
@@ -206,17 +207,17 @@ void checkLevels(const KitDocument& kit, int pad, const PadSounds& sounds,
             continue;
         }
         const SampleZone& zone = zones.at(r);
-        byKey[zone.key].push_back(Layer{static_cast<int>(r), playedWindow(zone),
+        byKey[zone.key].push_back(Layer{static_cast<int>(r), playedVelocities(zone),
                                         sounds[r]->peakDecibels + gainDecibels(zone)});
     }
     for (auto& [key, layers] : byKey) {
         std::sort(layers.begin(), layers.end(),
-                  [](const Layer& a, const Layer& b) { return a.window.first < b.window.first; });
+                  [](const Layer& a, const Layer& b) { return a.window.low < b.window.low; });
         std::vector<std::pair<const Layer*, const Layer*>> inversions;
         bool disjoint = true;
         for (std::size_t i = 0; i < layers.size(); ++i) {
             for (std::size_t j = i + 1; j < layers.size(); ++j) {
-                if (layers[j].window.first <= layers[i].window.last) {
+                if (layers[j].window.low <= layers[i].window.high) {
                     disjoint = false;
                 } else if (layers[i].level > layers[j].level + kLevelTolerance) {
                     inversions.push_back({&layers[i], &layers[j]});
@@ -239,7 +240,7 @@ void checkLevels(const KitDocument& kit, int pad, const PadSounds& sounds,
                            finding.rows.end());
         const auto describe = [](const Layer& layer) {
             return "row " + std::to_string(layer.row + 1) + " (velocity " +
-                   std::to_string(layer.window.first) + "–" + std::to_string(layer.window.last) +
+                   std::to_string(layer.window.low) + "–" + std::to_string(layer.window.high) +
                    ", " + decibelText(layer.level) + ")";
         };
         const Layer& soft = *inversions.front().first;

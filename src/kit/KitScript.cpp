@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kit script text as the writer makes it; the reader is in KitScriptReader.cpp.
 #include "kit/KitScript.h"
 

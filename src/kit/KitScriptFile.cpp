@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a kit script from disk into the kit, and saving the kit with its samples into the
 // plug-in's folders.
 #include "kit/KitChecks.h"
@@ -169,6 +170,7 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
     }
 
     bool declined = false;
+    finder.setPluginFolder(location.pluginFolder);
     for (const KitScriptContent::PathLine& line : content->paths) {
         host.pumpMessages();
         const int padIndex = line.padNumber - 1;
@@ -182,7 +184,8 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
         const std::string recorded = sourcePathFromScript(line.path, path);
         std::optional<std::string> found;
         if (!declined) {
-            found = finder.findSample(padIndex, line.zoneIndex, recorded);
+            found = finder.findSample(padIndex, line.zoneIndex, recorded,
+                                      pad.at(static_cast<std::size_t>(line.zoneIndex)).sampleName);
         }
         if (!found) {
             // No search folder: every path stays as recorded, marked when its file is missing,

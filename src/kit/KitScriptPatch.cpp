@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing back only the pads a command changed, the rest of the file kept as it was read.
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the kit script text: one record per line, each line converted the way the plug-in's
 // scan patterns read it, with a report of how far the reading got.
 #include "kit/KitScript.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kit files as text: the one place where their bytes become the program's UTF-8.
 #include "kit/KitText.h"
 

@@ -74,18 +74,6 @@ std::map<int, VelocityOwners> ownersOf(const KitDocument& kit, const std::vector
 
 } // namespace
 
-std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone) {
-    if (zone.velocityHigh == 0) {
-        return VelocitySpan{};
-    }
-    const int low = std::max(zone.velocityLow, kLowestVelocity);
-    const int high = std::min(zone.velocityHigh, kHighestVelocity);
-    if (low > high) {
-        return std::nullopt;
-    }
-    return VelocitySpan{low, high};
-}
-
 int PadMap::laneOf(int key) const {
     const auto found = std::find_if(lanes.begin(), lanes.end(),
                                     [key](const MapLane& lane) { return lane.key == key; });

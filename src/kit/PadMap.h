@@ -11,22 +11,6 @@
 
 namespace padsmith {
 
-inline constexpr int kLowestVelocity = 1;
-inline constexpr int kHighestVelocity = 127;
-
-// Velocities low to high, both included.
-struct VelocitySpan {
-    int low = kLowestVelocity;
-    int high = kHighestVelocity;
-
-    bool contains(int velocity) const { return low <= velocity && velocity <= high; }
-    bool operator==(const VelocitySpan&) const = default;
-};
-
-// The velocities a zone answers, as a note-on finds it: a window whose upper bound is 0 answers
-// every velocity; other windows are cut to 1..127 and may come out empty (nothing).
-std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone);
-
 // One zone of a pad as the velocity map shows it: a block on the lane of its key.
 struct MapBlock {
     int row = 0;  // the zone's place in the pad's list

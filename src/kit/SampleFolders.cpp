@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a kit's samples live, finding samples that moved, and cleaning the shared folder.
 #include "kit/SampleFolders.h"
 
@@ -5,6 +6,7 @@
 #include "kit/KitScript.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -71,12 +73,20 @@ struct SampleFinder::Index {
         std::size_t offset;
         std::size_t length;
     };
+    // Name -> first place, over the places a lookup may take (all, or those of some folders).
+    struct Lookup {
+        std::vector<bool> folderTaken; // empty: every folder
+        std::unordered_map<std::string_view, std::size_t> exact;
+        std::unordered_map<std::string, std::size_t> folded; // lower case, built when needed
+        bool foldedBuilt = false;
+    };
     std::vector<fs::path> folders;
     std::string names;
     std::vector<Place> places;
-    std::unordered_map<std::string_view, std::size_t> exact; // name -> first place
-    std::unordered_map<std::string, std::size_t> folded;     // lower case, built when needed
-    bool foldedBuilt = false;
+    Lookup all;
+    // The places outside one folder, built on the first lookup that leaves it out.
+    std::optional<Lookup> outside;
+    fs::path outsideOf;
 
     explicit Index(const fs::path& root) {
         listFilesInTree(root, [this](const fs::path& folder, std::string_view name) {
@@ -87,37 +97,78 @@ struct SampleFinder::Index {
             names.append(name);
         });
         // The buffer is complete now, so views into it stay valid.
-        exact.reserve(places.size());
-        for (std::size_t i = 0; i < places.size(); ++i) {
-            exact.emplace(nameOf(i), i);
-        }
+        fill(all);
     }
 
     std::string_view nameOf(std::size_t place) const {
         return std::string_view(names).substr(places[place].offset, places[place].length);
     }
 
-    std::optional<fs::path> find(const std::string& name) {
-        if (auto it = exact.find(name); it != exact.end()) {
+    bool takes(const Lookup& lookup, std::size_t place) const {
+        return lookup.folderTaken.empty() || lookup.folderTaken[places[place].folder];
+    }
+
+    void fill(Lookup& lookup) {
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            if (takes(lookup, i)) {
+                lookup.exact.emplace(nameOf(i), i);
+            }
+        }
+    }
+
+    std::optional<fs::path> find(const std::string& name) { return find(all, name); }
+
+    // The first file named `name` that lies neither in `excluded` nor below it.
+    std::optional<fs::path> findOutside(const std::string& name, const fs::path& excluded) {
+        if (!outside || outsideOf != excluded) {
+            outside.emplace();
+            outsideOf = excluded;
+            const fs::path outer = normalPath(excluded);
+            outside->folderTaken.reserve(folders.size());
+            for (const fs::path& folder : folders) {
+                outside->folderTaken.push_back(!isInFolder(normalPath(folder), outer));
+            }
+            fill(*outside);
+        }
+        return find(*outside, name);
+    }
+
+    std::optional<fs::path> find(Lookup& lookup, const std::string& name) {
+        if (auto it = lookup.exact.find(name); it != lookup.exact.end()) {
             return pathOf(it->second);
         }
         // Kits made on Windows may name a file in another letter case than it has on disk.
-        if (!foldedBuilt) {
-            folded.reserve(places.size());
+        if (!lookup.foldedBuilt) {
+            lookup.folded.reserve(lookup.exact.size());
             for (std::size_t i = 0; i < places.size(); ++i) {
-                auto [it, added] = folded.emplace(foldCase(nameOf(i)), i);
+                if (!takes(lookup, i)) {
+                    continue;
+                }
+                auto [it, added] = lookup.folded.emplace(foldCase(nameOf(i)), i);
                 // Two names of one folder that differ only in case: the first in name order.
                 const std::size_t kept = it->second;
                 if (!added && places[kept].folder == places[i].folder && nameOf(i) < nameOf(kept)) {
                     it->second = i;
                 }
             }
-            foldedBuilt = true;
+            lookup.foldedBuilt = true;
         }
-        if (auto it = folded.find(foldCase(name)); it != folded.end()) {
+        if (auto it = lookup.folded.find(foldCase(name)); it != lookup.folded.end()) {
             return pathOf(it->second);
         }
         return std::nullopt;
+    }
+
+    static fs::path normalPath(const fs::path& path) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(path, ec);
+        return (ec ? path : absolute).lexically_normal();
+    }
+
+    static bool isInFolder(const fs::path& folder, const fs::path& outer) {
+        auto [end, rest] = std::mismatch(outer.begin(), outer.end(), folder.begin(), folder.end());
+        // "a/b/" ends in an empty element: "a/b/c" is still inside it.
+        return end == outer.end() || (std::next(end) == outer.end() && end->empty());
     }
 
     fs::path pathOf(std::size_t place) const {
@@ -148,7 +199,8 @@ std::string SampleFinder::checkSample(const std::string& path) {
     return isExistingFile(unmarked) ? unmarked : markMissing(unmarked);
 }
 
-std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path) {
+std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path,
+                                                    const std::string& sampleName) {
     const std::string checked = checkSample(path);
     if (!isMarkedMissing(checked)) {
         return checked;
@@ -167,14 +219,24 @@ std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std
     const BusyScope busy(host_);
     host_.selectPad(pad, zone);
     const std::string name = fileNameOf(unmarked);
-    if (name.empty()) {
+    const bool otherName = !sampleName.empty() && isPlainName(sampleName) && sampleName != name;
+    if (name.empty() && !otherName) {
         return markMissing(unmarked);
     }
     if (!index_) {
         index_ = std::make_shared<Index>(searchFolder_);
     }
-    if (const auto found = index_->find(name)) {
-        return found->string();
+    if (!name.empty()) {
+        if (const auto found = index_->find(name)) {
+            return found->string();
+        }
+    }
+    if (otherName) {
+        const auto found = pluginFolder_.empty() ? index_->find(sampleName)
+                                                 : index_->findOutside(sampleName, pluginFolder_);
+        if (found) {
+            return found->string();
+        }
     }
     return markMissing(unmarked);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "kit/CodePage.h"
@@ -41,12 +42,18 @@ public:
     // the search folder (depth first, files before subfolders, names in order; a name in the
     // same letter case first, else one that differs only in case); else the marked path.
     // A marked path is unmarked when its file is back, else searched by its own name again.
+    // When no file has the path's name, a file named `sampleName` (the name of the copy in the
+    // plug-in folder, which a rename may have made differ) is taken, but not one inside the
+    // plug-in folder: there a name like "kick.wav" is as likely another kit's sample.
     // Empty when the user declined to name a search folder.
-    std::optional<std::string> findSample(int pad, int zone, const std::string& path);
+    std::optional<std::string> findSample(int pad, int zone, const std::string& path,
+                                          const std::string& sampleName = {});
     // The path unchanged (or unmarked) when its file exists, else marked; never asks or searches.
     static std::string checkSample(const std::string& path);
 
     void setSearchFolder(const std::filesystem::path& folder);
+    // The plug-in folder, which the search by sample name leaves out.
+    void setPluginFolder(const std::filesystem::path& folder) { pluginFolder_ = folder; }
     const std::filesystem::path& searchFolder() const { return searchFolder_; }
     // Never ask for a folder: missing samples are just marked.
     void setAskForFolder(bool ask) { askForFolder_ = ask; }
@@ -57,6 +64,7 @@ private:
     struct Index;
     KitHost& host_;
     std::filesystem::path searchFolder_;
+    std::filesystem::path pluginFolder_;
     bool askForFolder_ = true;
     std::shared_ptr<Index> index_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SampleZone.h"
 
 #include "kit/CodePage.h"
@@ -49,6 +50,19 @@ std::string cutText(std::string text, std::size_t limit) {
         return text;
     }
     return cutCharacters(text, limit);
+}
+
+VelocitySpan playedVelocities(const SampleZone& zone) {
+    if (zone.velocityHigh == 0) {
+        return VelocitySpan{};
+    }
+    return {std::max(zone.velocityLow, kLowestVelocity),
+            std::min(zone.velocityHigh, kHighestVelocity)};
+}
+
+std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone) {
+    const VelocitySpan played = playedVelocities(zone);
+    return played.empty() ? std::nullopt : std::optional<VelocitySpan>(played);
 }
 
 } // namespace padsmith

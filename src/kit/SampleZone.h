@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace padsmith {
@@ -35,6 +37,25 @@ struct SampleZone {
 
     bool operator==(const SampleZone&) const = default;
 };
+
+inline constexpr int kLowestVelocity = 1;
+inline constexpr int kHighestVelocity = 127;
+
+// Velocities low to high, both included; empty when low > high.
+struct VelocitySpan {
+    int low = kLowestVelocity;
+    int high = kHighestVelocity;
+
+    bool contains(int velocity) const { return low <= velocity && velocity <= high; }
+    bool empty() const { return low > high; }
+    bool operator==(const VelocitySpan&) const = default;
+};
+
+// The velocities a zone answers, as a note-on finds it: a window whose upper bound is 0 answers
+// every velocity; other windows are cut to 1..127 and may come out empty.
+VelocitySpan playedVelocities(const SampleZone& zone);
+// The same, nothing when it is empty.
+std::optional<VelocitySpan> answeredVelocities(const SampleZone& zone);
 
 // Back to the defaults, keeping padNumber and the key range: a reader that reuses one scratch
 // zone for many lines relies on that.

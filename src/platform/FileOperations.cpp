@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copying, moving, deleting and replacing files so that a target appears whole or not at all.
 // Everything here is quiet: failures come back as results, never as exceptions or messages.
 #include "platform/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder listings, tree scans and wildcard names. Everything here is quiet: failures come back
 // as results, never as exceptions or messages.
 #include "platform/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Row dragging of CellTableView: frames where the rows would land, auto-scrolling near the
 // edges, Control for a copy, and the drop.
 #include "ui/CellTableView.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user does while the window is busy, or while an edit is open: commands and keys sent
 // into every place that lets events run, and commands given over an open cell editor or pad
 // rename box. Nothing may crash, no typed text may be lost, nothing may land where it was not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Kit Health" panel: what it lists after a read and after edits, the rows it marks, and
 // its Fix as one undo step.
 #include "app/HealthPanel.h"

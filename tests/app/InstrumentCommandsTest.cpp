@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/InstrumentCommands.h"
 
 #include "AppFixture.h"
@@ -172,6 +173,9 @@ private slots:
             QVERIFY(QFile::rename(app.path(QStringLiteral("lib/") + name),
                                   app.path(QStringLiteral("moved/deep/") + name)));
         }
+        // Into a new kit: in the old one the pad still names the samples at their old place,
+        // and two sources may not share a sample name.
+        window.command(CommandId::New);
         window.padPanel().selectPad(3, 0);
         app.dialogs.openAnswers = {file, file};
         window.command(CommandId::ImportInstrument); // no folder named: nothing comes in

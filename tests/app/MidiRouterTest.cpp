@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's answer to a MIDI keyboard, with note-ons delivered the way the input's callback
 // hands them over: queued for the window's thread.
 #include "app/MidiRouter.h"

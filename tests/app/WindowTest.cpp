@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFixture.h"
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
@@ -422,12 +423,23 @@ private slots:
         for (const auto& match : link.globalMatch(about->text()->text())) {
             links.append(match.captured(1));
         }
-        QCOMPARE(links.size(), 3);
+        // The program's own licence first, then one per library, and the page for problem
+        // reports only when the build names one.
+        const qsizetype bugLinks = AboutDialog::defaultBugUrl().isEmpty() ? 0 : 1;
+        QCOMPARE(links.size(), 4 + bugLinks);
+        QVERIFY(links.contains(QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html")));
+        QVERIFY(about->text()->text().contains(QStringLiteral("version 3 or later")));
         for (const QString& href : links) {
             emit about->text()->linkActivated(href);
             QCOMPARE(app.dialogs.openedUrls.last(), QUrl(href));
             QCOMPARE(QUrl(href).scheme(), QStringLiteral("https"));
         }
+
+        AboutDialog withTracker(&window, QStringLiteral("https://example.org/padsmith/issues?new"));
+        QVERIFY(withTracker.text()->text().contains(QStringLiteral(
+            "<a href=\"https://example.org/padsmith/issues?new\">Report a problem")));
+        AboutDialog withoutTracker(&window, QString());
+        QVERIFY(!withoutTracker.text()->text().contains(QStringLiteral("Report a problem")));
     }
 
     void animationPlaysOnceToItsLastFrame() {

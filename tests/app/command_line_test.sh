@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The editor's command line without a window: help, version, wrong usage, and --uninstall on
 # a private settings folder.
 #   command_line_test.sh PADSMITH VERSION

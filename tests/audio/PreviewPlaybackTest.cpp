@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Previews: their info texts, and playback through a real PulseAudio server that is listened to.
 // Run under scripts/with-services.sh, which starts a private server and sets PADSMITH_TEST_SINK;
 // the test adds a null sink of its own to that server and records its monitor.

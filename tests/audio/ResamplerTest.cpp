@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The conversion to the output's rate, measured on its spectrum, and the mixing of voices.
 #include "audio/Resampler.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample cache's bound, its order of eviction, its check of the file, and its background
 // fill.
 #include "audio/SampleCache.h"

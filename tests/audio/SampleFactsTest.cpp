@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measuring sample files (format, peak, envelope) and keeping the facts per file.
 #include "audio/SampleFacts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Builds WAVE and AIFF files in memory for the audio tests and benchmarks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a sample block by block gives exactly what reading it whole gives.
 #include "audio/SampleStream.h"
 

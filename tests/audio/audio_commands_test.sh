@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit's audio commands.
 #   audio_commands_test.sh PADSMITH_KIT CORPUS_DIR
 # Playback is checked only when a PulseAudio test sink runs (scripts/with-services.sh).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit's MIDI commands.
 #   midi_commands_test.sh PADSMITH_KIT MIDI_SEND
 # midi-monitor is checked only when a JACK test server runs (scripts/with-services.sh); a

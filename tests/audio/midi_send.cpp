@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in MIDI keyboard for the tests: opens a virtual JACK output port and sends the
 // given note-ons over and over until it is ended (or a minute has passed), so that a program
 // that opens the port some time later still receives them.

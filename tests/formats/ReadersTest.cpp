@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hydrogen drumkits and SFZ instruments read into kits: layouts, windows, gains, keys,
 // inheritance, preprocessor, alternates, decoding and archives.
 #include "audio/SampleFiles.h"

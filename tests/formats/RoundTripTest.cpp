@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A kit written as SFZ or as a Hydrogen drumkit and read back keeps its keys, velocity windows,
 // gains and samples; what the formats do not hold is reported, and no file is ever replaced.
 #include "audio/SampleFiles.h"

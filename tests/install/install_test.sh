@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a scratch prefix and checks the tree a desktop reads: the programs
 # run, the desktop entry, the metadata and the file type are valid and agree with each other,
 # and the manual page covers every command of the tool.
@@ -12,9 +13,10 @@ id=com.mervane.Padsmith
 prefix="$work/prefix"
 expect_exit 0 cmake --install "$build" --prefix "$prefix"
 share="$prefix/share"
-for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1 share/man/man1/padsmith.1 \
-    share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/mime/packages/padsmith.xml share/icons/hicolor/scalable/apps/padsmith.svg; do
+for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1.gz \
+    share/man/man1/padsmith.1.gz share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/mime/packages/padsmith.xml share/icons/hicolor/scalable/apps/padsmith.svg \
+    share/doc/padsmith/copyright share/doc/padsmith/changelog.gz; do
     [ -f "$prefix/$file" ] && pass || fail "$file not installed"
 done
 for size in 16 32 48 64 128 256; do
@@ -26,8 +28,10 @@ done
 # The installed programs run and know their version; the editor needs no display for it.
 expect_exit 0 env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/padsmith" --version
 expect_in "^Padsmith $version\$" "$work/out"
+expect_in "GNU GPL version 3 or later" "$work/out"
 expect_exit 0 "$prefix/bin/padsmith-kit" --version
 expect_in "^padsmith-kit $version\$" "$work/out"
+expect_in "GNU GPL version 3 or later" "$work/out"
 
 # Desktop entry and metadata pass the validators the desktop tools use, and agree: the entry
 # starts an installed program with its file, shows the installed icon and opens the file type
@@ -76,13 +80,13 @@ fi
 
 # The manual pages render without warnings; the tool's has every command it lists, the
 # editor's every option of its help.
-for page in "$share"/man/man1/padsmith-kit.1 "$share"/man/man1/padsmith.1; do
+for page in "$share"/man/man1/padsmith-kit.1.gz "$share"/man/man1/padsmith.1.gz; do
     expect_exit 0 man --warnings -E UTF-8 -l -Tutf8 -Z "$page"
     [ -s "$work/err" ] && fail "$page warnings: $(cat "$work/err")" || pass
 done
 "$prefix/bin/padsmith" --help | sed -n '/^options:/,/^$/p' | grep -o -- '--[a-z-]*' | sort -u >"$work/options"
 [ -s "$work/options" ] && pass || fail "no options in padsmith --help"
-MANWIDTH=200 man -l "$share/man/man1/padsmith.1" 2>/dev/null >"$work/editor-page"
+MANWIDTH=200 man -l "$share/man/man1/padsmith.1.gz" 2>/dev/null >"$work/editor-page"
 while read -r option; do
     expect_in "$option" "$work/editor-page"
 done <"$work/options"
@@ -91,8 +95,7 @@ for name in PADSMITH_MIDI_API VST_PATH XDG_CONFIG_HOME ZVDIR CodePage SampleCach
     WaveEditor flShared; do
     expect_in "^ *$name\b" "$work/editor-page"
 done
-page="$share/man/man1/padsmith-kit.1"
-sed 's/\\-/-/g' "$page" >"$work/page" # the usage lines with their hyphens plain
+zcat "$share/man/man1/padsmith-kit.1.gz" | sed 's/\\-/-/g' >"$work/page" # hyphens plain
 commands=$("$prefix/bin/padsmith-kit" --help | sed -n '/^commands:/,/^$/s/^  \([a-z-]\+\) .*/\1/p')
 [ -n "$commands" ] && pass || fail "no commands listed by --help"
 for command in $commands; do

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Makes the Debian package from the build with CPack and checks what it holds and needs.
-#   package_test.sh BUILD_DIR VERSION
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Makes the Debian package from the build with CPack and checks what it holds and needs, and
+# (for a build with the distributions' hardening) what lintian says of it.
+#   package_test.sh BUILD_DIR VERSION [lint]
 set -uo pipefail
 build="$1"
 version="$2"
+lint="${3:-}"
 . "$(dirname "$0")/../checks.sh"
 id=com.mervane.Padsmith
 
@@ -25,10 +28,11 @@ done
 expect_exit 0 dpkg-deb -c "$deb"
 contents="$work/contents"
 awk '{print $6}' "$work/out" >"$contents"
-for file in usr/bin/padsmith usr/bin/padsmith-kit usr/share/man/man1/padsmith-kit.1 \
-    usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
-    usr/share/mime/packages/padsmith.xml usr/share/icons/hicolor/scalable/apps/padsmith.svg \
-    usr/share/icons/hicolor/48x48/apps/padsmith.png; do
+for file in usr/bin/padsmith usr/bin/padsmith-kit usr/share/man/man1/padsmith-kit.1.gz \
+    usr/share/man/man1/padsmith.1.gz usr/share/applications/$id.desktop \
+    usr/share/metainfo/$id.metainfo.xml usr/share/mime/packages/padsmith.xml \
+    usr/share/icons/hicolor/scalable/apps/padsmith.svg usr/share/icons/hicolor/48x48/apps/padsmith.png \
+    usr/share/doc/padsmith/copyright usr/share/doc/padsmith/changelog.gz; do
     expect_in "^\./$file\$" "$contents"
 done
 # Everything under /usr, nothing of the build or the test tree.
@@ -44,5 +48,26 @@ for program in padsmith padsmith-kit; do
 done
 expect_exit 0 "$work/root/usr/bin/padsmith-kit" --version
 expect_exit 0 env -u DISPLAY -u WAYLAND_DISPLAY "$work/root/usr/bin/padsmith" --version
+
+# The copyright file in the machine-readable form, and a changelog entry for this version.
+copyright="$work/root/usr/share/doc/padsmith/copyright"
+expect_in "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\$" "$copyright"
+expect_in "^License: GPL-3+\$" "$copyright"
+zcat "$work/root/usr/share/doc/padsmith/changelog.gz" >"$work/changelog"
+expect_in "^padsmith ($version) " "$work/changelog"
+
+# What a distribution checks first: no error, no warning, and no hardening note; the other
+# notes it takes in its stride are listed, with their reasons, in lintian-suppressions.
+if [ "$lint" = lint ]; then
+    if command -v lintian >/dev/null; then
+        suppressed=$(sed -e 's/#.*//' -e 's/ //g' "$(dirname "$0")/lintian-suppressions" |
+            grep -v '^$' | paste -sd, -)
+        options=(--fail-on error,warning,info --display-info)
+        [ -n "$suppressed" ] && options+=(--suppress-tags "$suppressed")
+        expect_exit 0 lintian "${options[@]}" "$deb"
+    else
+        fail "lintian is not installed (scripts/install-deps.sh installs it)"
+    fi
+fi
 
 finish

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kits from Windows: names with accents in the plug-in's code page, files on disk in UTF-8.
 #include "FakeHost.h"
 #include "kit/InstrumentFile.h"
@@ -187,7 +188,8 @@ TEST_F(AccentedKitTest, InstrumentFilesTravelInTheCodePageAndRefuseWhatItCannotH
     for (const fs::path& file : {zvi, folder / "utf8.zvi"}) {
         Pad pad;
         SampleFinder finder(host);
-        const InstrumentImport imported = importInstrument(pad, 4, file, finder, CodePage());
+        const InstrumentImport imported =
+            importInstrument(KitDocument{}, pad, 4, file, finder, CodePage());
         ASSERT_EQ(imported.imported, 1U) << file;
         EXPECT_EQ(pad.label, "KÖCK");
         EXPECT_EQ(pad.at(0).sampleName, "Café.wav");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/CodePage.h"
 
 #include "kit/SampleZone.h"

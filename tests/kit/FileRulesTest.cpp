@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file rules, held against real files: after each sequence of commands, what lies in the
 // plug-in folder and in the user's library, and what the saved script names.
 #include "FakeHost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/InstrumentFile.h"
 
 #include "FakeHost.h"
@@ -45,8 +46,9 @@ protected:
         pad.append(hard);
         return kit;
     }
-    InstrumentImport import(Pad& pad, int padIndex, const fs::path& path) {
-        return importInstrument(pad, padIndex, path, finder, CodePage());
+    InstrumentImport import(KitDocument& kit, int padIndex, const fs::path& path) {
+        return importInstrument(kit, kit.pads[static_cast<std::size_t>(padIndex)], padIndex, path,
+                                finder, CodePage());
     }
 
     TempFolder folder;
@@ -62,7 +64,7 @@ TEST_F(InstrumentFileTest, PadTravelsToAnotherKitAndPadUnchangedButForTheRounded
 
     // Into pad 3 of an empty kit: the zones take pad 3's number, the pad the name.
     KitDocument jazz;
-    const InstrumentImport result = import(jazz.pads[2], 2, file);
+    const InstrumentImport result = import(jazz, 2, file);
     EXPECT_TRUE(result.opened);
     EXPECT_TRUE(result.content.complete);
     EXPECT_EQ(result.imported, 2U);
@@ -93,7 +95,7 @@ TEST_F(InstrumentFileTest, ImportAppendsToAPadThatHasZonesAndKeepsItsName) {
     kick.sourcePath = folder.write("library/kick.wav", "kick").string();
     pad.append(kick);
 
-    EXPECT_EQ(import(pad, 0, file).imported, 2U);
+    EXPECT_EQ(import(kit, 0, file).imported, 2U);
     ASSERT_EQ(pad.size(), 3U);
     EXPECT_EQ(pad.at(0), kick);
     EXPECT_EQ(pad.at(1).sampleName, "snare soft.wav");
@@ -137,7 +139,7 @@ TEST_F(InstrumentFileTest, MissingSamplesAreSearchedAndADeclinedSearchEndsTheImp
 
     KitDocument kit;
     host.answers = {(folder / "moved").string()};
-    const InstrumentImport result = import(kit.pads[4], 4, file);
+    const InstrumentImport result = import(kit, 4, file);
     EXPECT_EQ(result.imported, 2U);
     ASSERT_EQ(host.prompts.size(), 1U); // asked once
     EXPECT_EQ(kit.pads[4].at(0).sourcePath, found.string());
@@ -148,11 +150,65 @@ TEST_F(InstrumentFileTest, MissingSamplesAreSearchedAndADeclinedSearchEndsTheImp
     // Without a folder to search, the import stops at the first missing sample.
     finder.forget();
     KitDocument other;
-    const InstrumentImport declined = import(other.pads[0], 0, file);
+    const InstrumentImport declined = import(other, 0, file);
     EXPECT_TRUE(declined.searchDeclined);
     EXPECT_EQ(declined.imported, 0U);
     EXPECT_TRUE(other.pads[0].empty());
     EXPECT_EQ(other.pads[0].label, "XXX");
+}
+
+// The names an instrument file gives its samples pass the kit's name rule: a name another
+// sample of the kit (or of the file) has, or one the rule refuses, gives way to the source's own
+// file name, and the zone stays out when that is no better.
+TEST_F(InstrumentFileTest, SampleNamesFromTheFileFollowTheKitsNameRule) {
+    const std::string kickA = folder.write("a/kick.wav", "a").string();
+    const std::string kickB = folder.write("b/kick.wav", "b").string();
+    const std::string kick2 = folder.write("c/kick 2.wav", "c").string();
+    const std::string hatD = folder.write("d/hat.wav", "d").string();
+    const std::string hatE = folder.write("e/hat.wav", "e").string();
+    const std::string x = folder.write("e/x.wav", "x").string();
+    KitDocument kit;
+    SampleZone kick;
+    kick.sampleName = "Kick.wav";
+    kick.sourcePath = kickA;
+    kit.pads[0].append(kick);
+
+    struct Row {
+        std::string name;
+        std::string source;
+        std::string imported; // empty: left out
+    };
+    const std::vector<Row> rows = {
+        {"kick.wav", kickA, "kick.wav"},   // the same source may share the name
+        {"kick.wav", kickB, ""},           // another source, and its own name is taken too
+        {"kick.wav", kick2, "kick 2.wav"}, // another source, its own name is free
+        {"../x.wav", x, "x.wav"},          // refused by the rule
+        {"hat.wav", hatD, "hat.wav"},
+        {"hat.wav", hatE, ""}, // taken by the zone before it in the same file
+    };
+    std::string text = "Zarvo Drumkit instrument,\r\n";
+    for (const Row& row : rows) {
+        text += " 3,  0, 0, 40,Pad," + row.name + ",  1,127,  0,  0, 1.0, 1.0,  0,  0," +
+                row.source + ",\r\n";
+    }
+    text += "-1\r\n\r\nPadsmith by Mervane";
+    const InstrumentImport result = import(kit, 2, folder.write("names.zvi", text));
+
+    std::vector<std::string> imported;
+    for (std::size_t i = 0; i < kit.pads[2].size(); ++i) {
+        imported.push_back(kit.pads[2].at(i).sampleName);
+    }
+    std::vector<std::string> expected;
+    for (const Row& row : rows) {
+        if (!row.imported.empty()) {
+            expected.push_back(row.imported);
+        }
+    }
+    EXPECT_EQ(imported, expected);
+    ASSERT_EQ(result.refused.size(), 2U);
+    EXPECT_EQ(result.refused[0],
+              "kick.wav: kick.wav is already the name of another sample of this kit; both would "
+              "play one file.");
 }
 
 TEST_F(InstrumentFileTest, FileReadInPartBringsTheZonesBeforeTheBrokenLine) {
@@ -165,7 +221,7 @@ TEST_F(InstrumentFileTest, FileReadInPartBringsTheZonesBeforeTheBrokenLine) {
     }
     const fs::path file = folder.write("cut.zvi", cut);
     KitDocument kit;
-    const InstrumentImport result = import(kit.pads[0], 0, file);
+    const InstrumentImport result = import(kit, 0, file);
     EXPECT_TRUE(result.opened);
     EXPECT_FALSE(result.content.complete);
     EXPECT_EQ(result.content.stopLine, 3);
@@ -175,14 +231,14 @@ TEST_F(InstrumentFileTest, FileReadInPartBringsTheZonesBeforeTheBrokenLine) {
 
 TEST_F(InstrumentFileTest, WhatIsNotAnInstrumentFileIsNotRead) {
     KitDocument kit;
-    EXPECT_FALSE(import(kit.pads[0], 0, folder / "none.zvi").opened);
+    EXPECT_FALSE(import(kit, 0, folder / "none.zvi").opened);
     fs::create_directories(folder / "folder.zvi");
-    EXPECT_FALSE(import(kit.pads[0], 0, folder / "folder.zvi").opened);
+    EXPECT_FALSE(import(kit, 0, folder / "folder.zvi").opened);
     // A device or a pipe would flood or block the reader.
-    EXPECT_FALSE(import(kit.pads[0], 0, "/dev/zero").opened);
+    EXPECT_FALSE(import(kit, 0, "/dev/zero").opened);
     const fs::path fifo = folder / "pipe.zvi";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(import(kit.pads[0], 0, fifo).opened);
+    EXPECT_FALSE(import(kit, 0, fifo).opened);
     EXPECT_TRUE(kit.pads[0].empty());
 }
 

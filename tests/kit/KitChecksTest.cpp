@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/KitChecks.h"
 
 #include "kit/KitHost.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kit's health check: one small kit per kind of finding, each checked for its finding and
 // for a fix that removes it without bringing another.
 #include "kit/KitHealth.h"

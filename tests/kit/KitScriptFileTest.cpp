@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 #include "FileSizeLimit.h"
 #include "kit/KitScript.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/SampleFolders.h"
 
 #include "FakeHost.h"
@@ -81,6 +82,40 @@ TEST_F(FindSampleTest, IndexIsTakenOnceAndPathBackIsUnmarked) {
     EXPECT_EQ(finder.findSample(0, 0, "/gone/late.wav"), "<??\?> /gone/late.wav");
     // ...but a marked path whose file is back at its place is simply unmarked.
     EXPECT_EQ(finder.findSample(0, 0, markMissing(late)), late);
+}
+
+// A zone renamed in the kit names its copy otherwise than its source: when the recorded file
+// name is found nowhere, the sample name is looked for, but never inside the plug-in folder,
+// where a common name belongs to another kit as likely as not.
+TEST_F(FindSampleTest, FallsBackToTheSampleNameOutsideThePluginFolder) {
+    folder.write("search/lib/kick soft.wav", "lib");
+    folder.write("search/lib/snare.wav", "lib");
+    folder.write("search/plug/Other Kit/tom.wav", "other kit's");
+    folder.write("search/plug/Other Kit/hat.wav", "other kit's");
+    folder.write("search/zz/hat.wav", "lib");
+    finder.setSearchFolder(folder / "search");
+    finder.setPluginFolder(folder / "search/plug/");
+    const std::string lib = (folder / "search/lib").string();
+    struct Row {
+        const char* recorded;
+        const char* sampleName;
+        std::string found;
+    };
+    const Row rows[] = {
+        {"/gone/kick_soft.wav", "kick soft.wav", lib + "/kick soft.wav"},    // renamed sample
+        {"/gone/snare.wav", "snare 2.wav", lib + "/snare.wav"},              // recorded name first
+        {"/gone/x.wav", "tom.wav", "<??\?> /gone/x.wav"},                    // only in the plug-in
+        {"/gone/y.wav", "hat.wav", (folder / "search/zz/hat.wav").string()}, // the one outside
+        {"/gone/z.wav", "../snare.wav", "<??\?> /gone/z.wav"},               // not a plain name
+        {"/gone/w.wav", "", "<??\?> /gone/w.wav"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(finder.findSample(0, 0, row.recorded, row.sampleName), row.found) << row.recorded;
+    }
+    // Without a plug-in folder the sample name is found anywhere.
+    finder.setPluginFolder({});
+    EXPECT_EQ(finder.findSample(0, 0, "/gone/x.wav", "tom.wav"),
+              (folder / "search/plug/Other Kit/tom.wav").string());
 }
 
 // A plug-in folder with kit scripts and a shared sample folder.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit on kits whose names have accents: written on Windows in its
 # code page, or as UTF-8 by a Linux tool; the sample files on disk have UTF-8 names.
 #   accented_kits_test.sh PADSMITH_KIT

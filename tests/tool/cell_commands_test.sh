@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit's cell edits: set and spread-velocity.
 #   cell_commands_test.sh PADSMITH_KIT CELL_TEXTS
 set -uo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit convert: an SFZ library into an installed kit, the kit out
 # to SFZ and Hydrogen and back, dry runs, and what is never replaced.
 #   convert_test.sh PADSMITH_KIT

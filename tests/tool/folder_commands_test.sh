@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit new (a kit from a folder of samples) and add-samples (a
 # drop onto a pad), on the demo library's "Folder Kit" of 30 samples.
 #   folder_commands_test.sh PADSMITH_KIT MAKE_DEMO

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit check on a kit made to show what the health check finds,
 # and of --fix writing the kit with the fixes of one kind.
 #   health_test.sh PADSMITH_KIT

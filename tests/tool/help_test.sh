@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # padsmith-kit's help: the overview, each command's own help (what it does, its options and
 # exit codes), the version, and wrong usage.
 #   help_test.sh PADSMITH_KIT VERSION

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit's instrument commands: export-instrument, import-instrument
 # and pad-kit, on scratch kits.
 #   instrument_commands_test.sh PADSMITH_KIT

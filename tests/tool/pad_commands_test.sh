@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of padsmith-kit's pad commands: copy-pad, move-pad, delete-pad and
 # rename-pad, on a scratch kit.
 #   pad_commands_test.sh PADSMITH_KIT

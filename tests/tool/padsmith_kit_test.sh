@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end checks of the padsmith-kit command-line tool on a scratch plug-in folder.
 #   padsmith_kit_test.sh PADSMITH_KIT MAKE_DEMO
 set -uo pipefail
@@ -170,6 +171,25 @@ cp "$work/moved.orig" "$work/rel/moved.txt"
 (cd "$work" && "$tool" relink rel/moved.txt --search lib --output rel/relinked.txt >/dev/null)
 expect_in "^ 1,/.*/lib/kick.wav," "$work/rel/relinked.txt"
 expect_not_in "^ 1,lib/" "$work/rel/relinked.txt"
+# A path relative to the script's folder is found there and written back absolute; a renamed
+# sample whose source moved is found by its sample name, but not in the plug-in folder.
+mkdir -p "$work/rel/own" "$work/rel/plug/Other" && cp "$work/lib/kick.wav" "$work/rel/own/kick.wav"
+cp "$work/lib/kick.wav" "$work/rel/own/snare.wav"
+cp "$work/lib/kick.wav" "$work/rel/plug/Other/tom.wav"
+{
+    printf 'vst samples,\nRenamed,\nRenamed,\n,\n\n'
+    printf ' 1,  0, 0, 36,KICK,kick.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\n'
+    printf ' 2,  0, 0, 38,SNARE,snare.wav,  1,127, 38, 38, 1.00, 1.00,  0,  0,\n'
+    printf ' 3,  0, 0, 41,TOM,tom.wav,  1,127, 41, 41, 1.00, 1.00,  0,  0,\n'
+    printf -- '-1\n\n'
+    printf ' 1,own/kick.wav,\n 2,/gone/snare_old.wav,\n 3,/gone/tom_old.wav,\n'
+    printf -- '-1\n\nPadsmith by Mervane'
+} | crlf >"$work/rel/renamed.txt"
+(cd "$work/rel" && "$tool" relink renamed.txt --search . --output renamed-out.txt \
+    --plugin-dir plug >/dev/null 2>&1)
+expect_in "^ 1,$work/rel/own/kick.wav," "$work/rel/renamed-out.txt"
+expect_in "^ 2,$work/rel/own/snare.wav," "$work/rel/renamed-out.txt"
+expect_in "^ 3,<???> /gone/tom_old.wav," "$work/rel/renamed-out.txt"
 # Gains are shown with the precision the script has.
 expect_exit 0 "$tool" show "$work/rel/Rel.txt" --json
 expect_in '"gainLeft": 0.3,' "$work/out"

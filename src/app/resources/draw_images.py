@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the editor's pictures: the pad at rest and pressed, the program picture, the icons.
 
 Standard library only. Run it from anywhere; it rewrites the PNG files beside itself and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Hydrogen's .h2drumkit archives: a drumkit folder packed with tar (and mostly gzip).

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/sfz/SfzReader.h"
 
+#include "formats/sfz/SfzText.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -14,225 +16,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kIncludeDepth = 16;
-constexpr std::size_t kExpandedLimit = std::size_t{64} << 20;
-constexpr std::size_t kDefineLimit = std::size_t{64} << 10;
-
 using Opcodes = std::map<std::string, std::string, std::less<>>;
 
-bool isNameChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// Line and block comments become blanks, so line ends stay where they were.
-std::string withoutComments(std::string_view text) {
-    std::string out(text);
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == '/' && text[i + 1] == '/') {
-            for (; i < text.size() && text[i] != '\n'; ++i) {
-                out[i] = ' ';
-            }
-        } else if (text[i] == '/' && text[i + 1] == '*') {
-            const std::size_t close = text.find("*/", i + 2);
-            const std::size_t end = close == std::string_view::npos ? text.size() : close + 2;
-            for (std::size_t j = i; j < end; ++j) {
-                if (text[j] != '\n') {
-                    out[j] = ' ';
-                }
-            }
-            i = end - 1;
-        }
-    }
-    return out;
-}
-
-// #define and #include, expanded in file order into one text.
-class Preprocessor {
-public:
-    Preprocessor(const fs::path& folder, const SfzIncludeLoader& loader)
-        : folder_(folder), loader_(loader) {}
-
-    bool expand(std::string_view text, int depth, std::string& error) {
-        const std::string plain = withoutComments(text);
-        std::string_view rest = plain;
-        while (!rest.empty()) {
-            const std::size_t end = rest.find('\n');
-            const std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            const std::string_view trimmed = trim(line);
-            if (trimmed.starts_with("#define")) {
-                if (!define(trim(trimmed.substr(7)))) {
-                    error = "a #define is too long";
-                    return false;
-                }
-            } else if (trimmed.starts_with("#include")) {
-                if (!include(trim(trimmed.substr(8)), depth, error)) {
-                    return false;
-                }
-            } else {
-                out_ += substitute(line);
-                out_ += '\n';
-            }
-            if (out_.size() > kExpandedLimit) {
-                error = "the expanded SFZ text is too large";
-                return false;
-            }
-        }
-        return true;
-    }
-
-    const std::string& text() const { return out_; }
-    const std::vector<std::string>& missingIncludes() const { return missing_; }
-
-private:
-    // False for a value that grew beyond any real use (definitions that double each other).
-    bool define(std::string_view rest) {
-        if (rest.empty() || rest.front() != '$') {
-            return true;
-        }
-        std::size_t n = 1;
-        while (n < rest.size() && isNameChar(rest[n])) {
-            ++n;
-        }
-        if (n > 1) {
-            std::string value = substitute(trim(rest.substr(n)));
-            if (value.size() > kDefineLimit) {
-                return false;
-            }
-            defines_[std::string(rest.substr(1, n - 1))] = std::move(value);
-        }
-        return true;
-    }
-
-    bool include(std::string_view rest, int depth, std::string& error) {
-        const std::string includeText = substitute(rest);
-        const std::size_t open = includeText.find('"');
-        const std::size_t close =
-            open == std::string::npos ? open : includeText.find('"', open + 1);
-        if (close == std::string::npos) {
-            return true;
-        }
-        std::string name = includeText.substr(open + 1, close - open - 1);
-        std::replace(name.begin(), name.end(), '\\', '/');
-        if (depth >= kIncludeDepth) {
-            error = "#include nested too deeply at \"" + name + "\"";
-            return false;
-        }
-        const fs::path path = folder_ / fs::path(name);
-        const std::optional<std::string> text = loader_ ? loader_(path) : std::nullopt;
-        if (!text) {
-            missing_.push_back(name);
-            return true;
-        }
-        return expand(*text, depth + 1, error);
-    }
-
-    std::string substitute(std::string_view line) const {
-        std::string out;
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line[i] != '$' || defines_.empty()) {
-                out += line[i];
-                continue;
-            }
-            std::size_t n = i + 1;
-            while (n < line.size() && isNameChar(line[n])) {
-                ++n;
-            }
-            const auto found = defines_.find(line.substr(i + 1, n - i - 1));
-            if (found == defines_.end()) {
-                out += line[i];
-                continue;
-            }
-            out += found->second;
-            i = n - 1;
-        }
-        return out;
-    }
-
-    fs::path folder_;
-    const SfzIncludeLoader& loader_;
-    std::map<std::string, std::string, std::less<>> defines_;
-    std::string out_;
-    std::vector<std::string> missing_;
-};
-
-struct Token {
-    bool header = false;
-    std::string name;
-    std::string value;
-};
-
-// "<header>" and "opcode=value". A value ends at a line end, at a "<", or where a blank is
-// followed by the next "opcode=": sample paths may hold blanks.
-std::vector<Token> tokenize(std::string_view text) {
-    std::vector<Token> tokens;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (isBlank(text[i])) {
-            ++i;
-            continue;
-        }
-        if (text[i] == '<') {
-            const std::size_t close = text.find('>', i);
-            if (close == std::string_view::npos) {
-                break;
-            }
-            tokens.push_back({true, std::string(trim(text.substr(i + 1, close - i - 1))), {}});
-            i = close + 1;
-            continue;
-        }
-        std::size_t n = i;
-        while (n < text.size() && isNameChar(text[n])) {
-            ++n;
-        }
-        if (n == i || n >= text.size() || text[n] != '=') {
-            while (i < text.size() && !isBlank(text[i]) && text[i] != '<') {
-                ++i; // not an opcode: skipped
-            }
-            continue;
-        }
-        Token token{false, std::string(text.substr(i, n - i)), {}};
-        std::size_t v = n + 1;
-        std::size_t end = v;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r' && text[end] != '<') {
-            if (isBlank(text[end])) {
-                std::size_t next = end;
-                while (next < text.size() && (text[next] == ' ' || text[next] == '\t')) {
-                    ++next;
-                }
-                std::size_t word = next;
-                while (word < text.size() && isNameChar(text[word])) {
-                    ++word;
-                }
-                if (word > next && word < text.size() && text[word] == '=') {
-                    break;
-                }
-            }
-            ++end;
-        }
-        token.value = std::string(trim(text.substr(v, end - v)));
-        tokens.push_back(std::move(token));
-        i = end;
-    }
-    return tokens;
-}
-
 std::optional<double> numberOf(std::string_view text) {
-    text = trim(text);
+    text = trimSfz(text);
     double value = 0.0;
     const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (problem != std::errc() || !std::isfinite(value)) {
@@ -493,7 +280,7 @@ ForeignInstrument instrumentOf(int key, const std::vector<const Region*>& region
 } // namespace
 
 std::optional<int> sfzNote(std::string_view text) {
-    text = trim(text);
+    text = trimSfz(text);
     if (text.empty()) {
         return std::nullopt;
     }
@@ -540,7 +327,7 @@ std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
                                    const ReadOptions& options, const SfzIncludeLoader& loader,
                                    std::string& error) {
     const fs::path folder = file.parent_path();
-    Preprocessor preprocessor(folder, loader);
+    SfzPreprocessor preprocessor(folder, loader);
     if (!preprocessor.expand(text, 0, error)) {
         return std::nullopt;
     }
@@ -563,7 +350,7 @@ std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
         builder.add(merged);
         region.clear();
     };
-    for (Token& token : tokenize(preprocessor.text())) {
+    for (SfzToken& token : tokenizeSfz(preprocessor.text())) {
         if (token.header) {
             finishRegion();
             if (token.name == "control") {
