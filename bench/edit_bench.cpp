@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The processor time of one cell edit in the editor's window, with all the work it starts in
 // the background (the cache's fill, the kit's health check) finished: for a kit that holds a
 // sample too big for the cache's bound (400 MB against 256 MiB), against the same kit with
