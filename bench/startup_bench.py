@@ -7,7 +7,7 @@ import os, shutil, signal, statistics, subprocess, sys, time
 work, build, runs, memory = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4] == "1"
 plugin = os.path.join(work, "demo", "Zarvo")
 library = os.path.join(work, "demo", "Library")
-samples = sorted(f for f in os.listdir(library))
+samples = sorted(f for f in os.listdir(library) if os.path.isfile(os.path.join(library, f)))
 
 def write_kit(name, files):
     """A kit script playing `files`, spread over the 18 pads in velocity layers."""

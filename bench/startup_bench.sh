@@ -22,15 +22,20 @@ fi
 cmake --build "$build" --target padsmith bare_window make-demo >/dev/null
 
 work="$(mktemp -d)"
-display=":$((200 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A display number no other server holds; the server stays up between the programs (without
+# -noreset it restarts when the last one ends, and the next one may find it away).
+number=$((200 + RANDOM % 500))
+while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
+    number=$((number + 1))
+done
+export DISPLAY=":$number"
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 cleanup() {
     kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
-export DISPLAY="$display"
 for _ in $(seq 100); do
     xwininfo -root >/dev/null 2>&1 && break
     sleep 0.2

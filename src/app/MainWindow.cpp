@@ -50,6 +50,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 static void initialiseResources() {
     Q_INIT_RESOURCE(padsmith);
@@ -474,7 +475,7 @@ void MainWindow::showEditedPads(const QList<int>& pads) {
     fields_->showSize(kit_);
     document_.updateTitle(kit_.updateModified());
     refillSampleCache();
-    health_->kitChanged();
+    checkHealth(false);
     updateCommandStates();
 }
 
@@ -535,6 +536,7 @@ void MainWindow::startBackgroundWork() {
     // settings file holds must not run as a command (40012 would delete samples).
     audioOut_->select(options_.storedAudioOutEntry());
     refillSampleCache();
+    checkHealth(std::exchange(healthFolders_, false));
 }
 
 void MainWindow::toggleShareSamples() {
@@ -600,11 +602,20 @@ void MainWindow::kitReplaced() {
     edits_->clear();
     pads_->kitReplaced();
     zoneCommands_->kitReplaced();
-    health_->kitChanged(true);
+    checkHealth(true);
 }
 
 void MainWindow::kitSaved() {
-    health_->kitChanged(true);
+    checkHealth(true);
+}
+
+void MainWindow::checkHealth(bool folders) {
+    if (!backgroundStarted_) {
+        // Measuring every sample of the kit would take the processor from the first paint.
+        healthFolders_ = healthFolders_ || folders;
+        return;
+    }
+    health_->kitChanged(folders);
 }
 
 QAction* MainWindow::action(CommandId id) const {

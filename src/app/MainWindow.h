@@ -144,6 +144,8 @@ private:
     void showAbout();
     // Queues the kit's samples for the cache and forgets those the kit no longer plays.
     void refillSampleCache();
+    // Has the kit checked again; before the window is first shown, only once it is.
+    void checkHealth(bool folders);
 
     // DocumentWindow
     QWidget* documentWidget() override { return this; }
@@ -163,6 +165,7 @@ private:
     std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<PreviewPlayer> preview_;
     bool backgroundStarted_ = false;
+    bool healthFolders_ = false;         // a check asked for before the start also gathers folders
     std::vector<std::string> filledSet_; // the samples the cache was last asked to hold
     MidiInput* midiInput_ = nullptr;
     MidiRouter* midi_ = nullptr;

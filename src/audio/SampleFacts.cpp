@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -26,75 +28,157 @@ bool isPlayableFormat(const SampleFormat& format) {
     return format.formatTag == kFormatFloat && (bits == 32 || bits == 64);
 }
 
-// Peak, envelope, silence at the start and clipping over 16-bit interleaved little-endian data,
-// in one pass from the first frame to the last.
-void measureLevels(SampleFacts& facts, std::string_view pcm16, std::size_t channels) {
-    const std::size_t frames = channels == 0 ? 0 : pcm16.size() / 2 / channels;
-    facts.frames = frames;
-    facts.buckets = std::min(frames, SampleFacts::kEnvelopeBuckets);
-    facts.envelope.assign(facts.buckets * channels, SampleFacts::Span{});
-    facts.leadingSilence = frames;
-    facts.clips.clear();
-    facts.peak = 0.0F;
-    if (facts.buckets == 0) {
-        return;
+// Peak, envelope, silence at the start and clipping over 16-bit interleaved little-endian data
+// of `frames` frames, given in pieces of whole frames from the first frame to the last.
+class LevelMeter {
+public:
+    LevelMeter(SampleFacts& facts, std::uint64_t frames, std::size_t channels)
+        : facts_(facts), channels_(channels), frames_(frames), low_(channels), high_(channels),
+          fullRun_(channels, 0) {
+        facts.frames = frames;
+        facts.buckets = static_cast<std::size_t>(
+            std::min<std::uint64_t>(frames, SampleFacts::kEnvelopeBuckets));
+        facts.envelope.assign(facts.buckets * channels, SampleFacts::Span{});
+        facts.leadingSilence = frames;
+        facts.clips.clear();
+        facts.peak = 0.0F;
+        startBucket();
+        end_ = bucketEnd(0);
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(pcm16.data());
-    std::vector<std::int16_t> low(channels);
-    std::vector<std::int16_t> high(channels);
-    std::vector<int> fullRun(channels, 0);
-    int largest = 0;
-    bool heard = false;
-    std::size_t bucket = 0;
-    // Equal buckets by integer division; the last reaches the end of the file.
-    auto bucketEnd = [&](std::size_t b) {
-        return b + 1 == facts.buckets ? frames : frames * (b + 1) / facts.buckets;
-    };
-    auto startBucket = [&] {
-        std::fill(low.begin(), low.end(), std::numeric_limits<std::int16_t>::max());
-        std::fill(high.begin(), high.end(), std::numeric_limits<std::int16_t>::min());
-    };
-    auto closeBucket = [&] {
-        for (std::size_t c = 0; c < channels; ++c) {
-            facts.envelope[c * facts.buckets + bucket] = SampleFacts::Span{low[c], high[c]};
-            largest =
-                std::max({largest, std::abs(static_cast<int>(low[c])), static_cast<int>(high[c])});
+
+    void add(std::string_view pcm16) {
+        if (facts_.buckets == 0) {
+            return;
         }
-    };
-    startBucket();
-    std::size_t end = bucketEnd(0);
-    for (std::size_t f = 0; f < frames; ++f) {
-        if (f == end) {
-            closeBucket();
-            ++bucket;
-            end = bucketEnd(bucket);
-            startBucket();
-        }
-        for (std::size_t c = 0; c < channels; ++c) {
-            const std::size_t at = (f * channels + c) * 2;
-            const auto value = static_cast<std::int16_t>(
-                static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8));
-            low[c] = std::min(low[c], value);
-            high[c] = std::max(high[c], value);
-            if (!heard && std::abs(static_cast<int>(value)) >= SampleFacts::kSilenceLevel) {
-                heard = true;
-                facts.leadingSilence = f;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(pcm16.data());
+        const std::size_t count = pcm16.size() / 2 / channels_;
+        for (std::size_t i = 0; i < count && frame_ < frames_; ++i, ++frame_) {
+            if (frame_ == end_) {
+                closeBucket();
+                ++bucket_;
+                end_ = bucketEnd(bucket_);
+                startBucket();
             }
-            if (value == std::numeric_limits<std::int16_t>::max() ||
-                value == std::numeric_limits<std::int16_t>::min()) {
-                const std::uint64_t start = f + 1 - SampleFacts::kClipRun;
-                if (++fullRun[c] == SampleFacts::kClipRun &&
-                    facts.clips.size() < SampleFacts::kMaxClips &&
-                    (facts.clips.empty() || facts.clips.back() != start)) {
-                    facts.clips.push_back(start);
+            for (std::size_t c = 0; c < channels_; ++c) {
+                const std::size_t at = (i * channels_ + c) * 2;
+                const auto value = static_cast<std::int16_t>(
+                    static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8));
+                low_[c] = std::min(low_[c], value);
+                high_[c] = std::max(high_[c], value);
+                if (!heard_ && std::abs(static_cast<int>(value)) >= SampleFacts::kSilenceLevel) {
+                    heard_ = true;
+                    facts_.leadingSilence = frame_;
                 }
-            } else {
-                fullRun[c] = 0;
+                if (value == std::numeric_limits<std::int16_t>::max() ||
+                    value == std::numeric_limits<std::int16_t>::min()) {
+                    const std::uint64_t start = frame_ + 1 - SampleFacts::kClipRun;
+                    if (++fullRun_[c] == SampleFacts::kClipRun &&
+                        facts_.clips.size() < SampleFacts::kMaxClips &&
+                        (facts_.clips.empty() || facts_.clips.back() != start)) {
+                        facts_.clips.push_back(start);
+                    }
+                } else {
+                    fullRun_[c] = 0;
+                }
             }
         }
     }
-    closeBucket();
-    facts.peak = std::min(1.0F, static_cast<float>(largest) / 32768.0F);
+
+    void finish() {
+        if (facts_.buckets == 0) {
+            return;
+        }
+        closeBucket();
+        facts_.peak = std::min(1.0F, static_cast<float>(largest_) / 32768.0F);
+    }
+
+private:
+    // Equal buckets by integer division; the last reaches the end of the file.
+    std::uint64_t bucketEnd(std::size_t b) const {
+        return b + 1 == facts_.buckets ? frames_ : frames_ * (b + 1) / facts_.buckets;
+    }
+    void startBucket() {
+        std::fill(low_.begin(), low_.end(), std::numeric_limits<std::int16_t>::max());
+        std::fill(high_.begin(), high_.end(), std::numeric_limits<std::int16_t>::min());
+    }
+    void closeBucket() {
+        for (std::size_t c = 0; c < channels_; ++c) {
+            facts_.envelope[c * facts_.buckets + bucket_] = SampleFacts::Span{low_[c], high_[c]};
+            largest_ = std::max(
+                {largest_, std::abs(static_cast<int>(low_[c])), static_cast<int>(high_[c])});
+        }
+    }
+
+    SampleFacts& facts_;
+    std::size_t channels_;
+    std::uint64_t frames_;
+    std::vector<std::int16_t> low_;
+    std::vector<std::int16_t> high_;
+    std::vector<int> fullRun_;
+    int largest_ = 0;
+    bool heard_ = false;
+    std::size_t bucket_ = 0;
+    std::uint64_t end_ = 0;
+    std::uint64_t frame_ = 0;
+};
+
+void measureLevels(SampleFacts& facts, std::string_view pcm16, std::size_t channels) {
+    LevelMeter meter(facts, channels == 0 ? 0 : pcm16.size() / 2 / channels, channels);
+    meter.add(pcm16);
+    meter.finish();
+}
+
+// Files above this size are measured block by block, so a long recording is never held whole.
+constexpr std::uintmax_t kStreamAbove = 4U * 1024 * 1024;
+constexpr std::size_t kHeadBytes = 64 * 1024;
+constexpr std::size_t kBlockBytes = 1024 * 1024;
+
+// The facts of a large file from its header and its data read in blocks; nothing when the
+// header is not within the file's first bytes (then the whole file has to tell).
+std::optional<SampleFacts> measureStreamed(const std::filesystem::path& path, std::uintmax_t size) {
+    std::ifstream file(path, std::ios::binary);
+    std::string head(kHeadBytes, '\0');
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    if (file.gcount() != static_cast<std::streamsize>(head.size())) {
+        return std::nullopt;
+    }
+    std::ostringstream quiet;
+    const std::optional<SampleLayout> layout = locateSampleData(head, size, quiet);
+    if (!layout) {
+        return std::nullopt;
+    }
+    SampleFacts facts;
+    facts.format = layout->format;
+    facts.formatName = std::string(layout->formatName);
+    if (!isPlayableFormat(layout->format)) {
+        facts.state = SampleFacts::State::NotPcm;
+        return facts;
+    }
+    facts.state = SampleFacts::State::Ok;
+    const std::size_t channels = layout->format.channels;
+    const std::size_t frameBytes = std::size_t{layout->format.bitsPerSample} / 8 * channels;
+    std::uint64_t left = layout->length / frameBytes * frameBytes;
+    LevelMeter meter(facts, left / frameBytes, channels);
+    file.clear();
+    file.seekg(static_cast<std::streamoff>(layout->offset));
+    const std::size_t block = std::max<std::size_t>(kBlockBytes / frameBytes, 1) * frameBytes;
+    SampleBuffer data;
+    while (left > 0 && file) {
+        data.assign(static_cast<std::size_t>(std::min<std::uint64_t>(block, left)), '\0');
+        file.read(data.data(), static_cast<std::streamsize>(data.size()));
+        const auto got = static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0));
+        data.resize(got / frameBytes * frameBytes);
+        if (data.empty()) {
+            break;
+        }
+        left -= data.size();
+        convertToPlayable(*layout, data);
+        meter.add(data);
+    }
+    // A file cut short while it was read keeps what was read; its new stamp has it measured
+    // again.
+    meter.finish();
+    return facts;
 }
 
 } // namespace
@@ -146,6 +230,12 @@ SampleFacts measureSample(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         return SampleFacts{};
+    }
+    if (const std::uintmax_t size = std::filesystem::file_size(path, error);
+        !error && size > kStreamAbove) {
+        if (std::optional<SampleFacts> facts = measureStreamed(path, size)) {
+            return *facts;
+        }
     }
     std::string file;
     if (!readWholeFile(path, file)) {

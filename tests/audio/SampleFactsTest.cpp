@@ -61,6 +61,46 @@ TEST(SampleFacts, FormatPeakAndEnvelopeOfEachKindOfFile) {
     EXPECT_TRUE(std::isinf(silence.peakDecibels()));
 }
 
+// A long file is read in blocks: its facts are those of the file read whole.
+TEST(SampleFacts, ALongFileReadInBlocksMeasuresAsReadWhole) {
+    namespace fs = std::filesystem;
+    struct Case {
+        std::uint16_t channels;
+        std::uint16_t bits;
+        double seconds;
+    };
+    const Case cases[] = {{2, 16, 30.0}, {1, 24, 40.0}, {2, 24, 20.5}};
+    const fs::path file = fs::temp_directory_path() / "padsmith-facts-long.wav";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.channels) + " channels, " + std::to_string(c.bits) + " bits");
+        std::string data = sineData(440, c.seconds, 44100, c.channels, c.bits);
+        // Clipping near the end, in the last block.
+        const std::size_t frame = std::size_t{c.bits} / 8 * c.channels;
+        for (std::size_t i = data.size() - 40 * frame; i < data.size() - 30 * frame; ++i) {
+            data[i] = (i % (c.bits / 8)) + 1 == c.bits / 8U ? '\x7F' : '\xFF';
+        }
+        const std::string bytes = waveFile(kFormatPcm, c.channels, 44100, c.bits, data);
+        ASSERT_GT(bytes.size(), 4U * 1024 * 1024);
+        writeFile(file, bytes);
+        const SampleFacts whole = measureSampleData(bytes);
+        const SampleFacts streamed = measureSample(file);
+        EXPECT_EQ(streamed.state, SampleFacts::State::Ok);
+        EXPECT_EQ(streamed.frames, whole.frames);
+        EXPECT_EQ(streamed.format.bitsPerSample, c.bits);
+        EXPECT_EQ(streamed.formatName, whole.formatName);
+        EXPECT_EQ(streamed.peak, whole.peak);
+        EXPECT_EQ(streamed.leadingSilence, whole.leadingSilence);
+        EXPECT_EQ(streamed.clips, whole.clips);
+        EXPECT_FALSE(streamed.clips.empty());
+        ASSERT_EQ(streamed.envelope.size(), whole.envelope.size());
+        for (std::size_t i = 0; i < whole.envelope.size(); ++i) {
+            EXPECT_EQ(streamed.envelope[i].min, whole.envelope[i].min) << i;
+            EXPECT_EQ(streamed.envelope[i].max, whole.envelope[i].max) << i;
+        }
+    }
+    fs::remove(file);
+}
+
 TEST(SampleFactsCache, MeasuresInTheBackgroundAndForgetsChangedFiles) {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / "padsmith-facts-test";
