@@ -101,7 +101,7 @@ HealthPanel::HealthPanel(const KitDocument& kit, EditPath& edits,
     status_->setTextFormat(Qt::RichText);
     status_->setCursor(Qt::PointingHandCursor);
     status_->setToolTip(QStringLiteral("Show the Kit Health panel (Ctrl+H)"));
-    status_->setText(QStringLiteral("<a href=\"health\" style=\"color:#c0c0c0\">Kit Health</a>"));
+    setStatus(QStringLiteral("Kit Health"), QColor());
     connect(status_, &QLabel::linkActivated, this, [this] {
         show();
         raise();
@@ -226,11 +226,15 @@ void HealthPanel::showResult(const std::shared_ptr<Result>& result) {
                               : countText(errors, "error", "errors") + QStringLiteral(", ") +
                                     countText(warnings, "warning", "warnings") +
                                     QStringLiteral(", ") + countText(notes, "note", "notes"));
-        status_->setText(
-            errors > 0
-                ? QStringLiteral("<a href=\"health\" style=\"color:#ff5050\">%1</a>")
-                      .arg(countText(errors, "error", "errors"))
-                : QStringLiteral("<a href=\"health\" style=\"color:#c0c0c0\">Kit Health</a>"));
+        // The corner of the menu bar says what matters most, in the bar's own text colour when
+        // nothing does.
+        if (errors > 0) {
+            setStatus(countText(errors, "error", "errors"), QColor(0xc0, 0x10, 0x10));
+        } else if (warnings > 0) {
+            setStatus(countText(warnings, "warning", "warnings"), QColor(0x9a, 0x5b, 0x00));
+        } else {
+            setStatus(QStringLiteral("Kit Health"), QColor());
+        }
         // A menu bar lays out its corner widget only when it is given one.
         if (auto* bar = qobject_cast<QMenuBar*>(status_->parentWidget())) {
             bar->setCornerWidget(status_);
@@ -241,6 +245,13 @@ void HealthPanel::showResult(const std::shared_ptr<Result>& result) {
     if (rerun_ || result->generation != generation_) {
         startCheck();
     }
+}
+
+void HealthPanel::setStatus(const QString& text, const QColor& colour) {
+    const QColor shown = colour.isValid() ? colour : status_->palette().color(QPalette::WindowText);
+    status_->setText(
+        QStringLiteral("<a href=\"health\" style=\"color:%1; text-decoration:none\">%2</a>")
+            .arg(shown.name(), text.toHtmlEscaped()));
 }
 
 void HealthPanel::currentChanged() {

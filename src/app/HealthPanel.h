@@ -4,6 +4,7 @@
 #include "kit/HealthFolders.h"
 #include "kit/KitHealth.h"
 
+#include <QColor>
 #include <QDockWidget>
 #include <QPointer>
 #include <QThreadPool>
@@ -67,6 +68,8 @@ private:
     void startCheck();
     void showResult(const std::shared_ptr<Result>& result);
     void currentChanged();
+    // The corner label: `text` as a link in `colour`, or in the text colour of the bar.
+    void setStatus(const QString& text, const QColor& colour);
 
     const KitDocument& kit_;
     EditPath& edits_;
