@@ -27,6 +27,14 @@ bool isExistingFile(const std::string& path) {
     return !path.empty() && fs::is_regular_file(fs::path(path), ec);
 }
 
+// Name -> first place, over the places a lookup may take (all, or those of some folders).
+struct NameLookup {
+    std::vector<bool> folderTaken; // empty: every folder
+    std::unordered_map<std::string_view, std::size_t> exact;
+    std::unordered_map<std::string, std::size_t> folded; // lower case, built when needed
+    bool foldedBuilt = false;
+};
+
 } // namespace
 
 std::string chooseSampleFolder(bool shareSamples, const std::string& kitName) {
@@ -73,19 +81,12 @@ struct SampleFinder::Index {
         std::size_t offset;
         std::size_t length;
     };
-    // Name -> first place, over the places a lookup may take (all, or those of some folders).
-    struct Lookup {
-        std::vector<bool> folderTaken; // empty: every folder
-        std::unordered_map<std::string_view, std::size_t> exact;
-        std::unordered_map<std::string, std::size_t> folded; // lower case, built when needed
-        bool foldedBuilt = false;
-    };
     std::vector<fs::path> folders;
     std::string names;
     std::vector<Place> places;
-    Lookup all;
+    NameLookup all;
     // The places outside one folder, built on the first lookup that leaves it out.
-    std::optional<Lookup> outside;
+    std::optional<NameLookup> outside;
     fs::path outsideOf;
 
     explicit Index(const fs::path& root) {
@@ -104,11 +105,11 @@ struct SampleFinder::Index {
         return std::string_view(names).substr(places[place].offset, places[place].length);
     }
 
-    bool takes(const Lookup& lookup, std::size_t place) const {
+    bool takes(const NameLookup& lookup, std::size_t place) const {
         return lookup.folderTaken.empty() || lookup.folderTaken[places[place].folder];
     }
 
-    void fill(Lookup& lookup) {
+    void fill(NameLookup& lookup) {
         for (std::size_t i = 0; i < places.size(); ++i) {
             if (takes(lookup, i)) {
                 lookup.exact.emplace(nameOf(i), i);
@@ -133,7 +134,7 @@ struct SampleFinder::Index {
         return find(*outside, name);
     }
 
-    std::optional<fs::path> find(Lookup& lookup, const std::string& name) {
+    std::optional<fs::path> find(NameLookup& lookup, const std::string& name) {
         if (auto it = lookup.exact.find(name); it != lookup.exact.end()) {
             return pathOf(it->second);
         }
