@@ -6,6 +6,7 @@
 // of a 100 MB sample against that of a 1 MB sample, which shows whether the start grows with
 // the file. Needs an audio output:
 //   scripts/bench.sh audition_bench
+#include "BenchSamples.h"
 #include "audio/AudioFile.h"
 #include "audio/Preview.h"
 #include "audio/SampleCache.h"
@@ -38,11 +39,8 @@ const std::filesystem::path& sampleFile(int megabytes) {
     static std::map<int, std::filesystem::path> files;
     auto& path = files[megabytes];
     if (path.empty()) {
-        path = std::filesystem::temp_directory_path() /
-               ("padsmith-audition-bench-" + std::to_string(megabytes) + ".wav");
-        const double seconds = megabytes * 1000.0 * 1000.0 / (44100 * 4);
-        testing::writeFile(path, testing::waveFile(kFormatPcm, 2, 44100, 16,
-                                                   testing::sineData(440, seconds, 44100, 2, 16)));
+        path = bench::writeSineFile("padsmith-audition-bench-" + std::to_string(megabytes) + ".wav",
+                                    megabytes, 44100, 16);
     }
     return path;
 }
@@ -108,11 +106,7 @@ void measureNoteOn(benchmark::State& state, PreviewPlayer& player, const KitDocu
 }
 
 void readFloor(benchmark::State& state, int megabytes) {
-    std::string bytes;
-    for (auto _ : state) {
-        readWholeFile(sampleFile(megabytes), bytes);
-        benchmark::DoNotOptimize(bytes.data());
-    }
+    bench::readIntoMemory(state, sampleFile(megabytes));
 }
 
 void noteOnCachedFloor(benchmark::State& state) {

@@ -2,6 +2,7 @@
 // The facts the waveform is drawn from (peak envelope, level, silence and clipping) of a 100 MB
 // sample, against the floor of reading the same file into memory.
 //   scripts/bench.sh envelope_bench
+#include "BenchSamples.h"
 #include "audio/AudioFile.h"
 #include "audio/SampleFacts.h"
 #include "audio/SampleFiles.h"
@@ -16,23 +17,14 @@ namespace {
 using namespace padsmith;
 
 const std::filesystem::path& sampleFile() {
-    static const std::filesystem::path path = [] {
-        const auto file = std::filesystem::temp_directory_path() / "padsmith-envelope-bench.wav";
-        // 100 MB of 16-bit stereo at 44.1 kHz: about 10 minutes.
-        const double seconds = 100.0 * 1000 * 1000 / (44100 * 4);
-        testing::writeFile(file, testing::waveFile(kFormatPcm, 2, 44100, 16,
-                                                   testing::sineData(440, seconds, 44100, 2, 16)));
-        return file;
-    }();
+    // 100 MB of 16-bit stereo at 44.1 kHz: about 10 minutes.
+    static const std::filesystem::path path =
+        bench::writeSineFile("padsmith-envelope-bench.wav", 100, 44100, 16);
     return path;
 }
 
 void readFileIntoMemory(benchmark::State& state) {
-    std::string bytes;
-    for (auto _ : state) {
-        readWholeFile(sampleFile(), bytes);
-        benchmark::DoNotOptimize(bytes.data());
-    }
+    bench::readIntoMemory(state, sampleFile());
 }
 BENCHMARK(readFileIntoMemory)->Name("measureSample_floor")->Unit(benchmark::kMillisecond);
 

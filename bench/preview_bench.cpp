@@ -3,6 +3,7 @@
 // converted and written to the output), against the floor of reading the same file into memory.
 // Needs an audio output:
 //   scripts/with-services.sh scripts/bench.sh preview_bench
+#include "BenchSamples.h"
 #include "audio/AudioFile.h"
 #include "audio/Preview.h"
 #include "audio/SampleFiles.h"
@@ -24,24 +25,15 @@ namespace {
 using namespace padsmith;
 
 const std::filesystem::path& sampleFile() {
-    static const std::filesystem::path path = [] {
-        const auto file = std::filesystem::temp_directory_path() / "padsmith-preview-bench.wav";
-        // 10 MB of 24-bit stereo at 48 kHz: about 35 seconds.
-        const double seconds = 10.0 * 1000 * 1000 / (48000 * 6);
-        testing::writeFile(file, testing::waveFile(kFormatPcm, 2, 48000, 24,
-                                                   testing::sineData(440, seconds, 48000, 2, 24)));
-        return file;
-    }();
+    // 10 MB of 24-bit stereo at 48 kHz: about 35 seconds.
+    static const std::filesystem::path path =
+        bench::writeSineFile("padsmith-preview-bench.wav", 10, 48000, 24);
     return path;
 }
 
 // The floor: the file's bytes in memory, nothing else.
 void readFileIntoMemory(benchmark::State& state) {
-    std::string bytes;
-    for (auto _ : state) {
-        readWholeFile(sampleFile(), bytes);
-        benchmark::DoNotOptimize(bytes.data());
-    }
+    bench::readIntoMemory(state, sampleFile());
 }
 BENCHMARK(readFileIntoMemory)->Name("previewStart_floor")->Unit(benchmark::kMillisecond);
 BENCHMARK(readFileIntoMemory)->Name("decodeForPreview_floor")->Unit(benchmark::kMillisecond);

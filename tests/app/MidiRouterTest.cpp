@@ -4,6 +4,7 @@
 #include "app/MidiRouter.h"
 
 #include "AppFixture.h"
+#include "TimedKit.h"
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
 #include "app/Controls.h"
@@ -33,39 +34,14 @@ namespace {
 // at every velocity; pad 4 holds three zones for key entry; pad 6 plays note 50 loud.
 struct MidiWorld {
     MidiWorld() {
-        KitDocument kit;
-        auto add = [&](int pad, const char* sample, int key, int low, int high, int ms) {
-            const QString file = app.path(QStringLiteral("library/") + sample);
-            QDir().mkpath(QFileInfo(file).absolutePath());
-            padsmith::testing::writeFile(
-                toFsPath(file),
-                padsmith::testing::waveFile(1, 1, 8000, 16, std::string(16U * ms, '\0')));
-            SampleZone zone;
-            zone.padNumber = pad + 1;
-            zone.key = key;
-            zone.velocityLow = low;
-            zone.velocityHigh = high;
-            zone.sampleName = sample;
-            zone.sourcePath = toStd(file);
-            kit.pads[static_cast<std::size_t>(pad)].append(zone);
-        };
-        add(0, "soft.wav", 36, 1, 64, 100);
-        add(1, "loud.wav", 36, 65, 127, 200);
-        add(2, "rim.wav", 38, 1, 0, 300);
-        add(3, "a.wav", 60, 1, 50, 400);
-        add(3, "b.wav", 61, 90, 127, 500);
-        add(3, "c.wav", 62, 1, 50, 600);
-        add(5, "crash.wav", 50, 100, 127, 700);
-        const QString file = app.path("drums.txt");
-        AppFixture::touch(file, QByteArray::fromStdString(formatKitScript(kit)));
-
-        window = &app.open(false);
-        window->setMidiInput(&input);
-        window->document().openKitPath(file);
-        window->show();
-        if (!QTest::qWaitForWindowActive(window)) {
-            qWarning("window not active");
-        }
+        window = &openTimedKit(app, input,
+                               {{0, "soft.wav", 36, 1, 64, 100},
+                                {1, "loud.wav", 36, 65, 127, 200},
+                                {2, "rim.wav", 38, 1, 0, 300},
+                                {3, "a.wav", 60, 1, 50, 400},
+                                {3, "b.wav", 61, 90, 127, 500},
+                                {3, "c.wav", 62, 1, 50, 600},
+                                {5, "crash.wav", 50, 100, 127, 700}});
         window->copyrightField()->setFocus();
         QTRY_VERIFY(!window->animation()->playing());
     }

@@ -2,6 +2,7 @@
 #include "app/PadMapPanel.h"
 
 #include "AppFixture.h"
+#include "TimedKit.h"
 #include "app/Controls.h"
 #include "app/EditPath.h"
 #include "app/PadPanel.h"
@@ -24,36 +25,11 @@ namespace {
 // pad 1 always takes first. Real WAVE files, so the preview's info text tells which played.
 struct MapWorld {
     MapWorld() {
-        KitDocument kit;
-        auto add = [&](int pad, const char* sample, int key, int low, int high, int ms) {
-            const QString file = app.path(QStringLiteral("library/") + sample);
-            QDir().mkpath(QFileInfo(file).absolutePath());
-            padsmith::testing::writeFile(
-                toFsPath(file),
-                padsmith::testing::waveFile(1, 1, 8000, 16, std::string(16U * ms, '\0')));
-            SampleZone zone;
-            zone.padNumber = pad + 1;
-            zone.key = key;
-            zone.velocityLow = low;
-            zone.velocityHigh = high;
-            zone.sampleName = sample;
-            zone.sourcePath = toStd(file);
-            kit.pads[static_cast<std::size_t>(pad)].append(zone);
-        };
-        add(0, "soft.wav", 36, 1, 64, 100);
-        add(0, "loud.wav", 36, 65, 127, 200);
-        add(0, "rim.wav", 38, 1, 127, 300);
-        add(2, "shadow.wav", 38, 1, 127, 400);
-        const QString file = app.path("drums.txt");
-        AppFixture::touch(file, QByteArray::fromStdString(formatKitScript(kit)));
-
-        window = &app.open(false);
-        window->setMidiInput(&input);
-        window->document().openKitPath(file);
-        window->show();
-        if (!QTest::qWaitForWindowActive(window)) {
-            qWarning("window not active");
-        }
+        window = &openTimedKit(app, input,
+                               {{0, "soft.wav", 36, 1, 64, 100},
+                                {0, "loud.wav", 36, 65, 127, 200},
+                                {0, "rim.wav", 38, 1, 127, 300},
+                                {2, "shadow.wav", 38, 1, 127, 400}});
         window->padPanel().selectPad(0, 0);
     }
 
