@@ -135,6 +135,17 @@ constexpr std::size_t kBlockBytes = 1024 * 1024;
 
 // The facts of a large file from its header and its data read in blocks; nothing when the
 // header is not within the file's first bytes (then the whole file has to tell).
+// What the layout tells before any sample is read: the format, and whether it can be measured
+// (state Ok) or is no PCM the program plays (NotPcm).
+SampleFacts factsOfLayout(const SampleLayout& layout) {
+    SampleFacts facts;
+    facts.format = layout.format;
+    facts.formatName = std::string(layout.formatName);
+    facts.state =
+        isPlayableFormat(layout.format) ? SampleFacts::State::Ok : SampleFacts::State::NotPcm;
+    return facts;
+}
+
 std::optional<SampleFacts> measureStreamed(const std::filesystem::path& path, std::uintmax_t size) {
     std::ifstream file(path, std::ios::binary);
     std::string head(kHeadBytes, '\0');
@@ -147,14 +158,10 @@ std::optional<SampleFacts> measureStreamed(const std::filesystem::path& path, st
     if (!layout) {
         return std::nullopt;
     }
-    SampleFacts facts;
-    facts.format = layout->format;
-    facts.formatName = std::string(layout->formatName);
-    if (!isPlayableFormat(layout->format)) {
-        facts.state = SampleFacts::State::NotPcm;
+    SampleFacts facts = factsOfLayout(*layout);
+    if (facts.state != SampleFacts::State::Ok) {
         return facts;
     }
-    facts.state = SampleFacts::State::Ok;
     const std::size_t channels = layout->format.channels;
     const std::size_t frameBytes = std::size_t{layout->format.bitsPerSample} / 8 * channels;
     std::uint64_t left = layout->length / frameBytes * frameBytes;
@@ -205,13 +212,10 @@ SampleFacts measureSampleData(std::string_view file) {
     if (!layout) {
         return facts;
     }
-    facts.format = layout->format;
-    facts.formatName = std::string(layout->formatName);
-    if (!isPlayableFormat(layout->format)) {
-        facts.state = SampleFacts::State::NotPcm;
+    facts = factsOfLayout(*layout);
+    if (facts.state != SampleFacts::State::Ok) {
         return facts;
     }
-    facts.state = SampleFacts::State::Ok;
     const std::size_t offset = std::min(layout->offset, file.size());
     const std::string_view stored = file.substr(offset, layout->length);
     const SampleFormat& format = layout->format;
