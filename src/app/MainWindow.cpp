@@ -105,11 +105,6 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/padsmith/padsmith-64.png"), QSize(64, 64));
-    setWindowIcon(icon);
     setAcceptDrops(true);
     setMainWindow(this);
 
@@ -369,6 +364,13 @@ void MainWindow::startBackgroundWork() {
         return;
     }
     backgroundStarted_ = true;
+    // The first icon costs Qt's icon machinery a few milliseconds; the task bar shows it a
+    // moment later.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-64.png"), QSize(64, 64));
+    setWindowIcon(icon);
     audioOut_->rebuild();
     // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
     // settings file holds must not run as a command (40012 would delete samples).

@@ -54,8 +54,9 @@ public:
     // The settings-dependent part of start-up, from the document's initialisation to the
     // reopening of the last kit (skipped when `reopenLastKit` is false).
     void startUp(bool reopenLastKit);
-    // The part of start-up that can wait until the window is on screen: the list of audio
-    // outputs and the stored choice among them, and the filling of the sample cache.
+    // The part of start-up that can wait until the window is on screen: the window's icon, the
+    // list of audio outputs and the stored choice among them, and the filling of the sample
+    // cache.
     void startBackgroundWork();
 
     // Every menu entry and key comes here: the document first, then the window's own

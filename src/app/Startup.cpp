@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/DropTargets.h"
 #include "app/EditorOptions.h"
+#include "app/FontConfigPreload.h"
 #include "app/MainWindow.h"
 #include "app/Operation.h"
 #include "app/Services.h"
@@ -154,6 +155,7 @@ int runEditor(int argc, char** argv) {
         break;
     }
 
+    const FontConfigPreload fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
