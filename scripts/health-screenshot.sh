@@ -35,30 +35,19 @@ cp "$samples/snare.wav" "$plugin/Takes/old snare.wav" # a copy no kit plays
 printf '[General]\nZVDIR=%s\nFILE1=%s\nName=Takes.txt\n' "$plugin/" "$plugin/Takes.txt" \
     >"$work/padsmith.ini"
 
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-editor=""
-cleanup() {
-    [ -n "$editor" ] && kill "$editor" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-sleep 1
-
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-DISPLAY="$display" "$build/apps/padsmith/padsmith" --settings "$work/padsmith.ini" &
-editor=$!
+. scripts/private-x.sh
+on_exit='rm -rf "$work"'
+start_private_x 1280x800
+start_editor --settings "$work/padsmith.ini"
 sleep 4
-window=$(DISPLAY="$display" xwininfo -root -tree | awk '/"Padsmith - \[/ {print $1; exit}')
+window=$(editor_window)
 # The panel opens with Ctrl+H; the snare pad shows its marked rows.
-DISPLAY="$display" xdotool mousemove --window "$window" 300 40 click 1 key ctrl+h
+xdotool mousemove --window "$window" 300 40 click 1 key ctrl+h
 sleep 1
-DISPLAY="$display" xdotool mousemove --window "$window" 94 372 click 1
+xdotool mousemove --window "$window" 94 372 click 1
 # Without a window manager the window keeps its place as it grows: bring it all on screen.
-DISPLAY="$display" xdotool windowmove "$window" 0 0
+xdotool windowmove "$window" 0 0
 sleep 2
 mkdir -p docs
-DISPLAY="$display" import -window "${window:-root}" docs/kit-health.png
+import -window "${window:-root}" docs/kit-health.png
 echo "docs/kit-health.png"

@@ -13,27 +13,15 @@ demo="$PWD/build/demo"
 # Fresh settings that open no kit: the folder makes the only one.
 printf '[General]\nZVDIR=%s\n' "$demo/Zarvo/" >"$demo/folder-kit.ini"
 
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-editor=""
-cleanup() {
-    [ -n "$editor" ] && kill "$editor" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-}
-trap cleanup EXIT
-sleep 1
-
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-DISPLAY="$display" "$build/apps/padsmith/padsmith" --settings "$demo/folder-kit.ini" \
-    "$demo/Library/Folder Kit" &
-editor=$!
+. scripts/private-x.sh
+start_private_x 1024x768
+start_editor --settings "$demo/folder-kit.ini" "$demo/Library/Folder Kit"
 sleep 5
 
 mkdir -p docs
-DISPLAY="$display" import -window root -trim docs/folder-kit-preview.png
-DISPLAY="$display" xdotool key Return
+import -window root -trim docs/folder-kit-preview.png
+xdotool key Return
 sleep 3
-window=$(DISPLAY="$display" xwininfo -root -tree | awk '/"Padsmith - \[/ {print $1; exit}')
-DISPLAY="$display" import -window "${window:-root}" docs/folder-kit.png
+window=$(editor_window)
+import -window "${window:-root}" docs/folder-kit.png
 echo "docs/folder-kit-preview.png docs/folder-kit.png"

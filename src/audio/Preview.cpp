@@ -25,17 +25,23 @@ constexpr int kOutputFrameBytes = kOutputChannels * 2;
 constexpr int kFallbackRate = 44100;
 // How often the output is topped up while a preview plays: well within the output's buffer.
 constexpr int kFeedIntervalMs = 10;
+// The first block of a new sound, written at once into the free part of the output's buffer.
+// Short, so that the notes of a chord, arriving one after the other, each find room.
+constexpr int kFirstBlockMs = 5;
 // How long a stopped output is kept before it is deleted; see releaseOutput.
 constexpr int kStoppedSinkLifeMs = 10000;
 
-// Device -1 (and any number the system no longer has) is the default output.
+// Device -1 (and any number the system no longer has) is the default output. Asked on every
+// note: the list is read only when a numbered output or no default is wanted.
 QAudioDevice outputDevice(int device) {
-    const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (device >= 0 && device < outputs.size()) {
-        return outputs.at(device);
+    if (device >= 0) {
+        const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
+        if (device < outputs.size()) {
+            return outputs.at(device);
+        }
     }
     const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
-    return preferred.isNull() ? outputs.value(0) : preferred;
+    return preferred.isNull() ? QMediaDevices::audioOutputs().value(0) : preferred;
 }
 
 bool playable(const SampleFormat& format) {
@@ -261,10 +267,17 @@ void PreviewPlayer::feed() {
         return;
     }
     const bool first = state.voice != 0 && state.written == 0;
+    const qsizetype buffer = state.sink->bufferSize();
+    const qsizetype free = state.sink->bytesFree();
     const qsizetype held =
-        std::max<qsizetype>(state.sink->bufferSize() - state.sink->bytesFree(), 0) +
-        static_cast<qsizetype>(state.pending.size());
-    qsizetype room = state.sink->bytesFree() / kOutputFrameBytes * kOutputFrameBytes;
+        std::max<qsizetype>(buffer - free, 0) + static_cast<qsizetype>(state.pending.size());
+    // Filled to three quarters; a new sound may take a first block of the quarter left free.
+    qsizetype wanted = buffer - buffer / 4 - held;
+    if (first) {
+        wanted = std::max<qsizetype>(
+            wanted, state.sink->format().bytesForDuration(qint64{kFirstBlockMs} * 1000));
+    }
+    qsizetype room = std::min(wanted, free) / kOutputFrameBytes * kOutputFrameBytes;
     while (room > 0) {
         if (state.pending.empty()) {
             state.mixer->render(static_cast<std::size_t>(room / kOutputFrameBytes), state.pending);

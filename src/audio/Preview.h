@@ -34,8 +34,11 @@ AudioOutputs audioOutputs();
 // a stream is still closing.
 class PreviewPlayer {
 public:
-    // Data that the output holds at most before it plays it: the time a new sound waits.
-    static constexpr int kOutputBufferMs = 60;
+    // The buffer asked of the output. The player keeps it filled to three quarters of what the
+    // output grants (the time a new sound waits behind what is there) and leaves the last
+    // quarter free, so that a new sound's first block is handed over the moment it starts
+    // rather than when the output next asks for data.
+    static constexpr int kOutputBufferMs = 80;
     // How long the stream is kept fed with silence after the last sound, so that the next one
     // finds it running.
     static constexpr int kKeepRunningMs = 10000;

@@ -283,6 +283,13 @@ TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
     EXPECT_NE(player.infoText().indexOf("Mono 16 bit / 44 kHz"), -1);
     const std::optional<std::size_t> heard = waitForTone(tone, 0, 10);
     EXPECT_EQ(player.streamsOpened(), 1);
+    // The stream runs and is kept filled, yet a new start hands its first block over at once,
+    // not when the output next asks for data.
+    for (int start = 0; start < 3; ++start) {
+        player.previewSample(file.string(), *device);
+        EXPECT_GT(player.bytesWritten(), 0) << "start " << start << " waited for the output";
+        runEventLoop(35);
+    }
 
     // Changed on disk: played from the file again, never the stale copy.
     writeFile(file, waveFile(1, 1, 44100, 16, sineData(tone, 19.0, 44100, 1, 16)));

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the screenshot scripts: a private X server (Xvfb) and the editor on it.
+#   start_private_x WIDTHxHEIGHT   starts the server on a display no other server holds and
+#                                  exports DISPLAY; it and the editor stop when the script ends
+#   start_editor ARGUMENTS...      starts the editor of $build with its arguments
+#   editor_window                  prints the editor's window id (empty while it has none)
+# The script sets `build` and may add its own clean-up in `on_exit` (a command string).
+
+private_x_server=""
+private_x_editor=""
+on_exit=""
+
+stop_private_x() {
+    [ -n "$private_x_editor" ] && kill "$private_x_editor" 2>/dev/null || true
+    [ -n "$private_x_server" ] && kill "$private_x_server" 2>/dev/null || true
+    [ -n "$on_exit" ] && eval "$on_exit" || true
+}
+
+start_private_x() {
+    local number=$((200 + RANDOM % 500))
+    while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do
+        number=$((number + 1))
+    done
+    export DISPLAY=":$number"
+    # -noreset: the server stays up when its last client goes, for the next one.
+    Xvfb "$DISPLAY" -screen 0 "${1}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
+    private_x_server=$!
+    trap stop_private_x EXIT
+    for _ in $(seq 100); do
+        xwininfo -root >/dev/null 2>&1 && break
+        sleep 0.2
+    done
+    export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+}
+
+start_editor() {
+    "$build/apps/padsmith/padsmith" "$@" &
+    private_x_editor=$!
+}
+
+# No window manager draws a frame under Xvfb: the window is found by its title.
+editor_window() {
+    xwininfo -root -tree | awk '/"Padsmith - \[/ {print $1; exit}'
+}
