@@ -6,8 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/Services.h"
 #include "app/Text.h"
-#include "formats/Convert.h"
-#include "formats/KitExport.h"
+#include "formats/KitFormats.h"
 #include "kit/KitHost.h"
 #include "platform/Files.h"
 
@@ -61,25 +60,25 @@ void ForeignKitCommands::importKit() {
         return;
     }
     const std::filesystem::path path = toFsPath(dialog.path());
-    const std::filesystem::path cache = userCacheFolder();
     std::optional<formats::Conversion> conversion;
     std::string error;
-    QString shown = QFileInfo(dialog.path()).fileName();
+    std::string name = toStd(QFileInfo(dialog.path()).fileName());
     {
         KitHost& host = window_.kitHost();
         const BusyScope busy(host);
-        const auto foreign = formats::readForeignKit(path, {}, cache, error);
-        if (foreign) {
-            if (!foreign->name.empty()) {
-                shown = fromStd(foreign->name);
-            }
+        QString missing;
+        if (formats::KitFormats* formats = window_.kitFormats(missing)) {
             // Decoding a library takes a while: the window repaints between samples.
-            conversion = formats::convertToKit(*foreign, cache, true, [&host](int, int) {
-                host.pumpMessages();
-                return true;
-            });
+            conversion =
+                formats->importKit(path, userCacheFolder(), name, error, [&host](int, int) {
+                    host.pumpMessages();
+                    return true;
+                });
+        } else {
+            error = toStd(missing);
         }
     }
+    const QString shown = fromStd(name);
     if (!conversion) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("Can't import %1\n%2")
@@ -111,14 +110,11 @@ void ForeignKitCommands::exportKit() {
     formats::ExportResult result;
     {
         const BusyScope busy(window_.kitHost());
-        if (formats::outputKind(path) == formats::KitKind::Sfz) {
-            result = formats::writeSfz(kit, path);
+        QString missing;
+        if (formats::KitFormats* formats = window_.kitFormats(missing)) {
+            result = formats->exportKit(kit, path);
         } else {
-            // A drumkit is a folder: drumkit.xml goes into the one chosen, or into a folder of
-            // the name typed.
-            const std::filesystem::path folder =
-                path.filename() == "drumkit.xml" ? path.parent_path() : path;
-            result = formats::writeHydrogenDrumkit(kit, folder, kit.kitName);
+            result.error = toStd(missing);
         }
     }
     if (!result.error.empty()) {

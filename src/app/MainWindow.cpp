@@ -25,9 +25,11 @@
 #include "audio/SampleCache.h"
 #include "audio/SampleFacts.h"
 #include "audio/SoundSystem.h"
+#include "formats/KitFormats.h"
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
+#include "platform/Modules.h"
 #include "platform/SettingsStore.h"
 #include "ui/CellTableView.h"
 
@@ -152,6 +154,24 @@ KitHost& MainWindow::kitHost() {
 void MainWindow::setSound(std::unique_ptr<SoundSystem> sound) {
     sound_->stopPreview();
     sound_ = std::move(sound);
+}
+
+formats::KitFormats* MainWindow::kitFormats(QString& error) {
+    if (formats_ == nullptr) {
+        const auto entry = reinterpret_cast<formats::FormatsModuleEntry>(
+            loadModuleEntry(moduleFolders(), QString::fromLatin1(formats::kFormatsModuleName),
+                            formats::kFormatsModuleEntry, error));
+        formats_.reset(entry != nullptr ? entry(formats::kFormatsInterfaceVersion) : nullptr);
+        if (entry != nullptr && formats_ == nullptr) {
+            error = QStringLiteral("The module %1 belongs to another version of Padsmith.")
+                        .arg(QString::fromLatin1(formats::kFormatsModuleName));
+        }
+    }
+    return formats_.get();
+}
+
+void MainWindow::setKitFormats(std::unique_ptr<formats::KitFormats> formats) {
+    formats_ = std::move(formats);
 }
 
 void MainWindow::startMidi() {

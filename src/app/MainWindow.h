@@ -37,6 +37,9 @@ class SampleCache;
 class SampleFactsCache;
 class SettingsStore;
 class SoundSystem;
+namespace formats {
+class KitFormats;
+}
 class WindowKitHost;
 class ZoneCommands;
 class ZoneListPanel;
@@ -92,6 +95,10 @@ public:
     // them); their notes go to midiRouter(), and the output is made ready for the first one.
     void startMidi();
     SampleCache& sampleCache() { return *cache_; }
+    // Other samplers' kits in and out, from their module loaded on first use; null when it
+    // cannot be loaded, and `error` says why.
+    formats::KitFormats* kitFormats(QString& error);
+    void setKitFormats(std::unique_ptr<formats::KitFormats> formats);
     // Format, level and envelope of the kit's samples, measured in the background.
     const std::shared_ptr<SampleFactsCache>& sampleFacts() const { return facts_; }
     HealthPanel& healthPanel() const { return *health_; }
@@ -166,6 +173,7 @@ private:
     std::unique_ptr<SampleCache> cache_;
     std::shared_ptr<SampleFactsCache> facts_;
     std::unique_ptr<SoundSystem> sound_;
+    std::unique_ptr<formats::KitFormats> formats_;
     bool backgroundStarted_ = false;
     bool healthFolders_ = false;         // a check asked for before the start also gathers folders
     std::vector<std::string> filledSet_; // the samples the cache was last asked to hold

@@ -9,6 +9,7 @@
 #include "app/Services.h"
 #include "app/SingleInstance.h"
 #include "audio/SoundSystem.h"
+#include "platform/Modules.h"
 #include "platform/ProgramInfo.h"
 #include "platform/SettingsStore.h"
 
@@ -212,7 +213,7 @@ int runEditor(int argc, char** argv) {
     }
     // The window comes first; sound, MIDI and the cache's reading start once it is on screen.
     // No note can arrive before the inputs are open, so none is lost.
-    whenFirstShown(window, [&window] { startSoundAndMidi(window, soundModuleFolders()); });
+    whenFirstShown(window, [&window] { startSoundAndMidi(window, moduleFolders()); });
     window.show();
     window.setFixedSize(window.size());
     if (!kitFile.isEmpty()) {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/SoundSystem.h"
 
-#include <QCoreApplication>
+#include "platform/Modules.h"
+
 #include <QDir>
-#include <QLibrary>
 
 namespace padsmith {
 
@@ -42,35 +42,19 @@ std::unique_ptr<SoundSystem> silentSound(const QString& reason) {
     return std::make_unique<SilentSound>(reason);
 }
 
-QStringList soundModuleFolders() {
-    const QDir program(QCoreApplication::applicationDirPath());
-    return {program.absolutePath(),
-            QDir::cleanPath(program.filePath(QStringLiteral(PADSMITH_SOUND_MODULE_FROM_PROGRAM)))};
-}
-
 LoadedSound loadSoundModule(const QStringList& folders, SampleCache* cache) {
-    QStringList tried;
-    for (const QString& folder : folders) {
-        QLibrary module(QDir(folder).filePath(kSoundModuleName));
-        if (!module.load()) {
-            tried.append(module.errorString());
-            continue;
-        }
-        // The module is never unloaded: the sound system's code lives there.
-        const auto entry = reinterpret_cast<SoundModuleEntry>(module.resolve(kSoundModuleEntry));
-        if (entry == nullptr) {
-            return {nullptr, QStringLiteral("%1 is no sound module of Padsmith.")
-                                 .arg(QDir::toNativeSeparators(module.fileName()))};
-        }
-        std::unique_ptr<SoundSystem> sound(entry(cache, kSoundInterfaceVersion));
-        if (sound == nullptr) {
-            return {nullptr, QStringLiteral("%1 belongs to another version of Padsmith.")
-                                 .arg(QDir::toNativeSeparators(module.fileName()))};
-        }
-        return {std::move(sound), {}};
+    QString error;
+    const auto entry = reinterpret_cast<SoundModuleEntry>(
+        loadModuleEntry(folders, kSoundModuleName, kSoundModuleEntry, error));
+    if (entry == nullptr) {
+        return {nullptr, error};
     }
-    return {nullptr, tried.isEmpty() ? QStringLiteral("No folder to look in.")
-                                     : tried.join(QLatin1Char('\n'))};
+    std::unique_ptr<SoundSystem> sound(entry(cache, kSoundInterfaceVersion));
+    if (sound == nullptr) {
+        return {nullptr, QStringLiteral("The module %1 belongs to another version of Padsmith.")
+                             .arg(kSoundModuleName)};
+    }
+    return {std::move(sound), {}};
 }
 
 } // namespace padsmith

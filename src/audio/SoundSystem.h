@@ -57,12 +57,11 @@ struct LoadedSound {
     QString error;
 };
 
-// The module's file name without its suffix, and the folders it is looked for in: beside the
-// program (the build tree), then where the package installs it.
+// The module's file name without its suffix.
 inline const QString kSoundModuleName = QStringLiteral("padsmith-sound");
-QStringList soundModuleFolders();
 
-// Loads the module from the first of `folders` that holds it and makes its sound system on
+// Loads the module from the first of `folders` that holds it (moduleFolders() for the editor)
+// and makes its sound system on
 // `cache` (may be null; else it must outlive the sound system). The module stays loaded for
 // the rest of the run.
 LoadedSound loadSoundModule(const QStringList& folders, SampleCache* cache);

@@ -6,6 +6,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "audio/LinkedSound.h"
+#include "formats/KitFormats.h"
 #include "kit/KitScript.h"
 #include "platform/SettingsStore.h"
 
@@ -42,6 +43,7 @@ struct AppFixture {
         window = std::make_unique<MainWindow>(*settings, plugin);
         // The sound is linked in, as the editor's module holds it.
         window->setSound(linkedSound(&window->sampleCache()));
+        window->setKitFormats(formats::linkedFormats());
         window->startUp(reopenLastKit);
         window->startBackgroundWork();
         return *window;

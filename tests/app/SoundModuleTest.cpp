@@ -8,6 +8,8 @@
 #include "app/Startup.h"
 #include "audio/SampleCache.h"
 #include "audio/SoundSystem.h"
+#include "formats/KitFormats.h"
+#include "platform/Modules.h"
 
 #include <QLabel>
 #include <QTest>
@@ -45,7 +47,8 @@ private slots:
             << QStringList{empty, moduleFolder()} << true << QString();
         QTest::newRow("no folder holds it")
             << QStringList{empty} << false << QStringLiteral("padsmith-sound");
-        QTest::newRow("no folder at all") << QStringList{} << false << QStringLiteral("No folder");
+        QTest::newRow("no folder at all")
+            << QStringList{} << false << QStringLiteral("No folder to look for padsmith-sound");
         QTest::newRow("a damaged copy first")
             << QStringList{other, moduleFolder()} << true << QString();
     }
@@ -74,6 +77,33 @@ private slots:
         } else {
             QVERIFY2(result.error.contains(error), qPrintable(result.error));
         }
+    }
+
+    // The readers and writers of other samplers' kits come from their own module, loaded on
+    // the first import or export.
+    void formatsModuleExportsAKit() {
+        AppFixture app;
+        QString error;
+        const auto entry = reinterpret_cast<formats::FormatsModuleEntry>(
+            loadModuleEntry({moduleFolder()}, QString::fromLatin1(formats::kFormatsModuleName),
+                            formats::kFormatsModuleEntry, error));
+        QVERIFY2(entry != nullptr, qPrintable(error));
+        QVERIFY(entry(formats::kFormatsInterfaceVersion + 1) == nullptr);
+        const std::unique_ptr<formats::KitFormats> kitFormats(
+            entry(formats::kFormatsInterfaceVersion));
+        QVERIFY(kitFormats != nullptr);
+        KitDocument kit;
+        kit.kitName = "drums";
+        SampleZone zone;
+        zone.key = 36;
+        zone.sampleName = "kick.wav";
+        zone.sourcePath = toStd(app.path(QStringLiteral("library/kick.wav")));
+        AppFixture::touch(app.path(QStringLiteral("library/kick.wav")), "RIFF");
+        kit.pads[0].append(zone);
+        const formats::ExportResult result =
+            kitFormats->exportKit(kit, toFsPath(app.path(QStringLiteral("out/drums.sfz"))));
+        QVERIFY2(result.written, result.error.c_str());
+        QVERIFY(QFileInfo::exists(app.path(QStringLiteral("out/drums.sfz"))));
     }
 
     // Without its module the editor says so once, and runs silent and without MIDI: pads and

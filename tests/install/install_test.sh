@@ -20,11 +20,14 @@ for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1.gz \
     share/doc/padsmith/copyright share/doc/padsmith/changelog.gz; do
     [ -f "$prefix/$file" ] && pass || fail "$file not installed"
 done
-# Sound and MIDI come in a module the editor loads once its window is shown; the editor itself
-# starts without their libraries.
-[ -f "$prefix/$moduledir/padsmith-sound.so" ] && pass || fail "the sound module not installed"
+# Sound and MIDI come in a module the editor loads once its window is shown, other samplers'
+# kits in one it loads on the first import or export; the editor starts without their libraries.
+for module in padsmith-sound padsmith-formats; do
+    [ -f "$prefix/$moduledir/$module.so" ] && pass || fail "the module $module not installed"
+done
 expect_exit 0 readelf -d "$prefix/bin/padsmith"
-expect_not_in "libQt6Multimedia\|librtmidi\|libpulse\|libsoxr" "$work/out"
+expect_not_in "libQt6Multimedia\|librtmidi\|libpulse\|libsoxr\|libarchive\|libsndfile\|libpugixml" \
+    "$work/out"
 for size in 16 32 48 64 128 256; do
     icon="$share/icons/hicolor/${size}x${size}/apps/padsmith.png"
     kind=$(file "$icon")
