@@ -25,12 +25,26 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& key, QObject* parent) : 
     name_ = QStringLiteral("padsmith-") + QString::fromLatin1(hash);
 }
 
-SingleInstanceGuard::~SingleInstanceGuard() = default;
+SingleInstanceGuard::~SingleInstanceGuard() {
+    if (locking_.joinable()) {
+        locking_.join();
+    }
+}
 
-bool SingleInstanceGuard::claim(const QString& kitFile) {
+void SingleInstanceGuard::beginClaim() {
+    if (lock_ != nullptr) {
+        return;
+    }
     lock_ = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(name_ + ".lock"));
     lock_->setStaleLockTime(0); // held for the whole run; a dead owner is still detected
-    if (!lock_->tryLock(100)) {
+    // Only this thread touches the lock until claim() has joined it.
+    locking_ = std::thread([this] { locked_ = lock_->tryLock(100); });
+}
+
+bool SingleInstanceGuard::claim(const QString& kitFile) {
+    beginClaim();
+    locking_.join();
+    if (!locked_) {
         if (lock_->error() != QLockFile::LockFailedError) {
             // No lock can be made at all (no writable temporary folder): better an editor
             // without the guard than one that quietly never starts.

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <thread>
 
 class QLocalServer;
 class QLocalSocket;
@@ -21,6 +22,10 @@ public:
     explicit SingleInstanceGuard(const QString& key, QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
+    // Starts taking the lock on a second thread, so that the window can be built meanwhile
+    // (the lock file is written through to the disk, which takes milliseconds, and more after a
+    // crash left one behind). claim() then waits for it.
+    void beginClaim();
     // True when this is the first instance. Otherwise the running one has been asked to
     // show its window and to open `kitFile` (an absolute path) when one is given, and the
     // caller should end.
@@ -40,6 +45,8 @@ private:
 
     QString name_;
     std::unique_ptr<QLockFile> lock_;
+    std::thread locking_;
+    bool locked_ = false;
     QLocalServer* server_ = nullptr;
 };
 

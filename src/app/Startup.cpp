@@ -187,17 +187,19 @@ int runEditor(int argc, char** argv) {
                         ? std::make_unique<SettingsStore>()
                         : std::make_unique<SettingsStore>(arguments.settingsFile);
 
+    // The window is built while the lock of the first instance is taken; the kit is read and the
+    // window shown only when this is the first.
     SingleInstanceGuard guard(editorInstanceKey(*settings));
-    if (!guard.claim(kitFile)) {
-        return 0; // the running editor has been brought to the front and given the kit
-    }
-
+    guard.beginClaim();
     const std::optional<QString> pluginFolder = findPluginFolder(*settings, dialogs());
     if (!pluginFolder) {
         return 0;
     }
 
     MainWindow window(*settings, *pluginFolder);
+    if (!guard.claim(kitFile)) {
+        return 0; // the running editor has been brought to the front and given the kit
+    }
     QObject::connect(&guard, &SingleInstanceGuard::raiseRequested, &window,
                      [&window] { bringToFront(window); });
     QObject::connect(&guard, &SingleInstanceGuard::openRequested, &window,
