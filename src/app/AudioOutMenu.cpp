@@ -3,19 +3,20 @@
 
 #include "app/Commands.h"
 #include "app/EditorOptions.h"
-#include "audio/Preview.h"
+#include "audio/SoundSystem.h"
 
 #include <QActionGroup>
 
 namespace padsmith {
 
-AudioOutMenu::AudioOutMenu(EditorOptions& options, QWidget* parent)
-    : QMenu(QStringLiteral("Audio Out"), parent), options_(options) {
+AudioOutMenu::AudioOutMenu(EditorOptions& options, std::function<AudioOutputs()> outputs,
+                           QWidget* parent)
+    : QMenu(QStringLiteral("Audio Out"), parent), options_(options), outputs_(std::move(outputs)) {
     connect(this, &QMenu::aboutToShow, this, &AudioOutMenu::rebuild);
 }
 
 void AudioOutMenu::rebuild() {
-    const AudioOutputs outputs = audioOutputs();
+    const AudioOutputs outputs = outputs_();
     deviceCount_ = static_cast<int>(outputs.names.size());
     clear();
     // The group of the last build goes with its entries.

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <QMenu>
+#include <functional>
 
 namespace padsmith {
 
 class EditorOptions;
+struct AudioOutputs;
 
 // The "Audio Out" menu: the default output and each output the system lists, one radio
 // group, built again each time it opens (outputs come and go). Entry k carries the id
@@ -13,7 +15,8 @@ class EditorOptions;
 class AudioOutMenu : public QMenu {
     Q_OBJECT
 public:
-    AudioOutMenu(EditorOptions& options, QWidget* parent);
+    // `outputs` lists the system's outputs when the menu is built.
+    AudioOutMenu(EditorOptions& options, std::function<AudioOutputs()> outputs, QWidget* parent);
 
     void rebuild();
     // Chooses entry `id` as if the user had picked it: the radio mark moves there and the
@@ -23,6 +26,7 @@ public:
 
 private:
     EditorOptions& options_;
+    std::function<AudioOutputs()> outputs_;
     int checked_ = 0; // id of the checked entry, 0 for none
     int deviceCount_ = 0;
 };

@@ -9,8 +9,8 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/ZoneCommands.h"
-#include "audio/Preview.h"
 #include "audio/SampleStream.h"
+#include "audio/SoundSystem.h"
 #include "kit/FolderKit.h"
 #include "kit/LayerOrder.h"
 #include "ui/CellTableView.h"
@@ -194,7 +194,7 @@ void DropTargets::addSamples(const QStringList& samples, Target target,
     const bool layers = onPad && modifiers.testFlag(Qt::ShiftModifier);
     window_.zoneCommands().importFiles(row, files, layers,
                                        layers ? "Drop Velocity Layers" : "Drop Samples");
-    window_.previewPlayer().previewSample(files.front().string(), window_.outputDevice());
+    window_.sound().previewSample(files.front().string(), window_.outputDevice());
 }
 
 void DropTargets::newKitFromFolder(const QString& given) {

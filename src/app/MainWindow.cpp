@@ -22,10 +22,9 @@
 #include "app/WindowLayout.h"
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
-#include "audio/MidiInput.h"
-#include "audio/Preview.h"
 #include "audio/SampleCache.h"
 #include "audio/SampleFacts.h"
+#include "audio/SoundSystem.h"
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
@@ -91,25 +90,17 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
       options_(settings),
       host_(std::make_unique<WindowKitHost>(
           *this, WindowKitHost::Hooks{[this](int pad, int zone) { pads_->selectPad(pad, zone); },
-                                      [this] {
-                                          if (preview_ != nullptr) {
-                                              preview_->stopPreview();
-                                          }
-                                      },
+                                      [this] { sound_->stopPreview(); },
                                       [this] { zones_->view()->setFocus(); }})),
       finder_(*host_), document_(kit_, settings, *this),
       cache_(std::make_unique<SampleCache>(options_.sampleCacheBytes())),
-      facts_(std::make_shared<SampleFactsCache>()) {
+      facts_(std::make_shared<SampleFactsCache>()),
+      sound_(silentSound(QStringLiteral("sound and MIDI start once the window is shown"))) {
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/padsmith/padsmith-64.png"), QSize(64, 64));
-    setWindowIcon(icon);
     setAcceptDrops(true);
     setMainWindow(this);
 
@@ -131,11 +122,9 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     client->setStretched(padMap_->area());
     // The waveform's played position: where the player stands in that file, while it sounds.
     padMap_->setPlayedFrame([this](const std::string& path) -> std::optional<std::uint64_t> {
-        if (preview_ != nullptr) {
-            for (const VoicePosition& voice : preview_->soundingVoices()) {
-                if (voice.path == path) {
-                    return voice.frame;
-                }
+        for (const VoicePosition& voice : sound_->soundingVoices()) {
+            if (voice.path == path) {
+                return voice.frame;
             }
         }
         return std::nullopt;
@@ -160,20 +149,25 @@ KitHost& MainWindow::kitHost() {
     return *host_;
 }
 
-PreviewPlayer& MainWindow::previewPlayer() {
-    if (preview_ == nullptr) {
-        preview_ = std::make_unique<PreviewPlayer>(cache_.get());
-    }
-    return *preview_;
+void MainWindow::setSound(std::unique_ptr<SoundSystem> sound) {
+    sound_->stopPreview();
+    sound_ = std::move(sound);
 }
 
-void MainWindow::setMidiInput(MidiInput* input) {
-    midiInput_ = input;
-    midi_->listenTo(input);
-    if (input != nullptr && input->isOpen()) {
+void MainWindow::startMidi() {
+    const QString warning = sound_->openMidi(
+        options_.midiSystem(), [router = QPointer<MidiRouter>(midi_)](quint32 packed) {
+            if (router != nullptr) {
+                router->handleMessage(packed);
+            }
+        });
+    if (!warning.isEmpty()) {
+        messageBox(MessageButtons::Ok, MessageIcon::Warning, warning);
+    }
+    if (sound_->midiOpen()) {
         // A keyboard wants its first note to sound at once: the output is opened (which
         // blocks until the sound server has it ready) once the window is up, not on that note.
-        QTimer::singleShot(0, this, [this] { previewPlayer().openOutput(outputDevice()); });
+        QTimer::singleShot(0, this, [this] { sound_->openOutput(outputDevice()); });
     }
 }
 
@@ -369,6 +363,13 @@ void MainWindow::startBackgroundWork() {
         return;
     }
     backgroundStarted_ = true;
+    // The first icon costs Qt's icon machinery a few milliseconds; the task bar shows it a
+    // moment later.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/padsmith/padsmith-64.png"), QSize(64, 64));
+    setWindowIcon(icon);
     audioOut_->rebuild();
     // Only an "Audio Out" entry is taken from the stored value: whatever else a damaged
     // settings file holds must not run as a command (40012 would delete samples).
@@ -419,8 +420,7 @@ void MainWindow::exploreKitFolder() {
 void MainWindow::showAbout() {
     if (about_ == nullptr) {
         about_ = new AboutDialog(this);
-        about_->setMidiStatus(midiInput_ != nullptr ? midiInput_->statusText()
-                                                    : MidiInput().statusText());
+        about_->setMidiStatus(sound_->midiStatusText());
     }
     about_->show();
     about_->raise();

@@ -25,7 +25,6 @@ namespace padsmith {
 class AboutDialog;
 class AnimationControl;
 class AudioOutMenu;
-class MidiInput;
 class MidiRouter;
 class ClickLabel;
 class DropTargets;
@@ -34,10 +33,10 @@ class HealthPanel;
 class PadButton;
 class PadMapPanel;
 class PadPanel;
-class PreviewPlayer;
 class SampleCache;
 class SampleFactsCache;
 class SettingsStore;
+class SoundSystem;
 class WindowKitHost;
 class ZoneCommands;
 class ZoneListPanel;
@@ -54,8 +53,9 @@ public:
     // The settings-dependent part of start-up, from the document's initialisation to the
     // reopening of the last kit (skipped when `reopenLastKit` is false).
     void startUp(bool reopenLastKit);
-    // The part of start-up that can wait until the window is on screen: the list of audio
-    // outputs and the stored choice among them, and the filling of the sample cache.
+    // The part of start-up that can wait until the window is on screen: the window's icon, the
+    // list of audio outputs and the stored choice among them, and the filling of the sample
+    // cache.
     void startBackgroundWork();
 
     // Every menu entry and key comes here: the document first, then the window's own
@@ -85,14 +85,16 @@ public:
     int outputDevice() const { return options_.outputDevice(); }
     const QString& waveEditor() const { return options_.waveEditor(); }
     bool keyRepeating() const { return keyRepeat_; }
-    PreviewPlayer& previewPlayer();
+    // Previews, notes and MIDI: silent until setSound() gives the real ones.
+    SoundSystem& sound() { return *sound_; }
+    void setSound(std::unique_ptr<SoundSystem> sound);
+    // Opens the MIDI inputs of the sound system (as the settings or the environment name
+    // them); their notes go to midiRouter(), and the output is made ready for the first one.
+    void startMidi();
     SampleCache& sampleCache() { return *cache_; }
     // Format, level and envelope of the kit's samples, measured in the background.
     const std::shared_ptr<SampleFactsCache>& sampleFacts() const { return facts_; }
     HealthPanel& healthPanel() const { return *health_; }
-    // The MIDI input opened at start-up (null without one): its notes go to midiRouter().
-    void setMidiInput(MidiInput* input);
-    MidiInput* midiInput() const { return midiInput_; }
     MidiRouter& midiRouter() const { return *midi_; }
 
     PadPanel& padPanel() const { return *pads_; }
@@ -163,11 +165,10 @@ private:
     Document document_;
     std::unique_ptr<SampleCache> cache_;
     std::shared_ptr<SampleFactsCache> facts_;
-    std::unique_ptr<PreviewPlayer> preview_;
+    std::unique_ptr<SoundSystem> sound_;
     bool backgroundStarted_ = false;
     bool healthFolders_ = false;         // a check asked for before the start also gathers folders
     std::vector<std::string> filledSet_; // the samples the cache was last asked to hold
-    MidiInput* midiInput_ = nullptr;
     MidiRouter* midi_ = nullptr;
     CommandTable* commands_ = nullptr;
     EditPath* edits_ = nullptr;

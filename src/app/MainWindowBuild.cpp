@@ -19,7 +19,7 @@
 #include "app/WindowLayout.h"
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
-#include "audio/Preview.h"
+#include "audio/SoundSystem.h"
 #include "ui/CellTableView.h"
 
 #include <QAction>
@@ -82,7 +82,7 @@ void MainWindow::buildControls() {
 
     ZoneListPanel::Hooks zoneHooks;
     zoneHooks.preview = [this](const std::string& path) {
-        previewPlayer().previewSample(path, options_.outputDevice());
+        sound().previewSample(path, options_.outputDevice());
     };
     zoneHooks.commandKey = [this] { return commandKey_; };
     zoneHooks.keyRepeating = [this] { return keyRepeat_; };
@@ -91,7 +91,7 @@ void MainWindow::buildControls() {
 
     PadPanel::Hooks hooks;
     hooks.preview = [this](const std::string& path) {
-        previewPlayer().previewSample(path, options_.outputDevice());
+        sound().previewSample(path, options_.outputDevice());
     };
     hooks.animate = [this] { animation_->play(); };
     hooks.commandKey = [this] { return commandKey_; };
@@ -139,7 +139,8 @@ void MainWindow::buildMenus() {
     zones_->setContextMenu(zoneMenu_);
 
     secondMenuEntry_ = bar->addMenu(padMenu_);
-    audioOut_ = new AudioOutMenu(options_, this);
+    audioOut_ = new AudioOutMenu(
+        options_, [this] { return sound_->outputs(); }, this);
     bar->addMenu(audioOut_);
     bar->addAction(commands_->action(CommandId::About));
 

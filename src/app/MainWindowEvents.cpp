@@ -12,7 +12,7 @@
 #include "app/Text.h"
 #include "app/WindowLayout.h"
 #include "app/ZoneListPanel.h"
-#include "audio/Preview.h"
+#include "audio/SoundSystem.h"
 #include "ui/CellTableView.h"
 
 #include <QApplication>
@@ -121,9 +121,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // Close the audio stream while the event loop still runs: Qt's PulseAudio back end may
     // abort when a stream is still closing at exit.
-    if (preview_ != nullptr) {
-        preview_->closeOutput();
-    }
+    sound_->closeOutput();
     saveWindowGeometry(*this, settings_);
     event->accept();
 }

@@ -8,8 +8,7 @@
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/ZoneListPanel.h"
-#include "audio/MidiInput.h"
-#include "audio/Preview.h"
+#include "audio/SoundSystem.h"
 #include "kit/KitChecks.h"
 
 #include <QApplication>
@@ -18,12 +17,6 @@
 namespace padsmith {
 
 MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {}
-
-void MidiRouter::listenTo(MidiInput* input) {
-    if (input != nullptr) {
-        connect(input, &MidiInput::message, this, &MidiRouter::handleMessage);
-    }
-}
 
 void MidiRouter::handleMessage(quint32 packed) {
     const std::optional<NoteOn> note = noteOnIn(packed);
@@ -78,7 +71,7 @@ bool MidiRouter::trigger(const NoteOn& note) {
         const SampleZone& played = window_.kit().pads[static_cast<std::size_t>(zone->pad)].at(
             static_cast<std::size_t>(zone->position));
         // Notes sound together, as on the instrument.
-        window_.previewPlayer().playNote(played.sourcePath, window_.outputDevice());
+        window_.sound().playNote(played.sourcePath, window_.outputDevice());
         window_.padPanel().selectPad(zone->pad, zone->position);
         window_.updateCommandStates();
     }

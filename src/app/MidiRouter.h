@@ -9,7 +9,6 @@
 namespace padsmith {
 
 class MainWindow;
-class MidiInput;
 
 // What a MIDI keyboard or drum controller does in the window. Every note-on flashes the
 // picture's animation once. While the user works anywhere but in the zone list or the pad's
@@ -23,8 +22,6 @@ class MidiRouter : public QObject {
 public:
     explicit MidiRouter(MainWindow& window, QObject* parent = nullptr);
 
-    // Listens to `input` from now on (nothing when null).
-    void listenTo(MidiInput* input);
     // A short MIDI message as the input delivers it; everything but a note-on is ignored.
     void handleMessage(quint32 packed);
 

@@ -7,8 +7,8 @@
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
 #include "audio/AudioFile.h"
-#include "audio/Preview.h"
 #include "audio/SampleFacts.h"
+#include "audio/SoundSystem.h"
 #include "kit/KitHealth.h"
 #include "kit/NoteNames.h"
 #include "kit/Trigger.h"
@@ -379,8 +379,8 @@ void PadMapPanel::clicked(int lane, int velocity, Qt::KeyboardModifiers modifier
                            map_);
     }
     if (!modifiers.testFlag(Qt::ControlModifier)) {
-        window_.previewPlayer().previewSample(
-            kit.current().at(static_cast<std::size_t>(row)).sourcePath, window_.outputDevice());
+        window_.sound().previewSample(kit.current().at(static_cast<std::size_t>(row)).sourcePath,
+                                      window_.outputDevice());
     }
 }
 

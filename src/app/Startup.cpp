@@ -3,12 +3,12 @@
 
 #include "app/CommandLine.h"
 #include "app/DropTargets.h"
-#include "app/EditorOptions.h"
+#include "app/FontConfigPreload.h"
 #include "app/MainWindow.h"
 #include "app/Operation.h"
 #include "app/Services.h"
 #include "app/SingleInstance.h"
-#include "audio/MidiInput.h"
+#include "audio/SoundSystem.h"
 #include "platform/ProgramInfo.h"
 #include "platform/SettingsStore.h"
 
@@ -131,6 +131,22 @@ std::optional<QString> findPluginFolder(SettingsStore& settings, Dialogs& dialog
     return folder;
 }
 
+void startSoundAndMidi(MainWindow& window, const QStringList& moduleFolders) {
+    LoadedSound loaded = loadSoundModule(moduleFolders, &window.sampleCache());
+    const bool silent = loaded.sound == nullptr;
+    window.setSound(silent ? silentSound(QStringLiteral("the sound module could not be loaded"))
+                           : std::move(loaded.sound));
+    window.startMidi();
+    window.startBackgroundWork();
+    if (silent) {
+        messageBox(
+            MessageButtons::Ok, MessageIcon::Warning,
+            QStringLiteral("Padsmith's sound module could not be loaded: samples are not "
+                           "played and MIDI notes are not taken. Everything else works.\n\n%1")
+                .arg(loaded.error));
+    }
+}
+
 int runEditor(int argc, char** argv) {
     // The words that ask for something else than the editor are answered without a window,
     // so they work without a display too.
@@ -154,6 +170,7 @@ int runEditor(int argc, char** argv) {
         break;
     }
 
+    const FontConfigPreload fonts;
     QApplication application(argc, argv);
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
@@ -193,25 +210,9 @@ int runEditor(int argc, char** argv) {
         frame.moveCenter(screen->availableGeometry().center());
         window.move(frame.topLeft());
     }
-    // The window comes first; the MIDI inputs, the audio outputs and the cache's reading
-    // start once it is on screen. No note can arrive before the inputs are open, so none is
-    // lost; without a MIDI system the editor runs without MIDI (the About window says so).
-    MidiInput midi;
-    const std::string midiSystem =
-        MidiInput::preferredSystem(EditorOptions(*settings).midiSystem());
-    whenFirstShown(window, [&window, &midi, midiSystem] {
-        midi.open(midiSystem);
-        window.setMidiInput(&midi);
-        window.startBackgroundWork();
-        if (!midiSystem.empty() && !MidiInput::isKnownSystem(midiSystem)) {
-            messageBox(MessageButtons::Ok, MessageIcon::Warning,
-                       QStringLiteral("The MIDI system \"%1\" is not known; the known ones are "
-                                      "%2. MIDI input uses %3.")
-                           .arg(QString::fromStdString(midiSystem),
-                                QString::fromStdString(MidiInput::knownSystemsText()),
-                                midi.isOpen() ? midi.systemName() : QStringLiteral("none")));
-        }
-    });
+    // The window comes first; sound, MIDI and the cache's reading start once it is on screen.
+    // No note can arrive before the inputs are open, so none is lost.
+    whenFirstShown(window, [&window] { startSoundAndMidi(window, soundModuleFolders()); });
     window.show();
     window.setFixedSize(window.size());
     if (!kitFile.isEmpty()) {

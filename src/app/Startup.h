@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace padsmith {
@@ -24,6 +25,11 @@ QString editorInstanceKey(const SettingsStore& settings);
 // opened. While the editor is busy or waits for an answer it is tried again afterwards, so a
 // question about the open kit is never skipped.
 void openKitFromOutside(MainWindow& window, const QString& path);
+
+// The part of start-up that waits until the window is on screen: the sound module is loaded
+// from the first of `moduleFolders` that holds it (without it the editor says so and runs
+// silent and without MIDI), the MIDI inputs are opened, and the background work starts.
+void startSoundAndMidi(MainWindow& window, const QStringList& moduleFolders);
 
 // The whole run of the editor: the command line (see editorHelpText), start-up, the window,
 // the event loop. Returns the exit code.

@@ -8,7 +8,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
-#include "audio/Preview.h"
+#include "audio/SoundSystem.h"
 #include "kit/KitEdit.h"
 #include "kit/LayerOrder.h"
 #include "kit/PadEdits.h"
@@ -102,7 +102,7 @@ QString ZoneCommands::previewInDialog(const QString& path) {
         return {};
     }
     lastPreviewed_ = path;
-    PreviewPlayer& player = window_.previewPlayer();
+    SoundSystem& player = window_.sound();
     player.previewSample(toStd(path), window_.outputDevice());
     return player.infoText();
 }

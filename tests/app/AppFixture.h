@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/Services.h"
 #include "app/Text.h"
+#include "audio/LinkedSound.h"
 #include "kit/KitScript.h"
 #include "platform/SettingsStore.h"
 
@@ -39,6 +40,8 @@ struct AppFixture {
 
     MainWindow& open(bool reopenLastKit = true) {
         window = std::make_unique<MainWindow>(*settings, plugin);
+        // The sound is linked in, as the editor's module holds it.
+        window->setSound(linkedSound(&window->sampleCache()));
         window->startUp(reopenLastKit);
         window->startBackgroundWork();
         return *window;

@@ -52,7 +52,7 @@ struct MidiWorld {
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
-    QString played() const { return window->previewPlayer().infoText(); }
+    QString played() const { return window->sound().infoText(); }
     int selectedRowOf(int pad) const {
         return window->kit().currentPad == pad ? window->zonePanel().currentRow() : -1;
     }
@@ -278,7 +278,7 @@ private slots:
         QVERIFY(jack.open(MidiInput::preferredSystem(QString())));
         QCOMPARE(jack.systemName(), QStringLiteral("Jack"));
         jack.setRescanInterval(200);
-        window.setMidiInput(&jack);
+        connectKeyboard(window, jack);
 
         QProcess keyboard;
         keyboard.start(QStringLiteral(PADSMITH_MIDI_SEND), {"editor-keys", "50:110"});
@@ -286,11 +286,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window.kit().currentPad == 5, 20000);
         QVERIFY(jack.openPorts().join(' ').contains("editor-keys"));
         QVERIFY(world.played().contains("700ms"));
-        QTRY_VERIFY_WITH_TIMEOUT(window.previewPlayer().bytesWritten() > 0, 10000);
-        QVERIFY(window.previewPlayer().isPreviewing());
+        QTRY_VERIFY_WITH_TIMEOUT(window.sound().bytesWritten() > 0, 10000);
+        QVERIFY(window.sound().isPreviewing());
         keyboard.kill();
         keyboard.waitForFinished(5000);
-        window.previewPlayer().closeOutput();
+        window.sound().closeOutput();
         QTest::qWait(100); // lets the closed stream settle before the window goes
     }
 

@@ -43,7 +43,7 @@ struct MapWorld {
         return {(map()->xOf(velocity) + map()->xOf(velocity + 1)) / 2,
                 map()->laneRect(lane).center().y()};
     }
-    QString played() const { return window->previewPlayer().infoText(); }
+    QString played() const { return window->sound().infoText(); }
 
     AppFixture app;
     MidiInput input; // never opened: the test is the keyboard

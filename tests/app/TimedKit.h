@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AppFixture.h"
+#include "app/MidiRouter.h"
 #include "audio/MidiInput.h"
 #include "audio/SampleFiles.h"
 
@@ -21,6 +22,11 @@ struct TimedSample {
     int velocityHigh;
     int milliseconds;
 };
+
+// Lets `input` play into `window`, as the sound system's own MIDI input does.
+inline void connectKeyboard(MainWindow& window, MidiInput& input) {
+    QObject::connect(&input, &MidiInput::message, &window.midiRouter(), &MidiRouter::handleMessage);
+}
 
 // Writes the samples and a kit script of them (drums.txt), and opens it in a shown window that
 // `input` plays into.
@@ -46,7 +52,7 @@ inline MainWindow& openTimedKit(AppFixture& app, MidiInput& input,
     AppFixture::touch(file, QByteArray::fromStdString(formatKitScript(kit)));
 
     MainWindow& window = app.open(false);
-    window.setMidiInput(&input);
+    connectKeyboard(window, input);
     window.document().openKitPath(file);
     window.show();
     if (!QTest::qWaitForWindowActive(&window)) {

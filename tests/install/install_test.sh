@@ -3,10 +3,11 @@
 # Installs the build into a scratch prefix and checks the tree a desktop reads: the programs
 # run, the desktop entry, the metadata and the file type are valid and agree with each other,
 # and the manual page covers every command of the tool.
-#   install_test.sh BUILD_DIR VERSION
+#   install_test.sh BUILD_DIR VERSION MODULE_DIR
 set -uo pipefail
 build="$1"
 version="$2"
+moduledir="$3"
 . "$(dirname "$0")/../checks.sh"
 id=com.mervane.Padsmith
 
@@ -19,6 +20,11 @@ for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1.gz \
     share/doc/padsmith/copyright share/doc/padsmith/changelog.gz; do
     [ -f "$prefix/$file" ] && pass || fail "$file not installed"
 done
+# Sound and MIDI come in a module the editor loads once its window is shown; the editor itself
+# starts without their libraries.
+[ -f "$prefix/$moduledir/padsmith-sound.so" ] && pass || fail "the sound module not installed"
+expect_exit 0 readelf -d "$prefix/bin/padsmith"
+expect_not_in "libQt6Multimedia\|librtmidi\|libpulse\|libsoxr" "$work/out"
 for size in 16 32 48 64 128 256; do
     icon="$share/icons/hicolor/${size}x${size}/apps/padsmith.png"
     kind=$(file "$icon")

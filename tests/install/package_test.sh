@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the Debian package from the build with CPack and checks what it holds and needs, and
 # (for a build with the distributions' hardening) what lintian says of it.
-#   package_test.sh BUILD_DIR VERSION [lint]
+#   package_test.sh BUILD_DIR VERSION MODULE_DIR [lint]
 set -uo pipefail
 build="$1"
 version="$2"
-lint="${3:-}"
+moduledir="$3"
+lint="${4:-}"
 . "$(dirname "$0")/../checks.sh"
 id=com.mervane.Padsmith
 
@@ -32,7 +33,8 @@ for file in usr/bin/padsmith usr/bin/padsmith-kit usr/share/man/man1/padsmith-ki
     usr/share/man/man1/padsmith.1.gz usr/share/applications/$id.desktop \
     usr/share/metainfo/$id.metainfo.xml usr/share/mime/packages/padsmith.xml \
     usr/share/icons/hicolor/scalable/apps/padsmith.svg usr/share/icons/hicolor/48x48/apps/padsmith.png \
-    usr/share/doc/padsmith/copyright usr/share/doc/padsmith/changelog.gz; do
+    usr/share/doc/padsmith/copyright usr/share/doc/padsmith/changelog.gz \
+    usr/$moduledir/padsmith-sound.so; do
     expect_in "^\./$file\$" "$contents"
 done
 # Everything under /usr, nothing of the build or the test tree.
@@ -42,8 +44,8 @@ outside=$(grep -v -e '^\./usr/' -e '^\./$' "$contents")
 
 # The programs in the package are stripped and run.
 expect_exit 0 dpkg-deb -x "$deb" "$work/root"
-for program in padsmith padsmith-kit; do
-    kind=$(file "$work/root/usr/bin/$program")
+for program in bin/padsmith bin/padsmith-kit $moduledir/padsmith-sound.so; do
+    kind=$(file "$work/root/usr/$program")
     [[ "$kind" == *", stripped"* ]] && pass || fail "$program not stripped: $kind"
 done
 expect_exit 0 "$work/root/usr/bin/padsmith-kit" --version

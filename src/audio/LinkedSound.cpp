@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/LinkedSound.h"
+
+#include "audio/MidiInput.h"
+#include "audio/Preview.h"
+
+namespace padsmith {
+
+namespace {
+
+class LinkedSound : public SoundSystem {
+public:
+    explicit LinkedSound(SampleCache* cache) : player_(cache) {}
+
+    void previewSample(const std::string& path, int device) override {
+        player_.previewSample(path, device);
+    }
+    void playNote(const std::string& path, int device) override { player_.playNote(path, device); }
+    void stopPreview() override { player_.stopPreview(); }
+    bool openOutput(int device) override { return player_.openOutput(device); }
+    void closeOutput() override { player_.closeOutput(); }
+    std::vector<VoicePosition> soundingVoices() const override { return player_.soundingVoices(); }
+    QString infoText() const override { return player_.infoText(); }
+    bool isPreviewing() const override { return player_.isPreviewing(); }
+    qint64 bytesWritten() const override { return player_.bytesWritten(); }
+    AudioOutputs outputs() const override { return audioOutputs(); }
+
+    QString openMidi(const QString& setting, std::function<void(quint32)> received) override {
+        QObject::connect(&midi_, &MidiInput::message, &midi_,
+                         [received = std::move(received)](quint32 packed) { received(packed); });
+        const std::string system = MidiInput::preferredSystem(setting);
+        midi_.open(system);
+        if (system.empty() || MidiInput::isKnownSystem(system)) {
+            return {};
+        }
+        return QStringLiteral("The MIDI system \"%1\" is not known; the known ones are %2. MIDI "
+                              "input uses %3.")
+            .arg(QString::fromStdString(system),
+                 QString::fromStdString(MidiInput::knownSystemsText()),
+                 midi_.isOpen() ? midi_.systemName() : QStringLiteral("none"));
+    }
+    bool midiOpen() const override { return midi_.isOpen(); }
+    QString midiStatusText() const override { return midi_.statusText(); }
+
+private:
+    PreviewPlayer player_;
+    MidiInput midi_;
+};
+
+} // namespace
+
+std::unique_ptr<SoundSystem> linkedSound(SampleCache* cache) {
+    return std::make_unique<LinkedSound>(cache);
+}
+
+} // namespace padsmith
