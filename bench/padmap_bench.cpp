@@ -2,7 +2,7 @@
 // Drawing the velocity map of a pad with 2,000 zones: the map computed from the kit and one
 // frame painted, against a frame of a 60 Hz screen (16 ms), the floor.
 //   scripts/bench.sh padmap_bench
-#include "kit/NoteNames.h"
+#include "app/PadMapPanel.h"
 #include "kit/PadMap.h"
 #include "ui/PadMapView.h"
 
@@ -32,32 +32,9 @@ KitDocument bigKit() {
     return kit;
 }
 
-QList<VelocityRange> rangesOf(const std::vector<VelocitySpan>& spans) {
-    QList<VelocityRange> ranges;
-    for (const VelocitySpan& span : spans) {
-        ranges.append({span.low, span.high});
-    }
-    return ranges;
-}
-
 void showPad(PadMapView& view, const KitDocument& kit, int pad) {
-    const PadMap map = padMap(kit, pad);
-    QList<MapViewLane> lanes;
-    for (const MapLane& lane : map.lanes) {
-        lanes.append({QString::fromStdString(noteName(lane.key)), lane.tiers, rangesOf(lane.gaps),
-                      rangesOf(lane.elsewhere)});
-    }
-    QList<MapViewBlock> blocks;
-    for (const MapBlock& block : map.blocks) {
-        blocks.append({block.row,
-                       block.lane,
-                       block.tier,
-                       {block.window.low, block.window.high},
-                       rangesOf(block.plays),
-                       QString::fromStdString(block.label),
-                       QStringLiteral("Row %1").arg(block.row + 1)});
-    }
-    view.setContent(std::move(lanes), std::move(blocks));
+    showPadMap(view, padMap(kit, pad),
+               [](const MapBlock& block) { return QStringLiteral("Row %1").arg(block.row + 1); });
 }
 
 void frameBudget(benchmark::State& state) {

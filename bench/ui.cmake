@@ -1,4 +1,4 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Targets of this area.
 padsmith_benchmark(padmap_bench padmap_bench.cpp)
-target_link_libraries(padmap_bench PRIVATE padsmith_ui padsmith_kit)
+target_link_libraries(padmap_bench PRIVATE padsmith_app)

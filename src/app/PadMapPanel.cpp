@@ -241,6 +241,12 @@ void PadMapPanel::showMap(const KitDocument& kit, const PadMap& map) {
     std::vector<HealthFinding> findings = padPlayFindings(kit, shownPad_);
     std::erase_if(findings,
                   [](const HealthFinding& f) { return f.kind != HealthKind::NeverPlays; });
+    showPadMap(*map_, map,
+               [&](const MapBlock& block) { return blockToolTip(kit, block, findings); });
+}
+
+void showPadMap(PadMapView& view, const PadMap& map,
+                const std::function<QString(const MapBlock&)>& toolTip) {
     QList<MapViewLane> lanes;
     for (const MapLane& lane : map.lanes) {
         lanes.append({fromStd(noteName(lane.key)), lane.tiers, rangesOf(lane.gaps),
@@ -254,9 +260,9 @@ void PadMapPanel::showMap(const KitDocument& kit, const PadMap& map) {
                        {block.window.low, block.window.high},
                        rangesOf(block.plays),
                        fromStd(block.label),
-                       blockToolTip(kit, block, findings)});
+                       toolTip(block)});
     }
-    map_->setContent(std::move(lanes), std::move(blocks));
+    view.setContent(std::move(lanes), std::move(blocks));
 }
 
 QString PadMapPanel::blockToolTip(const KitDocument& kit, const MapBlock& block,

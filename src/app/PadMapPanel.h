@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QThreadPool>
 #include <QTimer>
 #include <cstdint>
@@ -23,6 +24,10 @@ class MainWindow;
 class PadMapView;
 class SettingsStore;
 class WaveformView;
+
+// Puts a pad's map into `view`, each block with the tooltip `toolTip` gives it.
+void showPadMap(PadMapView& view, const PadMap& map,
+                const std::function<QString(const MapBlock&)>& toolTip);
 
 // The velocity map of the current pad and the waveform of the selected zone's sample, under
 // the zone list. A click on the map plays the zone a note of that key and velocity reaches
