@@ -1,21 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QFileSystemWatcher>
 #include <QLockFile>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace padsmith {
 
 namespace {
 
-// The requests a later start sends, one a line: "raise", or "open " and the kit's path
+// The requests a later start leaves, one a file: "raise", or "open " and the kit's path
 // percent-encoded (a path may hold any character, a line break too).
 constexpr char kRaise[] = "raise";
 constexpr char kOpen[] = "open ";
+const QString kRequestPattern = QStringLiteral("*.request");
 
 } // namespace
 
@@ -43,7 +48,9 @@ void SingleInstanceGuard::beginClaim() {
 
 bool SingleInstanceGuard::claim(const QString& kitFile) {
     beginClaim();
-    locking_.join();
+    if (locking_.joinable()) {
+        locking_.join();
+    }
     if (!locked_) {
         if (lock_->error() != QLockFile::LockFailedError) {
             // No lock can be made at all (no writable temporary folder): better an editor
@@ -51,30 +58,52 @@ bool SingleInstanceGuard::claim(const QString& kitFile) {
             lock_.reset();
             return true;
         }
-        QLocalSocket socket;
-        socket.connectToServer(name_);
-        if (socket.waitForConnected(1000)) {
-            const QByteArray request =
-                kitFile.isEmpty() ? QByteArray(kRaise) : kOpen + QUrl::toPercentEncoding(kitFile);
-            socket.write(request + '\n');
-            socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-        }
+        sendRequest(kitFile.isEmpty() ? QByteArray(kRaise)
+                                      : kOpen + QUrl::toPercentEncoding(kitFile));
         lock_.reset();
         return false;
     }
-    QLocalServer::removeServer(name_); // a socket file left by a crashed run
-    server_ = new QLocalServer(this);
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this,
-                    [this, socket] { readRequests(socket); });
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            readRequests(socket);
-        }
-    });
-    server_->listen(name_);
+    watchRequests();
     return true;
+}
+
+QString SingleInstanceGuard::requestFolder() const {
+    // Private to the user (Qt makes sure of it), so no one else can leave requests there.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QString() : QDir(runtime).filePath(name_ + ".requests");
+}
+
+void SingleInstanceGuard::watchRequests() {
+    const QString folder = requestFolder();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        return; // the editor runs; later starts cannot reach it
+    }
+    // What is there was left for an editor that has ended.
+    QDir requests(folder);
+    for (const QString& old : requests.entryList({kRequestPattern}, QDir::Files)) {
+        requests.remove(old);
+    }
+    watcher_ = new QFileSystemWatcher({folder}, this);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+            &SingleInstanceGuard::readRequests);
+    readRequests(); // one left between the clean-up and the watch
+}
+
+void SingleInstanceGuard::sendRequest(const QByteArray& request) {
+    const QString folder = requestFolder();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        return;
+    }
+    // Named by time and process, so that requests are taken in the order they were left; the
+    // file appears whole under its name (written beside it first).
+    QSaveFile file(QDir(folder).filePath(
+        QStringLiteral("%1-%2.request")
+            .arg(QDateTime::currentMSecsSinceEpoch(), 16, 10, QLatin1Char('0'))
+            .arg(QCoreApplication::applicationPid())));
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(request);
+        file.commit();
+    }
 }
 
 bool SingleInstanceGuard::otherInstanceRunning() {
@@ -90,11 +119,18 @@ bool SingleInstanceGuard::otherInstanceRunning() {
     return probe.error() == QLockFile::LockFailedError;
 }
 
-void SingleInstanceGuard::readRequests(QLocalSocket* socket) {
-    while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine().trimmed();
-        // Answered from the event loop, not inside the socket's signal: opening a kit runs
-        // events, in which the connection may close and its socket be deleted.
+void SingleInstanceGuard::readRequests() {
+    QDir requests(requestFolder());
+    for (const QString& name : requests.entryList({kRequestPattern}, QDir::Files, QDir::Name)) {
+        QFile file(requests.filePath(name));
+        if (!file.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = file.readAll().trimmed();
+        file.close();
+        requests.remove(name);
+        // Answered from the event loop: opening a kit runs events, in which more requests may
+        // arrive.
         if (line.startsWith(kOpen)) {
             const QString kitFile =
                 QUrl::fromPercentEncoding(line.mid(qsizetype(sizeof kOpen) - 1));

@@ -6,15 +6,15 @@
 #include <memory>
 #include <thread>
 
-class QLocalServer;
-class QLocalSocket;
+class QFileSystemWatcher;
 class QLockFile;
 
 namespace padsmith {
 
-// One editor per settings store. The first instance holds a lock file and listens on a local
-// socket; a later one finds the lock taken, asks the first to come to the front (and to open
-// the kit it was started with) and ends.
+// One editor per settings store. The first instance holds a lock file and watches a folder of
+// requests in the user's private runtime folder; a later one finds the lock taken, leaves a
+// request there for the first to come to the front (and to open the kit it was started with)
+// and ends. Qt Core alone: the program starts without a network library.
 class SingleInstanceGuard : public QObject {
     Q_OBJECT
 public:
@@ -41,13 +41,17 @@ signals:
     void openRequested(const QString& kitFile);
 
 private:
-    void readRequests(QLocalSocket* socket);
+    // The folder of requests (empty where the user has no private runtime folder).
+    QString requestFolder() const;
+    void watchRequests();
+    void sendRequest(const QByteArray& request);
+    void readRequests();
 
     QString name_;
     std::unique_ptr<QLockFile> lock_;
     std::thread locking_;
     bool locked_ = false;
-    QLocalServer* server_ = nullptr;
+    QFileSystemWatcher* watcher_ = nullptr;
 };
 
 } // namespace padsmith
