@@ -57,6 +57,26 @@ function(padsmith_library name)
     padsmith_warnings(${name})
 endfunction()
 
+# A module of the editor, loaded at run time: its file `name` (without the system's suffix), the
+# source with its entry function, and the project libraries it holds (each of them must be built
+# position-independent). It keeps their code to itself and shows only its entry function. It is
+# built beside the editor, where a run from the build tree finds it, and installed in the
+# package's folder of modules.
+#   padsmith_module(TARGET NAME SOURCE LIBRARY...)
+function(padsmith_module target name source)
+    add_library(${target} MODULE ${source})
+    target_link_libraries(${target} PRIVATE ${ARGN})
+    set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME ${name} PREFIX ""
+        CXX_VISIBILITY_PRESET hidden
+        LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/apps/padsmith)
+    if(NOT APPLE AND NOT WIN32)
+        target_link_options(${target} PRIVATE LINKER:--exclude-libs,ALL)
+    endif()
+    padsmith_warnings(${target})
+    install(TARGETS ${target} LIBRARY DESTINATION ${PADSMITH_MODULE_DIR})
+endfunction()
+
 # A test program of the project: the test helpers' includes, and a stack printed on a crash.
 # Labels beyond a test's kind: "threads" for the tests the ThreadSanitizer build runs (code that
 # starts threads or takes callbacks), "stress" for those CI runs several times in a row.
