@@ -42,6 +42,7 @@ void SingleInstanceGuard::beginClaim() {
     }
     lock_ = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(name_ + ".lock"));
     lock_->setStaleLockTime(0); // held for the whole run; a dead owner is still detected
+    lockingSince_ = QDateTime::currentMSecsSinceEpoch();
     // Only this thread touches the lock until claim() has joined it.
     locking_ = std::thread([this] { locked_ = lock_->tryLock(100); });
 }
@@ -78,10 +79,13 @@ void SingleInstanceGuard::watchRequests() {
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         return; // the editor runs; later starts cannot reach it
     }
-    // What is there was left for an editor that has ended.
+    // Requests from before this instance took the lock were left for an editor that has
+    // ended; those since are for this one (a start while the window was being built).
     QDir requests(folder);
-    for (const QString& old : requests.entryList({kRequestPattern}, QDir::Files)) {
-        requests.remove(old);
+    for (const QString& name : requests.entryList({kRequestPattern}, QDir::Files)) {
+        if (name.section(QLatin1Char('-'), 0, 0).toLongLong() < lockingSince_) {
+            requests.remove(name);
+        }
     }
     watcher_ = new QFileSystemWatcher({folder}, this);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this,

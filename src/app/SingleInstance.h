@@ -51,6 +51,7 @@ private:
     std::unique_ptr<QLockFile> lock_;
     std::thread locking_;
     bool locked_ = false;
+    qint64 lockingSince_ = 0; // when this instance began to take the lock (ms since the epoch)
     QFileSystemWatcher* watcher_ = nullptr;
 };
 
