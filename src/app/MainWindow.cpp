@@ -5,7 +5,6 @@
 #include "app/AnimationControl.h"
 #include "app/AudioOutMenu.h"
 #include "app/Controls.h"
-#include "app/DialogUnits.h"
 #include "app/DropTargets.h"
 #include "app/EditPath.h"
 #include "app/ForeignKitCommands.h"
@@ -35,19 +34,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFrame>
-#include <QItemSelectionModel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
-#include <QMimeData>
 #include <QSplitter>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 #include <cstdint>
 #include <optional>
