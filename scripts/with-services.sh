@@ -30,10 +30,20 @@ if command -v pulseaudio >/dev/null; then
         for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
         pactl set-default-sink test >/dev/null 2>&1 || true
     else
-        echo "with-services: PulseAudio did not start:" >&2
-        cat "$runtime/pulse.log" >&2
+        echo "with-services: PulseAudio did not start; the tests that need it are skipped." >&2
+        if [ -s "$runtime/pulse.log" ]; then sed 's/^/    pulseaudio: /' "$runtime/pulse.log" >&2; fi
     fi
 fi
+
+# The JACK server comes from JACK 2 (jackd2) or JACK 1 (jackd1), whichever the machine has.
+# JACK 2 waits with jack_wait; JACK 1 has none, so ask jack_lsp until the server answers.
+jack_ready() {
+    if command -v jack_wait >/dev/null; then
+        jack_wait -w -t 1 >/dev/null 2>&1
+    else
+        jack_lsp >/dev/null 2>&1
+    fi
+}
 
 if command -v jackd >/dev/null; then
     # Every JACK client of this run finds this server by its name and never starts one.
@@ -42,11 +52,17 @@ if command -v jackd >/dev/null; then
     jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 >"$runtime/jack.log" 2>&1 &
     jack_pid=$!
     pids+=("$jack_pid")
-    if command -v jack_wait >/dev/null && jack_wait -w -t 10 >/dev/null 2>&1; then
-        export PADSMITH_TEST_JACK=1
-    else
-        echo "with-services: JACK did not start:" >&2
-        cat "$runtime/jack.log" >&2
+    for _ in $(seq 50); do
+        if jack_ready; then
+            export PADSMITH_TEST_JACK=1
+            break
+        fi
+        kill -0 "$jack_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "${PADSMITH_TEST_JACK:-}" ]; then
+        echo "with-services: JACK did not start; the tests that need it are skipped." >&2
+        if [ -s "$runtime/jack.log" ]; then sed 's/^/    jackd: /' "$runtime/jack.log" >&2; fi
     fi
 fi
 
