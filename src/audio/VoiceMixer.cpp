@@ -28,7 +28,7 @@ VoiceMixer::VoiceMixer(int outputRate)
       release_(static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * outputRate_)))) {}
 
 int VoiceMixer::start(const std::string& path, std::shared_ptr<const PlayableSample> sample,
-                      std::unique_ptr<SampleStream> stream, bool solo) {
+                      std::unique_ptr<SampleStream> stream, bool solo, VoiceGain gain) {
     if (solo) {
         stopAll();
     }
@@ -45,6 +45,7 @@ int VoiceMixer::start(const std::string& path, std::shared_ptr<const PlayableSam
     Voice voice;
     voice.id = nextId_++;
     voice.path = path;
+    voice.gain = gain;
     voice.inputRate = static_cast<int>(format.samplesPerSecond);
     voice.inputFrameBytes = format.channels * 2U;
     voice.length = sample ? sample->data.size() / voice.inputFrameBytes : stream->framesLeft();
@@ -101,14 +102,31 @@ bool VoiceMixer::supply(Voice& voice, std::size_t frames) {
 }
 
 void VoiceMixer::render(std::size_t frames, std::string& out) {
+    sum(frames);
+    out.reserve(out.size() + frames * 4);
+    for (const float value : mix_) {
+        append16(out, value);
+    }
+}
+
+void VoiceMixer::mix(std::size_t frames, std::vector<float>& out) {
+    sum(frames);
+    out.insert(out.end(), mix_.begin(), mix_.end());
+}
+
+// Leaves the next `frames` frames of every voice, limited, in `mix_`.
+void VoiceMixer::sum(std::size_t frames) {
     mix_.assign(frames * 2, 0.0F);
     for (Voice& voice : voices_) {
         supply(voice, frames);
         const std::size_t available = (voice.pending.size() - voice.pendingAt) / 2;
         const std::size_t count = std::min(frames, available);
         const float* from = voice.pending.data() + voice.pendingAt;
-        for (std::size_t i = 0; i < count * 2; ++i) {
-            mix_[i] += from[i];
+        const float left = voice.gain.left;
+        const float right = voice.gain.right;
+        for (std::size_t i = 0; i < count * 2; i += 2) {
+            mix_[i] += from[i] * left;
+            mix_[i + 1] += from[i + 1] * right;
         }
         voice.pendingAt += count * 2;
         voice.mixed += count;
@@ -117,10 +135,6 @@ void VoiceMixer::render(std::size_t frames, std::string& out) {
         return voice.inputEnded && voice.pendingAt >= voice.pending.size();
     });
     limit(frames);
-    out.reserve(out.size() + frames * 4);
-    for (const float value : mix_) {
-        append16(out, value);
-    }
 }
 
 // Brings every frame to full scale at most: the gain drops at once to what the loudest

@@ -23,6 +23,12 @@ struct VoicePosition {
     std::uint64_t length = 0;
 };
 
+// The level a voice plays at on each side, as a gain factor.
+struct VoiceGain {
+    float left = 1.0F;
+    float right = 1.0F;
+};
+
 // Sums the sounding samples into one stereo 16-bit stream at the output's rate. Each voice
 // reads its sample from memory or from its file, block by block, through a converter of its
 // own. Voices are added in floating point and pass a limiter that lowers the level of loud
@@ -37,15 +43,18 @@ public:
     // Starts a voice of `path`, playing `sample` from memory when given, else `stream`. With
     // `solo` every voice sounding so far ends first (a preview); otherwise it sounds with
     // them, and when all voices are busy the oldest ends. Returns the voice's id (0 when there
-    // was nothing to play).
+    // was nothing to play). `gain` scales the voice's two sides (a zone's volumes).
     int start(const std::string& path, std::shared_ptr<const PlayableSample> sample,
-              std::unique_ptr<SampleStream> stream, bool solo);
+              std::unique_ptr<SampleStream> stream, bool solo, VoiceGain gain = {});
     // Ends every voice at once; their files are closed.
     void stopAll();
 
     // Appends `frames` stereo 16-bit little-endian frames of the mix to `out` (silence where
     // nothing sounds). A voice that reaches its end is dropped.
     void render(std::size_t frames, std::string& out);
+    // The same mix before it is made 16-bit: `frames` stereo frames appended to `out` as
+    // float pairs, within -1 to 1 (an offline render keeps the limiter's full resolution).
+    void mix(std::size_t frames, std::vector<float>& out);
 
     // The voices still sounding, oldest first; `latencyFrames` output frames mixed but not yet
     // heard are taken off each position.
@@ -64,6 +73,7 @@ private:
         std::size_t sampleOffset = 0;
         std::unique_ptr<SampleStream> stream;
         std::unique_ptr<Resampler> resampler;
+        VoiceGain gain;
         int inputRate = 0;
         std::size_t inputFrameBytes = 0;
         std::uint64_t length = 0;
@@ -73,6 +83,7 @@ private:
         bool inputEnded = false;
     };
     bool supply(Voice& voice, std::size_t frames);
+    void sum(std::size_t frames);
     void limit(std::size_t frames);
 
     int outputRate_;
