@@ -29,6 +29,18 @@ struct VoiceGain {
     float right = 1.0F;
 };
 
+// A sample brought once to an output's rate, as stereo float frames, by the converter a voice
+// of it would use: voices of it then mix without converting again (an offline render, where
+// one sample sounds hundreds of times).
+struct ConvertedSample {
+    std::vector<float> frames; // interleaved left, right
+    int outputRate = 0;
+    int sourceRate = 0;
+    std::uint64_t sourceFrames = 0;
+};
+// Nothing when the sample holds no frames or its rate cannot be converted.
+std::shared_ptr<const ConvertedSample> convertSample(const PlayableSample& sample, int outputRate);
+
 // Sums the sounding samples into one stereo 16-bit stream at the output's rate. Each voice
 // reads its sample from memory or from its file, block by block, through a converter of its
 // own. Voices are added in floating point and pass a limiter that lowers the level of loud
@@ -46,6 +58,9 @@ public:
     // was nothing to play). `gain` scales the voice's two sides (a zone's volumes).
     int start(const std::string& path, std::shared_ptr<const PlayableSample> sample,
               std::unique_ptr<SampleStream> stream, bool solo, VoiceGain gain = {});
+    // Starts a voice of a sample converted to this mixer's rate, with the others.
+    int start(const std::string& path, std::shared_ptr<const ConvertedSample> converted,
+              VoiceGain gain = {});
     // Ends every voice at once; their files are closed.
     void stopAll();
 
@@ -73,6 +88,9 @@ private:
         std::size_t sampleOffset = 0;
         std::unique_ptr<SampleStream> stream;
         std::unique_ptr<Resampler> resampler;
+        std::shared_ptr<const ConvertedSample> converted; // instead of the three above
+        std::size_t convertedAt = 0;                      // floats of `converted` mixed
+        double ratio = 1.0;                               // output frames per file frame
         VoiceGain gain;
         int inputRate = 0;
         std::size_t inputFrameBytes = 0;
@@ -82,6 +100,7 @@ private:
         std::uint64_t mixed = 0;    // output frames mixed so far
         bool inputEnded = false;
     };
+    void makeRoom();
     bool supply(Voice& voice, std::size_t frames);
     void sum(std::size_t frames);
     void limit(std::size_t frames);
