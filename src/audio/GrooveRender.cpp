@@ -18,28 +18,32 @@ namespace {
 // Frames mixed at a time at most, between two hits or in the tail.
 constexpr std::size_t kBlockFrames = 8192;
 
-// The decoded samples of a rendering, each file read once.
+// The samples of a rendering, each file read and converted to the output's rate once.
 class SampleShelf {
 public:
-    std::shared_ptr<const PlayableSample> get(const std::string& path) {
+    explicit SampleShelf(int rate) : rate_(rate) {}
+
+    std::shared_ptr<const ConvertedSample> get(const std::string& path) {
         const auto found = samples_.find(path);
         if (found != samples_.end()) {
             return found->second;
         }
-        auto sample = std::make_shared<PlayableSample>(readSample(path));
-        std::shared_ptr<const PlayableSample> kept;
-        if (sample->readable && !sample->data.empty()) {
-            kept = std::move(sample);
-        } else {
+        const PlayableSample sample = readSample(path);
+        std::shared_ptr<const ConvertedSample> converted;
+        if (sample.readable) {
+            converted = convertSample(sample, rate_);
+        }
+        if (!converted) {
             unreadable_.push_back(path);
         }
-        samples_.emplace(path, kept);
-        return kept;
+        samples_.emplace(path, converted);
+        return converted;
     }
     std::vector<std::string> unreadable() const { return unreadable_; }
 
 private:
-    std::unordered_map<std::string, std::shared_ptr<const PlayableSample>> samples_;
+    int rate_;
+    std::unordered_map<std::string, std::shared_ptr<const ConvertedSample>> samples_;
     std::vector<std::string> unreadable_;
 };
 
@@ -104,21 +108,22 @@ Rendering renderGroove(const KitDocument& kit, const Groove& groove, int loops,
                        std::optional<int> pad) {
     Rendering rendering;
     VoiceMixer mixer(groove.rate);
-    SampleShelf shelf;
+    SampleShelf shelf(groove.rate);
     std::uint64_t position = 0;
     GrooveCursor cursor(groove, std::max(loops, 1));
+    rendering.frames.reserve(static_cast<std::size_t>(cursor.endFrame() + groove.rate) * 2);
     for (std::optional<GrooveHit> hit = cursor.peek(); hit; cursor.take(), hit = cursor.peek()) {
         const std::optional<ZonePlay> play = zonePlayed(kit, hit->note, hit->velocity, pad);
         if (!play) {
             continue;
         }
-        std::shared_ptr<const PlayableSample> sample = shelf.get(play->path);
+        std::shared_ptr<const ConvertedSample> sample = shelf.get(play->path);
         if (!sample) {
             continue;
         }
         mixFor(mixer, hit->frame - position, rendering.frames);
         position = hit->frame;
-        if (mixer.start(play->path, std::move(sample), nullptr, false,
+        if (mixer.start(play->path, std::move(sample),
                         VoiceGain{play->gainLeft, play->gainRight}) != 0) {
             ++rendering.notesPlayed;
         }
