@@ -4,6 +4,7 @@
 // The floor is the budget: a hundredth of the groove's length, so a ratio under 1 means the
 // render runs more than 100 times faster than real time.
 //   scripts/bench.sh render_bench
+#include "audio/AudioFile.h"
 #include "audio/GrooveRender.h"
 #include "audio/MidiFile.h"
 #include "audio/MidiFiles.h"
