@@ -60,6 +60,20 @@ PadButton::PadButton(int pad, QWidget* parent) : QAbstractButton(parent), pad_(p
     resize(sizeHint());
 }
 
+void PadButton::light(int milliseconds) {
+    if (litTimer_ == nullptr) {
+        litTimer_ = new QTimer(this);
+        litTimer_->setSingleShot(true);
+        connect(litTimer_, &QTimer::timeout, this, [this] {
+            lit_ = false;
+            update();
+        });
+    }
+    lit_ = true;
+    litTimer_->start(milliseconds);
+    update();
+}
+
 const QPixmap& PadButton::restImage() {
     static const QPixmap image = sharpPixmap(QStringLiteral(":/padsmith/pad.png"));
     return image;
@@ -105,7 +119,7 @@ QRect PadButton::markerRect() const {
 
 void PadButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, isDown() ? pressedImage() : restImage());
+    painter.drawPixmap(0, 0, isDown() || lit_ ? pressedImage() : restImage());
     const QColor fill = markerColour();
     if (fill.isValid()) {
         painter.setRenderHint(QPainter::Antialiasing, false);
