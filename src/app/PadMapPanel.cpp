@@ -408,12 +408,16 @@ void PadMapPanel::noteHandled(int note, int velocity) {
     if (refreshQueued_ || shownPad_ != window_.kit().currentPad) {
         refreshNow();
     }
+    const std::optional<ZoneRef> fired = triggeredZone(window_.kit(), note, velocity);
+    showNote(note, velocity, fired ? fired->pad : -1, fired ? fired->position : -1);
+}
+
+void PadMapPanel::showNote(int note, int velocity, int pad, int row) {
     const int lane = model_.laneOf(note);
     if (lane < 0) {
         return;
     }
-    const std::optional<ZoneRef> fired = triggeredZone(window_.kit(), note, velocity);
-    map_->showHit(lane, velocity, fired && fired->pad == shownPad_ ? fired->position : -1);
+    map_->showHit(lane, velocity, pad == shownPad_ ? row : -1);
 }
 
 } // namespace padsmith

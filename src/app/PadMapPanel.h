@@ -64,6 +64,10 @@ public:
     using PlayedFrame = std::function<std::optional<std::uint64_t>(const std::string& path)>;
     void setPlayedFrame(PlayedFrame played);
 
+    // Marks a note on its key's lane, as the zone at `row` of `pad` played it (pad -1: none
+    // did); a note of a key the shown pad has no lane for is not shown.
+    void showNote(int note, int velocity, int pad, int row);
+
 private:
     void areaResized();
     void showPanes(bool shown);
