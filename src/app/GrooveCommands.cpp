@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/GrooveCommands.h"
 
+#include "app/Audition.h"
 #include "app/FileDialog.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -12,10 +13,12 @@
 
 namespace padsmith {
 
-GrooveCommands::GrooveCommands(const KitDocument& kit, SettingsStore& settings,
-                               GroovePlayer::PlayZone play, QWidget* owner)
-    : QObject(owner), kit_(kit), settings_(settings), owner_(owner),
-      player_(kit, std::move(play), this) {
+GrooveCommands::GrooveCommands(Services services)
+    : QObject(&services.owner), s_(services),
+      player_(
+          services.kit,
+          [&audition = services.audition](const ZonePlay& zone) { audition.playNote(zone.path); },
+          this) {
     connect(&player_, &GroovePlayer::notePlayed, this, &GrooveCommands::notePlayed);
     connect(&player_, &GroovePlayer::stopped, this, [this] {
         playing_ = Playing::Nothing;
@@ -33,13 +36,29 @@ bool GrooveCommands::isGrooveFile(const QString& path) {
     return suffix == QLatin1String("mid") || suffix == QLatin1String("midi");
 }
 
+void GrooveCommands::run(CommandId id, int /*index*/) {
+    switch (id) {
+    case CommandId::PlayGroove:
+        playGroove();
+        break;
+    case CommandId::PlayVelocitySweep:
+        playSweep();
+        break;
+    case CommandId::StopGroove:
+        stop();
+        break;
+    default:
+        break;
+    }
+}
+
 void GrooveCommands::playGroove() {
     if (playing_ == Playing::Groove) {
         stop();
         return;
     }
-    FileDialog dialog(settings_, grooveFilter(), QStringLiteral("Play Groove"));
-    if (dialog.showOpen(owner_)) {
+    FileDialog dialog(s_.settings, grooveFilter(), QStringLiteral("Play Groove"));
+    if (dialog.showOpen(&s_.owner)) {
         playGrooveFile(dialog.path());
     }
 }
@@ -66,11 +85,11 @@ void GrooveCommands::playSweep() {
         stop();
         return;
     }
-    const int note = sweepNote(kit_, kit_.currentPad);
+    const int note = sweepNote(s_.kit, s_.kit.currentPad);
     if (note < 0) {
         return; // an empty pad: the command is grayed
     }
-    start(velocitySweep(note, GroovePlayer::kClockRate), Playing::Sweep, 1, kit_.currentPad);
+    start(velocitySweep(note, GroovePlayer::kClockRate), Playing::Sweep, 1, s_.kit.currentPad);
 }
 
 void GrooveCommands::start(Groove groove, Playing what, int passes, std::optional<int> pad) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Commands.h"
 #include "app/Dialogs.h"
 #include "app/GroovePlayer.h"
 
@@ -11,32 +12,39 @@ class QWidget;
 
 namespace padsmith {
 
+class Audition;
 class KitDocument;
 class SettingsStore;
 
 // Hearing the kit play in the editor. Pad › "Play Groove…" asks for a MIDI file and loops it
 // through the kit until the same command (or Escape) stops it; a MIDI file dropped onto the
 // window does the same without the dialog. Pad › "Play Velocity Sweep" plays the current pad at
-// velocities 8, 16, … 127, a quarter second apart, once. Starting one stops the other.
-class GrooveCommands : public QObject {
+// velocities 8, 16, … 127, a quarter second apart, once. Starting one stops the other. The notes
+// sound as MIDI notes do, together with what else plays.
+class GrooveCommands : public QObject, public CommandRunner {
     Q_OBJECT
 public:
     enum class Playing { Nothing, Groove, Sweep };
 
-    // `kit` must outlive the commands; `play` sounds a zone on the editor's output; `owner`
-    // (may be null) owns the dialog and the messages.
-    GrooveCommands(const KitDocument& kit, SettingsStore& settings, GroovePlayer::PlayZone play,
-                   QWidget* owner);
+    struct Services {
+        QWidget& owner; // of the dialog and the messages
+        const KitDocument& kit;
+        SettingsStore& settings; // the dialog's folder
+        Audition& audition;
+    };
+    explicit GrooveCommands(Services services);
+
+    // Play Groove…, Play Velocity Sweep, and the stop (Escape).
+    void run(CommandId id, int index) override;
 
     void playGroove();
-    // Plays the groove in `path`; says why (and returns false) when it cannot be played.
+    // Plays the groove in `path` until stopped; says why (and returns false) when it cannot.
     bool playGrooveFile(const QString& path);
     void playSweep();
     void stop();
     Playing playing() const { return playing_; }
     // The file of the groove that plays, empty when none does.
     const QString& groovePath() const { return groovePath_; }
-    GroovePlayer& player() { return player_; }
 
     static FileFilter grooveFilter();
     // A file a drop hands to playGrooveFile: a MIDI file, by its name.
@@ -51,9 +59,7 @@ signals:
 private:
     void start(Groove groove, Playing what, int passes, std::optional<int> pad);
 
-    const KitDocument& kit_;
-    SettingsStore& settings_;
-    QWidget* owner_;
+    Services s_;
     GroovePlayer player_;
     Playing playing_ = Playing::Nothing;
     QString groovePath_;
