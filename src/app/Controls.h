@@ -38,7 +38,7 @@ private:
 // A pad of the pad panel: its picture at rest or pressed, at the picture's natural size, and
 // for the current pad a marker: green, blue while the zone list has the focus, and while
 // pressed red (pad with zones) or yellow (empty pad), one pixel lower. A pad lit by a note
-// shows its pressed picture for a moment.
+// glows for a moment.
 class PadButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -59,7 +59,7 @@ public:
     QColor markerColour() const;
     QRect markerRect() const;
 
-    // Shows the pressed picture for `milliseconds`, as a note on the pad sounds.
+    // Glows for `milliseconds`, as a note on the pad sounds.
     void light(int milliseconds);
     bool lit() const { return lit_; }
 
