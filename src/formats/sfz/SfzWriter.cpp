@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/ForeignKit.h"
 #include "formats/KitExport.h"
 #include "formats/SampleCopies.h"
 #include "platform/Files.h"
@@ -43,6 +44,26 @@ std::string sfzText(std::string text) {
     return text;
 }
 
+// A sample name an SFZ reader gets back whole: no "=" (a blank and "word=" start the next
+// opcode), no "<" (a header), no comment start, no line end, no blanks at either end.
+std::string sfzSampleName(const std::string& name) {
+    std::string safe = name;
+    for (char& c : safe) {
+        if (c == '=' || c == '<' || c == '>' || c == '\n' || c == '\r' || c == '\t') {
+            c = '_';
+        }
+    }
+    for (const char* comment : {"//", "/*"}) {
+        for (auto at = safe.find(comment); at != std::string::npos; at = safe.find(comment)) {
+            safe[at + 1] = '_';
+        }
+    }
+    const auto first = safe.find_first_not_of(' ');
+    const auto last = safe.find_last_not_of(' ');
+    safe = first == std::string::npos ? "sample.wav" : safe.substr(first, last - first + 1);
+    return safe;
+}
+
 } // namespace
 
 std::vector<std::string> fieldsNotExported(const KitDocument& kit) {
@@ -77,7 +98,7 @@ ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun)
         result.error = "can't create " + folder.string();
         return result;
     }
-    SampleCopies copies(folder);
+    SampleCopies copies(folder, sfzSampleName);
     std::string text = "// " + sfzText(kit.kitName) + ", a drum kit written by Padsmith\n";
     if (!kit.copyright.empty()) {
         text += "// " + sfzText(kit.copyright) + "\n";
@@ -105,6 +126,10 @@ ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun)
         }
     }
     result.report = fieldsNotExported(kit);
+    if (!copies.renamed().empty()) {
+        result.report.push_back("Sample names SFZ cannot hold were copied under another name: " +
+                                listNames(copies.renamed(), 4) + ".");
+    }
     if (!missing.empty()) {
         result.report.push_back(std::to_string(missing.size()) + " zone(s) were left out: " +
                                 missing.front() + (missing.size() > 1 ? " and more." : "."));
