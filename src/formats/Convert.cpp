@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <set>
@@ -148,6 +149,66 @@ float nearestVolumeStep(double gain) {
     return best;
 }
 
+bool keepSources(KitDocument& kit, const fs::path& workFolder, const fs::path& keepFolder,
+                 std::string& error) {
+    std::error_code ec;
+    const fs::path work = fs::absolute(workFolder, ec).lexically_normal();
+    std::map<std::string, std::string> moved;
+    for (Pad& pad : kit.pads) {
+        for (std::size_t i = 0; i < pad.size(); ++i) {
+            SampleZone& zone = pad.at(i);
+            if (!isCopyableSource(zone.sourcePath)) {
+                continue;
+            }
+            if (const auto known = moved.find(zone.sourcePath); known != moved.end()) {
+                zone.sourcePath = known->second;
+                continue;
+            }
+            const fs::path relative =
+                fs::path(zone.sourcePath).lexically_normal().lexically_relative(work);
+            if (relative.empty() || *relative.begin() == "..") {
+                continue;
+            }
+            const fs::path target = keepFolder / relative;
+            if (!createFolderChain(target.parent_path())) {
+                error = "can't create " + target.parent_path().string();
+                return false;
+            }
+            const bool there =
+                fs::is_regular_file(target, ec) && fileSize(target) == fileSize(zone.sourcePath);
+            if (!there && !movePath(zone.sourcePath, target, ec)) {
+                error = "can't keep " + zone.sourcePath + " in " + keepFolder.string() + ": " +
+                        ec.message();
+                return false;
+            }
+            moved[zone.sourcePath] = target.string();
+            zone.sourcePath = target.string();
+        }
+    }
+    return true;
+}
+
+fs::path conversionFolder(const fs::path& cacheFolder) {
+    const fs::path parent = cacheFolder / "conversions";
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code timeError;
+        const auto time = fs::last_write_time(it->path(), timeError);
+        if (!timeError && now - time > std::chrono::hours(24)) {
+            deletePath(it->path());
+        }
+    }
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    for (int n = 0;; ++n) {
+        const fs::path folder = parent / (std::to_string(stamp) + "-" + std::to_string(n));
+        createFolderChain(parent);
+        if (fs::create_directory(folder, ec) || n > 100) {
+            return folder;
+        }
+    }
+}
+
 KitKind inputKind(const fs::path& path) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
@@ -185,11 +246,21 @@ std::optional<ForeignKit> readForeignKit(const fs::path& path, const ReadOptions
     case KitKind::HydrogenFolder:
         return readHydrogenDrumkit(path, options, error);
     case KitKind::HydrogenArchive: {
-        const std::optional<fs::path> xml = unpackDrumkitArchive(path, cacheFolder, error);
-        if (!xml) {
+        const fs::path target = cacheFolder / "unpacked";
+        deletePath(target);
+        const std::optional<UnpackedDrumkit> unpacked =
+            unpackDrumkitArchive(path, target, error, options.archive);
+        if (!unpacked) {
             return std::nullopt;
         }
-        return readHydrogenDrumkit(*xml, options, error);
+        std::optional<ForeignKit> kit = readHydrogenDrumkit(unpacked->xml, options, error, target);
+        if (kit && !unpacked->refused.empty()) {
+            kit->notes.insert(kit->notes.begin(),
+                              std::to_string(unpacked->refused.size()) + " archive entr" +
+                                  (unpacked->refused.size() == 1 ? "y" : "ies") +
+                                  " were refused: " + listNames(unpacked->refused, 4) + ".");
+        }
+        return kit;
     }
     case KitKind::KitScript:
     case KitKind::Unknown:

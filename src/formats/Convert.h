@@ -29,7 +29,8 @@ KitKind inputKind(const std::filesystem::path& path);
 KitKind outputKind(const std::filesystem::path& path);
 
 // Reads an SFZ file, a Hydrogen drumkit (drumkit.xml or its folder) or a .h2drumkit archive
-// (unpacked under `cacheFolder`). Nothing (and `error` set) when it cannot be read.
+// (unpacked into "unpacked" in `cacheFolder`, within options.archive; entries refused and
+// samples named outside it are in the notes). Nothing (and `error` set) when it cannot be read.
 std::optional<ForeignKit> readForeignKit(const std::filesystem::path& path,
                                          const ReadOptions& options,
                                          const std::filesystem::path& cacheFolder,
@@ -56,6 +57,18 @@ using ConvertProgress = std::function<bool(int done, int total)>;
 std::optional<Conversion> convertToKit(const ForeignKit& foreign,
                                        const std::filesystem::path& cacheFolder, bool decode = true,
                                        const ConvertProgress& progress = {});
+
+// Moves the files below `workFolder` that the kit's zones play (decoded copies, samples of an
+// unpacked archive, renamed sources) into `keepFolder`, in the same places below it, and points
+// the zones at them: a kit whose sources are kept there outlives the work folder. A file of the
+// same size already there (an earlier conversion) is taken as it is. False, with the reason in
+// `error`, when one cannot be moved; the zones still play what was kept before it.
+bool keepSources(KitDocument& kit, const std::filesystem::path& workFolder,
+                 const std::filesystem::path& keepFolder, std::string& error);
+
+// A folder of its own for one conversion's decoded and unpacked files, under `cacheFolder`.
+// Folders of earlier conversions that no program uses any more (older than a day) are removed.
+std::filesystem::path conversionFolder(const std::filesystem::path& cacheFolder);
 
 // The volume step (0.25 to 8.0) nearest a gain factor in decibels (20 log10 of the factor).
 float nearestVolumeStep(double gain);

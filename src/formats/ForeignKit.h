@@ -4,6 +4,7 @@
 // A drum kit as another sampler describes it, before it becomes a kit of ours: instruments on
 // keys, each with layers of samples. Readers fill it from their format; the converter maps it
 // onto a kit and says what did not fit.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -45,9 +46,17 @@ enum class KeyChoice { Index, OutputNote };
 // or they share the layer's velocity window between them.
 enum class AlternateChoice { First, Interleave };
 
+// What an archive may unpack to. Drum kits hold hundreds of files and rarely more than a GiB;
+// anything far beyond is a mistake or an attack on the disk.
+struct ArchiveLimits {
+    std::uint64_t entries = 10000;
+    std::uint64_t bytes = std::uint64_t{4} << 30;
+};
+
 struct ReadOptions {
     KeyChoice keys = KeyChoice::Index;
     AlternateChoice alternates = AlternateChoice::First;
+    ArchiveLimits archive;
 };
 
 // Neighbouring velocity windows of `count` alternates sharing low..high, as even slices.
@@ -65,7 +74,7 @@ private:
     std::vector<std::pair<std::string, std::vector<std::string>>> items_;
 };
 
-// "a, b, c and 4 more".
+// "a, b, c and 4 more", each name once.
 std::string listNames(const std::vector<std::string>& names, std::size_t shown = 6);
 
 } // namespace padsmith::formats

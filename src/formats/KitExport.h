@@ -30,6 +30,12 @@ ExportResult writeSfz(const KitDocument& kit, const std::filesystem::path& file,
 ExportResult writeHydrogenDrumkit(const KitDocument& kit, const std::filesystem::path& folder,
                                   const std::string& name, bool dryRun = false);
 
+// Writes `kit` as the .h2drumkit archive `archive`: the drumkit folder is made in
+// `workFolder`, then packed under the kit's name (replacing the archive whole or not at all).
+ExportResult writeHydrogenArchive(const KitDocument& kit, const std::filesystem::path& archive,
+                                  const std::string& name, const std::filesystem::path& workFolder,
+                                  bool dryRun = false);
+
 // The fields of a kit that neither format holds (key range, voices, group), as report lines.
 std::vector<std::string> fieldsNotExported(const KitDocument& kit);
 
