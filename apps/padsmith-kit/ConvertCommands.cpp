@@ -33,14 +33,6 @@ fs::path replacedFile(const fs::path& out, KitKind kind) {
     return out;
 }
 
-int zoneCount(const KitDocument& kit) {
-    int zones = 0;
-    for (const Pad& pad : kit.pads) {
-        zones += static_cast<int>(pad.size());
-    }
-    return zones;
-}
-
 int runConvert(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 2) {
@@ -110,9 +102,10 @@ int runConvert(const std::vector<std::string>& argv) {
                                  ? formats::AlternateChoice::Interleave
                                  : formats::AlternateChoice::First;
         std::string error;
-        options.archive.entries = args->maxEntries.value_or(options.archive.entries);
-        options.archive.bytes = args->maxUnpacked.value_or(options.archive.bytes);
-        const auto foreign = formats::readForeignKit(in, options, work, error);
+        formats::ArchiveLimits limits;
+        limits.entries = args->maxEntries.value_or(limits.entries);
+        limits.bytes = args->maxUnpacked.value_or(limits.bytes);
+        const auto foreign = formats::readForeignKit(in, options, work, error, limits);
         if (!foreign) {
             std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());
             return 1;
@@ -138,7 +131,7 @@ int runConvert(const std::vector<std::string>& argv) {
     std::printf("%s: %d pad(s), %d zone(s)\n", in.string().c_str(),
                 static_cast<int>(std::count_if(kit.pads.begin(), kit.pads.end(),
                                                [](const Pad& pad) { return !pad.empty(); })),
-                zoneCount(kit));
+                formats::zoneCount(kit));
 
     int exitCode = 0;
     if (outKind == KitKind::KitScript) {

@@ -169,6 +169,7 @@ void Document::adoptPads(const std::array<Pad, kPadCount>& pads) {
     clearToNewKit();
     kit_.pads = pads; // the empty kit's fingerprints stay: every pad counts as changed
     kit_.computeKitSize();
+    window_.kitReplaced(); // Kit Health looks at the new pads at once, as after an open
     updateTitle(kit_.updateModified());
     window_.showKit();
 }

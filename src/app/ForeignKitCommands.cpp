@@ -10,8 +10,10 @@
 #include "kit/KitHost.h"
 #include "platform/Files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 
 namespace padsmith {
 
@@ -27,6 +29,40 @@ QString reportText(const QString& summary, const std::vector<std::string>& repor
     }
     return text;
 }
+
+// Progress of a conversion that takes longer than half a second: the file count in a dialog,
+// and the window repainting meanwhile. Cancel stops an import; an export finishes.
+class ConversionProgress {
+public:
+    ConversionProgress(QWidget* parent, const QString& verb, bool cancellable)
+        : dialog_(verb, cancellable ? QStringLiteral("Cancel") : QString(), 0, 0, parent),
+          verb_(verb) {
+        dialog_.setWindowTitle(QCoreApplication::applicationName());
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        if (!cancellable) {
+            dialog_.setCancelButton(nullptr);
+        }
+    }
+
+    bool step(int done, int total) {
+        if (dialog_.maximum() != total) {
+            dialog_.setMaximum(total);
+        }
+        dialog_.setLabelText(QStringLiteral("%1 file %2 of %3...").arg(verb_).arg(done).arg(total));
+        dialog_.setValue(done);
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+    bool canceled() const { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+    QString verb_;
+};
 
 int padsWithZones(const KitDocument& kit) {
     int pads = 0;
@@ -47,8 +83,8 @@ FileFilter ForeignKitCommands::importFilter() {
 }
 
 FileFilter ForeignKitCommands::exportFilter() {
-    return {QStringLiteral("SFZ File or Hydrogen drumkit.xml (*.sfz drumkit.xml)"),
-            QStringLiteral("*.sfz;drumkit.xml")};
+    return {QStringLiteral("SFZ File or Hydrogen Kit (*.sfz drumkit.xml *.h2drumkit)"),
+            QStringLiteral("*.sfz;drumkit.xml;*.h2drumkit")};
 }
 
 void ForeignKitCommands::importKit() {
@@ -63,22 +99,24 @@ void ForeignKitCommands::importKit() {
     std::optional<formats::Conversion> conversion;
     std::string error;
     std::string name = toStd(QFileInfo(dialog.path()).fileName());
+    bool canceled = false;
     {
-        KitHost& host = window_.kitHost();
-        const BusyScope busy(host);
+        const BusyScope busy(window_.kitHost());
         QString missing;
         if (formats::KitFormats* formats = window_.kitFormats(missing)) {
-            // Decoding a library takes a while: the window repaints between samples.
-            conversion =
-                formats->importKit(path, userCacheFolder(), name, error, [&host](int, int) {
-                    host.pumpMessages();
-                    return true;
-                });
+            ConversionProgress progress(&window_, QStringLiteral("Importing"), true);
+            conversion = formats->importKit(
+                path, userCacheFolder(), name, error,
+                [&progress](int done, int total) { return progress.step(done, total); });
+            canceled = progress.canceled();
         } else {
             error = toStd(missing);
         }
     }
     const QString shown = fromStd(name);
+    if (!conversion && canceled) {
+        return;
+    }
     if (!conversion) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("Can't import %1\n%2")
@@ -112,7 +150,11 @@ void ForeignKitCommands::exportKit() {
         const BusyScope busy(window_.kitHost());
         QString missing;
         if (formats::KitFormats* formats = window_.kitFormats(missing)) {
-            result = formats->exportKit(kit, path);
+            ConversionProgress progress(&window_, QStringLiteral("Exporting"), false);
+            result =
+                formats->exportKit(kit, path, userCacheFolder(), [&progress](int done, int total) {
+                    return progress.step(done, total);
+                });
         } else {
             result.error = toStd(missing);
         }

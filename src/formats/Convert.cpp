@@ -191,20 +191,49 @@ bool keepSources(KitDocument& kit, const fs::path& workFolder, const fs::path& k
 fs::path conversionFolder(const fs::path& cacheFolder) {
     const fs::path parent = cacheFolder / "conversions";
     std::error_code ec;
-    const auto now = fs::file_time_type::clock::now();
-    for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code timeError;
-        const auto time = fs::last_write_time(it->path(), timeError);
-        if (!timeError && now - time > std::chrono::hours(24)) {
-            deletePath(it->path());
-        }
-    }
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int n = 0;; ++n) {
         const fs::path folder = parent / (std::to_string(stamp) + "-" + std::to_string(n));
         createFolderChain(parent);
         if (fs::create_directory(folder, ec) || n > 100) {
             return folder;
+        }
+    }
+}
+
+void keepOnly(const KitDocument& kit, const fs::path& workFolder) {
+    std::set<fs::path> played;
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            if (isCopyableSource(zone.sourcePath)) {
+                played.insert(fs::path(zone.sourcePath).lexically_normal());
+            }
+        }
+    }
+    std::error_code ec;
+    std::vector<fs::path> unused;
+    for (fs::recursive_directory_iterator it(workFolder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!it->is_directory(ec) && !played.contains(it->path().lexically_normal())) {
+            unused.push_back(it->path());
+        }
+    }
+    for (const fs::path& file : unused) {
+        fs::remove(file, ec);
+    }
+    // Folders left empty go, deepest first.
+    std::vector<fs::path> folders;
+    for (fs::recursive_directory_iterator it(workFolder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (it->is_directory(ec)) {
+            folders.push_back(it->path());
+        }
+    }
+    std::sort(folders.rbegin(), folders.rend());
+    folders.push_back(workFolder);
+    for (const fs::path& folder : folders) {
+        if (fs::is_empty(folder, ec) && !ec) {
+            fs::remove(folder, ec);
         }
     }
 }
@@ -239,7 +268,8 @@ KitKind outputKind(const fs::path& path) {
 }
 
 std::optional<ForeignKit> readForeignKit(const fs::path& path, const ReadOptions& options,
-                                         const fs::path& cacheFolder, std::string& error) {
+                                         const fs::path& cacheFolder, std::string& error,
+                                         const ArchiveLimits& limits) {
     switch (inputKind(path)) {
     case KitKind::Sfz:
         return readSfz(path, options, error);
@@ -249,7 +279,7 @@ std::optional<ForeignKit> readForeignKit(const fs::path& path, const ReadOptions
         const fs::path target = cacheFolder / "unpacked";
         deletePath(target);
         const std::optional<UnpackedDrumkit> unpacked =
-            unpackDrumkitArchive(path, target, error, options.archive);
+            unpackDrumkitArchive(path, target, error, limits);
         if (!unpacked) {
             return std::nullopt;
         }

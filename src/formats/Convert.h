@@ -29,12 +29,12 @@ KitKind inputKind(const std::filesystem::path& path);
 KitKind outputKind(const std::filesystem::path& path);
 
 // Reads an SFZ file, a Hydrogen drumkit (drumkit.xml or its folder) or a .h2drumkit archive
-// (unpacked into "unpacked" in `cacheFolder`, within options.archive; entries refused and
-// samples named outside it are in the notes). Nothing (and `error` set) when it cannot be read.
+// (unpacked into "unpacked" in `cacheFolder`, within `limits`; entries refused and samples
+// named outside it are in the notes). Nothing (and `error` set) when it cannot be read.
 std::optional<ForeignKit> readForeignKit(const std::filesystem::path& path,
                                          const ReadOptions& options,
                                          const std::filesystem::path& cacheFolder,
-                                         std::string& error);
+                                         std::string& error, const ArchiveLimits& limits = {});
 
 struct Conversion {
     KitDocument kit;
@@ -43,9 +43,6 @@ struct Conversion {
     int zones = 0;
     int decoded = 0; // samples decoded into the cache folder
 };
-
-// Progress of a long conversion: samples done of all. False stops the conversion.
-using ConvertProgress = std::function<bool(int done, int total)>;
 
 // Maps a foreign kit onto a new kit: its first 18 instruments with samples become pads in
 // order (a key another pad took moves to the next free key), each layer a zone with the
@@ -66,9 +63,12 @@ std::optional<Conversion> convertToKit(const ForeignKit& foreign,
 bool keepSources(KitDocument& kit, const std::filesystem::path& workFolder,
                  const std::filesystem::path& keepFolder, std::string& error);
 
-// A folder of its own for one conversion's decoded and unpacked files, under `cacheFolder`.
-// Folders of earlier conversions that no program uses any more (older than a day) are removed.
+// A new folder of its own for one conversion's decoded and unpacked files, in `cacheFolder`.
 std::filesystem::path conversionFolder(const std::filesystem::path& cacheFolder);
+
+// Removes every file below `workFolder` that no zone of the kit plays, and the folder itself
+// when nothing is left.
+void keepOnly(const KitDocument& kit, const std::filesystem::path& workFolder);
 
 // The volume step (0.25 to 8.0) nearest a gain factor in decibels (20 log10 of the factor).
 float nearestVolumeStep(double gain);

@@ -6,6 +6,7 @@
 // onto a kit and says what did not fit.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +40,10 @@ struct ForeignKit {
     std::vector<std::string> notes;
 };
 
+// Progress of a long conversion: samples done of all. False stops the conversion (an export
+// goes on: what it has copied stays).
+using ConvertProgress = std::function<bool(int done, int total)>;
+
 // Which key a Hydrogen instrument becomes: Hydrogen's own input note (36 + its index), or the
 // MIDI output note the drumkit names.
 enum class KeyChoice { Index, OutputNote };
@@ -56,7 +61,6 @@ struct ArchiveLimits {
 struct ReadOptions {
     KeyChoice keys = KeyChoice::Index;
     AlternateChoice alternates = AlternateChoice::First;
-    ArchiveLimits archive;
 };
 
 // Neighbouring velocity windows of `count` alternates sharing low..high, as even slices.

@@ -82,7 +82,8 @@ pugi::xml_node addInstrument(pugi::xml_node list, int id, const std::string& nam
 } // namespace
 
 ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder,
-                                  const std::string& name, bool dryRun) {
+                                  const std::string& name, bool dryRun,
+                                  const ConvertProgress& progress) {
     ExportResult result;
     if (!dryRun && !createFolderChain(folder)) {
         result.error = "can't create " + folder.string();
@@ -93,6 +94,8 @@ ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder
     std::vector<std::string> lowKeys;
     std::vector<std::string> spread;
     std::vector<std::string> missing;
+    const int total = zoneCount(kit);
+    int done = 0;
     for (const Pad& pad : kit.pads) {
         bool severalKeys = false;
         for (const SampleZone& zone : pad) {
@@ -100,6 +103,9 @@ ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder
             if (zone.key < kFirstKey || zone.key > 127) {
                 lowKeys.push_back(pad.label + " (" + noteName(zone.key) + ")");
                 continue;
+            }
+            if (progress) {
+                progress(done++, total);
             }
             std::string problem;
             const std::optional<std::string> file = copies.place(zone, problem, dryRun);
@@ -234,8 +240,8 @@ ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder
 }
 
 ExportResult writeHydrogenArchive(const KitDocument& kit, const fs::path& archive,
-                                  const std::string& name, const fs::path& workFolder,
-                                  bool dryRun) {
+                                  const std::string& name, const fs::path& workFolder, bool dryRun,
+                                  const ConvertProgress& progress) {
     // The folder in the archive is the kit's name, as Hydrogen names an installed kit.
     std::string folderName = name;
     for (char& c : folderName) {
@@ -248,7 +254,7 @@ ExportResult writeHydrogenArchive(const KitDocument& kit, const fs::path& archiv
     }
     const fs::path folder = workFolder / "pack" / folderName;
     deletePath(workFolder / "pack");
-    ExportResult result = writeHydrogenDrumkit(kit, folder, name, dryRun);
+    ExportResult result = writeHydrogenDrumkit(kit, folder, name, dryRun, progress);
     if (dryRun || !result.error.empty()) {
         return result;
     }

@@ -91,7 +91,16 @@ std::vector<std::string> fieldsNotExported(const KitDocument& kit) {
     return lines;
 }
 
-ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun) {
+int zoneCount(const KitDocument& kit) {
+    int zones = 0;
+    for (const Pad& pad : kit.pads) {
+        zones += static_cast<int>(pad.size());
+    }
+    return zones;
+}
+
+ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun,
+                      const ConvertProgress& progress) {
     ExportResult result;
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     if (!dryRun && !createFolderChain(folder)) {
@@ -105,12 +114,17 @@ ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun)
     }
     text += "\n<control>\n<global>\n";
     std::vector<std::string> missing;
+    const int total = zoneCount(kit);
+    int done = 0;
     for (const Pad& pad : kit.pads) {
         if (pad.empty()) {
             continue;
         }
         text += "\n<group> group_label=" + sfzText(pad.label) + "\n";
         for (const SampleZone& zone : pad) {
+            if (progress) {
+                progress(done++, total);
+            }
             std::string problem;
             const std::optional<std::string> name = copies.place(zone, problem, dryRun);
             if (!name) {
