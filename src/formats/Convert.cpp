@@ -422,8 +422,8 @@ std::optional<Conversion> convertToKit(const ForeignKit& foreign, const fs::path
                                 "lowest volume step: " +
                                 listNames(silentSides, 4) + ".");
     }
-    kit.takeSavedFingerprints();
-    kit.computeKitSize();
+    // A new kit, never saved: its size and fingerprints are taken by whoever shows or saves
+    // it (each would look at every sample once more).
     return result;
 }
 

@@ -50,7 +50,8 @@ struct Conversion {
 // decibels. Samples the plug-in cannot read are decoded into `cacheFolder` and the zones play
 // the decoded copies (with `decode` false nothing is decoded: dry runs). Sample names keep the
 // file's own name where the name rule allows, and are made unique within the kit. A missing
-// sample stays as a zone with a marked path. Nothing when `progress` stopped it.
+// sample stays as a zone with a marked path. The kit counts as new and unsaved. Nothing when
+// `progress` stopped it.
 std::optional<Conversion> convertToKit(const ForeignKit& foreign,
                                        const std::filesystem::path& cacheFolder, bool decode = true,
                                        const ConvertProgress& progress = {});
