@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Document.h"
 
+#include "app/ForeignKitCommands.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "kit/KitDocument.h"
@@ -218,6 +219,7 @@ bool Document::save(bool saveAs) {
     // up holding exactly the kit's samples.
     const bool freshSampleFolder =
         !location.shareSamples && dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
+    keepImportedSources(kit_, location, toFsPath(currentPath()));
     if (!writeKitScript(kit_, toFsPath(currentPath()), location, window_.kitHost(),
                         freshSampleFolder)) {
         setPath(previousPath);

@@ -8,12 +8,18 @@
 #include "app/Text.h"
 #include "formats/KitFormats.h"
 #include "kit/KitHost.h"
+#include "kit/KitName.h"
+#include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <map>
+#include <optional>
+#include <set>
 
 namespace padsmith {
 
@@ -72,7 +78,71 @@ int padsWithZones(const KitDocument& kit) {
     return pads;
 }
 
+// The folder of one conversion in the cache that `source` lies in, or nothing.
+std::optional<std::filesystem::path> conversionOf(const std::filesystem::path& source,
+                                                  const std::filesystem::path& conversions) {
+    const std::filesystem::path relative = source.lexically_relative(conversions);
+    if (relative.empty() || *relative.begin() == ".." || relative.is_absolute()) {
+        return std::nullopt;
+    }
+    return conversions / *relative.begin();
+}
+
+bool holdsFiles(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!it->is_directory(ec)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+void keepImportedSources(KitDocument& kit, const KitLocation& location,
+                         const std::filesystem::path& scriptPath) {
+    namespace fs = std::filesystem;
+    const std::string kitName = kitNameForScript(scriptPath);
+    if (kitName.empty()) {
+        return; // the save refuses the name
+    }
+    const fs::path conversions = (userCacheFolder() / "conversions").lexically_normal();
+    const fs::path folder =
+        joinPath(location.pluginFolder, chooseSampleFolder(location.shareSamples, kitName));
+    std::map<std::string, std::string> moved;
+    std::set<fs::path> left;
+    for (Pad& pad : kit.pads) {
+        for (SampleZone& zone : pad) {
+            if (const auto known = moved.find(zone.sourcePath); known != moved.end()) {
+                zone.sourcePath = known->second;
+                continue;
+            }
+            const fs::path source = fs::path(zone.sourcePath).lexically_normal();
+            const std::optional<fs::path> conversion = isCopyableSource(zone.sourcePath)
+                                                           ? conversionOf(source, conversions)
+                                                           : std::nullopt;
+            if (!conversion || !isPlainName(zone.sampleName)) {
+                continue;
+            }
+            const fs::path target = joinPath(folder, zone.sampleName);
+            std::error_code ec;
+            if (fs::exists(fs::symlink_status(target, ec)) || !createFolderChain(folder) ||
+                !movePath(source, target, ec)) {
+                continue;
+            }
+            moved[zone.sourcePath] = target.string();
+            zone.sourcePath = target.string();
+            left.insert(*conversion);
+        }
+    }
+    for (const fs::path& conversion : left) {
+        if (!holdsFiles(conversion)) {
+            deletePath(conversion);
+        }
+    }
+}
 
 ForeignKitCommands::ForeignKitCommands(MainWindow& window, SettingsStore& settings)
     : QObject(&window), window_(window), settings_(settings) {}
