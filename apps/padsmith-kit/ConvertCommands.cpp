@@ -116,7 +116,8 @@ int runConvert(const std::vector<std::string>& argv) {
         if (name.empty()) {
             name = foreign->name.empty() ? in.stem().string() : foreign->name;
         }
-        const fs::path keep = out.parent_path() / (out.stem().string() + " sources");
+        const fs::path keep =
+            fs::absolute(out, ec).parent_path() / (out.stem().string() + " sources");
         if (outKind == KitKind::KitScript && !args->dryRun &&
             !formats::keepSources(kit, work, keep, error)) {
             std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());

@@ -153,6 +153,7 @@ bool keepSources(KitDocument& kit, const fs::path& workFolder, const fs::path& k
                  std::string& error) {
     std::error_code ec;
     const fs::path work = fs::absolute(workFolder, ec).lexically_normal();
+    const fs::path keep = fs::absolute(keepFolder, ec).lexically_normal();
     std::map<std::string, std::string> moved;
     for (Pad& pad : kit.pads) {
         for (std::size_t i = 0; i < pad.size(); ++i) {
@@ -169,7 +170,7 @@ bool keepSources(KitDocument& kit, const fs::path& workFolder, const fs::path& k
             if (relative.empty() || *relative.begin() == "..") {
                 continue;
             }
-            const fs::path target = keepFolder / relative;
+            const fs::path target = keep / relative;
             if (!createFolderChain(target.parent_path())) {
                 error = "can't create " + target.parent_path().string();
                 return false;

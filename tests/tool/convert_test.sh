@@ -47,6 +47,9 @@ expect_in "exists (--force replaces it)" "$work/err"
 expect_in "Drums sources/" "$work/plug/Drums.txt"
 leftovers=$(find "$work/cache" -type f 2>/dev/null | wc -l)
 [ "$leftovers" -eq 0 ] && pass || fail "the conversion left $leftovers file(s) in the cache"
+# Named from another folder, the kept sources are where the script says.
+(cd "$work" && "$tool" convert lib/Drums.sfz plug/Rel.txt >/dev/null) && pass || fail "relative OUT"
+expect_in "$work/plug/Rel sources/" "$work/plug/Rel.txt"
 
 # Out to SFZ and to Hydrogen, and back: the same zones.
 expect_exit 0 "$tool" convert "$work/plug/Drums.txt" "$work/sfz/Drums.sfz"

@@ -239,13 +239,14 @@ std::optional<ForeignKit> parseHydrogenDrumkit(std::string_view xml, const fs::p
     std::vector<std::string> silentAt;
     std::vector<std::string> outside;
     std::vector<std::string> dropped;
+    std::vector<std::string> skipped;
     std::vector<std::string> crowded;
     const SampleScope scope{folder, within, unsupported, outside};
     int index = -1;
     for (const pugi::xml_node instrument : root.child("instrumentList").children("instrument")) {
         const std::string name = instrument.child_value("name");
         if (!hydrogenKeeps(instrument)) {
-            dropped.push_back(name);
+            skipped.push_back(name); // named once a later instrument moves down for it
             continue;
         }
         ++index;
@@ -256,6 +257,8 @@ std::optional<ForeignKit> parseHydrogenDrumkit(std::string_view xml, const fs::p
         if (found.layers.empty()) {
             continue;
         }
+        dropped.insert(dropped.end(), skipped.begin(), skipped.end());
+        skipped.clear();
         noteFeatures(instrument, name, unsupported);
         ForeignInstrument result;
         result.name = name;

@@ -229,6 +229,12 @@ ExportResult writeHydrogenDrumkit(const KitDocument& kit, const fs::path& folder
         result.report.push_back(std::to_string(missing.size()) + " zone(s) were left out: " +
                                 missing.front() + (missing.size() > 1 ? " and more." : "."));
     }
+    if (byKey.empty()) {
+        // Hydrogen's schema wants an instrument; a drumkit without a sample is no export.
+        result.error = "no zone has a sample that can be copied" +
+                       (missing.empty() ? std::string() : " (" + missing.front() + ")");
+        return result;
+    }
     std::ostringstream xml;
     document.save(xml, "  ", pugi::format_default, pugi::encoding_utf8);
     if (!dryRun && !replaceFileContents(folder / "drumkit.xml", xml.str())) {
