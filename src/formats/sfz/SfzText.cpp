@@ -57,6 +57,10 @@ SfzPreprocessor::SfzPreprocessor(const fs::path& folder, const SfzIncludeLoader&
     : folder_(folder), loader_(loader), limits_(limits) {}
 
 bool SfzPreprocessor::expand(std::string_view text, int depth, std::string& error) {
+    // A byte-order mark before the first line (editors on Windows write one) is no text.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
     const std::string plain = withoutComments(text);
     std::string_view rest = plain;
     while (!rest.empty()) {
