@@ -332,9 +332,9 @@ std::optional<int> sfzNote(std::string_view text) {
 
 std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
                                    const ReadOptions& options, const SfzIncludeLoader& loader,
-                                   std::string& error) {
+                                   std::string& error, const SfzLimits& limits) {
     const fs::path folder = file.parent_path();
-    SfzPreprocessor preprocessor(folder, loader);
+    SfzPreprocessor preprocessor(folder, loader, limits);
     if (!preprocessor.expand(text, 0, error)) {
         return std::nullopt;
     }
