@@ -44,7 +44,7 @@ sleep 4
 window=$(editor_window)
 # The pads keep their distance from the bottom edge as the window grows.
 designed=$(xwininfo -id "$window" | awk '/Height:/ {print $2}')
-xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800
+xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800 || true
 sleep 2
 # The panel opens with Ctrl+H; the snare pad shows its marked rows.
 xdotool mousemove --window "$window" 300 40 click 1 key ctrl+h

@@ -52,7 +52,8 @@ start_editor() {
     private_x_editor=$!
 }
 
-# The editor's own window (inside the manager's frame), found by its title.
+# The editor's own window (inside the manager's frame), found by its title. awk reads to the
+# end: a pipe closed early would fail the caller under pipefail.
 editor_window() {
-    xwininfo -root -tree | awk '/"Padsmith - \[/ {print $1; exit}'
+    xwininfo -root -tree | awk '/"Padsmith - \[/ && !found {print $1; found = 1}'
 }

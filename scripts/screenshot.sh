@@ -27,7 +27,7 @@ mkdir -p docs
 window=$(editor_window)
 # The size a laptop gives it: the velocity map and the waveform show under the zone list.
 if [ -n "$window" ]; then
-    xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800
+    xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800 || true
     sleep 2
 fi
 import -window "${window:-root}" docs/screenshot.png
