@@ -142,8 +142,8 @@ const DrumInfo& drumInfo(Drum drum) {
     static const std::array<DrumInfo, 36> infos = {{
         {"Kick", {36, 35}},
         {"Side Stick", {37}},
-        {"Snare", {38, 40}},
         {"Rim Shot", {40}},
+        {"Snare", {38, 40}},
         {"Clap", {39}},
         {"Closed Hat", {42}},
         {"Pedal Hat", {44}},

@@ -11,9 +11,9 @@ namespace padsmith {
 // The kinds of drum a sample's name or folder can tell, and the General MIDI keys they play on.
 enum class Drum {
     Kick,
-    Rim, // the side stick: the stick laid across the rim
-    Snare,
+    Rim,     // the side stick: the stick laid across the rim
     RimShot, // a snare hit on head and rim at once
+    Snare,
     Clap,
     ClosedHat,
     PedalHat,
