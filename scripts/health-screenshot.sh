@@ -37,16 +37,19 @@ printf '[General]\nZVDIR=%s\nFILE1=%s\nName=Takes.txt\n' "$plugin/" "$plugin/Tak
 
 . scripts/private-x.sh
 on_exit='rm -rf "$work"'
-start_private_x 1280x800
+start_private_x 1600x1000
+start_window_manager
 start_editor --settings "$work/padsmith.ini"
 sleep 4
 window=$(editor_window)
+# The pads keep their distance from the bottom edge as the window grows.
+designed=$(xwininfo -id "$window" | awk '/Height:/ {print $2}')
+xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800 || true
+sleep 2
 # The panel opens with Ctrl+H; the snare pad shows its marked rows.
 xdotool mousemove --window "$window" 300 40 click 1 key ctrl+h
 sleep 1
-xdotool mousemove --window "$window" 94 372 click 1
-# Without a window manager the window keeps its place as it grows: bring it all on screen.
-xdotool windowmove "$window" 0 0
+xdotool mousemove --window "$window" 94 $((372 + 800 - designed)) click 1
 sleep 2
 mkdir -p docs
 import -window "${window:-root}" docs/kit-health.png

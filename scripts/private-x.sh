@@ -3,16 +3,19 @@
 # Sourced by the screenshot scripts: a private X server (Xvfb) and the editor on it.
 #   start_private_x WIDTHxHEIGHT   starts the server on a display no other server holds and
 #                                  exports DISPLAY; it and the editor stop when the script ends
+#   start_window_manager           starts openbox on it, as a desktop has a window manager
 #   start_editor ARGUMENTS...      starts the editor of $build with its arguments
 #   editor_window                  prints the editor's window id (empty while it has none)
 # The script sets `build` and may add its own clean-up in `on_exit` (a command string).
 
 private_x_server=""
 private_x_editor=""
+private_x_manager=""
 on_exit=""
 
 stop_private_x() {
     [ -n "$private_x_editor" ] && kill "$private_x_editor" 2>/dev/null || true
+    [ -n "$private_x_manager" ] && kill "$private_x_manager" 2>/dev/null || true
     [ -n "$private_x_server" ] && kill "$private_x_server" 2>/dev/null || true
     [ -n "$on_exit" ] && eval "$on_exit" || true
 }
@@ -34,12 +37,23 @@ start_private_x() {
     export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 }
 
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    private_x_manager=$!
+    # Ready once it has claimed the screen: the root window then lists it as its manager.
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        sleep 0.2
+    done
+}
+
 start_editor() {
     "$build/apps/padsmith/padsmith" "$@" &
     private_x_editor=$!
 }
 
-# No window manager draws a frame under Xvfb: the window is found by its title.
+# The editor's own window (inside the manager's frame), found by its title. awk reads to the
+# end: a pipe closed early would fail the caller under pipefail.
 editor_window() {
-    xwininfo -root -tree | awk '/"Padsmith - \[/ {print $1; exit}'
+    xwininfo -root -tree | awk '/"Padsmith - \[/ && !found {print $1; found = 1}'
 }

@@ -14,7 +14,8 @@ demo="$PWD/build/demo"
 printf '[General]\nZVDIR=%s\n' "$demo/Zarvo/" >"$demo/folder-kit.ini"
 
 . scripts/private-x.sh
-start_private_x 1024x768
+start_private_x 1600x1000
+start_window_manager
 start_editor --settings "$demo/folder-kit.ini" "$demo/Library/Folder Kit"
 sleep 5
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes docs/screenshot.png and docs/pad-map.png: the editor on the demo kit, on a private X
-# server (Xvfb).
+# Takes docs/screenshot.png and docs/pad-map.png: the editor on the demo kit at 1280×800, on a
+# private X server (Xvfb) with a window manager (openbox), as on a desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,20 +18,24 @@ else
 fi
 
 . scripts/private-x.sh
-start_private_x 1024x768
+start_private_x 1600x1000
+start_window_manager
 start_editor --settings "$demo/padsmith.ini"
 sleep 4
 
 mkdir -p docs
 window=$(editor_window)
+# The size a laptop gives it: the velocity map and the waveform show under the zone list.
+if [ -n "$window" ]; then
+    xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800 || true
+    sleep 2
+fi
 import -window "${window:-root}" docs/screenshot.png
 echo "docs/screenshot.png"
 
-# The window made larger, with the velocity map and the waveform under the list: the first
-# zone of the kick clicked (selected and played).
+# The first zone of the kick clicked (selected and played): its block lit on the map, its
+# waveform below.
 if [ -n "$window" ]; then
-    xdotool windowmove "$window" 0 0 windowsize "$window" 1000 760
-    sleep 2
     xdotool mousemove --window "$window" 120 107 click 1
     sleep 3
     import -window "$window" docs/pad-map.png

@@ -18,6 +18,7 @@
 #include <functional>
 #include <numbers>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -305,7 +306,13 @@ bool makeDemo(const fs::path& outDir) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
+    const std::string_view argument = argc == 2 ? argv[1] : "";
+    if (argument == "--help" || argument == "-h") {
+        std::printf("usage: make-demo OUTDIR\n");
+        return 0;
+    }
+    // An option is never taken as the folder to make.
+    if (argc != 2 || argument.empty() || argument.front() == '-') {
         std::fprintf(stderr, "usage: make-demo OUTDIR\n");
         return 2;
     }

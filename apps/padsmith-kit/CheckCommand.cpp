@@ -192,15 +192,17 @@ int runCheck(const std::vector<std::string>& argv) {
         }
     }
     const std::vector<HealthFinding> findings = checkKitHealth(kit, health.inputs);
+    // After a fix written elsewhere, the findings are those of the file written.
+    const fs::path described = fixKind && args->output ? fs::path(*args->output) : path;
     if (args->json) {
-        printJson(path, report, findings);
+        printJson(described, report, findings);
     } else {
         if (report.readInPart()) {
             std::printf("read in part: %s\n", readInPartText(report).c_str());
         }
         printFindings(kit, findings);
         if (findings.empty()) {
-            std::printf("%s: no problems\n", path.string().c_str());
+            std::printf("%s: no problems\n", described.string().c_str());
         }
     }
     return exitCodeOf(findings, report, args->strict);

@@ -147,6 +147,9 @@ int runAddSamples(const std::vector<std::string>& argv) {
     }
     const Pad& pad = kit.pads[static_cast<std::size_t>(*args->pad)];
     std::printf("pad %d: %s, %zu zones\n", *args->pad + 1, pad.label.c_str(), pad.size());
+    if (!import.keyNote.empty()) {
+        std::printf("%s\n", import.keyNote.c_str());
+    }
     return refused > 0 || !import.notImported.empty() ? 1 : 0;
 }
 
@@ -180,8 +183,10 @@ constexpr ToolCommand kCommands[] = {
      "add-samples KIT --pad N FILE... [--layers] [--output OUT] [--force] [--encoding NAME]",
      runAddSamples,
      "Adds samples to a pad as a drop of the files onto the pad in the editor does: their zones "
-     "are appended in file-name order (\"v2\" before \"v10\"), on the key of the pad's last zone "
-     "(60 for an empty pad), and an unnamed pad is named after the first. With --layers every "
+     "are appended in file-name order (\"v2\" before \"v10\"), on the key of the pad's last zone. "
+     "An empty pad takes the name and key \"new\" would give the first file's drum, on a key no "
+     "other pad plays (the next free one, said in the output), and an unnamed pad is named after "
+     "the first. With --layers every "
      "zone of the pad on that key, old and new, is ordered softest to hardest by the words and "
      "numbers of its name and the velocities 1 to 127 are shared between them as \"Set dinamic "
      "velocity\" does. Files the plug-in cannot play are named and left out.",

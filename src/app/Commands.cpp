@@ -31,7 +31,8 @@ QKeySequence ctrl(Qt::Key key) {
 // Every command of the editor. Menu texts and shortcut texts are shown exactly as written.
 const std::array kCommandRows{
     CommandRow{Id::New, "&New", "Ctrl+N", Keys{ctrl(Qt::Key_N)}, always(Part::Document)},
-    CommandRow{Id::NewKitFromFolder, "New Kit from Folder…", "", Keys{}, always(Part::Drops)},
+    CommandRow{Id::NewKitFromFolder, "New Kit from Folder…", "Ctrl+Shift+N",
+               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)}, always(Part::Drops)},
     CommandRow{Id::Open, "&Open...", "Ctrl+O", Keys{ctrl(Qt::Key_O)}, always(Part::Document)},
     CommandRow{Id::Save, "&Save", "Ctrl+S",
                Keys{ctrl(Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
@@ -81,10 +82,10 @@ const std::array kCommandRows{
                always(Part::Instruments)},
     CommandRow{Id::ImportKit, "Import Kit\u2026", "", Keys{}, always(Part::ForeignKits)},
     CommandRow{Id::ExportKit, "Export Kit\u2026", "", Keys{}, always(Part::ForeignKits)},
-    CommandRow{Id::ImportSamples, "Import samples", "DblClk", Keys{},
-               focused(Part::None, Part::Zones)},
-    CommandRow{Id::SpreadVelocities, "Set dynamic velocity", "", Keys{},
-               focused(Part::None, Part::ZoneList)},
+    CommandRow{Id::ImportSamples, "Import samples", "Ctrl+I", Keys{ctrl(Qt::Key_I)},
+               always(Part::Zones)},
+    CommandRow{Id::SpreadVelocities, "Set dynamic velocity", "Ctrl+Shift+D",
+               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)}, always(Part::ZoneList)},
     CommandRow{Id::EditSample, "Edit", "Ctrl+E", Keys{ctrl(Qt::Key_E)},
                focused(Part::None, Part::Zones)},
     CommandRow{Id::SelectWaveEditor, "Select Wave Editor", "", Keys{},
@@ -317,7 +318,6 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
         }
         table.setEnabled(CommandId::Cut, false); // cutting is a pad command
         table.setEnabled(CommandId::Paste, context.zoneRowsRemembered && context.zoneRowCurrent);
-        table.setEnabled(CommandId::SpreadVelocities, context.zoneRows > 1);
     } else {
         table.setEnabled(CommandId::Rename, true);
         for (CommandId id : {CommandId::Cut, CommandId::Copy, CommandId::Delete}) {
@@ -326,6 +326,7 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
         table.setEnabled(CommandId::Paste, context.pasteReady);
     }
     // Whatever has the focus.
+    table.setEnabled(CommandId::SpreadVelocities, context.zoneRows > 1);
     table.setEnabled(CommandId::ExportInstrument, context.padHasZones);
     table.setEnabled(CommandId::SaveInstrumentAsKit, context.padHasZones);
     table.setEnabled(CommandId::DeleteUnusedSamples, context.shareSamples);

@@ -6,7 +6,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -68,9 +70,19 @@ QString QtDialogs::saveFile(QWidget* owner, const QString& title, const QString&
 
 QString QtDialogs::browseForFolder(QWidget* owner, const QString& startFolder,
                                    const QString& prompt) {
-    // The prompt is shown as the dialog's caption, its lines joined: the first line alone
-    // ("Zarvo not installed ...") would not say what to pick.
-    return QFileDialog::getExistingDirectory(owner, prompt.simplified(), startFolder);
+    // A caption holds one short line: the prompt's last line (what to pick) goes there, and the
+    // whole prompt above the buttons, where a long text wraps instead of being cut off.
+    const QStringList lines = prompt.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QFileDialog dialog(owner, lines.isEmpty() ? QString() : lines.last().trimmed(), startFolder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && lines.size() > 1) {
+        auto* text = new QLabel(prompt, &dialog);
+        text->setWordWrap(true);
+        grid->addWidget(text, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 int QtDialogs::message(QWidget* owner, const QString& caption, const QString& text,

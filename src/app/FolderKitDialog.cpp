@@ -7,9 +7,12 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <tuple>
+#include <utility>
 
 namespace padsmith {
 
@@ -55,18 +58,28 @@ FolderKitDialog::FolderKitDialog(FolderKitPlan plan, const QStringList& notPlaya
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The table keeps room for a good part of the pads, however many files are left out.
+    table_->setMinimumHeight(table_->verticalHeader()->defaultSectionSize() * 10);
     layout->addWidget(table_, 1);
 
-    leftOut_ = new QLabel(this);
-    leftOut_->setWordWrap(true);
-    leftOut_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(leftOut_);
+    // Files left out go in short lists that scroll: a big library leaves out thousands.
+    auto fileList = [this, layout](const QString& title, const QString& name) {
+        auto* heading = new QLabel(title, this);
+        auto* list = new QListWidget(this);
+        list->setObjectName(name);
+        list->setAccessibleName(title);
+        list->setMaximumHeight(list->fontMetrics().height() * 5 + 8);
+        list->setSelectionMode(QAbstractItemView::NoSelection);
+        layout->addWidget(heading);
+        layout->addWidget(list);
+        return std::pair{heading, list};
+    };
+    std::tie(leftOutTitle_, leftOut_) =
+        fileList(QStringLiteral("Left out, no pad free:"), QStringLiteral("leftOut"));
     if (!notPlayable.isEmpty()) {
-        auto* refused = new QLabel(QStringLiteral("Not samples the plug-in can play, left out: ") +
-                                       notPlayable.join(", "),
-                                   this);
-        refused->setWordWrap(true);
-        layout->addWidget(refused);
+        fileList(QStringLiteral("Not samples the plug-in can play, left out:"),
+                 QStringLiteral("notPlayable"))
+            .second->addItems(notPlayable);
     }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -118,10 +131,10 @@ void FolderKitDialog::fill() {
             leftOut.append(fromStd(sample.relativePath));
         }
     }
-    leftOut_->setText(leftOut.isEmpty() ? QString()
-                                        : QStringLiteral("Left out, no pad free: ") +
-                                              leftOut.join(QStringLiteral(", ")));
+    leftOut_->clear();
+    leftOut_->addItems(leftOut);
     leftOut_->setVisible(!leftOut.isEmpty());
+    leftOutTitle_->setVisible(!leftOut.isEmpty());
     filling_ = false;
 }
 

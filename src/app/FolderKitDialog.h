@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QLabel;
+class QListWidget;
 class QTableWidget;
 class QTableWidgetItem;
 
@@ -32,7 +33,8 @@ private:
 
     FolderKitPlan plan_;
     QTableWidget* table_ = nullptr;
-    QLabel* leftOut_ = nullptr;
+    QLabel* leftOutTitle_ = nullptr;
+    QListWidget* leftOut_ = nullptr;
     bool filling_ = false;
 };
 

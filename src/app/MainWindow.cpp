@@ -37,7 +37,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTimer>
 #include <cstdint>
 #include <optional>
@@ -111,6 +113,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     buildParts();
     buildMenus();
     buildHealthPanel();
+    // Made now, not with the first message, so the window's height does not change then.
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
     // The zone list shares its place with the velocity map and the waveform; that place takes
     // the room when the window grows.
     auto* client = static_cast<ClientArea*>(centralWidget());
@@ -129,6 +133,8 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
         }
         return std::nullopt;
     });
+
+    nameControls();
 
     qApp->installEventFilter(this);
     dropInputDuringOperations(this);
@@ -179,7 +185,15 @@ void MainWindow::startMidi() {
 }
 
 void MainWindow::startUp(bool reopenLastKit) {
-    restoreWindowGeometry(*this, settings_);
+    if (!restoreWindowGeometry(*this, settings_)) {
+        // The first start: the designed size, in the middle of the screen.
+        adjustSize();
+        if (const QScreen* shown = screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(shown->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
     kit_.copyright = toStd(loginName());
     fields_->copyright()->setText(loginName());
     animation_->play();

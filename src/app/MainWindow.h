@@ -102,6 +102,7 @@ private:
     void buildParts();
     void buildMenus();
     void buildHealthPanel();
+    void nameControls();
     // The window's own commands.
     void run(CommandId id, int index) override;
     CommandRunner* runner(CommandPart part);

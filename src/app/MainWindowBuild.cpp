@@ -15,6 +15,7 @@
 #include "app/KitFields.h"
 #include "app/MainWindow.h"
 #include "app/MidiRouter.h"
+#include "app/PadMapPanel.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -24,6 +25,8 @@
 #include "app/ZoneListPanel.h"
 #include "audio/SoundSystem.h"
 #include "ui/CellTableView.h"
+#include "ui/PadMapView.h"
+#include "ui/WaveformView.h"
 
 #include <QAction>
 #include <QFrame>
@@ -31,6 +34,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
 
 namespace padsmith {
 
@@ -106,8 +111,9 @@ void MainWindow::buildControls() {
 void MainWindow::buildParts() {
     const auto location = [this] { return kitLocation(); };
     const auto commandsChanged = [this] { updateCommandStates(); };
-    zoneCommands_ = new ZoneCommands({*this, kit_, *edits_, *host_, document_, *zones_, *audition_,
-                                      options_, settings_, location});
+    zoneCommands_ = new ZoneCommands(
+        {*this, kit_, *edits_, *host_, document_, *zones_, *audition_, options_, settings_,
+         location, [this](const QString& text) { statusBar()->showMessage(text); }});
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
     // Copy, Delete and the rest follow the zone list's current row, however it moves.
     connect(zones_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -141,6 +147,30 @@ void MainWindow::buildParts() {
     midi_ = new MidiRouter({*this, kit_, *edits_, *host_, *pads_, *zones_, *audition_, *animation_,
                             [this] { return endOpenEdits(); }, commandsChanged},
                            this);
+}
+
+void MainWindow::nameControls() {
+    // What a screen reader says for each control (the pads' names follow the kit, so they say
+    // their number).
+    fields_->kitName()->setAccessibleName(tr("Kit name"));
+    fields_->kitName()->setAccessibleDescription(tr("Click to open the kit's folder"));
+    fields_->kitSize()->setAccessibleName(tr("Kit size"));
+    fields_->sampleFolder()->setAccessibleName(tr("Sample folder"));
+    fields_->sampleFolder()->setAccessibleDescription(tr("Click to open the plug-in folder"));
+    fields_->copyright()->setAccessibleName(tr("Copyright"));
+    picture_->setAccessibleName(tr("About Padsmith"));
+    animation_->setAccessibleName(tr("MIDI activity"));
+    zones_->view()->setAccessibleName(tr("Zones of the current pad"));
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        pads_->button(pad)->setAccessibleName(tr("Pad %1").arg(pad + 1));
+        pads_->label(pad)->setAccessibleName(tr("Name of pad %1").arg(pad + 1));
+        pads_->label(pad)->setAccessibleDescription(tr("Click to rename the pad"));
+    }
+    padMap_->map()->setAccessibleName(tr("Velocity map of the current pad"));
+    padMap_->waveform()->setAccessibleName(tr("Waveform of the selected sample"));
+    padMap_->area()->setAccessibleName(tr("Zone list, velocity map and waveform"));
+    health_->setAccessibleName(tr("Kit Health"));
+    statusBar()->setAccessibleName(tr("Status"));
 }
 
 void MainWindow::buildMenus() {

@@ -108,6 +108,10 @@ void PadPanel::selectPad(int pad, int zone) {
 void PadPanel::padTookFocus(int pad) {
     kit_.currentPad = pad;
     zones_.showPadZones();
+    // A pad taken by a click shows its first zone (and its waveform) until another is chosen.
+    if (zones_.selectedRows().isEmpty() && !kit_.current().empty()) {
+        zones_.selectRow(0);
+    }
     updateMarkers();
     emit padFocused(pad);
 }

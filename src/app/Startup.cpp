@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
@@ -126,6 +125,16 @@ std::optional<QString> findPluginFolder(SettingsStore& settings, Dialogs& dialog
         if (chosen.isEmpty()) {
             return std::nullopt;
         }
+        if (!QFileInfo(QDir(chosen).filePath(kPluginLibrary)).isFile()) {
+            // Said before the chooser comes back, so the user knows what the folder lacks.
+            dialogs.message(nullptr, kProgramName,
+                            QStringLiteral("%1 is not the Zarvo folder: it holds no %2, the "
+                                           "plug-in's library.\nPlease choose the folder that "
+                                           "holds %2.")
+                                .arg(QDir::toNativeSeparators(chosen), kPluginLibrary),
+                            MessageButtons::Ok, MessageIcon::Warning);
+            continue;
+        }
         folder = withSeparator(QDir::toNativeSeparators(chosen));
         settings.writeString(name, folder);
     }
@@ -207,17 +216,10 @@ int runEditor(int argc, char** argv) {
     const bool shiftHeld = dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
     // A kit named on the command line takes the place of the last one.
     window.startUp(!shiftHeld && kitFile.isEmpty());
-    window.adjustSize();
-    if (QScreen* screen = window.screen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window.move(frame.topLeft());
-    }
     // The window comes first; sound, MIDI and the cache's reading start once it is on screen.
     // No note can arrive before the inputs are open, so none is lost.
     whenFirstShown(window, [&window] { startSoundAndMidi(window, moduleFolders()); });
     window.show();
-    window.setFixedSize(window.size());
     if (!kitFile.isEmpty()) {
         openKitFromOutside(window, kitFile);
     }

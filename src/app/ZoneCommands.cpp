@@ -141,6 +141,9 @@ void ZoneCommands::importFiles(int row, const std::vector<std::filesystem::path>
     }
     s_.edits.apply(std::move(import.edit));
     s_.zones.selectRow(firstRow);
+    if (!import.keyNote.empty() && s_.status) {
+        s_.status(fromStd(import.keyNote));
+    }
 }
 
 void ZoneCommands::renameSample(int row, const QString& name) {

@@ -45,6 +45,7 @@ public:
         EditorOptions& options;
         SettingsStore& settings;
         std::function<KitLocation()> location;
+        std::function<void(const QString&)> status; // a line in the window's status bar
     };
     explicit ZoneCommands(Services services);
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <array>
-#include <set>
+#include <map>
 
 namespace padsmith {
 
@@ -35,39 +35,51 @@ std::string lowerCase(std::string_view text) {
     return lower;
 }
 
-bool anyWordIn(std::string_view list, const std::set<std::string, std::less<>>& words) {
+// The words to look up, each with the number of the name's words it spans: each word and its
+// singular when it ends in "s" or "es" (1), and each pair of neighbouring words written as
+// one (2).
+using LookupWords = std::map<std::string, int, std::less<>>;
+
+LookupWords lookupWords(const std::vector<std::string>& words) {
+    LookupWords all;
+    auto add = [&all](std::string word, int span) {
+        int& known = all[std::move(word)];
+        known = std::max(known, span);
+    };
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        add(word, 1);
+        if (word.size() > 3 && word.back() == 's') {
+            add(word.substr(0, word.size() - 1), 1);
+            if (word[word.size() - 2] == 'e') {
+                add(word.substr(0, word.size() - 2), 1);
+            }
+        }
+        if (i + 1 < words.size()) {
+            add(word + words[i + 1], 2);
+        }
+    }
+    return all;
+}
+
+// How many of the name's words the longest word of `list` found among them spans; 0 for none.
+int longestMatch(std::string_view list, const LookupWords& words) {
+    int longest = 0;
     std::size_t start = 0;
     while (start < list.size()) {
         std::size_t end = list.find(' ', start);
         if (end == std::string_view::npos) {
             end = list.size();
         }
-        if (end > start && words.count(list.substr(start, end - start)) != 0) {
-            return true;
+        if (end > start) {
+            if (const auto found = words.find(list.substr(start, end - start));
+                found != words.end()) {
+                longest = std::max(longest, found->second);
+            }
         }
         start = end + 1;
     }
-    return false;
-}
-
-// The words to look up: each word, its singular when it ends in "s" or "es", and each pair of
-// neighbouring words written as one.
-std::set<std::string, std::less<>> lookupWords(const std::vector<std::string>& words) {
-    std::set<std::string, std::less<>> all;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        all.insert(word);
-        if (word.size() > 3 && word.back() == 's') {
-            all.insert(word.substr(0, word.size() - 1));
-            if (word[word.size() - 2] == 'e') {
-                all.insert(word.substr(0, word.size() - 2));
-            }
-        }
-        if (i + 1 < words.size()) {
-            all.insert(word + words[i + 1]);
-        }
-    }
-    return all;
+    return longest;
 }
 
 std::string_view fileStem(std::string_view name) {
@@ -89,7 +101,8 @@ const std::vector<DrumWordRow>& drumWordTable() {
         {Drum::OpenHat, "ohh", ""},
         {Drum::OpenHat, "open oh opened", kHatWords},
         {Drum::ClosedHat, "chh hat hh hihat", ""},
-        {Drum::Rim, "rim rimshot rs stick sidestick crossstick xstick", ""},
+        {Drum::Rim, "sidestick crossstick xstick rimclick stick", ""},
+        {Drum::RimShot, "rim rimshot rs", ""},
         {Drum::Clap, "clap handclap cp", ""},
         {Drum::Kick, "kick kik bd kd bassdrum kck", ""},
         {Drum::Snare, "snare sn sd snr", ""},
@@ -126,24 +139,42 @@ const std::vector<DrumWordRow>& drumWordTable() {
 
 const DrumInfo& drumInfo(Drum drum) {
     // In the order of the Drum values.
-    static const std::array<DrumInfo, 35> infos = {{
-        {"Kick", {36, 35}},     {"Rim", {37}},
-        {"Snare", {38, 40}},    {"Clap", {39}},
-        {"Closed Hat", {42}},   {"Pedal Hat", {44}},
-        {"Open Hat", {46}},     {"Floor Tom", {41, 43}},
-        {"Low Tom", {45, 43}},  {"Mid Tom", {47, 48}},
-        {"High Tom", {50, 48}}, {"Tom", {50, 47, 45, 41, 48, 43}},
-        {"Crash", {49, 57}},    {"Ride", {51, 59}},
-        {"China", {52}},        {"Bell", {53}},
-        {"Tambourine", {54}},   {"Splash", {55}},
-        {"Cowbell", {56}},      {"Vibraslap", {58}},
-        {"Bongo", {60, 61}},    {"Conga", {63, 62, 64}},
-        {"Timbale", {65, 66}},  {"Agogo", {67, 68}},
-        {"Cabasa", {69}},       {"Maracas", {70}},
-        {"Whistle", {71, 72}},  {"Guiro", {73, 74}},
-        {"Claves", {75}},       {"Wood Block", {76, 77}},
-        {"Cuica", {78, 79}},    {"Triangle", {81, 80}},
-        {"Shaker", {82}},       {"Snap", {}},
+    static const std::array<DrumInfo, 36> infos = {{
+        {"Kick", {36, 35}},
+        {"Side Stick", {37}},
+        {"Rim Shot", {40}},
+        {"Snare", {38, 40}},
+        {"Clap", {39}},
+        {"Closed Hat", {42}},
+        {"Pedal Hat", {44}},
+        {"Open Hat", {46}},
+        {"Floor Tom", {41, 43}},
+        {"Low Tom", {45, 43}},
+        {"Mid Tom", {47, 48}},
+        {"High Tom", {50, 48}},
+        {"Tom", {50, 47, 45, 41, 48, 43}},
+        {"Crash", {49, 57}},
+        {"Ride", {51, 59}},
+        {"China", {52}},
+        {"Bell", {53}},
+        {"Tambourine", {54}},
+        {"Splash", {55}},
+        {"Cowbell", {56}},
+        {"Vibraslap", {58}},
+        {"Bongo", {60, 61}},
+        {"Conga", {63, 62, 64}},
+        {"Timbale", {65, 66}},
+        {"Agogo", {67, 68}},
+        {"Cabasa", {69}},
+        {"Maracas", {70}},
+        {"Whistle", {71, 72}},
+        {"Guiro", {73, 74}},
+        {"Claves", {75}},
+        {"Wood Block", {76, 77}},
+        {"Cuica", {78, 79}},
+        {"Triangle", {81, 80}},
+        {"Shaker", {82}},
+        {"Snap", {}},
         {"Perc", {}},
     }};
     return infos.at(static_cast<std::size_t>(drum));
@@ -187,14 +218,22 @@ std::vector<std::string> nameWords(std::string_view name) {
 }
 
 std::optional<Drum> drumOfWords(const std::vector<std::string>& words) {
-    const auto lookup = lookupWords(words);
+    const LookupWords lookup = lookupWords(words);
+    std::optional<Drum> best;
+    int bestSpan = 0;
     for (const DrumWordRow& row : drumWordTable()) {
-        if (anyWordIn(row.words, lookup) &&
-            (row.alongWith.empty() || anyWordIn(row.alongWith, lookup))) {
-            return row.drum;
+        const int named = longestMatch(row.words, lookup);
+        const int along = row.alongWith.empty() ? 0 : longestMatch(row.alongWith, lookup);
+        if (named == 0 || (!row.alongWith.empty() && along == 0)) {
+            continue;
+        }
+        // The phrase that spans more of the name wins; the earlier row among equals.
+        if (named + along > bestSpan) {
+            best = row.drum;
+            bestSpan = named + along;
         }
     }
-    return std::nullopt;
+    return best;
 }
 
 std::vector<std::string_view> pathParts(std::string_view path) {

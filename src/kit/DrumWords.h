@@ -11,7 +11,8 @@ namespace padsmith {
 // The kinds of drum a sample's name or folder can tell, and the General MIDI keys they play on.
 enum class Drum {
     Kick,
-    Rim,
+    Rim,     // the side stick: the stick laid across the rim
+    RimShot, // a snare hit on head and rim at once
     Snare,
     Clap,
     ClosedHat,
@@ -49,8 +50,10 @@ enum class Drum {
 
 // One row of the drum-word table: a drum, the words that name it (lower case, whole words) and,
 // when not empty, the words one of which must be present as well ("open" names an open hat only
-// beside "hat" or "hh"). Rows are tried in table order, so a more particular row comes first:
-// "cowbell" before "bell", "ride bell" is a bell, a rim before a snare.
+// beside "hat" or "hh"). Where several rows match, the more specific phrase wins: the one that
+// spans more of the name's words ("rim click" over "rim", "hi hat open" over "hi hat"); among
+// equals the row that comes first ("cowbell" before "bell", "ride bell" is a bell, a rim shot
+// before a snare).
 struct DrumWordRow {
     Drum drum;
     std::string_view words;
@@ -71,13 +74,15 @@ const DrumInfo& drumInfo(Drum drum);
 // v, 10; "HHClosed" gives hh, closed. Bytes above ASCII count as letters.
 std::vector<std::string> nameWords(std::string_view name);
 
-// The drum that the words name, by the first matching row of the table. Two words in a row also
-// count as one ("bass drum", "hi hat", "cow bell"), and a plural as its singular ("toms").
+// The drum that the words name, by the most specific matching row of the table. Two words in a
+// row also count as one ("bass drum", "hi hat", "cow bell"), and a plural as its singular
+// ("toms").
 std::optional<Drum> drumOfWords(const std::vector<std::string>& words);
 
 // The drum a sample path names: its file name (without extension) first, then with its folders
 // added, nearest first, until one matches. "Toms/Floor Soft.wav" is a floor tom,
-// "Snare/Rim 01.wav" a rim shot. Both "/" and "\" separate folders.
+// "Snare/Rim 01.wav" a rim shot, "Snare/Side Stick.wav" a side stick. Both "/" and "\" separate
+// folders.
 std::optional<Drum> drumOfPath(std::string_view path);
 
 // The folders and the file name of a relative path, split at "/" and "\" (empty parts left out).

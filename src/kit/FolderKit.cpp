@@ -245,6 +245,59 @@ void assignKeys(std::vector<FolderGroup>& pads) {
     }
 }
 
+NewPadChoice newPadChoice(const KitDocument& kit, int pad, const std::string& samplePath) {
+    // The file and the folder it lies in: the folders above say more about the library than
+    // about the drum.
+    const std::vector<std::string_view> parts = pathParts(samplePath);
+    std::string relative;
+    for (std::size_t i = parts.size() > 2 ? parts.size() - 2 : 0; i < parts.size(); ++i) {
+        relative += (relative.empty() ? "" : "/") + std::string(parts[i]);
+    }
+    const FolderKitPlan plan = planFolderKit({{relative, samplePath}});
+    NewPadChoice choice;
+    if (plan.pads.empty()) {
+        return choice;
+    }
+    const FolderGroup& group = plan.pads.front();
+    std::set<int> played;
+    std::set<std::string> names;
+    for (int other = 0; other < kPadCount; ++other) {
+        if (other == pad) {
+            continue;
+        }
+        const Pad& zones = kit.pads[static_cast<std::size_t>(other)];
+        for (const SampleZone& zone : zones) {
+            played.insert(zone.key);
+        }
+        names.insert(lowerCase(zones.label));
+    }
+    choice.name = group.name;
+    for (int number = 2; names.count(lowerCase(choice.name)) != 0 && number <= kPadCount + 1;
+         ++number) {
+        choice.name = cutText(group.name, kPadNameMax - 3) + " " + std::to_string(number);
+    }
+    choice.wantedKey = group.key;
+    std::vector<int> candidates;
+    if (group.drum) {
+        const std::vector<int>& keys = drumInfo(*group.drum).keys;
+        candidates.assign(keys.begin(), keys.end());
+    }
+    for (int key = group.key; key <= 127; ++key) {
+        candidates.push_back(key);
+    }
+    for (int key = group.key - 1; key >= 0; --key) {
+        candidates.push_back(key);
+    }
+    choice.key = group.key;
+    for (const int key : candidates) {
+        if (played.count(key) == 0) {
+            choice.key = key;
+            break;
+        }
+    }
+    return choice;
+}
+
 void movePlanGroup(FolderKitPlan& plan, std::size_t from, std::size_t to) {
     if (from >= plan.pads.size() || to >= static_cast<std::size_t>(kPadCount) || from == to) {
         return;

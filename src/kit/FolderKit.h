@@ -81,6 +81,18 @@ std::vector<std::vector<std::string>> folderSampleNames(const FolderKitPlan& pla
 // key with its window, the pad named after the group. Pads beyond the plan stay empty.
 void fillKitFromPlan(KitDocument& kit, const FolderKitPlan& plan);
 
+// What samples brought into an empty pad (a drop, add-samples) make of it, as the folder import
+// would for their group: the group's name (with a number after it when another pad has that
+// name) and its drum's key. When another pad plays that key, the drum's other keys are tried,
+// then the next free key above it (below, when none is left above). `wantedKey` is the key the
+// drum would have had.
+struct NewPadChoice {
+    std::string name;
+    int key = 60;
+    int wantedKey = 60;
+};
+NewPadChoice newPadChoice(const KitDocument& kit, int pad, const std::string& samplePath);
+
 // The plan as a table: one line per sample, "pad  name  key  window  file", then the groups
 // left out, for padsmith-kit new --dry-run and the window's preview.
 std::vector<std::string> planLines(const FolderKitPlan& plan);

@@ -327,6 +327,41 @@ std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, Zo
         }};
 }
 
+// A fix for two pads on one note: the later pad's zones on that note move to the nearest key
+// above it that no pad plays (below, when none is left above).
+std::optional<HealthFix> moveToFreeKeyFix(const KitDocument& kit, ZoneRef second) {
+    const int key = zoneAt(kit, second).key;
+    std::array<bool, 128> played{};
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            if (zone.key >= 0 && zone.key < 128) {
+                played[static_cast<std::size_t>(zone.key)] = true;
+            }
+        }
+    }
+    int free = -1;
+    for (int candidate = key + 1; candidate < 128 && free < 0; ++candidate) {
+        free = played[static_cast<std::size_t>(candidate)] ? -1 : candidate;
+    }
+    for (int candidate = key - 1; candidate >= 0 && free < 0; --candidate) {
+        free = played[static_cast<std::size_t>(candidate)] ? -1 : candidate;
+    }
+    if (free < 0) {
+        return std::nullopt;
+    }
+    const int pad = second.pad;
+    return HealthFix{"Move to a free key", [pad, key, free](const KitDocument& on) {
+                         KitEdit edit{"Move to a free key", {}};
+                         Pad& moved = touchPad(edit, on, pad);
+                         for (SampleZone& zone : moved.zones()) {
+                             if (zone.key == key) {
+                                 zone.key = free;
+                             }
+                         }
+                         return edit;
+                     }};
+}
+
 std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
     std::vector<HealthFinding> findings;
     const std::vector<std::pair<ZoneRef, ZoneRef>> pairs = findAllDoubleNotes(kit);
@@ -343,6 +378,12 @@ std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
                           ": a save refuses a note defined twice";
         if (auto fix = doubleNoteFix(kit, first, second, groups)) {
             finding.fixes.push_back(std::move(*fix));
+        }
+        // Two drums dropped on one key want keys of their own rather than half the velocities.
+        if (first.pad != second.pad) {
+            if (auto move = moveToFreeKeyFix(kit, second)) {
+                finding.fixes.push_back(std::move(*move));
+            }
         }
         findings.push_back(std::move(finding));
     }

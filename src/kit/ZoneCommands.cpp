@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/ZoneCommands.h"
 
+#include "kit/FolderKit.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -80,6 +81,10 @@ KitEdit importZones(const KitDocument& kit, int pad, int currentRow,
         return {};
     }
     Pad after = kit.pads[static_cast<std::size_t>(pad)];
+    // An empty pad takes the name and key the folder import gives its first sample's drum.
+    const std::optional<NewPadChoice> newPad =
+        after.empty() ? std::optional(newPadChoice(kit, pad, samples.front().sourcePath))
+                      : std::nullopt;
     std::size_t position = currentRow < 0
                                ? after.size()
                                : std::min(static_cast<std::size_t>(currentRow), after.size());
@@ -89,7 +94,7 @@ KitEdit importZones(const KitDocument& kit, int pad, int currentRow,
             zone = after.at(position);
             keyRange.takeFrom(zone);
         } else {
-            zone.key = position > 0 ? after.at(position - 1).key : 60;
+            zone.key = position > 0 ? after.at(position - 1).key : newPad ? newPad->key : 60;
             zone.keyRangeLow = keyRange.low;
             zone.keyRangeHigh = keyRange.high;
         }
@@ -97,7 +102,9 @@ KitEdit importZones(const KitDocument& kit, int pad, int currentRow,
         zone.padNumber = pad + 1;
         zone.sampleName = sample.sampleName;
         zone.sourcePath = sample.sourcePath;
-        if (zone.padName == kUnnamedPad) {
+        if (zone.padName == kUnnamedPad && newPad && !newPad->name.empty()) {
+            zone.padName = newPad->name;
+        } else if (zone.padName == kUnnamedPad) {
             // A sample name without letters leaves the zone unnamed rather than nameless.
             if (std::string name = shortPadName(zone.sampleName, 5); !name.empty()) {
                 zone.padName = std::move(name);

@@ -48,8 +48,9 @@ struct ImportedSample {
 // The zones for imported samples. From `currentRow` on (or at the end when no row is current,
 // -1) the samples replace the sample of one zone after another, keeping its key, velocities
 // and other settings; samples beyond the last zone are appended with the key of the zone
-// before them (60 for a pad's first zone). A zone named "XXX" is named after its sample, and
-// so is an unnamed pad, after its first zone.
+// before them. An empty pad takes the name and key newPadChoice gives its first sample (so no
+// other pad plays that key). Another zone named "XXX" is named after its sample, and an
+// unnamed pad after its first zone.
 KitEdit importZones(const KitDocument& kit, int pad, int currentRow,
                     const std::vector<ImportedSample>& samples, ImportKeyRange& keyRange);
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/ZoneFiles.h"
 
+#include "kit/FolderKit.h"
 #include "kit/KitHost.h"
+#include "kit/NoteNames.h"
 #include "kit/SampleFolders.h"
 #include "kit/SampleNames.h"
 #include "kit/SavePlan.h"
@@ -96,6 +98,15 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
         host.showMessage(MessageIcon::Warning, "These files were not imported:" + refused);
     }
     result.edit = importZones(kit, pad, currentRow, samples, keyRange);
+    if (!samples.empty() && zones.empty()) {
+        const NewPadChoice choice = newPadChoice(kit, pad, samples.front().sourcePath);
+        if (choice.key != choice.wantedKey) {
+            result.keyNote = "Key " + noteName(choice.wantedKey) + " (" +
+                             std::to_string(choice.wantedKey) +
+                             ") is played by another pad: the samples are on the next free key, " +
+                             noteName(choice.key) + " (" + std::to_string(choice.key) + ").";
+        }
+    }
     return result;
 }
 

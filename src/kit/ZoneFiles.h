@@ -24,6 +24,9 @@ struct SampleImport {
     // cleaned, a path too long or in characters the code page lacks), or their name is
     // another sample's. The host was told which and why.
     std::vector<std::filesystem::path> notImported;
+    // The samples started an empty pad, and another pad plays their drum's key: which key they
+    // took instead, as a sentence for the user. Empty otherwise.
+    std::string keyNote;
 };
 
 // Brings the chosen files into the pad (see importZones). No file is touched: each zone names

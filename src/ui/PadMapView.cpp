@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 namespace padsmith {
 
@@ -32,6 +33,30 @@ const QColor kScaleColour(0x90, 0x90, 0xA0);
 QColor blockColour(int id) {
     // Hues a golden angle apart, so neighbouring rows never look alike.
     return QColor::fromHsv((id * 137 + 200) % 360, 150, 215);
+}
+
+namespace {
+
+double luminance(const QColor& colour) {
+    auto channel = [](double value) {
+        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor readableTextOn(const QColor& background) {
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return contrastRatio(black, background) >= contrastRatio(white, background) ? black : white;
 }
 
 PadMapView::PadMapView(QWidget* parent) : QWidget(parent) {
@@ -272,6 +297,7 @@ void PadMapView::paintEvent(QPaintEvent* /*event*/) {
         }
     }
     paintHits(painter);
+    paintDragValue(painter);
 }
 
 void PadMapView::paintLane(QPainter& painter, int lane) const {
@@ -317,17 +343,48 @@ void PadMapView::paintBlock(QPainter& painter, const MapViewBlock& block) const 
     painter.setBrush(Qt::NoBrush);
     painter.setPen(selected ? QPen(Qt::white, 2) : QPen(colour.darker(180), 1));
     painter.drawRect(selected ? place.adjusted(1, 1, -1, -1) : place.adjusted(0, 0, -1, -1));
-    if (place.width() > 24 && place.height() >= painter.fontMetrics().height()) {
-        painter.setPen(block.plays.isEmpty() ? Qt::white : Qt::black);
-        const QRect text = place.adjusted(4, 0, -4, 0);
-        // Eliding means laying the text out: once per block and width.
-        auto& [width, label] = elided_[block.id];
-        if (width != text.width() || label.isNull()) {
-            width = text.width();
-            label = painter.fontMetrics().elidedText(block.label, Qt::ElideRight, width);
-        }
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, label);
+    paintLabel(painter, block, block.plays.isEmpty() ? colour.darker(250) : colour);
+}
+
+void PadMapView::paintLabel(QPainter& painter, const MapViewBlock& block,
+                            const QColor& fill) const {
+    const QRect place = rectOf(block);
+    if (place.width() <= 24 || place.height() < painter.fontMetrics().height()) {
+        return;
     }
+    painter.setPen(readableTextOn(fill));
+    const QRect text = place.adjusted(4, 0, -4, 0);
+    // Eliding means laying the text out: once per block and width.
+    auto& [width, label] = elided_[block.id];
+    if (width != text.width() || label.isNull()) {
+        width = text.width();
+        label = painter.fontMetrics().elidedText(block.label, Qt::ElideRight, width);
+    }
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, label);
+}
+
+void PadMapView::paintDragValue(QPainter& painter) const {
+    if (drag_.id < 0) {
+        return;
+    }
+    const QRect block = blockRect(drag_.id);
+    if (block.isNull()) {
+        return;
+    }
+    // The edge stands after the window's last velocity, or before its first.
+    const int x = drag_.highEdge ? xOf(drag_.velocity + 1) : xOf(drag_.velocity);
+    const QString text = QString::number(drag_.velocity);
+    const QFontMetrics metrics = painter.fontMetrics();
+    QRect box(0, 0, metrics.horizontalAdvance(text) + 8, metrics.height() + 2);
+    box.moveCenter(QPoint(x, block.top() - box.height() / 2 - 1));
+    if (box.top() < 0) {
+        box.moveTop(block.bottom() + 2);
+    }
+    box.moveLeft(std::clamp(box.left(), 0, std::max(0, width() - box.width())));
+    painter.fillRect(box, Qt::black);
+    painter.setPen(Qt::white);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.drawText(box, Qt::AlignCenter, text);
 }
 
 void PadMapView::paintHits(QPainter& painter) const {
@@ -339,7 +396,19 @@ void PadMapView::paintHits(QPainter& painter) const {
         const int alpha = static_cast<int>(255 * left);
         if (hit.id >= 0) {
             const QRect block = blockRect(hit.id);
-            painter.fillRect(block, QColor(255, 255, 255, alpha / 2));
+            const QColor flash(255, 255, 255, alpha / 2);
+            painter.fillRect(block, flash);
+            // The name stays readable on the lit block: drawn again over the flash.
+            for (const MapViewBlock& lit : blocks_) {
+                if (lit.id == hit.id) {
+                    const QColor base = blockColour(lit.id);
+                    const double a = flash.alphaF();
+                    const QColor shown =
+                        QColor::fromRgbF(base.redF() * (1 - a) + a, base.greenF() * (1 - a) + a,
+                                         base.blueF() * (1 - a) + a);
+                    paintLabel(painter, lit, shown);
+                }
+            }
         }
         const QRect lane = laneRect(hit.lane);
         const int x = (xOf(hit.velocity) + xOf(hit.velocity + 1)) / 2;
@@ -358,6 +427,7 @@ void PadMapView::mousePressEvent(QMouseEvent* event) {
     const auto [id, high] = edgeAt(place);
     if (id >= 0) {
         drag_ = {id, high, edgeVelocity(place.x(), high)};
+        update(); // the velocity at the edge
         return;
     }
     const int lane = laneAt(place.y());
@@ -373,6 +443,7 @@ void PadMapView::mouseMoveEvent(QMouseEvent* event) {
         if (velocity != drag_.velocity) {
             drag_.velocity = velocity;
             emit edgeMoved(drag_.id, drag_.highEdge, velocity);
+            update();
         }
         return;
     }
@@ -387,6 +458,7 @@ void PadMapView::mouseReleaseEvent(QMouseEvent* event) {
     if (drag_.id >= 0 && event->button() == Qt::LeftButton) {
         const Drag done = drag_;
         drag_ = {};
+        update();
         emit dragFinished(done.id, done.highEdge,
                           edgeVelocity(event->position().toPoint().x(), done.highEdge));
         return;

@@ -118,6 +118,10 @@ private:
     void paintLane(QPainter& painter, int lane) const;
     void paintBlock(QPainter& painter, const MapViewBlock& block) const;
     void paintHits(QPainter& painter) const;
+    // A block's name over its fill, in the colour that reads on `fill`.
+    void paintLabel(QPainter& painter, const MapViewBlock& block, const QColor& fill) const;
+    // The velocity at the dragged edge, beside it.
+    void paintDragValue(QPainter& painter) const;
     void fadeHits();
 
     QList<MapViewLane> lanes_;
@@ -134,5 +138,10 @@ private:
 
 // The fill of block `id`: a colour of its own for each of neighbouring ids.
 QColor blockColour(int id);
+
+// The contrast ratio of two colours as the web's accessibility guidelines define it (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b);
+// Black or white, whichever reads better on `background` (at least 4.5:1 whatever it is).
+QColor readableTextOn(const QColor& background);
 
 } // namespace padsmith

@@ -5,10 +5,13 @@
 #include "app/Controls.h"
 #include "app/EditPath.h"
 #include "audio/SampleFiles.h"
+#include "kit/KitScript.h"
 #include "ui/CellTableView.h"
 
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
+#include <QProcess>
 #include <QTest>
 #include <QUrl>
 
@@ -74,19 +77,98 @@ private:
     }
 
 private slots:
+    // tests/data/drop_cases.tsv: the editor's drop and padsmith-kit add-samples make the same
+    // pad of the same files, and refuse the same ones.
+    void dropsAndAddSamplesAgree() {
+        QFile cases(QStringLiteral(PADSMITH_TEST_DATA "/drop_cases.tsv"));
+        QVERIFY(cases.open(QIODevice::ReadOnly | QIODevice::Text));
+        int rows = 0;
+        while (!cases.atEnd()) {
+            const QString line = QString::fromUtf8(cases.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith('#')) {
+                continue;
+            }
+            const QStringList cell = line.split('\t');
+            QCOMPARE(cell.size(), 5);
+            ++rows;
+            AppFixture app;
+            KitDocument kit;
+            kit.kitName = "Drops";
+            kit.pads[0].label = toStd(cell[1]);
+            SampleZone zone;
+            zone.key = cell[0].toInt();
+            zone.padName = toStd(cell[1]);
+            zone.sampleName = "first.wav";
+            zone.sourcePath = toStd(samples(app, {"first.wav"}).first());
+            kit.pads[0].append(zone);
+            const QString script = app.path("drops.txt");
+            AppFixture::touch(script, QByteArray::fromStdString(formatKitScript(kit)));
+            const QString file = cell[2].endsWith(".wav") ? samples(app, {cell[2]}).first()
+                                                          : app.path("lib/" + cell[2]);
+            if (!cell[2].endsWith(".wav")) {
+                AppFixture::touch(file, "ID3");
+            }
+            const bool refused = cell[4] == "refused";
+            const QString what = line + QStringLiteral(": ");
+
+            // The editor.
+            MainWindow& window = app.open(false);
+            window.document().openKitPath(script);
+            window.dropTargets().dropFiles({file}, {DropTargets::Target::Kind::Pad, 2},
+                                           Qt::NoModifier);
+            const Pad& dropped = window.kit().pads[2];
+            if (refused) {
+                QVERIFY2(dropped.empty(), qPrintable(what + "the editor took it"));
+                QVERIFY2(!app.dialogs.messages.isEmpty(), qPrintable(what + "no message"));
+            } else {
+                QVERIFY2(dropped.size() == 1, qPrintable(what + "the editor took nothing"));
+                QCOMPARE(fromStd(dropped.label), cell[3]);
+                QCOMPARE(dropped.at(0).key, cell[4].toInt());
+            }
+
+            // The tool, on the same kit.
+            QProcess tool;
+            tool.start(QStringLiteral(PADSMITH_KIT_TOOL), {"add-samples", script, "--pad", "3",
+                                                           file, "--output", app.path("out.txt")});
+            QVERIFY(tool.waitForFinished(20000));
+            if (refused) {
+                QVERIFY2(tool.exitCode() != 0, qPrintable(what + "the tool took it"));
+                QVERIFY2(!QFile::exists(app.path("out.txt")), qPrintable(what + "written"));
+                continue;
+            }
+            QVERIFY2(tool.exitCode() == 0,
+                     qPrintable(what + QString::fromUtf8(tool.readAllStandardError())));
+            QFile out(app.path("out.txt"));
+            QVERIFY(out.open(QIODevice::ReadOnly));
+            const std::optional<KitScriptContent> written =
+                parseKitScript(out.readAll().toStdString());
+            QVERIFY(written.has_value());
+            std::vector<SampleZone> added;
+            for (const SampleZone& zoneLine : written->zones) {
+                if (zoneLine.padNumber == 3) {
+                    added.push_back(zoneLine);
+                }
+            }
+            QVERIFY2(added.size() == 1, qPrintable(what + "the tool wrote no zone"));
+            QCOMPARE(fromStd(added.front().padName), cell[3]);
+            QCOMPARE(added.front().key, cell[4].toInt());
+        }
+        QVERIFY(rows >= 10);
+    }
+
     void dropsOntoPadsAreCopiesAndOneUndoStepEach() {
         AppFixture app;
         MainWindow& window = app.open(false);
         window.show();
         const QStringList kicks = samples(app, {"Kick v10.wav", "Kick v2.wav", "Kick v1.wav"});
 
-        // Plain: appended in natural order on key 60, the empty pad named after the first.
+        // Plain: appended in natural order on the kick's key, the empty pad named after its drum.
         QCOMPARE(drop(window, kicks, padPosition(window, 3)), Qt::CopyAction);
         QCOMPARE(window.kit().currentPad, 3);
         const Pad& plain = window.kit().pads[3];
         QCOMPARE(sampleNames(plain), (QStringList{"Kick v1.wav", "Kick v2.wav", "Kick v10.wav"}));
-        QCOMPARE(plain.at(0).key, 60);
-        QCOMPARE(plain.label, std::string("KICKV"));
+        QCOMPARE(plain.at(0).key, 36);
+        QCOMPARE(plain.label, std::string("Kick"));
         QCOMPARE(window.editPath().undoName(), QStringLiteral("Drop Samples"));
         window.editPath().undo();
         QVERIFY(window.kit().pads[3].empty());

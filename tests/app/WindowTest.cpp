@@ -10,6 +10,7 @@
 #include "ui/CellTableView.h"
 
 #include <QAction>
+#include <QAbstractScrollArea>
 #include <QActionGroup>
 #include <QCryptographicHash>
 #include <QLineEdit>
@@ -117,15 +118,33 @@ private slots:
         QCOMPARE(texts(window.menuBar()->actions()),
                  (QStringList{"&File", "Pad", "Audio Out", "About"}));
         QCOMPARE(texts(fileMenu(window)->actions()),
-                 (QStringList{"&New\tCtrl+N", "New Kit from Folder\u2026", "&Open...\tCtrl+O",
-                              "&Save\tCtrl+S", "Save &As...", "-", "Import Kit\u2026",
-                              "Export Kit\u2026", "-", "Share samples", "-",
+                 (QStringList{"&New\tCtrl+N", "New Kit from Folder\u2026\tCtrl+Shift+N",
+                              "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
+                              "Import Kit\u2026", "Export Kit\u2026", "-", "Share samples", "-",
                               "Explore VST Zarvo Folder", "Explore Your Zarvo Folder", "-",
                               "Delete Unused Samples from VST Zarvo Folder", "-", "Recent", "-",
                               "E&xit"}));
         QAction* save = action(window, CommandId::Save);
         QVERIFY(save != nullptr);
         QVERIFY(save->shortcuts().contains(QKeySequence("Ctrl+Shift+S")));
+        // The desktop's keys for redo, and keys for the commands used most.
+        QVERIFY(action(window, CommandId::Redo)->shortcuts().contains(QKeySequence("Ctrl+Y")));
+        QVERIFY(
+            action(window, CommandId::Redo)->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+        QCOMPARE(action(window, CommandId::ImportSamples)->shortcut(), QKeySequence("Ctrl+I"));
+        QCOMPARE(action(window, CommandId::NewKitFromFolder)->shortcut(),
+                 QKeySequence("Ctrl+Shift+N"));
+        QVERIFY(!action(window, CommandId::SpreadVelocities)->shortcut().isEmpty());
+        // Every control a user reaches says what it is.
+        for (const QWidget* control : window.findChildren<QWidget*>()) {
+            if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(&window) &&
+                qobject_cast<const QAbstractScrollArea*>(control->parentWidget()) == nullptr) {
+                QVERIFY2(!control->accessibleName().isEmpty() ||
+                             !control->property("text").toString().isEmpty(),
+                         qPrintable(control->metaObject()->className() + QString(" ") +
+                                    control->objectName()));
+            }
+        }
     }
 
     void commandTableIsConsistent() {

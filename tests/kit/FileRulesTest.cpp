@@ -288,11 +288,11 @@ TEST(FileRules, EachCommandSequence) {
              run.import({"lib/snare.wav", "lib/hat.wav"}, 4);
              run.kit.kitName = "Rock";
              ASSERT_EQ(savePadAsKit(run.kit, 4, run.location, false), PadKitResult::Written);
-             run.read(run.folder / "Zarvo/Rock SNARE.txt");
+             run.read(run.folder / "Zarvo/Rock Snare.txt");
              EXPECT_EQ(run.kit.pads[4].at(0).sourcePath,
-                       (run.folder / "Zarvo/Rock SNARE/snare.wav").string());
+                       (run.folder / "Zarvo/Rock Snare/snare.wav").string());
          },
-         {"Rock SNARE.txt", "Rock SNARE/hat.wav=h", "Rock SNARE/snare.wav=s"},
+         {"Rock Snare.txt", "Rock Snare/hat.wav=h", "Rock Snare/snare.wav=s"},
          kLibrary,
          {"snare.wav", "hat.wav"}},
         {"a path longer than its field: the save is refused and writes nothing",

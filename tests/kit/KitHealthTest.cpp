@@ -438,5 +438,31 @@ TEST(HealthFolders, UnusedFilesAndStaleCopiesInTheKitsOwnFolder) {
     fs::remove_all(root);
 }
 
+TEST(KitHealth, TwoPadsOnOneNoteCanMoveToAFreeKey) {
+    Scene scene;
+    scene.add(0, 38, 1, 127, "snare.wav");
+    scene.add(1, 39, 1, 127, "clap.wav");
+    scene.add(2, 38, 1, 127, "snare hard 01.wav");
+    scene.add(2, 38, 1, 127, "snare hard 02.wav");
+    const std::vector<HealthFinding> findings = checkKitHealth(scene.kit, HealthInputs{});
+    const auto twice = std::find_if(findings.begin(), findings.end(), [](const HealthFinding& f) {
+        return f.kind == HealthKind::DoubleNote;
+    });
+    ASSERT_NE(twice, findings.end());
+    const auto move =
+        std::find_if(twice->fixes.begin(), twice->fixes.end(),
+                     [](const HealthFix& fix) { return fix.name == "Move to a free key"; });
+    ASSERT_NE(move, twice->fixes.end());
+    applyEdit(scene.kit, move->editFor(scene.kit));
+    // The later pad, all its zones on that note, to the first key no pad plays: not 39.
+    EXPECT_EQ(scene.kit.pads[2].at(0).key, 40);
+    EXPECT_EQ(scene.kit.pads[2].at(1).key, 40);
+    EXPECT_EQ(scene.kit.pads[0].at(0).key, 38);
+    const std::vector<HealthFinding> after = checkKitHealth(scene.kit, HealthInputs{});
+    EXPECT_TRUE(std::none_of(after.begin(), after.end(), [](const HealthFinding& f) {
+        return f.kind == HealthKind::DoubleNote;
+    }));
+}
+
 } // namespace
 } // namespace padsmith

@@ -29,7 +29,17 @@ TEST(DrumWords, NamesAndPathsTellTheDrum) {
         {"Tom 2.wav", Drum::Tom},
         {"Toms/Floor Soft.wav", Drum::FloorTom},
         {"Hats/Open 1.wav", Drum::OpenHat},
-        {"Snare/Rim 01.wav", Drum::Rim},
+        // Rim shots are snare hits; the stick across the rim is the side stick. The phrase that
+        // spans more of the name wins, then the earlier row.
+        {"Snare/Rim 01.wav", Drum::RimShot},
+        {"Snare Rimshot v1.wav", Drum::RimShot},
+        {"Snare Rim Shot 3.wav", Drum::RimShot},
+        {"RS 808.wav", Drum::RimShot},
+        {"Snare Side Stick.wav", Drum::Rim},
+        {"Cross Stick 02.wav", Drum::Rim},
+        {"Rim Click.wav", Drum::Rim},
+        {"Snare/Rim Click 2.wav", Drum::Rim},
+        {"Hi Hat Open.wav", Drum::OpenHat},
         {"Kit\\Snares\\Center 01.wav", Drum::Snare},
         {"Cowbell.wav", Drum::Cowbell},
         {"cow bell.wav", Drum::Cowbell},
@@ -62,6 +72,8 @@ TEST(DrumWords, EveryDrumHasANameAndKeysAreGeneralMidi) {
     EXPECT_EQ(drumInfo(Drum::ClosedHat).keys.front(), 42);
     EXPECT_EQ(drumInfo(Drum::OpenHat).keys.front(), 46);
     EXPECT_EQ(drumInfo(Drum::Cowbell).keys.front(), 56);
+    EXPECT_EQ(drumInfo(Drum::Rim).keys.front(), 37);
+    EXPECT_EQ(drumInfo(Drum::RimShot).keys.front(), 40);
     EXPECT_TRUE(drumInfo(Drum::Perc).keys.empty());
     for (const DrumWordRow& row : drumWordTable()) {
         EXPECT_FALSE(drumInfo(row.drum).name.empty());

@@ -66,15 +66,31 @@ TEST(ImportZones, IntoAnEmptyUnnamedPad) {
     const Pad& pad = afterOf(edit);
     EXPECT_EQ(edit.changes[0].pad, 3);
     ASSERT_EQ(pad.size(), 2U);
-    EXPECT_EQ(pad.label, "KKCKS");
-    EXPECT_EQ(pad.at(0).padName, "KKCKS");
-    EXPECT_EQ(pad.at(1).padName, "KICK");
-    EXPECT_EQ(pad.at(0).key, 60);
-    EXPECT_EQ(pad.at(1).key, 60);
+    // The folder import's name and key for the first sample's drum.
+    EXPECT_EQ(pad.label, "Kick");
+    EXPECT_EQ(pad.at(0).padName, "Kick");
+    EXPECT_EQ(pad.at(1).padName, "Kick");
+    EXPECT_EQ(pad.at(0).key, 36);
+    EXPECT_EQ(pad.at(1).key, 36);
     EXPECT_EQ(pad.at(0).padNumber, 4);
     EXPECT_EQ(pad.at(0).sourcePath, "/s/kick 01  soft .wav");
     EXPECT_EQ(pad.at(0).keyRangeLow, 0);
     EXPECT_EQ(kit.pads[3].size(), 0U); // the kit itself is not touched
+}
+
+TEST(ImportZones, AnEmptyPadNeverTakesAKeyAnotherPadPlays) {
+    KitDocument kit;
+    kit.pads[0].append(zone(0, 38, "snare.wav"));
+    kit.pads[0].label = "Snare";
+    kit.pads[1].append(zone(1, 40, "snare 2.wav"));
+    ImportKeyRange keyRange;
+    const Pad& pad =
+        afterOf(importZones(kit, 2, -1, {{"Snare Hard 01.wav", "/s/Snare Hard 01.wav"}}, keyRange));
+    EXPECT_EQ(pad.label, "Snare 2");
+    EXPECT_EQ(pad.at(0).key, 39); // 38 and its other key 40 are played: the next free above 38
+    const Pad& none = afterOf(importZones(kit, 2, -1, {{"Tone.wav", "/s/Tone.wav"}}, keyRange));
+    EXPECT_EQ(none.label, "Tone");
+    EXPECT_EQ(none.at(0).key, 60);
 }
 
 TEST(ImportZones, ReplacesFromTheCurrentRowThenAppends) {

@@ -49,12 +49,15 @@ cp "$folder/Snare/SN v2.wav" "$work/SD v2.wav"
 expect_exit 0 "$tool" delete-pad "$work/Folder.txt" --pad 18 --output "$work/Added.txt"
 expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SD v10.wav" \
     "$work/SD v2.wav"
-expect_in $'^18,  0, 0, 60,SDV,SD v2.wav,  1,127,' "$work/Added.txt"
-expect_in $'^18,  0, 0, 60,SDV,SD v10.wav,  1,127,' "$work/Added.txt"
+# The empty pad is named and keyed as the folder import would: another snare, on the next key
+# no pad plays (D1 and E1 are the kit's).
+expect_in $'^18,  0, 0, 43,Snare 2,SD v2.wav,  1,127,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 43,Snare 2,SD v10.wav,  1,127,' "$work/Added.txt"
+expect_in "the next free key, G1 (43)" "$work/out"
 expect_exit 0 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/SD v2.wav" --layers
-expect_in $'^18,  0, 0, 60,SDV,SD v2.wav,  1, 56,' "$work/Added.txt"
-expect_in $'^18,  0, 0, 60,SDV,SD v2.wav, 57, 93,' "$work/Added.txt"
-expect_in $'^18,  0, 0, 60,SDV,SD v10.wav, 94,127,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 43,Snare 2,SD v2.wav,  1, 56,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 43,Snare 2,SD v2.wav, 57, 93,' "$work/Added.txt"
+expect_in $'^18,  0, 0, 43,Snare 2,SD v10.wav, 94,127,' "$work/Added.txt"
 mkdir -p "$work/other" && cp "$folder/Snare/SN v2.wav" "$work/other/"
 expect_exit 1 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/other/SN v2.wav"
 expect_in "already the name of another sample" "$work/err"

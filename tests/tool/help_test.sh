@@ -40,6 +40,12 @@ for command in $commands; do
     cp "$work/out" "$work/help"
     expect_exit 0 "$tool" "$command" --help
     cmp -s "$work/out" "$work/help" && pass || fail "$command --help differs from help $command"
+    # An option the command does not know is refused with its usage line, before any file is
+    # looked at or made.
+    expect_exit 2 "$tool" "$command" --no-such-option "$work/never-made"
+    expect_in "unknown option --no-such-option" "$work/err"
+    expect_in "^usage: padsmith-kit $command\b" "$work/err"
+    [ ! -e "$work/never-made" ] && pass || fail "$command made a file for an unknown option"
 done
 
 expect_exit 2 "$tool" help no-such-command
