@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFixture.h"
+#include "WindowParts.h"
 #include "app/ForeignKitCommands.h"
 #include "app/HealthPanel.h"
 #include "audio/SampleFiles.h"
@@ -86,7 +87,7 @@ private slots:
                                                    "<region> sample=b/hit.wav key=38\n"
                                                    "<region> sample=gone.wav key=40\n");
         MainWindow& window = app.open();
-        HealthPanel& health = window.healthPanel();
+        HealthPanel& health = healthPanel(window);
         app.dialogs.openAnswers = {app.path("lib/Two.sfz")};
         app.dialogs.messageAnswers = {AnswerOk};
         window.command(CommandId::ImportKit);
