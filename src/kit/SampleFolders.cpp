@@ -192,6 +192,7 @@ struct SampleFinder::Index {
         if (!foldedBuilt) {
             std::vector<std::size_t> ends;
             ends.reserve(places.size());
+            foldedNames.reserve(names.size());
             for (std::size_t i = 0; i < places.size(); ++i) {
                 foldedNames += foldCase(nameOf(i));
                 ends.push_back(foldedNames.size());

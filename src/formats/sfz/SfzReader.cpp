@@ -350,7 +350,8 @@ std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
         if (level != Level::Region) {
             return;
         }
-        Opcodes merged = region;
+        // The region's own opcodes are not needed after it: moved, not copied.
+        Opcodes merged = std::move(region);
         merged.insert(group.begin(), group.end()); // insert keeps what the region has
         merged.insert(master.begin(), master.end());
         merged.insert(global.begin(), global.end());
