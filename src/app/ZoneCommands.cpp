@@ -245,16 +245,24 @@ void ZoneCommands::deleteZones() {
     if (!notes.isEmpty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Information, notes.join('\n'));
     }
-    if (!files.noTrash.empty()) {
+    const auto fileList = [](const std::vector<std::filesystem::path>& paths) {
         QStringList names;
-        for (const std::filesystem::path& file : files.noTrash) {
+        for (const std::filesystem::path& file : paths) {
             names.append(QDir::toNativeSeparators(fromFsPath(file)));
         }
-        if (messageBox(MessageButtons::YesNo, MessageIcon::Warning,
-                       QStringLiteral("These files can't be moved to the trash:\n%1\n\nDelete "
-                                      "them for good? This can't be undone.")
-                           .arg(names.join('\n'))) == AnswerYes) {
-            deleteFilesForGood(files.noTrash, host);
+        return names.join('\n');
+    };
+    if (!files.noTrash.empty() &&
+        messageBox(MessageButtons::YesNo, MessageIcon::Warning,
+                   QStringLiteral("These files can't be moved to the trash:\n%1\n\nDelete "
+                                  "them for good? This can't be undone.")
+                       .arg(fileList(files.noTrash))) == AnswerYes) {
+        if (const std::vector<std::filesystem::path> stayed =
+                deleteFilesForGood(files.noTrash, host);
+            !stayed.empty()) {
+            messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                       QStringLiteral("These files can't be deleted and are still there:\n%1")
+                           .arg(fileList(stayed)));
         }
     }
 }

@@ -210,16 +210,18 @@ SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<Sample
     return result;
 }
 
-int deleteFilesForGood(const std::vector<fs::path>& files, KitHost& host) {
+std::vector<fs::path> deleteFilesForGood(const std::vector<fs::path>& files, KitHost& host) {
     host.stopPreview();
-    int deleted = 0;
+    std::vector<fs::path> stayed;
     for (const fs::path& file : files) {
-        deleted += removeFile(file) ? 1 : 0;
+        if (!removeFile(file)) {
+            stayed.push_back(file);
+        }
     }
-    return deleted;
+    return stayed;
 }
 
-void restoreFromTrash(const std::vector<TrashedFile>& files, KitHost& host) {
+void restoreFromTrash(std::vector<TrashedFile>& files, KitHost& host) {
     host.stopPreview();
     for (auto file = files.rbegin(); file != files.rend(); ++file) {
         padsmith::restoreFromTrash(*file);

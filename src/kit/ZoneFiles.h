@@ -61,11 +61,12 @@ struct SourceDeletion {
 SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
                                 const KitLocation& location, const std::string& ownScript,
                                 KitHost& host);
-// Files that could not go to the trash, deleted for good after the user agreed. Returns how
-// many were deleted.
-int deleteFilesForGood(const std::vector<std::filesystem::path>& files, KitHost& host);
+// Files that could not go to the trash, deleted for good after the user agreed. Returns the
+// files that could not be deleted either (a read-only folder): they are still there.
+std::vector<std::filesystem::path>
+deleteFilesForGood(const std::vector<std::filesystem::path>& files, KitHost& host);
 // Undo of a Shift+Delete: the files back from the trash, where their old place is free.
-void restoreFromTrash(const std::vector<TrashedFile>& files, KitHost& host);
+void restoreFromTrash(std::vector<TrashedFile>& files, KitHost& host);
 // Redo: the files to the trash again.
 void moveToTrashAgain(std::vector<TrashedFile>& files, KitHost& host);
 

@@ -95,7 +95,7 @@ std::optional<TrashedFile> trashAs(const fs::path& file, const std::string& name
             }
             continue;
         }
-        if (!movePath(original, trashed.inTrash, error)) {
+        if (!movePath(original, trashed.inTrash, error, AcrossDevices::Refuse)) {
             fs::remove(trashed.info, ec);
             return std::nullopt;
         }
@@ -134,17 +134,28 @@ std::optional<TrashedFile> moveToTrash(const fs::path& file, std::error_code& er
     return trashAs(file, file.filename().string(), error);
 }
 
-bool restoreFromTrash(const TrashedFile& trashed) {
-    if (!movePath(trashed.inTrash, trashed.original)) {
-        return false;
+bool restoreFromTrash(TrashedFile& trashed) {
+    if (!trashed.held) {
+        return true;
     }
     std::error_code ec;
+    if (!movePath(trashed.inTrash, trashed.original, ec, AcrossDevices::Refuse)) {
+        return false;
+    }
     fs::remove(trashed.info, ec);
+    trashed.held = false;
     return true;
 }
 
 bool moveToTrashAgain(TrashedFile& trashed) {
     std::error_code error;
+    if (trashed.held) {
+        return true;
+    }
+    const fs::file_status status = fs::symlink_status(trashed.original, error);
+    if (!fs::is_regular_file(status) && !fs::is_symlink(status)) {
+        return false; // gone meanwhile: nothing to put in the trash
+    }
     std::optional<TrashedFile> again =
         trashAs(trashed.original, trashed.inTrash.filename().string(), error);
     if (!again) {
