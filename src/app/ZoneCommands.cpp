@@ -223,9 +223,7 @@ void ZoneCommands::deleteZones() {
     // The kit as it is after the deletion decides which files zones still play.
     KitDocument after = kit;
     applyEdit(after, deletion.edit);
-    SourceDeletion files =
-        trashSourceFiles(after, deletion.removed, location(),
-                         toFsPath(window_.document().currentPath()).filename().string(), host);
+    SourceDeletion files = trashSourceFiles(after, deletion.removed, location(), host);
     auto trashed = std::make_shared<std::vector<TrashedFile>>(std::move(files.trashed));
     window_.editPath().apply(deletion.edit,
                              {[trashed, &host] { restoreFromTrash(*trashed, host); },
@@ -238,8 +236,8 @@ void ZoneCommands::deleteZones() {
                          .arg(files.kept));
     }
     if (files.spared > 0) {
-        notes.append(QStringLiteral("%1 file(s) not deleted from disk: other kits in the "
-                                    "plug-in folder play them.")
+        notes.append(QStringLiteral("%1 file(s) not deleted from disk: kits in the plug-in "
+                                    "folder play them (this kit as last saved included).")
                          .arg(files.spared));
     }
     if (!notes.isEmpty()) {
