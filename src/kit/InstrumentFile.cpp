@@ -112,6 +112,13 @@ InstrumentImport importInstrument(const KitDocument& kit, Pad& pad, int padIndex
             result.searchDeclined = true;
             break;
         }
+        // The file found under the search folder must fit the kit's path line as well.
+        if (isCopyableSource(*found)) {
+            if (std::string problem = sourcePathProblem(*found, page); !problem.empty()) {
+                result.refused.push_back(toValidUtf8(*found) + ": " + problem);
+                continue;
+            }
+        }
         zone.sourcePath = *found;
         if (std::string problem = nameProblem(zone.sampleName, zone.sourcePath); !problem.empty()) {
             const std::string own = fileNameOf(withoutMissingMark(zone.sourcePath));

@@ -60,7 +60,7 @@ TEST_F(ZoneFilesTest, ImportKeepsEveryFileAndItsNameWhereTheScriptCanHoldIt) {
     } const rows[] = {
         {"lib/kick_soft.wav", "kick_soft.wav"},
         {"lib/#1 kick.wav", "#1 kick.wav"},
-        {"lib/kick,1.wav", "kick 1.wav"},
+        {"lib/kick,1.wav", ""}, // a path line cannot record the comma
         {"lib/ ride .wav", "ride .wav"},
         {"lib/Café (hard).wav", "Café (hard).wav"},
         {"lib/Łódź.wav", ""},        // the code page cannot hold it
@@ -160,7 +160,7 @@ TEST_F(ZoneFilesTest, TrashSparesFilesOtherZonesOrKitsPlay) {
     removed.push_back(a); // the same file twice counts once
     removed.push_back(folderZone);
     removed.push_back(unknown);
-    const SourceDeletion result = trashSourceFiles(kit, removed, location, "Rock.txt", host);
+    const SourceDeletion result = trashSourceFiles(kit, removed, location, host);
     EXPECT_EQ(result.trashed.size(), 1U);
     EXPECT_EQ(result.kept, 1);
     EXPECT_EQ(result.spared, 1);
