@@ -278,8 +278,9 @@ constexpr ToolCommand kCommands[] = {
      "--plugin-dir DIR\tthe Zarvo plug-in folder, the one that holds Zarvo.dll (required)\n"
      "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\" instead of a "
      "folder named after the kit\n"
-     "--fresh\tempty the kit's own sample folder first, so it holds only this kit's samples "
-     "(the shared folder is never emptied)\n"
+     "--fresh\tmake the copies this kit made (those its script named when last installed and "
+     "no other kit script names) again from their sources; nothing else is removed, no "
+     "subfolder, and no copy another kit plays\n"
      "--force\tinstall a kit read only in part: what was read replaces KIT\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",

@@ -4,6 +4,7 @@
 #include "kit/KitChecks.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
 
@@ -190,8 +191,25 @@ bool loadKitToChange(KitDocument& kit, const fs::path& path, const KitLocation& 
     return loaded;
 }
 
+namespace {
+
+// A path the script cannot record is refused, never cut or changed: nothing is written.
+bool refuseUnrecordablePath(const KitDocument& kit, const fs::path& target, const CodePage& page) {
+    const std::optional<std::string> path = unrecordableSourcePath(kit, page);
+    if (path) {
+        std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", target.string().c_str(),
+                     path->c_str());
+    }
+    return path.has_value();
+}
+
+} // namespace
+
 bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,
                            const CodePage& page) {
+    if (refuseUnrecordablePath(kit, target, page)) {
+        return false;
+    }
     std::string text;
     if (readKitText(source, page, text)) {
         if (const auto content = parseKitScript(text)) {
@@ -215,6 +233,9 @@ bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::pa
 
 bool writeChangedPads(const KitDocument& kit, const fs::path& source, const fs::path& target,
                       const CodePage& page, const std::vector<int>& pads, bool whole) {
+    if (refuseUnrecordablePath(kit, target, page)) {
+        return false;
+    }
     std::string original;
     std::optional<std::string> patched;
     if (!whole && readWholeFile(source, original)) {
@@ -227,6 +248,43 @@ bool writeChangedPads(const KitDocument& kit, const fs::path& source, const fs::
     // names the text.)
     if (!replaceFileContents(target, *patched)) {
         std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool isInstalledScript(const fs::path& target, const Arguments& args) {
+    std::error_code ec;
+    const fs::path folder = absolutePath(target).parent_path();
+    if (args.pluginDir && fs::equivalent(folder, *args.pluginDir, ec)) {
+        return true;
+    }
+    return fs::is_regular_file(joinPath(folder, "Zarvo.dll"), ec);
+}
+
+bool installChangedKit(KitDocument& kit, const fs::path& source, const fs::path& target,
+                       const Arguments& args, const CodePage& page) {
+    KitLocation location;
+    location.pluginFolder = absolutePath(target).parent_path();
+    location.codePage = page;
+    location.shareSamples = args.shared;
+    std::string text;
+    if (readKitText(source, page, text)) {
+        if (const auto content = parseKitScript(text)) {
+            location.shareSamples =
+                location.shareSamples ||
+                lowerCaseAscii(content->sampleFolder) == lowerCaseAscii(kSharedSampleFolder);
+        }
+    }
+    ToolHost host;
+    std::vector<std::string> notCopied;
+    if (!writeKitScript(kit, target, location, host, false, &notCopied)) {
+        explainDoubleNote(kit);
+        return false;
+    }
+    if (!notCopied.empty()) {
+        std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
+                     target.string().c_str(), notCopied.size());
         return false;
     }
     return true;

@@ -101,6 +101,19 @@ bool writeChangedPads(const KitDocument& kit, const std::filesystem::path& sourc
                       const std::filesystem::path& target, const CodePage& page,
                       const std::vector<int>& pads, bool whole = false);
 
+// Whether `target` is a kit script the plug-in reads: it lies in the plug-in folder that
+// --plugin-dir names, or in a folder that holds Zarvo.dll.
+bool isInstalledScript(const std::filesystem::path& target, const Arguments& args);
+
+// Writes a kit changed by a command to `target`, a script the plug-in reads, as install does:
+// the samples it names are copied into its sample folder (the shared folder when --shared is
+// given or the script `source` names it) before the script changes, so the plug-in never reads
+// a script whose copies are not there. Reports on stderr; false when the kit was not installed
+// whole.
+bool installChangedKit(KitDocument& kit, const std::filesystem::path& source,
+                       const std::filesystem::path& target, const Arguments& args,
+                       const CodePage& page);
+
 // One line for each pair of zones on different pads that define the same note, as
 // "double note KEY: pad P row R (SAMPLE) and pad P row R (SAMPLE)".
 std::vector<std::string> doubleNoteLines(const KitDocument& kit);

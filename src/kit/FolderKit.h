@@ -13,6 +13,8 @@
 
 namespace padsmith {
 
+struct KitLocation;
+
 // A kit made from a folder of samples: the samples grouped into pads by the drum words in
 // their paths, each pad on the General MIDI key of its drum, its samples as velocity layers.
 // Nothing here reads the disk: the caller lists the folder and tells which files can be played.
@@ -80,6 +82,13 @@ std::vector<std::vector<std::string>> folderSampleNames(const FolderKitPlan& pla
 // Fills the pads of an empty kit from the plan: pad i plays group i, each zone on the group's
 // key with its window, the pad named after the group. Pads beyond the plan stay empty.
 void fillKitFromPlan(KitDocument& kit, const FolderKitPlan& plan);
+
+// A kit made anew in place of the kit in the script `script` (padsmith-kit new --force) takes
+// that kit's saved state: its sample folder and the samples it named. A save then knows the
+// copies there as the old kit's, and makes them again from the new kit's samples instead of
+// keeping the old sounds under the new names. Nothing when `script` cannot be read as a kit.
+void takeSavedStateOf(KitDocument& kit, const std::filesystem::path& script,
+                      const KitLocation& location);
 
 // The plan as a table: one line per sample, "pad  name  key  window  file", then the groups
 // left out, for padsmith-kit new --dry-run and the window's preview.

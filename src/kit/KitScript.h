@@ -109,7 +109,9 @@ bool readKitScript(KitDocument& kit, const std::filesystem::path& path, const Ki
                    KitHost& host, SampleFinder& finder, ScriptReadReport* report = nullptr);
 
 // Saves `kit` to `path` and installs it into the plug-in folder: samples into the kit's
-// sample folder (emptied first when `freshSampleFolder`), the script beside Zarvo.dll.
+// sample folder, the script beside Zarvo.dll. With `freshSampleFolder` the copies the kit made
+// (its saved state names them, no other kit script does) are made again from their sources;
+// no other file is touched, the shared folder's and subfolders included.
 // False when nothing was written (a file name that gives no kit name, a double-defined note,
 // or the file could not be written; the old file is then untouched).
 // Samples that do not end up in the sample folder (unknown, missing or marked sources, copies

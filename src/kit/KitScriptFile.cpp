@@ -9,6 +9,7 @@
 #include "kit/SampleFolders.h"
 #include "kit/SampleNames.h"
 #include "kit/SavePlan.h"
+#include "kit/SharedSamples.h"
 #include "platform/Files.h"
 
 #include <set>
@@ -47,47 +48,6 @@ std::string sourcePathFromScript(const std::string& recorded, const fs::path& sc
     }
     const std::string absolute = (folder / path).lexically_normal().string();
     return marked ? markMissing(absolute) : absolute;
-}
-
-fs::path canonicalOrSelf(const fs::path& path) {
-    std::error_code ec;
-    fs::path canonical = fs::weakly_canonical(path, ec);
-    return ec ? path : canonical;
-}
-
-// After a save with a fresh sample folder: every file in the kit's own folder that the kit
-// does not name goes, so that the folder holds exactly the kit's samples. Files that the kit
-// itself copies from stay: deleting them would lose samples the kit plays.
-void trimKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
-    std::set<fs::path> sources;
-    std::set<std::string> named;
-    for (const Pad& pad : kit.pads) {
-        for (const SampleZone& zone : pad) {
-            named.insert(foldCase(zone.sampleName));
-            if (isCopyableSource(zone.sourcePath)) {
-                sources.insert(canonicalOrSelf(zone.sourcePath));
-            }
-        }
-    }
-    // Only a real folder is emptied. A file that stands where the folder would be (a kit saved
-    // as "Zarvo.dll.txt" or "Rock.txt.txt") is the plug-in or another kit, and a link leads to
-    // files that the user keeps elsewhere: both stay as they are.
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(folder, ec))) {
-        return;
-    }
-    const fs::path real = canonicalOrSelf(folder);
-    std::vector<fs::path> doomed;
-    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!named.contains(foldCase(name)) && !sources.contains(real / name)) {
-            doomed.push_back(it->path());
-        }
-    }
-    for (const fs::path& path : doomed) {
-        deletePath(path);
-    }
 }
 
 // "Rock/kick.wav (from /lib/kick.wav, which is missing)": a copy the save could not make.
@@ -273,6 +233,16 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         return false;
     }
 
+    // A sample whose name another kit's copy holds in the sample folder would play that sound.
+    if (const std::vector<std::string> clashes =
+            sharedCopyClashes(kit, location, path.filename().string());
+        !clashes.empty()) {
+        kit = before;
+        host.showMessage(MessageIcon::Error,
+                         sharedNameClashText(path.filename().string(), clashes));
+        return false;
+    }
+
     // What the sample folder needs is worked out before anything is written: a source that is
     // the kit's own copy follows that copy's rename, and the script must name it there.
     const bool install = !location.pluginFolder.empty();
@@ -327,12 +297,6 @@ bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& l
         }
         for (const MissingCopy& missing : plan.missing) {
             failed.push_back(missingCopyText(kit.sampleFolder, missing));
-        }
-        // The shared folder is never emptied, in any letter case.
-        const fs::path sampleFolder = joinPath(location.pluginFolder, kit.sampleFolder);
-        if (freshSampleFolder && !location.shareSamples &&
-            lowerCaseAscii(kit.sampleFolder) != lowerCaseAscii(kSharedSampleFolder)) {
-            trimKitSampleFolder(kit, sampleFolder);
         }
         // The plug-in finds every saved kit in its own folder.
         if (copyFileToFolder(path, location.pluginFolder, true) != CopyResult::Copied) {

@@ -6,6 +6,7 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace padsmith {
@@ -65,6 +66,14 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             saved.push_back({sample.sampleName, sample.sourcePath});
         }
     }
+    // A copy the kit made: its saved state names it and no other kit script does. Only those
+    // are made again when the folder is started afresh; another kit's copy keeps its sound.
+    const auto madeByThisKit = [&](const std::string& name) {
+        return !folders.namedByOtherKits.contains(foldCase(name)) &&
+               std::any_of(saved.begin(), saved.end(), [&](const Sample& before) {
+                   return foldCase(before.name) == foldCase(name);
+               });
+    };
     const std::vector<Sample> now = samplesNow(kit);
     std::set<std::string> namedNow;
     for (const Sample& sample : now) {
@@ -88,7 +97,8 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
         if (hasCopy(sample.name)) {
             // A copy made from another source under this name (the name passed to another
             // sample) or from a source edited since is out of date.
-            bool stale = folders.refresh || kit.changedSources.contains(sample.source);
+            bool stale = (folders.refresh && madeByThisKit(sample.name)) ||
+                         kit.changedSources.contains(sample.source);
             for (const Sample& before : saved) {
                 if (foldCase(before.name) == foldCase(sample.name) &&
                     before.source != sample.source) {

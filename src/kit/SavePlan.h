@@ -31,7 +31,8 @@ struct SaveFolders {
     // of the kit a pad kit comes from); empty for none.
     std::filesystem::path fallbackFolder;
     std::set<std::string> fallbackCopies;
-    // Make every copy again from its source (a save that starts the folder afresh).
+    // Make every copy the kit made again from its source (a save that starts the folder
+    // afresh): those its saved state names and no other kit script names.
     bool refresh = false;
 };
 
