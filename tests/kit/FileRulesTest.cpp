@@ -2,6 +2,7 @@
 // The file rules, held against real files: after each sequence of commands, what lies in the
 // plug-in folder and in the user's library, and what the saved script names.
 #include "FakeHost.h"
+#include "kit/FolderKit.h"
 #include "kit/InstrumentFile.h"
 #include "kit/KitScript.h"
 #include "kit/PadEdits.h"
@@ -33,6 +34,7 @@ public:
         fs::create_directories(script.parent_path());
         ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
     }
+    ~FileRun() { setFileFaultHook({}); }
 
     void import(const std::vector<std::string>& files, int pad = 0) {
         std::vector<fs::path> paths;
@@ -59,7 +61,7 @@ public:
     SourceDeletion deleteFromDisk(int pad, std::vector<int> rows) {
         const ZoneDeletion deletion = deleteZones(kit, pad, std::move(rows));
         apply(deletion.edit);
-        return trashSourceFiles(kit, deletion.removed, location, script.filename().string(), host);
+        return trashSourceFiles(kit, deletion.removed, location, host);
     }
     void read(const fs::path& path) {
         SampleFinder finder(host);
@@ -72,6 +74,9 @@ public:
     std::vector<std::string> listing(const std::string& relative) const {
         std::vector<std::string> files;
         const fs::path root = folder / relative;
+        if (!fs::exists(root)) {
+            return files;
+        }
         for (const auto& entry : fs::recursive_directory_iterator(root)) {
             if (!entry.is_regular_file() || entry.path().filename() == "Zarvo.dll") {
                 continue;
@@ -118,6 +123,13 @@ public:
 
 using Strings = std::vector<std::string>;
 
+// A kit script made elsewhere: one zone playing `sample` from the sample folder `folder`.
+std::string script(const std::string& kit, const std::string& folder, const std::string& sample) {
+    return "vst samples,\r\n" + kit + ",\r\n" + folder + ",\r\n,\r\n\r\n 1,  0, 0, 40,PAD," +
+           sample +
+           ",  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
+}
+
 struct Row {
     const char* what;
     std::function<void(FileRun&)> commands;
@@ -137,15 +149,16 @@ TEST(FileRules, EachCommandSequence) {
          {},
          kLibrary,
          {"(no script)"}},
-        {"import keeps the source's name; a comma is cleaned for the copy only",
+        {"import keeps the source's name; a file whose path holds a comma is left out, as the "
+         "script could not record its path",
          [](FileRun& run) {
              run.folder.write("lib/kick,1.wav", "c");
              run.import({"lib/kick_soft.wav", "lib/kick,1.wav"});
              ASSERT_TRUE(run.save());
          },
-         {"Rock.txt", "Rock/kick 1.wav=c", "Rock/kick_soft.wav=k"},
+         {"Rock.txt", "Rock/kick_soft.wav=k"},
          {"hat.wav=h", "kick,1.wav=c", "kick_soft.wav=k", "snare.wav=s"},
-         {"kick_soft.wav<-~/lib/kick_soft.wav", "kick 1.wav<-~/lib/kick 1.wav"}},
+         {"kick_soft.wav<-~/lib/kick_soft.wav"}},
         {"rename, never saved: the installed kit stays as saved",
          [](FileRun& run) {
              run.import({"lib/snare.wav"});
@@ -320,6 +333,97 @@ TEST(FileRules, EachCommandSequence) {
          {"Hand.txt", "Hand/hat.wav=h"},
          kLibrary,
          {"hat.wav<-~/lib/hat.wav"}},
+        {"install --fresh makes the kit's own copies again; another kit's copy, a stranger's "
+         "file and a subfolder with the kit's sources stay",
+         [](FileRun& run) {
+             run.folder.write("Zarvo/Live.txt", script("Live", "Rock", "hat.wav"));
+             run.folder.write("Zarvo/Rock/hat.wav", "j");
+             run.folder.write("Zarvo/Rock/sub/kick.wav", "K");
+             run.folder.write("Zarvo/Rock/stranger.wav", "x");
+             run.import({"lib/snare.wav", "Zarvo/Rock/sub/kick.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("lib/snare.wav", "S"); // changed by another program
+             ASSERT_TRUE(writeKitScript(run.kit, run.script, run.location, run.host, true));
+         },
+         {"Live.txt", "Rock.txt", "Rock/hat.wav=j", "Rock/kick.wav=K", "Rock/snare.wav=S",
+          "Rock/stranger.wav=x", "Rock/sub/kick.wav=K"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
+         {"snare.wav<-~/lib/snare.wav", "kick.wav<-~/Zarvo/Rock/sub/kick.wav"}},
+        {"shared folder: a sample named as another kit's sample there is refused until renamed, "
+         "also with --fresh; the other kit's copy is never replaced",
+         [](FileRun& run) {
+             run.location.shareSamples = true;
+             run.folder.write("Zarvo/Pop.txt", script("Pop", "ZARVO SAMPLES", "snare.wav"));
+             run.folder.write("Zarvo/ZARVO SAMPLES/snare.wav", "p");
+             run.import({"lib/snare.wav"});
+             EXPECT_FALSE(run.save());
+             EXPECT_FALSE(writeKitScript(run.kit, run.script, run.location, run.host, true));
+             EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
+             ASSERT_TRUE(writeKitScript(run.kit, run.script, run.location, run.host, true));
+         },
+         {"Pop.txt", "Rock.txt", "ZARVO SAMPLES/snare 2.wav=s", "ZARVO SAMPLES/snare.wav=p"},
+         kLibrary,
+         {"snare 2.wav<-~/lib/snare.wav"}},
+        {"new --force over an installed kit: the new samples replace the old copies of their "
+         "names, and the old kit's other copies go",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav", "lib/hat.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("new/snare.wav", "N");
+             std::vector<std::string> unplayable;
+             KitDocument made;
+             made.newKit();
+             fillKitFromPlan(
+                 made, planFolderKit(listFolderSamples(
+                           run.folder / "new", [](const fs::path&) { return true; }, unplayable)));
+             takeSavedStateOf(made, run.script, run.location);
+             ASSERT_TRUE(writeKitScript(made, run.script, run.location, run.host, true));
+         },
+         {"Rock.txt", "Rock/snare.wav=N"},
+         kLibrary,
+         {"snare.wav<-~/new/snare.wav"}},
+        {"a source path with a comma is refused, not written with a blank",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             run.kit.pads[0].at(0).sourcePath =
+                 run.folder.write("lib/Drums, acoustic/snare.wav", "a").string();
+             EXPECT_FALSE(run.save());
+         },
+         {},
+         {"Drums, acoustic/snare.wav=a", "hat.wav=h", "kick_soft.wav=k", "snare.wav=s"},
+         {"(no script)"}},
+        {"a folder named \"\xC3\x83\xC2\xA9\" reads back as written, not as \"\xC3\xA9\"",
+         [](FileRun& run) {
+             run.folder.write("lib/\xC3\x83\xC2\xA9/kick.wav", "e");
+             run.import({"lib/\xC3\x83\xC2\xA9/kick.wav"});
+             ASSERT_TRUE(run.save());
+             run.read(run.script);
+             EXPECT_EQ(run.kit.pads[0].at(0).sourcePath,
+                       (run.folder / "lib/\xC3\x83\xC2\xA9/kick.wav").string());
+         },
+         {"Rock.txt", "Rock/kick.wav=e"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s", "\xC3\x83\xC2\xA9/kick.wav=e"},
+         {"kick.wav<-~/lib/\xC3\xA9/kick.wav"}}, // the code page's two bytes
+        {"Shift+Delete in a read-only folder: the file stays and is named, the trash gets "
+         "nothing, undo and redo add nothing",
+         [](FileRun& run) {
+             const fs::path clap = run.folder.write("lib/ro/clap.wav", "c");
+             setFileFaultHook([clap](FileStep step, const fs::path& from, const fs::path&) {
+                 return from == clap && step != FileStep::Copy
+                            ? std::make_error_code(std::errc::permission_denied)
+                            : std::error_code{};
+             });
+             run.import({"lib/ro/clap.wav"});
+             ASSERT_TRUE(run.save());
+             const SourceDeletion deleted = run.deleteFromDisk(0, {0});
+             EXPECT_TRUE(deleted.trashed.empty());
+             EXPECT_EQ(deleted.noTrash, std::vector<fs::path>{clap});
+             run.undoLast();
+             EXPECT_EQ(run.listing("data"), Strings{});
+         },
+         {"Rock.txt", "Rock/clap.wav=c"},
+         {"hat.wav=h", "kick_soft.wav=k", "ro/clap.wav=c", "snare.wav=s"},
+         {"clap.wav<-~/lib/ro/clap.wav"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
