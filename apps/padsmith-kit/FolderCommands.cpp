@@ -7,6 +7,7 @@
 #include "kit/FolderKit.h"
 #include "kit/KitChecks.h"
 #include "kit/KitName.h"
+#include "kit/KitSave.h"
 #include "kit/LayerOrder.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneFiles.h"
@@ -74,15 +75,15 @@ int runNew(const std::vector<std::string>& argv) {
     fillKitFromPlan(kit, plan);
     const KitLocation location = locationFor(*args, path);
     if (args->pluginDir) {
-        ToolHost host;
-        std::vector<std::string> notCopied;
-        if (!writeKitScript(kit, path, location, host, false, &notCopied)) {
-            return 1;
+        const SaveReport report = saveKit(kit, path, location);
+        const int status = printSaveReport(report);
+        if (!report.saved()) {
+            return status;
         }
         printLines(planLines(plan));
-        if (!notCopied.empty()) {
+        if (status != 0) {
             std::fprintf(stderr, "padsmith-kit: %s written, but %zu file(s) not copied\n",
-                         path.string().c_str(), notCopied.size());
+                         path.string().c_str(), report.notCopied.size());
             return 1;
         }
     } else {

@@ -30,7 +30,8 @@ std::optional<std::string> importedSampleName(std::string_view fileName, const C
                                               std::string* problem = nullptr);
 
 // Why a source path cannot be recorded in a kit script's path line; empty when it can: it is
-// at most 256 characters long and the code page holds it. A longer path is never cut.
+// at most 256 characters long, holds no comma (which ends a field of the script) and the code
+// page holds it. A longer path is never cut, and a comma never becomes a blank.
 std::string sourcePathProblem(std::string_view path, const CodePage& codePage = CodePage());
 
 class KitDocument;

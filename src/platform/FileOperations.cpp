@@ -28,19 +28,19 @@ namespace padsmith {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A name for a temporary file beside the real one. It starts with "." so folder scans skip it.
 fs::path temporarySibling(const fs::path& folder, const std::string& name) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     const auto ticks = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     std::ostringstream text;
-    text << '.' << name << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL) << '-'
-         << counter.fetch_add(1) << ".part";
+    // Kept short enough that the whole name fits the 255 bytes of a name on every system.
+    text << '.' << name.substr(0, 120) << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL)
+         << '-' << counter.fetch_add(1) << ".part";
     return folder / text.str();
 }
+
+namespace {
 
 fs::path folderForSibling(const fs::path& target) {
     fs::path folder = target.parent_path();

@@ -77,6 +77,21 @@ bool deletePath(const std::filesystem::path& path);
 // was written; on failure the old file stays as it was.
 bool replaceFileContents(const std::filesystem::path& target, std::string_view bytes);
 
+// A name for a temporary file in `folder` for `name`, free at the time of asking. It starts
+// with "." so folder scans (and the plug-in, which reads only the names its kits give) skip it.
+std::filesystem::path temporarySibling(const std::filesystem::path& folder,
+                                       const std::string& name);
+
+// One file under both paths: links resolved, hard links, and the file system's own letter-case
+// rules. Paths of which one does not exist are compared by their canonical form.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// The same bytes: the same file, or two files of the same size and content. False when either
+// cannot be read.
+bool sameContent(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// The reason of a failed file operation in words, for messages: "no space left on the device".
+std::string reasonInWords(const std::error_code& error);
+
 // Reads a whole regular file of at most `limit` bytes; false when it cannot be read, is bigger,
 // or is no regular file (a device or a pipe would never end, or block).
 inline constexpr std::uintmax_t kReadLimit = std::uintmax_t{2} << 30;

@@ -25,6 +25,12 @@ std::filesystem::path trashFolder();
 // where it is, and `error` tells why.
 std::optional<TrashedFile> moveToTrash(const std::filesystem::path& file, std::error_code& error);
 
+// The same for a file that stands aside under a temporary name: in the trash it bears the name
+// of `original`, the place it had.
+std::optional<TrashedFile> moveToTrashAs(const std::filesystem::path& file,
+                                         const std::filesystem::path& original,
+                                         std::error_code& error);
+
 // Puts a trashed file back where it was, when that place is free, and removes its record from
 // the trash. False when the file is no longer in the trash or its old place is taken.
 bool restoreFromTrash(const TrashedFile& trashed);
