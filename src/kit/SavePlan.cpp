@@ -186,12 +186,21 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             }
             const bool foreign = before == savedSource.end() && renamedOntoIt &&
                                  folders.foreignCopies.contains(sample.name);
-            const bool stale =
-                folders.refresh || kit.changedSources.contains(sample.source) || passed;
-            if (foreign && !mayTouch(sample.name)) {
+            const bool edited = kit.changedSources.contains(sample.source);
+            // A copy other kits play is replaced only for an edit of its own source (which
+            // they play too), and never where another kit script names it.
+            const bool otherKits = folders.namedByOtherKits.contains(folded);
+            const bool replaceable = edited ? !otherKits : mayTouch(sample.name);
+            const bool stale = folders.refresh || edited || passed;
+            if ((foreign || passed) && !replaceable) {
                 plan.notCopied.push_back(
-                    {*target, "another file of this name is there, and other kits may play it; "
-                              "the kit plays that file"});
+                    {*target, foreign ? "another file of this name is there, and other kits may "
+                                        "play it; the kit plays that file"
+                                      : "this copy holds another sample that other kits may "
+                                        "play; the kit plays that one"});
+                continue;
+            }
+            if (!replaceable) {
                 continue;
             }
             if ((stale || foreign) && canRead) {
