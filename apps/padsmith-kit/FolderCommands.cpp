@@ -7,6 +7,7 @@
 #include "kit/FolderKit.h"
 #include "kit/KitChecks.h"
 #include "kit/KitName.h"
+#include "kit/KitSave.h"
 #include "kit/LayerOrder.h"
 #include "kit/SampleFolders.h"
 #include "kit/SampleNames.h"
@@ -87,17 +88,19 @@ int runNew(const std::vector<std::string>& argv) {
         // made are made again from the new samples, so that no old sound stays under a name
         // the new kit gives its own sample.
         const fs::path installed = joinPath(location.pluginFolder, path.filename().string());
-        std::error_code error;
-        takeSavedStateOf(kit, fs::exists(installed, error) ? installed : path, location);
-        ToolHost host;
-        std::vector<std::string> notCopied;
-        if (!writeKitScript(kit, path, location, host, true, &notCopied)) {
-            return 1;
+        std::error_code ignored;
+        takeSavedStateOf(kit, fs::exists(installed, ignored) ? installed : path, location);
+        SaveOptions options;
+        options.freshSampleFolder = true;
+        const SaveReport report = saveKit(kit, path, location, options);
+        const int status = printSaveReport(report);
+        if (!report.saved()) {
+            return status;
         }
         printLines(planLines(plan));
-        if (!notCopied.empty()) {
+        if (status != 0) {
             std::fprintf(stderr, "padsmith-kit: %s written, but %zu file(s) not copied\n",
-                         path.string().c_str(), notCopied.size());
+                         path.string().c_str(), report.notCopied.size());
             return 1;
         }
     } else {

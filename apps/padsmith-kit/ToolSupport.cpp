@@ -2,6 +2,7 @@
 #include "ToolSupport.h"
 
 #include "kit/KitChecks.h"
+#include "kit/KitSave.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 #include "kit/SampleNames.h"
@@ -19,6 +20,27 @@ void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
         std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
     }
     reported = true;
+}
+
+int printSaveReport(const SaveReport& report) {
+    for (const std::string& line : saveReportLines(report)) {
+        const bool problem = line.starts_with("not copied") || line.starts_with("refused") ||
+                             line.starts_with("failed") || line.starts_with("trashed") ||
+                             line.starts_with("kept");
+        std::fprintf(problem ? stderr : stdout, problem ? "padsmith-kit: %s\n" : "%s\n",
+                     line.c_str());
+    }
+    if (report.outcome == SaveReport::Outcome::Refused) {
+        std::fprintf(stderr, "padsmith-kit: nothing written to %s\n",
+                     report.script.string().c_str());
+        return 1;
+    }
+    if (!report.saved()) {
+        std::fprintf(stderr, "padsmith-kit: nothing written; %s and its copies are as they were\n",
+                     report.script.filename().string().c_str());
+        return 1;
+    }
+    return report.notCopied.empty() ? 0 : 1;
 }
 
 int usageError(const std::string& text) {
@@ -276,15 +298,15 @@ bool installChangedKit(KitDocument& kit, const fs::path& source, const fs::path&
                 lowerCaseAscii(content->sampleFolder) == lowerCaseAscii(kSharedSampleFolder);
         }
     }
-    ToolHost host;
-    std::vector<std::string> notCopied;
-    if (!writeKitScript(kit, target, location, host, false, &notCopied)) {
-        explainDoubleNote(kit);
-        return false;
-    }
-    if (!notCopied.empty()) {
-        std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
-                     target.string().c_str(), notCopied.size());
+    const SaveReport report = saveKit(kit, target, location);
+    if (printSaveReport(report) != 0) {
+        if (report.doubleNote) {
+            explainDoubleNote(kit);
+        }
+        if (report.saved()) {
+            std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
+                         target.string().c_str(), report.notCopied.size());
+        }
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
+#include "kit/SaveReport.h"
 
 #include <filesystem>
 #include <optional>
@@ -23,6 +24,11 @@ public:
 private:
     bool quiet_;
 };
+
+// Prints what a save did: each file it copied, renamed, replaced or removed on stdout; what it
+// refused, could not copy, or put in the trash on stderr. The exit status: 0 when everything
+// is in place, 1 when the save was refused or failed (nothing written) or a sample has no copy.
+int printSaveReport(const SaveReport& report);
 
 // The options the kit commands share. Flags take no value; options take the next argument.
 struct Arguments {

@@ -161,7 +161,7 @@ private:
     KitLocation kitLocation() override;
     void collectKitFields() override;
     void kitReplaced() override;
-    void kitSaved() override;
+    void kitSaved(const std::map<std::string, std::string>& movedSources) override;
 
     SettingsStore& settings_;
     QString pluginFolder_;

@@ -198,14 +198,12 @@ PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& loc
         });
     }
     const SavePlan plan = planSave(padKit, folders);
-    if (!replaceFileContents(path, bytes.bytes)) {
+    // The copies first, the script last, all or nothing.
+    const FilePlanResult result = carryOutAll(plan.operations, {{path, bytes.bytes}});
+    if (!result.done) {
         return PadKitResult::Failed;
     }
     std::vector<std::string> failed;
-    for (const FileOperationFailure& failure : carryOut(plan.operations)) {
-        failed.push_back(
-            joinPath(padKit.sampleFolder, failure.operation.to.filename().string()).string());
-    }
     for (const MissingCopy& missing : plan.missing) {
         failed.push_back(joinPath(padKit.sampleFolder, missing.sampleName).string());
     }

@@ -100,6 +100,9 @@ std::string sourcePathProblem(std::string_view path, const CodePage& codePage) {
     if (const auto refusal = codePageRefusal(codePage, path)) {
         return *refusal;
     }
+    if (path.find(',') != std::string_view::npos) {
+        return "Its path holds a comma, which a kit script's path line cannot record.";
+    }
     if (codePage.byteLength(path) > kTextMax) {
         return "Its path is longer than the " + std::to_string(kTextMax) +
                " characters a kit script can record.";

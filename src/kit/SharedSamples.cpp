@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -28,10 +29,22 @@ std::vector<std::string> sharedCopyClashes(const KitDocument& kit, const KitLoca
     std::optional<std::set<std::string>> others;
     bool unknown = false;
     std::set<std::string> seen;
+    // The files of the folder by folded name: the plug-in's folders ignore letter case.
+    std::map<std::string, fs::path> files;
+    scanFolder(folder, "*", [&](const FoundEntry& entry) {
+        if (!entry.isFolder) {
+            files.emplace(foldCase(entry.name), entry.fullPath);
+        }
+        return true;
+    });
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
-            const std::optional<fs::path> copy = copyPath(folder, zone.sampleName);
+            std::optional<fs::path> copy = copyPath(folder, zone.sampleName);
             std::error_code ec;
+            if (copy && !fs::exists(*copy, ec)) {
+                const auto file = files.find(foldCase(zone.sampleName));
+                copy = file == files.end() ? std::optional<fs::path>() : file->second;
+            }
             if (!copy || !seen.insert(foldCase(zone.sampleName)).second ||
                 !isCopyableSource(zone.sourcePath) || !fs::is_regular_file(zone.sourcePath, ec) ||
                 !fs::is_regular_file(*copy, ec)) {
@@ -48,7 +61,7 @@ std::vector<std::string> sharedCopyClashes(const KitDocument& kit, const KitLoca
                                        fs::equivalent(joinPath(folder, saved.sampleName), *copy,
                                                       error);
                             });
-            if (own || sameFileContent(zone.sourcePath, *copy)) {
+            if (own || sameContent(zone.sourcePath, *copy)) {
                 continue;
             }
             if (!others) {

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <sstream>
 #include <system_error>
@@ -29,19 +28,19 @@ namespace padsmith {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A name for a temporary file beside the real one. It starts with "." so folder scans skip it.
 fs::path temporarySibling(const fs::path& folder, const std::string& name) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     const auto ticks = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     std::ostringstream text;
-    text << '.' << name << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL) << '-'
-         << counter.fetch_add(1) << ".part";
+    // Kept short enough that the whole name fits the 255 bytes of a name on every system.
+    text << '.' << name.substr(0, 120) << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL)
+         << '-' << counter.fetch_add(1) << ".part";
     return folder / text.str();
 }
+
+namespace {
 
 fs::path folderForSibling(const fs::path& target) {
     fs::path folder = target.parent_path();
@@ -216,6 +215,10 @@ bool createFolderChain(const fs::path& path) {
 
 void setFileFaultHook(FileFaultHook hook) {
     faultHook = std::move(hook);
+}
+
+std::error_code fileFaultFor(FileStep step, const fs::path& from, const fs::path& to) {
+    return injectedFault(step, from, to);
 }
 
 void simulateFileSystemWithoutLinks(bool simulate) {
@@ -394,37 +397,6 @@ bool replaceFileContents(const fs::path& target, std::string_view bytes) {
         return false;
     }
     return true;
-}
-
-bool sameFileContent(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    if (fs::equivalent(a, b, error)) {
-        return true;
-    }
-    const std::uintmax_t size = fs::file_size(a, error);
-    if (error || fs::file_size(b, error) != size || error) {
-        return false;
-    }
-    std::FILE* first = std::fopen(a.string().c_str(), "rb");
-    std::FILE* second = first == nullptr ? nullptr : std::fopen(b.string().c_str(), "rb");
-    bool same = second != nullptr;
-    char one[65536];
-    char two[65536];
-    while (same) {
-        const std::size_t got = std::fread(one, 1, sizeof one, first);
-        same = std::fread(two, 1, sizeof two, second) == got && std::memcmp(one, two, got) == 0;
-        if (got < sizeof one) {
-            same = same && std::ferror(first) == 0 && std::ferror(second) == 0;
-            break;
-        }
-    }
-    if (first != nullptr) {
-        std::fclose(first);
-    }
-    if (second != nullptr) {
-        std::fclose(second);
-    }
-    return same;
 }
 
 bool readWholeFile(const fs::path& path, std::string& bytes, std::uintmax_t limit) {

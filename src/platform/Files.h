@@ -64,6 +64,10 @@ enum class FileStep { Copy, Move, Remove, Write };
 using FileFaultHook = std::function<std::error_code(
     FileStep step, const std::filesystem::path& from, const std::filesystem::path& to)>;
 void setFileFaultHook(FileFaultHook hook);
+// The fault the hook acts out for a step this library does not make itself (a rename that
+// replaces, which only the save's last step makes); none without a hook.
+std::error_code fileFaultFor(FileStep step, const std::filesystem::path& from,
+                             const std::filesystem::path& to);
 
 // For tests: act out a file system that offers neither a rename that refuses to replace nor
 // hard links (some network and FUSE mounts), so the last way of placing a file is taken.
@@ -92,9 +96,20 @@ bool deletePath(const std::filesystem::path& path);
 // was written; on failure the old file stays as it was.
 bool replaceFileContents(const std::filesystem::path& target, std::string_view bytes);
 
-// Whether two files hold the same bytes: the same file (a link), or the same size and content.
-// False when either cannot be read.
-bool sameFileContent(const std::filesystem::path& a, const std::filesystem::path& b);
+// A name for a temporary file in `folder` for `name`, free at the time of asking. It starts
+// with "." so folder scans (and the plug-in, which reads only the names its kits give) skip it.
+std::filesystem::path temporarySibling(const std::filesystem::path& folder,
+                                       const std::string& name);
+
+// One file under both paths: links resolved, hard links, and the file system's own letter-case
+// rules. Paths of which one does not exist are compared by their canonical form.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// The same bytes: the same file, or two files of the same size and content. False when either
+// cannot be read.
+bool sameContent(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// The reason of a failed file operation in words, for messages: "no space left on the device".
+std::string reasonInWords(const std::error_code& error);
 
 // Reads a whole regular file of at most `limit` bytes; false when it cannot be read, is bigger,
 // or is no regular file (a device or a pipe would never end, or block).

@@ -28,6 +28,12 @@ std::filesystem::path trashFolder();
 // its record, is left alone: the file gets the next free name ("kick.wav 2").
 std::optional<TrashedFile> moveToTrash(const std::filesystem::path& file, std::error_code& error);
 
+// The same for a file that stands aside under a temporary name: in the trash it bears the name
+// of `original`, the place it had.
+std::optional<TrashedFile> moveToTrashAs(const std::filesystem::path& file,
+                                         const std::filesystem::path& original,
+                                         std::error_code& error);
+
 // Puts a trashed file back where it was, when that place is free, and removes its record from
 // the trash. False (and `trashed` still held) when the file is no longer in the trash or its old
 // place is taken or cannot be written; nothing when it was put back already.

@@ -401,7 +401,16 @@ std::string World::check(const Snapshot& before, const std::set<fs::path>& allow
         const fs::path folder = plugin() / content->sampleFolder;
         for (std::size_t i = 0; i < content->zones.size(); ++i) {
             const std::string& name = content->zones[i].sampleName;
-            const fs::path copy = folder / name;
+            // The plug-in's folders ignore letter case: another case of the name is the copy
+            // when the name itself is not there.
+            fs::path copy = folder / name;
+            std::error_code ignored;
+            for (fs::directory_iterator it(folder, ignored), end;
+                 !fs::exists(copy, ignored) && !ignored && it != end; it.increment(ignored)) {
+                if (lowerCaseAscii(it->path().filename().string()) == lowerCaseAscii(name)) {
+                    copy = it->path();
+                }
+            }
             const fs::path source = content->paths.empty() ? copy : fs::path(sources[i]);
             std::error_code ec;
             const fs::path real = fs::weakly_canonical(copy, ec);

@@ -26,10 +26,14 @@ struct WorldFeatures {
     bool linkedSources = true;      // sources that are links to a kit's own copies
     bool linkedSampleFolder = true; // a kit's sample folder that is a link
     bool readOnlySources = true;    // a library folder nothing may change (acted out)
-    bool missingSources = true; // path lines naming files that are gone; the copy is the only one
-    bool strangersFiles = true; // a file in a kit folder that no kit names
-    bool faults = true;         // full disks and failing renames in the plug-in folder
-    bool edits = true;          // sources changed by a wave editor, copies then out of date
+    bool missingSources = true;  // path lines naming files that are gone; the copy is the only one
+    bool strangersFiles = true;  // a file in a kit folder that no kit names
+    bool faults = true;          // full disks and failing renames in the plug-in folder
+    bool edits = true;           // sources changed by a wave editor, copies then out of date
+    bool deletesFromDisk = true; // Shift+Delete: sources to the trash, their copies left alone
+    bool saves = true;           // save, install, install --fresh, new --force, pad kits
+    bool renameChains = true;    // a name passed on within one save: chains and swaps
+    bool namesPassed = true;     // renames, and imports over rows, that give a name another source
 };
 
 // One file system entry as the checks see it: a file's bytes, or a link's target.

@@ -60,7 +60,7 @@ TEST_F(ZoneFilesTest, ImportKeepsEveryFileAndItsNameWhereTheScriptCanHoldIt) {
     } const rows[] = {
         {"lib/kick_soft.wav", "kick_soft.wav"},
         {"lib/#1 kick.wav", "#1 kick.wav"},
-        {"lib/kick,1.wav", ""}, // a path line cannot record the comma
+        {"lib/kick,1.wav", ""}, // a path line would read the comma as its end
         {"lib/ ride .wav", "ride .wav"},
         {"lib/Café (hard).wav", "Café (hard).wav"},
         {"lib/Łódź.wav", ""},        // the code page cannot hold it
@@ -133,11 +133,11 @@ TEST_F(ZoneFilesTest, RenameWithSharingCopiesAndLeavesTheSharedCopy) {
     addZone(0, "lib/kick.wav", "kick");
     kit.sampleFolder = kSharedSampleFolder;
     location.shareSamples = true;
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, folder / "Rock.txt", location, host, false));
     folder.write("Zarvo/ZARVO SAMPLES/kick.wav", "shared");
     const SampleRename rename = renameSample(kit, 0, 0, "boom.wav", location);
     applyEdit(kit, rename.edit);
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, folder / "Rock.txt", location, host, false));
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/boom.wav"), "kick");
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "shared");
 }
