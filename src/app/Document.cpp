@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Document.h"
 
+<<<<<<< HEAD
 #include "app/SaveFlow.h"
+=======
+#include "app/ForeignKitCommands.h"
+>>>>>>> main
 #include "app/Services.h"
 #include "app/Text.h"
 #include "kit/KitDocument.h"
@@ -171,6 +175,7 @@ void Document::adoptPads(const std::array<Pad, kPadCount>& pads) {
     clearToNewKit();
     kit_.pads = pads; // the empty kit's fingerprints stay: every pad counts as changed
     kit_.computeKitSize();
+    window_.kitReplaced(); // Kit Health looks at the new pads at once, as after an open
     updateTitle(kit_.updateModified());
     window_.showKit();
 }
@@ -224,6 +229,7 @@ bool Document::save(bool saveAs) {
     // up holding exactly the kit's samples.
     const bool freshSampleFolder =
         !location.shareSamples && dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
+<<<<<<< HEAD
     busyWithFile_ = true;
     const SaveReport report =
         saveWithProgress(kit_, toFsPath(currentPath()), location, freshSampleFolder,
@@ -234,6 +240,11 @@ bool Document::save(bool saveAs) {
     busyWithFile_ = false;
     showSaveReport(report, kit_, window_.kitHost());
     if (!report.saved()) {
+=======
+    keepImportedSources(kit_, location, toFsPath(currentPath()));
+    if (!writeKitScript(kit_, toFsPath(currentPath()), location, window_.kitHost(),
+                        freshSampleFolder)) {
+>>>>>>> main
         setPath(previousPath);
         name_ = previousName;
         window_.showKit();

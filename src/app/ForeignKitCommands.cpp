@@ -3,15 +3,24 @@
 
 #include "app/Document.h"
 #include "app/FileDialog.h"
-#include "app/MainWindow.h"
+#include "app/FormatsModule.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "formats/KitFormats.h"
 #include "kit/KitHost.h"
+#include "kit/KitName.h"
+#include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QWidget>
+#include <map>
+#include <optional>
+#include <set>
 
 namespace padsmith {
 
@@ -28,6 +37,40 @@ QString reportText(const QString& summary, const std::vector<std::string>& repor
     return text;
 }
 
+// Progress of a conversion that takes longer than half a second: the file count in a dialog,
+// and the window repainting meanwhile. Cancel stops an import; an export finishes.
+class ConversionProgress {
+public:
+    ConversionProgress(QWidget* parent, const QString& verb, bool cancellable)
+        : dialog_(verb, cancellable ? QStringLiteral("Cancel") : QString(), 0, 0, parent),
+          verb_(verb) {
+        dialog_.setWindowTitle(QCoreApplication::applicationName());
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        if (!cancellable) {
+            dialog_.setCancelButton(nullptr);
+        }
+    }
+
+    bool step(int done, int total) {
+        if (dialog_.maximum() != total) {
+            dialog_.setMaximum(total);
+        }
+        dialog_.setLabelText(QStringLiteral("%1 file %2 of %3...").arg(verb_).arg(done).arg(total));
+        dialog_.setValue(done);
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+    bool canceled() const { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+    QString verb_;
+};
+
 int padsWithZones(const KitDocument& kit) {
     int pads = 0;
     for (const Pad& pad : kit.pads) {
@@ -36,10 +79,82 @@ int padsWithZones(const KitDocument& kit) {
     return pads;
 }
 
+// The folder of one conversion in the cache that `source` lies in, or nothing.
+std::optional<std::filesystem::path> conversionOf(const std::filesystem::path& source,
+                                                  const std::filesystem::path& conversions) {
+    const std::filesystem::path relative = source.lexically_relative(conversions);
+    if (relative.empty() || *relative.begin() == ".." || relative.is_absolute()) {
+        return std::nullopt;
+    }
+    return conversions / *relative.begin();
+}
+
+bool holdsFiles(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!it->is_directory(ec)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
-ForeignKitCommands::ForeignKitCommands(MainWindow& window, SettingsStore& settings)
-    : QObject(&window), window_(window), settings_(settings) {}
+void keepImportedSources(KitDocument& kit, const KitLocation& location,
+                         const std::filesystem::path& scriptPath) {
+    namespace fs = std::filesystem;
+    const std::string kitName = kitNameForScript(scriptPath);
+    if (kitName.empty()) {
+        return; // the save refuses the name
+    }
+    const fs::path conversions = (userCacheFolder() / "conversions").lexically_normal();
+    const fs::path folder =
+        joinPath(location.pluginFolder, chooseSampleFolder(location.shareSamples, kitName));
+    std::map<std::string, std::string> moved;
+    std::set<fs::path> left;
+    for (Pad& pad : kit.pads) {
+        for (SampleZone& zone : pad) {
+            if (const auto known = moved.find(zone.sourcePath); known != moved.end()) {
+                zone.sourcePath = known->second;
+                continue;
+            }
+            const fs::path source = fs::path(zone.sourcePath).lexically_normal();
+            const std::optional<fs::path> conversion = isCopyableSource(zone.sourcePath)
+                                                           ? conversionOf(source, conversions)
+                                                           : std::nullopt;
+            if (!conversion || !isPlainName(zone.sampleName)) {
+                continue;
+            }
+            const fs::path target = joinPath(folder, zone.sampleName);
+            std::error_code ec;
+            if (fs::exists(fs::symlink_status(target, ec)) || !createFolderChain(folder) ||
+                !movePath(source, target, ec)) {
+                continue;
+            }
+            moved[zone.sourcePath] = target.string();
+            zone.sourcePath = target.string();
+            left.insert(*conversion);
+        }
+    }
+    for (const fs::path& conversion : left) {
+        if (!holdsFiles(conversion)) {
+            deletePath(conversion);
+        }
+    }
+}
+
+ForeignKitCommands::ForeignKitCommands(Services services)
+    : QObject(&services.owner), s_(std::move(services)) {}
+
+void ForeignKitCommands::run(CommandId id, int /*index*/) {
+    if (id == CommandId::ImportKit) {
+        importKit();
+    } else if (id == CommandId::ExportKit) {
+        exportKit();
+    }
+}
 
 FileFilter ForeignKitCommands::importFilter() {
     return {QStringLiteral("SFZ or Hydrogen Kit (*.sfz drumkit.xml *.h2drumkit)"),
@@ -47,45 +162,47 @@ FileFilter ForeignKitCommands::importFilter() {
 }
 
 FileFilter ForeignKitCommands::exportFilter() {
-    return {QStringLiteral("SFZ File or Hydrogen drumkit.xml (*.sfz drumkit.xml)"),
-            QStringLiteral("*.sfz;drumkit.xml")};
+    return {QStringLiteral("SFZ File or Hydrogen Kit (*.sfz drumkit.xml *.h2drumkit)"),
+            QStringLiteral("*.sfz;drumkit.xml;*.h2drumkit")};
 }
 
 void ForeignKitCommands::importKit() {
-    if (window_.document().askSaveChanges() == AnswerCancel) {
+    if (s_.document.askSaveChanges() == AnswerCancel) {
         return;
     }
-    FileDialog dialog(settings_, importFilter(), QStringLiteral("Import Kit"));
-    if (!dialog.showOpen(&window_)) {
+    FileDialog dialog(s_.settings, importFilter(), QStringLiteral("Import Kit"));
+    if (!dialog.showOpen(&s_.owner)) {
         return;
     }
     const std::filesystem::path path = toFsPath(dialog.path());
     std::optional<formats::Conversion> conversion;
     std::string error;
     std::string name = toStd(QFileInfo(dialog.path()).fileName());
+    bool canceled = false;
     {
-        KitHost& host = window_.kitHost();
-        const BusyScope busy(host);
+        const BusyScope busy(s_.host);
         QString missing;
-        if (formats::KitFormats* formats = window_.kitFormats(missing)) {
-            // Decoding a library takes a while: the window repaints between samples.
-            conversion =
-                formats->importKit(path, userCacheFolder(), name, error, [&host](int, int) {
-                    host.pumpMessages();
-                    return true;
-                });
+        if (formats::KitFormats* formats = s_.formats.formats(missing)) {
+            ConversionProgress progress(&s_.owner, QStringLiteral("Importing"), true);
+            conversion = formats->importKit(
+                path, userCacheFolder(), name, error,
+                [&progress](int done, int total) { return progress.step(done, total); });
+            canceled = progress.canceled();
         } else {
             error = toStd(missing);
         }
     }
     const QString shown = fromStd(name);
+    if (!conversion && canceled) {
+        return;
+    }
     if (!conversion) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("Can't import %1\n%2")
                        .arg(QDir::toNativeSeparators(dialog.path()), fromStd(error)));
         return;
     }
-    window_.document().adoptPads(conversion->kit.pads);
+    s_.document.adoptPads(conversion->kit.pads);
     messageBox(MessageButtons::Ok, MessageIcon::Information,
                reportText(QStringLiteral("%1: %2 pad(s), %3 zone(s).")
                               .arg(shown)
@@ -95,24 +212,28 @@ void ForeignKitCommands::importKit() {
 }
 
 void ForeignKitCommands::exportKit() {
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     if (padsWithZones(kit) == 0) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("The kit has no zones to export."));
         return;
     }
-    FileDialog dialog(settings_, exportFilter(), QStringLiteral("Export Kit"));
+    FileDialog dialog(s_.settings, exportFilter(), QStringLiteral("Export Kit"));
     dialog.setPath(fromStd(kit.kitName) + QStringLiteral(".sfz"));
-    if (!dialog.showSave(&window_)) {
+    if (!dialog.showSave(&s_.owner)) {
         return;
     }
     const std::filesystem::path path = toFsPath(dialog.path());
     formats::ExportResult result;
     {
-        const BusyScope busy(window_.kitHost());
+        const BusyScope busy(s_.host);
         QString missing;
-        if (formats::KitFormats* formats = window_.kitFormats(missing)) {
-            result = formats->exportKit(kit, path);
+        if (formats::KitFormats* formats = s_.formats.formats(missing)) {
+            ConversionProgress progress(&s_.owner, QStringLiteral("Exporting"), false);
+            result =
+                formats->exportKit(kit, path, userCacheFolder(), [&progress](int done, int total) {
+                    return progress.step(done, total);
+                });
         } else {
             result.error = toStd(missing);
         }
