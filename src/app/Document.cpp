@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Document.h"
 
-<<<<<<< HEAD
-#include "app/SaveFlow.h"
-=======
 #include "app/ForeignKitCommands.h"
->>>>>>> main
+#include "app/SaveFlow.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "kit/KitDocument.h"
@@ -225,11 +222,10 @@ bool Document::save(bool saveAs) {
     }
     window_.collectKitFields();
     const KitLocation location = window_.kitLocation();
-    // SHIFT held (Ctrl+Shift+S) empties the kit's own sample folder first, so that it ends
-    // up holding exactly the kit's samples.
+    // SHIFT held (Ctrl+Shift+S) makes the copies the kit made again from their sources.
     const bool freshSampleFolder =
         !location.shareSamples && dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
-<<<<<<< HEAD
+    keepImportedSources(kit_, location, toFsPath(currentPath()));
     busyWithFile_ = true;
     const SaveReport report =
         saveWithProgress(kit_, toFsPath(currentPath()), location, freshSampleFolder,
@@ -240,11 +236,6 @@ bool Document::save(bool saveAs) {
     busyWithFile_ = false;
     showSaveReport(report, kit_, window_.kitHost());
     if (!report.saved()) {
-=======
-    keepImportedSources(kit_, location, toFsPath(currentPath()));
-    if (!writeKitScript(kit_, toFsPath(currentPath()), location, window_.kitHost(),
-                        freshSampleFolder)) {
->>>>>>> main
         setPath(previousPath);
         name_ = previousName;
         window_.showKit();
