@@ -182,6 +182,9 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         return result;
     };
     const auto makeFolder = [&](const fs::path& folder, std::error_code& error) {
+        if (folder.empty()) {
+            return true; // a relative file name: the current folder
+        }
         std::vector<fs::path> missing;
         for (fs::path at = folder; !at.empty() && !present(at); at = at.parent_path()) {
             missing.push_back(at);
