@@ -285,7 +285,8 @@ TEST_F(KitScriptFileTest, SaveThatFailsMidwayKeepsTheOldFile) {
 }
 #endif
 
-TEST_F(KitScriptFileTest, OwnSampleFolderNeverOverwrittenAndFreshSaveEmptiesIt) {
+// A fresh save makes the kit's copies again; a file the kit did not make is not its to remove.
+TEST_F(KitScriptFileTest, OwnSampleFolderNeverOverwrittenAndFreshSaveMakesItsCopiesAgain) {
     KitDocument kit = libraryKit();
     folder.write("Zarvo/Rock/kick.wav", "older kick");
     folder.write("Zarvo/Rock/stale.wav", "stale");
@@ -298,7 +299,7 @@ TEST_F(KitScriptFileTest, OwnSampleFolderNeverOverwrittenAndFreshSaveEmptiesIt) 
 
     ASSERT_TRUE(test::saveShown(kit, path, location, host, true));
     EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick");
-    EXPECT_FALSE(fs::exists(plugin / "Rock" / "stale.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "Rock" / "stale.wav"));
     EXPECT_FALSE(fs::exists(plugin / "ZARVO SAMPLES"));
 }
 
@@ -312,7 +313,7 @@ TEST_F(KitScriptFileTest, FreshSaveKeepsSamplesTheKitCopiesFrom) {
         kit, folder.write("kits/Rock.txt", script("Rock", zoneLine(1, 36, "K", "kick.wav"), ""))));
     ASSERT_TRUE(test::saveShown(kit, folder / "kits" / "Rock.txt", location, host, true));
     EXPECT_EQ(TempFolder::read(plugin / "Rock" / "kick.wav"), "kick");
-    EXPECT_FALSE(fs::exists(plugin / "Rock" / "stale.wav"));
+    EXPECT_TRUE(fs::exists(plugin / "Rock" / "stale.wav")); // not the kit's copy
 }
 
 TEST_F(KitScriptFileTest, FreshSaveNeverEmptiesFoldersItMustNot) {
