@@ -8,6 +8,7 @@
 // and copying every sample into the plug-in folder.
 #include "formats/Convert.h"
 #include "kit/KitHost.h"
+#include "kit/KitSave.h"
 #include "kit/KitScript.h"
 
 #include <benchmark/benchmark.h>
@@ -94,11 +95,9 @@ void convert(benchmark::State& state) {
         std::string error;
         const auto foreign = formats::readForeignKit(source, {}, scratch() / "cache", error);
         auto conversion = formats::convertToKit(*foreign, scratch() / "cache");
-        KitHost host;
         KitLocation location;
         location.pluginFolder = scratch() / "Zarvo";
-        if (!writeKitScript(conversion->kit, scratch() / "Zarvo" / "Library.txt", location, host,
-                            false)) {
+        if (!saveKit(conversion->kit, scratch() / "Zarvo" / "Library.txt", location).saved()) {
             state.SkipWithError("the kit was not written");
         }
     }

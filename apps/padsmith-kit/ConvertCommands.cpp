@@ -4,6 +4,7 @@
 #include "ToolSupport.h"
 #include "formats/Convert.h"
 #include "formats/KitExport.h"
+#include "kit/KitSave.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -140,16 +141,21 @@ int runConvert(const std::vector<std::string>& argv) {
             std::printf("would write %s\n", out.string().c_str());
         } else {
             const KitLocation location = locationFor(*args, out);
-            ToolHost host;
-            std::vector<std::string> notCopied;
-            if (!writeKitScript(kit, out, location, host, args->fresh, &notCopied)) {
-                explainDoubleNote(kit);
-                return 1;
+            SaveOptions options;
+            options.freshSampleFolder = args->fresh;
+            const SaveReport saveResult = saveKit(kit, out, location, options);
+            const int status = printSaveReport(saveResult);
+            if (!saveResult.saved()) {
+                if (saveResult.doubleNote) {
+                    explainDoubleNote(kit);
+                }
+                return status;
             }
             std::printf("installed %s into %s (samples in %s)\n", out.string().c_str(),
                         location.pluginFolder.string().c_str(), kit.sampleFolder.c_str());
-            if (!notCopied.empty()) {
-                std::fprintf(stderr, "padsmith-kit: %zu file(s) not copied\n", notCopied.size());
+            if (status != 0) {
+                std::fprintf(stderr, "padsmith-kit: %zu file(s) not copied\n",
+                             saveResult.notCopied.size());
                 exitCode = 1;
             }
         }

@@ -7,9 +7,12 @@
 #include "kit/FolderKit.h"
 #include "kit/KitChecks.h"
 #include "kit/KitName.h"
+#include "kit/KitSave.h"
 #include "kit/LayerOrder.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
 #include "kit/ZoneFiles.h"
+#include "platform/Files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -73,16 +76,31 @@ int runNew(const std::vector<std::string>& argv) {
     kit.newKit();
     fillKitFromPlan(kit, plan);
     const KitLocation location = locationFor(*args, path);
+    // A folder name the kit script cannot record ("Drums, acoustic") is refused, not altered.
+    if (const std::optional<std::string> unrecordable =
+            unrecordableSourcePath(kit, location.codePage)) {
+        std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", path.string().c_str(),
+                     unrecordable->c_str());
+        return 1;
+    }
     if (args->pluginDir) {
-        ToolHost host;
-        std::vector<std::string> notCopied;
-        if (!writeKitScript(kit, path, location, host, false, &notCopied)) {
-            return 1;
+        // A kit made over an installed one starts its copies afresh: the copies the old kit
+        // made are made again from the new samples, so that no old sound stays under a name
+        // the new kit gives its own sample.
+        const fs::path installed = joinPath(location.pluginFolder, path.filename().string());
+        std::error_code ignored;
+        takeSavedStateOf(kit, fs::exists(installed, ignored) ? installed : path, location);
+        SaveOptions options;
+        options.freshSampleFolder = true;
+        const SaveReport report = saveKit(kit, path, location, options);
+        const int status = printSaveReport(report);
+        if (!report.saved()) {
+            return status;
         }
         printLines(planLines(plan));
-        if (!notCopied.empty()) {
+        if (status != 0) {
             std::fprintf(stderr, "padsmith-kit: %s written, but %zu file(s) not copied\n",
-                         path.string().c_str(), notCopied.size());
+                         path.string().c_str(), report.notCopied.size());
             return 1;
         }
     } else {
@@ -137,8 +155,12 @@ int runAddSamples(const std::vector<std::string>& argv) {
     const KitEdit edit = args->layers ? asLayers(import.edit, *args->pad) : import.edit;
     applyEdit(kit, edit);
     const bool clash = checkKitNotes(kit, &host);
-    if (clash || !writeKitKeepingHeader(kit, path, args->output ? fs::path(*args->output) : path,
-                                        location.codePage)) {
+    const fs::path target = args->output ? fs::path(*args->output) : path;
+    if (!clash && isInstalledScript(target, *args)) {
+        if (!installChangedKit(kit, path, target, *args, location.codePage)) {
+            return 1;
+        }
+    } else if (clash || !writeKitKeepingHeader(kit, path, target, location.codePage)) {
         if (clash) {
             explainDoubleNote(kit);
             std::fprintf(stderr, "padsmith-kit: nothing written\n");
@@ -172,7 +194,8 @@ constexpr ToolCommand kCommands[] = {
      "--plugin-dir DIR\tinstall the kit into this Zarvo plug-in folder, samples and all\n"
      "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\"\n"
      "--dry-run\tonly print the pads the kit would have; nothing is written\n"
-     "--force\treplace KIT when it exists\n"
+     "--force\treplace KIT when it exists; installed over a kit, the copies the old kit made "
+     "are made again from the new samples\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",
      "0\tthe kit was written (or, with --dry-run, shown)\n"
@@ -189,7 +212,8 @@ constexpr ToolCommand kCommands[] = {
      "the first. With --layers every "
      "zone of the pad on that key, old and new, is ordered softest to hardest by the words and "
      "numbers of its name and the velocities 1 to 127 are shared between them as \"Set dinamic "
-     "velocity\" does. Files the plug-in cannot play are named and left out.",
+     "velocity\" does. Files the plug-in cannot play are named and left out. A kit script the "
+     "plug-in reads (beside Zarvo.dll) is installed as install does, its new samples copied.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--layers\tmake the pad's zones on that key velocity layers\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"

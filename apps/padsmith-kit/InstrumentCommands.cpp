@@ -122,9 +122,13 @@ int runImportInstrument(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "padsmith-kit: nothing imported\n");
         return 1;
     }
-    // Only the pad imported into is written anew (all of a kit read in part and forced).
-    if (!writeChangedPads(kit, path, args->output ? fs::path(*args->output) : path,
-                          location.codePage, {*args->pad}, report.readInPart())) {
+    // Only the pad imported into is written anew (all of a kit read in part and forced). A
+    // script the plug-in reads is installed, its new samples copied.
+    const fs::path target = args->output ? fs::path(*args->output) : path;
+    if (isInstalledScript(target, *args)
+            ? !installChangedKit(kit, path, target, *args, location.codePage)
+            : !writeChangedPads(kit, path, target, location.codePage, {*args->pad},
+                                report.readInPart())) {
         return 1;
     }
     for (std::size_t i = pad.size() - result.imported; i < pad.size(); ++i) {
@@ -206,8 +210,10 @@ constexpr ToolCommand kCommands[] = {
      runImportInstrument,
      "Appends the zones of an instrument file to a pad of the kit, as the editor's \"Import "
      "Instrument\" does, and writes the kit back (or to OUT). Samples that have moved are "
-     "looked for under DIR; those not found are listed. A kit in which two pads would define "
-     "the same note is not written.",
+     "looked for under DIR; those not found are listed; a path found too long for the kit "
+     "script is refused. A kit in which two pads would define the same note is not written. A "
+     "kit script the plug-in reads (beside Zarvo.dll) is installed as install does, its new "
+     "samples copied.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--search DIR\tlook for moved samples under DIR and its subfolders\n"
      "--output OUT\twrite the kit to OUT instead of over KIT\n"

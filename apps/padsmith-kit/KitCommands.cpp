@@ -6,6 +6,7 @@
 #include "kit/KitChecks.h"
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
+#include "kit/KitSave.h"
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
@@ -174,17 +175,18 @@ int runInstall(const std::vector<std::string>& argv) {
     if (!loadKitToChange(kit, path, location, *args)) {
         return 1;
     }
-    ToolHost host;
-    std::vector<std::string> notCopied;
-    if (!writeKitScript(kit, path, location, host, args->fresh, &notCopied)) {
-        explainDoubleNote(kit);
-        return 1;
-    }
-    if (!notCopied.empty()) {
-        // The core named them on stderr already.
-        std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
-                     path.string().c_str(), notCopied.size());
-        return 1;
+    SaveOptions options;
+    options.freshSampleFolder = args->fresh;
+    const SaveReport report = saveKit(kit, path, location, options);
+    if (const int status = printSaveReport(report); status != 0) {
+        if (report.doubleNote) {
+            explainDoubleNote(kit);
+        }
+        if (report.saved()) {
+            std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
+                         path.string().c_str(), report.notCopied.size());
+        }
+        return status;
     }
     std::printf("installed %s into %s (samples in %s)\n", path.string().c_str(),
                 location.pluginFolder.string().c_str(), kit.sampleFolder.c_str());
@@ -278,8 +280,9 @@ constexpr ToolCommand kCommands[] = {
      "--plugin-dir DIR\tthe Zarvo plug-in folder, the one that holds Zarvo.dll (required)\n"
      "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\" instead of a "
      "folder named after the kit\n"
-     "--fresh\tempty the kit's own sample folder first, so it holds only this kit's samples "
-     "(the shared folder is never emptied)\n"
+     "--fresh\tmake the copies this kit made (those its script named when last installed and "
+     "no other kit script names) again from their sources; nothing else is removed, no "
+     "subfolder, and no copy another kit plays\n"
      "--force\tinstall a kit read only in part: what was read replaces KIT\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",

@@ -2,8 +2,10 @@
 #include "ToolSupport.h"
 
 #include "kit/KitChecks.h"
+#include "kit/KitSave.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
+#include "kit/SampleNames.h"
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
 
@@ -19,6 +21,27 @@ void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
         std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
     }
     reported = true;
+}
+
+int printSaveReport(const SaveReport& report) {
+    for (const std::string& line : saveReportLines(report)) {
+        const bool problem = line.starts_with("not copied") || line.starts_with("refused") ||
+                             line.starts_with("failed") || line.starts_with("trashed") ||
+                             line.starts_with("kept");
+        std::fprintf(problem ? stderr : stdout, problem ? "padsmith-kit: %s\n" : "%s\n",
+                     line.c_str());
+    }
+    if (report.outcome == SaveReport::Outcome::Refused) {
+        std::fprintf(stderr, "padsmith-kit: nothing written to %s\n",
+                     report.script.string().c_str());
+        return 1;
+    }
+    if (!report.saved()) {
+        std::fprintf(stderr, "padsmith-kit: nothing written; %s and its copies are as they were\n",
+                     report.script.filename().string().c_str());
+        return 1;
+    }
+    return report.notCopied.empty() ? 0 : 1;
 }
 
 int usageError(const std::string& text) {
@@ -211,8 +234,25 @@ bool loadKitToChange(KitDocument& kit, const fs::path& path, const KitLocation& 
     return loaded;
 }
 
+namespace {
+
+// A path the script cannot record is refused, never cut or changed: nothing is written.
+bool refuseUnrecordablePath(const KitDocument& kit, const fs::path& target, const CodePage& page) {
+    const std::optional<std::string> path = unrecordableSourcePath(kit, page);
+    if (path) {
+        std::fprintf(stderr, "padsmith-kit: %s was not written. %s\n", target.string().c_str(),
+                     path->c_str());
+    }
+    return path.has_value();
+}
+
+} // namespace
+
 bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::path& target,
                            const CodePage& page) {
+    if (refuseUnrecordablePath(kit, target, page)) {
+        return false;
+    }
     std::string text;
     if (readKitText(source, page, text)) {
         if (const auto content = parseKitScript(text)) {
@@ -236,6 +276,9 @@ bool writeKitKeepingHeader(KitDocument kit, const fs::path& source, const fs::pa
 
 bool writeChangedPads(const KitDocument& kit, const fs::path& source, const fs::path& target,
                       const CodePage& page, const std::vector<int>& pads, bool whole) {
+    if (refuseUnrecordablePath(kit, target, page)) {
+        return false;
+    }
     std::string original;
     std::optional<std::string> patched;
     if (!whole && readWholeFile(source, original)) {
@@ -248,6 +291,43 @@ bool writeChangedPads(const KitDocument& kit, const fs::path& source, const fs::
     // names the text.)
     if (!replaceFileContents(target, *patched)) {
         std::fprintf(stderr, "padsmith-kit: can't write %s\n", target.string().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool isInstalledScript(const fs::path& target, const Arguments& args) {
+    std::error_code ec;
+    const fs::path folder = absolutePath(target).parent_path();
+    if (args.pluginDir && fs::equivalent(folder, *args.pluginDir, ec)) {
+        return true;
+    }
+    return fs::is_regular_file(joinPath(folder, "Zarvo.dll"), ec);
+}
+
+bool installChangedKit(KitDocument& kit, const fs::path& source, const fs::path& target,
+                       const Arguments& args, const CodePage& page) {
+    KitLocation location;
+    location.pluginFolder = absolutePath(target).parent_path();
+    location.codePage = page;
+    location.shareSamples = args.shared;
+    std::string text;
+    if (readKitText(source, page, text)) {
+        if (const auto content = parseKitScript(text)) {
+            location.shareSamples =
+                location.shareSamples ||
+                lowerCaseAscii(content->sampleFolder) == lowerCaseAscii(kSharedSampleFolder);
+        }
+    }
+    const SaveReport report = saveKit(kit, target, location);
+    if (printSaveReport(report) != 0) {
+        if (report.doubleNote) {
+            explainDoubleNote(kit);
+        }
+        if (report.saved()) {
+            std::fprintf(stderr, "padsmith-kit: %s installed, but %zu file(s) not copied\n",
+                         target.string().c_str(), report.notCopied.size());
+        }
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "kit/KitDocument.h"
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
+#include "kit/SaveReport.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -24,6 +25,11 @@ public:
 private:
     bool quiet_;
 };
+
+// Prints what a save did: each file it copied, renamed, replaced or removed on stdout; what it
+// refused, could not copy, or put in the trash on stderr. The exit status: 0 when everything
+// is in place, 1 when the save was refused or failed (nothing written) or a sample has no copy.
+int printSaveReport(const SaveReport& report);
 
 // The options the kit commands share. Flags take no value; options take the next argument.
 struct Arguments {
@@ -103,6 +109,19 @@ bool writeKitKeepingHeader(KitDocument kit, const std::filesystem::path& source,
 bool writeChangedPads(const KitDocument& kit, const std::filesystem::path& source,
                       const std::filesystem::path& target, const CodePage& page,
                       const std::vector<int>& pads, bool whole = false);
+
+// Whether `target` is a kit script the plug-in reads: it lies in the plug-in folder that
+// --plugin-dir names, or in a folder that holds Zarvo.dll.
+bool isInstalledScript(const std::filesystem::path& target, const Arguments& args);
+
+// Writes a kit changed by a command to `target`, a script the plug-in reads, as install does:
+// the samples it names are copied into its sample folder (the shared folder when --shared is
+// given or the script `source` names it) before the script changes, so the plug-in never reads
+// a script whose copies are not there. Reports on stderr; false when the kit was not installed
+// whole.
+bool installChangedKit(KitDocument& kit, const std::filesystem::path& source,
+                       const std::filesystem::path& target, const Arguments& args,
+                       const CodePage& page);
 
 // One line for each pair of zones on different pads that define the same note, as
 // "double note KEY: pad P row R (SAMPLE) and pad P row R (SAMPLE)".

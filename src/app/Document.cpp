@@ -2,6 +2,7 @@
 #include "app/Document.h"
 
 #include "app/ForeignKitCommands.h"
+#include "app/SaveFlow.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "kit/KitDocument.h"
@@ -27,7 +28,8 @@ QString menuText(QString path) {
 } // namespace
 
 Document::Document(KitDocument& kit, SettingsStore& settings, DocumentWindow& window)
-    : kit_(kit), settings_(settings), window_(window), dialog_(settings, kKitFilter) {}
+    : kit_(kit), settings_(settings), window_(window), dialog_(settings, kKitFilter),
+      watch_([this] { fileChangedOutside(); }) {}
 
 void Document::initialise(QMenu* fileMenu) {
     fileMenu_ = fileMenu;
@@ -213,22 +215,34 @@ bool Document::save(bool saveAs) {
         // The lines that could not be read would be lost; Save As stays open to the user.
         return false;
     }
+    if (!mayReplaceChangedFile()) {
+        setPath(previousPath);
+        name_ = previousName;
+        return false;
+    }
     window_.collectKitFields();
     const KitLocation location = window_.kitLocation();
-    // SHIFT held (Ctrl+Shift+S) empties the kit's own sample folder first, so that it ends
-    // up holding exactly the kit's samples.
+    // SHIFT held (Ctrl+Shift+S) makes the copies the kit made again from their sources.
     const bool freshSampleFolder =
         !location.shareSamples && dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
     keepImportedSources(kit_, location, toFsPath(currentPath()));
-    if (!writeKitScript(kit_, toFsPath(currentPath()), location, window_.kitHost(),
-                        freshSampleFolder)) {
+    busyWithFile_ = true;
+    const SaveReport report =
+        saveWithProgress(kit_, toFsPath(currentPath()), location, freshSampleFolder,
+                         window_.kitHost(), window_.documentWidget());
+    if (report.saved()) {
+        watch_.track(currentPath());
+    }
+    busyWithFile_ = false;
+    showSaveReport(report, kit_, window_.kitHost());
+    if (!report.saved()) {
         setPath(previousPath);
         name_ = previousName;
         window_.showKit();
         return false;
     }
     readInPartPath_.clear();
-    window_.kitSaved();
+    window_.kitSaved(report.movedSources);
     updateTitle(false);
     recent_.putFront(currentPath());
     rebuildRecentMenu();
@@ -339,9 +353,12 @@ bool Document::readKit(const QString& path) {
     window_.kitHost().stopPreview();
     window_.collectKitFields(); // kept as typed when the read fails
     ScriptReadReport report;
+    busyWithFile_ = true;
     const bool ok = readKitScript(kit_, toFsPath(path), window_.kitLocation(), window_.kitHost(),
                                   window_.sampleFinder(), &report);
+    busyWithFile_ = false;
     if (ok) {
+        watch_.track(path);
         // Save must not write the kit over that file without asking.
         readInPartPath_ = report.readInPart() ? path : QString();
     }
@@ -359,6 +376,48 @@ void Document::keepOpenKit(const QString& previousPath, bool wasModified) {
 
 void Document::setPath(const QString& path) {
     dialog_.setPath(path);
+    if (path != watch_.path()) {
+        watch_.track({}); // a kit without a file, or one not read from it yet
+    }
+}
+
+void Document::fileChangedOutside() {
+    if (busyWithFile_ || currentPath() != watch_.path()) {
+        return;
+    }
+    busyWithFile_ = true;
+    const int answer = messageBox(
+        MessageButtons::YesNo, MessageIcon::Warning,
+        QStringLiteral("%1 was changed by another program.\nReload it? No keeps the kit as it "
+                       "is here; saving it then replaces the other program's changes.")
+            .arg(name_));
+    busyWithFile_ = false;
+    if (answer == AnswerYes) {
+        if (readKit(currentPath())) {
+            updateTitle(false);
+        }
+        return;
+    }
+    watch_.acceptCurrent();
+    updateTitle(true); // the kit here differs from its file
+}
+
+bool Document::mayReplaceChangedFile() {
+    if (currentPath() != watch_.path() || !watch_.changedOutside()) {
+        return true;
+    }
+    busyWithFile_ = true;
+    const int answer = messageBox(
+        MessageButtons::YesNo, MessageIcon::Warning,
+        QStringLiteral("%1 was changed by another program since it was read.\nReplace it with "
+                       "the kit as it is here?")
+            .arg(name_));
+    busyWithFile_ = false;
+    if (answer != AnswerYes) {
+        return false;
+    }
+    watch_.acceptCurrent();
+    return true;
 }
 
 } // namespace padsmith

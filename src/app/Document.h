@@ -3,12 +3,16 @@
 
 #include "app/Commands.h"
 #include "app/FileDialog.h"
+#include "app/KitFileWatch.h"
 #include "app/RecentFileList.h"
 #include "kit/KitScript.h"
 
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <memory>
+#include <string>
 
 class QMenu;
 class QWidget;
@@ -36,8 +40,11 @@ public:
     // The kit in memory was replaced by another (New, a read): what was kept about the old
     // one (undo steps, the pad clipboard) no longer applies.
     virtual void kitReplaced() {}
-    // The kit was written to its file.
-    virtual void kitSaved() {}
+    // The kit was written to its file. `movedSources`: sources whose content the save moved
+    // (the kit's own copies), old path to new, for whatever still names the old path.
+    virtual void kitSaved(const std::map<std::string, std::string>& movedSources) {
+        (void)movedSources;
+    }
 };
 
 // The kit as a document: its path and name, the modified mark in the title, New, Open, Save,
@@ -96,6 +103,11 @@ private:
     // After a failed read: the title and path go back to the kit that stayed open.
     void keepOpenKit(const QString& previousPath, bool wasModified);
     void setPath(const QString& path);
+    // Another program changed the open kit's file: reload it, or keep the kit as it is here.
+    void fileChangedOutside();
+    // Before a save over the kit's own file: true when it may be written (unchanged on disk,
+    // or the user agreed to replace the other program's changes).
+    bool mayReplaceChangedFile();
 
     KitDocument& kit_;
     SettingsStore& settings_;
@@ -106,6 +118,8 @@ private:
     QString readInPartPath_;
     RecentFileList recent_;
     QPointer<QMenu> fileMenu_;
+    KitFileWatch watch_;
+    bool busyWithFile_ = false; // reading, saving or asking about the file
 };
 
 } // namespace padsmith

@@ -29,6 +29,11 @@ public:
         path_.applyToKit(inverse_);
     }
 
+    void follow(const std::map<std::string, std::string>& moved) {
+        padsmith::followMovedSources(edit_, moved);
+        padsmith::followMovedSources(inverse_, moved);
+    }
+
 private:
     EditPath& path_;
     KitEdit edit_;
@@ -49,6 +54,15 @@ void EditPath::apply(KitEdit edit, FileSide files) {
     }
     stack_.push(new Step(*this, std::move(edit), std::move(files)));
     reportChanges();
+}
+
+void EditPath::followMovedSources(const std::map<std::string, std::string>& moved) {
+    for (int i = 0; i < stack_.count(); ++i) {
+        // Every command on the stack is a Step: apply() pushes nothing else.
+        if (auto* step = const_cast<Step*>(static_cast<const Step*>(stack_.command(i)))) {
+            step->follow(moved);
+        }
+    }
 }
 
 void EditPath::undo() {

@@ -36,6 +36,8 @@ public:
     // The names of the edits that undo and redo would take back or do again.
     QString undoName() const { return stack_.undoText(); }
     QString redoName() const { return stack_.redoText(); }
+    // A save moved the content of these sources: every step follows (see followMovedSources).
+    void followMovedSources(const std::map<std::string, std::string>& moved);
     // Forgets every step: the kit was replaced (New, Open, Revert).
     void clear() { stack_.clear(); }
 

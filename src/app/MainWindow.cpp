@@ -449,7 +449,8 @@ void MainWindow::kitReplaced() {
     checkHealth(true);
 }
 
-void MainWindow::kitSaved() {
+void MainWindow::kitSaved(const std::map<std::string, std::string>& movedSources) {
+    edits_->followMovedSources(movedSources);
     checkHealth(true);
 }
 

@@ -130,7 +130,7 @@ private:
     SampleFinder& sampleFinder() override { return finder_; }
     void collectKitFields() override;
     void kitReplaced() override;
-    void kitSaved() override;
+    void kitSaved(const std::map<std::string, std::string>& movedSources) override;
 
     SettingsStore& settings_;
     QString pluginFolder_;

@@ -211,9 +211,7 @@ void ZoneCommands::deleteZones() {
     // The kit as it is after the deletion decides which files zones still play.
     KitDocument after = kit;
     applyEdit(after, deletion.edit);
-    SourceDeletion files =
-        trashSourceFiles(after, deletion.removed, s_.location(),
-                         toFsPath(s_.document.currentPath()).filename().string(), host);
+    SourceDeletion files = trashSourceFiles(after, deletion.removed, s_.location(), host);
     auto trashed = std::make_shared<std::vector<TrashedFile>>(std::move(files.trashed));
     s_.edits.apply(deletion.edit, {[trashed, &host] { restoreFromTrash(*trashed, host); },
                                    [trashed, &host] { moveToTrashAgain(*trashed, host); }});
@@ -225,23 +223,31 @@ void ZoneCommands::deleteZones() {
                          .arg(files.kept));
     }
     if (files.spared > 0) {
-        notes.append(QStringLiteral("%1 file(s) not deleted from disk: other kits in the "
-                                    "plug-in folder play them.")
+        notes.append(QStringLiteral("%1 file(s) not deleted from disk: kits in the plug-in "
+                                    "folder play them (this kit as last saved included).")
                          .arg(files.spared));
     }
     if (!notes.isEmpty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Information, notes.join('\n'));
     }
-    if (!files.noTrash.empty()) {
+    const auto fileList = [](const std::vector<std::filesystem::path>& paths) {
         QStringList names;
-        for (const std::filesystem::path& file : files.noTrash) {
+        for (const std::filesystem::path& file : paths) {
             names.append(QDir::toNativeSeparators(fromFsPath(file)));
         }
-        if (messageBox(MessageButtons::YesNo, MessageIcon::Warning,
-                       QStringLiteral("These files can't be moved to the trash:\n%1\n\nDelete "
-                                      "them for good? This can't be undone.")
-                           .arg(names.join('\n'))) == AnswerYes) {
-            deleteFilesForGood(files.noTrash, host);
+        return names.join('\n');
+    };
+    if (!files.noTrash.empty() &&
+        messageBox(MessageButtons::YesNo, MessageIcon::Warning,
+                   QStringLiteral("These files can't be moved to the trash:\n%1\n\nDelete "
+                                  "them for good? This can't be undone.")
+                       .arg(fileList(files.noTrash))) == AnswerYes) {
+        if (const std::vector<std::filesystem::path> stayed =
+                deleteFilesForGood(files.noTrash, host);
+            !stayed.empty()) {
+            messageBox(MessageButtons::Ok, MessageIcon::Warning,
+                       QStringLiteral("These files can't be deleted and are still there:\n%1")
+                           .arg(fileList(stayed)));
         }
     }
 }

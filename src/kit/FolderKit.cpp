@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/FolderKit.h"
 
+#include "kit/KitHost.h"
+#include "kit/KitScript.h"
 #include "kit/LayerOrder.h"
 #include "kit/NoteNames.h"
+#include "kit/SampleFolders.h"
 #include "kit/ZoneCommands.h"
 #include "platform/Files.h"
 
@@ -400,6 +403,22 @@ std::vector<std::string> planLines(const FolderKitPlan& plan) {
         }
     }
     return lines;
+}
+
+void takeSavedStateOf(KitDocument& kit, const std::filesystem::path& script,
+                      const KitLocation& location) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(script, ec)) {
+        return;
+    }
+    KitHost quiet;
+    SampleFinder finder(quiet);
+    finder.setAskForFolder(false);
+    KitDocument old;
+    if (readKitScript(old, script, location, quiet, finder)) {
+        kit.savedSampleFolder = old.savedSampleFolder;
+        kit.savedSamples = old.savedSamples;
+    }
 }
 
 } // namespace padsmith

@@ -13,6 +13,8 @@
 
 namespace padsmith {
 
+struct KitLocation;
+
 // A kit made from a folder of samples: the samples grouped into pads by the drum words in
 // their paths, each pad on the General MIDI key of its drum, its samples as velocity layers.
 // Nothing here reads the disk: the caller lists the folder and tells which files can be played.
@@ -92,6 +94,13 @@ struct NewPadChoice {
     int wantedKey = 60;
 };
 NewPadChoice newPadChoice(const KitDocument& kit, int pad, const std::string& samplePath);
+
+// A kit made anew in place of the kit in the script `script` (padsmith-kit new --force) takes
+// that kit's saved state: its sample folder and the samples it named. A save then knows the
+// copies there as the old kit's, and makes them again from the new kit's samples instead of
+// keeping the old sounds under the new names. Nothing when `script` cannot be read as a kit.
+void takeSavedStateOf(KitDocument& kit, const std::filesystem::path& script,
+                      const KitLocation& location);
 
 // The plan as a table: one line per sample, "pad  name  key  window  file", then the groups
 // left out, for padsmith-kit new --dry-run and the window's preview.

@@ -4,43 +4,12 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
-#include <fstream>
 #include <set>
 #include <system_error>
 
 namespace padsmith {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// The same bytes: the same file (a hard link), or the same size and content.
-bool sameContent(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    if (fs::equivalent(a, b, error)) {
-        return true;
-    }
-    if (fs::file_size(a, error) != fs::file_size(b, error) || error) {
-        return false;
-    }
-    std::ifstream first(a, std::ios::binary);
-    std::ifstream second(b, std::ios::binary);
-    constexpr std::size_t kBlock = 1 << 16;
-    std::string one(kBlock, '\0');
-    std::string two(kBlock, '\0');
-    while (first && second) {
-        first.read(one.data(), kBlock);
-        second.read(two.data(), kBlock);
-        if (first.gcount() != second.gcount() ||
-            one.compare(0, static_cast<std::size_t>(first.gcount()), two, 0,
-                        static_cast<std::size_t>(second.gcount())) != 0) {
-            return false;
-        }
-    }
-    return first.eof() && second.eof();
-}
-
-} // namespace
 
 FolderFacts gatherFolderFacts(const KitDocument& kit, const KitLocation& location) {
     FolderFacts facts;
@@ -49,17 +18,19 @@ FolderFacts gatherFolderFacts(const KitDocument& kit, const KitLocation& locatio
     }
     const fs::path folder = joinPath(location.pluginFolder, kit.sampleFolder);
 
-    // A copy is where a save puts it: under its source's file name. One that a save will
-    // replace anyway (its source was handed to a wave editor) is no surprise.
+    // A copy is where a save puts it and the plug-in plays it: under the zone's sample name.
+    // One that a save will replace anyway (its source was handed to a wave editor) is no
+    // surprise.
     std::set<std::string> compared;
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
             const std::string& source = zone.sourcePath;
             if (!isCopyableSource(source) || kit.changedSources.contains(source) ||
-                !compared.insert(source).second) {
+                !isPlainName(zone.sampleName) ||
+                !compared.insert(source + '\n' + foldCase(zone.sampleName)).second) {
                 continue;
             }
-            const fs::path copy = joinPath(folder, fileNameOf(source));
+            const fs::path copy = joinPath(folder, zone.sampleName);
             std::error_code error;
             if (fs::is_regular_file(copy, error) && fs::is_regular_file(source, error) &&
                 !sameContent(source, copy)) {

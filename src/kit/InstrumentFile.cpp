@@ -112,6 +112,13 @@ InstrumentImport importInstrument(const KitDocument& kit, Pad& pad, int padIndex
             result.searchDeclined = true;
             break;
         }
+        // The file found under the search folder must fit the kit's path line as well.
+        if (isCopyableSource(*found)) {
+            if (std::string problem = sourcePathProblem(*found, page); !problem.empty()) {
+                result.refused.push_back(toValidUtf8(*found) + ": " + problem);
+                continue;
+            }
+        }
         zone.sourcePath = *found;
         if (std::string problem = nameProblem(zone.sampleName, zone.sourcePath); !problem.empty()) {
             const std::string own = fileNameOf(withoutMissingMark(zone.sourcePath));
@@ -191,14 +198,12 @@ PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& loc
         });
     }
     const SavePlan plan = planSave(padKit, folders);
-    if (!replaceFileContents(path, bytes.bytes)) {
+    // The copies first, the script last, all or nothing.
+    const FilePlanResult result = carryOutAll(plan.operations, {{path, bytes.bytes}});
+    if (!result.done) {
         return PadKitResult::Failed;
     }
     std::vector<std::string> failed;
-    for (const FileOperationFailure& failure : carryOut(plan.operations)) {
-        failed.push_back(
-            joinPath(padKit.sampleFolder, failure.operation.to.filename().string()).string());
-    }
     for (const MissingCopy& missing : plan.missing) {
         failed.push_back(joinPath(padKit.sampleFolder, missing.sampleName).string());
     }

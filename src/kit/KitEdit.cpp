@@ -38,6 +38,21 @@ KitEdit inverseOf(const KitEdit& edit) {
     return inverse;
 }
 
+void followMovedSources(KitEdit& edit, const std::map<std::string, std::string>& moved) {
+    if (moved.empty()) {
+        return;
+    }
+    for (PadChange& change : edit.changes) {
+        for (Pad* pad : {&change.before, &change.after}) {
+            for (SampleZone& zone : *pad) {
+                if (const auto it = moved.find(zone.sourcePath); it != moved.end()) {
+                    zone.sourcePath = it->second;
+                }
+            }
+        }
+    }
+}
+
 EditPlace placeOf(const KitEdit& edit, int preferred) {
     const PadChange* shown = nullptr;
     for (const PadChange& change : edit.changes) {

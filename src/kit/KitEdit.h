@@ -3,6 +3,7 @@
 
 #include "kit/KitDocument.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct KitEdit {
 void applyEdit(KitDocument& kit, const KitEdit& edit);
 // The edit that undoes `edit`: before and after swapped, the changes in reverse order.
 KitEdit inverseOf(const KitEdit& edit);
+
+// A save moved the content of some sources (the kit's own copies, renamed or passed on): each
+// zone of the edit, before and after, whose source is a key of `moved` takes the new path, so
+// that an undo after the save plays what it played before.
+void followMovedSources(KitEdit& edit, const std::map<std::string, std::string>& moved);
 
 // Where the user is shown what an applied edit did: a pad it changed (`preferred` when that
 // is one of them, else the first), and the rows of that pad that differ from before.

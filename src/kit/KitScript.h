@@ -108,15 +108,6 @@ std::optional<KitScriptContent> parseKitScript(std::string_view text);
 bool readKitScript(KitDocument& kit, const std::filesystem::path& path, const KitLocation& location,
                    KitHost& host, SampleFinder& finder, ScriptReadReport* report = nullptr);
 
-// Saves `kit` to `path` and installs it into the plug-in folder: samples into the kit's
-// sample folder (emptied first when `freshSampleFolder`), the script beside Zarvo.dll.
-// False when nothing was written (a file name that gives no kit name, a double-defined note,
-// or the file could not be written; the old file is then untouched).
-// Samples that do not end up in the sample folder (unknown, missing or marked sources, copies
-// that failed, while no file of that name is there yet) and a script that cannot be copied
-// beside Zarvo.dll are named to the host after the save and listed in `notCopied`.
-bool writeKitScript(KitDocument& kit, const std::filesystem::path& path,
-                    const KitLocation& location, KitHost& host, bool freshSampleFolder,
-                    std::vector<std::string>* notCopied = nullptr);
+// Saving a kit: saveKit and its steps in kit/KitSave.h.
 
 } // namespace padsmith

@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Reading a kit script from disk into the kit, and saving the kit with its samples into the
-// plug-in's folders.
-#include "kit/KitChecks.h"
+// Reading a kit script from disk into the kit (saving it is kit/KitSave).
 #include "kit/KitHost.h"
 #include "kit/KitName.h"
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
-#include "kit/SampleNames.h"
-#include "kit/SavePlan.h"
 #include "platform/Files.h"
 
-#include <set>
 #include <system_error>
 
 namespace padsmith {
@@ -47,88 +42,6 @@ std::string sourcePathFromScript(const std::string& recorded, const fs::path& sc
     }
     const std::string absolute = (folder / path).lexically_normal().string();
     return marked ? markMissing(absolute) : absolute;
-}
-
-fs::path canonicalOrSelf(const fs::path& path) {
-    std::error_code ec;
-    fs::path canonical = fs::weakly_canonical(path, ec);
-    return ec ? path : canonical;
-}
-
-// After a save with a fresh sample folder: every file in the kit's own folder that the kit
-// does not name goes, so that the folder holds exactly the kit's samples. Files that the kit
-// itself copies from stay: deleting them would lose samples the kit plays.
-void trimKitSampleFolder(const KitDocument& kit, const fs::path& folder) {
-    std::set<fs::path> sources;
-    std::set<std::string> named;
-    for (const Pad& pad : kit.pads) {
-        for (const SampleZone& zone : pad) {
-            named.insert(foldCase(zone.sampleName));
-            if (isCopyableSource(zone.sourcePath)) {
-                sources.insert(canonicalOrSelf(zone.sourcePath));
-            }
-        }
-    }
-    // Only a real folder is emptied. A file that stands where the folder would be (a kit saved
-    // as "Zarvo.dll.txt" or "Rock.txt.txt") is the plug-in or another kit, and a link leads to
-    // files that the user keeps elsewhere: both stay as they are.
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(folder, ec))) {
-        return;
-    }
-    const fs::path real = canonicalOrSelf(folder);
-    std::vector<fs::path> doomed;
-    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!named.contains(foldCase(name)) && !sources.contains(real / name)) {
-            doomed.push_back(it->path());
-        }
-    }
-    for (const fs::path& path : doomed) {
-        deletePath(path);
-    }
-}
-
-// "Rock/kick.wav (from /lib/kick.wav, which is missing)": a copy the save could not make.
-std::string missingCopyText(const std::string& sampleFolder, const MissingCopy& missing) {
-    std::string text = joinPath(sampleFolder, missing.sampleName).string();
-    if (isCopyableSource(missing.sourcePath)) {
-        text += " (from " + missing.sourcePath + ", which is missing)";
-    } else if (isMarkedMissing(missing.sourcePath)) {
-        text += " (from " + withoutMissingMark(missing.sourcePath) + ", which is missing)";
-    } else {
-        text += " (no source known)";
-    }
-    return text;
-}
-
-// Names relative to the plug-in folder: "Rock/kick.wav", "Rock.txt".
-std::string notCopiedText(const std::vector<std::string>& names, const fs::path& pluginFolder) {
-    constexpr std::size_t kListed = 12;
-    std::string text = "These files could not be copied into " + pluginFolder.string() + ":";
-    for (std::size_t i = 0; i < names.size() && i < kListed; ++i) {
-        text += "\n" + names[i];
-    }
-    if (names.size() > kListed) {
-        text += "\n... and " + std::to_string(names.size() - kListed) + " more";
-    }
-    return text;
-}
-
-// The first source path of the kit that its path line cannot record whole.
-std::optional<std::string> pathThatDoesNotFit(const KitDocument& kit, const CodePage& page) {
-    for (const Pad& pad : kit.pads) {
-        for (const SampleZone& zone : pad) {
-            if (isCopyableSource(zone.sourcePath)) {
-                if (std::string problem = sourcePathProblem(zone.sourcePath, page);
-                    !problem.empty()) {
-                    return toValidUtf8(zone.sourcePath) + ": " + problem;
-                }
-            }
-        }
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -227,128 +140,6 @@ bool readKitScript(KitDocument& kit, const fs::path& path, const KitLocation& lo
                                                    " was read only in part.\n" +
                                                    readInPartText(content->report));
     }
-    return true;
-}
-
-bool writeKitScript(KitDocument& kit, const fs::path& path, const KitLocation& location,
-                    KitHost& host, bool freshSampleFolder, std::vector<std::string>* notCopied) {
-    // The kit name also names the sample folder: a file name that gives none must not lead to
-    // samples copied into the plug-in folder itself.
-    const std::string kitName = kitNameForScript(path);
-    if (kitName.empty()) {
-        host.showMessage(MessageIcon::Error, unusableKitNameText(path));
-        return false;
-    }
-    if (checkKitNotes(kit, &host)) {
-        return false;
-    }
-    const BusyScope busy(host);
-    const int remembered = kit.currentPad;
-    const KitDocument before = kit;
-
-    kit.kitName = kitName;
-    kit.sampleFolder = chooseSampleFolder(location.shareSamples, kit.kitName);
-    for (Pad& pad : kit.pads) {
-        for (SampleZone& zone : pad) {
-            zone.padName = cutText(pad.label, kPadNameMax);
-        }
-    }
-
-    // The plug-in reads the script in its code page: a text that the code page cannot hold is
-    // refused, never written as something else.
-    const std::vector<UnheldText> unheld = findUnheldTexts(kit, location.codePage);
-    if (!unheld.empty()) {
-        kit = before;
-        host.showMessage(MessageIcon::Error,
-                         "Can't save " + path.filename().string() + ".\n" +
-                             unheldTextMessage(unheld.front(), location.codePage));
-        return false;
-    }
-
-    // A source path is never cut: a save that would have to cut one writes nothing.
-    if (const std::optional<std::string> tooLong = pathThatDoesNotFit(kit, location.codePage)) {
-        kit = before;
-        host.showMessage(MessageIcon::Error,
-                         "Can't save " + path.filename().string() + ".\n" + *tooLong);
-        return false;
-    }
-
-    // What the sample folder needs is worked out before anything is written: a source that is
-    // the kit's own copy follows that copy's rename, and the script must name it there.
-    const bool install = !location.pluginFolder.empty();
-    SavePlan plan;
-    if (install) {
-        SaveFolders folders =
-            lookAtFolders(kit, location, kit.sampleFolder, path.filename().string());
-        folders.refresh = freshSampleFolder;
-        plan = planSave(kit, folders);
-        for (Pad& pad : kit.pads) {
-            for (SampleZone& zone : pad) {
-                if (const auto moved = plan.movedSources.find(zone.sourcePath);
-                    moved != plan.movedSources.end()) {
-                    zone.sourcePath = moved->second;
-                }
-            }
-        }
-    }
-
-    // The script goes to a temporary file first: a save that fails leaves the old kit whole,
-    // and nothing in the plug-in folder is touched.
-    const CodePage::Encoded bytes = location.codePage.encode(formatKitScript(kit));
-    if (!bytes.ok() || !replaceFileContents(path, bytes.bytes)) {
-        kit = before;
-        host.showMessage(MessageIcon::Error, "Can't write " + path.string());
-        return false;
-    }
-
-    std::vector<std::string> failed;
-    if (install) {
-        for (std::size_t p = 0; p < kit.pads.size(); ++p) {
-            for (std::size_t row = 0; row < kit.pads[p].size(); ++row) {
-                host.selectPad(static_cast<int>(p), static_cast<int>(row));
-            }
-        }
-        host.stopPreview();
-        const std::vector<FileOperationFailure> failures = carryOut(plan.operations);
-        for (const std::string& source : plan.replacedEdits) {
-            kit.changedSources.erase(source);
-        }
-        for (const FileOperationFailure& failure : failures) {
-            using Kind = FileOperation::Kind;
-            const FileOperation& op = failure.operation;
-            if (op.kind == Kind::Remove) {
-                continue; // a copy that stays costs nothing
-            }
-            if (op.kind == Kind::Replace) {
-                kit.changedSources.insert(op.from.string());
-            }
-            failed.push_back(joinPath(kit.sampleFolder, op.to.filename().string()).string() + " (" +
-                             failure.error.message() + ")");
-        }
-        for (const MissingCopy& missing : plan.missing) {
-            failed.push_back(missingCopyText(kit.sampleFolder, missing));
-        }
-        // The shared folder is never emptied, in any letter case.
-        const fs::path sampleFolder = joinPath(location.pluginFolder, kit.sampleFolder);
-        if (freshSampleFolder && !location.shareSamples &&
-            lowerCaseAscii(kit.sampleFolder) != lowerCaseAscii(kSharedSampleFolder)) {
-            trimKitSampleFolder(kit, sampleFolder);
-        }
-        // The plug-in finds every saved kit in its own folder.
-        if (copyFileToFolder(path, location.pluginFolder, true) != CopyResult::Copied) {
-            failed.push_back(path.filename().string());
-        }
-    }
-    if (!failed.empty()) {
-        host.showMessage(MessageIcon::Warning, notCopiedText(failed, location.pluginFolder));
-    }
-    if (notCopied != nullptr) {
-        *notCopied = failed;
-    }
-
-    host.selectPad(remembered, 0);
-    kit.currentPad = remembered;
-    kit.takeSavedFingerprints();
     return true;
 }
 

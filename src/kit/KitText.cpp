@@ -7,12 +7,49 @@
 
 namespace padsmith {
 
+namespace {
+
+// How many of the fields of `text` that look like paths ("/..." or "C:\...") name a file or
+// folder that exists.
+int existingPaths(const std::string& text) {
+    int count = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of(",\r\n", start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string_view field(text.data() + start, end - start);
+        while (!field.empty() && field.front() == ' ') {
+            field.remove_prefix(1);
+        }
+        if (field.starts_with('/') || isWindowsPath(field)) {
+            std::error_code ec;
+            count += std::filesystem::exists(std::filesystem::symlink_status(field, ec)) ? 1 : 0;
+        }
+        start = end + 1;
+    }
+    return count;
+}
+
+} // namespace
+
 bool readKitText(const std::filesystem::path& path, const CodePage& page, std::string& text) {
     std::string bytes;
     if (!readWholeFile(path, bytes)) {
         return false;
     }
     text = decodeFileText(bytes, page);
+    // A file written in the code page whose bytes happen to be valid UTF-8 (a folder named
+    // "Ã©" is written as the bytes of "é") was taken for UTF-8. The paths it records tell which
+    // reading is the one it was written in: the one under which more of them exist.
+    if (!page.isNamed() && withoutUtf8Bom(bytes).size() == bytes.size() &&
+        isUtf8WithNonAscii(bytes)) {
+        std::string inPage = page.decode(bytes);
+        if (inPage != text && existingPaths(inPage) > existingPaths(text)) {
+            text = std::move(inPage);
+        }
+    }
     return true;
 }
 

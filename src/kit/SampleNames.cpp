@@ -6,6 +6,7 @@
 #include "kit/SampleZone.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace padsmith {
@@ -87,14 +88,42 @@ std::optional<std::string> importedSampleName(std::string_view fileName, const C
 }
 
 std::string sourcePathProblem(std::string_view path, const CodePage& codePage) {
+    // A comma or a line break would end the path line's field early: the script would record
+    // another path than this one.
+    if (path.find(',') != std::string_view::npos) {
+        return "Its path holds a comma, which a kit script can't record.";
+    }
+    if (std::any_of(path.begin(), path.end(), isControl)) {
+        return "Its path holds a line break or another control character, which a kit script "
+               "can't record.";
+    }
     if (const auto refusal = codePageRefusal(codePage, path)) {
         return *refusal;
+    }
+    if (path.find(',') != std::string_view::npos) {
+        return "Its path holds a comma, which a kit script's path line cannot record.";
     }
     if (codePage.byteLength(path) > kTextMax) {
         return "Its path is longer than the " + std::to_string(kTextMax) +
                " characters a kit script can record.";
     }
     return {};
+}
+
+std::optional<std::string> unrecordableSourcePath(const KitDocument& kit,
+                                                  const CodePage& codePage) {
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            if (!isCopyableSource(zone.sourcePath)) {
+                continue;
+            }
+            if (std::string problem = sourcePathProblem(zone.sourcePath, codePage);
+                !problem.empty()) {
+                return toValidUtf8(zone.sourcePath) + ": " + problem;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 bool sampleNameTaken(const KitDocument& kit, std::string_view name, std::string_view sourcePath,

@@ -29,11 +29,17 @@ std::string cleanSampleName(std::string_view name);
 std::optional<std::string> importedSampleName(std::string_view fileName, const CodePage& codePage,
                                               std::string* problem = nullptr);
 
-// Why a source path cannot be recorded in a kit script's path line; empty when it can: it is
-// at most 256 characters long and the code page holds it. A longer path is never cut.
+// Why a source path cannot be recorded in a kit script's path line; empty when it can: it holds
+// no comma and no control character, is at most 256 characters long and the code page holds
+// it. A path that fails is refused, never cut or changed.
 std::string sourcePathProblem(std::string_view path, const CodePage& codePage = CodePage());
 
 class KitDocument;
+
+// "/lib/Drums, acoustic/kick.wav: Its path holds a comma, ...": the first source path of `kit`
+// that its path lines can't record (sourcePathProblem), with why; nothing when every one fits.
+std::optional<std::string> unrecordableSourcePath(const KitDocument& kit,
+                                                  const CodePage& codePage = CodePage());
 
 // Whether a zone of `kit` other than the one at (`pad`, `row`) names its sample `name` (in any
 // letter case, as the plug-in's folders on Windows do not tell them apart) but copies it from

@@ -6,6 +6,7 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace padsmith {
@@ -34,7 +35,7 @@ std::vector<Sample> samplesNow(const KitDocument& kit) {
 }
 
 bool samePath(const std::string& a, const fs::path& b) {
-    return fs::path(a).lexically_normal() == b.lexically_normal();
+    return sameFile(fs::path(a), b);
 }
 
 } // namespace
@@ -65,94 +66,258 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             saved.push_back({sample.sampleName, sample.sourcePath});
         }
     }
+    // A copy the kit made: its saved state names it and no other kit script does. Only those
+    // are made again when the folder is started afresh; another kit's copy keeps its sound.
+    const auto madeByThisKit = [&](const std::string& name) {
+        return !folders.namedByOtherKits.contains(foldCase(name)) &&
+               std::any_of(saved.begin(), saved.end(), [&](const Sample& before) {
+                   return foldCase(before.name) == foldCase(name);
+               });
+    };
     const std::vector<Sample> now = samplesNow(kit);
-    std::set<std::string> namedNow;
+    std::map<std::string, const Sample*> ownerNow; // folded name to the sample that has it now
     for (const Sample& sample : now) {
-        namedNow.insert(foldCase(sample.name));
+        ownerNow.emplace(foldCase(sample.name), &sample);
+    }
+    std::map<std::string, std::string> savedSource; // folded name to the source it had
+    for (const Sample& before : saved) {
+        savedSource.emplace(foldCase(before.name), before.source);
+    }
+    const auto sameSource = [](const std::string& a, const std::string& b) {
+        return a == b || (isCopyableSource(a) && isCopyableSource(b) && samePath(a, fs::path(b)));
+    };
+
+    // The renames, planned as a whole: each sample that the saved kit had under another name,
+    // from the same source, takes that copy along, unless the old name stays with a sample of
+    // the same source. A rename onto a copy that stays is dropped, and so, in turn, are the
+    // renames that counted on its copy leaving.
+    struct Move {
+        const Sample* sample;
+        std::string oldName;
+    };
+    std::vector<Move> moves;
+    std::set<std::string> oldsTaken;
+    for (const Sample& sample : now) {
+        for (const Sample& before : saved) {
+            const std::string folded = foldCase(before.name);
+            if (before.name == sample.name || !sameSource(before.source, sample.source) ||
+                !hasCopy(before.name) || !isPlainName(before.name) ||
+                !copyPath(folders.sampleFolder, sample.name) || oldsTaken.contains(folded)) {
+                continue;
+            }
+            const auto owner = ownerNow.find(folded);
+            const bool oldNameFree = owner == ownerNow.end() || owner->second == &sample ||
+                                     !sameSource(owner->second->source, sample.source);
+            if (oldNameFree && mayTouch(before.name)) {
+                moves.push_back({&sample, before.name});
+                oldsTaken.insert(folded);
+                break;
+            }
+        }
+    }
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        std::set<std::string> leaving;
+        for (const Move& move : moves) {
+            leaving.insert(foldCase(move.oldName));
+        }
+        for (auto it = moves.begin(); it != moves.end(); ++it) {
+            const std::string& name = it->sample->name;
+            const bool caseOnly = foldCase(name) == foldCase(it->oldName);
+            bool occupied = false;
+            for (const std::string& copy : folders.copies) {
+                if (foldCase(copy) == foldCase(name) && !leaving.contains(foldCase(copy)) &&
+                    !caseOnly) {
+                    occupied = true;
+                }
+            }
+            if (occupied) {
+                moves.erase(it);
+                dropped = true;
+                break;
+            }
+        }
     }
     std::set<std::string> renamedAway; // folded old names whose copies a rename takes
+    std::set<const Sample*> renamedInto;
+    for (const Move& move : moves) {
+        const fs::path oldCopy = joinPath(folders.sampleFolder, move.oldName);
+        const fs::path target = joinPath(folders.sampleFolder, move.sample->name);
+        plan.operations.push_back({Kind::Rename, oldCopy, target, {}});
+        renamedAway.insert(foldCase(move.oldName));
+        renamedInto.insert(move.sample);
+        if (samePath(withoutMissingMark(move.sample->source), oldCopy)) {
+            plan.movedSources[move.sample->source] = target.string();
+        }
+    }
+    // A copy under `name` once the renames are done.
+    const auto copyAfterRenames = [&](const std::string& name) {
+        for (const std::string& copy : folders.copies) {
+            if (foldCase(copy) == foldCase(name) && !renamedAway.contains(foldCase(copy))) {
+                return true;
+            }
+        }
+        return false;
+    };
 
     for (const Sample& sample : now) {
+        if (renamedInto.contains(&sample)) {
+            continue;
+        }
         const std::optional<fs::path> target = copyPath(folders.sampleFolder, sample.name);
         if (!target) {
             plan.missing.push_back({sample.name, sample.source});
             continue;
         }
-        if (samePath(withoutMissingMark(sample.source), *target)) {
-            if (!hasCopy(sample.name)) {
-                plan.missing.push_back({sample.name, sample.source});
-            }
+        const std::string folded = foldCase(sample.name);
+        const bool copyThere = copyAfterRenames(sample.name);
+        if (samePath(withoutMissingMark(sample.source), *target) && copyThere) {
             continue; // the source is the copy itself
         }
         const bool canRead = readable(sample.source);
-        if (hasCopy(sample.name)) {
+        const auto before = savedSource.find(folded);
+        std::vector<fs::path> holders;
+        if (before != savedSource.end() && isCopyableSource(before->second)) {
+            holders.emplace_back(before->second);
+        }
+        if (copyThere) {
             // A copy made from another source under this name (the name passed to another
-            // sample) or from a source edited since is out of date.
-            bool stale = folders.refresh || kit.changedSources.contains(sample.source);
-            for (const Sample& before : saved) {
-                if (foldCase(before.name) == foldCase(sample.name) &&
-                    before.source != sample.source) {
-                    stale = true;
-                }
+            // sample), from a source edited since, or someone else's file under the name is
+            // out of date.
+            const bool passed =
+                before != savedSource.end() && !sameSource(before->second, sample.source);
+            // Someone else's file counts only where the sample was renamed onto it: a copy
+            // that was there before the kit ever named it is never replaced unasked.
+            bool renamedOntoIt = false;
+            for (const Sample& earlier : saved) {
+                renamedOntoIt = renamedOntoIt || (foldCase(earlier.name) != folded &&
+                                                  sameSource(earlier.source, sample.source));
             }
-            if (stale && canRead) {
-                plan.operations.push_back({Kind::Replace, sample.source, *target});
+            const bool foreign = before == savedSource.end() && renamedOntoIt &&
+                                 folders.foreignCopies.contains(sample.name);
+            const bool edited = kit.changedSources.contains(sample.source);
+            // A copy other kits play is replaced only for an edit of its own source (which
+            // they play too), and never where another kit script names it.
+            const bool otherKits = folders.namedByOtherKits.contains(folded);
+            const bool replaceable = edited ? !otherKits : mayTouch(sample.name);
+            const bool stale = (folders.refresh && madeByThisKit(sample.name)) || edited || passed;
+            if ((foreign || passed) && !replaceable) {
+                plan.notCopied.push_back(
+                    {*target, foreign ? "another file of this name is there, and other kits may "
+                                        "play it; the kit plays that file"
+                                      : "this copy holds another sample that other kits may "
+                                        "play; the kit plays that one"});
+                continue;
+            }
+            if (!replaceable) {
+                continue;
+            }
+            if ((stale || foreign) && canRead) {
+                plan.operations.push_back({Kind::Replace, sample.source, *target, holders});
                 if (kit.changedSources.contains(sample.source)) {
                     plan.replacedEdits.insert(sample.source);
                 }
             }
             continue;
         }
-        // A renamed sample: its copy under the old name becomes the copy under the new one.
-        const Sample* old = nullptr;
-        for (const Sample& before : saved) {
-            if (before.source == sample.source && before.name != sample.name &&
-                !namedNow.contains(foldCase(before.name)) && hasCopy(before.name) &&
-                !renamedAway.contains(foldCase(before.name)) && isPlainName(before.name)) {
-                old = &before;
+        // A sample whose source cannot be read takes its content from the copy it had
+        // under another name (a rename where the old copy must stay).
+        const Sample* older = nullptr;
+        for (const Sample& earlier : saved) {
+            if (!canRead && earlier.name != sample.name &&
+                sameSource(earlier.source, sample.source) && hasCopy(earlier.name) &&
+                isPlainName(earlier.name)) {
+                older = &earlier;
                 break;
             }
         }
-        if (old != nullptr) {
-            const fs::path oldCopy = joinPath(folders.sampleFolder, old->name);
-            const bool ownCopy = samePath(withoutMissingMark(sample.source), oldCopy);
-            if (mayTouch(old->name)) {
-                plan.operations.push_back({Kind::Rename, oldCopy, *target});
-                renamedAway.insert(foldCase(old->name));
-            } else {
-                plan.operations.push_back(
-                    {Kind::Copy, canRead && !ownCopy ? fs::path(sample.source) : oldCopy, *target});
-            }
-            if (ownCopy) {
-                plan.movedSources[sample.source] = target->string();
-            }
-            continue;
-        }
         if (canRead) {
-            plan.operations.push_back({Kind::Copy, sample.source, *target});
+            plan.operations.push_back({Kind::Copy, sample.source, *target, {}});
+        } else if (older != nullptr) {
+            plan.operations.push_back(
+                {Kind::Copy, joinPath(folders.sampleFolder, older->name), *target, {}});
         } else if (const auto fallback = copyPath(folders.fallbackFolder, sample.name);
                    fallback && folders.fallbackCopies.contains(sample.name)) {
-            plan.operations.push_back({Kind::Copy, *fallback, *target});
+            plan.operations.push_back({Kind::Copy, *fallback, *target, {}});
         } else {
             plan.missing.push_back({sample.name, sample.source});
         }
     }
+
+    // Sources of the kit now: a copy that is one of them (or that one links to) stays.
+    std::vector<fs::path> sourcesNow;
+    for (const Sample& sample : now) {
+        if (isCopyableSource(sample.source)) {
+            sourcesNow.emplace_back(sample.source);
+        }
+    }
+    const auto isSourceNow = [&](const fs::path& copy) {
+        for (const fs::path& source : sourcesNow) {
+            if (sameFile(source, copy)) {
+                return true;
+            }
+        }
+        return false;
+    };
 
     // Copies the kit gave up. A copy stays when it may be the only one: its source cannot be
     // read, or is the copy itself.
     std::set<std::string> removed;
     for (const Sample& before : saved) {
         const std::string folded = foldCase(before.name);
-        if (namedNow.contains(folded) || renamedAway.contains(folded) ||
+        if (ownerNow.contains(folded) || renamedAway.contains(folded) ||
             !removed.insert(folded).second || !hasCopy(before.name) || !mayTouch(before.name)) {
             continue;
         }
         const std::optional<fs::path> copy = copyPath(folders.sampleFolder, before.name);
         if (!copy || !readable(before.source) ||
-            samePath(withoutMissingMark(before.source), *copy)) {
+            samePath(withoutMissingMark(before.source), *copy) || isSourceNow(*copy)) {
             continue;
         }
-        plan.operations.push_back({Kind::Remove, *copy, {}});
+        plan.operations.push_back({Kind::Remove, *copy, {}, {fs::path(before.source)}});
+    }
+
+    // A fresh folder loses the copies the kit made and no longer names (its saved state named
+    // them, no other kit script does). Files the kit did not make (another kit's, someone
+    // else's) and files that the kit itself copies from stay.
+    if (folders.fresh) {
+        for (const std::string& name : folders.copies) {
+            const std::string folded = foldCase(name);
+            const fs::path file = joinPath(folders.sampleFolder, name);
+            if (ownerNow.contains(folded) || renamedAway.contains(folded) ||
+                removed.contains(folded) || !mayTouch(name) || !madeByThisKit(name) ||
+                isSourceNow(file)) {
+                continue;
+            }
+            removed.insert(folded);
+            plan.operations.push_back({Kind::Remove, file, {}, sourcesNow});
+        }
+    }
+
+    // A source that is a file the plan overwrites, removes or renames follows its content to
+    // the copy made from it.
+    for (const Sample& sample : now) {
+        if (!isCopyableSource(sample.source) || plan.movedSources.contains(sample.source)) {
+            continue;
+        }
+        const fs::path source(sample.source);
+        bool leaves = false;
+        for (const FileOperation& op : plan.operations) {
+            const fs::path& leaving = op.kind == Kind::Replace ? op.to : op.from;
+            if (op.kind != Kind::Copy && samePath(sample.source, leaving)) {
+                leaves = true;
+            }
+        }
+        if (!leaves) {
+            continue;
+        }
+        for (const FileOperation& op : plan.operations) {
+            if ((op.kind == Kind::Copy || op.kind == Kind::Replace || op.kind == Kind::Rename) &&
+                op.from == source) {
+                plan.movedSources[sample.source] = op.to.string();
+                break;
+            }
+        }
     }
     return plan;
 }
@@ -213,8 +378,9 @@ SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
             return true;
         });
     };
+    // A sample folder that is a link to a folder elsewhere holds the kit's copies all the same.
     std::error_code ec;
-    if (fs::is_directory(fs::symlink_status(folders.sampleFolder, ec))) {
+    if (fs::is_directory(folders.sampleFolder, ec)) {
         listNames(folders.sampleFolder, folders.copies);
     }
     const auto noteSource = [&](const std::string& source) {
@@ -230,6 +396,28 @@ SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
     }
     for (const SavedSample& sample : kit.savedSamples) {
         noteSource(sample.sourcePath);
+    }
+
+    // A file under a sample name that the kit as saved did not name, and that does not hold
+    // the sample's content, is someone else's.
+    std::set<std::string> savedNames;
+    if (foldCase(kit.savedSampleFolder) == foldCase(sampleFolderName)) {
+        for (const SavedSample& sample : kit.savedSamples) {
+            savedNames.insert(foldCase(sample.sampleName));
+        }
+    }
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            if (!folders.copies.contains(zone.sampleName) ||
+                savedNames.contains(foldCase(zone.sampleName)) ||
+                !folders.readableSources.contains(zone.sourcePath)) {
+                continue;
+            }
+            const fs::path copy = joinPath(folders.sampleFolder, zone.sampleName);
+            if (!sameFile(zone.sourcePath, copy) && !sameContent(zone.sourcePath, copy)) {
+                folders.foreignCopies.insert(zone.sampleName);
+            }
+        }
     }
 
     bool unknown = false;

@@ -31,14 +31,27 @@ struct SaveFolders {
     // of the kit a pad kit comes from); empty for none.
     std::filesystem::path fallbackFolder;
     std::set<std::string> fallbackCopies;
-    // Make every copy again from its source (a save that starts the folder afresh).
+    // Copies the kit names now from a source whose content they do not hold, while the kit as
+    // last saved did not name them: someone else's files under the kit's sample names.
+    std::set<std::string> foreignCopies;
+    // Make every copy the kit made again from its source (a save that starts the folder
+    // afresh): those its saved state names and no other kit script names.
     bool refresh = false;
+    // ... and remove the copies the kit made that it no longer names, even when their sources
+    // cannot be read (the content net keeps their sound). Nothing else goes.
+    bool fresh = false;
 };
 
 // A sample that does not end up in the sample folder: no readable source, no copy there yet.
 struct MissingCopy {
     std::string sampleName;
     std::string sourcePath;
+};
+
+// A copy the save leaves as it is although it is not the kit's: why, for the user.
+struct NotCopied {
+    std::filesystem::path file;
+    std::string reason;
 };
 
 struct SavePlan {
@@ -49,6 +62,7 @@ struct SavePlan {
     // Edited sources whose copies the plan replaces.
     std::set<std::string> replacedEdits;
     std::vector<MissingCopy> missing;
+    std::vector<NotCopied> notCopied;
 };
 
 // The file operations of a save, from the kit as it was last read or saved (kit.savedSamples
@@ -57,10 +71,18 @@ struct SavePlan {
 // - a copy whose source was edited (kit.changedSources), or whose name the saved kit gave to
 //   another source, is replaced from the source;
 // - a copy whose sample was renamed is renamed, or copied when other kits name the old copy or
-//   the folder is shared; a source that is the copy itself moves with it;
+//   the folder is shared; a source that is the copy itself moves with it. The renames are
+//   planned together: chains and swaps of names, and changes of letter case only, are renamed
+//   (through temporary names when carried out);
 // - a copy the kit no longer names is removed, except in the shared folder, when another kit
-//   script names it, or when its source cannot be read: then it is the only copy there is.
-// Copies in another sample folder than the saved one are never renamed or removed.
+//   script names it, or when its source cannot be read or is the copy itself (also through a
+//   link): then it is the only copy there is;
+// - a file under a sample name that the kit did not name before and that does not hold the
+//   sample's content is replaced (its content goes to the trash unless another file holds it),
+//   or, where the kit may not touch it, named in `notCopied`;
+// - a source that is a file the plan overwrites, removes or renames follows its content.
+// Files are compared as files (sameFile), not by the text of their paths. Copies in another
+// sample folder than the saved one are never renamed or removed.
 SavePlan planSave(const KitDocument& kit, const SaveFolders& folders);
 
 // Looks at the folders for planSave: the sample folder `sampleFolderName` of `location`'s

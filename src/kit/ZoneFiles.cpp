@@ -154,39 +154,55 @@ SampleRename renameSample(const KitDocument& kit, int pad, int row, const std::s
 }
 
 SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
-                                const KitLocation& location, const std::string& ownScript,
-                                KitHost& host) {
+                                const KitLocation& location, KitHost& host) {
     SourceDeletion result;
+    // Files are told apart as files: a link and the file it leads to are one.
+    const auto fileKey = [](const std::string& path) {
+        std::error_code ec;
+        const fs::path canonical = fs::weakly_canonical(path, ec);
+        return ec ? samePathKey(path) : canonical;
+    };
     std::set<fs::path> stillPlayed;
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
             if (isCopyableSource(zone.sourcePath)) {
+                stillPlayed.insert(fileKey(zone.sourcePath));
                 stillPlayed.insert(samePathKey(zone.sourcePath));
             }
         }
     }
-    // Names other kit scripts give their samples, by sample folder of the plug-in folder.
-    std::map<std::string, std::set<std::string>> namedElsewhere;
-    const auto namedByAnotherKit = [&](const fs::path& file) {
-        if (location.pluginFolder.empty()) {
-            return false;
-        }
+    // The sample folders of the plug-in folder (also those that are links to folders elsewhere)
+    // and the names that its kit scripts give their samples there, this kit's own as last
+    // saved included: the plug-in plays those files.
+    std::map<fs::path, std::string> sampleFolders;
+    if (!location.pluginFolder.empty()) {
         std::error_code ec;
-        const fs::path plugin = fs::weakly_canonical(location.pluginFolder, ec);
-        const fs::path folder = fs::weakly_canonical(file.parent_path(), ec);
-        if (ec || folder.parent_path() != plugin) {
+        for (fs::directory_iterator it(location.pluginFolder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            std::error_code ignored;
+            if (it->is_directory(ignored)) {
+                sampleFolders.emplace(fs::weakly_canonical(it->path(), ignored),
+                                      it->path().filename().string());
+            }
+        }
+    }
+    std::map<std::string, std::set<std::string>> namedByKits;
+    const auto playedByAKit = [&](const fs::path& file) {
+        std::error_code ec;
+        const auto folder = sampleFolders.find(fs::weakly_canonical(file.parent_path(), ec));
+        if (ec || folder == sampleFolders.end()) {
             return false;
         }
-        const std::string folderName = folder.filename().string();
-        auto names = namedElsewhere.find(folderName);
-        if (names == namedElsewhere.end()) {
+        const std::string& folderName = folder->second;
+        auto names = namedByKits.find(folderName);
+        if (names == namedByKits.end()) {
             bool unknown = false;
-            std::set<std::string> found = namesInKitScripts(location.pluginFolder, folderName,
-                                                            ownScript, location.codePage, unknown);
+            std::set<std::string> found = namesInKitScripts(location.pluginFolder, folderName, {},
+                                                            location.codePage, unknown);
             if (unknown) {
                 found.insert(foldCase(file.filename().string()));
             }
-            names = namedElsewhere.emplace(folderName, std::move(found)).first;
+            names = namedByKits.emplace(folderName, std::move(found)).first;
         }
         return names->second.contains(foldCase(file.filename().string()));
     };
@@ -199,11 +215,12 @@ SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<Sample
             continue;
         }
         const fs::path file = zone.sourcePath;
-        if (stillPlayed.contains(samePathKey(zone.sourcePath))) {
+        if (stillPlayed.contains(samePathKey(zone.sourcePath)) ||
+            stillPlayed.contains(fileKey(zone.sourcePath))) {
             ++result.kept;
             continue;
         }
-        if (isInSharedFolder(file, location.pluginFolder) || namedByAnotherKit(file)) {
+        if (isInSharedFolder(file, location.pluginFolder) || playedByAKit(file)) {
             ++result.spared;
             continue;
         }
@@ -221,16 +238,18 @@ SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<Sample
     return result;
 }
 
-int deleteFilesForGood(const std::vector<fs::path>& files, KitHost& host) {
+std::vector<fs::path> deleteFilesForGood(const std::vector<fs::path>& files, KitHost& host) {
     host.stopPreview();
-    int deleted = 0;
+    std::vector<fs::path> stayed;
     for (const fs::path& file : files) {
-        deleted += removeFile(file) ? 1 : 0;
+        if (!removeFile(file)) {
+            stayed.push_back(file);
+        }
     }
-    return deleted;
+    return stayed;
 }
 
-void restoreFromTrash(const std::vector<TrashedFile>& files, KitHost& host) {
+void restoreFromTrash(std::vector<TrashedFile>& files, KitHost& host) {
     host.stopPreview();
     for (auto file = files.rbegin(); file != files.rend(); ++file) {
         padsmith::restoreFromTrash(*file);

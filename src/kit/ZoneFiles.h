@@ -54,21 +54,22 @@ struct SourceDeletion {
     std::vector<TrashedFile> trashed;           // moved to the trash; an undo puts them back
     std::vector<std::filesystem::path> noTrash; // could not go to the trash; still there
     int kept = 0;                               // files that zones left in the kit still play
-    int spared = 0; // files another kit script names, or in the shared folder
+    int spared = 0; // files a kit script of the plug-in folder names, or in the shared folder
 };
 
 // Moves the source files of `removed` to the desktop's trash, except those that a zone of
-// `kit` (as it is after the deletion) still plays, those in the plug-in's shared folder, and
-// those in a sample folder of the plug-in folder that another kit script (not `ownScript`)
-// names. Each file once; files that cannot go to the trash stay and are listed.
+// `kit` (as it is after the deletion) still plays, also through a link, those in the plug-in's
+// shared folder, and those in a sample folder of the plug-in folder that a kit script there
+// names (the kit's own script as last saved included: the plug-in plays them until it is saved
+// again). Each file once; files that cannot go to the trash stay and are listed.
 SourceDeletion trashSourceFiles(const KitDocument& kit, const std::vector<SampleZone>& removed,
-                                const KitLocation& location, const std::string& ownScript,
-                                KitHost& host);
-// Files that could not go to the trash, deleted for good after the user agreed. Returns how
-// many were deleted.
-int deleteFilesForGood(const std::vector<std::filesystem::path>& files, KitHost& host);
+                                const KitLocation& location, KitHost& host);
+// Files that could not go to the trash, deleted for good after the user agreed. Returns the
+// files that could not be deleted either (a read-only folder): they are still there.
+std::vector<std::filesystem::path>
+deleteFilesForGood(const std::vector<std::filesystem::path>& files, KitHost& host);
 // Undo of a Shift+Delete: the files back from the trash, where their old place is free.
-void restoreFromTrash(const std::vector<TrashedFile>& files, KitHost& host);
+void restoreFromTrash(std::vector<TrashedFile>& files, KitHost& host);
 // Redo: the files to the trash again.
 void moveToTrashAgain(std::vector<TrashedFile>& files, KitHost& host);
 

@@ -34,19 +34,19 @@ namespace padsmith {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A name for a temporary file beside the real one. It starts with "." so folder scans skip it.
 fs::path temporarySibling(const fs::path& folder, const std::string& name) {
     static std::atomic<unsigned> counter{0};
     static const unsigned seed = std::random_device{}();
     const auto ticks = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     std::ostringstream text;
-    text << '.' << name << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL) << '-'
-         << counter.fetch_add(1) << ".part";
+    // Kept short enough that the whole name fits the 255 bytes of a name on every system.
+    text << '.' << name.substr(0, 120) << '.' << std::hex << seed << '-' << (ticks & 0xFFFFFFFULL)
+         << '-' << counter.fetch_add(1) << ".part";
     return folder / text.str();
 }
+
+namespace {
 
 fs::path folderForSibling(const fs::path& target) {
     fs::path folder = target.parent_path();
@@ -194,39 +194,56 @@ Placement copyIntoNewFile(const fs::path& from, const fs::path& to) {
     return Placement::Placed;
 }
 
+FileFaultHook faultHook; // see setFileFaultHook
+
+std::error_code injectedFault(FileStep step, const fs::path& from, const fs::path& to) {
+    return faultHook ? faultHook(step, from, to) : std::error_code{};
+}
+
 // Renames `from` to `to`, never replacing an existing `to`: POSIX rename() would replace it
 // silently. File systems without such a rename and without hard links get a copy written
-// into a new file, and `from` is removed afterwards.
-Placement renameNoReplace(const fs::path& from, const fs::path& to) {
+// into a new file, and `from` is removed afterwards (or the copy again, when `from` stays).
+// `error` tells the system's reason for a failure.
+Placement renameNoReplace(const fs::path& from, const fs::path& to, std::error_code& error) {
+    if (error = injectedFault(FileStep::Move, from, to); error) {
+        return Placement::Failed;
+    }
 #if defined(_WIN32)
     // Without MOVEFILE_REPLACE_EXISTING an existing target makes the move fail.
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED) != 0) {
         return Placement::Placed;
     }
-    const DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? Placement::Exists
-                                                                       : Placement::Failed;
+    error = lastSystemError();
+    const DWORD code = GetLastError();
+    return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS ? Placement::Exists
+                                                                     : Placement::Failed;
 #else
+    const auto failed = [&error] {
+        error = lastSystemError();
+        return Placement::Failed;
+    };
     if (!withoutLinks) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
         if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
             return Placement::Placed;
         }
         if (errno == EEXIST) {
+            error = std::make_error_code(std::errc::file_exists);
             return Placement::Exists;
         }
         if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
-            return Placement::Failed;
+            return failed();
         }
 #elif defined(__APPLE__)
         if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0) {
             return Placement::Placed;
         }
         if (errno == EEXIST) {
+            error = std::make_error_code(std::errc::file_exists);
             return Placement::Exists;
         }
         if (errno != ENOTSUP && errno != EINVAL) {
-            return Placement::Failed;
+            return failed();
         }
 #endif
     }
@@ -234,29 +251,43 @@ Placement renameNoReplace(const fs::path& from, const fs::path& to) {
     if (fs::is_directory(fs::symlink_status(from, ec))) {
         // Folders cannot be linked; this leaves a short window between the test and the rename.
         if (fs::exists(fs::symlink_status(to, ec))) {
+            error = std::make_error_code(std::errc::file_exists);
             return Placement::Exists;
         }
-        return ::rename(from.c_str(), to.c_str()) == 0 ? Placement::Placed : Placement::Failed;
+        return ::rename(from.c_str(), to.c_str()) == 0 ? Placement::Placed : failed();
     }
     if (!withoutLinks) {
         // A hard link fails on an existing target.
         if (::link(from.c_str(), to.c_str()) == 0) {
             if (::unlink(from.c_str()) != 0) {
+                error = lastSystemError();
                 ::unlink(to.c_str());
                 return Placement::Failed;
             }
             return Placement::Placed;
         }
         if (errno == EEXIST) {
+            error = std::make_error_code(std::errc::file_exists);
             return Placement::Exists;
+        }
+        if (errno == EXDEV) {
+            return failed();
         }
     }
     if (!fs::is_regular_file(fs::symlink_status(from, ec))) {
+        error = std::make_error_code(std::errc::operation_not_supported);
         return Placement::Failed;
     }
     const Placement placed = copyIntoNewFile(from, to);
-    if (placed == Placement::Placed) {
-        fs::remove(from, ec);
+    if (placed == Placement::Exists) {
+        error = std::make_error_code(std::errc::file_exists);
+    } else if (placed == Placement::Failed) {
+        error = std::make_error_code(std::errc::io_error);
+    } else if ((ec = injectedFault(FileStep::Remove, from, to)) || !fs::remove(from, ec) || ec) {
+        // The original stays (a read-only folder): the file must not be in two places.
+        error = ec ? ec : std::make_error_code(std::errc::permission_denied);
+        fs::remove(to, ec);
+        return Placement::Failed;
     }
     return placed;
 #endif
@@ -274,6 +305,14 @@ bool createFolderChain(const fs::path& path) {
     }
     fs::create_directories(path, ec);
     return fs::is_directory(path, ec);
+}
+
+void setFileFaultHook(FileFaultHook hook) {
+    faultHook = std::move(hook);
+}
+
+std::error_code fileFaultFor(FileStep step, const fs::path& from, const fs::path& to) {
+    return injectedFault(step, from, to);
 }
 
 void simulateFileSystemWithoutLinks(bool simulate) {
@@ -308,6 +347,9 @@ bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
               std::error_code& error) {
     error.clear();
     std::error_code ec;
+    if (error = injectedFault(FileStep::Copy, source, target); error) {
+        return false;
+    }
     // Replacing a file with itself would empty it; without `overwrite` the rename below refuses
     // an existing target, so nothing needs looking at first.
     if (overwrite && fs::exists(fs::symlink_status(target, ec)) &&
@@ -324,20 +366,12 @@ bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
     }
     bool placed = false;
     if (overwrite) {
-        fs::rename(temporary, target, error);
+        if (error = injectedFault(FileStep::Move, temporary, target); !error) {
+            fs::rename(temporary, target, error);
+        }
         placed = !error;
     } else {
-        switch (renameNoReplace(temporary, target)) {
-        case Placement::Placed:
-            placed = true;
-            break;
-        case Placement::Exists:
-            error = std::make_error_code(std::errc::file_exists);
-            break;
-        case Placement::Failed:
-            error = lastSystemError();
-            break;
-        }
+        placed = renameNoReplace(temporary, target, error) == Placement::Placed;
     }
     if (!placed) {
         fs::remove(temporary, ec);
@@ -350,7 +384,8 @@ bool movePath(const fs::path& from, const fs::path& to) {
     return movePath(from, to, error);
 }
 
-bool movePath(const fs::path& from, const fs::path& to, std::error_code& error) {
+bool movePath(const fs::path& from, const fs::path& to, std::error_code& error,
+              AcrossDevices acrossDevices) {
     error.clear();
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(from, ec))) {
@@ -367,29 +402,38 @@ bool movePath(const fs::path& from, const fs::path& to, std::error_code& error) 
             error = std::make_error_code(std::errc::file_exists);
             return false;
         }
+        if (error = injectedFault(FileStep::Move, from, to); error) {
+            return false;
+        }
         fs::rename(from, to, error);
         return !error;
     }
-    if (renameNoReplace(from, to) == Placement::Placed) {
+    if (renameNoReplace(from, to, error) == Placement::Placed) {
         return true;
     }
-    error = lastSystemError();
-    // Another file system: copy a file next to the target, put it in place, then drop the source.
-    if (!fs::is_regular_file(fs::symlink_status(from, ec))) {
+    // Only another file system calls for a copy; any other failure (a read-only folder, no
+    // permission) is the answer.
+    if (error != std::errc::cross_device_link || acrossDevices == AcrossDevices::Refuse ||
+        !fs::is_regular_file(fs::symlink_status(from, ec))) {
         return false;
     }
+    // Copy the file next to the target, put it in place, then drop the original.
     const fs::path temporary = temporarySibling(folderForSibling(to), to.filename().string());
     if (!copyContents(from, temporary, ec)) {
         error = ec;
         fs::remove(temporary, ec);
         return false;
     }
-    if (renameNoReplace(temporary, to) != Placement::Placed) {
-        error = lastSystemError();
+    if (renameNoReplace(temporary, to, error) != Placement::Placed) {
         fs::remove(temporary, ec);
         return false;
     }
-    fs::remove(from, ec);
+    if (ec = injectedFault(FileStep::Remove, from, to); ec || !fs::remove(from, ec) || ec) {
+        // The original cannot go: the copy goes again, so the file is never in two places.
+        error = ec ? ec : std::make_error_code(std::errc::permission_denied);
+        fs::remove(to, ec);
+        return false;
+    }
     error.clear();
     return true;
 }
@@ -405,6 +449,9 @@ bool deletePath(const fs::path& path) {
 
 bool replaceFileContents(const fs::path& target, std::string_view bytes) {
     std::error_code ec;
+    if (injectedFault(FileStep::Write, {}, target)) {
+        return false;
+    }
     fs::path real = target;
     // Write through a symbolic link to the file it names, as an editor saving in place would.
     if (fs::is_symlink(target, ec)) {

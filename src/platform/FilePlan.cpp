@@ -3,64 +3,351 @@
 
 #include "platform/Files.h"
 
+#include <map>
+#include <set>
+
 namespace padsmith {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool removeRegularFile(const fs::path& path, std::error_code& error) {
-    const fs::file_status status = fs::symlink_status(path, error);
-    if (error) {
-        return false;
-    }
-    if (!fs::is_regular_file(status) && !fs::is_symlink(status)) {
-        error = std::make_error_code(std::errc::is_a_directory);
-        return false;
-    }
-    return fs::remove(path, error);
+FileFault& faults() {
+    static FileFault fault;
+    return fault;
 }
 
-bool carryOutOne(const FileOperation& operation, std::error_code& error) {
-    using Kind = FileOperation::Kind;
-    if (operation.kind == Kind::Remove) {
-        return removeRegularFile(operation.from, error);
-    }
-    if (!createFolderChain(operation.to.parent_path())) {
-        error = std::make_error_code(std::errc::permission_denied);
-        return false;
-    }
-    switch (operation.kind) {
-    case Kind::Copy:
-        if (copyFile(operation.from, operation.to, false, error)) {
-            return true;
-        }
-        if (error == std::errc::file_exists) {
-            error.clear();
-            return true;
-        }
-        return false;
-    case Kind::Replace:
-        return copyFile(operation.from, operation.to, true, error);
-    case Kind::Rename:
-        return movePath(operation.from, operation.to, error);
-    case Kind::Remove:
-        break;
+bool injected(std::string_view step, const fs::path& file, std::error_code& error) {
+    if (faults()) {
+        error = faults()(step, file);
+        return static_cast<bool>(error);
     }
     return false;
 }
 
-} // namespace
+bool present(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
 
-std::vector<FileOperationFailure> carryOut(const std::vector<FileOperation>& operations) {
-    std::vector<FileOperationFailure> failures;
-    for (const FileOperation& operation : operations) {
-        std::error_code error;
-        if (!carryOutOne(operation, error)) {
-            failures.push_back({operation, error});
+bool isFileOrLink(const fs::path& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    return fs::is_regular_file(status) || fs::is_symlink(status);
+}
+
+// A file that stepped aside during the save; what becomes of it is decided at the end.
+struct Aside {
+    fs::path temporary;
+    fs::path original;
+    std::vector<fs::path> holders;
+    bool ownWrite = false; // an older version of a file this plan writes: goes for good
+};
+
+// The steps taken so far, so that a failure can take them back in reverse order.
+class Journal {
+public:
+    bool move(const fs::path& from, const fs::path& to, std::string_view step,
+              std::error_code& error) {
+        if (injected(step, to, error) || !movePath(from, to, error)) {
+            return false;
+        }
+        moves_.emplace_back(from, to);
+        return true;
+    }
+    bool replace(const fs::path& from, const fs::path& to, std::error_code& error) {
+        if (injected("place", to, error)) {
+            return false;
+        }
+        if (error = fileFaultFor(FileStep::Move, from, to); error) {
+            return false;
+        }
+        fs::rename(from, to, error);
+        if (error) {
+            return false;
+        }
+        moves_.emplace_back(from, to);
+        return true;
+    }
+    void undo() {
+        for (auto it = moves_.rbegin(); it != moves_.rend(); ++it) {
+            std::error_code ec;
+            fs::rename(it->second, it->first, ec);
+        }
+        moves_.clear();
+    }
+
+private:
+    std::vector<std::pair<fs::path, fs::path>> moves_;
+};
+
+// A free name beside `original` for content that even the trash could not take:
+// "kick (replaced).wav", "kick (replaced 2).wav", ...
+fs::path keptName(const fs::path& original) {
+    const std::string stem = original.stem().string();
+    const std::string extension = original.extension().string();
+    for (int n = 1; n < 1000; ++n) {
+        const std::string suffix = n == 1 ? " (replaced)" : " (replaced " + std::to_string(n) + ")";
+        const fs::path candidate = original.parent_path() / (stem + suffix + extension);
+        if (!present(candidate)) {
+            return candidate;
         }
     }
-    return failures;
+    return temporarySibling(original.parent_path(), original.filename().string());
+}
+
+bool heldElsewhere(const fs::path& file, const std::vector<fs::path>& holders) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(file, ec);
+    if (ec) {
+        return false;
+    }
+    const auto holds = [&](const fs::path& candidate) {
+        std::error_code error;
+        return fs::is_regular_file(candidate, error) && !sameFile(candidate, file) &&
+               fs::file_size(candidate, error) == size && !error && sameContent(candidate, file);
+    };
+    for (const fs::path& holder : holders) {
+        if (holds(holder)) {
+            return true;
+        }
+    }
+    bool held = false;
+    scanFolder(file.parent_path(), "*", [&](const FoundEntry& entry) {
+        held = !entry.isFolder && entry.size == size && holds(entry.fullPath);
+        return !held;
+    });
+    return held;
+}
+
+} // namespace
+
+void injectFileFaults(FileFault fault) {
+    faults() = std::move(fault);
+}
+
+void releaseFile(const fs::path& file, const fs::path& original,
+                 const std::vector<fs::path>& holders, FilePlanResult& result) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(file, ec)) && !heldElsewhere(file, holders)) {
+        if (std::optional<TrashedFile> trashed = moveToTrashAs(file, original, ec)) {
+            result.trashed.push_back(*trashed);
+            return;
+        }
+        const fs::path kept = keptName(original);
+        if (movePath(file, kept, ec)) {
+            result.keptAs.emplace_back(original, kept);
+        }
+        return;
+    }
+    // A link holds no content of its own; a file held elsewhere costs nothing.
+    fs::remove(file, ec);
+}
+
+FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
+                           const std::vector<FileWrite>& writes, const FileProgress& progress) {
+    using Kind = FileOperation::Kind;
+    FilePlanResult result;
+    const std::size_t total = operations.size() + writes.size();
+    std::size_t done = 0;
+    const auto step = [&] {
+        ++done;
+        if (progress) {
+            progress(done, total);
+        }
+    };
+
+    std::vector<fs::path> staged(operations.size()); // the made copies, by operation
+    std::vector<fs::path> writeStaged(writes.size());
+    std::vector<fs::path> createdFolders;
+    const auto dropStaged = [&](bool folders) {
+        std::error_code ec;
+        for (const fs::path& path : staged) {
+            if (!path.empty()) {
+                fs::remove(path, ec);
+            }
+        }
+        for (const fs::path& path : writeStaged) {
+            if (!path.empty()) {
+                fs::remove(path, ec);
+            }
+        }
+        for (auto it = createdFolders.rbegin(); folders && it != createdFolders.rend(); ++it) {
+            fs::remove(*it, ec); // only while empty
+        }
+    };
+    const auto fail = [&](const FileOperation& operation, std::error_code error) {
+        dropStaged(true);
+        result.failure = FileOperationFailure{operation, error};
+        return result;
+    };
+    const auto makeFolder = [&](const fs::path& folder, std::error_code& error) {
+        if (folder.empty()) {
+            return true; // a relative file name: the current folder
+        }
+        std::vector<fs::path> missing;
+        for (fs::path at = folder; !at.empty() && !present(at); at = at.parent_path()) {
+            missing.push_back(at);
+            if (at == at.parent_path()) {
+                break;
+            }
+        }
+        if (!createFolderChain(folder)) {
+            error = std::make_error_code(std::errc::permission_denied);
+            return false;
+        }
+        createdFolders.insert(createdFolders.end(), missing.rbegin(), missing.rend());
+        return true;
+    };
+
+    // 1. Copies and writes under temporary names: nothing the plug-in reads changes yet.
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const FileOperation& op = operations[i];
+        if (op.kind != Kind::Copy && op.kind != Kind::Replace) {
+            continue;
+        }
+        if (op.kind == Kind::Copy && present(op.to)) {
+            continue; // dealt with when the copies are put in place
+        }
+        std::error_code error;
+        if (!makeFolder(op.to.parent_path(), error)) {
+            return fail(op, error);
+        }
+        const fs::path temporary = temporarySibling(op.to.parent_path(), op.to.filename().string());
+        if (injected("copy", op.to, error) || !copyFile(op.from, temporary, false, error)) {
+            return fail(op, error);
+        }
+        staged[i] = temporary;
+        step();
+    }
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const FileWrite& write = writes[i];
+        const FileOperation asOperation{Kind::Replace, {}, write.target, {}};
+        std::error_code error;
+        if (!makeFolder(write.target.parent_path(), error)) {
+            return fail(asOperation, error);
+        }
+        if (std::error_code ec; fs::is_directory(fs::symlink_status(write.target, ec))) {
+            return fail(asOperation, std::make_error_code(std::errc::is_a_directory));
+        }
+        const fs::path temporary =
+            temporarySibling(write.target.parent_path(), write.target.filename().string());
+        if (injected("write", write.target, error)) {
+            return fail(asOperation, error);
+        }
+        if (!replaceFileContents(temporary, write.bytes)) {
+            // The system's reason is gone by now; the usual one for a write that breaks off.
+            std::error_code ec;
+            fs::remove(temporary, ec);
+            const fs::space_info space = fs::space(write.target.parent_path(), ec);
+            error = !ec && space.available < write.bytes.size() + 4096
+                        ? std::make_error_code(std::errc::no_space_on_device)
+                        : std::make_error_code(std::errc::io_error);
+            return fail(asOperation, error);
+        }
+        writeStaged[i] = temporary;
+        step();
+    }
+
+    // 2. Into place, each step recorded so that it can be taken back.
+    Journal journal;
+    std::vector<Aside> aside;
+    std::vector<fs::path> renaming(operations.size());
+    const auto undoAll = [&](const FileOperation& op, std::error_code error) {
+        journal.undo();
+        return fail(op, error);
+    };
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const FileOperation& op = operations[i];
+        if (op.kind != Kind::Rename) {
+            continue;
+        }
+        const fs::path temporary =
+            temporarySibling(op.from.parent_path(), op.from.filename().string());
+        std::error_code error;
+        if (!journal.move(op.from, temporary, "rename", error)) {
+            return undoAll(op, error);
+        }
+        renaming[i] = temporary;
+    }
+    for (const FileOperation& op : operations) {
+        const fs::path& leaving = op.kind == Kind::Remove ? op.from : op.to;
+        if ((op.kind != Kind::Replace && op.kind != Kind::Remove) || !isFileOrLink(leaving)) {
+            continue; // gone already: nothing to keep
+        }
+        const fs::path temporary =
+            temporarySibling(leaving.parent_path(), leaving.filename().string());
+        std::error_code error;
+        if (!journal.move(leaving, temporary, "rename", error)) {
+            return undoAll(op, error);
+        }
+        std::vector<fs::path> holders = op.holders;
+        if (op.kind == Kind::Replace) {
+            holders.push_back(op.from);
+        }
+        aside.push_back({temporary, leaving, std::move(holders), false});
+    }
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const FileOperation& op = operations[i];
+        if (op.kind == Kind::Rename) {
+            std::error_code error;
+            if (!journal.move(renaming[i], op.to, "rename", error)) {
+                return undoAll(op, error);
+            }
+            step();
+        }
+    }
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        const FileOperation& op = operations[i];
+        if (op.kind == Kind::Remove) {
+            step();
+            continue;
+        }
+        if (op.kind != Kind::Copy && op.kind != Kind::Replace) {
+            continue;
+        }
+        if (staged[i].empty()) {
+            result.alreadyThere.push_back(op);
+            continue;
+        }
+        std::error_code error;
+        if (!journal.move(staged[i], op.to, "place", error)) {
+            if (op.kind == Kind::Copy && error == std::errc::file_exists) {
+                result.alreadyThere.push_back(op); // made by someone else meanwhile
+                continue;
+            }
+            return undoAll(op, error);
+        }
+    }
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const FileWrite& write = writes[i];
+        const FileOperation asOperation{Kind::Replace, {}, write.target, {}};
+        std::error_code error;
+        if (isFileOrLink(write.target)) {
+            const fs::path temporary =
+                temporarySibling(write.target.parent_path(), write.target.filename().string());
+            if (!journal.move(write.target, temporary, "rename", error)) {
+                return undoAll(asOperation, error);
+            }
+            aside.push_back({temporary, write.target, {}, true});
+        }
+        if (!journal.replace(writeStaged[i], write.target, error)) {
+            return undoAll(asOperation, error);
+        }
+    }
+
+    // 3. Everything is in place: what stepped aside goes, but no content is lost.
+    for (const Aside& file : aside) {
+        if (file.ownWrite) {
+            std::error_code ec;
+            fs::remove(file.temporary, ec);
+        } else {
+            releaseFile(file.temporary, file.original, file.holders, result);
+        }
+    }
+    dropStaged(false);
+    result.done = true;
+    return result;
 }
 
 std::string describeOperation(const FileOperation& operation) {

@@ -55,6 +55,20 @@ CopyResult copyFileToFolder(const std::filesystem::path& source,
 CopyResult copyFileAs(const std::filesystem::path& source, const std::filesystem::path& folder,
                       std::string_view name, bool overwrite);
 
+// For tests: faults acted out in the file operations of this library. The hook is asked before
+// each step: Copy when copyFile starts, Move before every rename the system is asked for (also
+// the one that puts a finished copy in place), Remove before a move between file systems removes
+// the original, Write when replaceFileContents starts. An error it returns makes that step fail
+// as the system would have, with that reason. An empty hook (the default) acts out nothing.
+enum class FileStep { Copy, Move, Remove, Write };
+using FileFaultHook = std::function<std::error_code(
+    FileStep step, const std::filesystem::path& from, const std::filesystem::path& to)>;
+void setFileFaultHook(FileFaultHook hook);
+// The fault the hook acts out for a step this library does not make itself (a rename that
+// replaces, which only the save's last step makes); none without a hook.
+std::error_code fileFaultFor(FileStep step, const std::filesystem::path& from,
+                             const std::filesystem::path& to);
+
 // For tests: act out a file system that offers neither a rename that refuses to replace nor
 // hard links (some network and FUSE mounts), so the last way of placing a file is taken.
 void simulateFileSystemWithoutLinks(bool simulate);
@@ -66,9 +80,14 @@ bool copyFile(const std::filesystem::path& source, const std::filesystem::path& 
 
 // Moves a file or folder; never replaces an existing target. `error` tells the system's reason
 // for a failure. A change of letter case only is a move too, also where names ignore case.
+// Between file systems a file is copied and the original removed; when the original cannot be
+// removed (a read-only folder) the copy goes again and the move fails: a move never leaves the
+// file in two places. `acrossDevices` Refuse makes such a move fail at once (the trash, which
+// must never hold a copy).
+enum class AcrossDevices { Copy, Refuse };
 bool movePath(const std::filesystem::path& from, const std::filesystem::path& to);
 bool movePath(const std::filesystem::path& from, const std::filesystem::path& to,
-              std::error_code& error);
+              std::error_code& error, AcrossDevices acrossDevices = AcrossDevices::Copy);
 
 // Deletes a file or a folder with everything in it. Final, silent.
 bool deletePath(const std::filesystem::path& path);
@@ -76,6 +95,21 @@ bool deletePath(const std::filesystem::path& path);
 // Writes `bytes` to a temporary file beside `target` and puts it in place only when all of it
 // was written; on failure the old file stays as it was.
 bool replaceFileContents(const std::filesystem::path& target, std::string_view bytes);
+
+// A name for a temporary file in `folder` for `name`, free at the time of asking. It starts
+// with "." so folder scans (and the plug-in, which reads only the names its kits give) skip it.
+std::filesystem::path temporarySibling(const std::filesystem::path& folder,
+                                       const std::string& name);
+
+// One file under both paths: links resolved, hard links, and the file system's own letter-case
+// rules. Paths of which one does not exist are compared by their canonical form.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// The same bytes: the same file, or two files of the same size and content. False when either
+// cannot be read.
+bool sameContent(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// The reason of a failed file operation in words, for messages: "no space left on the device".
+std::string reasonInWords(const std::error_code& error);
 
 // Reads a whole regular file of at most `limit` bytes; false when it cannot be read, is bigger,
 // or is no regular file (a device or a pipe would never end, or block).

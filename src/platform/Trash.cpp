@@ -64,9 +64,10 @@ bool createInfoExclusively(const fs::path& info, const std::string& text) {
     return true;
 }
 
-// Moves `file` into the trash under `name` (or "name 2", "name 3", ... when taken).
+// Moves `file` into the trash under `name` (or "name 2", "name 3", ... when taken), recorded
+// as having been at `recorded` (the file's own place when empty).
 std::optional<TrashedFile> trashAs(const fs::path& file, const std::string& name,
-                                   std::error_code& error) {
+                                   std::error_code& error, const fs::path& recorded = {}) {
     const fs::path trash = trashFolder();
     if (trash.empty()) {
         error = std::make_error_code(std::errc::operation_not_supported);
@@ -76,7 +77,8 @@ std::optional<TrashedFile> trashAs(const fs::path& file, const std::string& name
         error = std::make_error_code(std::errc::permission_denied);
         return std::nullopt;
     }
-    const fs::path original = fs::absolute(file, error);
+    const fs::path original = fs::absolute(recorded.empty() ? file : recorded, error);
+    const fs::path current = fs::absolute(file, error);
     if (error) {
         return std::nullopt;
     }
@@ -95,7 +97,7 @@ std::optional<TrashedFile> trashAs(const fs::path& file, const std::string& name
             }
             continue;
         }
-        if (!movePath(original, trashed.inTrash, error)) {
+        if (!movePath(current, trashed.inTrash, error, AcrossDevices::Refuse)) {
             fs::remove(trashed.info, ec);
             return std::nullopt;
         }
@@ -134,17 +136,40 @@ std::optional<TrashedFile> moveToTrash(const fs::path& file, std::error_code& er
     return trashAs(file, file.filename().string(), error);
 }
 
-bool restoreFromTrash(const TrashedFile& trashed) {
-    if (!movePath(trashed.inTrash, trashed.original)) {
-        return false;
+std::optional<TrashedFile> moveToTrashAs(const fs::path& file, const fs::path& original,
+                                         std::error_code& error) {
+    error.clear();
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(file, ec)) &&
+        !fs::is_symlink(fs::symlink_status(file, ec))) {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+        return std::nullopt;
+    }
+    return trashAs(file, original.filename().string(), error, original);
+}
+
+bool restoreFromTrash(TrashedFile& trashed) {
+    if (!trashed.held) {
+        return true;
     }
     std::error_code ec;
+    if (!movePath(trashed.inTrash, trashed.original, ec, AcrossDevices::Refuse)) {
+        return false;
+    }
     fs::remove(trashed.info, ec);
+    trashed.held = false;
     return true;
 }
 
 bool moveToTrashAgain(TrashedFile& trashed) {
     std::error_code error;
+    if (trashed.held) {
+        return true;
+    }
+    const fs::file_status status = fs::symlink_status(trashed.original, error);
+    if (!fs::is_regular_file(status) && !fs::is_symlink(status)) {
+        return false; // gone meanwhile: nothing to put in the trash
+    }
     std::optional<TrashedFile> again =
         trashAs(trashed.original, trashed.inTrash.filename().string(), error);
     if (!again) {

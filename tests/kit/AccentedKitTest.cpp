@@ -73,7 +73,7 @@ TEST_F(AccentedKitTest, WindowsKitIsShownFoundInstalledAndRewrittenByteForByte) 
     // Found under its UTF-8 name, not marked missing.
     EXPECT_EQ(kit.pads[0].at(0).sourcePath, (library / "Café.wav").string());
 
-    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, path, location, host, false));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(TempFolder::read(path), original);
     EXPECT_EQ(TempFolder::read(plugin / "Rock.txt"), original);
@@ -94,7 +94,7 @@ TEST_F(AccentedKitTest, AnotherCodePageReadsOtherLettersAndStillKeepsEveryByte) 
 
     // What the code page read, it writes back: the texts keep their bytes (the path is now
     // marked missing, since no "Cafй.wav" exists).
-    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, path, location, host, false));
     const std::string written = TempFolder::read(path);
     EXPECT_NE(written.find("\r\nM\xFCller,\r\n"), std::string::npos);
     EXPECT_NE(written.find(",K\xD6"
@@ -112,7 +112,7 @@ TEST_F(AccentedKitTest, Utf8KitsAreReadAsUtf8WithOrWithoutAByteOrderMarkAndWritt
         EXPECT_EQ(kit.pads[0].at(0).sourcePath, (library / "Café.wav").string());
 
         // The plug-in reads the format tag from the first byte: no mark, and its code page.
-        ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+        ASSERT_TRUE(test::saveShown(kit, path, location, host, false));
         EXPECT_EQ(TempFolder::read(path), rockKit(windows1252));
     }
     // A mark before plain ASCII is no reason to refuse the kit either.
@@ -131,7 +131,7 @@ TEST_F(AccentedKitTest, TextTheCodePageCannotHoldIsRefusedWithItsCharacterNamed)
     kit.pads[0].label = "ŁÓDŹ";
     const KitDocument before = kit;
 
-    EXPECT_FALSE(writeKitScript(kit, path, location, host, false));
+    EXPECT_FALSE(test::saveShown(kit, path, location, host, false));
     ASSERT_EQ(host.messages.size(), 1U);
     const std::string& message = host.messages[0].second;
     EXPECT_NE(message.find("Pad 1, pad name \"ŁÓDŹ\""), std::string::npos) << message;
@@ -145,7 +145,7 @@ TEST_F(AccentedKitTest, TextTheCodePageCannotHoldIsRefusedWithItsCharacterNamed)
 
     // The code page that holds the letter writes it.
     location.codePage = *CodePage::byName("Windows-1250");
-    ASSERT_TRUE(writeKitScript(kit, path, location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, path, location, host, false));
     EXPECT_NE(TempFolder::read(path).find(",\xA3\xD3"
                                           "D\x8F,"),
               std::string::npos);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kit/KitChecks.h"
 #include "kit/KitHost.h"
+#include "kit/KitSave.h"
 #include "platform/Files.h"
 
 #include <filesystem>
@@ -48,6 +50,30 @@ public:
     int pumps = 0;
     int previewStops = 0;
 };
+
+// A save as the editor makes it: the report shown through `host` (a double-defined note at its
+// zone, anything else as one message). `notCopied` gets "Rock/kick.wav (why)" for each sample
+// without a copy. True when the kit was saved.
+inline bool saveShown(KitDocument& kit, const std::filesystem::path& path,
+                      const KitLocation& location, KitHost& host, bool fresh,
+                      std::vector<std::string>* notCopied = nullptr) {
+    SaveOptions options;
+    options.freshSampleFolder = fresh;
+    const SaveReport report = saveKit(kit, path, location, options);
+    if (report.doubleNote) {
+        checkKitNotes(kit, &host);
+    } else if (const std::string text = saveReportMessage(report); !text.empty()) {
+        host.showMessage(report.saved() ? MessageIcon::Warning : MessageIcon::Error, text);
+    }
+    if (notCopied != nullptr) {
+        notCopied->clear();
+        for (const SaveReport::Entry& entry : report.notCopied) {
+            notCopied->push_back(std::filesystem::path(entry.file).string() + " (" + entry.detail +
+                                 ")");
+        }
+    }
+    return report.saved();
+}
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempFolder {

@@ -2,12 +2,15 @@
 // The file rules, held against real files: after each sequence of commands, what lies in the
 // plug-in folder and in the user's library, and what the saved script names.
 #include "FakeHost.h"
+#include "kit/FolderKit.h"
 #include "kit/InstrumentFile.h"
+#include "kit/KitSave.h"
 #include "kit/KitScript.h"
 #include "kit/PadEdits.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneFiles.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -33,6 +36,7 @@ public:
         fs::create_directories(script.parent_path());
         ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
     }
+    ~FileRun() { setFileFaultHook({}); }
 
     void import(const std::vector<std::string>& files, int pad = 0) {
         std::vector<fs::path> paths;
@@ -49,7 +53,38 @@ public:
         applyEdit(kit, inverseOf(undo.back()));
         undo.pop_back();
     }
-    bool save() { return writeKitScript(kit, script, location, host, false); }
+    // Saves as the editor does: the undo steps follow the sources the save moved.
+    bool save() { return saveReport().saved(); }
+    // Save with Shift, padsmith-kit install --fresh.
+    bool saveFresh(KitDocument& which) {
+        SaveOptions options;
+        options.freshSampleFolder = true;
+        return saveKit(which, script, location, options).saved();
+    }
+    SaveReport saveReport() {
+        const SaveReport report = saveKit(kit, script, location);
+        for (KitEdit& edit : undo) {
+            followMovedSources(edit, report.movedSources);
+        }
+        return report;
+    }
+    // A kit made by hand in the plug-in folder, without path lines, read as the open kit: one
+    // pad per sample ("snare.wav=s"), its copies (and so its sources) in Zarvo/Rock.
+    void handKit(const std::vector<std::string>& samples) {
+        std::string zones;
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const std::string name = samples[i].substr(0, samples[i].find('='));
+            folder.write("Zarvo/Rock/" + name, samples[i].substr(samples[i].find('=') + 1));
+            char line[200];
+            std::snprintf(line, sizeof line,
+                          "%2d,  0, 0, %2d,P%zu,%s,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n",
+                          static_cast<int>(i + 1), static_cast<int>(36 + i), i + 1, name.c_str());
+            zones += line;
+        }
+        folder.write("Zarvo/Rock.txt", "vst samples,\r\nRock,\r\nRock,\r\n,\r\n\r\n" + zones +
+                                           "-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane");
+        read(folder / "Zarvo/Rock.txt");
+    }
     std::string rename(int pad, int row, const std::string& name) {
         const SampleRename renamed = renameSample(kit, pad, row, name, location);
         apply(renamed.edit);
@@ -59,7 +94,7 @@ public:
     SourceDeletion deleteFromDisk(int pad, std::vector<int> rows) {
         const ZoneDeletion deletion = deleteZones(kit, pad, std::move(rows));
         apply(deletion.edit);
-        return trashSourceFiles(kit, deletion.removed, location, script.filename().string(), host);
+        return trashSourceFiles(kit, deletion.removed, location, host);
     }
     void read(const fs::path& path) {
         SampleFinder finder(host);
@@ -72,11 +107,14 @@ public:
     std::vector<std::string> listing(const std::string& relative) const {
         std::vector<std::string> files;
         const fs::path root = folder / relative;
+        if (!fs::exists(root)) {
+            return files;
+        }
         for (const auto& entry : fs::recursive_directory_iterator(root)) {
             if (!entry.is_regular_file() || entry.path().filename() == "Zarvo.dll") {
                 continue;
             }
-            std::string name = fs::relative(entry.path(), root).generic_string();
+            std::string name = entry.path().lexically_relative(root).generic_string();
             if (entry.path().extension() != ".txt") {
                 name += "=" + TempFolder::read(entry.path());
             }
@@ -118,6 +156,13 @@ public:
 
 using Strings = std::vector<std::string>;
 
+// A kit script made elsewhere: one zone playing `sample` from the sample folder `folder`.
+std::string script(const std::string& kit, const std::string& folder, const std::string& sample) {
+    return "vst samples,\r\n" + kit + ",\r\n" + folder + ",\r\n,\r\n\r\n 1,  0, 0, 40,PAD," +
+           sample +
+           ",  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
+}
+
 struct Row {
     const char* what;
     std::function<void(FileRun&)> commands;
@@ -137,15 +182,16 @@ TEST(FileRules, EachCommandSequence) {
          {},
          kLibrary,
          {"(no script)"}},
-        {"import keeps the source's name; a comma is cleaned for the copy only",
+        {"import keeps the source's name; a source path with a comma is refused, never "
+         "written with a blank",
          [](FileRun& run) {
              run.folder.write("lib/kick,1.wav", "c");
              run.import({"lib/kick_soft.wav", "lib/kick,1.wav"});
              ASSERT_TRUE(run.save());
          },
-         {"Rock.txt", "Rock/kick 1.wav=c", "Rock/kick_soft.wav=k"},
+         {"Rock.txt", "Rock/kick_soft.wav=k"},
          {"hat.wav=h", "kick,1.wav=c", "kick_soft.wav=k", "snare.wav=s"},
-         {"kick_soft.wav<-~/lib/kick_soft.wav", "kick 1.wav<-~/lib/kick 1.wav"}},
+         {"kick_soft.wav<-~/lib/kick_soft.wav"}},
         {"rename, never saved: the installed kit stays as saved",
          [](FileRun& run) {
              run.import({"lib/snare.wav"});
@@ -320,6 +366,220 @@ TEST(FileRules, EachCommandSequence) {
          {"Hand.txt", "Hand/hat.wav=h"},
          kLibrary,
          {"hat.wav<-~/lib/hat.wav"}},
+        {"install --fresh makes the kit's own copies again; another kit's copy, a stranger's "
+         "file and a subfolder with the kit's sources stay",
+         [](FileRun& run) {
+             run.folder.write("Zarvo/Live.txt", script("Live", "Rock", "hat.wav"));
+             run.folder.write("Zarvo/Rock/hat.wav", "j");
+             run.folder.write("Zarvo/Rock/sub/kick.wav", "K");
+             run.folder.write("Zarvo/Rock/stranger.wav", "x");
+             run.import({"lib/snare.wav", "Zarvo/Rock/sub/kick.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("lib/snare.wav", "S"); // changed by another program
+             ASSERT_TRUE(run.saveFresh(run.kit));
+         },
+         {"Live.txt", "Rock.txt", "Rock/hat.wav=j", "Rock/kick.wav=K", "Rock/snare.wav=S",
+          "Rock/stranger.wav=x", "Rock/sub/kick.wav=K"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
+         {"snare.wav<-~/lib/snare.wav", "kick.wav<-~/Zarvo/Rock/sub/kick.wav"}},
+        {"shared folder: a sample named as another kit's sample there is refused until renamed, "
+         "also with --fresh; the other kit's copy is never replaced",
+         [](FileRun& run) {
+             run.location.shareSamples = true;
+             run.folder.write("Zarvo/Pop.txt", script("Pop", "ZARVO SAMPLES", "snare.wav"));
+             run.folder.write("Zarvo/ZARVO SAMPLES/snare.wav", "p");
+             run.import({"lib/snare.wav"});
+             EXPECT_FALSE(run.save());
+             EXPECT_FALSE(run.saveFresh(run.kit));
+             EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
+             ASSERT_TRUE(run.saveFresh(run.kit));
+         },
+         {"Pop.txt", "Rock.txt", "ZARVO SAMPLES/snare 2.wav=s", "ZARVO SAMPLES/snare.wav=p"},
+         kLibrary,
+         {"snare 2.wav<-~/lib/snare.wav"}},
+        {"new --force over an installed kit: the new samples replace the old copies of their "
+         "names, and the old kit's other copies go",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav", "lib/hat.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("new/snare.wav", "N");
+             std::vector<std::string> unplayable;
+             KitDocument made;
+             made.newKit();
+             fillKitFromPlan(
+                 made, planFolderKit(listFolderSamples(
+                           run.folder / "new", [](const fs::path&) { return true; }, unplayable)));
+             takeSavedStateOf(made, run.script, run.location);
+             ASSERT_TRUE(run.saveFresh(made));
+         },
+         {"Rock.txt", "Rock/snare.wav=N"},
+         kLibrary,
+         {"snare.wav<-~/new/snare.wav"}},
+        {"a folder named \"\xC3\x83\xC2\xA9\" reads back as written, not as \"\xC3\xA9\"",
+         [](FileRun& run) {
+             run.folder.write("lib/\xC3\x83\xC2\xA9/kick.wav", "e");
+             run.import({"lib/\xC3\x83\xC2\xA9/kick.wav"});
+             ASSERT_TRUE(run.save());
+             run.read(run.script);
+             EXPECT_EQ(run.kit.pads[0].at(0).sourcePath,
+                       (run.folder / "lib/\xC3\x83\xC2\xA9/kick.wav").string());
+         },
+         {"Rock.txt", "Rock/kick.wav=e"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s", "\xC3\x83\xC2\xA9/kick.wav=e"},
+         {"kick.wav<-~/lib/\xC3\xA9/kick.wav"}}, // the code page's two bytes
+        {"Shift+Delete in a read-only folder: the file stays and is named, the trash gets "
+         "nothing, undo and redo add nothing",
+         [](FileRun& run) {
+             const fs::path clap = run.folder.write("lib/ro/clap.wav", "c");
+             setFileFaultHook([clap](FileStep step, const fs::path& from, const fs::path&) {
+                 return from == clap && step != FileStep::Copy
+                            ? std::make_error_code(std::errc::permission_denied)
+                            : std::error_code{};
+             });
+             run.import({"lib/ro/clap.wav"});
+             ASSERT_TRUE(run.save());
+             const SourceDeletion deleted = run.deleteFromDisk(0, {0});
+             EXPECT_TRUE(deleted.trashed.empty());
+             EXPECT_EQ(deleted.noTrash, std::vector<fs::path>{clap});
+             run.undoLast();
+             EXPECT_EQ(run.listing("data"), Strings{});
+         },
+         {"Rock.txt", "Rock/clap.wav=c"},
+         {"hat.wav=h", "kick_soft.wav=k", "ro/clap.wav=c", "snare.wav=s"},
+         {"clap.wav<-~/lib/ro/clap.wav"}},
+        {"a name passed to another source of a kit without path lines: both contents stay, "
+         "and undo with a save brings the kit back",
+         [](FileRun& run) {
+             run.handKit({"snare.wav=s", "kick.wav=k"});
+             EXPECT_EQ(run.rename(0, 0, "snare old.wav"), "");
+             EXPECT_EQ(run.rename(1, 0, "snare.wav"), "");
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.listing("Zarvo"),
+                       (Strings{"Rock.txt", "Rock/snare old.wav=s", "Rock/snare.wav=k"}));
+             run.undoLast();
+             run.undoLast();
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/kick.wav=k", "Rock/snare.wav=s"},
+         kLibrary,
+         {"snare.wav<-~/Zarvo/Rock/snare.wav", "kick.wav<-~/Zarvo/Rock/kick.wav"}},
+        {"a swap of two sample names swaps the copies",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav", "lib/hat.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.rename(0, 0, "x.wav"), "");
+             EXPECT_EQ(run.rename(0, 1, "snare.wav"), "");
+             EXPECT_EQ(run.rename(0, 0, "hat.wav"), "");
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/hat.wav=s", "Rock/snare.wav=h"},
+         kLibrary,
+         {"hat.wav<-~/lib/snare.wav", "snare.wav<-~/lib/hat.wav"}},
+        {"a change of letter case only renames the copy",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.rename(0, 0, "Snare.wav"), "");
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/Snare.wav=s"},
+         kLibrary,
+         {"Snare.wav<-~/lib/snare.wav"}},
+        {"a source that links to the kit's own copy: deleting its zone keeps the copy",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav", "lib/hat.wav"});
+             ASSERT_TRUE(run.save());
+             fs::remove(run.folder / "lib/hat.wav");
+             fs::create_symlink(run.folder / "Zarvo/Rock/hat.wav", run.folder / "lib/hat.wav");
+             run.apply(deleteZones(run.kit, 0, {1}).edit);
+             ASSERT_TRUE(run.save());
+         },
+         {"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"},
+         kLibrary,
+         {"snare.wav<-~/lib/snare.wav"}},
+        {"a rename onto someone else's file in the kit folder: the pad plays its own sample, "
+         "the other file goes to the trash",
+         [](FileRun& run) {
+             run.import({"lib/kick_soft.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("Zarvo/Rock/kick 2.wav", "stranger");
+             EXPECT_EQ(run.rename(0, 0, "kick 2.wav"), "");
+             const SaveReport report = run.saveReport();
+             ASSERT_TRUE(report.saved());
+             ASSERT_EQ(report.trashed.size(), 1U);
+             EXPECT_EQ(report.trashed[0].file, "Rock/kick 2.wav");
+             EXPECT_EQ(run.listing("data/Trash/files"), Strings{"kick 2.wav=stranger"});
+         },
+         {"Rock.txt", "Rock/kick 2.wav=k"},
+         kLibrary,
+         {"kick 2.wav<-~/lib/kick_soft.wav"}},
+        {"a sample folder that links elsewhere: an edited source replaces its copy there",
+         [](FileRun& run) {
+             fs::create_directories(run.folder / "elsewhere");
+             fs::create_directories(run.folder / "Zarvo");
+             fs::create_directory_symlink(run.folder / "elsewhere", run.folder / "Zarvo/Rock");
+             run.import({"lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             run.folder.write("lib/snare.wav", "S");
+             sampleEditedOutside(run.kit, run.kit.pads[0].at(0));
+             ASSERT_TRUE(run.save());
+             EXPECT_FALSE(run.kit.modified());
+             EXPECT_EQ(TempFolder::read(run.folder / "elsewhere/snare.wav"), "S");
+             EXPECT_EQ(run.listing("data/Trash/files"), Strings{"snare.wav=s"});
+         },
+         {"Rock.txt"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
+         {"snare.wav<-~/lib/snare.wav"}},
+        {"no space left midway: nothing changes, and the reason is said in words",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             ASSERT_TRUE(run.save());
+             EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
+             run.import({"lib/hat.wav"}, 1);
+             run.kit.pads[1].at(0).key = 42;
+             for (const char* failing : {"copy", "place"}) {
+                 injectFileFaults([failing](std::string_view step, const fs::path&) {
+                     return step == failing ? std::make_error_code(std::errc::no_space_on_device)
+                                            : std::error_code();
+                 });
+                 const SaveReport report = run.saveReport();
+                 injectFileFaults({});
+                 EXPECT_EQ(report.outcome, SaveReport::Outcome::Failed) << failing;
+                 EXPECT_NE(report.failure.find("no space left on the device"), std::string::npos)
+                     << report.failure;
+                 // The kit still knows its saved state: a later save starts from there.
+                 ASSERT_EQ(run.kit.savedSamples.size(), 1U);
+                 EXPECT_EQ(run.kit.savedSamples[0].sampleName, "snare.wav");
+                 EXPECT_EQ(run.listing("Zarvo"), (Strings{"Rock.txt", "Rock/snare.wav=s"}));
+             }
+         },
+         {"Rock.txt", "Rock/snare.wav=s"},
+         kLibrary,
+         {"snare.wav<-~/lib/snare.wav"}},
+        {"a source folder with a comma: the save is refused and writes nothing",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             run.kit.pads[0].at(0).sourcePath =
+                 run.folder.write("Drums, acoustic/snare.wav", "d").string();
+             const SaveReport report = run.saveReport();
+             EXPECT_EQ(report.outcome, SaveReport::Outcome::Refused);
+             EXPECT_NE(saveReportMessage(report).find("Drums, acoustic"), std::string::npos);
+             fs::remove_all(run.folder / "Drums, acoustic");
+         },
+         {},
+         kLibrary,
+         {"(no script)"}},
+        {"a folder name that would read back as other letters, and no file there to tell: the "
+         "save is refused",
+         [](FileRun& run) {
+             run.import({"lib/snare.wav"});
+             run.kit.pads[0].at(0).sourcePath =
+                 (run.folder / "\xC3\x83\xC2\xA9/snare.wav").string(); // "Ã©", missing
+             EXPECT_EQ(run.saveReport().outcome, SaveReport::Outcome::Refused);
+         },
+         {},
+         kLibrary,
+         {"(no script)"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -60,7 +60,7 @@ TEST_F(ZoneFilesTest, ImportKeepsEveryFileAndItsNameWhereTheScriptCanHoldIt) {
     } const rows[] = {
         {"lib/kick_soft.wav", "kick_soft.wav"},
         {"lib/#1 kick.wav", "#1 kick.wav"},
-        {"lib/kick,1.wav", "kick 1.wav"},
+        {"lib/kick,1.wav", ""}, // a path line would read the comma as its end
         {"lib/ ride .wav", "ride .wav"},
         {"lib/Café (hard).wav", "Café (hard).wav"},
         {"lib/Łódź.wav", ""},        // the code page cannot hold it
@@ -133,11 +133,11 @@ TEST_F(ZoneFilesTest, RenameWithSharingCopiesAndLeavesTheSharedCopy) {
     addZone(0, "lib/kick.wav", "kick");
     kit.sampleFolder = kSharedSampleFolder;
     location.shareSamples = true;
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, folder / "Rock.txt", location, host, false));
     folder.write("Zarvo/ZARVO SAMPLES/kick.wav", "shared");
     const SampleRename rename = renameSample(kit, 0, 0, "boom.wav", location);
     applyEdit(kit, rename.edit);
-    ASSERT_TRUE(writeKitScript(kit, folder / "Rock.txt", location, host, false));
+    ASSERT_TRUE(test::saveShown(kit, folder / "Rock.txt", location, host, false));
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/boom.wav"), "kick");
     EXPECT_EQ(read(plugin / "ZARVO SAMPLES/kick.wav"), "shared");
 }
@@ -160,7 +160,7 @@ TEST_F(ZoneFilesTest, TrashSparesFilesOtherZonesOrKitsPlay) {
     removed.push_back(a); // the same file twice counts once
     removed.push_back(folderZone);
     removed.push_back(unknown);
-    const SourceDeletion result = trashSourceFiles(kit, removed, location, "Rock.txt", host);
+    const SourceDeletion result = trashSourceFiles(kit, removed, location, host);
     EXPECT_EQ(result.trashed.size(), 1U);
     EXPECT_EQ(result.kept, 1);
     EXPECT_EQ(result.spared, 1);

@@ -354,6 +354,42 @@ TEST_F(FilesTest, MoveAndCopyTellWhyTheyFailed) {
     EXPECT_EQ(read(root / "c.wav"), "b");
 }
 
+// A file the system will not let go of (a read-only folder) is never copied instead: it would
+// then be in two places, and the move reported as done.
+TEST_F(FilesTest, AMoveThatCannotTakeTheOriginalLeavesItWhereItWas) {
+    const fs::path from = write("ro/kick.wav", "kick");
+    setFileFaultHook([&](FileStep step, const fs::path& source, const fs::path&) {
+        const bool original = source == from;
+        return original && (step == FileStep::Move || step == FileStep::Remove)
+                   ? std::make_error_code(std::errc::permission_denied)
+                   : std::error_code{};
+    });
+    std::error_code error;
+    EXPECT_FALSE(movePath(from, root / "kick.wav", error));
+    EXPECT_EQ(error, std::errc::permission_denied);
+    simulateFileSystemWithoutLinks(true); // the copy-and-remove way
+    EXPECT_FALSE(movePath(from, root / "kick.wav", error));
+    EXPECT_EQ(error, std::errc::permission_denied);
+    simulateFileSystemWithoutLinks(false);
+    // Between file systems, where one exists to try.
+    const fs::path other = fs::path("/dev/shm") / root.filename();
+    if (fs::create_directories(other, error) && !fs::equivalent(other, root)) {
+        EXPECT_FALSE(movePath(from, other / "kick.wav", error));
+        EXPECT_EQ(error, std::errc::permission_denied);
+        EXPECT_TRUE(fs::is_empty(other));
+        setFileFaultHook({});
+        EXPECT_FALSE(movePath(from, other / "kick.wav", error, AcrossDevices::Refuse));
+        EXPECT_EQ(error, std::errc::cross_device_link);
+        EXPECT_TRUE(movePath(from, other / "kick.wav", error));
+        EXPECT_EQ(read(other / "kick.wav"), "kick");
+        fs::remove_all(other, error);
+        write("ro/kick.wav", "kick");
+    }
+    setFileFaultHook({});
+    EXPECT_EQ(read(from), "kick");
+    EXPECT_FALSE(fs::exists(root / "kick.wav"));
+}
+
 TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
     const fs::path target = write("kit.txt", "old");
     EXPECT_TRUE(replaceFileContents(target, "new contents"));

@@ -64,4 +64,42 @@ expect_in "already the name of another sample" "$work/err"
 expect_exit 1 "$tool" add-samples "$work/Added.txt" --pad 18 "$work/empty/song.mp3"
 expect_in "not a sample the plug-in can play" "$work/err"
 
+# new --force over an installed kit: the new samples replace the old copies of their names.
+mkdir -p "$work/lib1" "$work/lib2" "$work/zv" && touch "$work/zv/Zarvo.dll"
+write_wav "$work/lib1/Kick.wav" 1000
+write_wav "$work/lib2/Kick.wav" 7000
+expect_exit 0 "$tool" new "$work/zv/Two.txt" --from "$work/lib1" --plugin-dir "$work/zv"
+expect_exit 0 "$tool" new "$work/zv/Two.txt" --from "$work/lib2" --plugin-dir "$work/zv" --force
+cmp -s "$work/lib2/Kick.wav" "$work/zv/Two/Kick.wav" && pass || fail "new --force kept the old copy"
+
+# add-samples on the script the plug-in reads copies the sample, as install does.
+expect_exit 0 "$tool" add-samples "$work/zv/Two.txt" --pad 18 "$work/SD v2.wav"
+cmp -s "$work/SD v2.wav" "$work/zv/Two/SD v2.wav" && pass ||
+    fail "add-samples changed an installed kit without copying its sample"
+
+# A folder whose name a path line cannot hold is refused, with and without a plug-in folder;
+# a name that only reads as itself in the code page ("Ã©") reads back as written.
+mkdir -p "$work/Drums, acoustic" "$work/Ã©"
+write_wav "$work/Drums, acoustic/Kick.wav"
+write_wav "$work/Ã©/Kick.wav"
+for plugin_dir in "" "$work/zv"; do
+    expect_exit 1 "$tool" new "$work/zv/Comma.txt" --from "$work/Drums, acoustic" \
+        ${plugin_dir:+--plugin-dir "$plugin_dir"}
+    expect_in "Drums, acoustic/Kick.wav: Its path holds a comma" "$work/err"
+    [ ! -e "$work/zv/Comma.txt" ] && [ ! -e "$work/zv/Comma" ] && pass ||
+        fail "a kit with a comma in a source path was written"
+done
+expect_exit 0 "$tool" new "$work/Accent.txt" --from "$work/Ã©"
+expect_exit 0 "$tool" show "$work/Accent.txt" --json
+expect_in "\"sourcePath\": \"$work/Ã©/Kick.wav\"" "$work/out"
+
+# relink never cuts a path found too long for its line: refused, the file named, nothing written.
+deep="$work/search/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
+mkdir -p "$deep" && write_wav "$deep/Lost.wav"
+printf 'vst samples,\r\nLost,\r\nLost,\r\n,\r\n\r\n 1,  0, 0, 36,LOST,Lost.wav,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n 1,%s,\r\n-1\r\n\r\nPadsmith by Mervane' \
+    "$work/gone/Lost.wav" >"$work/Lost.txt"
+expect_exit 1 "$tool" relink "$work/Lost.txt" --search "$work/search" --output "$work/Found.txt"
+expect_in "Found.txt was not written. $deep/Lost.wav: Its path is longer" "$work/err"
+[ ! -e "$work/Found.txt" ] && pass || fail "relink wrote a cut path"
+
 finish
