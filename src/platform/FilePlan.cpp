@@ -200,14 +200,25 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         return true;
     };
 
+    // A copy may go where a rename takes a file away.
+    const auto vacated = [&operations](const fs::path& target) {
+        for (const FileOperation& op : operations) {
+            if (op.kind == Kind::Rename && op.from == target) {
+                return true;
+            }
+        }
+        return false;
+    };
+
     // 1. Copies and writes under temporary names: nothing the plug-in reads changes yet.
     for (std::size_t i = 0; i < operations.size(); ++i) {
         const FileOperation& op = operations[i];
         if (op.kind != Kind::Copy && op.kind != Kind::Replace) {
             continue;
         }
-        if (op.kind == Kind::Copy && present(op.to)) {
-            continue; // dealt with when the copies are put in place
+        if (op.kind == Kind::Copy && present(op.to) && !vacated(op.to)) {
+            step(); // dealt with when the copies are put in place
+            continue;
         }
         std::error_code error;
         if (!makeFolder(folderOfFile(op.to), error)) {

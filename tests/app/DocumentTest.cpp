@@ -267,7 +267,7 @@ private slots:
 
         app.dialogs.messageAnswers = {AnswerYes};
         changedElsewhere("SNARE");
-        QTRY_COMPARE(window.padLabel(0)->text(), QStringLiteral("SNARE")); // reloaded
+        QTRY_COMPARE(padLabel(window, 0)->text(), QStringLiteral("SNARE")); // reloaded
         QVERIFY(asked());
         QVERIFY(!window.windowTitle().contains("* "));
 
@@ -275,7 +275,7 @@ private slots:
         app.dialogs.messageAnswers = {AnswerNo};
         changedElsewhere("HAT");
         QTRY_VERIFY(asked());
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("SNARE")); // kept
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("SNARE")); // kept
         QVERIFY(window.windowTitle().contains("* "));
         window.command(CommandId::Save); // the user chose: no second question
         QVERIFY(readAll(kit).contains("SNARE"));
