@@ -28,7 +28,7 @@ VoiceMixer::VoiceMixer(int outputRate)
       release_(static_cast<float>(1.0 - std::exp(-1.0 / (kReleaseSeconds * outputRate_)))) {}
 
 int VoiceMixer::start(const std::string& path, std::shared_ptr<const PlayableSample> sample,
-                      std::unique_ptr<SampleStream> stream, bool solo) {
+                      std::unique_ptr<SampleStream> stream, bool solo, VoiceGain gain) {
     if (solo) {
         stopAll();
     }
@@ -39,12 +39,11 @@ int VoiceMixer::start(const std::string& path, std::shared_ptr<const PlayableSam
         format.samplesPerSecond > 1'000'000U || (!sample && !stream)) {
         return 0;
     }
-    while (voices_.size() >= static_cast<std::size_t>(kMaxVoices)) {
-        voices_.pop_front();
-    }
+    makeRoom();
     Voice voice;
     voice.id = nextId_++;
     voice.path = path;
+    voice.gain = gain;
     voice.inputRate = static_cast<int>(format.samplesPerSecond);
     voice.inputFrameBytes = format.channels * 2U;
     voice.length = sample ? sample->data.size() / voice.inputFrameBytes : stream->framesLeft();
@@ -54,8 +53,55 @@ int VoiceMixer::start(const std::string& path, std::shared_ptr<const PlayableSam
     if (!voice.resampler->valid()) {
         return 0;
     }
+    voice.ratio = voice.resampler->ratio();
     voices_.push_back(std::move(voice));
     return voices_.back().id;
+}
+
+int VoiceMixer::start(const std::string& path, std::shared_ptr<const ConvertedSample> converted,
+                      VoiceGain gain) {
+    if (!converted || converted->outputRate != outputRate_ || converted->frames.empty()) {
+        return 0;
+    }
+    makeRoom();
+    Voice voice;
+    voice.id = nextId_++;
+    voice.path = path;
+    voice.gain = gain;
+    voice.inputRate = converted->sourceRate;
+    voice.length = converted->sourceFrames;
+    voice.ratio = static_cast<double>(outputRate_) / std::max(converted->sourceRate, 1);
+    voice.converted = std::move(converted);
+    voice.inputEnded = true;
+    voices_.push_back(std::move(voice));
+    return voices_.back().id;
+}
+
+// When all voices are busy the oldest ends.
+void VoiceMixer::makeRoom() {
+    while (voices_.size() >= static_cast<std::size_t>(kMaxVoices)) {
+        voices_.pop_front();
+    }
+}
+
+std::shared_ptr<const ConvertedSample> convertSample(const PlayableSample& sample, int outputRate) {
+    const SampleFormat& format = sample.format;
+    if (format.channels == 0 || format.samplesPerSecond == 0 ||
+        format.samplesPerSecond > 1'000'000U || sample.data.empty()) {
+        return nullptr;
+    }
+    const auto rate = static_cast<int>(format.samplesPerSecond);
+    Resampler resampler(rate, format.channels, outputRate);
+    if (!resampler.valid()) {
+        return nullptr;
+    }
+    auto converted = std::make_shared<ConvertedSample>();
+    converted->outputRate = outputRate;
+    converted->sourceRate = rate;
+    converted->sourceFrames = sample.data.size() / (format.channels * 2U);
+    resampler.process(sample.data.data(), sample.data.size(), converted->frames);
+    resampler.finish(converted->frames);
+    return converted;
 }
 
 void VoiceMixer::stopAll() {
@@ -101,26 +147,46 @@ bool VoiceMixer::supply(Voice& voice, std::size_t frames) {
 }
 
 void VoiceMixer::render(std::size_t frames, std::string& out) {
-    mix_.assign(frames * 2, 0.0F);
-    for (Voice& voice : voices_) {
-        supply(voice, frames);
-        const std::size_t available = (voice.pending.size() - voice.pendingAt) / 2;
-        const std::size_t count = std::min(frames, available);
-        const float* from = voice.pending.data() + voice.pendingAt;
-        for (std::size_t i = 0; i < count * 2; ++i) {
-            mix_[i] += from[i];
-        }
-        voice.pendingAt += count * 2;
-        voice.mixed += count;
-    }
-    std::erase_if(voices_, [](const Voice& voice) {
-        return voice.inputEnded && voice.pendingAt >= voice.pending.size();
-    });
-    limit(frames);
+    sum(frames);
     out.reserve(out.size() + frames * 4);
     for (const float value : mix_) {
         append16(out, value);
     }
+}
+
+void VoiceMixer::mix(std::size_t frames, std::vector<float>& out) {
+    sum(frames);
+    out.insert(out.end(), mix_.begin(), mix_.end());
+}
+
+// Leaves the next `frames` frames of every voice, limited, in `mix_`.
+void VoiceMixer::sum(std::size_t frames) {
+    mix_.assign(frames * 2, 0.0F);
+    for (Voice& voice : voices_) {
+        const std::vector<float>* source = &voice.pending;
+        std::size_t* at = &voice.pendingAt;
+        if (voice.converted) {
+            source = &voice.converted->frames;
+            at = &voice.convertedAt;
+        } else {
+            supply(voice, frames);
+        }
+        const std::size_t count = std::min(frames, (source->size() - *at) / 2);
+        const float* from = source->data() + *at;
+        const float left = voice.gain.left;
+        const float right = voice.gain.right;
+        for (std::size_t i = 0; i < count * 2; i += 2) {
+            mix_[i] += from[i] * left;
+            mix_[i + 1] += from[i + 1] * right;
+        }
+        *at += count * 2;
+        voice.mixed += count;
+    }
+    std::erase_if(voices_, [](const Voice& voice) {
+        return voice.converted ? voice.convertedAt >= voice.converted->frames.size()
+                               : voice.inputEnded && voice.pendingAt >= voice.pending.size();
+    });
+    limit(frames);
 }
 
 // Brings every frame to full scale at most: the gain drops at once to what the loudest
@@ -142,8 +208,7 @@ std::vector<VoicePosition> VoiceMixer::voices(std::size_t latencyFrames) const {
     positions.reserve(voices_.size());
     for (const Voice& voice : voices_) {
         const std::uint64_t heard = voice.mixed > latencyFrames ? voice.mixed - latencyFrames : 0;
-        const auto frame =
-            static_cast<std::uint64_t>(static_cast<double>(heard) / voice.resampler->ratio());
+        const auto frame = static_cast<std::uint64_t>(static_cast<double>(heard) / voice.ratio);
         positions.push_back({voice.id, voice.path, std::min(frame, voice.length), voice.length});
     }
     return positions;
