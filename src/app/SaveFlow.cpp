@@ -7,7 +7,6 @@
 #include "kit/KitHost.h"
 
 #include <QProgressDialog>
-#include <memory>
 
 namespace padsmith {
 
@@ -16,26 +15,25 @@ SaveReport saveWithProgress(KitDocument& kit, const std::filesystem::path& path,
                             QWidget* owner) {
     host.stopPreview(); // a previewed sample may hold its file open
     const BusyScope busy(host);
-    std::unique_ptr<QProgressDialog> progress;
+    // Made before the first file: it shows itself once the save has taken half a second.
+    QProgressDialog progress(owner);
+    progress.setWindowTitle(QStringLiteral("Padsmith"));
+    progress.setLabelText(QStringLiteral("Saving %1 ...").arg(fromStd(path.filename().string())));
+    progress.setCancelButton(nullptr);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(500);
+    progress.setValue(0);
     SaveOptions options;
     options.freshSampleFolder = freshSampleFolder;
     options.progress = [&](std::size_t done, std::size_t total) {
-        if (!progress) {
-            // Shown only when the save takes longer than half a second.
-            progress = std::make_unique<QProgressDialog>(owner);
-            progress->setWindowTitle(QStringLiteral("Padsmith"));
-            progress->setCancelButton(nullptr);
-            progress->setWindowModality(Qt::WindowModal);
-            progress->setMinimumDuration(500);
-            progress->setAutoClose(false);
-            progress->setAutoReset(false);
-        }
-        progress->setMaximum(static_cast<int>(total));
-        progress->setLabelText(QStringLiteral("Saving %1: file %2 of %3")
-                                   .arg(fromStd(path.filename().string()))
-                                   .arg(done)
-                                   .arg(total));
-        progress->setValue(static_cast<int>(done));
+        progress.setMaximum(static_cast<int>(total));
+        progress.setLabelText(QStringLiteral("Saving %1: file %2 of %3")
+                                  .arg(fromStd(path.filename().string()))
+                                  .arg(done)
+                                  .arg(total));
+        progress.setValue(static_cast<int>(done));
         repaintDuringOperation();
     };
     return saveKit(kit, path, location, options);

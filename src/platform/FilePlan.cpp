@@ -96,6 +96,12 @@ fs::path keptName(const fs::path& original) {
     return temporarySibling(original.parent_path(), original.filename().string());
 }
 
+// The folder a file lies in; "." for a bare relative name.
+fs::path folderOfFile(const fs::path& file) {
+    fs::path folder = file.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
 bool heldElsewhere(const fs::path& file, const std::vector<fs::path>& holders) {
     std::error_code ec;
     const std::uintmax_t size = fs::file_size(file, ec);
@@ -113,7 +119,7 @@ bool heldElsewhere(const fs::path& file, const std::vector<fs::path>& holders) {
         }
     }
     bool held = false;
-    scanFolder(file.parent_path(), "*", [&](const FoundEntry& entry) {
+    scanFolder(folderOfFile(file), "*", [&](const FoundEntry& entry) {
         held = !entry.isFolder && entry.size == size && holds(entry.fullPath);
         return !held;
     });
@@ -200,20 +206,31 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         return true;
     };
 
+    // A copy may go where a rename takes a file away.
+    const auto vacated = [&operations](const fs::path& target) {
+        for (const FileOperation& op : operations) {
+            if (op.kind == Kind::Rename && op.from == target) {
+                return true;
+            }
+        }
+        return false;
+    };
+
     // 1. Copies and writes under temporary names: nothing the plug-in reads changes yet.
     for (std::size_t i = 0; i < operations.size(); ++i) {
         const FileOperation& op = operations[i];
         if (op.kind != Kind::Copy && op.kind != Kind::Replace) {
             continue;
         }
-        if (op.kind == Kind::Copy && present(op.to)) {
-            continue; // dealt with when the copies are put in place
+        if (op.kind == Kind::Copy && present(op.to) && !vacated(op.to)) {
+            step(); // dealt with when the copies are put in place
+            continue;
         }
         std::error_code error;
-        if (!makeFolder(op.to.parent_path(), error)) {
+        if (!makeFolder(folderOfFile(op.to), error)) {
             return fail(op, error);
         }
-        const fs::path temporary = temporarySibling(op.to.parent_path(), op.to.filename().string());
+        const fs::path temporary = temporarySibling(folderOfFile(op.to), op.to.filename().string());
         if (injected("copy", op.to, error) || !copyFile(op.from, temporary, false, error)) {
             return fail(op, error);
         }
@@ -224,14 +241,14 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         const FileWrite& write = writes[i];
         const FileOperation asOperation{Kind::Replace, {}, write.target, {}};
         std::error_code error;
-        if (!makeFolder(write.target.parent_path(), error)) {
+        if (!makeFolder(folderOfFile(write.target), error)) {
             return fail(asOperation, error);
         }
         if (std::error_code ec; fs::is_directory(fs::symlink_status(write.target, ec))) {
             return fail(asOperation, std::make_error_code(std::errc::is_a_directory));
         }
         const fs::path temporary =
-            temporarySibling(write.target.parent_path(), write.target.filename().string());
+            temporarySibling(folderOfFile(write.target), write.target.filename().string());
         if (injected("write", write.target, error)) {
             return fail(asOperation, error);
         }
@@ -239,7 +256,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
             // The system's reason is gone by now; the usual one for a write that breaks off.
             std::error_code ec;
             fs::remove(temporary, ec);
-            const fs::space_info space = fs::space(write.target.parent_path(), ec);
+            const fs::space_info space = fs::space(folderOfFile(write.target), ec);
             error = !ec && space.available < write.bytes.size() + 4096
                         ? std::make_error_code(std::errc::no_space_on_device)
                         : std::make_error_code(std::errc::io_error);
@@ -263,7 +280,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
             continue;
         }
         const fs::path temporary =
-            temporarySibling(op.from.parent_path(), op.from.filename().string());
+            temporarySibling(folderOfFile(op.from), op.from.filename().string());
         std::error_code error;
         if (!journal.move(op.from, temporary, "rename", error)) {
             return undoAll(op, error);
@@ -276,7 +293,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
             continue; // gone already: nothing to keep
         }
         const fs::path temporary =
-            temporarySibling(leaving.parent_path(), leaving.filename().string());
+            temporarySibling(folderOfFile(leaving), leaving.filename().string());
         std::error_code error;
         if (!journal.move(leaving, temporary, "rename", error)) {
             return undoAll(op, error);
@@ -325,7 +342,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         std::error_code error;
         if (isFileOrLink(write.target)) {
             const fs::path temporary =
-                temporarySibling(write.target.parent_path(), write.target.filename().string());
+                temporarySibling(folderOfFile(write.target), write.target.filename().string());
             if (!journal.move(write.target, temporary, "rename", error)) {
                 return undoAll(asOperation, error);
             }

@@ -2,14 +2,17 @@
 #include "AppFixture.h"
 #include "app/Controls.h"
 #include "app/RecentFileList.h"
+#include "platform/FilePlan.h"
 
 #include <QAction>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -243,6 +246,116 @@ private slots:
         QVERIFY(QFile::exists(kit));
         QVERIFY(QFile::exists(app.plugin + "kit.txt")); // installed beside the plug-in
         QCOMPARE(iniValue(app, "Name"), QStringLiteral("kit.txt"));
+    }
+
+    void kitChangedOnDiskAsksToReloadOrKeepAndSaveNeverDropsItSilently() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        const QString kit = app.writeKit("kits/Rock.txt", "KICK");
+        window.document().openKitPath(kit);
+        const auto changedElsewhere = [&](const std::string& padName) {
+            // Written through a temporary file and renamed over it, as many editors do.
+            const QByteArray bytes = readAll(app.writeKit("elsewhere/Rock.txt", padName));
+            app.touch(kit + ".tmp", bytes);
+            QFile::remove(kit);
+            QFile::rename(kit + ".tmp", kit);
+        };
+        const auto asked = [&] {
+            return !app.dialogs.messages.isEmpty() &&
+                   app.dialogs.messages.last().contains("changed by another program");
+        };
+
+        app.dialogs.messageAnswers = {AnswerYes};
+        changedElsewhere("SNARE");
+        QTRY_COMPARE(padLabel(window, 0)->text(), QStringLiteral("SNARE")); // reloaded
+        QVERIFY(asked());
+        QVERIFY(!window.windowTitle().contains("* "));
+
+        app.dialogs.messages.clear();
+        app.dialogs.messageAnswers = {AnswerNo};
+        changedElsewhere("HAT");
+        QTRY_VERIFY(asked());
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("SNARE")); // kept
+        QVERIFY(window.windowTitle().contains("* "));
+        window.command(CommandId::Save); // the user chose: no second question
+        QVERIFY(readAll(kit).contains("SNARE"));
+
+        // A change the save meets before the watch has told: it asks, and No writes nothing.
+        app.dialogs.messages.clear();
+        changedElsewhere("RIDE");
+        app.dialogs.messageAnswers = {AnswerNo};
+        window.command(CommandId::Save);
+        QVERIFY(asked());
+        QVERIFY(readAll(kit).contains("RIDE"));
+        QTest::qWait(50); // the watch's own notice comes and finds the question answered
+    }
+
+    void longSaveShowsTheFileCountAndEndsWithTheReport() {
+        AppFixture app;
+        MainWindow& window = app.open();
+        window.show();
+        KitDocument kit;
+        kit.kitName = "Big";
+        for (int i = 0; i < 24; ++i) {
+            SampleZone zone;
+            zone.key = 36 + i;
+            zone.padName = "BIG";
+            zone.sampleName = "s" + std::to_string(i) + ".wav";
+            zone.sourcePath = toStd(app.path(QStringLiteral("library/s%1.wav").arg(i)));
+            app.touch(QString::fromStdString(zone.sourcePath), "RIFF");
+            kit.pads[static_cast<std::size_t>(i % kPadCount)].append(zone);
+        }
+        const QString file = app.path("kits/Big.txt");
+        app.touch(file, QByteArray::fromStdString(formatKitScript(kit)));
+        window.document().openKitPath(file);
+
+        // Every file takes a while, as on a slow disk.
+        injectFileFaults([](std::string_view, const std::filesystem::path&) {
+            QThread::msleep(40);
+            return std::error_code();
+        });
+        QStringList labels;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&labels] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* progress = qobject_cast<QProgressDialog*>(widget);
+                    progress != nullptr && progress->isVisible()) {
+                    labels.append(progress->labelText());
+                }
+            }
+        });
+        watch.start(20);
+        window.document().updateTitle(true);
+        window.command(CommandId::Save);
+        watch.stop();
+        injectFileFaults({});
+        QVERIFY(!labels.isEmpty()); // shown: the save took well over half a second
+        QVERIFY(labels.last().contains(QRegularExpression("Big.txt: file \\d+ of \\d+")));
+        QVERIFY(QFile::exists(app.plugin + "Big/s23.wav"));
+        QVERIFY(!window.windowTitle().contains("* "));
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(qobject_cast<QProgressDialog*>(widget) == nullptr || !widget->isVisible());
+        }
+
+        // A save that fails says which file and why, and leaves the installed kit alone.
+        const QByteArray installed = readAll(app.plugin + "Big.txt");
+        injectFileFaults([](std::string_view step, const std::filesystem::path& target) {
+            return step == "copy" && target.filename() == "s5.wav"
+                       ? std::make_error_code(std::errc::no_space_on_device)
+                       : std::error_code();
+        });
+        window.kit().pads[5].at(0).sampleName = "s5.wav";
+        window.kit().pads[5].at(0).sourcePath = toStd(app.path("library/s5.wav"));
+        QFile::remove(app.plugin + "Big/s5.wav");
+        app.dialogs.messages.clear();
+        window.document().updateTitle(true);
+        window.command(CommandId::Save);
+        injectFileFaults({});
+        QVERIFY(!app.dialogs.messages.isEmpty());
+        QVERIFY(app.dialogs.messages.last().contains("Big/s5.wav"));
+        QVERIFY(app.dialogs.messages.last().contains("no space left on the device"));
+        QCOMPARE(readAll(app.plugin + "Big.txt"), installed);
+        QVERIFY(window.windowTitle().contains("* "));
     }
 
     void dropOpensTheFirstFileOnly() {

@@ -435,6 +435,17 @@ TEST(HealthFolders, UnusedFilesAndStaleCopiesInTheKitsOwnFolder) {
     write(plugin / kSharedSampleFolder / "stray.wav", "x");
     location.shareSamples = true;
     EXPECT_TRUE(gatherFolderFacts(kit, location).unusedFiles.empty());
+
+    // The copy the plug-in plays is the one under the sample name: a renamed sample whose name
+    // someone else's file holds is stale, though the copy under the source's name is not.
+    kit.sampleFolder = "Rock";
+    location.shareSamples = false;
+    kit.changedSources.clear();
+    kit.pads[0].at(1).sampleName = "snare 2.wav";
+    write(plugin / "Rock" / "snare 2.wav", "someone else's");
+    EXPECT_EQ(gatherFolderFacts(kit, location).staleSources,
+              (std::vector<std::string>{(root / "src" / "kick.wav").string(),
+                                        (root / "src" / "snare.wav").string()}));
     fs::remove_all(root);
 }
 

@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 
 #include "FileSizeLimit.h"
+#include "platform/FilePlan.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -420,6 +421,75 @@ TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
     }
     EXPECT_FALSE(replaceFileContents(target, "lost"));
     EXPECT_EQ(read(target), "new contents");
+}
+
+// A plan carried out all or nothing: a failure at any step leaves every file as it was, and
+// content that a step overwrites or removes is never lost.
+TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
+    using Kind = FileOperation::Kind;
+    ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    const auto listing = [this] {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root / "kit")) {
+            if (entry.is_regular_file()) {
+                files.push_back(entry.path().lexically_relative(root / "kit").generic_string() +
+                                "=" + read(entry.path()));
+            }
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    write("lib/new.wav", "N");
+    write("lib/a.wav", "a");
+    write("kit/a.wav", "a");        // held by its source: may go for good
+    write("kit/b.wav", "b");        // held nowhere else
+    write("kit/old.wav", "o");      // held nowhere else
+    write("kit/Kit.txt", "script"); // written last
+    const std::vector<FileOperation> plan{
+        {Kind::Rename, root / "kit/b.wav", root / "kit/c.wav", {}},
+        {Kind::Copy, root / "lib/new.wav", root / "kit/b.wav", {}},
+        {Kind::Replace, root / "lib/new.wav", root / "kit/old.wav", {}},
+        {Kind::Remove, root / "kit/a.wav", {}, {root / "lib/a.wav"}},
+    };
+    const std::vector<FileWrite> writes{{root / "kit/Kit.txt", "new script"}};
+    const std::vector<std::string> before = listing();
+    for (const char* failing : {"copy", "write", "rename", "place"}) {
+        injectFileFaults([failing](std::string_view step, const fs::path&) {
+            return step == failing ? std::make_error_code(std::errc::no_space_on_device)
+                                   : std::error_code();
+        });
+        const FilePlanResult result = carryOutAll(plan, writes);
+        injectFileFaults({});
+        EXPECT_FALSE(result.done) << failing;
+        ASSERT_TRUE(result.failure) << failing;
+        EXPECT_EQ(reasonInWords(result.failure->error), "no space left on the device");
+        EXPECT_EQ(listing(), before) << failing; // temporary files included
+    }
+
+    std::size_t reported = 0;
+    const FilePlanResult result =
+        carryOutAll(plan, writes, [&](std::size_t done, std::size_t total) {
+            EXPECT_EQ(total, 5U);
+            reported = done;
+        });
+    ASSERT_TRUE(result.done);
+    EXPECT_EQ(reported, 5U);
+    EXPECT_EQ(listing(),
+              (std::vector<std::string>{"Kit.txt=new script", "b.wav=N", "c.wav=b", "old.wav=N"}));
+    ASSERT_EQ(result.trashed.size(), 1U); // the old content of old.wav; a.wav's is in lib
+    EXPECT_EQ(result.trashed[0].original, root / "kit/old.wav");
+    EXPECT_EQ(read(result.trashed[0].inTrash), "o");
+
+    // Without a trash, content held nowhere else stays beside its place under a new name.
+    ::setenv("XDG_DATA_HOME", write("no-trash", "a file where the trash would be").c_str(), 1);
+    write("lib/newer.wav", "M");
+    write("kit/old.wav", "q");
+    const FilePlanResult kept =
+        carryOutAll({{Kind::Replace, root / "lib/newer.wav", root / "kit/old.wav", {}}});
+    ASSERT_TRUE(kept.done);
+    ASSERT_EQ(kept.keptAs.size(), 1U);
+    EXPECT_EQ(read(root / "kit/old (replaced).wav"), "q");
+    EXPECT_EQ(read(root / "kit/old.wav"), "M");
 }
 
 } // namespace
