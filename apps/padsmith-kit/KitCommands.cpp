@@ -125,7 +125,8 @@ int runRelink(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 1 || !args->search) {
         return usageError(
-            "usage: relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]");
+            "usage: relink KIT --search DIR [--output OUT] [--plugin-dir DIR] [--force] "
+            "[--encoding NAME]");
     }
     const fs::path path = args->positional[0];
     if (!fs::is_directory(*args->search)) {
@@ -255,7 +256,8 @@ constexpr ToolCommand kCommands[] = {
      "1\terrors were found and listed (with --strict: errors or warnings), or the fixed kit "
      "could not be written\n"
      "2\tthe file is not a kit script, or was read only in part, or wrong usage"},
-    {"relink", "relink KIT --search DIR [--output OUT] [--force] [--encoding NAME]", runRelink,
+    {"relink", "relink KIT --search DIR [--output OUT] [--plugin-dir DIR] [--force] [--encoding NAME]",
+     runRelink,
      "Finds samples that have moved: every sample of the kit whose file is missing is looked "
      "for by its file name under DIR and its subfolders, as the editor does when it opens the "
      "kit. Prints each missing path with the path found for it (still marked \"<??"
@@ -263,6 +265,8 @@ constexpr ToolCommand kCommands[] = {
      "none was found). The kit file itself is never changed.",
      "--search DIR\tthe folder to search, with its subfolders (required)\n"
      "--output OUT\twrite the kit with the found paths to OUT\n"
+     "--plugin-dir DIR\tthe Zarvo plug-in folder, whose copies a sample found by its sample "
+     "name never comes from; by default the folder the kit lies in\n"
      "--force\twrite OUT also for a kit read only in part (what was read)\n"
      "--encoding NAME\tthe code page the plug-in reads kits in: Windows-1252 (the default), "
      "Windows-1250, Windows-1251, Windows-1257, ISO-8859-1 or ISO-8859-15",

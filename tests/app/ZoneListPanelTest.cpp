@@ -277,7 +277,7 @@ private slots:
         }
         QCOMPARE(windows, (QList<std::pair<int, int>>{{36, 74}, {36, 127}, {38, 127}}));
         QCOMPARE(zones.cell(2, 1), QStringLiteral("D1"));
-        QCOMPARE(spread->text(), QStringLiteral("Set dynamic velocity"));
+        QCOMPARE(spread->text(), QStringLiteral("Set dynamic velocity\tCtrl+Shift+D"));
         QCOMPARE(action(zones.window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Set dynamic velocity\tCtrl+Z"));
 
