@@ -174,6 +174,7 @@ void MainWindow::startMidi() {
     if (!warning.isEmpty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, warning);
     }
+    midi_->publishDirectNotes();
     if (sound_->midiOpen()) {
         // A keyboard wants its first note to sound at once: the output is opened (which
         // blocks until the sound server has it ready) once the window is up, not on that note.
@@ -337,6 +338,8 @@ void MainWindow::refillSampleCache() {
     if (!backgroundStarted_) {
         return;
     }
+    // The voices MIDI notes play are made ready from the kit as it is now.
+    sound_->setKit(kitZonesOf(kit_));
     // Pads in the order they were last played, the rest in pad order.
     std::vector<std::pair<std::uint64_t, int>> order;
     for (int pad = 0; pad < kPadCount; ++pad) {

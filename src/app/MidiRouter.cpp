@@ -16,7 +16,18 @@
 
 namespace padsmith {
 
-MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {}
+MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {
+    // The focus moves, also when a dialog opens or another program comes to the front.
+    connect(qApp, &QApplication::focusChanged, this, &MidiRouter::publishDirectNotes);
+}
+
+void MidiRouter::publishDirectNotes() {
+    const InPlaceEdit* renameBox = window_.padPanel().renameBox();
+    const bool direct = window_.isActiveWindow() && QApplication::activeModalWidget() == nullptr &&
+                        !operationRunning() && renameBox == nullptr &&
+                        !window_.zonePanel().ownsFocus();
+    window_.sound().setNotesDirect(direct);
+}
 
 void MidiRouter::handleMessage(quint32 packed) {
     const std::optional<NoteOn> note = noteOnIn(packed);
@@ -25,20 +36,21 @@ void MidiRouter::handleMessage(quint32 packed) {
     }
     // Selecting a pad lets waiting events run, and with them the next notes: those wait
     // their turn, so each note is handled whole and in order.
-    waiting_.push_back(*note);
+    waiting_.emplace_back(*note, (packed & kMidiNoteSounded) != 0);
     if (handling_) {
         return;
     }
     handling_ = true;
     while (!waiting_.empty()) {
-        const NoteOn next = waiting_.front();
+        const auto [next, sounded] = waiting_.front();
         waiting_.pop_front();
-        noteOn(next);
+        noteOn(next, sounded);
     }
     handling_ = false;
+    publishDirectNotes();
 }
 
-void MidiRouter::noteOn(const NoteOn& note) {
+void MidiRouter::noteOn(const NoteOn& note, bool sounded) {
     // A command or long operation (reading, saving, cleaning) lets events run between its
     // steps: notes then would change the kit under its feet.
     if (operationRunning()) {
@@ -58,20 +70,23 @@ void MidiRouter::noteOn(const NoteOn& note) {
             if (listFocused) {
                 enterKey(note);
             } else {
-                trigger(note);
+                trigger(note, sounded);
             }
         }
     }
     emit noteHandled(note.note, note.velocity);
 }
 
-bool MidiRouter::trigger(const NoteOn& note) {
+bool MidiRouter::trigger(const NoteOn& note, bool sounded) {
     const std::optional<ZoneRef> zone = triggeredZone(window_.kit(), note.note, note.velocity);
     if (zone) {
         const SampleZone& played = window_.kit().pads[static_cast<std::size_t>(zone->pad)].at(
             static_cast<std::size_t>(zone->position));
-        // Notes sound together, as on the instrument.
-        window_.sound().playNote(played.sourcePath, window_.outputDevice());
+        // Notes sound together, as on the instrument. A note that sounds already was played
+        // on its way in.
+        if (!sounded) {
+            window_.sound().playNote(played.sourcePath, window_.outputDevice());
+        }
         window_.padPanel().selectPad(zone->pad, zone->position);
         window_.updateCommandStates();
     }
@@ -97,6 +112,16 @@ bool MidiRouter::enterKey(const NoteOn& note) {
     }
     zones.playZone();
     return true;
+}
+
+std::vector<KitZone> kitZonesOf(const KitDocument& kit) {
+    std::vector<KitZone> zones;
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            zones.push_back({zone.sourcePath, zone.key, zone.velocityLow, zone.velocityHigh});
+        }
+    }
+    return zones;
 }
 
 } // namespace padsmith
