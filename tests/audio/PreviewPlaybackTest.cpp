@@ -285,7 +285,7 @@ TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
     player.previewSample(file.string(), *device);
     ASSERT_TRUE(player.isPreviewing());
     EXPECT_FALSE(player.playingFromCache());
-    EXPECT_TRUE(within(1000, [&] { return player.bytesWritten() > 0; }))
+    EXPECT_TRUE(within(10000, [&] { return player.bytesWritten() > 0; }))
         << "the preview did not start";
     cache.waitForFill();
     ASSERT_TRUE(cache.contains(file.string()));
@@ -299,7 +299,7 @@ TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
     // Every start is taken by the running stream at its next period.
     for (int start = 0; start < 3; ++start) {
         player.previewSample(file.string(), *device);
-        EXPECT_TRUE(within(1000, [&] { return player.bytesWritten() > 0; }))
+        EXPECT_TRUE(within(10000, [&] { return player.bytesWritten() > 0; }))
             << "start " << start << " was not taken by the output";
         runEventLoop(35);
     }
