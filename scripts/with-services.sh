@@ -36,12 +36,15 @@ if command -v pulseaudio >/dev/null; then
 fi
 
 # The JACK server comes from JACK 2 (jackd2) or JACK 1 (jackd1), whichever the machine has.
-# JACK 2 waits with jack_wait; JACK 1 has none, so ask jack_lsp until the server answers.
+# JACK 2 waits with jack_wait; Debian's JACK 1 ships no client programs, so there the server
+# is ready once its socket is there (jack_lsp, where some package brings it, also tells).
 jack_ready() {
     if command -v jack_wait >/dev/null; then
         jack_wait -w -t 1 >/dev/null 2>&1
-    else
+    elif command -v jack_lsp >/dev/null; then
         jack_lsp >/dev/null 2>&1
+    else
+        [ -S "${JACK_TMPDIR:-/dev/shm}/jack-$(id -u)/$JACK_DEFAULT_SERVER/jack_0" ]
     fi
 }
 
