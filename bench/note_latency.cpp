@@ -27,11 +27,6 @@
 #include "audio/SampleFiles.h"
 
 #include <QString>
-#include <jack/jack.h>
-#include <jack/midiport.h>
-#include <pulse/error.h>
-#include <pulse/simple.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -39,9 +34,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <jack/jack.h>
+#include <jack/midiport.h>
 #include <mutex>
 #include <numbers>
 #include <optional>
+#include <pulse/error.h>
+#include <pulse/simple.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,9 +65,10 @@ std::string stepSample(std::uint32_t rate, double seconds) {
     const auto frames = static_cast<std::size_t>(seconds * rate);
     for (std::size_t i = 0; i < frames; ++i) {
         // 2 ms at a constant level: the onset is its first sample, whatever the threshold.
-        const double value = i < rate / 500 ? 0.8
-                                            : 0.8 * std::sin(2.0 * std::numbers::pi * 1000.0 *
-                                                             static_cast<double>(i) / rate);
+        const double value =
+            i < rate / 500
+                ? 0.8
+                : 0.8 * std::sin(2.0 * std::numbers::pi * 1000.0 * static_cast<double>(i) / rate);
         appendLe(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(value * 32767)), 2);
     }
     return data;
@@ -90,8 +90,8 @@ public:
         play.tlength = 256 * 8;
         play.prebuf = static_cast<std::uint32_t>(-1);
         play.minreq = 64 * 8;
-        clicker_ = pa_simple_new(nullptr, "note_latency", PA_STREAM_PLAYBACK, nullptr,
-                                 "reference", &spec, nullptr, &play, &error);
+        clicker_ = pa_simple_new(nullptr, "note_latency", PA_STREAM_PLAYBACK, nullptr, "reference",
+                                 &spec, nullptr, &play, &error);
         if (recorder_ == nullptr || clicker_ == nullptr) {
             std::fprintf(stderr, "note_latency: no sound server (%s)\n", pa_strerror(error));
             std::exit(1);
@@ -422,16 +422,18 @@ int main(int argc, char** argv) {
 
     // The editor's path: its MIDI input on JACK hands each note to the audition; what it does
     // not play there is left to the window, which the benchmark plays as the window would.
-    auto run = [&](SampleCache* cache, int device, const std::function<void(PreviewPlayer&)>& body) {
+    auto run = [&](SampleCache* cache, int device,
+                   const std::function<void(PreviewPlayer&)>& body) {
         PreviewPlayer player(cache);
         std::atomic<int> left{0};
-        JackMidi midi([&player](int note, int velocity) { return player.noteFromMidi(note, velocity); },
-                      [&left](std::uint32_t packed) {
-                          if ((packed & 0xF0U) == 0x90U && (packed & JackMidi::kSounded) == 0) {
-                              ++left;
-                          }
-                      },
-                      [] {});
+        JackMidi midi(
+            [&player](int note, int velocity) { return player.noteFromMidi(note, velocity); },
+            [&left](std::uint32_t packed) {
+                if ((packed & 0xF0U) == 0x90U && (packed & JackMidi::kSounded) == 0) {
+                    ++left;
+                }
+            },
+            [] {});
         midi.open();
         player.setNotesDirect(true);
         player.setKit(kit);
@@ -450,7 +452,8 @@ int main(int argc, char** argv) {
     cache.fill({step.string(), background.string()});
     cache.waitForFill();
     run(&cache, -1, [&](PreviewPlayer& player) {
-        measure(player, keyboard, listener, notes, 1.0, 0.05F).print("Cached sample, notes 1 s apart");
+        measure(player, keyboard, listener, notes, 1.0, 0.05F)
+            .print("Cached sample, notes 1 s apart");
     });
     run(&cache, -1, [&](PreviewPlayer& player) {
         measure(player, keyboard, listener, notes, 1.0, 0.3F, [&] {
@@ -464,7 +467,8 @@ int main(int argc, char** argv) {
             .print("After 12 s of silence");
     });
     run(nullptr, -1, [&](PreviewPlayer& player) {
-        measure(player, keyboard, listener, notes, 1.0, 0.05F).print("Uncached (read from its file)");
+        measure(player, keyboard, listener, notes, 1.0, 0.05F)
+            .print("Uncached (read from its file)");
     });
 
     // Dropouts: a steady tone for 60 s with one core busy.
@@ -486,8 +490,9 @@ int main(int argc, char** argv) {
         spinner.join();
         (void)from;
         const auto [gaps, longest] = listener.gaps(start, end);
-        std::printf("| Dropouts in 60 s of a steady tone, one core busy | %d gaps (longest %.0f ms) | |\n",
-                    gaps, longest);
+        std::printf(
+            "| Dropouts in 60 s of a steady tone, one core busy | %d gaps (longest %.0f ms) | |\n",
+            gaps, longest);
         std::fflush(stdout);
     });
 

@@ -20,6 +20,7 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace padsmith {
@@ -350,6 +351,31 @@ TEST_F(PreviewPlayback, NotesSoundTogetherAndReportWhereTheyAre) {
     player.closeOutput();
     stopRecording();
     runEventLoop(100);
+}
+
+TEST_F(PreviewPlayback, ANoteFromTheMidiThreadIsHeardWithoutTheWindow) {
+    const std::optional<int> device = sinkDevice();
+    ASSERT_TRUE(device) << "the test sink is not among the audio outputs";
+    constexpr double tone = 880.0;
+    const auto file = folder_ / "note.wav";
+    writeFile(file, waveFile(1, 1, 96000, 16, sineData(tone, 3.0, 96000, 1, 16)));
+
+    PreviewPlayer player;
+    player.setKit({{file.string(), 36, 1, 127}});
+    ASSERT_TRUE(player.openOutput(*device));
+    EXPECT_FALSE(player.noteFromMidi(36, 100)) << "queued while notes are the window's";
+    player.setNotesDirect(true);
+    ASSERT_TRUE(within(10000, [&] { return player.kitReady(); }));
+    startRecording();
+    bool queued = false;
+    std::thread midiThread([&] { queued = player.noteFromMidi(36, 100); });
+    midiThread.join();
+    EXPECT_TRUE(queued);
+    const std::optional<std::size_t> heard = waitForTone(tone, 0, 10);
+    player.closeOutput();
+    stopRecording();
+    runEventLoop(100);
+    EXPECT_TRUE(heard) << "the note was not heard";
 }
 
 // What a preview shows beside the file list, with or without an audio server.
