@@ -472,7 +472,7 @@ int main(int argc, char** argv) {
     });
 
     // Dropouts: a steady tone for 60 s with one core busy.
-    run(&cache, -1, [&](PreviewPlayer& /*player*/) {
+    run(&cache, -1, [&](PreviewPlayer& player) {
         std::atomic<bool> busy{true};
         std::thread spinner([&busy] {
             volatile double x = 0.0;
@@ -490,6 +490,9 @@ int main(int argc, char** argv) {
         spinner.join();
         (void)from;
         const auto [gaps, longest] = listener.gaps(start, end);
+        std::printf("(output underruns %llu, periods a voice ran dry %llu)\n",
+                    static_cast<unsigned long long>(player.outputUnderruns()),
+                    static_cast<unsigned long long>(player.starvedPeriods()));
         std::printf(
             "| Dropouts in 60 s of a steady tone, one core busy | %d gaps (longest %.0f ms) | |\n",
             gaps, longest);

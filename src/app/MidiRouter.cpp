@@ -16,10 +16,7 @@
 
 namespace padsmith {
 
-MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {
-    // The focus moves, also when a dialog opens or another program comes to the front.
-    connect(qApp, &QApplication::focusChanged, this, &MidiRouter::publishDirectNotes);
-}
+MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {}
 
 void MidiRouter::publishDirectNotes() {
     const InPlaceEdit* renameBox = window_.padPanel().renameBox();

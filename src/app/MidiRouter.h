@@ -30,7 +30,8 @@ public:
     // A short MIDI message as the input delivers it; everything but a note-on is ignored.
     void handleMessage(quint32 packed);
     // Tells the sound system whether a note now would trigger its zone (the window active, no
-    // dialog, the focus outside the zone list and its editors, no rename box open).
+    // dialog, the focus outside the zone list and its editors, no rename box open). Called
+    // whenever the focus moves, also when a dialog opens or another program comes to the front.
     void publishDirectNotes();
 
 signals:

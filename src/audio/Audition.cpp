@@ -261,6 +261,7 @@ void Audition::render(float* out, std::size_t frames) {
         told = true;
     }
     mixer_.render(frames, out);
+    starved_.store(mixer_.starvedRenders(), std::memory_order_relaxed);
     while (Voice* voice = mixer_.takeRetired()) {
         events_->push({Event::Kind::Retired, voice, nullptr});
         told = true;

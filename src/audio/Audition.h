@@ -67,6 +67,8 @@ public:
     std::vector<VoicePosition> voices(std::size_t latencyFrames) const;
     bool isSounding(int id) const;
     std::uint64_t framesMixed(int id) const;
+    // Audio periods in which a sounding voice had run dry (see VoiceMixer::starvedRenders).
+    std::uint64_t starvedPeriods() const { return starved_.load(std::memory_order_relaxed); }
 
     // Any thread. Queues a note-on for the audio thread; false when the note is not played
     // there (notes go to the window, no output runs, the kit's voices are not ready yet, the
@@ -110,6 +112,7 @@ private:
     std::array<Waiting, 32> waiting_{}; // notes whose voice was not ready yet
     std::size_t waitingCount_ = 0;
 
+    std::atomic<std::uint64_t> starved_{0};
     std::atomic<bool> direct_{false};
     std::atomic<bool> running_{false};
     std::atomic<std::uint64_t> kitGeneration_{0};

@@ -44,6 +44,7 @@ public:
         }
         jack_set_process_callback(client_, &JackOutput::process, this);
         jack_on_shutdown(client_, &JackOutput::shutDown, this);
+        jack_set_xrun_callback(client_, &JackOutput::xrun, this);
         if (jack_activate(client_) != 0) {
             error = "the JACK server refused to start the client";
             return false;
@@ -76,6 +77,8 @@ public:
         return gone_ ? 0 : static_cast<std::size_t>(jack_get_buffer_size(client_));
     }
 
+    std::uint64_t underruns() const override { return xruns_.load(); }
+
 private:
     static int process(jack_nframes_t frames, void* self) {
         auto* output = static_cast<JackOutput*>(self);
@@ -95,6 +98,11 @@ private:
         return 0;
     }
 
+    static int xrun(void* self) {
+        static_cast<JackOutput*>(self)->xruns_.fetch_add(1);
+        return 0;
+    }
+
     static void shutDown(void* self) { static_cast<JackOutput*>(self)->gone_ = true; }
 
     jack_client_t* client_ = nullptr;
@@ -104,6 +112,7 @@ private:
     std::unique_ptr<float[]> interleaved_;
     int rate_ = 0;
     std::atomic<bool> gone_{false};
+    std::atomic<std::uint64_t> xruns_{0};
 };
 
 // libjack tells on stderr that no server runs, each time a client is tried.

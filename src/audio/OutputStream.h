@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,6 +31,8 @@ public:
     virtual std::size_t latencyFrames() const = 0;
     // Frames the output asks for at a time.
     virtual std::size_t periodFrames() const = 0;
+    // How often the output ran dry (the sound server's underflows, JACK's xruns) so far.
+    virtual std::uint64_t underruns() const = 0;
 };
 
 // An output the sound server offers.

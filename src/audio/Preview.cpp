@@ -224,6 +224,14 @@ int PreviewPlayer::streamsOpened() const {
     return opened_;
 }
 
+std::uint64_t PreviewPlayer::outputUnderruns() const {
+    return output_ ? output_->underruns() : 0;
+}
+
+std::uint64_t PreviewPlayer::starvedPeriods() const {
+    return audition_ ? audition_->starvedPeriods() : 0;
+}
+
 int PreviewPlayer::outputRate() const {
     return output_ ? output_->rate() : 0;
 }

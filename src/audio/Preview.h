@@ -93,6 +93,10 @@ public:
     int streamsOpened() const;
     // The rate of the open stream; 0 when none is open.
     int outputRate() const;
+    // Since the stream was opened: how often the output ran dry, and in how many periods a
+    // sounding voice had run dry.
+    std::uint64_t outputUnderruns() const;
+    std::uint64_t starvedPeriods() const;
 
 private:
     bool ensureOutput(int device);

@@ -167,6 +167,7 @@ public:
         }
         pa_stream_set_state_callback(stream_, &PulseOutput::stateChanged, this);
         pa_stream_set_write_callback(stream_, &PulseOutput::write, this);
+        pa_stream_set_underflow_callback(stream_, &PulseOutput::underflow, this);
         pa_buffer_attr attributes{};
         attributes.maxlength = static_cast<std::uint32_t>(-1);
         attributes.tlength = static_cast<std::uint32_t>(kPeriods * kPeriodFrames * kFrameBytes);
@@ -219,8 +220,13 @@ public:
     }
 
     std::size_t periodFrames() const override { return period_; }
+    std::uint64_t underruns() const override { return underruns_.load(); }
 
 private:
+    static void underflow(pa_stream* /*stream*/, void* self) {
+        static_cast<PulseOutput*>(self)->underruns_.fetch_add(1);
+    }
+
     static void stateChanged(pa_stream* stream, void* self) {
         auto* output = static_cast<PulseOutput*>(self);
         if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
@@ -260,6 +266,7 @@ private:
     std::size_t period_ = kPeriodFrames;
     bool prioritySet_ = false; // the loop thread's
     std::atomic<bool> failed_{false};
+    std::atomic<std::uint64_t> underruns_{0};
 };
 
 } // namespace

@@ -106,10 +106,11 @@ void VoiceMixer::render(std::size_t frames, float* out) {
     std::fill(out, out + frames * 2, 0.0F);
     for (std::size_t slot = 0; slot < count_;) {
         Voice* voice = slots_[slot];
-        voice->mixInto(out, frames);
+        const std::size_t mixed = voice->mixInto(out, frames);
         if (voice->finished()) {
             retire(slot);
         } else {
+            starved_ += mixed < frames ? 1 : 0;
             ++slot;
         }
     }

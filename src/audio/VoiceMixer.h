@@ -67,6 +67,9 @@ public:
     // Output frames of voice `id` mixed so far (0 once it has ended).
     std::uint64_t framesMixed(int id) const;
     int outputRate() const { return outputRate_; }
+    // Renders in which a voice had fewer frames ready than asked for though it had not ended
+    // (its filling thread came too late): each is a gap in that voice's sound.
+    std::uint64_t starvedRenders() const { return starved_; }
 
 private:
     void retire(std::size_t slot);
@@ -83,6 +86,7 @@ private:
     std::vector<float> scratch_;
     float gain_ = 1.0F;
     float release_;
+    std::uint64_t starved_ = 0;
 };
 
 } // namespace padsmith
