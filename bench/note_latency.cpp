@@ -371,8 +371,12 @@ Stats measure(PreviewPlayer& player, Keyboard& keyboard, Listener& listener, int
         sleepFor(spacing);
         const std::size_t from = listener.frames();
         keyboard.play(kNote, [&listener](jack_nframes_t) { listener.click(); });
-        sleepFor(0.5);
-        const std::optional<Listener::Onsets> onsets = listener.onsets(from, threshold);
+        // The monitor's recording arrives some time after the sound: waited for.
+        std::optional<Listener::Onsets> onsets;
+        for (int wait = 0; wait < 60 && !onsets; ++wait) {
+            sleepFor(0.05);
+            onsets = listener.onsets(from, threshold);
+        }
         if (!onsets || onsets->note < onsets->click) {
             ++stats.missed;
             continue;

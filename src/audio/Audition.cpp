@@ -32,7 +32,10 @@ struct Audition::Bank {
     struct Slot {
         std::string path;
         std::atomic<Voice*> ready{nullptr};
-        bool unplayable = false; // the feeder's: the file gave no voice, not tried again
+        // The feeder's: the file gave no voice (not tried again), and the file as it was when
+        // the ready voice was made.
+        bool unplayable = false;
+        std::optional<FileStamp> stamp;
     };
     std::uint64_t generation = 0;
     std::array<std::int16_t, kNotes * kNotes> slotOf{}; // note * 128 + velocity; -1 none
@@ -82,8 +85,11 @@ void Audition::wake() {
 }
 
 std::unique_ptr<Voice> Audition::makeVoice(const std::string& path, StartedSound* started,
-                                           bool played) {
+                                           bool played, std::optional<FileStamp>* stampTaken) {
     const std::optional<FileStamp> stamp = stampOf(path);
+    if (stampTaken != nullptr) {
+        *stampTaken = stamp;
+    }
     std::shared_ptr<const PlayableSample> cached;
     if (cache_ != nullptr && stamp) {
         cached = played ? cache_->find(path, *stamp) : cache_->peek(path, *stamp);
@@ -118,7 +124,7 @@ std::unique_ptr<Voice> Audition::makeVoice(const std::string& path, StartedSound
 
 StartedSound Audition::play(const std::string& path, bool solo) {
     StartedSound started;
-    std::unique_ptr<Voice> voice = makeVoice(path, &started, true);
+    std::unique_ptr<Voice> voice = makeVoice(path, &started, true, nullptr);
     if (!voice) {
         if (solo) {
             stopAll();
@@ -244,8 +250,8 @@ void Audition::render(float* out, std::size_t frames) {
         case Command::Kind::SetBank:
             // The feeder hears that the bank was taken, and gets the one it replaces back.
             events_->push({Event::Kind::BankTaken, nullptr, bank_});
+            // Notes waiting for a voice find it in the new bank.
             bank_ = command->bank;
-            waitingCount_ = 0;
             playingGeneration_ = bank_->generation;
             told = true;
             break;
@@ -317,7 +323,7 @@ bool Audition::prepareBankVoices(Bank& bank, std::chrono::steady_clock::time_poi
         if (std::chrono::steady_clock::now() >= until) {
             return false;
         }
-        std::unique_ptr<Voice> voice = makeVoice(slot->path, nullptr, false);
+        std::unique_ptr<Voice> voice = makeVoice(slot->path, nullptr, false, &slot->stamp);
         if (!voice) {
             slot->unplayable = true;
             continue;
@@ -325,6 +331,29 @@ bool Audition::prepareBankVoices(Bank& bank, std::chrono::steady_clock::time_poi
         slot->ready.store(voice.release());
     }
     return true;
+}
+
+// A kit edit changes a zone or two: the ready voices of the samples the new bank shares with
+// the one the audio thread plays move over, as long as their file has not changed since.
+void Audition::takeReadyVoices(Bank& bank) {
+    if (current_ == nullptr) {
+        return;
+    }
+    std::unordered_map<std::string, Bank::Slot*> old;
+    for (const auto& slot : current_->slots) {
+        old.emplace(slot->path, slot.get());
+    }
+    for (const auto& slot : bank.slots) {
+        const auto found = old.find(slot->path);
+        if (found == old.end() || !found->second->stamp ||
+            found->second->stamp != stampOf(slot->path)) {
+            continue;
+        }
+        if (Voice* voice = found->second->ready.exchange(nullptr)) {
+            slot->ready.store(voice);
+            slot->stamp = found->second->stamp;
+        }
+    }
 }
 
 void Audition::feederLoop() {
@@ -376,6 +405,7 @@ void Audition::feederLoop() {
                         }
                     }
                 }
+                takeReadyVoices(*bank);
                 kitTaken_ = kitAsked_;
                 building_ = bank.get();
                 banks_.push_back(std::move(bank));
@@ -383,7 +413,8 @@ void Audition::feederLoop() {
         }
 
         const auto until = std::chrono::steady_clock::now() + kPrepareSlice;
-        if (current_ != nullptr && !bankInFlight_) {
+        // While a new bank is made, the old one's voices move over to it: not made again.
+        if (current_ != nullptr && !bankInFlight_ && building_ == nullptr) {
             prepareBankVoices(*current_, until);
         }
         if (building_ != nullptr && prepareBankVoices(*building_, until) && !bankInFlight_) {

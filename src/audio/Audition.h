@@ -3,6 +3,7 @@
 
 #include "audio/KitZone.h"
 #include "audio/NoteQueue.h"
+#include "audio/SampleCache.h"
 #include "audio/VoiceMixer.h"
 
 #include <array>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <semaphore>
 #include <string>
 #include <thread>
@@ -19,7 +21,6 @@
 
 namespace padsmith {
 
-class SampleCache;
 class Voice;
 
 // What starting a sound from the window gave.
@@ -87,7 +88,9 @@ private:
     void takeEvents();
     void fillVoices();
     bool prepareBankVoices(Bank& bank, std::chrono::steady_clock::time_point until);
-    std::unique_ptr<Voice> makeVoice(const std::string& path, StartedSound* started, bool played);
+    std::unique_ptr<Voice> makeVoice(const std::string& path, StartedSound* started, bool played,
+                                     std::optional<FileStamp>* stampTaken);
+    void takeReadyVoices(Bank& bank);
     void startNote(QueuedNote note, int attempts);
     void wake();
 

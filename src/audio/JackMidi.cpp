@@ -30,6 +30,7 @@ JackMidi::~JackMidi() {
     if (client_->client != nullptr) {
         // Out of the graph first: no process call after this.
         jack_deactivate(client_->client);
+        (void)calls_.load(std::memory_order_acquire);
     }
     ending_ = true;
     wake_.release();
@@ -56,8 +57,11 @@ bool JackMidi::open() {
         client_->client = nullptr;
         return false;
     }
+    // libjack's hand-over to its thread is invisible to the thread checker; this is not.
+    ready_.store(true, std::memory_order_release);
     jack_set_process_callback(client_->client, &JackMidi::process, this);
     jack_set_port_registration_callback(client_->client, &JackMidi::portRegistered, this);
+    jack_set_port_connect_callback(client_->client, &JackMidi::portsConnected, this);
     if (jack_activate(client_->client) != 0) {
         jack_client_close(client_->client);
         client_->client = nullptr;
@@ -75,6 +79,9 @@ std::vector<std::string> JackMidi::sources() const {
 
 int JackMidi::process(std::uint32_t frames, void* self) {
     auto* midi = static_cast<JackMidi*>(self);
+    if (!midi->ready_.load(std::memory_order_acquire)) {
+        return 0;
+    }
     void* buffer = jack_port_get_buffer(midi->client_->input, frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     bool arrived = false;
@@ -103,6 +110,7 @@ int JackMidi::process(std::uint32_t frames, void* self) {
     if (arrived) {
         midi->wake_.release();
     }
+    midi->calls_.fetch_add(1, std::memory_order_release);
     return 0;
 }
 
@@ -113,6 +121,11 @@ void JackMidi::portRegistered(std::uint32_t /*port*/, int /*registered*/, void* 
     midi->wake_.release();
 }
 
+void JackMidi::portsConnected(std::uint32_t /*a*/, std::uint32_t /*b*/, int /*connected*/,
+                              void* self) {
+    portRegistered(0, 0, self);
+}
+
 // Connects every MIDI output of the graph that is not connected yet, and notes the sources.
 void JackMidi::connectSources() {
     jack_client_t* client = client_->client;
@@ -121,10 +134,9 @@ void JackMidi::connectSources() {
     if (const char** ports =
             jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput)) {
         for (const char** port = ports; *port != nullptr; ++port) {
-            if (!jack_port_connected_to(client_->input, *port)) {
-                jack_connect(client, *port, own);
-            }
-            if (jack_port_connected_to(client_->input, *port)) {
+            // The client's view of the graph may lag behind a connection just made.
+            if (jack_port_connected_to(client_->input, *port) ||
+                jack_connect(client, *port, own) == 0) {
                 now.emplace_back(*port);
             }
         }

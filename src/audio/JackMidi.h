@@ -44,6 +44,7 @@ public:
 private:
     static int process(std::uint32_t frames, void* self);
     static void portRegistered(std::uint32_t port, int registered, void* self);
+    static void portsConnected(std::uint32_t a, std::uint32_t b, int connected, void* self);
     void relayLoop();
     void connectSources();
 
@@ -55,6 +56,8 @@ private:
     BoundedQueue<std::uint32_t, 1024> arrived_;
     std::atomic<bool> portsMoved_{true};
     std::atomic<bool> ending_{false};
+    std::atomic<bool> ready_{false};
+    std::atomic<std::uint64_t> calls_{0};
     std::counting_semaphore<> wake_{0};
     mutable std::mutex sourcesMutex_;
     std::vector<std::string> sources_;

@@ -22,6 +22,7 @@ public:
         if (client_ != nullptr) {
             // Leaves the graph at once, so the server does not wait for a client that went.
             jack_deactivate(client_);
+            (void)calls_.load(std::memory_order_acquire);
             jack_client_close(client_);
         }
     }
@@ -42,6 +43,8 @@ public:
             error = "the JACK server refused the output ports";
             return false;
         }
+        // libjack's hand-over to its thread is invisible to the thread checker; this is not.
+        ready_.store(true, std::memory_order_release);
         jack_set_process_callback(client_, &JackOutput::process, this);
         jack_on_shutdown(client_, &JackOutput::shutDown, this);
         jack_set_xrun_callback(client_, &JackOutput::xrun, this);
@@ -82,6 +85,9 @@ public:
 private:
     static int process(jack_nframes_t frames, void* self) {
         auto* output = static_cast<JackOutput*>(self);
+        if (!output->ready_.load(std::memory_order_acquire)) {
+            return 0;
+        }
         auto* left = static_cast<float*>(jack_port_get_buffer(output->left_, frames));
         auto* right = static_cast<float*>(jack_port_get_buffer(output->right_, frames));
         std::size_t done = 0;
@@ -95,6 +101,7 @@ private:
             }
             done += count;
         }
+        output->calls_.fetch_add(1, std::memory_order_release);
         return 0;
     }
 
@@ -113,6 +120,8 @@ private:
     int rate_ = 0;
     std::atomic<bool> gone_{false};
     std::atomic<std::uint64_t> xruns_{0};
+    std::atomic<bool> ready_{false};
+    std::atomic<std::uint64_t> calls_{0};
 };
 
 // libjack tells on stderr that no server runs, each time a client is tried.

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <pthread.h>
 #include <pulse/pulseaudio.h>
 #include <sched.h>
@@ -102,7 +103,22 @@ private:
     pa_context* context_ = nullptr;
 };
 
+// What a query of the sinks gives, filled on libpulse's thread. libpulse hands over under locks
+// of its own, which the thread checker cannot see; this mutex it can, and it costs nothing here.
 struct SinkQuery {
+    SinkQuery(pa_threaded_mainloop* mainLoop, PulseSinks* found) {
+        const std::lock_guard lock(mutex);
+        loop = mainLoop;
+        sinks = found;
+    }
+    // The sink's rate, once the query has ended.
+    int takenRate() {
+        const std::lock_guard lock(mutex);
+        return rate;
+    }
+    void ended() { const std::lock_guard lock(mutex); }
+
+    std::mutex mutex;
     pa_threaded_mainloop* loop = nullptr;
     PulseSinks* sinks = nullptr;
     int rate = 0;
@@ -110,6 +126,7 @@ struct SinkQuery {
 
 void addSink(pa_context* /*context*/, const pa_sink_info* info, int last, void* data) {
     auto* query = static_cast<SinkQuery*>(data);
+    const std::lock_guard lock(query->mutex);
     if (last == 0 && info != nullptr) {
         if (query->sinks != nullptr) {
             query->sinks->sinks.push_back({info->name != nullptr ? info->name : "",
@@ -122,6 +139,7 @@ void addSink(pa_context* /*context*/, const pa_sink_info* info, int last, void* 
 
 void takeDefault(pa_context* /*context*/, const pa_server_info* info, void* data) {
     auto* query = static_cast<SinkQuery*>(data);
+    const std::lock_guard lock(query->mutex);
     if (info != nullptr && info->default_sink_name != nullptr) {
         query->sinks->defaultId = info->default_sink_name;
     }
@@ -137,26 +155,29 @@ public:
             pa_stream_unref(stream_);
             connection_.unlock();
         }
+        // Everything the callbacks did happened before what the owner does next.
+        (void)callbacks_.load(std::memory_order_acquire);
     }
 
     bool open(const std::string& sinkId, const RenderAtRate& renderAtRate, std::string& error) {
+        // Made before libpulse's thread starts, so that the thread checker sees it made.
+        SinkQuery query(connection_.loop(), nullptr);
         if (!connection_.connect(error)) {
             return false;
         }
         connection_.lock();
         // The sink's own rate, so that the server converts nothing after the mix.
-        SinkQuery query;
-        query.loop = connection_.loop();
         connection_.await(pa_context_get_sink_info_by_name(
             connection_.context(), sinkId.empty() ? "@DEFAULT_SINK@" : sinkId.c_str(), &addSink,
             &query));
-        if (query.rate <= 0) {
+        if (query.takenRate() <= 0) {
             connection_.unlock();
             error = sinkId.empty() ? "the sound server has no output" : "no output " + sinkId;
             return false;
         }
-        rate_ = query.rate;
+        rate_ = query.takenRate();
         render_ = renderAtRate(rate_);
+        ready_.store(true, std::memory_order_release);
 
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
         stream_ = pa_stream_new(connection_.context(), "Audition", &spec, nullptr);
@@ -238,6 +259,11 @@ private:
     // The server wants `bytes` more: exactly that much is rendered and written.
     static void write(pa_stream* stream, std::size_t bytes, void* self) {
         auto* output = static_cast<PulseOutput*>(self);
+        // The render function was set before the stream existed; the flag tells the thread
+        // checker so, since libpulse's own hand-over is invisible to it.
+        if (!output->ready_.load(std::memory_order_acquire)) {
+            return;
+        }
         if (!output->prioritySet_) {
             output->prioritySet_ = true;
             raiseAudioThreadPriority();
@@ -257,6 +283,7 @@ private:
             pa_stream_write(stream, data, frames * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
             bytes -= frames * kFrameBytes;
         }
+        output->callbacks_.fetch_add(1, std::memory_order_release);
     }
 
     Connection connection_;
@@ -267,6 +294,8 @@ private:
     bool prioritySet_ = false; // the loop thread's
     std::atomic<bool> failed_{false};
     std::atomic<std::uint64_t> underruns_{0};
+    std::atomic<bool> ready_{false};
+    std::atomic<std::uint64_t> callbacks_{0};
 };
 
 } // namespace
@@ -274,17 +303,16 @@ private:
 PulseSinks pulseSinks() {
     PulseSinks sinks;
     Connection connection;
+    SinkQuery query(connection.loop(), &sinks); // before libpulse's thread starts
     std::string error;
     if (!connection.connect(error)) {
         return sinks;
     }
     connection.lock();
-    SinkQuery query;
-    query.loop = connection.loop();
-    query.sinks = &sinks;
     connection.await(pa_context_get_sink_info_list(connection.context(), &addSink, &query));
     connection.await(pa_context_get_server_info(connection.context(), &takeDefault, &query));
     connection.unlock();
+    query.ended();
     return sinks;
 }
 

@@ -19,6 +19,15 @@
 #include <thread>
 #include <vector>
 
+// The sanitizers bring their own operator new: allocations are counted without them only.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define PADSMITH_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define PADSMITH_SANITIZED 1
+#endif
+#endif
+
 namespace {
 
 thread_local bool inAudioThread = false;
@@ -26,6 +35,7 @@ std::atomic<int> audioThreadAllocations{0};
 
 } // namespace
 
+#ifndef PADSMITH_SANITIZED
 // Every allocation of the program passes here; those of the rendering thread are counted.
 void* operator new(std::size_t size) {
     if (inAudioThread) {
@@ -48,6 +58,7 @@ void operator delete(void* memory, std::size_t /*size*/) noexcept {
     }
     std::free(memory);
 }
+#endif
 
 namespace padsmith {
 namespace {
