@@ -63,7 +63,7 @@ void settle(MainWindow& window) {
     do {
         QApplication::processEvents();
         window.sampleCache().waitForFill();
-    } while (window.healthPanel().busy() && clock.elapsed() < 60000);
+    } while (test::healthPanel(window).busy() && clock.elapsed() < 60000);
     QApplication::processEvents();
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AudioOutMenu.h"
 
-#include "app/Commands.h"
 #include "app/EditorOptions.h"
 #include "audio/SoundSystem.h"
 
@@ -13,6 +12,7 @@ AudioOutMenu::AudioOutMenu(EditorOptions& options, std::function<AudioOutputs()>
                            QWidget* parent)
     : QMenu(QStringLiteral("Audio Out"), parent), options_(options), outputs_(std::move(outputs)) {
     connect(this, &QMenu::aboutToShow, this, &AudioOutMenu::rebuild);
+    connect(this, &QMenu::triggered, this, [this](QAction* item) { select(item->data().toInt()); });
 }
 
 void AudioOutMenu::rebuild() {
@@ -30,7 +30,7 @@ void AudioOutMenu::rebuild() {
         item->setChecked(id == checked_);
         group->addAction(item);
     };
-    const int first = static_cast<int>(CommandId::AudioOutFirst);
+    const int first = EditorOptions::kAudioOutFirstEntry;
     entry(outputs.defaultName.isEmpty()
               ? QStringLiteral("Default output")
               : QStringLiteral("Default output (%1)").arg(outputs.defaultName),
@@ -41,7 +41,7 @@ void AudioOutMenu::rebuild() {
 }
 
 void AudioOutMenu::select(int id) {
-    const int first = static_cast<int>(CommandId::AudioOutFirst);
+    const int first = EditorOptions::kAudioOutFirstEntry;
     if (id < first || id >= first + 1 + deviceCount_) {
         return;
     }

@@ -10,8 +10,9 @@ class EditorOptions;
 struct AudioOutputs;
 
 // The "Audio Out" menu: the default output and each output the system lists, one radio
-// group, built again each time it opens (outputs come and go). Entry k carries the id
-// AudioOutFirst + k; entry 0 is the default output.
+// group, built again each time it opens (outputs come and go). Entry k carries the number
+// EditorOptions::kAudioOutFirstEntry + k, which the settings keep; entry 0 is the default
+// output. A chosen entry is selected at once.
 class AudioOutMenu : public QMenu {
     Q_OBJECT
 public:

@@ -15,63 +15,83 @@ namespace {
 using Id = CommandId;
 using Keys = QList<QKeySequence>;
 
+using Part = CommandPart;
+
+constexpr CommandOwners always(Part part) {
+    return {part, Part::None, Part::None};
+}
+constexpr CommandOwners focused(Part pads, Part zones) {
+    return {Part::None, pads, zones};
+}
+
 QKeySequence ctrl(Qt::Key key) {
     return QKeySequence(Qt::CTRL | key);
 }
 
 // Every command of the editor. Menu texts and shortcut texts are shown exactly as written.
 const std::array kCommandRows{
-    CommandRow{Id::New, "&New", "Ctrl+N", Keys{ctrl(Qt::Key_N)}, Serves::Window},
-    CommandRow{Id::NewKitFromFolder, "New Kit from Folder…", "", Keys{}, Serves::Window},
-    CommandRow{Id::Open, "&Open...", "Ctrl+O", Keys{ctrl(Qt::Key_O)}, Serves::Window},
+    CommandRow{Id::New, "&New", "Ctrl+N", Keys{ctrl(Qt::Key_N)}, always(Part::Document)},
+    CommandRow{Id::NewKitFromFolder, "New Kit from Folder…", "", Keys{}, always(Part::Drops)},
+    CommandRow{Id::Open, "&Open...", "Ctrl+O", Keys{ctrl(Qt::Key_O)}, always(Part::Document)},
     CommandRow{Id::Save, "&Save", "Ctrl+S",
                Keys{ctrl(Qt::Key_S), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-               Serves::Window},
-    CommandRow{Id::SaveAs, "Save &As...", "", Keys{}, Serves::Window},
-    CommandRow{Id::ShareSamples, "Share samples", "", Keys{}, Serves::Window, "", true},
-    CommandRow{Id::ExplorePluginFolder, "Explore VST Zarvo Folder", "", Keys{}, Serves::Window},
-    CommandRow{Id::ExploreKitFolder, "Explore Your Zarvo Folder", "", Keys{}, Serves::Window},
+               always(Part::Document)},
+    CommandRow{Id::SaveAs, "Save &As...", "", Keys{}, always(Part::Document)},
+    CommandRow{Id::ShareSamples, "Share samples", "", Keys{}, always(Part::Window), "", true},
+    CommandRow{Id::ExplorePluginFolder, "Explore VST Zarvo Folder", "", Keys{},
+               always(Part::Window)},
+    CommandRow{Id::ExploreKitFolder, "Explore Your Zarvo Folder", "", Keys{}, always(Part::Window)},
     CommandRow{Id::DeleteUnusedSamples, "Delete Unused Samples from VST Zarvo Folder", "", Keys{},
-               Serves::Window},
-    CommandRow{Id::Exit, "E&xit", "", Keys{}, Serves::Window},
-    CommandRow{Id::About, "About", "", Keys{QKeySequence(Qt::ALT | Qt::Key_A)}, Serves::Window},
-    CommandRow{Id::KitHealth, "Kit &Health", "Ctrl+H", Keys{ctrl(Qt::Key_H)}, Serves::Window},
-    CommandRow{Id::Undo, "Undo", "Ctrl+Z", Keys{ctrl(Qt::Key_Z)}, Serves::Window},
+               always(Part::Window)},
+    CommandRow{Id::Exit, "E&xit", "", Keys{}, always(Part::Window)},
+    CommandRow{Id::About, "About", "", Keys{QKeySequence(Qt::ALT | Qt::Key_A)},
+               always(Part::Window)},
+    CommandRow{Id::KitHealth, "Kit &Health", "Ctrl+H", Keys{ctrl(Qt::Key_H)}, always(Part::Window)},
+    CommandRow{Id::Undo, "Undo", "Ctrl+Z", Keys{ctrl(Qt::Key_Z)}, always(Part::Window)},
     CommandRow{Id::Redo, "Redo", "Ctrl+Shift+Z",
                Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), ctrl(Qt::Key_Y)},
-               Serves::Window},
-    CommandRow{Id::Revert, "Revert to Saved", "", Keys{}, Serves::Window},
-    CommandRow{Id::Cut, "Cu&t", "Ctrl+X", Keys{ctrl(Qt::Key_X)}, Serves::Pads},
-    CommandRow{Id::Copy, "&Copy", "Ctrl+C", Keys{ctrl(Qt::Key_C)}, Serves::PadsAndZones},
-    CommandRow{Id::Paste, "&Paste/Swap", "Ctrl+V", Keys{ctrl(Qt::Key_V)}, Serves::PadsAndZones,
-               "&Paste/Swap/Move\tCtrl+V"},
-    CommandRow{Id::Rename, "&Rename", "F2", Keys{QKeySequence(Qt::Key_F2)}, Serves::PadsAndZones,
-               "&Rename/Change\tF2"},
+               always(Part::Window)},
+    CommandRow{Id::Revert, "Revert to Saved", "", Keys{}, always(Part::Window)},
+    CommandRow{Id::Cut, "Cu&t", "Ctrl+X", Keys{ctrl(Qt::Key_X)}, focused(Part::Pads, Part::None)},
+    CommandRow{Id::Copy, "&Copy", "Ctrl+C", Keys{ctrl(Qt::Key_C)},
+               focused(Part::Pads, Part::Zones)},
+    CommandRow{Id::Paste, "&Paste/Swap", "Ctrl+V", Keys{ctrl(Qt::Key_V)},
+               focused(Part::Pads, Part::Zones), "&Paste/Swap/Move\tCtrl+V"},
+    CommandRow{Id::Rename, "&Rename", "F2", Keys{QKeySequence(Qt::Key_F2)},
+               focused(Part::Pads, Part::ZoneList), "&Rename/Change\tF2"},
     CommandRow{Id::Delete, "&Delete", "Del",
                Keys{QKeySequence(Qt::Key_Delete), QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-               Serves::PadsAndZones, "Delete\tDel (+SHIFT Delete from disk)"},
-    CommandRow{Id::SelectAll, "", "", Keys{ctrl(Qt::Key_A)}, Serves::Zones},
+               focused(Part::Pads, Part::Zones), "Delete\tDel (+SHIFT Delete from disk)"},
+    CommandRow{Id::SelectAll, "", "", Keys{ctrl(Qt::Key_A)}, focused(Part::None, Part::ZoneList)},
     CommandRow{Id::Navigate, "", "",
                Keys{QKeySequence(Qt::Key_Left), QKeySequence(Qt::Key_Right),
                     QKeySequence(Qt::Key_Up), QKeySequence(Qt::Key_Down),
                     QKeySequence(Qt::Key_Space)},
-               Serves::PadsAndZones},
+               focused(Part::Pads, Part::ZoneList)},
     CommandRow{Id::SwitchFocus, "", "",
                Keys{QKeySequence(Qt::Key_Tab), QKeySequence(Qt::SHIFT | Qt::Key_Tab),
                     QKeySequence(Qt::Key_Backtab), QKeySequence(Qt::SHIFT | Qt::Key_Backtab)},
-               Serves::Window},
+               always(Part::Window)},
     // Ctrl+Shift+S is Save's: the instruments have keys of their own.
     CommandRow{Id::ImportInstrument, "Import Instrument", "Ctrl+Shift+O",
-               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, Serves::Window},
+               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}, always(Part::Instruments)},
     CommandRow{Id::ExportInstrument, "Export Instrument", "Ctrl+Shift+E",
-               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, Serves::Window},
-    CommandRow{Id::SaveInstrumentAsKit, "Save Instrument as kit", "", Keys{}, Serves::Window},
-    CommandRow{Id::ImportKit, "Import Kit\u2026", "", Keys{}, Serves::Window},
-    CommandRow{Id::ExportKit, "Export Kit\u2026", "", Keys{}, Serves::Window},
-    CommandRow{Id::ImportSamples, "Import samples", "DblClk", Keys{}, Serves::Zones},
-    CommandRow{Id::SpreadVelocities, "Set dynamic velocity", "", Keys{}, Serves::Zones},
-    CommandRow{Id::EditSample, "Edit", "Ctrl+E", Keys{ctrl(Qt::Key_E)}, Serves::Zones},
-    CommandRow{Id::SelectWaveEditor, "Select Wave Editor", "", Keys{}, Serves::Zones},
+               Keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, always(Part::Instruments)},
+    CommandRow{Id::SaveInstrumentAsKit, "Save Instrument as kit", "", Keys{},
+               always(Part::Instruments)},
+    CommandRow{Id::ImportKit, "Import Kit\u2026", "", Keys{}, always(Part::ForeignKits)},
+    CommandRow{Id::ExportKit, "Export Kit\u2026", "", Keys{}, always(Part::ForeignKits)},
+    CommandRow{Id::ImportSamples, "Import samples", "DblClk", Keys{},
+               focused(Part::None, Part::Zones)},
+    CommandRow{Id::SpreadVelocities, "Set dynamic velocity", "", Keys{},
+               focused(Part::None, Part::ZoneList)},
+    CommandRow{Id::EditSample, "Edit", "Ctrl+E", Keys{ctrl(Qt::Key_E)},
+               focused(Part::None, Part::Zones)},
+    CommandRow{Id::SelectWaveEditor, "Select Wave Editor", "", Keys{},
+               focused(Part::None, Part::Zones)},
+    // Clicks: a pad's name, the picture.
+    CommandRow{Id::RenamePad, "", "", Keys{}, always(Part::Pads)},
+    CommandRow{Id::Picture, "", "", Keys{}, always(Part::Window)},
 };
 
 constexpr Id kSeparator = Id::Separator;
@@ -164,6 +184,14 @@ const CommandRow* commandRow(CommandId id) {
     const auto found = std::find_if(kCommandRows.begin(), kCommandRows.end(),
                                     [id](const CommandRow& row) { return row.id == id; });
     return found == kCommandRows.end() ? nullptr : &*found;
+}
+
+CommandOwners commandOwners(CommandId id) {
+    if (id >= CommandId::RecentFirst && id <= CommandId::RecentLast) {
+        return always(Part::Document);
+    }
+    const CommandRow* row = commandRow(id);
+    return row != nullptr ? row->owners : CommandOwners{};
 }
 
 std::span<const CommandId> fileMenuLayout() {

@@ -6,13 +6,11 @@
 // To add a command:
 //   1. give it an id in `CommandId`;
 //   2. add one row to `kCommandRows` in Commands.cpp: id, menu text, shortcut text (what the
-//      menu shows after the text), keys, and what it serves (the window whatever has the
-//      focus, the pads, the zone list, or both); a different text while the zone list has
-//      the focus goes in `zoneText`;
-//   3. if it stands in a menu, put its id in that menu's list below the table;
-//   4. handle it: a window command with MainWindow::setCommandHandler(id, ...), a pad or zone
-//      command in PadPanel::handleCommand or the zone list's handler;
-//   5. if it is not always enabled, give its rule in applyCommandStates (Commands.cpp).
+//      menu shows after the text), keys, and the part that carries it out (whatever has the
+//      focus, or while a pad or the zone list has it); a different text while the zone list
+//      has the focus goes in `zoneText`; if it stands in a menu, put its id in that menu's list;
+//   3. handle it in that part's `run`; if it is not always enabled, give its rule in
+//      applyCommandStates (Commands.cpp).
 // Keys with Ctrl or Alt become the action's shortcuts. Keys without them (Delete, F2, the
 // arrows, Space, Tab) reach the focused control first; the window's key filter then turns
 // them into the command (plainKeyCommand).
@@ -32,53 +30,52 @@ namespace padsmith {
 
 enum class CommandId : int {
     None = -1,
+    Separator = 0, // in menu lists only
     // Document
-    New = 57600,
-    Open = 57601,
-    Save = 57603,
-    SaveAs = 57604,
-    RecentFirst = 57616, // the recent files of the File menu, 16 entries
-    RecentLast = 57631,
-    Revert = 57643,
-    NewKitFromFolder = 40122,
+    New,
+    Open,
+    Save,
+    SaveAs,
+    RecentFirst, // the recent files of the File menu, 16 entries
+    RecentLast = RecentFirst + 15,
+    Revert,
+    NewKitFromFolder,
     // Edits
-    Undo = 40020,
-    Redo = 40021,
-    Copy = 57634,
-    Cut = 57635,
-    Paste = 57637,
-    SelectAll = 57642,
-    Rename = 2050,
-    Delete = 2051,
-    Navigate = 40008,
+    Undo,
+    Redo,
+    Copy,
+    Cut,
+    Paste,
+    SelectAll,
+    Rename,
+    RenamePad, // a click on a pad's name: the pad is the command's index
+    Delete,
+    Navigate,
     // Instruments
-    ImportInstrument = 40001,
-    ExportInstrument = 40002,
-    SaveInstrumentAsKit = 40016,
+    ImportInstrument,
+    ExportInstrument,
+    SaveInstrumentAsKit,
     // Kits of other samplers
-    ImportKit = 40030,
-    ExportKit = 40031,
+    ImportKit,
+    ExportKit,
     // Zones
-    ImportSamples = 40003,
-    EditSample = 40006,
-    SelectWaveEditor = 40007,
-    SpreadVelocities = 1085,
+    ImportSamples,
+    EditSample,
+    SelectWaveEditor,
+    SpreadVelocities,
     // Window
-    ExplorePluginFolder = 40009,
-    ExploreKitFolder = 40010,
-    SwitchFocus = 40011,
-    DeleteUnusedSamples = 40012,
-    ShareSamples = 40017,
-    KitHealth = 40040, // shows or hides the "Kit Health" panel
-    About = 57664,
-    Exit = 57665,
-    Picture = 1082,
-    PadLabelFirst = 1061, // a click on pad label i is PadLabelFirst + i
-    AudioOutFirst = 1223, // "Audio Out" entry k is AudioOutFirst + k
-    Separator = 0,        // in menu lists only
+    ExplorePluginFolder,
+    ExploreKitFolder,
+    SwitchFocus,
+    DeleteUnusedSamples,
+    ShareSamples,
+    KitHealth, // shows or hides the "Kit Health" panel
+    About,
+    Exit,
+    Picture,
 };
 
-// Entry k of a range of ids (recent files, pad labels, "Audio Out" entries).
+// Entry k of the recent files.
 constexpr CommandId operator+(CommandId first, int k) {
     return static_cast<CommandId>(static_cast<int>(first) + k);
 }
@@ -86,8 +83,34 @@ constexpr int operator-(CommandId id, CommandId first) {
     return static_cast<int>(id) - static_cast<int>(first);
 }
 
-// What a command acts on: the window's own (whatever has the focus), or what has the focus.
-enum class Serves { Window, Pads, Zones, PadsAndZones };
+// The parts of the window that carry out commands.
+enum class CommandPart {
+    None,
+    Document,
+    Window,
+    Instruments,
+    ForeignKits,
+    Drops,
+    Pads,
+    ZoneList,
+    Zones
+};
+
+// What carries out a command: `always` whatever has the focus; otherwise `pads` while a pad has
+// the focus and `zones` while the zone list has it (the same keys act on pads or zones).
+struct CommandOwners {
+    CommandPart always = CommandPart::None;
+    CommandPart pads = CommandPart::None;
+    CommandPart zones = CommandPart::None;
+};
+
+// A part of the window that carries out the commands its rows name. `index` is the pad or entry
+// a command of many places is for (RenamePad), 0 otherwise.
+class CommandRunner {
+public:
+    virtual ~CommandRunner() = default;
+    virtual void run(CommandId id, int index) = 0;
+};
 
 // Where the keyboard focus is, as far as commands care.
 enum class WindowFocus { Pads, Zones, Other };
@@ -97,13 +120,15 @@ struct CommandRow {
     const char* text;         // menu text, "" for a command of keys only
     const char* shortcutText; // shown after the text in menus, "" for none
     QList<QKeySequence> keys;
-    Serves serves;
+    CommandOwners owners;
     const char* zoneText = ""; // text while the zone list has the focus, "" for the same
     bool checkable = false;
 };
 
 std::span<const CommandRow> commandRows();
 const CommandRow* commandRow(CommandId id);
+// Who carries out `id`; the recent files are the document's.
+CommandOwners commandOwners(CommandId id);
 
 // The menus, as lists of ids (Separator between groups).
 std::span<const CommandId> fileMenuLayout();

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/DropTargets.h"
 
+#include "app/Audition.h"
 #include "app/Controls.h"
+#include "app/Document.h"
 #include "app/EditPath.h"
-#include "app/MainWindow.h"
 #include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/ZoneCommands.h"
+#include "app/ZoneListPanel.h"
 #include "audio/SampleStream.h"
-#include "audio/SoundSystem.h"
 #include "kit/FolderKit.h"
 #include "kit/LayerOrder.h"
 #include "ui/CellTableView.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
+#include <QWidget>
 #include <algorithm>
 
 namespace padsmith {
@@ -73,22 +75,29 @@ int firstEmptyPad(const KitDocument& kit) {
 
 } // namespace
 
-DropTargets::DropTargets(MainWindow& window) : QObject(&window), window_(window) {}
+DropTargets::DropTargets(Services services) : QObject(&services.window), s_(std::move(services)) {}
+
+void DropTargets::run(CommandId id, int /*index*/) {
+    if (id == CommandId::NewKitFromFolder) {
+        newKitFromFolder();
+    }
+}
 
 DropTargets::Target DropTargets::targetAt(const QPoint& windowPosition) const {
-    CellTableView* list = window_.zoneList();
-    for (QWidget* widget = window_.childAt(windowPosition); widget != nullptr && widget != &window_;
+    CellTableView* list = s_.zones.view();
+    QWidget& window = s_.window;
+    for (QWidget* widget = window.childAt(windowPosition); widget != nullptr && widget != &window;
          widget = widget->parentWidget()) {
         if (const auto* button = qobject_cast<PadButton*>(widget)) {
             return {Target::Kind::Pad, button->pad()};
         }
         for (int pad = 0; pad < kPadCount; ++pad) {
-            if (widget == window_.padLabel(pad)) {
+            if (widget == s_.pads.label(pad)) {
                 return {Target::Kind::Pad, pad};
             }
         }
         if (widget == list) {
-            const QPoint at = list->viewport()->mapFrom(&window_, windowPosition);
+            const QPoint at = list->viewport()->mapFrom(&window, windowPosition);
             const int row = at.y() >= 0 ? list->rowAt(at.y()) : -1;
             return row >= 0 ? Target{Target::Kind::Row, row} : Target{Target::Kind::ListEnd, -1};
         }
@@ -120,7 +129,7 @@ void DropTargets::drop(QDropEvent* event) {
     }
     const OperationScope operation;
     dropFiles(paths, targetAt(event->position().toPoint()), event->modifiers());
-    window_.updateCommandStates();
+    s_.commandsChanged();
 }
 
 void DropTargets::dropFiles(const QStringList& paths, Target target,
@@ -145,7 +154,7 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
         }
     }
     if (samples.isEmpty() && !kits.isEmpty()) {
-        window_.document().dropFiles({QDir::toNativeSeparators(kits.constFirst())});
+        s_.document.dropFiles({QDir::toNativeSeparators(kits.constFirst())});
         return;
     }
     if (samples.isEmpty() && !folders.isEmpty()) {
@@ -167,7 +176,7 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
 
 void DropTargets::addSamples(const QStringList& samples, Target target,
                              Qt::KeyboardModifiers modifiers) {
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     const bool onPad = target.kind == Target::Kind::Pad || target.kind == Target::Kind::Window;
     int pad = target.kind == Target::Kind::Pad ? target.index : kit.currentPad;
     const int row = target.kind == Target::Kind::Row ? target.index : -1;
@@ -189,23 +198,23 @@ void DropTargets::addSamples(const QStringList& samples, Target target,
                          return naturalLess(a.filename().string(), b.filename().string());
                      });
     if (pad != kit.currentPad) {
-        window_.padPanel().selectPad(pad, 0);
+        s_.pads.selectPad(pad, 0);
     }
     const bool layers = onPad && modifiers.testFlag(Qt::ShiftModifier);
-    window_.zoneCommands().importFiles(row, files, layers,
-                                       layers ? "Drop Velocity Layers" : "Drop Samples");
-    window_.sound().previewSample(files.front().string(), window_.outputDevice());
+    s_.zoneCommands.importFiles(row, files, layers,
+                                layers ? "Drop Velocity Layers" : "Drop Samples");
+    s_.audition.preview(files.front().string());
 }
 
 void DropTargets::newKitFromFolder(const QString& given) {
-    Document& document = window_.document();
+    Document& document = s_.document;
     if (document.askSaveChanges() == AnswerCancel) {
         return;
     }
     QString folder = given;
     if (folder.isEmpty()) {
         folder = dialogs().browseForFolder(
-            &window_, QString(), QStringLiteral("Choose a folder of samples for the new kit"));
+            &s_.window, QString(), QStringLiteral("Choose a folder of samples for the new kit"));
         if (folder.isEmpty()) {
             return;
         }
@@ -232,27 +241,27 @@ void DropTargets::newKitFromFolder(const QString& given) {
         notPlayable.append(fromStd(file));
     }
     FolderKitPlan plan = planFolderKit(samples);
-    if (!dialogs().confirmFolderKit(&window_, plan, notPlayable)) {
+    if (!dialogs().confirmFolderKit(&s_.window, plan, notPlayable)) {
         return;
     }
     // The save question was answered before the folder was chosen; a kit the user chose not
     // to save is not asked about again.
-    window_.kit().setModified(false);
+    s_.kit.setModified(false);
     if (!document.newKit()) {
         return;
     }
-    KitDocument filled = window_.kit();
+    KitDocument filled = s_.kit;
     fillKitFromPlan(filled, plan);
     KitEdit edit;
     edit.name = "New Kit from Folder";
     for (int pad = 0; pad < kPadCount; ++pad) {
         const auto p = static_cast<std::size_t>(pad);
-        if (!(filled.pads[p] == window_.kit().pads[p])) {
-            edit.changes.push_back({pad, window_.kit().pads[p], filled.pads[p]});
+        if (!(filled.pads[p] == s_.kit.pads[p])) {
+            edit.changes.push_back({pad, s_.kit.pads[p], filled.pads[p]});
         }
     }
-    window_.editPath().apply(std::move(edit));
-    window_.padPanel().selectPad(0, 0);
+    s_.edits.apply(std::move(edit));
+    s_.pads.selectPad(0, 0);
 }
 
 } // namespace padsmith

@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Commands.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <Qt>
+#include <functional>
 
 class QDragMoveEvent;
 class QDropEvent;
+class QWidget;
 
 namespace padsmith {
 
-class MainWindow;
+class Audition;
+class Document;
+class EditPath;
+class KitDocument;
+class PadPanel;
+class ZoneCommands;
+class ZoneListPanel;
 
 // What files dropped on the window do. Samples dropped on a pad are added to it (Shift: as
 // velocity layers; Control: on the first empty pad instead); dropped on a row of the zone list
@@ -20,10 +30,24 @@ class MainWindow;
 // last row, and anywhere else on the window, they are added to the current pad. A kit script
 // opens as a kit; a folder is offered as a new kit. Every drop is taken as a copy, so the file
 // manager never deletes what was dropped, and every drop is one undo step.
-class DropTargets : public QObject {
+class DropTargets : public QObject, public CommandRunner {
     Q_OBJECT
 public:
-    explicit DropTargets(MainWindow& window);
+    struct Services {
+        QWidget& window; // where drops land, and the owner of the dialogs
+        KitDocument& kit;
+        Document& document;
+        EditPath& edits;
+        PadPanel& pads;
+        ZoneListPanel& zones;
+        ZoneCommands& zoneCommands;
+        Audition& audition;
+        std::function<void()> commandsChanged; // the enabling is due again
+    };
+    explicit DropTargets(Services services);
+
+    // New Kit from Folder.
+    void run(CommandId id, int index) override;
 
     // Where on the window a drop lands.
     struct Target {
@@ -47,7 +71,7 @@ public:
 private:
     void addSamples(const QStringList& samples, Target target, Qt::KeyboardModifiers modifiers);
 
-    MainWindow& window_;
+    Services s_;
 };
 
 } // namespace padsmith

@@ -3,7 +3,7 @@
 
 #include "app/Document.h"
 #include "app/FileDialog.h"
-#include "app/MainWindow.h"
+#include "app/FormatsModule.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "formats/KitFormats.h"
@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QWidget>
 
 namespace padsmith {
 
@@ -38,8 +39,16 @@ int padsWithZones(const KitDocument& kit) {
 
 } // namespace
 
-ForeignKitCommands::ForeignKitCommands(MainWindow& window, SettingsStore& settings)
-    : QObject(&window), window_(window), settings_(settings) {}
+ForeignKitCommands::ForeignKitCommands(Services services)
+    : QObject(&services.owner), s_(std::move(services)) {}
+
+void ForeignKitCommands::run(CommandId id, int /*index*/) {
+    if (id == CommandId::ImportKit) {
+        importKit();
+    } else if (id == CommandId::ExportKit) {
+        exportKit();
+    }
+}
 
 FileFilter ForeignKitCommands::importFilter() {
     return {QStringLiteral("SFZ or Hydrogen Kit (*.sfz drumkit.xml *.h2drumkit)"),
@@ -52,11 +61,11 @@ FileFilter ForeignKitCommands::exportFilter() {
 }
 
 void ForeignKitCommands::importKit() {
-    if (window_.document().askSaveChanges() == AnswerCancel) {
+    if (s_.document.askSaveChanges() == AnswerCancel) {
         return;
     }
-    FileDialog dialog(settings_, importFilter(), QStringLiteral("Import Kit"));
-    if (!dialog.showOpen(&window_)) {
+    FileDialog dialog(s_.settings, importFilter(), QStringLiteral("Import Kit"));
+    if (!dialog.showOpen(&s_.owner)) {
         return;
     }
     const std::filesystem::path path = toFsPath(dialog.path());
@@ -64,10 +73,10 @@ void ForeignKitCommands::importKit() {
     std::string error;
     std::string name = toStd(QFileInfo(dialog.path()).fileName());
     {
-        KitHost& host = window_.kitHost();
+        KitHost& host = s_.host;
         const BusyScope busy(host);
         QString missing;
-        if (formats::KitFormats* formats = window_.kitFormats(missing)) {
+        if (formats::KitFormats* formats = s_.formats.formats(missing)) {
             // Decoding a library takes a while: the window repaints between samples.
             conversion =
                 formats->importKit(path, userCacheFolder(), name, error, [&host](int, int) {
@@ -85,7 +94,7 @@ void ForeignKitCommands::importKit() {
                        .arg(QDir::toNativeSeparators(dialog.path()), fromStd(error)));
         return;
     }
-    window_.document().adoptPads(conversion->kit.pads);
+    s_.document.adoptPads(conversion->kit.pads);
     messageBox(MessageButtons::Ok, MessageIcon::Information,
                reportText(QStringLiteral("%1: %2 pad(s), %3 zone(s).")
                               .arg(shown)
@@ -95,23 +104,23 @@ void ForeignKitCommands::importKit() {
 }
 
 void ForeignKitCommands::exportKit() {
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     if (padsWithZones(kit) == 0) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("The kit has no zones to export."));
         return;
     }
-    FileDialog dialog(settings_, exportFilter(), QStringLiteral("Export Kit"));
+    FileDialog dialog(s_.settings, exportFilter(), QStringLiteral("Export Kit"));
     dialog.setPath(fromStd(kit.kitName) + QStringLiteral(".sfz"));
-    if (!dialog.showSave(&window_)) {
+    if (!dialog.showSave(&s_.owner)) {
         return;
     }
     const std::filesystem::path path = toFsPath(dialog.path());
     formats::ExportResult result;
     {
-        const BusyScope busy(window_.kitHost());
+        const BusyScope busy(s_.host);
         QString missing;
-        if (formats::KitFormats* formats = window_.kitFormats(missing)) {
+        if (formats::KitFormats* formats = s_.formats.formats(missing)) {
             result = formats->exportKit(kit, path);
         } else {
             result.error = toStd(missing);

@@ -1,23 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Commands.h"
 #include "app/Dialogs.h"
 
 #include <QObject>
 
+class QWidget;
+
 namespace padsmith {
 
-class MainWindow;
+class Document;
+class FormatsModule;
+class KitDocument;
+class KitHost;
 class SettingsStore;
 
 // File > "Import Kit..." and "Export Kit...": a Hydrogen drumkit or an SFZ instrument opened as
 // a new, unsaved kit (samples the plug-in cannot read are decoded into the user's cache folder,
 // so nothing in the plug-in folder changes before Save), and the kit written as either, with a
 // report of what the other format could not take.
-class ForeignKitCommands : public QObject {
+class ForeignKitCommands : public QObject, public CommandRunner {
     Q_OBJECT
 public:
-    ForeignKitCommands(MainWindow& window, SettingsStore& settings);
+    struct Services {
+        QWidget& owner; // of the dialogs
+        KitDocument& kit;
+        Document& document;
+        KitHost& host;
+        FormatsModule& formats;
+        SettingsStore& settings;
+    };
+    explicit ForeignKitCommands(Services services);
+
+    // Import Kit and Export Kit.
+    void run(CommandId id, int index) override;
 
     void importKit();
     void exportKit();
@@ -26,8 +43,7 @@ public:
     static FileFilter exportFilter();
 
 private:
-    MainWindow& window_;
-    SettingsStore& settings_;
+    Services s_;
 };
 
 } // namespace padsmith

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/InstrumentCommands.h"
 
+#include "app/Document.h"
 #include "app/EditPath.h"
 #include "app/FileDialog.h"
-#include "app/MainWindow.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
@@ -12,10 +12,12 @@
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
 #include "kit/KitText.h"
+#include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QWidget>
 
 namespace padsmith {
 
@@ -30,16 +32,32 @@ QString nativePath(const std::filesystem::path& path) {
 
 } // namespace
 
-InstrumentCommands::InstrumentCommands(MainWindow& window, SettingsStore& settings)
-    : QObject(&window), window_(window), settings_(settings) {}
+InstrumentCommands::InstrumentCommands(Services services)
+    : QObject(&services.owner), s_(std::move(services)) {}
+
+void InstrumentCommands::run(CommandId id, int /*index*/) {
+    switch (id) {
+    case CommandId::ExportInstrument:
+        exportInstrument();
+        return;
+    case CommandId::ImportInstrument:
+        importInstrument();
+        return;
+    case CommandId::SaveInstrumentAsKit:
+        saveInstrumentAsKit();
+        return;
+    default:
+        return;
+    }
+}
 
 FileFilter InstrumentCommands::instrumentFilter() {
     return {QStringLiteral("Zarvo Instrument (*.zvi)"), QStringLiteral("*.zvi")};
 }
 
 QString InstrumentCommands::startFolder() const {
-    const Pad& pad = window_.kit().current();
-    const int row = window_.zonePanel().currentRow();
+    const Pad& pad = s_.kit.current();
+    const int row = s_.zones.currentRow();
     if (row < 0 || static_cast<std::size_t>(row) >= pad.size()) {
         return {};
     }
@@ -55,16 +73,16 @@ QString InstrumentCommands::startFolder() const {
 }
 
 void InstrumentCommands::showModified() {
-    window_.document().updateTitle(window_.kit().updateModified());
+    s_.document.updateTitle(s_.kit.updateModified());
 }
 
 void InstrumentCommands::exportInstrument() {
-    FileDialog dialog(settings_, instrumentFilter(), kExportTitle);
-    if (!dialog.showSave(&window_, startFolder())) {
+    FileDialog dialog(s_.settings, instrumentFilter(), kExportTitle);
+    if (!dialog.showSave(&s_.owner, startFolder())) {
         return;
     }
-    KitDocument& kit = window_.kit();
-    const CodePage& page = window_.options().codePage();
+    KitDocument& kit = s_.kit;
+    const CodePage page = s_.location().codePage;
     // A text the plug-in's code page cannot hold is named rather than written as another.
     if (const auto unheld = findUnheldTexts(kit.current(), kit.currentPad, page); !unheld.empty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
@@ -82,20 +100,21 @@ void InstrumentCommands::exportInstrument() {
 }
 
 void InstrumentCommands::importInstrument() {
-    FileDialog dialog(settings_, instrumentFilter(), kImportTitle);
-    if (!dialog.showOpen(&window_, startFolder())) {
+    FileDialog dialog(s_.settings, instrumentFilter(), kImportTitle);
+    if (!dialog.showOpen(&s_.owner, startFolder())) {
         return;
     }
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     const int padIndex = kit.currentPad;
     // The zones are gathered on a copy of the pad and reach the kit as one edit.
     Pad pad = kit.current();
     InstrumentImport result;
     {
-        const BusyScope busy(window_.kitHost());
-        window_.sampleFinder().setPluginFolder(toFsPath(window_.pluginFolder()));
-        result = padsmith::importInstrument(kit, pad, padIndex, toFsPath(dialog.path()),
-                                            window_.sampleFinder(), window_.options().codePage());
+        const BusyScope busy(s_.host);
+        const KitLocation location = s_.location();
+        s_.finder.setPluginFolder(location.pluginFolder);
+        result = padsmith::importInstrument(kit, pad, padIndex, toFsPath(dialog.path()), s_.finder,
+                                            location.codePage);
     }
     if (!result.opened) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
@@ -106,9 +125,9 @@ void InstrumentCommands::importInstrument() {
     KitEdit edit;
     edit.name = "Import Instrument";
     edit.changes.push_back({padIndex, kit.current(), pad});
-    window_.editPath().apply(std::move(edit));
+    s_.edits.apply(std::move(edit));
     if (result.imported > 0) {
-        window_.zonePanel().selectRow(firstNew);
+        s_.zones.selectRow(firstNew);
     }
     if (!result.refused.empty()) {
         QStringList lines;
@@ -126,18 +145,18 @@ void InstrumentCommands::importInstrument() {
 }
 
 void InstrumentCommands::saveInstrumentAsKit() {
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     if (kit.current().empty()) {
         return;
     }
-    const std::filesystem::path plugin = toFsPath(window_.pluginFolder());
-    const CodePage& page = window_.options().codePage();
-    const KitLocation location{plugin, window_.shareSamples(), page};
+    const KitLocation location = s_.location();
+    const std::filesystem::path& plugin = location.pluginFolder;
+    const CodePage& page = location.codePage;
     std::filesystem::path target;
     std::vector<std::string> notCopied;
     PadKitResult result = PadKitResult::Failed;
     {
-        const BusyScope busy(window_.kitHost());
+        const BusyScope busy(s_.host);
         result = savePadAsKit(kit, kit.currentPad, location, false, &target, &notCopied);
     }
     if (result == PadKitResult::Exists) {
@@ -150,7 +169,7 @@ void InstrumentCommands::saveInstrumentAsKit() {
         if (answer != AnswerYes) {
             return;
         }
-        const BusyScope busy(window_.kitHost());
+        const BusyScope busy(s_.host);
         result = savePadAsKit(kit, kit.currentPad, location, true, &target, &notCopied);
     }
     showModified();

@@ -4,12 +4,12 @@
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
 #include "app/AudioOutMenu.h"
+#include "app/Audition.h"
 #include "app/Controls.h"
 #include "app/DropTargets.h"
 #include "app/EditPath.h"
-#include "app/ForeignKitCommands.h"
+#include "app/FormatsModule.h"
 #include "app/HealthPanel.h"
-#include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
 #include "app/Operation.h"
@@ -21,6 +21,7 @@
 #include "app/WindowLayout.h"
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
+#include "audio/CacheFill.h"
 #include "audio/SampleCache.h"
 #include "audio/SampleFacts.h"
 #include "audio/SoundSystem.h"
@@ -28,7 +29,6 @@
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
-#include "platform/Modules.h"
 #include "platform/SettingsStore.h"
 #include "ui/CellTableView.h"
 
@@ -38,7 +38,6 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -51,8 +50,6 @@ namespace padsmith {
 
 namespace {
 
-constexpr int kAudioOutIdRange = 256;
-
 // Ends the plug-in folder with the platform's separator.
 QString asFolder(QString folder) {
     if (!folder.isEmpty() && !folder.endsWith('/') && !folder.endsWith(QDir::separator())) {
@@ -61,19 +58,22 @@ QString asFolder(QString folder) {
     return folder;
 }
 
-// What a command acts on; ids without a row (recent files, outputs, pad labels) are the
-// window's.
-Serves servesOf(CommandId id) {
-    const CommandRow* row = commandRow(id);
-    return row != nullptr ? row->serves : Serves::Window;
-}
-
 // The window's commands (menus and Ctrl shortcuts: Save, Open, New, Undo, a pad label's
 // rename, ...) first end an open edit. Tab only moves the focus, and the keys of the pads and
 // the zone list (arrows, F2, Delete) reach an open editor as its own keys.
 bool endsOpenEdits(CommandId id) {
-    return servesOf(id) == Serves::Window && id != CommandId::SwitchFocus;
+    return commandOwners(id).always != CommandPart::None && id != CommandId::SwitchFocus;
 }
+
+// New, Open, Save, Save As and the recent files.
+class DocumentCommands final : public CommandRunner {
+public:
+    explicit DocumentCommands(Document& document) : document_(document) {}
+    void run(CommandId id, int /*index*/) override { document_.handleCommand(id); }
+
+private:
+    Document& document_;
+};
 
 } // namespace
 
@@ -82,12 +82,16 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
       options_(settings),
       host_(std::make_unique<WindowKitHost>(
           *this, WindowKitHost::Hooks{[this](int pad, int zone) { pads_->selectPad(pad, zone); },
-                                      [this] { sound_->stopPreview(); },
+                                      [this] { audition_->stop(); },
                                       [this] { zones_->view()->setFocus(); }})),
       finder_(*host_), document_(kit_, settings, *this),
       cache_(std::make_unique<SampleCache>(options_.sampleCacheBytes())),
+      cacheFill_(std::make_unique<CacheFill>(*cache_)),
       facts_(std::make_shared<SampleFactsCache>()),
-      sound_(silentSound(QStringLiteral("sound and MIDI start once the window is shown"))) {
+      audition_(std::make_unique<Audition>(
+          silentSound(QStringLiteral("sound and MIDI start once the window is shown")), options_)),
+      formats_(std::make_unique<FormatsModule>()),
+      documentCommands_(std::make_unique<DocumentCommands>(document_)) {
     initialiseResources();
     setWindowTitle(kProgramName);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -103,18 +107,20 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
     connect(edits_, &EditPath::stepShown, this, &MainWindow::showUndoneEdit);
 
     buildControls();
+    buildParts();
     buildMenus();
     buildHealthPanel();
-    registerOwnCommands();
-    midi_ = new MidiRouter(*this, this);
     // The zone list shares its place with the velocity map and the waveform; that place takes
     // the room when the window grows.
     auto* client = static_cast<ClientArea*>(centralWidget());
-    padMap_ = new PadMapPanel(*this, settings_, client);
+    padMap_ = new PadMapPanel(
+        {kit_, *edits_, *zones_, *audition_, facts_, settings_, [this] { updateCommandStates(); }},
+        client);
     client->setStretched(padMap_->area());
+    connect(midi_, &MidiRouter::noteHandled, padMap_, &PadMapPanel::showNote);
     // The waveform's played position: where the player stands in that file, while it sounds.
     padMap_->setPlayedFrame([this](const std::string& path) -> std::optional<std::uint64_t> {
-        for (const VoicePosition& voice : sound_->soundingVoices()) {
+        for (const VoicePosition& voice : audition_->sound().soundingVoices()) {
             if (voice.path == path) {
                 return voice.frame;
             }
@@ -141,31 +147,20 @@ KitHost& MainWindow::kitHost() {
     return *host_;
 }
 
-void MainWindow::setSound(std::unique_ptr<SoundSystem> sound) {
-    sound_->stopPreview();
-    sound_ = std::move(sound);
+SoundSystem& MainWindow::sound() {
+    return audition_->sound();
 }
 
-formats::KitFormats* MainWindow::kitFormats(QString& error) {
-    if (formats_ == nullptr) {
-        const auto entry = reinterpret_cast<formats::FormatsModuleEntry>(
-            loadModuleEntry(moduleFolders(), QString::fromLatin1(formats::kFormatsModuleName),
-                            formats::kFormatsModuleEntry, error));
-        formats_.reset(entry != nullptr ? entry(formats::kFormatsInterfaceVersion) : nullptr);
-        if (entry != nullptr && formats_ == nullptr) {
-            error = QStringLiteral("The module %1 belongs to another version of Padsmith.")
-                        .arg(QString::fromLatin1(formats::kFormatsModuleName));
-        }
-    }
-    return formats_.get();
+void MainWindow::setSound(std::unique_ptr<SoundSystem> sound) {
+    audition_->setSound(std::move(sound));
 }
 
 void MainWindow::setKitFormats(std::unique_ptr<formats::KitFormats> formats) {
-    formats_ = std::move(formats);
+    formats_->set(std::move(formats));
 }
 
 void MainWindow::startMidi() {
-    const QString warning = sound_->openMidi(
+    const QString warning = sound().openMidi(
         options_.midiSystem(), [router = QPointer<MidiRouter>(midi_)](quint32 packed) {
             if (router != nullptr) {
                 router->handleMessage(packed);
@@ -175,31 +170,11 @@ void MainWindow::startMidi() {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, warning);
     }
     midi_->publishDirectNotes();
-    if (sound_->midiOpen()) {
+    if (sound().midiOpen()) {
         // A keyboard wants its first note to sound at once: the output is opened (which
         // blocks until the sound server has it ready) once the window is up, not on that note.
-        QTimer::singleShot(0, this, [this] { sound_->openOutput(outputDevice()); });
+        QTimer::singleShot(0, this, [this] { sound().openOutput(options_.outputDevice()); });
     }
-}
-
-CellTableView* MainWindow::zoneList() const {
-    return zones_->view();
-}
-
-PadButton* MainWindow::padButton(int pad) const {
-    return pads_->button(pad);
-}
-
-ClickLabel* MainWindow::padLabel(int pad) const {
-    return pads_->label(pad);
-}
-
-AboutDialog* MainWindow::aboutDialog() const {
-    return about_.data();
-}
-
-void MainWindow::setCommandHandler(CommandId id, std::function<void()> handler) {
-    handlers_[id] = std::move(handler);
 }
 
 void MainWindow::startUp(bool reopenLastKit) {
@@ -231,7 +206,31 @@ void MainWindow::startUp(bool reopenLastKit) {
     updateCommandStates();
 }
 
-void MainWindow::command(CommandId id) {
+CommandRunner* MainWindow::runner(CommandPart part) {
+    switch (part) {
+    case CommandPart::None:
+        return nullptr;
+    case CommandPart::Document:
+        return documentCommands_.get();
+    case CommandPart::Window:
+        return this;
+    case CommandPart::Instruments:
+        return instruments_;
+    case CommandPart::ForeignKits:
+        return foreignKits_;
+    case CommandPart::Drops:
+        return drops_;
+    case CommandPart::Pads:
+        return pads_;
+    case CommandPart::ZoneList:
+        return zones_;
+    case CommandPart::Zones:
+        return zoneCommands_;
+    }
+    return nullptr;
+}
+
+void MainWindow::command(CommandId id, int index) {
     if (id == CommandId::None || id == CommandId::Separator) {
         return;
     }
@@ -244,23 +243,19 @@ void MainWindow::command(CommandId id) {
         return;
     }
     const OperationScope operation;
-    if (!document_.handleCommand(id)) {
-        const Serves serves = servesOf(id);
-        if (const auto handler = handlers_.find(id); handler != handlers_.end()) {
-            handler->second();
-        } else if (id >= CommandId::AudioOutFirst &&
-                   id < CommandId::AudioOutFirst + kAudioOutIdRange) {
-            // select() ignores the ids of outputs that are gone.
-            audioOut_->select(static_cast<int>(id));
-        } else if (id >= CommandId::PadLabelFirst && id < CommandId::PadLabelFirst + kPadCount) {
-            pads_->rename(id - CommandId::PadLabelFirst);
+    const CommandOwners owners = commandOwners(id);
+    if (CommandRunner* part = runner(owners.always)) {
+        part->run(id, index);
+    }
+    if (zones_->hasFocus()) {
+        if (CommandRunner* part = runner(owners.zones)) {
+            part->run(id, index);
         }
-        if (zones_->hasFocus() && (serves == Serves::Zones || serves == Serves::PadsAndZones)) {
-            zones_->handleCommand(id);
-        }
-        // Checked again: a zone command may have moved the focus.
-        if (pads_->hasFocus() && (serves == Serves::Pads || serves == Serves::PadsAndZones)) {
-            pads_->handleCommand(id);
+    }
+    // Checked again: a zone command may have moved the focus.
+    if (pads_->hasFocus()) {
+        if (CommandRunner* part = runner(owners.pads)) {
+            part->run(id, index);
         }
     }
     updateCommandStates();
@@ -339,36 +334,17 @@ void MainWindow::refillSampleCache() {
         return;
     }
     // The voices MIDI notes play are made ready from the kit as it is now.
-    sound_->setKit(kitZonesOf(kit_));
-    // Pads in the order they were last played, the rest in pad order.
-    std::vector<std::pair<std::uint64_t, int>> order;
-    for (int pad = 0; pad < kPadCount; ++pad) {
-        std::uint64_t played = 0;
-        for (const SampleZone& zone : kit_.pads[static_cast<std::size_t>(pad)]) {
-            played = std::max(played, cache_->lastPlayed(zone.sourcePath));
-        }
-        order.emplace_back(played, pad);
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<std::string> paths;
-    for (const auto& [played, pad] : order) {
-        for (const SampleZone& zone : kit_.pads[static_cast<std::size_t>(pad)]) {
+    sound().setKit(kitZonesOf(kit_));
+    std::vector<std::vector<std::string>> pads;
+    for (const Pad& pad : kit_.pads) {
+        std::vector<std::string>& paths = pads.emplace_back();
+        for (const SampleZone& zone : pad) {
             if (zone.sourcePath != kUnknownSource && !isMarkedMissing(zone.sourcePath)) {
                 paths.push_back(zone.sourcePath);
             }
         }
     }
-    // Most edits change values, not samples: the fill runs again only for another set.
-    std::vector<std::string> set = paths;
-    std::sort(set.begin(), set.end());
-    set.erase(std::unique(set.begin(), set.end()), set.end());
-    if (set == filledSet_) {
-        return;
-    }
-    filledSet_ = std::move(set);
-    cache_->retainOnly(paths);
-    cache_->fill(std::move(paths));
+    cacheFill_->fill(pads);
 }
 
 void MainWindow::startBackgroundWork() {
@@ -433,7 +409,7 @@ void MainWindow::exploreKitFolder() {
 void MainWindow::showAbout() {
     if (about_ == nullptr) {
         about_ = new AboutDialog(this);
-        about_->setMidiStatus(sound_->midiStatusText());
+        about_->setMidiStatus(sound().midiStatusText());
     }
     about_->show();
     about_->raise();
@@ -445,7 +421,7 @@ void MainWindow::showKit() {
     pads_->showLabels();
     zones_->showPadZones();
     // Another kit, or the same one read again (its files may have changed): filled afresh.
-    filledSet_.clear();
+    cacheFill_->forget();
     refillSampleCache();
 }
 
@@ -467,20 +443,6 @@ void MainWindow::checkHealth(bool folders) {
         return;
     }
     health_->kitChanged(folders);
-}
-
-QAction* MainWindow::action(CommandId id) const {
-    if (QAction* item = commands_->action(id)) {
-        return item;
-    }
-    for (QMenu* menu : {fileMenu_, static_cast<QMenu*>(audioOut_)}) {
-        for (QAction* item : menu->actions()) {
-            if (commandId(item) == id) {
-                return item;
-            }
-        }
-    }
-    return nullptr;
 }
 
 KitLocation MainWindow::kitLocation() {

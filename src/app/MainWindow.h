@@ -10,29 +10,27 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
-class QLabel;
-class QLineEdit;
 class QMenu;
 
 namespace padsmith {
 
 class AboutDialog;
 class AnimationControl;
+class Audition;
 class AudioOutMenu;
 class MidiRouter;
 class ClickLabel;
 class DropTargets;
 class EditPath;
+class FormatsModule;
 class HealthPanel;
-class PadButton;
+class KitFields;
 class PadMapPanel;
 class PadPanel;
+class CacheFill;
 class SampleCache;
 class SampleFactsCache;
 class SettingsStore;
@@ -43,11 +41,11 @@ class KitFormats;
 class WindowKitHost;
 class ZoneCommands;
 class ZoneListPanel;
-class CellTableView;
 
 // The editor's one window: the layout of the kit fields, the pad panel, the zone list and the
-// picture; the menus; and the routing of every command to the part that owns it.
-class MainWindow : public QMainWindow, private DocumentWindow {
+// picture; the menus; and the wiring of the parts, each given the few services it uses. A
+// command goes to the part its table row names.
+class MainWindow : public QMainWindow, private DocumentWindow, private CommandRunner {
     Q_OBJECT
 public:
     MainWindow(SettingsStore& settings, const QString& pluginFolder, QWidget* parent = nullptr);
@@ -61,71 +59,35 @@ public:
     // cache.
     void startBackgroundWork();
 
-    // Every menu entry and key comes here: the document first, then the window's own
-    // commands, then the zone list or the pads by focus; then the enabling.
-    void command(CommandId id);
+    // Every menu entry, key and click comes here: the command goes to the part its row names
+    // (whatever has the focus, or the pads or the zone list by focus); then the enabling.
+    // `index` is the pad of RenamePad.
+    void command(CommandId id, int index = 0);
     void updateCommandStates();
     // Ends an open cell edit or pad rename by committing it, before a command that could
     // lose or misplace what was typed. False when the typed text was refused: the editor
     // stays open with it and the command must not go on.
     bool endOpenEdits();
-    // A command the window handles whatever has the focus (replaces an earlier handler).
-    void setCommandHandler(CommandId id, std::function<void()> handler);
 
     // Puts the kit's fields and pad names on the window again.
     void showKit() override;
 
+    // The kit, its document and its one edit path.
     Document& document() { return document_; }
     KitDocument& kit() { return kit_; }
-    KitHost& kitHost() override;
-    // Searches samples that moved, for kit reads and instrument imports.
-    SampleFinder& sampleFinder() override { return finder_; }
     EditPath& editPath() { return *edits_; }
-    CommandTable& commands() { return *commands_; }
     EditorOptions& options() { return options_; }
-    const QString& pluginFolder() const { return pluginFolder_; }
-    bool shareSamples() const { return options_.shareSamples(); }
-    int outputDevice() const { return options_.outputDevice(); }
-    const QString& waveEditor() const { return options_.waveEditor(); }
-    bool keyRepeating() const { return keyRepeat_; }
     // Previews, notes and MIDI: silent until setSound() gives the real ones.
-    SoundSystem& sound() { return *sound_; }
+    SoundSystem& sound();
     void setSound(std::unique_ptr<SoundSystem> sound);
+    // Other samplers' kits from `formats` instead of their module.
+    void setKitFormats(std::unique_ptr<formats::KitFormats> formats);
     // Opens the MIDI inputs of the sound system (as the settings or the environment name
-    // them); their notes go to midiRouter(), and the output is made ready for the first one.
+    // them); their notes go to the MIDI router, and the output is made ready for the first one.
     void startMidi();
     SampleCache& sampleCache() { return *cache_; }
-    // Other samplers' kits in and out, from their module loaded on first use; null when it
-    // cannot be loaded, and `error` says why.
-    formats::KitFormats* kitFormats(QString& error);
-    void setKitFormats(std::unique_ptr<formats::KitFormats> formats);
-    // Format, level and envelope of the kit's samples, measured in the background.
-    const std::shared_ptr<SampleFactsCache>& sampleFacts() const { return facts_; }
-    HealthPanel& healthPanel() const { return *health_; }
-    MidiRouter& midiRouter() const { return *midi_; }
-
-    PadPanel& padPanel() const { return *pads_; }
-    PadMapPanel& padMapPanel() const { return *padMap_; }
-    ZoneListPanel& zonePanel() const { return *zones_; }
-    ZoneCommands& zoneCommands() const { return *zoneCommands_; }
+    // Files handed over from outside (a later start, the command line) are dropped here.
     DropTargets& dropTargets() const { return *drops_; }
-    CellTableView* zoneList() const;
-    PadButton* padButton(int pad) const;
-    ClickLabel* padLabel(int pad) const;
-    ClickLabel* kitNameField() const { return fields_->kitName(); }
-    QLabel* kitSizeField() const { return fields_->kitSize(); }
-    ClickLabel* sampleFolderField() const { return fields_->sampleFolder(); }
-    QLineEdit* copyrightField() const { return fields_->copyright(); }
-    ClickLabel* picture() const { return picture_; }
-    AnimationControl* animation() const { return animation_; }
-    QMenu* fileMenu() const { return fileMenu_; }
-    QMenu* padMenu() const { return padMenu_; }
-    QMenu* zoneMenu() const { return zoneMenu_; }
-    AudioOutMenu* audioOutMenu() const { return audioOut_; }
-    AboutDialog* aboutDialog() const;
-    // The action with this id: the command table's, else an entry of the File or "Audio Out"
-    // menu (recent files, outputs).
-    QAction* action(CommandId id) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,9 +98,12 @@ protected:
 
 private:
     void buildControls();
+    void buildParts();
     void buildMenus();
     void buildHealthPanel();
-    void registerOwnCommands();
+    // The window's own commands.
+    void run(CommandId id, int index) override;
+    CommandRunner* runner(CommandPart part);
     void switchFocus();
     void focusMoved(QWidget* now);
     void showSecondMenu(QMenu* menu, const QString& title);
@@ -159,6 +124,8 @@ private:
     // DocumentWindow
     QWidget* documentWidget() override { return this; }
     KitLocation kitLocation() override;
+    KitHost& kitHost() override;
+    SampleFinder& sampleFinder() override { return finder_; }
     void collectKitFields() override;
     void kitReplaced() override;
     void kitSaved() override;
@@ -171,16 +138,15 @@ private:
     SampleFinder finder_;
     Document document_;
     std::unique_ptr<SampleCache> cache_;
+    std::unique_ptr<CacheFill> cacheFill_;
     std::shared_ptr<SampleFactsCache> facts_;
-    std::unique_ptr<SoundSystem> sound_;
-    std::unique_ptr<formats::KitFormats> formats_;
+    std::unique_ptr<Audition> audition_;
+    std::unique_ptr<FormatsModule> formats_;
+    std::unique_ptr<CommandRunner> documentCommands_;
     bool backgroundStarted_ = false;
-    bool healthFolders_ = false;         // a check asked for before the start also gathers folders
-    std::vector<std::string> filledSet_; // the samples the cache was last asked to hold
-    MidiRouter* midi_ = nullptr;
+    bool healthFolders_ = false; // a check asked for before the start also gathers folders
     CommandTable* commands_ = nullptr;
     EditPath* edits_ = nullptr;
-    std::map<CommandId, std::function<void()>> handlers_;
 
     // Where the focus last was of the pads and the zone list: their commands' enabling follows
     // it while a dialog, a menu or another program has the focus.
@@ -192,10 +158,13 @@ private:
     ClickLabel* picture_ = nullptr;
     AnimationControl* animation_ = nullptr;
     ZoneListPanel* zones_ = nullptr;
-    ZoneCommands* zoneCommands_ = nullptr;
     PadPanel* pads_ = nullptr;
+    ZoneCommands* zoneCommands_ = nullptr;
+    CommandRunner* instruments_ = nullptr;
+    CommandRunner* foreignKits_ = nullptr;
     HealthPanel* health_ = nullptr;
     DropTargets* drops_ = nullptr;
+    MidiRouter* midi_ = nullptr;
     PadMapPanel* padMap_ = nullptr;
 
     QMenu* fileMenu_ = nullptr;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window built: its controls, menus, health panel and own commands.
+// The main window built: its controls, parts, menus, health panel and own commands.
 #include "app/AboutDialog.h"
 #include "app/AnimationControl.h"
 #include "app/AudioOutMenu.h"
+#include "app/Audition.h"
 #include "app/Controls.h"
 #include "app/DialogUnits.h"
 #include "app/DropTargets.h"
@@ -12,6 +13,7 @@
 #include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
 #include "app/MainWindow.h"
+#include "app/MidiRouter.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
@@ -81,18 +83,14 @@ void MainWindow::buildControls() {
     animation_->move(49, 52);
 
     ZoneListPanel::Hooks zoneHooks;
-    zoneHooks.preview = [this](const std::string& path) {
-        sound().previewSample(path, options_.outputDevice());
-    };
+    zoneHooks.preview = [this](const std::string& path) { audition_->preview(path); };
     zoneHooks.commandKey = [this] { return commandKey_; };
     zoneHooks.keyRepeating = [this] { return keyRepeat_; };
     zones_ = new ZoneListPanel(kit_, *edits_, *host_, client, std::move(zoneHooks));
     zones_->view()->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
 
     PadPanel::Hooks hooks;
-    hooks.preview = [this](const std::string& path) {
-        sound().previewSample(path, options_.outputDevice());
-    };
+    hooks.preview = [this](const std::string& path) { audition_->preview(path); };
     hooks.animate = [this] { animation_->play(); };
     hooks.commandKey = [this] { return commandKey_; };
     hooks.keyRepeating = [this] { return keyRepeat_; };
@@ -101,10 +99,14 @@ void MainWindow::buildControls() {
     hooks.endOpenEdits = [this] { return endOpenEdits(); };
     pads_ = new PadPanel(kit_, *zones_, *edits_, client, units, std::move(hooks));
     connect(pads_, &PadPanel::labelClicked, this,
-            [this](int pad) { command(CommandId::PadLabelFirst + pad); });
+            [this](int pad) { command(CommandId::RenamePad, pad); });
+}
 
-    zoneCommands_ = new ZoneCommands(*this, settings_);
-    zones_->setCommandHandler([this](CommandId id) { return zoneCommands_->handleCommand(id); });
+void MainWindow::buildParts() {
+    const auto location = [this] { return kitLocation(); };
+    const auto commandsChanged = [this] { updateCommandStates(); };
+    zoneCommands_ = new ZoneCommands({*this, kit_, *edits_, *host_, document_, *zones_, *audition_,
+                                      options_, settings_, location});
     connect(pads_, &PadPanel::padFocused, zoneCommands_, &ZoneCommands::forgetRememberedRows);
     // Copy, Delete and the rest follow the zone list's current row, however it moves.
     connect(zones_->view()->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -124,30 +126,42 @@ void MainWindow::buildControls() {
         zoneCommands_->moveRememberedRows(target);
         updateCommandStates();
     });
+
+    instruments_ = new InstrumentCommands(
+        {*this, kit_, document_, *edits_, *host_, finder_, *zones_, settings_, location});
+    drops_ = new DropTargets({*this, kit_, document_, *edits_, *pads_, *zones_, *zoneCommands_,
+                              *audition_, commandsChanged});
+    foreignKits_ = new ForeignKitCommands({*this, kit_, document_, *host_, *formats_, settings_});
+    midi_ = new MidiRouter({*this, kit_, *edits_, *host_, *pads_, *zones_, *audition_, *animation_,
+                            [this] { return endOpenEdits(); }, commandsChanged},
+                           this);
 }
 
 void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     fileMenu_ = bar->addMenu(QStringLiteral("&File"));
+    fileMenu_->setObjectName(QStringLiteral("fileMenu"));
     commands_->fillMenu(fileMenu_, fileMenuLayout());
 
     padMenu_ = new QMenu(QStringLiteral("Pad"), this);
+    padMenu_->setObjectName(QStringLiteral("padMenu"));
     commands_->fillMenu(padMenu_, padMenuLayout());
     zoneMenu_ = new QMenu(QStringLiteral("&Samples"), this);
+    zoneMenu_->setObjectName(QStringLiteral("zoneMenu"));
     commands_->fillMenu(zoneMenu_, zoneMenuLayout());
     pads_->setContextMenu(padMenu_);
     zones_->setContextMenu(zoneMenu_);
 
     secondMenuEntry_ = bar->addMenu(padMenu_);
     audioOut_ = new AudioOutMenu(
-        options_, [this] { return sound_->outputs(); }, this);
+        options_, [this] { return sound().outputs(); }, this);
     bar->addMenu(audioOut_);
     bar->addAction(commands_->action(CommandId::About));
 
-    // The table's actions report themselves; the entries made on the fly (recent files,
-    // outputs) come through the bar.
+    // The table's actions report themselves, and the outputs' menu takes its own entries; the
+    // recent files come through the bar.
     connect(bar, &QMenuBar::triggered, this, [this](QAction* item) {
-        if (!commands_->actions().contains(item)) {
+        if (item->parent() != audioOut_ && !commands_->actions().contains(item)) {
             command(commandId(item));
         }
     });
@@ -164,34 +178,47 @@ void MainWindow::buildHealthPanel() {
     addDockWidget(Qt::RightDockWidgetArea, health_);
     health_->hide();
     menuBar()->setCornerWidget(health_->statusLabel());
-    setCommandHandler(CommandId::KitHealth, [this] { health_->setVisible(!health_->isVisible()); });
 }
 
-void MainWindow::registerOwnCommands() {
-    setCommandHandler(CommandId::ShareSamples, [this] { toggleShareSamples(); });
-    setCommandHandler(CommandId::Revert, [this] { revertToSaved(); });
-    setCommandHandler(CommandId::Undo, [this] { edits_->undo(); });
-    setCommandHandler(CommandId::Redo, [this] { edits_->redo(); });
-    setCommandHandler(CommandId::SwitchFocus, [this] { switchFocus(); });
-    setCommandHandler(CommandId::DeleteUnusedSamples, [this] { deleteUnusedSamples(); });
-    setCommandHandler(CommandId::ExploreKitFolder, [this] { exploreKitFolder(); });
-    setCommandHandler(CommandId::ExplorePluginFolder,
-                      [this] { dialogs().openFolder(pluginFolder_); });
-    auto* instruments = new InstrumentCommands(*this, settings_);
-    setCommandHandler(CommandId::ExportInstrument,
-                      [instruments] { instruments->exportInstrument(); });
-    setCommandHandler(CommandId::ImportInstrument,
-                      [instruments] { instruments->importInstrument(); });
-    setCommandHandler(CommandId::SaveInstrumentAsKit,
-                      [instruments] { instruments->saveInstrumentAsKit(); });
-    drops_ = new DropTargets(*this);
-    setCommandHandler(CommandId::NewKitFromFolder, [this] { drops_->newKitFromFolder(); });
-    auto* foreignKits = new ForeignKitCommands(*this, settings_);
-    setCommandHandler(CommandId::ImportKit, [foreignKits] { foreignKits->importKit(); });
-    setCommandHandler(CommandId::ExportKit, [foreignKits] { foreignKits->exportKit(); });
-    setCommandHandler(CommandId::About, [this] { showAbout(); });
-    setCommandHandler(CommandId::Picture, [this] { showAbout(); });
-    setCommandHandler(CommandId::Exit, [this] { close(); });
+void MainWindow::run(CommandId id, int /*index*/) {
+    switch (id) {
+    case CommandId::ShareSamples:
+        toggleShareSamples();
+        return;
+    case CommandId::Revert:
+        revertToSaved();
+        return;
+    case CommandId::Undo:
+        edits_->undo();
+        return;
+    case CommandId::Redo:
+        edits_->redo();
+        return;
+    case CommandId::SwitchFocus:
+        switchFocus();
+        return;
+    case CommandId::DeleteUnusedSamples:
+        deleteUnusedSamples();
+        return;
+    case CommandId::ExploreKitFolder:
+        exploreKitFolder();
+        return;
+    case CommandId::ExplorePluginFolder:
+        dialogs().openFolder(pluginFolder_);
+        return;
+    case CommandId::KitHealth:
+        health_->setVisible(!health_->isVisible());
+        return;
+    case CommandId::About:
+    case CommandId::Picture:
+        showAbout();
+        return;
+    case CommandId::Exit:
+        close();
+        return;
+    default:
+        return;
+    }
 }
 
 } // namespace padsmith

@@ -124,7 +124,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // Close the audio stream while the event loop still runs: Qt's PulseAudio back end may
     // abort when a stream is still closing at exit.
-    sound_->closeOutput();
+    sound().closeOutput();
     saveWindowGeometry(*this, settings_);
     event->accept();
 }

@@ -2,8 +2,8 @@
 #include "app/MidiRouter.h"
 
 #include "app/AnimationControl.h"
+#include "app/Audition.h"
 #include "app/EditPath.h"
-#include "app/MainWindow.h"
 #include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
@@ -13,17 +13,18 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QWidget>
 
 namespace padsmith {
 
-MidiRouter::MidiRouter(MainWindow& window, QObject* parent) : QObject(parent), window_(window) {}
+MidiRouter::MidiRouter(Services services, QObject* parent)
+    : QObject(parent), s_(std::move(services)) {}
 
 void MidiRouter::publishDirectNotes() {
-    const InPlaceEdit* renameBox = window_.padPanel().renameBox();
-    const bool direct = window_.isActiveWindow() && QApplication::activeModalWidget() == nullptr &&
-                        !operationRunning() && renameBox == nullptr &&
-                        !window_.zonePanel().ownsFocus();
-    window_.sound().setNotesDirect(direct);
+    const bool direct = s_.window.isActiveWindow() &&
+                        QApplication::activeModalWidget() == nullptr && !operationRunning() &&
+                        s_.pads.renameBox() == nullptr && !s_.zones.ownsFocus();
+    s_.audition.sound().setNotesDirect(direct);
 }
 
 void MidiRouter::handleMessage(quint32 packed) {
@@ -53,16 +54,15 @@ void MidiRouter::noteOn(const NoteOn& note, bool sounded) {
     if (operationRunning()) {
         return;
     }
-    window_.animation()->play();
+    s_.animation.play();
     // Another program in front, or a dialog of this one: only the flash.
-    if (window_.isActiveWindow() && QApplication::activeModalWidget() == nullptr) {
+    if (s_.window.isActiveWindow() && QApplication::activeModalWidget() == nullptr) {
         // Where the focus was decides what the note does; an open edit is first committed (a
         // refused text keeps its editor, and the note does nothing more).
-        ZoneListPanel& zones = window_.zonePanel();
-        const InPlaceEdit* renameBox = window_.padPanel().renameBox();
+        const InPlaceEdit* renameBox = s_.pads.renameBox();
         const bool renaming = renameBox != nullptr && renameBox->hasFocus();
-        const bool listFocused = zones.hasFocus();
-        if (window_.endOpenEdits() && !renaming) {
+        const bool listFocused = s_.zones.hasFocus();
+        if (s_.endOpenEdits() && !renaming) {
             // The zone list's cell editor does not hold the trigger back; the list itself does.
             if (listFocused) {
                 enterKey(note);
@@ -75,36 +75,36 @@ void MidiRouter::noteOn(const NoteOn& note, bool sounded) {
 }
 
 bool MidiRouter::trigger(const NoteOn& note, bool sounded) {
-    const std::optional<ZoneRef> zone = triggeredZone(window_.kit(), note.note, note.velocity);
+    const std::optional<ZoneRef> zone = triggeredZone(s_.kit, note.note, note.velocity);
     if (zone) {
-        const SampleZone& played = window_.kit().pads[static_cast<std::size_t>(zone->pad)].at(
+        const SampleZone& played = s_.kit.pads[static_cast<std::size_t>(zone->pad)].at(
             static_cast<std::size_t>(zone->position));
         // Notes sound together, as on the instrument. A note that sounds already was played
         // on its way in.
         if (!sounded) {
-            window_.sound().playNote(played.sourcePath, window_.outputDevice());
+            s_.audition.playNote(played.sourcePath);
         }
-        window_.padPanel().selectPad(zone->pad, zone->position);
-        window_.updateCommandStates();
+        s_.pads.selectPad(zone->pad, zone->position);
+        s_.commandsChanged();
     }
     return true;
 }
 
 bool MidiRouter::enterKey(const NoteOn& note) {
-    ZoneListPanel& zones = window_.zonePanel();
-    KitDocument& kit = window_.kit();
+    ZoneListPanel& zones = s_.zones;
+    KitDocument& kit = s_.kit;
     if (kit.current().empty() || zones.currentRow() < 0) {
         return false;
     }
     const QList<int> selected = zones.selectedRows();
     const KeyEntry entry =
         padsmith::enterKey(kit, kit.currentPad, {selected.begin(), selected.end()}, note.note);
-    window_.editPath().apply(entry.edit);
+    s_.edits.apply(entry.edit);
     if (entry.refusedRow) {
         // The check again, now to show the user the other zone and the message.
         SampleZone refused = kit.current().at(static_cast<std::size_t>(*entry.refusedRow));
         refused.padNumber = kit.currentPad + 1;
-        checkDoubleNote(kit, refused, *entry.refusedRow, note.note, &window_.kitHost());
+        checkDoubleNote(kit, refused, *entry.refusedRow, note.note, &s_.host);
         return true;
     }
     zones.playZone();

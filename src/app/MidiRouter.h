@@ -6,12 +6,21 @@
 
 #include <QObject>
 #include <deque>
+#include <functional>
 #include <utility>
 #include <vector>
 
+class QWidget;
+
 namespace padsmith {
 
-class MainWindow;
+class AnimationControl;
+class Audition;
+class EditPath;
+class KitDocument;
+class KitHost;
+class PadPanel;
+class ZoneListPanel;
 
 // What a MIDI keyboard or drum controller does in the window. Every note-on flashes the
 // picture's animation once. While the user works anywhere but in the zone list or the pad's
@@ -25,7 +34,20 @@ class MainWindow;
 class MidiRouter : public QObject {
     Q_OBJECT
 public:
-    explicit MidiRouter(MainWindow& window, QObject* parent = nullptr);
+    struct Services {
+        QWidget& window; // notes count while it is the active window
+        KitDocument& kit;
+        EditPath& edits;
+        KitHost& host;
+        PadPanel& pads;
+        ZoneListPanel& zones;
+        Audition& audition;
+        AnimationControl& animation;
+        // Commits the window's open edits; false when one refused its text.
+        std::function<bool()> endOpenEdits;
+        std::function<void()> commandsChanged; // the enabling is due again
+    };
+    explicit MidiRouter(Services services, QObject* parent = nullptr);
 
     // A short MIDI message as the input delivers it; everything but a note-on is ignored.
     void handleMessage(quint32 packed);
@@ -43,7 +65,7 @@ private:
     bool trigger(const NoteOn& note, bool sounded);
     bool enterKey(const NoteOn& note);
 
-    MainWindow& window_;
+    Services s_;
     std::deque<std::pair<NoteOn, bool>> waiting_; // the note, and whether it sounds already
     bool handling_ = false;
 };

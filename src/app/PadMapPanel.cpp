@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PadMapPanel.h"
 
+#include "app/Audition.h"
 #include "app/EditPath.h"
-#include "app/MainWindow.h"
-#include "app/MidiRouter.h"
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
 #include "audio/AudioFile.h"
 #include "audio/SampleFacts.h"
-#include "audio/SoundSystem.h"
 #include "kit/KitHealth.h"
 #include "kit/NoteNames.h"
 #include "kit/Trigger.h"
@@ -126,11 +124,10 @@ private:
 
 } // namespace
 
-PadMapPanel::PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* client)
-    : QObject(client), window_(window), settings_(settings),
-      area_(new QSplitter(Qt::Vertical, client)), mapScroll_(new QScrollArea), map_(new PadMapView),
-      waveform_(new WaveformView) {
-    CellTableView* list = window_.zoneList();
+PadMapPanel::PadMapPanel(Services services, QWidget* client)
+    : QObject(client), s_(std::move(services)), area_(new QSplitter(Qt::Vertical, client)),
+      mapScroll_(new QScrollArea), map_(new PadMapView), waveform_(new WaveformView) {
+    CellTableView* list = s_.zones.view();
     area_->setObjectName(QStringLiteral("zoneArea"));
     area_->setGeometry(list->geometry());
     area_->setHandleWidth(5);
@@ -151,7 +148,7 @@ PadMapPanel::PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* c
     waveform_->setText(tr("No sample selected"));
 
     const QByteArray placed =
-        QByteArray::fromBase64(settings_.readString(kPanesSetting).toLatin1());
+        QByteArray::fromBase64(s_.settings.readString(kPanesSetting).toLatin1());
     if (!placed.isEmpty() && area_->restoreState(placed)) {
         userPlacedPanes_ = true;
         mapScroll_->show();
@@ -161,7 +158,7 @@ PadMapPanel::PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* c
     }
     connect(area_, &QSplitter::splitterMoved, this, [this] {
         userPlacedPanes_ = true;
-        settings_.writeString(kPanesSetting, QString::fromLatin1(area_->saveState().toBase64()));
+        s_.settings.writeString(kPanesSetting, QString::fromLatin1(area_->saveState().toBase64()));
     });
     new ResizeWatcher(area_, [this] { areaResized(); });
 
@@ -178,12 +175,11 @@ PadMapPanel::PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* c
     connect(rows, &QAbstractItemModel::dataChanged, this, &PadMapPanel::refresh);
     connect(rows, &QAbstractItemModel::rowsInserted, this, &PadMapPanel::refresh);
     connect(rows, &QAbstractItemModel::rowsRemoved, this, &PadMapPanel::refresh);
-    connect(&window_.editPath(), &EditPath::padsChanged, this, &PadMapPanel::refresh);
+    connect(&s_.edits, &EditPath::padsChanged, this, &PadMapPanel::refresh);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &PadMapPanel::showSelection);
     connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &PadMapPanel::showSelection);
-    connect(&window_.midiRouter(), &MidiRouter::noteHandled, this, &PadMapPanel::noteHandled);
     follow_.setInterval(kFollowMs);
     connect(&follow_, &QTimer::timeout, this, &PadMapPanel::followPlayer);
     measuring_.setMaxThreadCount(1);
@@ -229,7 +225,7 @@ void PadMapPanel::refresh() {
 
 void PadMapPanel::refreshNow() {
     refreshQueued_ = false;
-    const KitDocument& kit = window_.kit();
+    const KitDocument& kit = s_.kit;
     shownPad_ = kit.currentPad;
     model_ = padsmith::padMap(kit, shownPad_);
     showMap(kit, model_);
@@ -293,18 +289,18 @@ QString PadMapPanel::blockToolTip(const KitDocument& kit, const MapBlock& block,
 }
 
 void PadMapPanel::showSelection() {
-    map_->setSelected(window_.zonePanel().selectedRows());
+    map_->setSelected(s_.zones.selectedRows());
     showWaveform();
 }
 
 void PadMapPanel::showWaveform() {
-    const ZoneListPanel& zones = window_.zonePanel();
+    const ZoneListPanel& zones = s_.zones;
     const QList<int> selected = zones.selectedRows();
     int row = zones.currentRow();
     if (!selected.contains(row)) {
         row = selected.isEmpty() ? -1 : selected.first();
     }
-    const Pad& pad = window_.kit().current();
+    const Pad& pad = s_.kit.current();
     if (row < 0 || static_cast<std::size_t>(row) >= pad.size()) {
         wavePath_.clear();
         follow_.stop();
@@ -312,7 +308,7 @@ void PadMapPanel::showWaveform() {
         return;
     }
     const std::string path = pad.at(static_cast<std::size_t>(row)).sourcePath;
-    const std::shared_ptr<SampleFactsCache>& facts = window_.sampleFacts();
+    const std::shared_ptr<SampleFactsCache>& facts = s_.facts;
     wavePath_ = path;
     if (const std::shared_ptr<const SampleFacts> known = facts->find(path)) {
         if (known->state == SampleFacts::State::Ok) {
@@ -359,13 +355,13 @@ void PadMapPanel::clicked(int lane, int velocity, Qt::KeyboardModifiers modifier
     if (lane < 0 || static_cast<std::size_t>(lane) >= model_.lanes.size()) {
         return;
     }
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     const int key = model_.lanes[static_cast<std::size_t>(lane)].key;
     const int row = triggeredRow(kit.current(), key, velocity);
     if (row < 0) {
         return;
     }
-    window_.zonePanel().selectRow(row);
+    s_.zones.selectRow(row);
     map_->setFocus(Qt::MouseFocusReason);
     // What a note of this key and velocity plays in the kit may sit on an earlier pad.
     const std::optional<ZoneRef> first = triggeredZone(kit, key, velocity);
@@ -379,14 +375,13 @@ void PadMapPanel::clicked(int lane, int velocity, Qt::KeyboardModifiers modifier
                            map_);
     }
     if (!modifiers.testFlag(Qt::ControlModifier)) {
-        window_.sound().previewSample(kit.current().at(static_cast<std::size_t>(row)).sourcePath,
-                                      window_.outputDevice());
+        s_.audition.preview(kit.current().at(static_cast<std::size_t>(row)).sourcePath);
     }
 }
 
 void PadMapPanel::edgeMoved(int row, bool highEdge, int velocity) {
     // The drag is shown as the edit would leave the pad; the kit changes once, on release.
-    KitDocument preview = window_.kit();
+    KitDocument preview = s_.kit;
     applyEdit(preview,
               dragVelocityEdge(preview, shownPad_, row,
                                highEdge ? VelocityEdge::High : VelocityEdge::Low, velocity));
@@ -394,25 +389,25 @@ void PadMapPanel::edgeMoved(int row, bool highEdge, int velocity) {
 }
 
 void PadMapPanel::dragFinished(int row, bool highEdge, int velocity) {
-    const KitDocument& kit = window_.kit();
+    const KitDocument& kit = s_.kit;
     if (shownPad_ == kit.currentPad) {
-        window_.editPath().apply(dragVelocityEdge(
+        s_.edits.apply(dragVelocityEdge(
             kit, shownPad_, row, highEdge ? VelocityEdge::High : VelocityEdge::Low, velocity));
     }
     refresh();
-    window_.updateCommandStates();
+    s_.commandsChanged();
 }
 
-void PadMapPanel::noteHandled(int note, int velocity) {
+void PadMapPanel::showNote(int note, int velocity) {
     // The note may have made another pad current.
-    if (refreshQueued_ || shownPad_ != window_.kit().currentPad) {
+    if (refreshQueued_ || shownPad_ != s_.kit.currentPad) {
         refreshNow();
     }
     const int lane = model_.laneOf(note);
     if (lane < 0) {
         return;
     }
-    const std::optional<ZoneRef> fired = triggeredZone(window_.kit(), note, velocity);
+    const std::optional<ZoneRef> fired = triggeredZone(s_.kit, note, velocity);
     map_->showHit(lane, velocity, fired && fired->pad == shownPad_ ? fired->position : -1);
 }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,10 +21,13 @@ class QWidget;
 
 namespace padsmith {
 
-class MainWindow;
+class Audition;
+class EditPath;
 class PadMapView;
+class SampleFactsCache;
 class SettingsStore;
 class WaveformView;
+class ZoneListPanel;
 
 // Puts a pad's map into `view`, each block with the tooltip `toolTip` gives it.
 void showPadMap(PadMapView& view, const PadMap& map,
@@ -44,7 +48,16 @@ public:
     // The setting that keeps the dividers' places.
     static constexpr const char* kPanesSetting = "PadMapPanes";
 
-    PadMapPanel(MainWindow& window, SettingsStore& settings, QWidget* client);
+    struct Services {
+        KitDocument& kit;
+        EditPath& edits;
+        ZoneListPanel& zones; // the list the panes share their room with
+        Audition& audition;
+        std::shared_ptr<SampleFactsCache> facts;
+        SettingsStore& settings;
+        std::function<void()> commandsChanged; // the enabling is due again
+    };
+    PadMapPanel(Services services, QWidget* client);
 
     // The list and the panes, to be placed where the zone list was.
     QSplitter* area() const { return area_; }
@@ -64,6 +77,9 @@ public:
     using PlayedFrame = std::function<std::optional<std::uint64_t>(const std::string& path)>;
     void setPlayedFrame(PlayedFrame played);
 
+    // A MIDI note-on was taken: its hit is marked on the key's lane.
+    void showNote(int note, int velocity);
+
 private:
     void areaResized();
     void showPanes(bool shown);
@@ -74,12 +90,10 @@ private:
     void clicked(int lane, int velocity, Qt::KeyboardModifiers modifiers);
     void edgeMoved(int row, bool highEdge, int velocity);
     void dragFinished(int row, bool highEdge, int velocity);
-    void noteHandled(int note, int velocity);
     QString blockToolTip(const KitDocument& kit, const MapBlock& block,
                          const std::vector<HealthFinding>& findings) const;
 
-    MainWindow& window_;
-    SettingsStore& settings_;
+    Services s_;
     QSplitter* area_;
     QScrollArea* mapScroll_;
     PadMapView* map_;

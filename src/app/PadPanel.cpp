@@ -17,7 +17,9 @@ namespace padsmith {
 
 namespace {
 
+// The controls carry the numbers of the window's dialog layout as their object names.
 constexpr int kPadButtonFirstId = 1042;
+constexpr int kPadLabelFirstId = 1061;
 constexpr int kPadsPerRow = 9;
 
 } // namespace
@@ -47,7 +49,7 @@ PadPanel::PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWid
 
         const int labelX = (row == 0 ? kUpperLabelX : kLowerLabelX)[static_cast<std::size_t>(n)];
         auto* name = new ClickLabel(QStringLiteral("XXX"), client);
-        name->setObjectName(QString::number(static_cast<int>(CommandId::PadLabelFirst + pad)));
+        name->setObjectName(QString::number(kPadLabelFirstId + pad));
         name->setGeometry(units.rect(labelX, row == 0 ? 230 : 268, 36, 9));
         name->setAlignment(Qt::AlignCenter);
         name->setElided(true);
@@ -149,29 +151,34 @@ void PadPanel::navigate() {
     }
 }
 
-bool PadPanel::handleCommand(CommandId id) {
+void PadPanel::run(CommandId id, int index) {
     const int pad = kit_.currentPad;
     switch (id) {
     case CommandId::Navigate:
         navigate();
-        return true;
+        return;
     case CommandId::Copy:
         clipboard_.copy(pad);
-        return true;
+        return;
     case CommandId::Cut:
         clipboard_.cut(pad);
-        return true;
+        return;
     case CommandId::Paste:
         applyPadEdit(clipboard_.paste(kit_, pad));
-        return true;
+        return;
     case CommandId::Delete:
         applyPadEdit(deletePad(kit_, pad));
-        return true;
+        return;
     case CommandId::Rename:
         rename(pad);
-        return true;
+        return;
+    case CommandId::RenamePad:
+        if (index >= 0 && index < kPadCount) {
+            rename(index);
+        }
+        return;
     default:
-        return false;
+        return;
     }
 }
 

@@ -27,7 +27,7 @@ class ZoneListPanel;
 // The 18 pads of the window with their name labels: which pad is current, its marker,
 // selection by mouse and keys, auditioning, the "PADPOP" popup and the pad commands that
 // arrive while a pad has the focus.
-class PadPanel : public QObject {
+class PadPanel : public QObject, public CommandRunner {
     Q_OBJECT
 public:
     // What the panel needs from the window around it.
@@ -64,8 +64,9 @@ public:
     // Auditions the current pad: the first zone whose velocity window reaches 90, else the last.
     void playPad();
 
-    // A pad command (the current pad's button has the focus); false when it is not one.
-    bool handleCommand(CommandId id);
+    // A pad command (the current pad's button has the focus), or the rename of pad `index`
+    // (a click on its name).
+    void run(CommandId id, int index) override;
 
     // Opens the rename box over the label of `pad`, which becomes current. Enter names the
     // pad (an empty box changes nothing); Escape or a click elsewhere keeps the old name.

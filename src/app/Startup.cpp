@@ -160,7 +160,8 @@ int terminateWrite = -1;
 
 void onTerminate(int /*signal*/) {
     const char byte = 1;
-    (void)::write(terminateWrite, &byte, 1);
+    const ssize_t written = ::write(terminateWrite, &byte, 1);
+    (void)written; // nothing can be done about a full pipe here: the loop is told already
 }
 #endif
 

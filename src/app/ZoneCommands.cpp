@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ZoneCommands.h"
 
+#include "app/Audition.h"
+#include "app/Document.h"
 #include "app/EditPath.h"
+#include "app/EditorOptions.h"
 #include "app/FileDialog.h"
-#include "app/MainWindow.h"
-#include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "app/ZoneListPanel.h"
@@ -14,11 +15,9 @@
 #include "kit/PadEdits.h"
 #include "kit/SampleFolders.h"
 #include "kit/ZoneFiles.h"
-#include "ui/CellTableView.h"
 
 #include <QDir>
-#include <QItemSelectionModel>
-#include <QMenu>
+#include <QWidget>
 #include <algorithm>
 #include <memory>
 
@@ -31,8 +30,7 @@ const QString kWaveEditorDialogTitle = QStringLiteral("Select Wave Editor ...");
 
 } // namespace
 
-ZoneCommands::ZoneCommands(MainWindow& window, SettingsStore& settings)
-    : QObject(&window), window_(window), settings_(settings) {}
+ZoneCommands::ZoneCommands(Services services) : QObject(&services.owner), s_(std::move(services)) {}
 
 FileFilter ZoneCommands::sampleFilter() {
     return {QStringLiteral("Audio file (*.wav,*.aif)"), QStringLiteral("*.wav;*.aif;*.aiff")};
@@ -58,41 +56,33 @@ QString ZoneCommands::programFolder() {
 #endif
 }
 
-bool ZoneCommands::handleCommand(CommandId id) {
+void ZoneCommands::run(CommandId id, int /*index*/) {
     switch (id) {
     case CommandId::ImportSamples:
         importSamples();
-        return true;
+        return;
     case CommandId::Copy:
         rememberSelection();
-        return true;
+        return;
     case CommandId::Paste:
-        moveRememberedRows(currentRow());
-        return true;
+        moveRememberedRows(s_.zones.currentRow());
+        return;
     case CommandId::Delete:
         deleteZones();
-        return true;
+        return;
     case CommandId::EditSample:
         editInWaveEditor();
-        return true;
+        return;
     case CommandId::SelectWaveEditor:
         selectWaveEditor();
-        return true;
+        return;
     default:
-        return false;
+        return;
     }
 }
 
 void ZoneCommands::kitReplaced() {
-    keyRange_.takeFromLastZoneOf(window_.kit());
-}
-
-KitLocation ZoneCommands::location() const {
-    return {toFsPath(window_.pluginFolder()), window_.shareSamples(), window_.options().codePage()};
-}
-
-void ZoneCommands::stopPreview() {
-    window_.kitHost().stopPreview();
+    keyRange_.takeFromLastZoneOf(s_.kit);
 }
 
 QString ZoneCommands::previewInDialog(const QString& path) {
@@ -102,15 +92,13 @@ QString ZoneCommands::previewInDialog(const QString& path) {
         return {};
     }
     lastPreviewed_ = path;
-    SoundSystem& player = window_.sound();
-    player.previewSample(toStd(path), window_.outputDevice());
-    return player.infoText();
+    s_.audition.preview(toStd(path));
+    return s_.audition.sound().infoText();
 }
 
 void ZoneCommands::importSamples() {
-    KitDocument& kit = window_.kit();
-    const Pad& pad = kit.current();
-    const int row = currentRow();
+    const Pad& pad = s_.kit.current();
+    const int row = s_.zones.currentRow();
     // The dialog opens on the current zone's sample (the first zone's without a current row).
     QString start;
     if (!pad.empty()) {
@@ -122,9 +110,9 @@ void ZoneCommands::importSamples() {
             start = fromStd(withoutMissingMark(source));
         }
     }
-    FileDialog dialog(settings_, sampleFilter(), kSampleDialogTitle);
+    FileDialog dialog(s_.settings, sampleFilter(), kSampleDialogTitle);
     const QStringList chosen = dialog.showOpenSamples(
-        &window_, start, [this](const QString& path) { return previewInDialog(path); });
+        &s_.owner, start, [this](const QString& path) { return previewInDialog(path); });
     if (chosen.isEmpty()) {
         return;
     }
@@ -137,11 +125,10 @@ void ZoneCommands::importSamples() {
 
 void ZoneCommands::importFiles(int row, const std::vector<std::filesystem::path>& files,
                                bool layers, const std::string& editName) {
-    stopPreview();
-    KitDocument& kit = window_.kit();
-    KitHost& host = window_.kitHost();
+    s_.host.stopPreview();
+    KitDocument& kit = s_.kit;
     SampleImport import =
-        padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_, location(), host);
+        padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_, s_.location(), s_.host);
     if (layers) {
         import.edit = asLayers(std::move(import.edit), kit.currentPad);
     }
@@ -152,53 +139,51 @@ void ZoneCommands::importFiles(int row, const std::vector<std::filesystem::path>
     if (import.edit.empty()) {
         return;
     }
-    window_.editPath().apply(std::move(import.edit));
-    window_.zonePanel().selectRow(firstRow);
+    s_.edits.apply(std::move(import.edit));
+    s_.zones.selectRow(firstRow);
 }
 
 void ZoneCommands::renameSample(int row, const QString& name) {
     const std::string text = toStd(name);
-    if (const std::string problem = sampleNameProblem(text, location().codePage);
+    if (const std::string problem = sampleNameProblem(text, s_.location().codePage);
         !problem.empty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(problem));
         return;
     }
-    KitDocument& kit = window_.kit();
-    SampleRename rename = padsmith::renameSample(kit, kit.currentPad, row, text, location());
+    SampleRename rename =
+        padsmith::renameSample(s_.kit, s_.kit.currentPad, row, text, s_.location());
     if (!rename.error.empty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, fromStd(rename.error));
         return;
     }
     // The copy in the sample folder is renamed at the next save.
-    window_.editPath().apply(std::move(rename.edit));
-    window_.zonePanel().selectRow(row);
+    s_.edits.apply(std::move(rename.edit));
+    s_.zones.selectRow(row);
 }
 
 void ZoneCommands::rememberSelection() {
-    rememberRows(selectedRows());
+    rememberRows(s_.zones.selectedRows());
 }
 
 void ZoneCommands::rememberRows(const QList<int>& rows) {
-    const KitDocument& kit = window_.kit();
-    remembered_ = padsmith::rememberRows(kit, kit.currentPad, {rows.begin(), rows.end()});
+    remembered_ = padsmith::rememberRows(s_.kit, s_.kit.currentPad, {rows.begin(), rows.end()});
 }
 
 void ZoneCommands::moveRememberedRows(int target) {
-    stopPreview();
-    const std::optional<ZoneMove> move =
-        padsmith::moveRememberedRows(window_.kit(), remembered_, target);
+    s_.host.stopPreview();
+    const std::optional<ZoneMove> move = padsmith::moveRememberedRows(s_.kit, remembered_, target);
     remembered_ = {};
     if (!move) {
         return;
     }
-    window_.editPath().apply(move->edit);
-    selectRows({move->selectedRows.begin(), move->selectedRows.end()});
+    s_.edits.apply(move->edit);
+    s_.zones.selectRows({move->selectedRows.begin(), move->selectedRows.end()});
 }
 
 void ZoneCommands::deleteZones() {
     const bool askFromDisk = dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
-    stopPreview();
-    const QList<int> rows = selectedRows();
+    s_.host.stopPreview();
+    const QList<int> rows = s_.zones.selectedRows();
     if (rows.isEmpty()) {
         return;
     }
@@ -206,7 +191,7 @@ void ZoneCommands::deleteZones() {
     const bool fromDisk =
         askFromDisk && messageBox(MessageButtons::YesNo, MessageIcon::Warning,
                                   QStringLiteral("Delete files from disk?")) == AnswerYes;
-    KitDocument& kit = window_.kit();
+    KitDocument& kit = s_.kit;
     ZoneDeletion deletion = padsmith::deleteZones(kit, kit.currentPad, {rows.begin(), rows.end()});
     if (deletion.edit.empty()) {
         return;
@@ -215,22 +200,21 @@ void ZoneCommands::deleteZones() {
     // kit no longer names: an undone Delete finds them all. The sources go to the trash, and
     // come back with the undo.
     if (!fromDisk) {
-        window_.editPath().apply(deletion.edit);
-        window_.zonePanel().selectRow(deletion.currentRow);
+        s_.edits.apply(deletion.edit);
+        s_.zones.selectRow(deletion.currentRow);
         return;
     }
-    KitHost& host = window_.kitHost();
+    KitHost& host = s_.host;
     // The kit as it is after the deletion decides which files zones still play.
     KitDocument after = kit;
     applyEdit(after, deletion.edit);
     SourceDeletion files =
-        trashSourceFiles(after, deletion.removed, location(),
-                         toFsPath(window_.document().currentPath()).filename().string(), host);
+        trashSourceFiles(after, deletion.removed, s_.location(),
+                         toFsPath(s_.document.currentPath()).filename().string(), host);
     auto trashed = std::make_shared<std::vector<TrashedFile>>(std::move(files.trashed));
-    window_.editPath().apply(deletion.edit,
-                             {[trashed, &host] { restoreFromTrash(*trashed, host); },
-                              [trashed, &host] { moveToTrashAgain(*trashed, host); }});
-    window_.zonePanel().selectRow(deletion.currentRow);
+    s_.edits.apply(deletion.edit, {[trashed, &host] { restoreFromTrash(*trashed, host); },
+                                   [trashed, &host] { moveToTrashAgain(*trashed, host); }});
+    s_.zones.selectRow(deletion.currentRow);
     QStringList notes;
     if (files.kept > 0) {
         notes.append(QStringLiteral("%1 file(s) not deleted from disk: other zones of the kit "
@@ -260,62 +244,42 @@ void ZoneCommands::deleteZones() {
 }
 
 bool ZoneCommands::selectWaveEditor() {
-    FileDialog dialog(settings_, waveEditorFilter(), kWaveEditorDialogTitle);
-    if (!dialog.showOpen(&window_, programFolder())) {
+    FileDialog dialog(s_.settings, waveEditorFilter(), kWaveEditorDialogTitle);
+    if (!dialog.showOpen(&s_.owner, programFolder())) {
         return false;
     }
-    window_.options().setWaveEditor(dialog.path());
+    s_.options.setWaveEditor(dialog.path());
     return true;
 }
 
 void ZoneCommands::editInWaveEditor() {
-    stopPreview();
-    if (window_.waveEditor().isEmpty() && !selectWaveEditor()) {
+    s_.host.stopPreview();
+    if (s_.options.waveEditor().isEmpty() && !selectWaveEditor()) {
         return;
     }
-    KitDocument& kit = window_.kit();
-    QList<int> rows = selectedRows();
+    KitDocument& kit = s_.kit;
+    QList<int> rows = s_.zones.selectedRows();
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const std::size_t row = static_cast<std::size_t>(rows[i]);
         if (row >= kit.current().size()) {
             continue;
         }
         const SampleZone zone = kit.current().at(row);
-        if (runProgram(window_.waveEditor(), fromStd(zone.sourcePath)) != ProgramStart::Started) {
+        if (runProgram(s_.options.waveEditor(), fromStd(zone.sourcePath)) !=
+            ProgramStart::Started) {
             // The editor is gone or is no program: choose another and start over. Cancelling
             // the choice ends the command.
             if (!selectWaveEditor()) {
                 return;
             }
-            rows = selectedRows();
+            rows = s_.zones.selectedRows();
             i = -1;
             continue;
         }
         sampleEditedOutside(kit, zone);
         // The copy is replaced at the next save: until then the kit is modified.
-        window_.document().updateTitle(kit.modified());
+        s_.document.updateTitle(kit.modified());
     }
-}
-
-// The view's selection. Kept here in one place, so the commands need no more of the list than
-// its rows.
-QList<int> ZoneCommands::selectedRows() const {
-    QList<int> rows;
-    if (const QItemSelectionModel* selection = window_.zoneList()->selectionModel()) {
-        for (const QModelIndex& index : selection->selectedRows()) {
-            rows.append(index.row());
-        }
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-int ZoneCommands::currentRow() const {
-    return window_.zonePanel().currentRow();
-}
-
-void ZoneCommands::selectRows(const QList<int>& rows) {
-    window_.zonePanel().selectRows(rows);
 }
 
 } // namespace padsmith

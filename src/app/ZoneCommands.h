@@ -10,25 +10,46 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+class QWidget;
+
 namespace padsmith {
 
-class MainWindow;
+class Audition;
+class Document;
+class EditPath;
+class EditorOptions;
+class KitDocument;
+class KitHost;
 class SettingsStore;
+class ZoneListPanel;
 
 // The commands on the zones of the current pad, while the zone list has the focus: import
 // samples, rename a sample, move zones (Copy then Paste, or a row drag), delete zones (and
 // their files on request), and the external wave editor. Each change of the kit is one undo
 // step; every command stops the preview before it touches a file.
-class ZoneCommands : public QObject {
+class ZoneCommands : public QObject, public CommandRunner {
     Q_OBJECT
 public:
-    ZoneCommands(MainWindow& window, SettingsStore& settings);
+    struct Services {
+        QWidget& owner; // of the dialogs
+        KitDocument& kit;
+        EditPath& edits;
+        KitHost& host;
+        Document& document; // the kit's file and title
+        ZoneListPanel& zones;
+        Audition& audition;
+        EditorOptions& options;
+        SettingsStore& settings;
+        std::function<KitLocation()> location;
+    };
+    explicit ZoneCommands(Services services);
 
-    // A zone command; false when `id` is not one of these.
-    bool handleCommand(CommandId id);
+    // Import samples, Copy, Paste, Delete, Edit and Select Wave Editor.
+    void run(CommandId id, int index) override;
 
     // Brings audio files into the current pad, from the current row on (see importZones).
     void importSamples();
@@ -65,14 +86,8 @@ public:
 
 private:
     QString previewInDialog(const QString& path);
-    KitLocation location() const;
-    void stopPreview();
-    QList<int> selectedRows() const;
-    int currentRow() const;
-    void selectRows(const QList<int>& rows);
 
-    MainWindow& window_;
-    SettingsStore& settings_;
+    Services s_;
     RememberedRows remembered_;
     ImportKeyRange keyRange_;
     QString lastPreviewed_; // the file the sample dialog auditioned last, for the whole run

@@ -269,22 +269,22 @@ void ZoneListPanel::navigate() {
     }
 }
 
-bool ZoneListPanel::handleCommand(CommandId id) {
+void ZoneListPanel::run(CommandId id, int /*index*/) {
     switch (id) {
     case CommandId::Navigate:
         navigate();
-        return true;
+        return;
     case CommandId::Rename:
         view_->beginEdit();
-        return true;
+        return;
     case CommandId::SelectAll:
         view_->selectAll();
-        return true;
+        return;
     case CommandId::SpreadVelocities:
         spreadVelocities();
-        return true;
+        return;
     default:
-        return handler_ ? handler_(id) : false;
+        return;
     }
 }
 

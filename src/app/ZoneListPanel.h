@@ -23,13 +23,11 @@ class ZoneTableModel;
 
 // The zone list of the window: a small spreadsheet of the current pad's zones. Cells are
 // edited in place and committed through the edit path; clicks and arrow keys audition the
-// zone; the "LVPOP" popup opens on a right click; the zone commands that arrive while the list
-// has the focus are handled here or handed to the zone commands.
-class ZoneListPanel : public QObject {
+// zone; the "LVPOP" popup opens on a right click. The list's own commands (arrows, F2, Select
+// All, dynamic velocity) are carried out here; ZoneCommands has the ones that change files.
+class ZoneListPanel : public QObject, public CommandRunner {
     Q_OBJECT
 public:
-    using CommandHandler = std::function<bool(CommandId id)>;
-
     // What the panel needs from the window around it.
     struct Hooks {
         std::function<void(const std::string& path)> preview; // on the chosen output
@@ -81,10 +79,8 @@ public:
 
     // The popup shown on a right click, after the list has taken the focus.
     void setContextMenu(QMenu* menu) { contextMenu_ = menu; }
-    // The commands the zone commands own (copy, paste, delete, import, ...).
-    void setCommandHandler(CommandHandler handler) { handler_ = std::move(handler); }
-    // A command while the list has the focus; false when nothing took it.
-    bool handleCommand(CommandId id);
+    // A command of the list's own, while it has the focus.
+    void run(CommandId id, int index) override;
     // The enabling of the zone commands, while the list has the focus.
     void describe(CommandContext& context) const;
 
@@ -107,7 +103,6 @@ private:
     ZoneTableModel* model_;
     CellTableView* view_;
     QMenu* contextMenu_ = nullptr;
-    CommandHandler handler_;
     bool commandCommit_ = false; // the commit ends an edit for a command, not by a key
 };
 

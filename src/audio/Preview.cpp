@@ -76,8 +76,8 @@ bool PreviewPlayer::ensureOutput(int device) {
     closeOutput();
     std::string error;
     const RenderAtRate renderAtRate = [this](int rate) -> RenderFunction {
-        audition_ = std::make_unique<Audition>(rate, cache_);
-        Audition* audition = audition_.get();
+        audition_ = std::make_unique<VoiceEngine>(rate, cache_);
+        VoiceEngine* audition = audition_.get();
         return [audition](float* out, std::size_t frames) { audition->render(out, frames); };
     };
     output_ = key == kJackKey ? openJackOutput(renderAtRate, error)
@@ -171,7 +171,7 @@ void PreviewPlayer::setNotesDirect(bool direct) {
 
 bool PreviewPlayer::noteFromMidi(int note, int velocity) {
     midiInside_.fetch_add(1);
-    Audition* audition = shared_.load();
+    VoiceEngine* audition = shared_.load();
     const bool queued = audition != nullptr && audition->noteOn(note, velocity);
     midiInside_.fetch_sub(1);
     return queued;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/Audition.h"
+#include "audio/VoiceEngine.h"
 #include "audio/VoiceMixer.h"
 
 #include <QString>
@@ -62,7 +62,7 @@ public:
     // triggers) or left to the window.
     void setNotesDirect(bool direct);
     // Any thread: queues a MIDI note-on for the audio thread. False when it was not queued
-    // (see Audition::noteOn): the window then plays it, if it plays it at all.
+    // (see VoiceEngine::noteOn): the window then plays it, if it plays it at all.
     bool noteFromMidi(int note, int velocity);
     // True once the open stream plays notes from the zones of the last setKit.
     bool kitReady() const;
@@ -104,7 +104,7 @@ private:
 
     SampleCache* cache_;
     std::unique_ptr<OutputStream> output_;
-    std::unique_ptr<Audition> audition_;
+    std::unique_ptr<VoiceEngine> audition_;
     std::string outputKey_;
     int device_ = -1;
     int opened_ = 0;
@@ -112,7 +112,7 @@ private:
     bool direct_ = false;
 
     // What MIDI threads see: the audition of the open stream, and how many of them are in it.
-    std::atomic<Audition*> shared_{nullptr};
+    std::atomic<VoiceEngine*> shared_{nullptr};
     std::atomic<int> midiInside_{0};
 
     QString info_;

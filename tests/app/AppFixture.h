@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "WindowParts.h"
 #include "app/MainWindow.h"
 #include "app/Services.h"
 #include "app/Text.h"

@@ -21,7 +21,7 @@ class DocumentTest : public QObject {
 private:
     static QStringList recentTexts(MainWindow& window) {
         QStringList texts;
-        for (QAction* item : window.fileMenu()->actions()) {
+        for (QAction* item : fileMenu(window)->actions()) {
             const CommandId id = commandId(item);
             if (id >= CommandId::RecentFirst && id <= CommandId::RecentLast) {
                 texts.append(item->text());
@@ -50,7 +50,7 @@ private slots:
         const QString shown = "/.../b/c/kit.txt";
         QCOMPARE(window.windowTitle(), "Padsmith - [" + shown + "]");
         QCOMPARE(window.document().documentName(), QStringLiteral("kit.txt"));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KICK"));
 
         window.document().updateTitle(true);
         QCOMPARE(window.windowTitle(), "Padsmith - [* " + shown + "]");
@@ -59,7 +59,7 @@ private slots:
         app.dialogs.messageAnswers = {AnswerNo};
         window.command(CommandId::New);
         QCOMPARE(window.windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("XXX"));
     }
 
     void lastKitReopensUnlessShiftOrUntitled() {
@@ -68,7 +68,7 @@ private slots:
         app.settings->writeString("FILE1", kit);
         app.settings->writeString("Name", "Rock.txt");
         QCOMPARE(app.open().document().currentPath(), kit);
-        QCOMPARE(app.window->padLabel(0)->text(), QStringLiteral("SNARE"));
+        QCOMPARE(padLabel(*app.window, 0)->text(), QStringLiteral("SNARE"));
 
         QCOMPARE(app.open(false).document().currentPath(), QString()); // SHIFT held
         QCOMPARE(app.window->windowTitle(), QStringLiteral("Padsmith - [Untitled]"));
@@ -131,7 +131,7 @@ private slots:
     void recentMenuEntries() {
         AppFixture app;
         MainWindow& window = app.open();
-        QAction* placeholder = window.action(CommandId::RecentFirst);
+        QAction* placeholder = action(window, CommandId::RecentFirst);
         QCOMPARE(placeholder->text(), QStringLiteral("Recent"));
         QVERIFY(!placeholder->isEnabled());
 
@@ -145,13 +145,13 @@ private slots:
         QCOMPARE(texts.at(9), app.path("k7.txt")); // bare paths from the tenth on
         QCOMPARE(texts.at(15), app.path("k1.txt"));
         // The list stands between its separators, above "Exit".
-        const QList<QAction*> items = window.fileMenu()->actions();
+        const QList<QAction*> items = fileMenu(window)->actions();
         QCOMPARE(commandId(items.at(items.size() - 3)), CommandId::RecentFirst + 15);
 
         // An "&" in a path is shown, not taken as an access key.
         const QString rock = app.writeKit("Rock & Roll.txt");
         window.document().openKitPath(rock);
-        QCOMPARE(window.action(CommandId::RecentFirst)->iconText(), "1 " + rock);
+        QCOMPARE(action(window, CommandId::RecentFirst)->iconText(), "1 " + rock);
     }
 
     void recentEntryWithControlIsRemovedAndMissingFileIsReported() {
@@ -188,7 +188,7 @@ private slots:
         window.command(CommandId::RecentFirst);
         QVERIFY(QFile::exists(app.path("saved.txt")));
         QCOMPARE(window.document().currentPath(), chosen);
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("CHOSEN"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("CHOSEN"));
 
         // The open kit's own entry reloads it, and asks first when that loses changes.
         window.kit().pads[0].at(0).key = 50;
@@ -256,7 +256,7 @@ private slots:
         // Straight to the window, as the desktop hands it a drop.
         static_cast<QObject&>(window).event(&drop);
         QCOMPARE(window.document().currentPath(), first);
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("FIRST"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("FIRST"));
         QCOMPARE(window.document().recentFiles().count(), 1);
     }
 
@@ -301,7 +301,7 @@ private slots:
         app.dialogs.messageAnswers = {AnswerNo};
         drop();
         QCOMPARE(window.document().currentPath(), dropped);
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("DROPPED"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("DROPPED"));
     }
 
     void saveAsksForAPathForUntitledAndFailedOpenKeepsTheKitsPath() {
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(window.document().currentPath(), kit);
         QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KICK"));
         window.command(CommandId::Save);
         QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
         QVERIFY(!window.kit().modified());
@@ -372,7 +372,7 @@ private slots:
         window.document().openKitPath(kit);
         QVERIFY(app.dialogs.messages.last().contains(
             "Only 1 of 3 zone lines could be read: line 7 \" 2,  0, 0,1000,SN"));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KICK"));
         QVERIFY(!window.kit().modified());
 
         app.dialogs.messageAnswers = {AnswerNo};
@@ -413,7 +413,7 @@ private slots:
         window.document().openKitPath(other);
         const QString kit = app.writeKit("kit.txt");
         QFile::remove(app.path("library/kick.wav")); // missing: the read searches for it
-        window.padButton(2)->setFocus();
+        padButton(window, 2)->setFocus();
         const int current = window.kit().currentPad;
 
         // A window of the read's own, as its folder question or message would be.
@@ -427,7 +427,7 @@ private slots:
             window.command(CommandId::RecentFirst);
             // As the window system hands them over.
             QTest::keyClick(window.windowHandle(), Qt::Key_O, Qt::ControlModifier);
-            const QWidget* pad = window.padButton(5);
+            const QWidget* pad = padButton(window, 5);
             QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
                               pad->mapTo(&window, pad->rect().center()));
             QTest::keyClicks(&dialog, "answer");
@@ -455,7 +455,7 @@ private slots:
         window.show();
         const QString kit = app.writeKit("kit.txt");
         window.document().openKitPath(kit);
-        QLineEdit* field = window.copyrightField();
+        QLineEdit* field = copyrightField(window);
         QTest::keyClicks(field, "Me");
         QVERIFY(window.kit().modified());
         QVERIFY(window.windowTitle().startsWith("Padsmith - [* "));
@@ -486,8 +486,8 @@ private slots:
             "36, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
         AppFixture::touch(kit, bytes);
         window.document().openKitPath(kit);
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("Барабан"));
-        QCOMPARE(window.copyrightField()->text(), QStringLiteral("Аня"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("Барабан"));
+        QCOMPARE(copyrightField(window)->text(), QStringLiteral("Аня"));
         window.command(CommandId::Save);
         QVERIFY(readAll(kit).contains("\xC0\xED\xFF,\r\n"));
         QVERIFY(readAll(kit).contains(",\xC1\xE0\xF0\xE0\xE1\xE0\xED,kick.wav,"));

@@ -47,12 +47,12 @@ private:
     }
 
     static QPoint padPosition(MainWindow& window, int pad) {
-        PadButton* button = window.padButton(pad);
+        PadButton* button = padButton(window, pad);
         return button->mapTo(&window, button->rect().center());
     }
 
     static QPoint rowPosition(MainWindow& window, int row) {
-        CellTableView* list = window.zoneList();
+        CellTableView* list = zoneList(window);
         const QRect cell = list->visualRect(list->model()->index(row, 1));
         return list->viewport()->mapTo(&window, cell.center());
     }
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(window.kit().pads[1].at(1).key, 45);
 
         // Below the last row: appended.
-        CellTableView* list = window.zoneList();
+        CellTableView* list = zoneList(window);
         const QPoint below =
             list->viewport()->mapTo(&window, QPoint(20, list->viewport()->height() - 4));
         drop(window, samples(app, {"end.wav"}), below);
@@ -147,8 +147,8 @@ private slots:
         // Anywhere else: the current pad; a file that cannot be played is named and left out.
         AppFixture::touch(app.path("lib/song.mp3"), "ID3 not a wave");
         app.dialogs.messageAnswers = {AnswerOk};
-        const QPoint picture = window.picture()->mapTo(&window, QPoint(4, 4));
-        drop(window, samples(app, {"z.wav"}) << app.path("lib/song.mp3"), picture);
+        const QPoint onPicture = picture(window)->mapTo(&window, QPoint(4, 4));
+        drop(window, samples(app, {"z.wav"}) << app.path("lib/song.mp3"), onPicture);
         QCOMPARE(sampleNames(window.kit().pads[1]).last(), QStringLiteral("z.wav"));
         QCOMPARE(window.kit().pads[1].size(), 5U);
         QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("song.mp3")));

@@ -46,7 +46,7 @@ struct EditWindow {
         window.document().openKitPath(path);
     }
 
-    CellTableView& list() const { return *window.zoneList(); }
+    CellTableView& list() const { return *zoneList(window); }
     QLineEdit* editor() const { return qobject_cast<QLineEdit*>(list().cellEditor()); }
     const Pad& pad(int index) const { return window.kit().pads[static_cast<std::size_t>(index)]; }
     // Opens the editor of `column` in `row` of the current pad by typing `text` into it; the
@@ -54,7 +54,7 @@ struct EditWindow {
     void typeInto(int row, int column, const QString& text, bool keepSelection = false) {
         list().setFocus();
         if (!keepSelection) {
-            window.zonePanel().selectRow(row);
+            zonePanel(window).selectRow(row);
         }
         list().setCurrentCell(row, column);
         QTest::keyClicks(&list(), text.left(1));
@@ -94,16 +94,16 @@ private slots:
     void commandsSentIntoEveryPumpNeitherCrashNorChangeTheKit() {
         EditWindow w;
         // Pad 1 cut and pasted onto the empty pad 9: Undo empties pad 9 again.
-        w.window.padButton(0)->setFocus();
+        padButton(w.window, 0)->setFocus();
         w.window.command(CommandId::Cut);
-        w.window.padPanel().selectPad(8, 0);
+        padPanel(w.window).selectPad(8, 0);
         w.window.command(CommandId::Paste);
         QCOMPARE(w.pad(8).size(), 3U);
 
         // A click on pad 9 plays it whole before anything waiting runs (it used to let Undo
         // empty the pad between choosing the row and reading it).
         w.queueInterruptions();
-        QTest::mouseClick(w.window.padButton(8), Qt::LeftButton);
+        QTest::mouseClick(padButton(w.window, 8), Qt::LeftButton);
         QCOMPARE(w.window.kit().currentPad, 8);
         QCoreApplication::processEvents();
         QVERIFY(!w.ranInsideOperation);
@@ -148,26 +148,26 @@ private slots:
         QVERIFY(w.editor() != nullptr);
         QCOMPARE(w.editor()->text(), QStringLiteral("kick"));
         // Enter is refused the same way; the message does not end the edit.
-        w.app.dialogs.onMessage = [&w] { w.window.copyrightField()->setFocus(); };
+        w.app.dialogs.onMessage = [&w] { copyrightField(w.window)->setFocus(); };
         QTest::keyClick(w.editor(), Qt::Key_Return);
         QVERIFY(w.editor() != nullptr);
         QCOMPARE(w.pad(0).at(1).key, 37);
         w.app.dialogs.onMessage = nullptr;
         w.editor()->setText(QStringLiteral("C3 "));
         // A click on another pad commits it first, on the pad it was typed on.
-        QTest::mouseClick(w.window.padButton(4), Qt::LeftButton);
+        QTest::mouseClick(padButton(w.window, 4), Qt::LeftButton);
         QCOMPARE(w.pad(0).at(1).key, 60);
         QCOMPARE(w.window.kit().currentPad, 4);
 
         // Undo goes back to the pad of the edit, with its row selected.
         w.window.command(CommandId::Undo);
         QCOMPARE(w.window.kit().currentPad, 0);
-        QCOMPARE(w.window.zonePanel().selectedRows(), QList<int>{1});
+        QCOMPARE(zonePanel(w.window).selectedRows(), QList<int>{1});
         QCOMPARE(w.pad(0).at(1).key, 37);
 
         // A MIDI note commits an open edit before it plays.
         w.typeInto(2, kVoicesColumn, QStringLiteral("9"));
-        w.window.midiRouter().handleMessage(0x90 | (36 << 8) | (100 << 16));
+        midiRouter(w.window).handleMessage(0x90 | (36 << 8) | (100 << 16));
         QVERIFY(!w.list().isEditing());
         QCOMPARE(w.pad(0).at(2).voices, 9);
     }
@@ -175,7 +175,7 @@ private slots:
     void aTypedValueGoesToTheCursorRowToo() {
         EditWindow w;
         w.list().setFocus();
-        w.window.zonePanel().selectRow(0);
+        zonePanel(w.window).selectRow(0);
         // The cursor moves to row 2 without taking the selection along.
         w.typeInto(2, kKeyColumn, QStringLiteral("E2"), true);
         QTest::keyClick(w.editor(), Qt::Key_Return);
@@ -186,12 +186,12 @@ private slots:
 
     void thePadNameKeepsWhatWasTypedThroughARefusal() {
         EditWindow w;
-        w.window.command(CommandId::PadLabelFirst + 0);
-        InPlaceEdit* box = w.window.padPanel().renameBox();
+        w.window.command(CommandId::RenamePad, 0);
+        InPlaceEdit* box = padPanel(w.window).renameBox();
         QVERIFY(box != nullptr && box->hasFocus());
         box->clear();
         // The code page's message takes the focus for a moment; the box stays with its "K".
-        w.app.dialogs.onMessage = [&w] { w.window.copyrightField()->setFocus(); };
+        w.app.dialogs.onMessage = [&w] { copyrightField(w.window)->setFocus(); };
         typeText(box, QStringLiteral("Kł,os"));
         QTRY_VERIFY(!w.app.dialogs.messages.isEmpty());
         QVERIFY(box->editing());

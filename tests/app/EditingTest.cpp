@@ -20,22 +20,22 @@ private slots:
     void popupsStartWithUndoAndRedo() {
         AppFixture app;
         MainWindow& window = app.open();
-        for (QMenu* popup : {window.padMenu(), window.zoneMenu()}) {
+        for (QMenu* popup : {padMenu(window), zoneMenu(window)}) {
             const QList<QAction*> items = popup->actions();
             QCOMPARE(items.at(0)->text(), QStringLiteral("Undo\tCtrl+Z"));
             QCOMPARE(items.at(1)->text(), QStringLiteral("Redo\tCtrl+Shift+Z"));
             QVERIFY(items.at(2)->isSeparator());
             QVERIFY(!items.at(0)->isEnabled() && !items.at(1)->isEnabled());
         }
-        QAction* undo = window.action(CommandId::Undo);
+        QAction* undo = action(window, CommandId::Undo);
         QCOMPARE(undo->shortcuts(), QList<QKeySequence>{QKeySequence("Ctrl+Z")});
-        QCOMPARE(window.action(CommandId::Redo)->shortcuts(),
+        QCOMPARE(action(window, CommandId::Redo)->shortcuts(),
                  (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
         // Revert keeps its entries, without a key of its own.
-        QCOMPARE(window.action(CommandId::Revert)->text(), QStringLiteral("Revert to Saved"));
-        QVERIFY(window.action(CommandId::Revert)->shortcuts().isEmpty());
-        QVERIFY(window.padMenu()->actions().contains(window.action(CommandId::Revert)));
-        QVERIFY(window.zoneMenu()->actions().contains(window.action(CommandId::Revert)));
+        QCOMPARE(action(window, CommandId::Revert)->text(), QStringLiteral("Revert to Saved"));
+        QVERIFY(action(window, CommandId::Revert)->shortcuts().isEmpty());
+        QVERIFY(padMenu(window)->actions().contains(action(window, CommandId::Revert)));
+        QVERIFY(zoneMenu(window)->actions().contains(action(window, CommandId::Revert)));
     }
 
     void editsUndoAndRedoThroughThePath() {
@@ -49,19 +49,19 @@ private slots:
         recorder.touch(0).label = "BOOM";
         recorder.touch(3) = window.kit().pads[0];
         window.editPath().apply(recorder.finish());
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("BOOM"));
-        QCOMPARE(window.padLabel(3)->text(), QStringLiteral("BOOM"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("BOOM"));
+        QCOMPARE(padLabel(window, 3)->text(), QStringLiteral("BOOM"));
         QVERIFY(title(window).contains('*'));
-        QCOMPARE(window.action(CommandId::Undo)->text(), QStringLiteral("Undo Test Edit\tCtrl+Z"));
-        QVERIFY(window.action(CommandId::Undo)->isEnabled());
+        QCOMPARE(action(window, CommandId::Undo)->text(), QStringLiteral("Undo Test Edit\tCtrl+Z"));
+        QVERIFY(action(window, CommandId::Undo)->isEnabled());
 
         window.command(CommandId::Undo);
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KICK"));
-        QCOMPARE(window.padLabel(3)->text(), QStringLiteral("XXX"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KICK"));
+        QCOMPARE(padLabel(window, 3)->text(), QStringLiteral("XXX"));
         QVERIFY(window.kit().pads[3].empty());
         QVERIFY(!title(window).contains('*')); // back where the file is
-        QCOMPARE(window.action(CommandId::Undo)->text(), QStringLiteral("Undo\tCtrl+Z"));
-        QCOMPARE(window.action(CommandId::Redo)->text(),
+        QCOMPARE(action(window, CommandId::Undo)->text(), QStringLiteral("Undo\tCtrl+Z"));
+        QCOMPARE(action(window, CommandId::Redo)->text(),
                  QStringLiteral("Redo Test Edit\tCtrl+Shift+Z"));
 
         window.command(CommandId::Redo);
@@ -72,11 +72,11 @@ private slots:
         KitEditRecorder nothing(window.kit(), "Nothing");
         nothing.touch(5);
         window.editPath().apply(nothing.finish());
-        QCOMPARE(window.action(CommandId::Undo)->text(), QStringLiteral("Undo Test Edit\tCtrl+Z"));
+        QCOMPARE(action(window, CommandId::Undo)->text(), QStringLiteral("Undo Test Edit\tCtrl+Z"));
         app.dialogs.messageAnswers = {AnswerNo};
         window.command(CommandId::New);
-        QVERIFY(!window.action(CommandId::Undo)->isEnabled());
-        QVERIFY(!window.action(CommandId::Redo)->isEnabled());
+        QVERIFY(!action(window, CommandId::Undo)->isEnabled());
+        QVERIFY(!action(window, CommandId::Redo)->isEnabled());
     }
 
     void ctrlZUndoesAndRevertAsksFirst() {
@@ -86,13 +86,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         const QString kit = app.writeKit("kit.txt");
         window.document().openKitPath(kit);
-        window.padButton(0)->setFocus();
+        padButton(window, 0)->setFocus();
 
         window.editPath().apply(renamePad(window.kit(), 0, "BOOM"));
-        QTest::keyClick(window.padButton(0), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(padButton(window, 0), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(window.kit().pads[0].label, std::string("KICK"));
         QVERIFY(app.dialogs.messages.isEmpty()); // Ctrl+Z asks nothing and reads no file
-        QTest::keyClick(window.padButton(0), Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(padButton(window, 0), Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(window.kit().pads[0].label, std::string("BOOM"));
 
         // Revert asks before it throws the change away; No keeps it.

@@ -24,7 +24,7 @@ private slots:
     void findsFixesAndUndoesASecondTakeThatNeverPlays() {
         AppFixture app;
         MainWindow& window = app.open();
-        HealthPanel& health = window.healthPanel();
+        HealthPanel& health = healthPanel(window);
         QVERIFY(!health.isVisible());
 
         // A second snare take with the same velocity window as the first: it never plays.
@@ -60,8 +60,8 @@ private slots:
         const auto index = static_cast<int>(never - health.findings().begin());
         health.showFinding(index);
         QCOMPARE(window.kit().currentPad, 1);
-        QCOMPARE(window.zonePanel().selectedRows(), QList<int>{1});
-        ZoneTableModel& rows = window.zonePanel().model();
+        QCOMPARE(zonePanel(window).selectedRows(), QList<int>{1});
+        ZoneTableModel& rows = zonePanel(window).model();
         QVERIFY(rows.data(rows.index(1, 0), Qt::ToolTipRole)
                     .toString()
                     .contains(QStringLiteral("Row 2 can never play")));
@@ -75,7 +75,7 @@ private slots:
         QTest::mouseClick(fix, Qt::LeftButton, {}, QPoint(4, fix->height() / 2));
         QCOMPARE(window.kit().pads[1].at(0).velocityHigh, 103);
         QCOMPARE(window.kit().pads[1].at(1).velocityLow, 104);
-        QCOMPARE(window.action(CommandId::Undo)->text(),
+        QCOMPARE(action(window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Interleave Takes\tCtrl+Z"));
         // A fix is offered only for the kit it was found in, until the check ran again.
         QVERIFY(!health.applyFix(index));

@@ -41,7 +41,7 @@ private:
         if (!QTest::qWaitForWindowActive(&window)) {
             qWarning("window not active");
         }
-        window.padPanel().selectPad(0, 1);
+        padPanel(window).selectPad(0, 1);
         return window;
     }
     static QByteArray read(const QString& file) {
@@ -54,33 +54,33 @@ private slots:
     void commandsStandInBothPopupsWithKeysOfTheirOwn() {
         AppFixture app;
         MainWindow& window = app.open(false);
-        for (QMenu* menu : {window.padMenu(), window.zoneMenu()}) {
+        for (QMenu* menu : {padMenu(window), zoneMenu(window)}) {
             for (CommandId id : {CommandId::ImportInstrument, CommandId::ExportInstrument,
                                  CommandId::SaveInstrumentAsKit}) {
-                QVERIFY(menu->actions().contains(window.action(id)));
+                QVERIFY(menu->actions().contains(action(window, id)));
             }
         }
-        QCOMPARE(window.action(CommandId::ExportInstrument)->text(),
+        QCOMPARE(action(window, CommandId::ExportInstrument)->text(),
                  QStringLiteral("Export Instrument\tCtrl+Shift+E"));
-        QCOMPARE(window.action(CommandId::ImportInstrument)->text(),
+        QCOMPARE(action(window, CommandId::ImportInstrument)->text(),
                  QStringLiteral("Import Instrument\tCtrl+Shift+O"));
-        QCOMPARE(window.action(CommandId::ExportInstrument)->shortcuts(),
+        QCOMPARE(action(window, CommandId::ExportInstrument)->shortcuts(),
                  QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+E"))});
-        QCOMPARE(window.action(CommandId::ImportInstrument)->shortcuts(),
+        QCOMPARE(action(window, CommandId::ImportInstrument)->shortcuts(),
                  QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Shift+O"))});
-        QVERIFY(window.action(CommandId::Save)
+        QVERIFY(action(window, CommandId::Save)
                     ->shortcuts()
                     .contains(QKeySequence(QStringLiteral("Ctrl+Shift+S"))));
         // An empty pad has nothing to export; anything can be imported.
-        QVERIFY(window.action(CommandId::ImportInstrument)->isEnabled());
-        QVERIFY(!window.action(CommandId::ExportInstrument)->isEnabled());
-        QVERIFY(!window.action(CommandId::SaveInstrumentAsKit)->isEnabled());
+        QVERIFY(action(window, CommandId::ImportInstrument)->isEnabled());
+        QVERIFY(!action(window, CommandId::ExportInstrument)->isEnabled());
+        QVERIFY(!action(window, CommandId::SaveInstrumentAsKit)->isEnabled());
     }
 
     void exportAndImportCarryAPadAsOneUndoStep() {
         AppFixture app;
         MainWindow& window = openRock(app);
-        QVERIFY(window.action(CommandId::ExportInstrument)->isEnabled());
+        QVERIFY(action(window, CommandId::ExportInstrument)->isEnabled());
         const QString file = app.path("instruments/snare.zvi");
         QDir().mkpath(app.path("instruments"));
         app.dialogs.saveAnswers = {file};
@@ -93,25 +93,25 @@ private slots:
         QVERIFY(!window.windowTitle().contains('*'));
 
         // Into the empty pad 5: the dialog opens in the folder used last.
-        window.padPanel().selectPad(5, 0);
+        padPanel(window).selectPad(5, 0);
         app.dialogs.openAnswers = {file};
         QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(app.dialogs.openFolders.value(0), native(app.path("instruments")));
         const Pad& pad = window.kit().pads[5];
         QCOMPARE(pad.size(), std::size_t{2});
-        QCOMPARE(window.padLabel(5)->text(), QStringLiteral("SNARE"));
+        QCOMPARE(padLabel(window, 5)->text(), QStringLiteral("SNARE"));
         QCOMPARE(pad.at(0).padNumber, 6);
         QCOMPARE(pad.at(0).gainLeft, 0.3F); // one decimal in the file
         QCOMPARE(pad.at(1).sourcePath, window.kit().pads[0].at(1).sourcePath);
-        QCOMPARE(window.zonePanel().rowCount(), 2);
+        QCOMPARE(zonePanel(window).rowCount(), 2);
         QVERIFY(window.windowTitle().contains('*'));
         QVERIFY(app.dialogs.messages.isEmpty());
 
-        QCOMPARE(window.action(CommandId::Undo)->text(),
+        QCOMPARE(action(window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Import Instrument\tCtrl+Z"));
         window.command(CommandId::Undo);
         QVERIFY(window.kit().pads[5].empty());
-        QCOMPARE(window.padLabel(5)->text(), QStringLiteral("XXX"));
+        QCOMPARE(padLabel(window, 5)->text(), QStringLiteral("XXX"));
         QVERIFY(!window.windowTitle().contains('*'));
         window.command(CommandId::Redo);
         QCOMPARE(window.kit().pads[5].size(), std::size_t{2});
@@ -120,7 +120,7 @@ private slots:
         window.command(CommandId::ImportInstrument);
         window.command(CommandId::ExportInstrument);
         QCOMPARE(window.kit().pads[5].size(), std::size_t{2});
-        QCOMPARE(window.action(CommandId::Undo)->text(),
+        QCOMPARE(action(window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Import Instrument\tCtrl+Z"));
     }
 
@@ -135,8 +135,8 @@ private slots:
         const Pad& pad = window.kit().pads[0];
         QCOMPARE(pad.size(), std::size_t{4});
         QCOMPARE(pad.at(2).sampleName, std::string("snare soft.wav"));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("SNARE"));
-        QCOMPARE(window.zonePanel().currentRow(), 2); // the first imported zone
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("SNARE"));
+        QCOMPARE(zonePanel(window).currentRow(), 2); // the first imported zone
     }
 
     void fileReadInPartOrNotAtAllIsReported() {
@@ -145,7 +145,7 @@ private slots:
         const std::string whole = formatInstrument(window.kit().pads[0], 0);
         const QString cut = app.path("cut.zvi");
         AppFixture::touch(cut, QByteArray::fromStdString(whole.substr(0, whole.find("hard"))));
-        window.padPanel().selectPad(7, 0);
+        padPanel(window).selectPad(7, 0);
         app.dialogs.openAnswers = {cut, app.path("none.zvi")};
         window.command(CommandId::ImportInstrument);
         QCOMPARE(window.kit().pads[7].size(), std::size_t{1});
@@ -157,7 +157,7 @@ private slots:
         window.command(CommandId::ImportInstrument);
         QCOMPARE(app.dialogs.messages.value(1), "Can't open " + native(app.path("none.zvi")));
         QCOMPARE(window.kit().pads[7].size(), std::size_t{1});
-        QCOMPARE(window.action(CommandId::Undo)->text(),
+        QCOMPARE(action(window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Import Instrument\tCtrl+Z"));
     }
 
@@ -176,7 +176,7 @@ private slots:
         // Into a new kit: in the old one the pad still names the samples at their old place,
         // and two sources may not share a sample name.
         window.command(CommandId::New);
-        window.padPanel().selectPad(3, 0);
+        padPanel(window).selectPad(3, 0);
         app.dialogs.openAnswers = {file, file};
         window.command(CommandId::ImportInstrument); // no folder named: nothing comes in
         QCOMPARE(app.dialogs.browsePrompts.size(), 1);

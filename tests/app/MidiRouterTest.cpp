@@ -42,8 +42,8 @@ struct MidiWorld {
                                 {3, "b.wav", 61, 90, 127, 500},
                                 {3, "c.wav", 62, 1, 50, 600},
                                 {5, "crash.wav", 50, 100, 127, 700}});
-        window->copyrightField()->setFocus();
-        QTRY_VERIFY(!window->animation()->playing());
+        copyrightField(*window)->setFocus();
+        QTRY_VERIFY(!animation(*window)->playing());
     }
 
     // Plays a note as the MIDI callback does and lets the window take it.
@@ -54,10 +54,10 @@ struct MidiWorld {
     }
     QString played() const { return window->sound().infoText(); }
     int selectedRowOf(int pad) const {
-        return window->kit().currentPad == pad ? window->zonePanel().currentRow() : -1;
+        return window->kit().currentPad == pad ? zonePanel(*window).currentRow() : -1;
     }
     void selectRows(const QList<int>& rows) {
-        CellTableView* list = window->zoneList();
+        CellTableView* list = zoneList(*window);
         list->setFocus();
         list->selectOnlyRow(rows.first(), 1, false);
         for (int row : rows) {
@@ -81,10 +81,10 @@ private slots:
         MainWindow& window = *world.window;
         world.play(0x99, 36, 100); // any channel
         QCOMPARE(window.kit().currentPad, 1);
-        QVERIFY(window.padButton(1)->hasFocus());
+        QVERIFY(padButton(window, 1)->hasFocus());
         QCOMPARE(world.selectedRowOf(1), 0);
         QVERIFY(world.played().contains("200ms"));
-        QVERIFY(window.animation()->playing());
+        QVERIFY(animation(window)->playing());
 
         world.play(0x90, 36, 64);
         QCOMPARE(window.kit().currentPad, 0);
@@ -128,7 +128,7 @@ private slots:
         world.play(0x90, 36, 0);
         world.play(0x80, 36, 100);
         world.play(0xB0, 36, 100);
-        QVERIFY(!window.animation()->playing());
+        QVERIFY(!animation(window)->playing());
         QCOMPARE(window.kit().currentPad, 0);
         QVERIFY(world.played().isEmpty());
     }
@@ -136,7 +136,7 @@ private slots:
     void keyEntryGivesEverySelectedZoneTheNoteAsOneStep() {
         MidiWorld world;
         MainWindow& window = *world.window;
-        window.padPanel().selectPad(3, 0);
+        padPanel(window).selectPad(3, 0);
         world.selectRows({0, 2});
         world.play(0x90, 70, 100);
         const Pad& pad = window.kit().pads[3];
@@ -144,7 +144,7 @@ private slots:
         QCOMPARE(pad.at(1).key, 61);
         QCOMPARE(pad.at(2).key, 70);
         QVERIFY(window.kit().modified());
-        QVERIFY(window.zoneList()->hasFocus());
+        QVERIFY(zoneList(window)->hasFocus());
         // The current row plays (row 0 is current, the cursor having stayed there).
         QVERIFY(world.played().contains("400ms"));
         QVERIFY(world.app.dialogs.messages.isEmpty());
@@ -157,7 +157,7 @@ private slots:
     void keyEntryStopsAtADoubleNoteAndPlaysNothing() {
         MidiWorld world;
         MainWindow& window = *world.window;
-        window.padPanel().selectPad(3, 0);
+        padPanel(window).selectPad(3, 0);
         world.selectRows({0, 1, 2});
         // Pad 6 plays note 50 from velocity 100: zone b (90 to 127) would clash.
         world.play(0x90, 50, 100);
@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(world.app.dialogs.messages, QStringList{"Double defined NOTE in your drum set!"});
         QVERIFY(world.played().isEmpty());
         QCOMPARE(window.kit().currentPad, 3);
-        QVERIFY(window.zoneList()->hasFocus());
+        QVERIFY(zoneList(window)->hasFocus());
         window.editPath().undo();
         QCOMPARE(window.kit().pads[3].at(0).key, 60);
     }
@@ -177,16 +177,16 @@ private slots:
         MidiWorld world;
         MainWindow& window = *world.window;
         // The pad's rename box: the flash only.
-        window.padPanel().rename(4);
-        QTRY_VERIFY(window.padPanel().renameBox() != nullptr &&
-                    window.padPanel().renameBox()->hasFocus());
+        padPanel(window).rename(4);
+        QTRY_VERIFY(padPanel(window).renameBox() != nullptr &&
+                    padPanel(window).renameBox()->hasFocus());
         world.play(0x90, 36, 100);
-        QVERIFY(window.animation()->playing());
+        QVERIFY(animation(window)->playing());
         QCOMPARE(window.kit().currentPad, 4);
         QVERIFY(world.played().isEmpty());
-        QTest::keyClick(window.padPanel().renameBox(), Qt::Key_Escape);
-        window.copyrightField()->setFocus();
-        QTRY_VERIFY(!window.animation()->playing());
+        QTest::keyClick(padPanel(window).renameBox(), Qt::Key_Escape);
+        copyrightField(window)->setFocus();
+        QTRY_VERIFY(!animation(window)->playing());
 
         // Another window in front: the flash only.
         QWidget other;
@@ -194,20 +194,20 @@ private slots:
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
         world.play(0x90, 36, 100);
-        QVERIFY(window.animation()->playing());
+        QVERIFY(animation(window)->playing());
         QCOMPARE(window.kit().currentPad, 4);
         QVERIFY(world.played().isEmpty());
         other.close();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.copyrightField()->setFocus();
-        QTRY_VERIFY(!window.animation()->playing());
+        copyrightField(window)->setFocus();
+        QTRY_VERIFY(!animation(window)->playing());
 
         // A long operation runs: not even the flash.
         setBusyCursor(true);
         world.play(0x90, 36, 100);
         setBusyCursor(false);
-        QVERIFY(!window.animation()->playing());
+        QVERIFY(!animation(window)->playing());
         QCOMPARE(window.kit().currentPad, 4);
         // And afterwards the keyboard plays again.
         world.play(0x90, 36, 100);
@@ -217,15 +217,15 @@ private slots:
     void cellEditorDoesNotHoldTheTriggerBack() {
         MidiWorld world;
         MainWindow& window = *world.window;
-        window.padPanel().selectPad(3, 0);
-        window.zoneList()->setFocus();
-        window.zoneList()->setCurrentCell(0, 1);
-        window.zoneList()->beginEdit();
-        QTRY_VERIFY(window.zoneList()->cellEditor() != nullptr &&
-                    window.zoneList()->cellEditor()->hasFocus());
+        padPanel(window).selectPad(3, 0);
+        zoneList(window)->setFocus();
+        zoneList(window)->setCurrentCell(0, 1);
+        zoneList(window)->beginEdit();
+        QTRY_VERIFY(zoneList(window)->cellEditor() != nullptr &&
+                    zoneList(window)->cellEditor()->hasFocus());
         world.play(0x90, 50, 120);
         QCOMPARE(window.kit().currentPad, 5);
-        QVERIFY(window.padButton(5)->hasFocus());
+        QVERIFY(padButton(window, 5)->hasFocus());
         QVERIFY(world.played().contains("700ms"));
         QCOMPARE(window.kit().pads[3].at(0).key, 60); // no key was typed or entered
     }
@@ -236,7 +236,7 @@ private slots:
         // Both queued before the window gets to them; selecting the first pad lets events run.
         world.input.deliver({0x90, 36, 100});
         world.input.deliver({0x90, 38, 100});
-        QSignalSpy handled(&window.midiRouter(), &MidiRouter::noteHandled);
+        QSignalSpy handled(&midiRouter(window), &MidiRouter::noteHandled);
         QTRY_COMPARE(handled.count(), 2);
         QCOMPARE(handled.at(0).at(0).toInt(), 36);
         QCOMPARE(handled.at(1).at(0).toInt(), 38);
@@ -265,7 +265,7 @@ private slots:
             QCOMPARE(shortMidiMessages(packet), expected);
         }
         MidiWorld world;
-        QSignalSpy handled(&world.window->midiRouter(), &MidiRouter::noteHandled);
+        QSignalSpy handled(&midiRouter(*world.window), &MidiRouter::noteHandled);
         world.input.deliver({0x90, 36, 100, 38, 100});
         QTRY_COMPARE(handled.count(), 2);
         QCOMPARE(handled.at(1).at(0).toInt(), 38);
@@ -319,8 +319,8 @@ private slots:
     void aboutWindowTellsWhetherThereIsMidi() {
         MidiWorld world;
         world.window->command(CommandId::About);
-        QVERIFY(world.window->aboutDialog() != nullptr);
-        QVERIFY(world.window->aboutDialog()->midiStatus()->text().contains("MIDI input: none"));
+        QVERIFY(aboutDialog(*world.window) != nullptr);
+        QVERIFY(aboutDialog(*world.window)->midiStatus()->text().contains("MIDI input: none"));
     }
 };
 

@@ -30,10 +30,10 @@ struct MapWorld {
                                 {0, "loud.wav", 36, 65, 127, 200},
                                 {0, "rim.wav", 38, 1, 127, 300},
                                 {2, "shadow.wav", 38, 1, 127, 400}});
-        window->padPanel().selectPad(0, 0);
+        padPanel(*window).selectPad(0, 0);
     }
 
-    PadMapPanel& panel() const { return window->padMapPanel(); }
+    PadMapPanel& panel() const { return padMapPanel(*window); }
     PadMapView* map() const { return panel().map(); }
     const SampleZone& zone(int pad, int row) const {
         return window->kit().pads[static_cast<std::size_t>(pad)].at(static_cast<std::size_t>(row));
@@ -64,11 +64,11 @@ private slots:
         world.window->resize(designed + QSize(300, 400));
         QTRY_VERIFY(world.panel().panesShown());
         // The pads keep their size and follow the bottom edge; the kit fields stay.
-        QCOMPARE(world.window->padButton(0)->size(),
+        QCOMPARE(padButton(*world.window, 0)->size(),
                  PadButton::restImage().deviceIndependentSize().toSize());
-        QVERIFY(world.window->padButton(17)->geometry().bottom() >
+        QVERIFY(padButton(*world.window, 17)->geometry().bottom() >
                 world.panel().area()->geometry().bottom());
-        QCOMPARE(world.window->kitNameField()->y() < world.panel().area()->y(), true);
+        QCOMPARE(kitNameField(*world.window)->y() < world.panel().area()->y(), true);
         world.window->resize(designed);
         QTRY_VERIFY(!world.panel().panesShown());
     }
@@ -102,7 +102,7 @@ private slots:
 
         // A click plays the layer a note of that velocity reaches and selects its row.
         QTest::mouseClick(map, Qt::LeftButton, {}, world.at(0, 100));
-        QCOMPARE(world.window->zonePanel().selectedRows(), QList<int>{1});
+        QCOMPARE(zonePanel(*world.window).selectedRows(), QList<int>{1});
         QVERIFY(world.played().contains("200ms"));
         QVERIFY(map->hasFocus());
         QCOMPARE(map->blocks().size(), 3);
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(world.panel().waveform()->content().details.value(1), QStringLiteral("200ms"));
         // Ctrl+click selects without playing.
         QTest::mouseClick(map, Qt::LeftButton, Qt::ControlModifier, world.at(0, 10));
-        QCOMPARE(world.window->zonePanel().selectedRows(), QList<int>{0});
+        QCOMPARE(zonePanel(*world.window).selectedRows(), QList<int>{0});
         QVERIFY(world.played().contains("200ms"));
         QTRY_COMPARE(map->blocks().size(), 3);
 
@@ -122,7 +122,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(map->hitsShown(), 0, 3000);
 
         // Pad 3's D1 zone never plays: pad 1 takes the note first. Hatched, with the reason.
-        world.window->padPanel().selectPad(2, 0);
+        padPanel(*world.window).selectPad(2, 0);
         QTRY_COMPARE(map->blocks().size(), 1);
         QVERIFY(map->blocks()[0].plays.isEmpty());
         QVERIFY(map->blocks()[0].toolTip.contains(QStringLiteral("pad 1")));

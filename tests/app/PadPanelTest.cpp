@@ -53,7 +53,7 @@ private:
         if (!QTest::qWaitForWindowActive(&window)) {
             qWarning("window not active");
         }
-        window.padPanel().selectPad(0, 0);
+        padPanel(window).selectPad(0, 0);
         return window;
     }
     static void press(QWidget* target, Qt::Key key, bool repeat = false) {
@@ -66,7 +66,7 @@ private:
         QCoreApplication::processEvents(); // the command follows the key
     }
     static void waitForAnimationEnd(MainWindow& window) {
-        QTRY_VERIFY(!window.animation()->playing());
+        QTRY_VERIFY(!animation(window)->playing());
     }
 
 private slots:
@@ -78,13 +78,13 @@ private slots:
 
         press(focused(), Qt::Key_Left); // from pad 0 to pad 17
         QCOMPARE(window.kit().currentPad, 17);
-        QCOMPARE(focused(), window.padButton(17));
-        QVERIFY(window.animation()->playing()); // and it plays
+        QCOMPARE(focused(), padButton(window, 17));
+        QVERIFY(animation(window)->playing()); // and it plays
         waitForAnimationEnd(window);
         press(focused(), Qt::Key_Right); // from 17 to 0
         QCOMPARE(window.kit().currentPad, 0);
 
-        window.padPanel().selectPad(4, 0);
+        padPanel(window).selectPad(4, 0);
         press(focused(), Qt::Key_Up); // the upper row stays
         QCOMPARE(window.kit().currentPad, 4);
         press(focused(), Qt::Key_Down);
@@ -95,45 +95,45 @@ private slots:
         QCOMPARE(window.kit().currentPad, 12);
 
         // Held down: the selection moves with the repeats over pads with zones, nothing plays.
-        window.padPanel().selectPad(1, 0);
+        padPanel(window).selectPad(1, 0);
         waitForAnimationEnd(window);
         press(focused(), Qt::Key_Left, true);
         press(focused(), Qt::Key_Left, true);
         QCOMPARE(window.kit().currentPad, 17);
-        QVERIFY(!window.animation()->playing());
+        QVERIFY(!animation(window)->playing());
 
         // Space plays the current pad: the soft pad plays its last zone.
-        window.padPanel().selectPad(12, 0);
+        padPanel(window).selectPad(12, 0);
         press(focused(), Qt::Key_Space);
-        QVERIFY(window.animation()->playing());
-        QCOMPARE(window.zonePanel().currentRow(), 1);
+        QVERIFY(animation(window)->playing());
+        QCOMPARE(zonePanel(window).currentRow(), 1);
     }
 
     void clickingPlaysTheZoneThatReachesNinety() {
         AppFixture app;
         MainWindow& window = openDrumKit(app);
-        QTest::mouseClick(window.padButton(12), Qt::LeftButton);
+        QTest::mouseClick(padButton(window, 12), Qt::LeftButton);
         QCOMPARE(window.kit().currentPad, 12);
-        QCOMPARE(window.zonePanel().currentRow(), 1); // no zone reaches 90: the last
-        QCOMPARE(window.zonePanel().rowCount(), 2);
-        QTest::mouseClick(window.padButton(5), Qt::LeftButton); // empty: nothing plays
+        QCOMPARE(zonePanel(window).currentRow(), 1); // no zone reaches 90: the last
+        QCOMPARE(zonePanel(window).rowCount(), 2);
+        QTest::mouseClick(padButton(window, 5), Qt::LeftButton); // empty: nothing plays
         QCOMPARE(window.kit().currentPad, 5);
-        QCOMPARE(window.zonePanel().rowCount(), 0);
+        QCOMPARE(zonePanel(window).rowCount(), 0);
     }
 
     void markerColoursFollowFocusAndPress() {
         AppFixture app;
         MainWindow& window = openDrumKit(app);
-        PadButton* kick = window.padButton(0);
+        PadButton* kick = padButton(window, 0);
         auto paintedMarker = [](PadButton* button) {
             const QImage picture = button->grab().toImage();
             return QColor(picture.pixel(button->markerRect().center()));
         };
         QCOMPARE(kick->markerColour(), QColor(0, 255, 0));
         QCOMPARE(paintedMarker(kick), QColor(0, 255, 0));
-        QVERIFY(!window.padButton(1)->markerColour().isValid()); // only the current pad
+        QVERIFY(!padButton(window, 1)->markerColour().isValid()); // only the current pad
 
-        window.zoneList()->setFocus();
+        zoneList(window)->setFocus();
         QCOMPARE(kick->markerColour(), QColor(50, 50, 255));
         QCOMPARE(paintedMarker(kick), QColor(50, 50, 255));
         kick->setFocus();
@@ -146,8 +146,8 @@ private slots:
         QCOMPARE(paintedMarker(kick), QColor(255, 0, 0));
         kick->setDown(false);
 
-        window.padPanel().selectPad(5, 0);
-        PadButton* empty = window.padButton(5);
+        padPanel(window).selectPad(5, 0);
+        PadButton* empty = padButton(window, 5);
         empty->setDown(true);
         QCOMPARE(empty->markerColour(), QColor(255, 255, 0));
         QCOMPARE(empty->markerRect().height(), resting.height());
@@ -160,14 +160,14 @@ private slots:
         MainWindow& window = openDrumKit(app);
         QAction* second = window.menuBar()->actions().at(1);
         QCOMPARE(second->text(), QStringLiteral("&Pad"));
-        QCOMPARE(window.action(CommandId::Paste)->text(), QStringLiteral("&Paste/Swap\tCtrl+V"));
-        window.zoneList()->setFocus();
+        QCOMPARE(action(window, CommandId::Paste)->text(), QStringLiteral("&Paste/Swap\tCtrl+V"));
+        zoneList(window)->setFocus();
         QCOMPARE(window.menuBar()->actions().at(1)->text(), QStringLiteral("&Samples"));
-        QCOMPARE(window.menuBar()->actions().at(1)->menu(), window.zoneMenu());
-        QCOMPARE(window.action(CommandId::Paste)->text(),
+        QCOMPARE(window.menuBar()->actions().at(1)->menu(), zoneMenu(window));
+        QCOMPARE(action(window, CommandId::Paste)->text(),
                  QStringLiteral("&Paste/Swap/Move\tCtrl+V"));
-        window.padButton(3)->setFocus();
-        QCOMPARE(window.menuBar()->actions().at(1)->menu(), window.padMenu());
+        padButton(window, 3)->setFocus();
+        QCOMPARE(window.menuBar()->actions().at(1)->menu(), padMenu(window));
         QCOMPARE(window.kit().currentPad, 3);
         QCOMPARE(window.menuBar()->actions().size(), 4);
     }
@@ -183,19 +183,19 @@ private slots:
             }
         });
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                window.padButton(3)->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(window.padButton(3), &click);
-        QCOMPARE(shown, window.padMenu());
+                                padButton(window, 3)->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(padButton(window, 3), &click);
+        QCOMPARE(shown, padMenu(window));
         QCOMPARE(window.kit().currentPad, 3);
         // The window's focus stays on the pad (offscreen, the window is not activated again).
-        QCOMPARE(window.focusWidget(), window.padButton(3));
+        QCOMPARE(window.focusWidget(), padButton(window, 3));
     }
 
     void renameBoxRefusesLettersTheCodePageCannotHold() {
         AppFixture app;
         MainWindow& window = openDrumKit(app);
-        press(window.padButton(0), Qt::Key_F2);
-        InPlaceEdit* box = window.padPanel().renameBox();
+        press(padButton(window, 0), Qt::Key_F2);
+        InPlaceEdit* box = padPanel(window).renameBox();
         QVERIFY(box != nullptr);
         box->clear();
         typeText(box, QStringLiteral("KÖCK Ł"));
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(app.dialogs.messages.size(), 1);
         QVERIFY(app.dialogs.messages.at(0).contains(QStringLiteral("\"Ł\" (U+0141)")));
         QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KÖCK "));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KÖCK "));
     }
 
     void renameBox() {
@@ -213,10 +213,10 @@ private slots:
         InPlaceEdit* box = nullptr;
         // The box of the rename just started (each rename makes its own).
 #define TAKE_BOX()                                                                                 \
-    box = window.padPanel().renameBox();                                                           \
+    box = padPanel(window).renameBox();                                                            \
     QVERIFY(box != nullptr)
 
-        press(window.padButton(0), Qt::Key_F2);
+        press(padButton(window, 0), Qt::Key_F2);
         TAKE_BOX();
         QVERIFY(box->isVisible());
         QCOMPARE(box->text(), QStringLiteral("KICK"));
@@ -226,36 +226,37 @@ private slots:
         QCOMPARE(box->text().size(), 31);
         QTest::keyClick(box, Qt::Key_Return);
         QVERIFY(!box->isVisible());
-        QCOMPARE(QApplication::focusWidget(), window.padButton(0));
-        QCOMPARE(window.padLabel(0)->text(), QString(31, 'B'));
+        QCOMPARE(QApplication::focusWidget(), padButton(window, 0));
+        QCOMPARE(padLabel(window, 0)->text(), QString(31, 'B'));
         QCOMPARE(window.kit().pads[0].at(0).padName, std::string(31, 'B'));
-        QCOMPARE(window.action(CommandId::Undo)->text(), QStringLiteral("Undo Rename Pad\tCtrl+Z"));
+        QCOMPARE(action(window, CommandId::Undo)->text(),
+                 QStringLiteral("Undo Rename Pad\tCtrl+Z"));
         QVERIFY(window.windowTitle().contains('*'));
 
         // Empty and Enter, Escape, or a click elsewhere: the name stays.
-        QTest::mouseClick(window.padLabel(1), Qt::LeftButton);
+        QTest::mouseClick(padLabel(window, 1), Qt::LeftButton);
         QCOMPARE(window.kit().currentPad, 1);
         TAKE_BOX();
-        QCOMPARE(box->parentWidget(), window.padLabel(1));
+        QCOMPARE(box->parentWidget(), padLabel(window, 1));
         box->clear();
         QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(window.padLabel(1)->text(), QStringLiteral("SNARE"));
-        press(window.padButton(1), Qt::Key_F2);
+        QCOMPARE(padLabel(window, 1)->text(), QStringLiteral("SNARE"));
+        press(padButton(window, 1), Qt::Key_F2);
         TAKE_BOX();
         QTest::keyClicks(box, "X");
         QTest::keyClick(box, Qt::Key_Escape);
-        QCOMPARE(window.padLabel(1)->text(), QStringLiteral("SNARE"));
-        QCOMPARE(QApplication::focusWidget(), window.padButton(1));
-        press(window.padButton(1), Qt::Key_F2);
+        QCOMPARE(padLabel(window, 1)->text(), QStringLiteral("SNARE"));
+        QCOMPARE(QApplication::focusWidget(), padButton(window, 1));
+        press(padButton(window, 1), Qt::Key_F2);
         TAKE_BOX();
         QTest::keyClicks(box, "X");
-        window.copyrightField()->setFocus();
+        copyrightField(window)->setFocus();
         QVERIFY(!box->isVisible());
-        QCOMPARE(window.padLabel(1)->text(), QStringLiteral("SNARE"));
-        QCOMPARE(QApplication::focusWidget(), window.padButton(1));
+        QCOMPARE(padLabel(window, 1)->text(), QStringLiteral("SNARE"));
+        QCOMPARE(QApplication::focusWidget(), padButton(window, 1));
 
         // An unnamed pad opens an empty box.
-        window.command(CommandId::PadLabelFirst + 7);
+        window.command(CommandId::RenamePad, 7);
         TAKE_BOX();
         QCOMPARE(box->text(), QString());
 #undef TAKE_BOX
@@ -264,7 +265,7 @@ private slots:
     void enablingFollowsThePadAndTheClipboard() {
         AppFixture app;
         MainWindow& window = openDrumKit(app);
-        auto enabled = [&](CommandId id) { return window.action(id)->isEnabled(); };
+        auto enabled = [&](CommandId id) { return action(window, id)->isEnabled(); };
         for (CommandId id : {CommandId::Cut, CommandId::Copy, CommandId::Delete}) {
             QVERIFY(enabled(id));
         }
@@ -272,7 +273,7 @@ private slots:
 
         window.command(CommandId::Copy);
         QVERIFY(!enabled(CommandId::Paste)); // onto itself
-        window.padButton(5)->setFocus();
+        padButton(window, 5)->setFocus();
         QVERIFY(enabled(CommandId::Paste));
         QVERIFY(enabled(CommandId::Rename));
         for (CommandId id : {CommandId::Cut, CommandId::Copy, CommandId::Delete,
@@ -280,15 +281,15 @@ private slots:
             QVERIFY(!enabled(id)); // an empty pad
         }
         // Paste, then undo it with Ctrl+Z.
-        QTest::keyClick(window.padButton(5), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(window.padLabel(5)->text(), QStringLiteral("KICK"));
-        QCOMPARE(window.zonePanel().rowCount(), 1);
+        QTest::keyClick(padButton(window, 5), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(padLabel(window, 5)->text(), QStringLiteral("KICK"));
+        QCOMPARE(zonePanel(window).rowCount(), 1);
         QVERIFY(!enabled(CommandId::Paste)); // the clipboard is empty after a paste
-        QCOMPARE(window.action(CommandId::Undo)->text(), QStringLiteral("Undo Paste Pad\tCtrl+Z"));
-        QTest::keyClick(window.padButton(5), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(action(window, CommandId::Undo)->text(), QStringLiteral("Undo Paste Pad\tCtrl+Z"));
+        QTest::keyClick(padButton(window, 5), Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(window.kit().pads[5].empty());
-        QCOMPARE(window.padLabel(5)->text(), QStringLiteral("XXX"));
-        QCOMPARE(window.zonePanel().rowCount(), 0);
+        QCOMPARE(padLabel(window, 5)->text(), QStringLiteral("XXX"));
+        QCOMPARE(zonePanel(window).rowCount(), 0);
         QVERIFY(!window.windowTitle().contains('*'));
     }
 
@@ -302,10 +303,10 @@ private slots:
 
         // Cut the kick onto the snare: the snare's sample goes, but only at the save.
         window.command(CommandId::Cut);
-        window.padButton(1)->setFocus();
+        padButton(window, 1)->setFocus();
         window.command(CommandId::Paste);
-        QCOMPARE(window.padLabel(1)->text(), QStringLiteral("KICK"));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
+        QCOMPARE(padLabel(window, 1)->text(), QStringLiteral("KICK"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("XXX"));
         window.command(CommandId::Delete); // and the kick with it
         QVERIFY(window.kit().pads[1].empty());
         QVERIFY(QFile::exists(own + "snare.wav"));
@@ -329,7 +330,7 @@ private slots:
         window.command(CommandId::Save);
         QCOMPARE(app.dialogs.messages, QStringList{"Double defined NOTE in your drum set!"});
         QCOMPARE(window.kit().currentPad, 0); // the first zone found, in pad order
-        QCOMPARE(QApplication::focusWidget(), window.zoneList());
+        QCOMPARE(QApplication::focusWidget(), zoneList(window));
         QVERIFY(window.windowTitle().contains('*'));
     }
 };

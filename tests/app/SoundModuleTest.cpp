@@ -32,7 +32,7 @@ private:
 
     static QString aboutMidiText(MainWindow& window) {
         window.command(CommandId::About);
-        return window.aboutDialog()->midiStatus()->text();
+        return aboutDialog(window)->midiStatus()->text();
     }
 
 private slots:
@@ -121,12 +121,12 @@ private slots:
         if (!QTest::qWaitForWindowActive(&window)) {
             qWarning("window not active");
         }
-        QTest::mouseClick(window.padButton(1), Qt::LeftButton);
-        QTest::mouseClick(window.padButton(0), Qt::LeftButton); // its zone would play
+        QTest::mouseClick(padButton(window, 1), Qt::LeftButton);
+        QTest::mouseClick(padButton(window, 0), Qt::LeftButton); // its zone would play
         QCOMPARE(window.kit().currentPad, 0);
         QVERIFY(!window.sound().isPreviewing());
-        window.audioOutMenu()->rebuild();
-        QCOMPARE(window.audioOutMenu()->actions().size(), 1);
+        audioOutMenu(window)->rebuild();
+        QCOMPARE(audioOutMenu(window)->actions().size(), 1);
         QVERIFY(aboutMidiText(window).contains("sound module could not be loaded"));
     }
 

@@ -25,7 +25,7 @@ struct TimedSample {
 
 // Lets `input` play into `window`, as the sound system's own MIDI input does.
 inline void connectKeyboard(MainWindow& window, MidiInput& input) {
-    QObject::connect(&input, &MidiInput::message, &window.midiRouter(), &MidiRouter::handleMessage);
+    QObject::connect(&input, &MidiInput::message, &midiRouter(window), &MidiRouter::handleMessage);
 }
 
 // Writes the samples and a kit script of them (drums.txt), and opens it in a shown window that

@@ -49,14 +49,14 @@ private:
         if (!QTest::qWaitForWindowActive(&window)) {
             qWarning("window not active");
         }
-        window.zoneList()->setFocus();
+        zoneList(window)->setFocus();
     }
     static void selectRows(MainWindow& window, const QList<int>& rows) {
-        window.zonePanel().selectRow(rows.first());
+        zonePanel(window).selectRow(rows.first());
         for (int row : rows) {
-            window.zoneList()->selectionModel()->select(window.zoneList()->model()->index(row, 0),
-                                                        QItemSelectionModel::Select |
-                                                            QItemSelectionModel::Rows);
+            zoneList(window)->selectionModel()->select(zoneList(window)->model()->index(row, 0),
+                                                       QItemSelectionModel::Select |
+                                                           QItemSelectionModel::Rows);
         }
     }
     static QStringList sampleNames(const Pad& pad) {
@@ -96,20 +96,20 @@ private slots:
         QCOMPARE(sampleNames(pad), QStringList{"kick_01 (soft).wav"});
         QCOMPARE(pad.at(0).key, 60);
         QCOMPARE(fromStd(pad.at(0).sourcePath), QDir::toNativeSeparators(chosen));
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("KKCKS"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KKCKS"));
         QVERIFY(exists(chosen));
         QVERIFY(window.windowTitle().contains('*'));
         QVERIFY(app.dialogs.messages.isEmpty());
 
         window.command(CommandId::Undo);
         QVERIFY(pad.empty());
-        QCOMPARE(window.padLabel(0)->text(), QStringLiteral("XXX"));
+        QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("XXX"));
         window.command(CommandId::Redo);
         QCOMPARE(pad.size(), 1U);
         QVERIFY(exists(chosen));
 
         // The next dialog opens on the current zone's sample; cancelling changes nothing.
-        window.zonePanel().selectRow(0);
+        zonePanel(window).selectRow(0);
         window.command(CommandId::ImportSamples);
         QCOMPARE(app.dialogs.sampleStarts.last(), QDir::toNativeSeparators(chosen));
         QCOMPARE(pad.size(), 1U);
@@ -121,7 +121,7 @@ private slots:
         AppFixture::touch(app.path("new/x_1.wav"), "x");
         AppFixture::touch(app.path("new/a.wav"), "another sample named a.wav");
         app.dialogs.sampleAnswers = {{app.path("new/x_1.wav"), app.path("new/a.wav")}};
-        window.zonePanel().selectRow(1);
+        zonePanel(window).selectRow(1);
         window.command(CommandId::ImportSamples);
         const Pad& pad = window.kit().pads[0];
         QCOMPARE(sampleNames(pad), (QStringList{"a.wav", "x_1.wav"}));
@@ -136,17 +136,17 @@ private slots:
         AppFixture::touch(app.plugin + "Rock/kick.wav", "copy");
         const Pad& pad = window.kit().pads[0];
 
-        window.zoneCommands().renameSample(0, "snare.wav");
+        zoneCommands(window).renameSample(0, "snare.wav");
         QCOMPARE(app.dialogs.messages.size(), 1); // another sample's name
-        QVERIFY(!window.action(CommandId::Undo)->isEnabled());
-        window.zoneCommands().renameSample(0, "a,b.wav");
+        QVERIFY(!action(window, CommandId::Undo)->isEnabled());
+        zoneCommands(window).renameSample(0, "a,b.wav");
         QCOMPARE(app.dialogs.messages.size(), 2);
-        window.zoneCommands().renameSample(0, QStringLiteral("Łódź.wav"));
+        zoneCommands(window).renameSample(0, QStringLiteral("Łódź.wav"));
         QCOMPARE(app.dialogs.messages.size(), 3);
         QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("\"Ł\" (U+0141)")));
         QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
 
-        window.zoneCommands().renameSample(0, "boom.wav");
+        zoneCommands(window).renameSample(0, "boom.wav");
         QCOMPARE(sampleNames(pad), (QStringList{"boom.wav", "snare.wav"}));
         QVERIFY(window.windowTitle().contains('*'));
         // Nothing on disk changes before the save.
@@ -163,16 +163,16 @@ private slots:
         const Pad& pad = window.kit().pads[0];
         selectRows(window, {0, 1});
         window.command(CommandId::Copy);
-        window.zonePanel().selectRow(3);
+        zonePanel(window).selectRow(3);
         window.command(CommandId::Paste); // past the end: nothing moves
         QCOMPARE(sampleNames(pad), (QStringList{"0.wav", "1.wav", "2.wav", "3.wav"}));
 
         selectRows(window, {0, 1});
         window.command(CommandId::Copy);
-        window.zonePanel().selectRow(2);
+        zonePanel(window).selectRow(2);
         window.command(CommandId::Paste);
         QCOMPARE(sampleNames(pad), (QStringList{"2.wav", "3.wav", "0.wav", "1.wav"}));
-        QCOMPARE(window.zoneList()->selectionModel()->selectedRows().size(), 2);
+        QCOMPARE(zoneList(window)->selectionModel()->selectedRows().size(), 2);
         window.command(CommandId::Undo);
         QCOMPARE(sampleNames(pad), (QStringList{"0.wav", "1.wav", "2.wav", "3.wav"}));
     }
@@ -180,38 +180,38 @@ private slots:
     void keysAndEnablingFollowTheCurrentRow() {
         AppFixture app;
         MainWindow& window = openKit(app, {"0.wav", "1.wav", "2.wav"});
-        window.padPanel().selectPad(3, 0); // no zones, so no current row
-        window.zoneList()->setFocus();
+        padPanel(window).selectPad(3, 0); // no zones, so no current row
+        zoneList(window)->setFocus();
         for (CommandId id : {CommandId::Copy, CommandId::Delete, CommandId::EditSample,
                              CommandId::Paste, CommandId::Cut}) {
-            QVERIFY(!window.action(id)->isEnabled());
+            QVERIFY(!action(window, id)->isEnabled());
         }
-        QVERIFY(window.action(CommandId::ImportSamples)->isEnabled());
-        QVERIFY(window.action(CommandId::SelectWaveEditor)->isEnabled());
+        QVERIFY(action(window, CommandId::ImportSamples)->isEnabled());
+        QVERIFY(action(window, CommandId::SelectWaveEditor)->isEnabled());
 
-        window.padPanel().selectPad(0, 0);
-        window.zoneList()->setFocus();
-        window.zonePanel().selectRow(0);
-        QVERIFY(window.action(CommandId::Copy)->isEnabled());
-        QVERIFY(window.action(CommandId::Delete)->isEnabled());
-        QVERIFY(!window.action(CommandId::Paste)->isEnabled());
-        QTest::keyClick(window.zoneList(), Qt::Key_C, Qt::ControlModifier);
-        QVERIFY(window.action(CommandId::Paste)->isEnabled());
-        window.zonePanel().selectRow(2);
-        QTest::keyClick(window.zoneList(), Qt::Key_V, Qt::ControlModifier);
+        padPanel(window).selectPad(0, 0);
+        zoneList(window)->setFocus();
+        zonePanel(window).selectRow(0);
+        QVERIFY(action(window, CommandId::Copy)->isEnabled());
+        QVERIFY(action(window, CommandId::Delete)->isEnabled());
+        QVERIFY(!action(window, CommandId::Paste)->isEnabled());
+        QTest::keyClick(zoneList(window), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(action(window, CommandId::Paste)->isEnabled());
+        zonePanel(window).selectRow(2);
+        QTest::keyClick(zoneList(window), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
-        QVERIFY(!window.action(CommandId::Paste)->isEnabled()); // the rows are forgotten
+        QVERIFY(!action(window, CommandId::Paste)->isEnabled()); // the rows are forgotten
 
         // A pad taking the focus forgets remembered rows too.
-        QTest::keyClick(window.zoneList(), Qt::Key_C, Qt::ControlModifier);
-        window.padButton(0)->setFocus();
-        window.zoneList()->setFocus();
-        window.zonePanel().selectRow(0);
-        QVERIFY(!window.action(CommandId::Paste)->isEnabled());
+        QTest::keyClick(zoneList(window), Qt::Key_C, Qt::ControlModifier);
+        padButton(window, 0)->setFocus();
+        zoneList(window)->setFocus();
+        zonePanel(window).selectRow(0);
+        QVERIFY(!action(window, CommandId::Paste)->isEnabled());
 
-        QTest::keyClick(window.zoneList(), Qt::Key_Delete); // the command follows the key
+        QTest::keyClick(zoneList(window), Qt::Key_Delete); // the command follows the key
         QTRY_COMPARE(sampleNames(window.kit().pads[0]), (QStringList{"2.wav", "0.wav"}));
-        QTest::keyClick(window.zoneList(), Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(zoneList(window), Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(app.dialogs.openFolders, QStringList{ZoneCommands::programFolder()});
     }
 
@@ -219,9 +219,9 @@ private slots:
         AppFixture app;
         MainWindow& window = openKit(app, {"0.wav", "1.wav", "2.wav"});
         // A drop always moves, Control held or not.
-        emit window.zonePanel().rowsDropped({0}, 2, true);
+        emit zonePanel(window).rowsDropped({0}, 2, true);
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "0.wav"}));
-        emit window.zonePanel().sampleNameCommitted(2, QStringLiteral("zero.wav"));
+        emit zonePanel(window).sampleNameCommitted(2, QStringLiteral("zero.wav"));
         QCOMPARE(sampleNames(window.kit().pads[0]), (QStringList{"1.wav", "2.wav", "zero.wav"}));
         QVERIFY(exists(app.path("lib/0.wav"))); // the source keeps its name
         window.command(CommandId::Undo);
@@ -238,24 +238,24 @@ private slots:
         const Pad& pad = window.kit().pads[0];
 
         // Delete: the zone goes, every file stays until the save.
-        window.zonePanel().selectRow(0);
+        zonePanel(window).selectRow(0);
         window.command(CommandId::Delete);
         QCOMPARE(sampleNames(pad), (QStringList{"b.wav", "c.wav", "d.wav"}));
-        QCOMPARE(window.zonePanel().currentRow(), 0);
+        QCOMPARE(zonePanel(window).currentRow(), 0);
         QVERIFY(exists(app.path("lib/a.wav")) && exists(app.plugin + "Rock/a.wav"));
         window.command(CommandId::Undo);
         QCOMPARE(pad.size(), 4U);
-        window.zonePanel().selectRow(0);
+        zonePanel(window).selectRow(0);
         window.command(CommandId::Delete);
 
         // Shift+Delete answered No: zones go, files stay.
         app.dialogs.modifiers = Qt::ShiftModifier;
         app.dialogs.messageAnswers = {AnswerNo};
-        window.zonePanel().selectRow(2); // the last row: the one above becomes current
+        zonePanel(window).selectRow(2); // the last row: the one above becomes current
         window.command(CommandId::Delete);
         QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Delete files from disk?"));
         QCOMPARE(sampleNames(pad), (QStringList{"b.wav", "c.wav"}));
-        QCOMPARE(window.zonePanel().currentRow(), 1);
+        QCOMPARE(zonePanel(window).currentRow(), 1);
         QVERIFY(exists(app.path("lib/d.wav")));
         window.command(CommandId::Undo);
 
@@ -286,11 +286,11 @@ private slots:
         AppFixture app;
         MainWindow& window = openKit(app, {"a.wav", "b.wav"});
         window.command(CommandId::ShareSamples);
-        QVERIFY(window.shareSamples());
+        QVERIFY(window.options().shareSamples());
         window.command(CommandId::Save);
         QVERIFY(exists(app.plugin + "ZARVO SAMPLES/a.wav"));
-        window.zoneList()->setFocus();
-        window.zonePanel().selectRow(0);
+        zoneList(window)->setFocus();
+        zonePanel(window).selectRow(0);
         window.command(CommandId::Delete);
         window.command(CommandId::Save);
         QVERIFY(exists(app.plugin + "ZARVO SAMPLES/a.wav"));
@@ -353,16 +353,16 @@ private slots:
         QFile::setPermissions(editor, QFile::permissions(editor) | QFileDevice::ExeOwner);
 
         // No editor yet: the choice comes first; cancelling it ends the command.
-        window.zonePanel().selectRow(0);
+        zonePanel(window).selectRow(0);
         window.command(CommandId::EditSample);
         QCOMPARE(app.dialogs.openFolders, QStringList{ZoneCommands::programFolder()});
-        QVERIFY(window.waveEditor().isEmpty());
+        QVERIFY(window.options().waveEditor().isEmpty());
 
         // A missing program leads to the choice again; then the chosen one starts.
         app.dialogs.openAnswers = {app.path("bin/gone"), editor};
         window.command(CommandId::EditSample);
         QCOMPARE(app.dialogs.openFolders.size(), 3);
-        QCOMPARE(window.waveEditor(), QDir::toNativeSeparators(editor));
+        QCOMPARE(window.options().waveEditor(), QDir::toNativeSeparators(editor));
         QCOMPARE(app.settings->readString("WaveEditor"), QDir::toNativeSeparators(editor));
         QTRY_VERIFY_WITH_TIMEOUT(read(record).endsWith(".wav\n"), 20000);
         QCOMPARE(read(record),

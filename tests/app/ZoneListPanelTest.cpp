@@ -46,8 +46,8 @@ public:
         panel().selectRow(0);
     }
 
-    ZoneListPanel& panel() const { return window.zonePanel(); }
-    CellTableView& list() const { return *window.zoneList(); }
+    ZoneListPanel& panel() const { return zonePanel(window); }
+    CellTableView& list() const { return *zoneList(window); }
     const Pad& pad(int index) const { return window.kit().pads[static_cast<std::size_t>(index)]; }
     QLineEdit* editor() const { return qobject_cast<QLineEdit*>(list().cellEditor()); }
     QString cell(int row, int column) const {
@@ -84,7 +84,7 @@ private slots:
     void columnsColoursAndFonts() {
         AppFixture app;
         MainWindow& window = app.open(false);
-        CellTableView& list = *window.zoneList();
+        CellTableView& list = *zoneList(window);
         const QStringList headings{"Sample",
                                    "Key",
                                    "Velocity",
@@ -148,7 +148,7 @@ private slots:
         kit.currentPad = 7;
         zones.panel().showPadZones();
         QCOMPARE(zones.panel().rowCount(), 0);
-        QCOMPARE(zones.window.padLabel(7)->text(), QStringLiteral("XXX"));
+        QCOMPARE(padLabel(zones.window, 7)->text(), QStringLiteral("XXX"));
     }
 
     void typedCellsCommitThroughTheEditPath() {
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(zones.cell(0, 1), QStringLiteral("c#3"));
         QCOMPARE(zones.list().currentRow(), 1); // Enter moved down
         QVERIFY(zones.window.windowTitle().contains('*'));
-        QCOMPARE(zones.window.action(CommandId::Undo)->text(),
+        QCOMPARE(action(zones.window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Edit Key\tCtrl+Z"));
 
         // Typed into Velocity and ended with Right: stored in order, the cursor one cell on.
@@ -239,7 +239,7 @@ private slots:
         QVERIFY(zones.editor() != nullptr);
         QCOMPARE(zones.editor()->text(), QStringLiteral("1  30"));
         // While the box has the focus the pad's marker stays blue.
-        QCOMPARE(zones.window.padButton(3)->marker(), PadButton::Marker::ListFocus);
+        QCOMPARE(padButton(zones.window, 3)->marker(), PadButton::Marker::ListFocus);
         QTest::keyClick(zones.editor(), Qt::Key_Escape);
         QVERIFY(zones.list().hasFocus());
 
@@ -258,16 +258,16 @@ private slots:
 
     void dynamicVelocityAndTheEnablingOfZoneCommands() {
         ZoneWindow zones;
-        QAction* spread = zones.window.action(CommandId::SpreadVelocities);
-        QAction* rename = zones.window.action(CommandId::Rename);
+        QAction* spread = action(zones.window, CommandId::SpreadVelocities);
+        QAction* rename = action(zones.window, CommandId::Rename);
         zones.window.updateCommandStates();
         QVERIFY(spread->isEnabled());
         QVERIFY(rename->isEnabled());
-        QVERIFY(!zones.window.action(CommandId::Cut)->isEnabled());
-        QVERIFY(zones.window.action(CommandId::Copy)->isEnabled());
-        QVERIFY(!zones.window.action(CommandId::Paste)->isEnabled()); // nothing remembered
+        QVERIFY(!action(zones.window, CommandId::Cut)->isEnabled());
+        QVERIFY(action(zones.window, CommandId::Copy)->isEnabled());
+        QVERIFY(!action(zones.window, CommandId::Paste)->isEnabled()); // nothing remembered
         zones.window.command(CommandId::Copy);
-        QVERIFY(zones.window.action(CommandId::Paste)->isEnabled());
+        QVERIFY(action(zones.window, CommandId::Paste)->isEnabled());
         QCOMPARE(zones.window.menuBar()->actions().at(1)->text(), QStringLiteral("&Samples"));
 
         zones.window.command(CommandId::SpreadVelocities);
@@ -278,7 +278,7 @@ private slots:
         QCOMPARE(windows, (QList<std::pair<int, int>>{{36, 74}, {36, 127}, {38, 127}}));
         QCOMPARE(zones.cell(2, 1), QStringLiteral("D1"));
         QCOMPARE(spread->text(), QStringLiteral("Set dynamic velocity"));
-        QCOMPARE(zones.window.action(CommandId::Undo)->text(),
+        QCOMPARE(action(zones.window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Set dynamic velocity\tCtrl+Z"));
 
         // One row: nothing to spread; no row: nothing to rename either.

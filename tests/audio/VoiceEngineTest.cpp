@@ -2,7 +2,7 @@
 // The hand-over queue, and notes from a MIDI thread to an audio thread through the audition,
 // without a sound server: a thread of the test renders periods as an output would and counts
 // every allocation it makes.
-#include "audio/Audition.h"
+#include "audio/VoiceEngine.h"
 
 #include "audio/NoteQueue.h"
 #include "audio/SampleCache.h"
@@ -116,7 +116,7 @@ TEST(NoteQueue, EveryItemOfManyProducersArrivesOnceAndInEachProducersOrder) {
 // made before it starts.
 class AudioThread {
 public:
-    explicit AudioThread(Audition& audition, std::size_t periods)
+    explicit AudioThread(VoiceEngine& audition, std::size_t periods)
         : audition_(audition), recording_(periods * kPeriod * 2, 0.0F) {
         thread_ = std::thread([this] {
             inAudioThread = true;
@@ -160,7 +160,7 @@ public:
     }
 
 private:
-    Audition& audition_;
+    VoiceEngine& audition_;
     std::vector<float> recording_;
     std::atomic<std::size_t> rendered_{0};
     std::atomic<bool> stop_{false};
@@ -209,7 +209,7 @@ protected:
 };
 
 TEST_F(AuditionNotes, ANoteSoundsAtTheNextPeriodFromTheZoneItTriggers) {
-    Audition audition(kRate, &cache_);
+    VoiceEngine audition(kRate, &cache_);
     AudioThread output(audition, 2000);
     audition.setRunning(true);
     audition.setNotesDirect(true);
@@ -257,7 +257,7 @@ TEST_F(AuditionNotes, ANoteSoundsAtTheNextPeriodFromTheZoneItTriggers) {
 }
 
 TEST_F(AuditionNotes, ARollOnOnePadSoundsEveryNoteAndANewKitTakesOver) {
-    Audition audition(kRate, &cache_);
+    VoiceEngine audition(kRate, &cache_);
     AudioThread output(audition, 4000);
     audition.setRunning(true);
     audition.setNotesDirect(true);

@@ -38,13 +38,13 @@ struct StartedSound {
 // A thread of its own keeps the sounding voices' rings filled and makes a voice ready ahead
 // for every sample of the kit, so that a note from MIDI starts at the next audio period
 // without anything being read or converted first.
-class Audition {
+class VoiceEngine {
 public:
-    Audition(int outputRate, SampleCache* cache);
+    VoiceEngine(int outputRate, SampleCache* cache);
     // The output must have stopped calling render().
-    ~Audition();
-    Audition(const Audition&) = delete;
-    Audition& operator=(const Audition&) = delete;
+    ~VoiceEngine();
+    VoiceEngine(const VoiceEngine&) = delete;
+    VoiceEngine& operator=(const VoiceEngine&) = delete;
 
     int outputRate() const { return outputRate_; }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/Audition.h"
+#include "audio/VoiceEngine.h"
 
 #include "audio/SampleCache.h"
 #include "audio/SampleStream.h"
@@ -28,7 +28,7 @@ constexpr int kNoteAttempts = 64;
 // The kit as the audio thread sees it: for each note and velocity the sample it plays, and
 // for each sample a voice made ready ahead. The audio thread takes a ready voice; the feeder
 // makes the next one.
-struct Audition::Bank {
+struct VoiceEngine::Bank {
     struct Slot {
         std::string path;
         std::atomic<Voice*> ready{nullptr};
@@ -48,20 +48,20 @@ struct Audition::Bank {
     }
 };
 
-struct Audition::Command {
+struct VoiceEngine::Command {
     enum class Kind { Play, StopAll, SetBank } kind = Kind::StopAll;
     Voice* voice = nullptr;
     bool solo = false;
     Bank* bank = nullptr;
 };
 
-struct Audition::Event {
+struct VoiceEngine::Event {
     enum class Kind { Started, Retired, BankTaken } kind = Kind::Retired;
     Voice* voice = nullptr;
     Bank* bank = nullptr;
 };
 
-Audition::Audition(int outputRate, SampleCache* cache)
+VoiceEngine::VoiceEngine(int outputRate, SampleCache* cache)
     : outputRate_(outputRate), cache_(cache),
       commands_(std::make_unique<BoundedQueue<Command, 64>>()),
       notes_(std::make_unique<NoteQueue>()), events_(std::make_unique<BoundedQueue<Event, 1024>>()),
@@ -69,7 +69,7 @@ Audition::Audition(int outputRate, SampleCache* cache)
     feeder_ = std::thread([this] { feederLoop(); });
 }
 
-Audition::~Audition() {
+VoiceEngine::~VoiceEngine() {
     ending_ = true;
     wake();
     feeder_.join();
@@ -80,12 +80,12 @@ Audition::~Audition() {
     }
 }
 
-void Audition::wake() {
+void VoiceEngine::wake() {
     wake_.release();
 }
 
-std::unique_ptr<Voice> Audition::makeVoice(const std::string& path, StartedSound* started,
-                                           bool played, std::optional<FileStamp>* stampTaken) {
+std::unique_ptr<Voice> VoiceEngine::makeVoice(const std::string& path, StartedSound* started,
+                                              bool played, std::optional<FileStamp>* stampTaken) {
     const std::optional<FileStamp> stamp = stampOf(path);
     if (stampTaken != nullptr) {
         *stampTaken = stamp;
@@ -122,7 +122,7 @@ std::unique_ptr<Voice> Audition::makeVoice(const std::string& path, StartedSound
     return voice;
 }
 
-StartedSound Audition::play(const std::string& path, bool solo) {
+StartedSound VoiceEngine::play(const std::string& path, bool solo) {
     StartedSound started;
     std::unique_ptr<Voice> voice = makeVoice(path, &started, true, nullptr);
     if (!voice) {
@@ -147,11 +147,11 @@ StartedSound Audition::play(const std::string& path, bool solo) {
     return started;
 }
 
-void Audition::stopAll() {
+void VoiceEngine::stopAll() {
     commands_->push({Command::Kind::StopAll, nullptr, true, nullptr});
 }
 
-void Audition::setKit(std::vector<KitZone> zones) {
+void VoiceEngine::setKit(std::vector<KitZone> zones) {
     {
         const std::lock_guard lock(kitMutex_);
         kitZones_ = std::move(zones);
@@ -161,19 +161,19 @@ void Audition::setKit(std::vector<KitZone> zones) {
     wake();
 }
 
-void Audition::setNotesDirect(bool direct) {
+void VoiceEngine::setNotesDirect(bool direct) {
     direct_ = direct;
 }
 
-void Audition::setRunning(bool running) {
+void VoiceEngine::setRunning(bool running) {
     running_ = running;
 }
 
-bool Audition::kitReady() const {
+bool VoiceEngine::kitReady() const {
     return kitGeneration_.load() != 0 && kitGeneration_.load() == playingGeneration_.load();
 }
 
-bool Audition::noteOn(int note, int velocity) {
+bool VoiceEngine::noteOn(int note, int velocity) {
     if (!direct_.load(std::memory_order_relaxed) || !running_.load(std::memory_order_relaxed) ||
         !kitReady() || note < 0 || note >= kNotes || velocity <= 0 || velocity >= kNotes) {
         return false;
@@ -181,7 +181,7 @@ bool Audition::noteOn(int note, int velocity) {
     return notes_->push({static_cast<std::uint8_t>(note), static_cast<std::uint8_t>(velocity)});
 }
 
-std::vector<VoicePosition> Audition::voices(std::size_t latencyFrames) const {
+std::vector<VoicePosition> VoiceEngine::voices(std::size_t latencyFrames) const {
     std::vector<VoicePosition> positions;
     const std::lock_guard lock(liveMutex_);
     for (const auto& voice : live_) {
@@ -197,13 +197,13 @@ std::vector<VoicePosition> Audition::voices(std::size_t latencyFrames) const {
     return positions;
 }
 
-bool Audition::isSounding(int id) const {
+bool VoiceEngine::isSounding(int id) const {
     const std::lock_guard lock(liveMutex_);
     return std::any_of(live_.begin(), live_.end(),
                        [id](const auto& voice) { return voice->id() == id && !voice->finished(); });
 }
 
-std::uint64_t Audition::framesMixed(int id) const {
+std::uint64_t VoiceEngine::framesMixed(int id) const {
     const std::lock_guard lock(liveMutex_);
     for (const auto& voice : live_) {
         if (voice->id() == id) {
@@ -215,7 +215,7 @@ std::uint64_t Audition::framesMixed(int id) const {
 
 // ---- The audio thread -------------------------------------------------------------------
 
-void Audition::startNote(QueuedNote note, int attempts) {
+void VoiceEngine::startNote(QueuedNote note, int attempts) {
     if (bank_ == nullptr) {
         return;
     }
@@ -236,7 +236,7 @@ void Audition::startNote(QueuedNote note, int attempts) {
     events_->push({Event::Kind::Started, voice, nullptr});
 }
 
-void Audition::render(float* out, std::size_t frames) {
+void VoiceEngine::render(float* out, std::size_t frames) {
     bool told = false;
     while (const std::optional<Command> command = commands_->pop()) {
         switch (command->kind) {
@@ -279,7 +279,7 @@ void Audition::render(float* out, std::size_t frames) {
 
 // ---- The feeder ---------------------------------------------------------------------------
 
-void Audition::takeEvents() {
+void VoiceEngine::takeEvents() {
     while (const std::optional<Event> event = events_->pop()) {
         switch (event->kind) {
         case Event::Kind::Started: {
@@ -307,7 +307,7 @@ void Audition::takeEvents() {
     }
 }
 
-void Audition::fillVoices() {
+void VoiceEngine::fillVoices() {
     const std::lock_guard lock(liveMutex_);
     for (const auto& voice : live_) {
         voice->fill();
@@ -315,7 +315,7 @@ void Audition::fillVoices() {
 }
 
 // Makes ready the voices the bank lacks, until `until`; true when none is lacking.
-bool Audition::prepareBankVoices(Bank& bank, std::chrono::steady_clock::time_point until) {
+bool VoiceEngine::prepareBankVoices(Bank& bank, std::chrono::steady_clock::time_point until) {
     for (const auto& slot : bank.slots) {
         if (slot->unplayable || slot->ready.load() != nullptr) {
             continue;
@@ -335,7 +335,7 @@ bool Audition::prepareBankVoices(Bank& bank, std::chrono::steady_clock::time_poi
 
 // A kit edit changes a zone or two: the ready voices of the samples the new bank shares with
 // the one the audio thread plays move over, as long as their file has not changed since.
-void Audition::takeReadyVoices(Bank& bank) {
+void VoiceEngine::takeReadyVoices(Bank& bank) {
     if (current_ == nullptr) {
         return;
     }
@@ -356,7 +356,7 @@ void Audition::takeReadyVoices(Bank& bank) {
     }
 }
 
-void Audition::feederLoop() {
+void VoiceEngine::feederLoop() {
     while (!ending_) {
         bool busy = false;
         {
