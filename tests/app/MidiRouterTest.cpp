@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(handed, 1);
         QCOMPARE(window.kit().currentPad, 1);
         QCOMPARE(world.selectedRowOf(1), 0);
-        QVERIFY(window.animation()->playing());
+        QVERIFY(animation(window)->playing());
         QVERIFY2(world.played().isEmpty(), qPrintable(world.played()));
         // A release and a controller never reach the handler.
         world.play(0x90, 36, 0);

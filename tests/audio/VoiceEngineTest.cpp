@@ -121,9 +121,16 @@ public:
         thread_ = std::thread([this] {
             inAudioThread = true;
             const std::size_t capacity = recording_.size() / (kPeriod * 2);
-            while (!stop_ && rendered_ < capacity) {
-                audition_.render(recording_.data() + rendered_ * kPeriod * 2, kPeriod);
-                rendered_.fetch_add(1);
+            // Once the recording is full, periods go on being rendered (into a spare one), as
+            // an output goes on asking however slowly the machine lets the test go.
+            while (!stop_) {
+                const bool recording = rendered_ < capacity;
+                audition_.render(recording ? recording_.data() + rendered_ * kPeriod * 2
+                                           : spare_.data(),
+                                 kPeriod);
+                if (recording) {
+                    rendered_.fetch_add(1);
+                }
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
             inAudioThread = false;
@@ -162,6 +169,7 @@ public:
 private:
     VoiceEngine& audition_;
     std::vector<float> recording_;
+    std::vector<float> spare_ = std::vector<float>(kPeriod * 2);
     std::atomic<std::size_t> rendered_{0};
     std::atomic<bool> stop_{false};
     std::thread thread_;
