@@ -17,3 +17,7 @@ if(PULSE_SIMPLE_FOUND)
     target_include_directories(note_latency PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     padsmith_warnings(note_latency)
 endif()
+
+padsmith_benchmark(render_bench render_bench.cpp)
+target_link_libraries(render_bench PRIVATE padsmith_render)
+target_include_directories(render_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests)

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The kit's health check against the floor of reading the kit script it checks.
 //
+// Kits of takes, at 4,500, 9,000 and 18,000 zones: 18 pads, each a folder of takes of one drum
+// (its zones on one key, their windows spread as a dropped folder spreads them, so most takes
+// share a window with others and never play), every sample missing. In one kind every pad has
+// a key of its own; in the other six pads share each key, so every overlap of their windows is
+// a double note: the findings grow with the pairs, faster than the kit.
 // Without audio: a 9,000-zone kit (18 pads of 500 zones; keys in layers of velocity windows,
 // some takes sharing a window, so zones that never play are found too) checked with one stat
 // per sample, against reading the same kit, which stats each sample as well. With audio: the
@@ -10,6 +15,7 @@
 #include "kit/KitHealth.h"
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
+#include "kit/LayerOrder.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
@@ -82,6 +88,37 @@ fs::path makeKit(const std::string& name, int pads, int zonesPerPad, int frames)
     return script;
 }
 
+// 18 pads of takes, `zones` in all, none of their files on disk; `padsPerKey` pads share a key.
+fs::path makeTakesKit(int zones, int padsPerKey) {
+    const std::string name = "takes-" + std::to_string(zones) + "-" + std::to_string(padsPerKey);
+    const fs::path folder = fs::temp_directory_path() / ("padsmith-health-" + name);
+    const fs::path script = folder / (name + ".txt");
+    if (fs::exists(script)) {
+        return script;
+    }
+    fs::create_directories(folder);
+    KitDocument kit;
+    const int perPad = zones / kPadCount;
+    const std::vector<std::pair<int, int>> windows = layerWindows(static_cast<std::size_t>(perPad));
+    for (int p = 0; p < kPadCount; ++p) {
+        Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        pad.label = "TAKES" + std::to_string(p + 1);
+        for (int z = 0; z < perPad; ++z) {
+            SampleZone zone;
+            zone.padNumber = p + 1;
+            zone.key = 36 + p / padsPerKey;
+            zone.velocityLow = windows[static_cast<std::size_t>(z)].first;
+            zone.velocityHigh = windows[static_cast<std::size_t>(z)].second;
+            zone.sampleName = "t" + std::to_string(p) + "-" + std::to_string(z) + ".wav";
+            zone.sourcePath = (folder / "gone" / zone.sampleName).string();
+            pad.append(zone);
+        }
+    }
+    std::ofstream(script.string() + ".part", std::ios::binary) << formatKitScript(kit);
+    fs::rename(script.string() + ".part", script);
+    return script;
+}
+
 KitDocument readKit(const fs::path& script) {
     KitDocument kit;
     KitHost host;
@@ -117,6 +154,32 @@ void checkBigKitWithoutAudio_floor(benchmark::State& state) {
     }
 }
 BENCHMARK(checkBigKitWithoutAudio_floor)->Unit(benchmark::kMillisecond);
+
+// As `padsmith-kit check` does it: the sounds of the samples that are there (none), then the
+// check, against reading the kit.
+void checkTakesKit(benchmark::State& state) {
+    const fs::path script =
+        makeTakesKit(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const KitDocument kit = readKit(script);
+    for (auto _ : state) {
+        const SoundTable sounds = soundsOfKit(kit, [](const std::string&) { return nullptr; });
+        HealthInputs inputs;
+        inputs.sounds = lookupIn(sounds);
+        benchmark::DoNotOptimize(checkKitHealth(kit, inputs).size());
+    }
+}
+BENCHMARK(checkTakesKit)->ArgsProduct({{4500, 9000, 18000}, {1, 6}})->Unit(benchmark::kMillisecond);
+
+void checkTakesKit_floor(benchmark::State& state) {
+    const fs::path script =
+        makeTakesKit(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readKit(script).pads[0].size());
+    }
+}
+BENCHMARK(checkTakesKit_floor)
+    ->ArgsProduct({{4500, 9000, 18000}, {1, 6}})
+    ->Unit(benchmark::kMillisecond);
 
 void checkDemoKitWithAudio(benchmark::State& state) {
     const KitDocument kit = readKit(demoKit());

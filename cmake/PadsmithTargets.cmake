@@ -4,8 +4,11 @@
 set(PADSMITH_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer
     -fno-sanitize-recover=all)
 
+# A Debug build with the sanitizers is optimised a little, as AddressSanitizer's guide advises:
+# unoptimised, every call into the standard library is a call checked on its own, which makes
+# the fuzz targets and the tests several times slower and finds nothing more.
 if(PADSMITH_SANITIZE)
-    add_compile_options(${PADSMITH_SANITIZER_FLAGS})
+    add_compile_options(${PADSMITH_SANITIZER_FLAGS} $<$<CONFIG:Debug>:-O1>)
     add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -5,6 +5,8 @@
 //                           "New Kit from Folder..." and padsmith-kit new
 //   OUTDIR/Zarvo/Zarvo.dll  empty stand-in for the plug-in
 //   OUTDIR/Zarvo/Demo Kit.txt and OUTDIR/Zarvo/Demo Kit/  the kit as a save leaves it
+//   OUTDIR/Grooves          three MIDI grooves on General MIDI keys, to hear a kit play
+#include "DemoGrooves.h"
 #include "SampleWriters.h"
 #include "kit/KitDocument.h"
 #include "kit/KitScript.h"
@@ -262,6 +264,16 @@ bool makeDemo(const fs::path& outDir) {
         const fs::path target = padsmith::joinPath(library, sample.fileName);
         if (!padsmith::createFolderChain(target.parent_path()) ||
             !padsmith::replaceFileContents(target, sample.bytes)) {
+            return fail("cannot write " + target.string());
+        }
+    }
+    const fs::path grooves = padsmith::joinPath(outDir, "Grooves");
+    if (!padsmith::createFolderChain(grooves)) {
+        return fail("cannot create " + grooves.string());
+    }
+    for (const padsmith::demo::DemoGroove& groove : padsmith::demo::demoGrooves()) {
+        const fs::path target = padsmith::joinPath(grooves, groove.fileName);
+        if (!padsmith::replaceFileContents(target, groove.bytes)) {
             return fail("cannot write " + target.string());
         }
     }

@@ -61,30 +61,52 @@ void printFindings(const KitDocument& kit, const std::vector<HealthFinding>& fin
     }
 }
 
+nlohmann::json findingJson(const HealthFinding& finding) {
+    nlohmann::json rows = nlohmann::json::array();
+    for (const int row : finding.rows) {
+        rows.push_back(row + 1);
+    }
+    nlohmann::json fixes = nlohmann::json::array();
+    for (const HealthFix& fix : finding.fixes) {
+        fixes.push_back(fix.name);
+    }
+    return {{"kind", healthKindName(finding.kind)},
+            {"severity", severityName(finding.severity)},
+            {"pad", finding.pad < 0 ? nlohmann::json(nullptr) : nlohmann::json(finding.pad + 1)},
+            {"rows", rows},
+            {"message", finding.message},
+            {"fixes", fixes}};
+}
+
+std::string dumped(const nlohmann::json& json, int indent) {
+    return json.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// The report as one JSON object, written a finding at a time: a big kit's findings are never
+// all held as JSON at once. The text is what dumping the whole object would give.
 void printJson(const fs::path& path, const ScriptReadReport& report,
                const std::vector<HealthFinding>& findings) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const HealthFinding& finding : findings) {
-        nlohmann::json rows = nlohmann::json::array();
-        for (const int row : finding.rows) {
-            rows.push_back(row + 1);
+    std::string out = "{\n  \"findings\": [";
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        out += i == 0 ? "\n    " : ",\n    ";
+        const std::string finding = dumped(findingJson(findings[i]), 2);
+        for (const char c : finding) {
+            out += c;
+            if (c == '\n') {
+                out += "    ";
+            }
         }
-        nlohmann::json fixes = nlohmann::json::array();
-        for (const HealthFix& fix : finding.fixes) {
-            fixes.push_back(fix.name);
+        if (out.size() > (1U << 16)) {
+            std::cout << out;
+            out.clear();
         }
-        list.push_back(
-            {{"kind", healthKindName(finding.kind)},
-             {"severity", severityName(finding.severity)},
-             {"pad", finding.pad < 0 ? nlohmann::json(nullptr) : nlohmann::json(finding.pad + 1)},
-             {"rows", rows},
-             {"message", finding.message},
-             {"fixes", fixes}});
     }
-    nlohmann::json root = {{"kit", path.string()}, {"findings", list}};
-    root["readInPart"] =
+    out += findings.empty() ? "]" : "\n  ]";
+    const nlohmann::json readInPart =
         report.readInPart() ? nlohmann::json(readInPartText(report)) : nlohmann::json(nullptr);
-    std::cout << root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    out += ",\n  \"kit\": " + dumped(path.string(), 2) +
+           ",\n  \"readInPart\": " + dumped(readInPart, 2) + "\n}\n";
+    std::cout << out;
 }
 
 int exitCodeOf(const std::vector<HealthFinding>& findings, const ScriptReadReport& report,

@@ -33,20 +33,12 @@ fs::path replacedFile(const fs::path& out, KitKind kind) {
     return out;
 }
 
-int zoneCount(const KitDocument& kit) {
-    int zones = 0;
-    for (const Pad& pad : kit.pads) {
-        zones += static_cast<int>(pad.size());
-    }
-    return zones;
-}
-
 int runConvert(const std::vector<std::string>& argv) {
     const auto args = parseArguments(argv);
     if (!args || args->positional.size() != 2) {
         return usageError("usage: convert IN OUT [--plugin-dir DIR] [--shared] [--name NAME] "
                           "[--keys index|output-note] [--alternates first|interleave] "
-                          "[--dry-run] [--force]");
+                          "[--max-entries N] [--max-unpacked GIB] [--dry-run] [--force]");
     }
     const fs::path in = args->positional[0];
     const fs::path out = args->positional[1];
@@ -57,9 +49,10 @@ int runConvert(const std::vector<std::string>& argv) {
                                         "(drumkit.xml or its folder, .h2drumkit) or a kit "
                                         "script (.txt)");
     }
-    if (outKind == KitKind::Unknown || outKind == KitKind::HydrogenArchive) {
-        return usageError(out.string() + ": write a kit script (.txt), an SFZ file (.sfz) or a "
-                                         "Hydrogen drumkit folder (drumkit.xml or a folder)");
+    if (outKind == KitKind::Unknown) {
+        return usageError(out.string() + ": write a kit script (.txt), an SFZ file (.sfz), a "
+                                         "Hydrogen drumkit folder (drumkit.xml or a folder) or "
+                                         "a .h2drumkit archive");
     }
     if (inKind == KitKind::KitScript && outKind == KitKind::KitScript) {
         return usageError("both are kit scripts: install writes a kit script into the plug-in "
@@ -79,6 +72,14 @@ int runConvert(const std::vector<std::string>& argv) {
                      replaced.string().c_str());
         return 1;
     }
+
+    // Decoded and unpacked files live in a folder of this conversion alone, removed at the end;
+    // what a written kit script plays from it is kept beside the script first.
+    const fs::path work = formats::conversionFolder(userCacheFolder());
+    struct RemoveWork {
+        fs::path folder;
+        ~RemoveWork() { deletePath(folder); }
+    } removeWork{work};
 
     KitDocument kit;
     std::vector<std::string> report;
@@ -101,27 +102,37 @@ int runConvert(const std::vector<std::string>& argv) {
                                  ? formats::AlternateChoice::Interleave
                                  : formats::AlternateChoice::First;
         std::string error;
-        const auto foreign = formats::readForeignKit(in, options, userCacheFolder(), error);
+        formats::ArchiveLimits limits;
+        limits.entries = args->maxEntries.value_or(limits.entries);
+        limits.bytes = args->maxUnpacked.value_or(limits.bytes);
+        const auto foreign = formats::readForeignKit(in, options, work, error, limits);
         if (!foreign) {
             std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());
             return 1;
         }
-        auto conversion = formats::convertToKit(*foreign, userCacheFolder(), !args->dryRun);
+        auto conversion = formats::convertToKit(*foreign, work, !args->dryRun);
         kit = std::move(conversion->kit);
         report = std::move(conversion->report);
         if (name.empty()) {
             name = foreign->name.empty() ? in.stem().string() : foreign->name;
         }
+        const fs::path keep =
+            fs::absolute(out, ec).parent_path() / (out.stem().string() + " sources");
+        if (outKind == KitKind::KitScript && !args->dryRun &&
+            !formats::keepSources(kit, work, keep, error)) {
+            std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());
+            return 1;
+        }
         if (conversion->decoded > 0) {
-            std::printf("%d sample(s) %s decoded into WAV files in %s\n", conversion->decoded,
+            std::printf("%d sample(s) %s decoded into WAV files%s\n", conversion->decoded,
                         args->dryRun ? "would be" : "were",
-                        (userCacheFolder() / "decoded").string().c_str());
+                        outKind == KitKind::KitScript ? (" in " + keep.string()).c_str() : "");
         }
     }
     std::printf("%s: %d pad(s), %d zone(s)\n", in.string().c_str(),
                 static_cast<int>(std::count_if(kit.pads.begin(), kit.pads.end(),
                                                [](const Pad& pad) { return !pad.empty(); })),
-                zoneCount(kit));
+                formats::zoneCount(kit));
 
     int exitCode = 0;
     if (outKind == KitKind::KitScript) {
@@ -145,8 +156,9 @@ int runConvert(const std::vector<std::string>& argv) {
     } else {
         kit.kitName = name;
         const formats::ExportResult written =
-            outKind == KitKind::Sfz
-                ? formats::writeSfz(kit, out, args->dryRun)
+            outKind == KitKind::Sfz ? formats::writeSfz(kit, out, args->dryRun)
+            : outKind == KitKind::HydrogenArchive
+                ? formats::writeHydrogenArchive(kit, out, name, work, args->dryRun)
                 : formats::writeHydrogenDrumkit(
                       kit, out.filename() == "drumkit.xml" ? out.parent_path() : out, name,
                       args->dryRun);
@@ -168,15 +180,20 @@ int runConvert(const std::vector<std::string>& argv) {
 constexpr ToolCommand kCommands[] = {
     {"convert",
      "convert IN OUT [--plugin-dir DIR] [--shared] [--name NAME] [--keys index|output-note] "
-     "[--alternates first|interleave] [--dry-run] [--force]",
+     "[--alternates first|interleave] [--max-entries N] [--max-unpacked GIB] [--dry-run] "
+     "[--force]",
      runConvert,
      "Converts between kits and the kits of other samplers: SFZ instruments (.sfz), Hydrogen "
      "drumkits (drumkit.xml, its folder, or a .h2drumkit archive) and kit scripts (.txt); the "
      "kinds are read from the names. Converting into a kit script writes it and installs it "
      "as install does: every instrument becomes a pad (at most 18), every layer or region a "
-     "zone. Samples the plug-in cannot read (FLAC, Ogg) are decoded into WAV files in the "
-     "user's cache folder first. Converting a kit into SFZ or Hydrogen copies its samples "
-     "beside the new file. Prints what could not be carried over.",
+     "zone, playing at each velocity what the other sampler plays. Samples the plug-in cannot "
+     "read (FLAC, Ogg) are decoded into WAV files, and a kit script keeps them (with the "
+     "samples of an archive) in the folder \"NAME sources\" beside it. Converting a kit into "
+     "SFZ or Hydrogen copies its samples beside the new file (a .h2drumkit packs them). "
+     "Archives are checked before anything is unpacked: at most 10000 entries and 4 GiB, and "
+     "no more than the disk has free; entries that lead out of the archive, links, and "
+     "samples named outside it are refused. Prints what could not be carried over.",
      "--plugin-dir DIR\tthe Zarvo plug-in folder the kit script is installed into; by default "
      "the folder OUT lies in\n"
      "--shared\tcopy the samples into the shared folder \"ZARVO SAMPLES\"\n"
@@ -185,6 +202,8 @@ constexpr ToolCommand kCommands[] = {
      "index (the default), or on the MIDI output note the drumkit names\n"
      "--alternates first|interleave\tround-robin and random alternates: keep the first (the "
      "default), or share the velocity window between them\n"
+     "--max-entries N\tthe most entries an archive may hold (default 10000)\n"
+     "--max-unpacked GIB\tthe most an archive may unpack to, in GiB (default 4)\n"
      "--dry-run\tprint what would be written and not carried over; write and decode nothing\n"
      "--force\treplace OUT when it exists; convert a kit script read only in part",
      "0\tconverted\n"

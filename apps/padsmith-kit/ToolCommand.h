@@ -31,5 +31,6 @@ std::span<const ToolCommand> padCommands();
 std::span<const ToolCommand> midiCommands();
 std::span<const ToolCommand> folderCommands();
 std::span<const ToolCommand> convertCommands();
+std::span<const ToolCommand> renderCommands();
 
 } // namespace padsmith::tool

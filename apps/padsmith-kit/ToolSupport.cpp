@@ -7,6 +7,7 @@
 #include "kit/ZoneColumns.h"
 #include "platform/Files.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace padsmith::tool {
@@ -105,6 +106,26 @@ std::optional<Arguments> parseArguments(const std::vector<std::string>& args) {
                 usageError(arg + (arg == "--keys" ? " takes index or output-note"
                                                   : " takes first or interleave"));
                 return std::nullopt;
+            }
+        } else if (arg == "--max-entries" || arg == "--max-unpacked") {
+            std::optional<std::string> text;
+            if (!value(text)) {
+                return std::nullopt;
+            }
+            std::uint64_t number = 0;
+            const auto [end, problem] =
+                std::from_chars(text->data(), text->data() + text->size(), number);
+            // Limits of an archive: a count of entries, or GiB (up to 1 TiB).
+            const std::uint64_t most = arg == "--max-entries" ? 100'000'000 : 1024;
+            if (problem != std::errc() || end != text->data() + text->size() || number == 0 ||
+                number > most) {
+                usageError(arg + " takes a whole number from 1 to " + std::to_string(most));
+                return std::nullopt;
+            }
+            if (arg == "--max-entries") {
+                parsed.maxEntries = number;
+            } else {
+                parsed.maxUnpacked = number << 30;
             }
         } else if (arg == "--pad") {
             std::optional<std::string> text;

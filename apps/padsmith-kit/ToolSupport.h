@@ -6,6 +6,7 @@
 #include "kit/KitHost.h"
 #include "kit/KitScript.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -36,7 +37,9 @@ struct Arguments {
     std::optional<std::string> fix;      // --fix KIND: a kind of health finding
     std::optional<std::string> name;     // --name NAME
     std::optional<std::string> keys;     // --keys index|output-note
-    std::optional<std::string> alternates; // --alternates first|interleave
+    std::optional<std::string> alternates;    // --alternates first|interleave
+    std::optional<std::uint64_t> maxEntries;  // --max-entries N: of an archive
+    std::optional<std::uint64_t> maxUnpacked; // --max-unpacked GIB, in bytes
     bool json = false;
     bool shared = false;
     bool fresh = false;

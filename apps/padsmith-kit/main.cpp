@@ -18,7 +18,8 @@ constexpr CommandList kCommandLists[] = {
     &padsmith::tool::kitCommands,        &padsmith::tool::folderCommands,
     &padsmith::tool::instrumentCommands, &padsmith::tool::cellCommands,
     &padsmith::tool::padCommands,        &padsmith::tool::audioCommands,
-    &padsmith::tool::midiCommands,       &padsmith::tool::convertCommands};
+    &padsmith::tool::midiCommands,       &padsmith::tool::convertCommands,
+    &padsmith::tool::renderCommands};
 
 std::vector<const ToolCommand*> allCommands() {
     std::vector<const ToolCommand*> commands;

@@ -89,6 +89,10 @@ const std::array kCommandRows{
                focused(Part::None, Part::Zones)},
     CommandRow{Id::SelectWaveEditor, "Select Wave Editor", "", Keys{},
                focused(Part::None, Part::Zones)},
+    CommandRow{Id::PlayGroove, "Play Groove\u2026", "", Keys{}, always(Part::Grooves), "", true},
+    CommandRow{Id::PlayVelocitySweep, "Play Velocity Sweep", "", Keys{}, always(Part::Grooves), "",
+               true},
+    CommandRow{Id::StopGroove, "", "", Keys{QKeySequence(Qt::Key_Escape)}, always(Part::Grooves)},
     // Clicks: a pad's name, the picture.
     CommandRow{Id::RenamePad, "", "", Keys{}, always(Part::Pads)},
     CommandRow{Id::Picture, "", "", Keys{}, always(Part::Window)},
@@ -132,6 +136,9 @@ constexpr std::array kPadMenu{
     Id::ImportInstrument,
     Id::ExportInstrument,
     Id::SaveInstrumentAsKit,
+    kSeparator,
+    Id::PlayGroove,
+    Id::PlayVelocitySweep,
     kSeparator,
     Id::Revert,
 };
@@ -325,6 +332,15 @@ void applyCommandStates(CommandTable& table, const CommandContext& context) {
     table.setEnabled(CommandId::Revert, context.canRevert);
     table.setEnabled(CommandId::Undo, context.canUndo);
     table.setEnabled(CommandId::Redo, context.canRedo);
+    // The same command stops what it started; Escape stops either.
+    table.setEnabled(CommandId::PlayVelocitySweep, context.padHasZones || context.sweepPlaying);
+    table.setEnabled(CommandId::StopGroove, context.groovePlaying || context.sweepPlaying);
+    for (const auto& [id, on] : {std::pair{CommandId::PlayGroove, context.groovePlaying},
+                                 std::pair{CommandId::PlayVelocitySweep, context.sweepPlaying}}) {
+        if (QAction* item = table.action(id)) {
+            item->setChecked(on);
+        }
+    }
 }
 
 } // namespace padsmith

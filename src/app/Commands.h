@@ -63,6 +63,10 @@ enum class CommandId : int {
     EditSample,
     SelectWaveEditor,
     SpreadVelocities,
+    // Hearing the kit play
+    PlayGroove,
+    PlayVelocitySweep,
+    StopGroove, // Escape, while a groove or a sweep plays
     // Window
     ExplorePluginFolder,
     ExploreKitFolder,
@@ -93,7 +97,8 @@ enum class CommandPart {
     Drops,
     Pads,
     ZoneList,
-    Zones
+    Zones,
+    Grooves
 };
 
 // What carries out a command: `always` whatever has the focus; otherwise `pads` while a pad has
@@ -150,6 +155,8 @@ struct CommandContext {
     int zoneRows = 0;                // rows of the zone list
     bool zoneRowCurrent = false;     // the zone list has a current row
     bool zoneRowsRemembered = false; // zone rows were copied for a paste
+    bool groovePlaying = false;
+    bool sweepPlaying = false;
 };
 
 // The actions of every row, made once for the window. A triggered action (menu entry or

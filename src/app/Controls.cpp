@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRadialGradient>
 
 namespace padsmith {
 
@@ -60,6 +61,20 @@ PadButton::PadButton(int pad, QWidget* parent) : QAbstractButton(parent), pad_(p
     resize(sizeHint());
 }
 
+void PadButton::light(int milliseconds) {
+    if (litTimer_ == nullptr) {
+        litTimer_ = new QTimer(this);
+        litTimer_->setSingleShot(true);
+        connect(litTimer_, &QTimer::timeout, this, [this] {
+            lit_ = false;
+            update();
+        });
+    }
+    lit_ = true;
+    litTimer_->start(milliseconds);
+    update();
+}
+
 const QPixmap& PadButton::restImage() {
     static const QPixmap image = sharpPixmap(QStringLiteral(":/padsmith/pad.png"));
     return image;
@@ -105,7 +120,18 @@ QRect PadButton::markerRect() const {
 
 void PadButton::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, isDown() ? pressedImage() : restImage());
+    painter.drawPixmap(0, 0, isDown() || lit_ ? pressedImage() : restImage());
+    if (lit_) {
+        // A warm glow over the face, brightest at its middle.
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        const QRectF face = QRectF(rect()).adjusted(4, 4, -4, -4);
+        QRadialGradient glow(face.center(), face.width() / 2);
+        glow.setColorAt(0.0, QColor(255, 200, 80, 230));
+        glow.setColorAt(1.0, QColor(255, 120, 0, 40));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(face);
+    }
     const QColor fill = markerColour();
     if (fill.isValid()) {
         painter.setRenderHint(QPainter::Antialiasing, false);

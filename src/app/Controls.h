@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
+#include <QTimer>
 #include <functional>
 
 namespace padsmith {
@@ -36,7 +37,8 @@ private:
 
 // A pad of the pad panel: its picture at rest or pressed, at the picture's natural size, and
 // for the current pad a marker: green, blue while the zone list has the focus, and while
-// pressed red (pad with zones) or yellow (empty pad), one pixel lower.
+// pressed red (pad with zones) or yellow (empty pad), one pixel lower. A pad lit by a note
+// glows for a moment.
 class PadButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -56,6 +58,10 @@ public:
     // The marker's fill as drawn now; invalid when the pad shows none.
     QColor markerColour() const;
     QRect markerRect() const;
+
+    // Glows for `milliseconds`, as a note on the pad sounds.
+    void light(int milliseconds);
+    bool lit() const { return lit_; }
 
     // The two pictures shared by every pad.
     static const QPixmap& restImage();
@@ -81,6 +87,8 @@ private:
     std::function<bool()> strikeGuard_;
     Marker marker_ = Marker::None;
     bool hasZones_ = false;
+    bool lit_ = false;
+    QTimer* litTimer_ = nullptr;
 };
 
 } // namespace padsmith

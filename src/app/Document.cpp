@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Document.h"
 
+#include "app/ForeignKitCommands.h"
 #include "app/Services.h"
 #include "app/Text.h"
 #include "kit/KitDocument.h"
@@ -169,6 +170,7 @@ void Document::adoptPads(const std::array<Pad, kPadCount>& pads) {
     clearToNewKit();
     kit_.pads = pads; // the empty kit's fingerprints stay: every pad counts as changed
     kit_.computeKitSize();
+    window_.kitReplaced(); // Kit Health looks at the new pads at once, as after an open
     updateTitle(kit_.updateModified());
     window_.showKit();
 }
@@ -217,6 +219,7 @@ bool Document::save(bool saveAs) {
     // up holding exactly the kit's samples.
     const bool freshSampleFolder =
         !location.shareSamples && dialogs().keyboardModifiers().testFlag(Qt::ShiftModifier);
+    keepImportedSources(kit_, location, toFsPath(currentPath()));
     if (!writeKitScript(kit_, toFsPath(currentPath()), location, window_.kitHost(),
                         freshSampleFolder)) {
         setPath(previousPath);

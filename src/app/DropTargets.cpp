@@ -5,6 +5,7 @@
 #include "app/Controls.h"
 #include "app/Document.h"
 #include "app/EditPath.h"
+#include "app/GrooveCommands.h"
 #include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
@@ -137,6 +138,7 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
     QStringList folders;
     QStringList kits;
     QStringList samples;
+    QStringList grooves;
     QStringList refused;
     for (const QString& path : paths) {
         const QFileInfo info(path);
@@ -149,10 +151,17 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
         } else if (info.suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0) {
             // Meant as a kit: the kit reader says why it is none.
             kits.append(path);
+        } else if (GrooveCommands::isGrooveFile(path)) {
+            grooves.append(path);
         } else {
             refused.append(path);
         }
     }
+    if (samples.isEmpty() && kits.isEmpty() && folders.isEmpty() && !grooves.isEmpty()) {
+        s_.playGroove(grooves.constFirst());
+        return;
+    }
+    refused += grooves;
     if (samples.isEmpty() && !kits.isEmpty()) {
         s_.document.dropFiles({QDir::toNativeSeparators(kits.constFirst())});
         return;

@@ -28,8 +28,9 @@ class ZoneListPanel;
 // velocity layers; Control: on the first empty pad instead); dropped on a row of the zone list
 // they replace that row and the rows after it, as Import does with that row current; below the
 // last row, and anywhere else on the window, they are added to the current pad. A kit script
-// opens as a kit; a folder is offered as a new kit. Every drop is taken as a copy, so the file
-// manager never deletes what was dropped, and every drop is one undo step.
+// opens as a kit; a folder is offered as a new kit; a MIDI file plays as a groove. Every drop is
+// taken as a copy, so the file manager never deletes what was dropped, and every drop is one undo
+// step.
 class DropTargets : public QObject, public CommandRunner {
     Q_OBJECT
 public:
@@ -42,7 +43,8 @@ public:
         ZoneListPanel& zones;
         ZoneCommands& zoneCommands;
         Audition& audition;
-        std::function<void()> commandsChanged; // the enabling is due again
+        std::function<void()> commandsChanged;          // the enabling is due again
+        std::function<void(const QString&)> playGroove; // a MIDI file, looped through the kit
     };
     explicit DropTargets(Services services);
 

@@ -8,11 +8,19 @@
 #include "app/Text.h"
 #include "formats/KitFormats.h"
 #include "kit/KitHost.h"
+#include "kit/KitName.h"
+#include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QWidget>
+#include <map>
+#include <optional>
+#include <set>
 
 namespace padsmith {
 
@@ -29,6 +37,40 @@ QString reportText(const QString& summary, const std::vector<std::string>& repor
     return text;
 }
 
+// Progress of a conversion that takes longer than half a second: the file count in a dialog,
+// and the window repainting meanwhile. Cancel stops an import; an export finishes.
+class ConversionProgress {
+public:
+    ConversionProgress(QWidget* parent, const QString& verb, bool cancellable)
+        : dialog_(verb, cancellable ? QStringLiteral("Cancel") : QString(), 0, 0, parent),
+          verb_(verb) {
+        dialog_.setWindowTitle(QCoreApplication::applicationName());
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        if (!cancellable) {
+            dialog_.setCancelButton(nullptr);
+        }
+    }
+
+    bool step(int done, int total) {
+        if (dialog_.maximum() != total) {
+            dialog_.setMaximum(total);
+        }
+        dialog_.setLabelText(QStringLiteral("%1 file %2 of %3...").arg(verb_).arg(done).arg(total));
+        dialog_.setValue(done);
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+    bool canceled() const { return dialog_.wasCanceled(); }
+
+private:
+    QProgressDialog dialog_;
+    QString verb_;
+};
+
 int padsWithZones(const KitDocument& kit) {
     int pads = 0;
     for (const Pad& pad : kit.pads) {
@@ -37,7 +79,71 @@ int padsWithZones(const KitDocument& kit) {
     return pads;
 }
 
+// The folder of one conversion in the cache that `source` lies in, or nothing.
+std::optional<std::filesystem::path> conversionOf(const std::filesystem::path& source,
+                                                  const std::filesystem::path& conversions) {
+    const std::filesystem::path relative = source.lexically_relative(conversions);
+    if (relative.empty() || *relative.begin() == ".." || relative.is_absolute()) {
+        return std::nullopt;
+    }
+    return conversions / *relative.begin();
+}
+
+bool holdsFiles(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (!it->is_directory(ec)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+void keepImportedSources(KitDocument& kit, const KitLocation& location,
+                         const std::filesystem::path& scriptPath) {
+    namespace fs = std::filesystem;
+    const std::string kitName = kitNameForScript(scriptPath);
+    if (kitName.empty()) {
+        return; // the save refuses the name
+    }
+    const fs::path conversions = (userCacheFolder() / "conversions").lexically_normal();
+    const fs::path folder =
+        joinPath(location.pluginFolder, chooseSampleFolder(location.shareSamples, kitName));
+    std::map<std::string, std::string> moved;
+    std::set<fs::path> left;
+    for (Pad& pad : kit.pads) {
+        for (SampleZone& zone : pad) {
+            if (const auto known = moved.find(zone.sourcePath); known != moved.end()) {
+                zone.sourcePath = known->second;
+                continue;
+            }
+            const fs::path source = fs::path(zone.sourcePath).lexically_normal();
+            const std::optional<fs::path> conversion = isCopyableSource(zone.sourcePath)
+                                                           ? conversionOf(source, conversions)
+                                                           : std::nullopt;
+            if (!conversion || !isPlainName(zone.sampleName)) {
+                continue;
+            }
+            const fs::path target = joinPath(folder, zone.sampleName);
+            std::error_code ec;
+            if (fs::exists(fs::symlink_status(target, ec)) || !createFolderChain(folder) ||
+                !movePath(source, target, ec)) {
+                continue;
+            }
+            moved[zone.sourcePath] = target.string();
+            zone.sourcePath = target.string();
+            left.insert(*conversion);
+        }
+    }
+    for (const fs::path& conversion : left) {
+        if (!holdsFiles(conversion)) {
+            deletePath(conversion);
+        }
+    }
+}
 
 ForeignKitCommands::ForeignKitCommands(Services services)
     : QObject(&services.owner), s_(std::move(services)) {}
@@ -56,8 +162,8 @@ FileFilter ForeignKitCommands::importFilter() {
 }
 
 FileFilter ForeignKitCommands::exportFilter() {
-    return {QStringLiteral("SFZ File or Hydrogen drumkit.xml (*.sfz drumkit.xml)"),
-            QStringLiteral("*.sfz;drumkit.xml")};
+    return {QStringLiteral("SFZ File or Hydrogen Kit (*.sfz drumkit.xml *.h2drumkit)"),
+            QStringLiteral("*.sfz;drumkit.xml;*.h2drumkit")};
 }
 
 void ForeignKitCommands::importKit() {
@@ -72,22 +178,24 @@ void ForeignKitCommands::importKit() {
     std::optional<formats::Conversion> conversion;
     std::string error;
     std::string name = toStd(QFileInfo(dialog.path()).fileName());
+    bool canceled = false;
     {
-        KitHost& host = s_.host;
-        const BusyScope busy(host);
+        const BusyScope busy(s_.host);
         QString missing;
         if (formats::KitFormats* formats = s_.formats.formats(missing)) {
-            // Decoding a library takes a while: the window repaints between samples.
-            conversion =
-                formats->importKit(path, userCacheFolder(), name, error, [&host](int, int) {
-                    host.pumpMessages();
-                    return true;
-                });
+            ConversionProgress progress(&s_.owner, QStringLiteral("Importing"), true);
+            conversion = formats->importKit(
+                path, userCacheFolder(), name, error,
+                [&progress](int done, int total) { return progress.step(done, total); });
+            canceled = progress.canceled();
         } else {
             error = toStd(missing);
         }
     }
     const QString shown = fromStd(name);
+    if (!conversion && canceled) {
+        return;
+    }
     if (!conversion) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("Can't import %1\n%2")
@@ -121,7 +229,11 @@ void ForeignKitCommands::exportKit() {
         const BusyScope busy(s_.host);
         QString missing;
         if (formats::KitFormats* formats = s_.formats.formats(missing)) {
-            result = formats->exportKit(kit, path);
+            ConversionProgress progress(&s_.owner, QStringLiteral("Exporting"), false);
+            result =
+                formats->exportKit(kit, path, userCacheFolder(), [&progress](int done, int total) {
+                    return progress.step(done, total);
+                });
         } else {
             result.error = toStd(missing);
         }

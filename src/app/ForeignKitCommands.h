@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 
 #include <QObject>
+#include <filesystem>
 
 class QWidget;
 
@@ -15,6 +16,14 @@ class FormatsModule;
 class KitDocument;
 class KitHost;
 class SettingsStore;
+struct KitLocation;
+
+// Before a save: the samples an imported kit plays from its conversion folder in the user's
+// cache (decoded or unpacked files) move into the kit's sample folder, where the save would
+// copy them, and the zones play them there; the saved kit outlives the cache. A sample whose
+// name is taken in that folder stays where it is.
+void keepImportedSources(KitDocument& kit, const KitLocation& location,
+                         const std::filesystem::path& scriptPath);
 
 // File > "Import Kit..." and "Export Kit...": a Hydrogen drumkit or an SFZ instrument opened as
 // a new, unsaved kit (samples the plug-in cannot read are decoded into the user's cache folder,

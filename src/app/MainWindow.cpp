@@ -9,6 +9,7 @@
 #include "app/DropTargets.h"
 #include "app/EditPath.h"
 #include "app/FormatsModule.h"
+#include "app/GrooveCommands.h"
 #include "app/HealthPanel.h"
 #include "app/KitFields.h"
 #include "app/MidiRouter.h"
@@ -118,6 +119,7 @@ MainWindow::MainWindow(SettingsStore& settings, const QString& pluginFolder, QWi
         client);
     client->setStretched(padMap_->area());
     connect(midi_, &MidiRouter::noteHandled, padMap_, &PadMapPanel::showNote);
+    connect(grooves_, &GrooveCommands::notePlayed, padMap_, &PadMapPanel::showPlayedNote);
     // The waveform's played position: where the player stands in that file, while it sounds.
     padMap_->setPlayedFrame([this](const std::string& path) -> std::optional<std::uint64_t> {
         for (const VoicePosition& voice : audition_->sound().soundingVoices()) {
@@ -226,6 +228,8 @@ CommandRunner* MainWindow::runner(CommandPart part) {
         return zones_;
     case CommandPart::Zones:
         return zoneCommands_;
+    case CommandPart::Grooves:
+        return grooves_;
     }
     return nullptr;
 }
@@ -291,6 +295,8 @@ void MainWindow::updateCommandStates() {
     context.canRevert = document_.canRevert();
     context.canUndo = edits_->canUndo();
     context.canRedo = edits_->canRedo();
+    context.groovePlaying = grooves_->playing() == GrooveCommands::Playing::Groove;
+    context.sweepPlaying = grooves_->playing() == GrooveCommands::Playing::Sweep;
     applyCommandStates(*commands_, context);
 
     auto named = [](const QString& verb, const QString& name) {

@@ -24,6 +24,7 @@ class AudioOutMenu;
 class MidiRouter;
 class ClickLabel;
 class DropTargets;
+class GrooveCommands;
 class EditPath;
 class FormatsModule;
 class HealthPanel;
@@ -164,6 +165,7 @@ private:
     CommandRunner* foreignKits_ = nullptr;
     HealthPanel* health_ = nullptr;
     DropTargets* drops_ = nullptr;
+    GrooveCommands* grooves_ = nullptr;
     MidiRouter* midi_ = nullptr;
     PadMapPanel* padMap_ = nullptr;
 

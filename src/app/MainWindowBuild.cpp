@@ -9,6 +9,7 @@
 #include "app/DropTargets.h"
 #include "app/EditPath.h"
 #include "app/ForeignKitCommands.h"
+#include "app/GrooveCommands.h"
 #include "app/HealthPanel.h"
 #include "app/InstrumentCommands.h"
 #include "app/KitFields.h"
@@ -129,8 +130,13 @@ void MainWindow::buildParts() {
 
     instruments_ = new InstrumentCommands(
         {*this, kit_, document_, *edits_, *host_, finder_, *zones_, settings_, location});
+    grooves_ = new GrooveCommands({*this, kit_, settings_, *audition_});
+    connect(grooves_, &GrooveCommands::notePlayed, pads_,
+            [this](int /*note*/, int /*velocity*/, int pad) { pads_->lightPad(pad); });
+    connect(grooves_, &GrooveCommands::playingChanged, this, commandsChanged);
     drops_ = new DropTargets({*this, kit_, document_, *edits_, *pads_, *zones_, *zoneCommands_,
-                              *audition_, commandsChanged});
+                              *audition_, commandsChanged,
+                              [this](const QString& path) { grooves_->playGrooveFile(path); }});
     foreignKits_ = new ForeignKitCommands({*this, kit_, document_, *host_, *formats_, settings_});
     midi_ = new MidiRouter({*this, kit_, *edits_, *host_, *pads_, *zones_, *audition_, *animation_,
                             [this] { return endOpenEdits(); }, commandsChanged},

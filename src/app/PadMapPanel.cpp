@@ -403,12 +403,16 @@ void PadMapPanel::showNote(int note, int velocity) {
     if (refreshQueued_ || shownPad_ != s_.kit.currentPad) {
         refreshNow();
     }
+    const std::optional<ZoneRef> fired = triggeredZone(s_.kit, note, velocity);
+    showPlayedNote(note, velocity, fired ? fired->pad : -1, fired ? fired->position : -1);
+}
+
+void PadMapPanel::showPlayedNote(int note, int velocity, int pad, int row) {
     const int lane = model_.laneOf(note);
     if (lane < 0) {
         return;
     }
-    const std::optional<ZoneRef> fired = triggeredZone(s_.kit, note, velocity);
-    map_->showHit(lane, velocity, fired && fired->pad == shownPad_ ? fired->position : -1);
+    map_->showHit(lane, velocity, pad == shownPad_ ? row : -1);
 }
 
 } // namespace padsmith

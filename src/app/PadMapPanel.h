@@ -79,6 +79,9 @@ public:
 
     // A MIDI note-on was taken: its hit is marked on the key's lane.
     void showNote(int note, int velocity);
+    // Marks a note as the zone at `row` of `pad` played it (pad -1: none did), whatever pad is
+    // current: a groove's notes.
+    void showPlayedNote(int note, int velocity, int pad, int row);
 
 private:
     void areaResized();

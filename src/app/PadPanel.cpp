@@ -91,6 +91,13 @@ void PadPanel::updateMarkers() {
     }
 }
 
+void PadPanel::lightPad(int pad) {
+    constexpr int kLitMs = 150;
+    if (pad >= 0 && pad < kPadCount) {
+        buttons_[static_cast<std::size_t>(pad)]->light(kLitMs);
+    }
+}
+
 void PadPanel::selectPad(int pad, int zone) {
     const int chosen = std::clamp(pad, 0, kPadCount - 1);
     padTookFocus(chosen);

@@ -57,6 +57,8 @@ public:
     void showLabels();
     // Marks the current pad: green, or blue while the zone list has the focus.
     void updateMarkers();
+    // Lights `pad`'s button for a moment, as a note played on it (the focus stays where it is).
+    void lightPad(int pad);
 
     // Makes `pad` (clamped to 0..17) current, gives its button the focus, and lists its zones
     // with row `zone` selected.

@@ -13,9 +13,30 @@ constexpr std::size_t kBlockFrames = 2048;
 
 } // namespace
 
+std::shared_ptr<const ConvertedSample> convertSample(const PlayableSample& sample, int outputRate) {
+    const SampleFormat& format = sample.format;
+    if (format.channels == 0 || format.samplesPerSecond == 0 ||
+        format.samplesPerSecond > 1'000'000U || sample.data.empty() || outputRate <= 0) {
+        return nullptr;
+    }
+    const auto rate = static_cast<int>(format.samplesPerSecond);
+    Resampler resampler(rate, format.channels, outputRate);
+    if (!resampler.valid()) {
+        return nullptr;
+    }
+    auto converted = std::make_shared<ConvertedSample>();
+    converted->outputRate = outputRate;
+    converted->sourceRate = rate;
+    converted->sourceFrames = sample.data.size() / (format.channels * 2U);
+    resampler.process(sample.data.data(), sample.data.size(), converted->frames);
+    resampler.finish(converted->frames);
+    return converted;
+}
+
 Voice::Voice(int id, std::string path, std::shared_ptr<const PlayableSample> sample,
-             std::unique_ptr<SampleStream> stream, int outputRate)
-    : id_(id), path_(std::move(path)), sample_(std::move(sample)), stream_(std::move(stream)) {
+             std::unique_ptr<SampleStream> stream, int outputRate, VoiceGain gain)
+    : id_(id), path_(std::move(path)), gain_(gain), sample_(std::move(sample)),
+      stream_(std::move(stream)) {
     const SampleFormat format = sample_   ? sample_->format
                                 : stream_ ? stream_->format()
                                           : SampleFormat{};
@@ -34,10 +55,25 @@ Voice::Voice(int id, std::string path, std::shared_ptr<const PlayableSample> sam
     valid_ = true;
 }
 
+Voice::Voice(int id, std::string path, std::shared_ptr<const ConvertedSample> converted,
+             int outputRate, VoiceGain gain)
+    : id_(id), path_(std::move(path)), gain_(gain) {
+    if (!converted || converted->outputRate != outputRate || outputRate <= 0 ||
+        converted->frames.size() < 2) {
+        return;
+    }
+    length_ = converted->sourceFrames;
+    readyRatio_ = static_cast<double>(outputRate) / std::max(converted->sourceRate, 1);
+    ready_ = std::move(converted);
+    written_.store(ready_->frames.size() / 2, std::memory_order_relaxed);
+    ended_.store(true, std::memory_order_relaxed);
+    valid_ = true;
+}
+
 Voice::~Voice() = default;
 
 double Voice::ratio() const {
-    return resampler_ ? resampler_->ratio() : 1.0;
+    return ready_ ? readyRatio_ : resampler_ ? resampler_->ratio() : 1.0;
 }
 
 void Voice::convertNextBlock() {
@@ -103,10 +139,20 @@ std::size_t Voice::mixInto(float* mix, std::size_t frames) {
     const std::uint64_t read = read_.load(std::memory_order_relaxed);
     const std::uint64_t available = written_.load(std::memory_order_acquire) - read;
     const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(available, frames));
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = (read + i) % kRingFrames;
-        mix[i * 2] += ring_[at * 2];
-        mix[i * 2 + 1] += ring_[at * 2 + 1];
+    const float left = gain_.left;
+    const float right = gain_.right;
+    if (ready_) {
+        const float* from = ready_->frames.data() + read * 2;
+        for (std::size_t i = 0; i < count * 2; i += 2) {
+            mix[i] += from[i] * left;
+            mix[i + 1] += from[i + 1] * right;
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t at = (read + i) % kRingFrames;
+            mix[i * 2] += ring_[at * 2] * left;
+            mix[i * 2 + 1] += ring_[at * 2 + 1] * right;
+        }
     }
     read_.store(read + count, std::memory_order_release);
     mixed_.fetch_add(count, std::memory_order_relaxed);

@@ -14,6 +14,24 @@
 
 namespace padsmith {
 
+// The level a voice plays at on each side, as a gain factor.
+struct VoiceGain {
+    float left = 1.0F;
+    float right = 1.0F;
+};
+
+// A sample brought once to an output's rate, as stereo float frames, by the converter a voice
+// of it would use: voices of it then mix without converting again (an offline render, where
+// one sample sounds hundreds of times).
+struct ConvertedSample {
+    std::vector<float> frames; // interleaved left, right
+    int outputRate = 0;
+    int sourceRate = 0;
+    std::uint64_t sourceFrames = 0;
+};
+// Nothing when the sample holds no frames or its rate cannot be converted.
+std::shared_ptr<const ConvertedSample> convertSample(const PlayableSample& sample, int outputRate);
+
 // One sample on its way to the mix: its sound converted to the output's rate and channel
 // layout, waiting in a ring of frames. One thread fills the ring (reading the file or the
 // cached copy and converting it); another, the audio thread, takes frames from it. Filling
@@ -26,9 +44,13 @@ public:
     static constexpr std::size_t kRingFrames = 8192;
 
     // Plays `sample` from memory when given, else `stream`. Makes the converter; nothing is
-    // read yet. `id` names the voice for views of what sounds.
+    // read yet. `id` names the voice for views of what sounds; `gain` scales its two sides.
     Voice(int id, std::string path, std::shared_ptr<const PlayableSample> sample,
-          std::unique_ptr<SampleStream> stream, int outputRate);
+          std::unique_ptr<SampleStream> stream, int outputRate, VoiceGain gain = {});
+    // Plays `converted` as it is, without a ring: every frame is ready, so fill() has nothing
+    // to do. Invalid unless it was converted to `outputRate` and holds frames.
+    Voice(int id, std::string path, std::shared_ptr<const ConvertedSample> converted,
+          int outputRate, VoiceGain gain = {});
     ~Voice();
     Voice(const Voice&) = delete;
     Voice& operator=(const Voice&) = delete;
@@ -61,6 +83,9 @@ private:
     std::string path_;
     bool valid_ = false;
     std::uint64_t length_ = 0;
+    VoiceGain gain_;
+    std::shared_ptr<const ConvertedSample> ready_; // instead of the ring, all frames at once
+    double readyRatio_ = 1.0;
 
     // The filling thread's side.
     std::shared_ptr<const PlayableSample> sample_;

@@ -28,15 +28,27 @@ VoiceMixer::VoiceMixer(int outputRate)
 VoiceMixer::~VoiceMixer() = default;
 
 int VoiceMixer::start(const std::string& path, std::shared_ptr<const PlayableSample> sample,
-                      std::unique_ptr<SampleStream> stream, bool solo) {
+                      std::unique_ptr<SampleStream> stream, bool solo, VoiceGain gain) {
     if (solo) {
         stopAll();
     }
     if (!sample && !stream) {
         return 0;
     }
-    auto voice =
-        std::make_unique<Voice>(nextId_, path, std::move(sample), std::move(stream), outputRate_);
+    return startOwn(std::make_unique<Voice>(nextId_, path, std::move(sample), std::move(stream),
+                                            outputRate_, gain));
+}
+
+int VoiceMixer::start(const std::string& path, std::shared_ptr<const ConvertedSample> converted,
+                      VoiceGain gain) {
+    if (!converted) {
+        return 0;
+    }
+    return startOwn(
+        std::make_unique<Voice>(nextId_, path, std::move(converted), outputRate_, gain));
+}
+
+int VoiceMixer::startOwn(std::unique_ptr<Voice> voice) {
     if (!voice->valid()) {
         return 0;
     }
@@ -130,6 +142,21 @@ void VoiceMixer::render(std::size_t frames, std::string& out) {
         for (const float value : scratch_) {
             append16(out, value);
         }
+        frames -= chunk;
+    }
+    deleteOwnRetired();
+}
+
+void VoiceMixer::mix(std::size_t frames, std::vector<float>& out) {
+    // As render(), a ring's worth at a time; the float mix goes out as it is.
+    while (frames > 0) {
+        const std::size_t chunk = std::min(frames, Voice::kRingFrames);
+        for (const auto& voice : own_) {
+            voice->fill();
+        }
+        const std::size_t at = out.size();
+        out.resize(at + chunk * 2);
+        render(chunk, out.data() + at);
         frames -= chunk;
     }
     deleteOwnRetired();

@@ -27,7 +27,7 @@ struct VoicePosition {
 // floating point and pass a limiter that lowers the level of loud passages smoothly, so several
 // loud samples at once never wrap or clip. No Qt, no threads of its own. Two ways to use it:
 // - On one thread, as an offline renderer: start() makes a voice that the mixer owns and fills
-//   as render() asks for frames (reading files, converting).
+//   as render() or mix() asks for frames (reading files, converting).
 // - From an audio callback: add() starts a voice made and kept filled by another thread, and
 //   render() into a float buffer neither allocates, locks nor reads a file; a voice that ends
 //   or is cut is handed back through takeRetired() for its owner to delete.
@@ -43,14 +43,20 @@ public:
     // Starts a voice of `path`, playing `sample` from memory when given, else `stream`. With
     // `solo` every voice sounding so far ends first (a preview); otherwise it sounds with
     // them, and when all voices are busy the oldest ends. Returns the voice's id (0 when there
-    // was nothing to play).
+    // was nothing to play). `gain` scales the voice's two sides (a zone's volumes).
     int start(const std::string& path, std::shared_ptr<const PlayableSample> sample,
-              std::unique_ptr<SampleStream> stream, bool solo);
+              std::unique_ptr<SampleStream> stream, bool solo, VoiceGain gain = {});
+    // Starts a voice of a sample converted to this mixer's rate, with the others.
+    int start(const std::string& path, std::shared_ptr<const ConvertedSample> converted,
+              VoiceGain gain = {});
     // Ends every voice at once; the files of the mixer's own voices are closed.
     void stopAll();
     // Appends `frames` stereo 16-bit little-endian frames of the mix to `out` (silence where
     // nothing sounds). A voice that reaches its end is dropped.
     void render(std::size_t frames, std::string& out);
+    // The same mix before it is made 16-bit: `frames` stereo frames appended to `out` as
+    // float pairs, within -1 to 1 (an offline render keeps the limiter's full resolution).
+    void mix(std::size_t frames, std::vector<float>& out);
 
     // Starts `voice`, which stays its owner's (see takeRetired); `solo` as for start().
     void add(Voice* voice, bool solo);
@@ -72,6 +78,7 @@ public:
     std::uint64_t starvedRenders() const { return starved_; }
 
 private:
+    int startOwn(std::unique_ptr<Voice> voice);
     void retire(std::size_t slot);
     void limit(float* mix, std::size_t frames);
     void deleteOwnRetired();

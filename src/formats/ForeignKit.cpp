@@ -33,7 +33,13 @@ void Unsupported::appendTo(std::vector<std::string>& notes) const {
     }
 }
 
-std::string listNames(const std::vector<std::string>& names, std::size_t shown) {
+std::string listNames(const std::vector<std::string>& all, std::size_t shown) {
+    std::vector<std::string> names;
+    for (const std::string& name : all) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            names.push_back(name);
+        }
+    }
     std::string text;
     const std::size_t listed = names.size() > shown + 1 ? shown : names.size();
     for (std::size_t i = 0; i < listed; ++i) {

@@ -4,7 +4,9 @@
 // A drum kit as another sampler describes it, before it becomes a kit of ours: instruments on
 // keys, each with layers of samples. Readers fill it from their format; the converter maps it
 // onto a kit and says what did not fit.
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,12 +40,23 @@ struct ForeignKit {
     std::vector<std::string> notes;
 };
 
+// Progress of a long conversion: samples done of all. False stops the conversion (an export
+// goes on: what it has copied stays).
+using ConvertProgress = std::function<bool(int done, int total)>;
+
 // Which key a Hydrogen instrument becomes: Hydrogen's own input note (36 + its index), or the
 // MIDI output note the drumkit names.
 enum class KeyChoice { Index, OutputNote };
 // What becomes of alternates (round robin and random samples of one layer): the first is kept,
 // or they share the layer's velocity window between them.
 enum class AlternateChoice { First, Interleave };
+
+// What an archive may unpack to. Drum kits hold hundreds of files and rarely more than a GiB;
+// anything far beyond is a mistake or an attack on the disk.
+struct ArchiveLimits {
+    std::uint64_t entries = 10000;
+    std::uint64_t bytes = std::uint64_t{4} << 30;
+};
 
 struct ReadOptions {
     KeyChoice keys = KeyChoice::Index;
@@ -65,7 +78,7 @@ private:
     std::vector<std::pair<std::string, std::vector<std::string>>> items_;
 };
 
-// "a, b, c and 4 more".
+// "a, b, c and 4 more", each name once.
 std::string listNames(const std::vector<std::string>& names, std::size_t shown = 6);
 
 } // namespace padsmith::formats

@@ -3,6 +3,7 @@
 
 // A kit written for other samplers: an SFZ file, or a Hydrogen drumkit folder, each beside
 // copies of its samples.
+#include "formats/ForeignKit.h"
 #include "kit/KitDocument.h"
 
 #include <filesystem>
@@ -22,13 +23,23 @@ struct ExportResult {
 // region per zone: sample, key, lovel/hivel, volume and pan from the gains. The samples are
 // copied into the file's folder. The file is replaced whole or not at all.
 ExportResult writeSfz(const KitDocument& kit, const std::filesystem::path& file,
-                      bool dryRun = false);
+                      bool dryRun = false, const ConvertProgress& progress = {});
 
 // Writes `kit` as a Hydrogen drumkit in `folder` (drumkit.xml and the samples): each key's
 // instrument at index key - 36 (empty instruments fill the gaps, midiOutNote = key), one layer
 // per zone. Zones on keys below 36 are left out and named.
 ExportResult writeHydrogenDrumkit(const KitDocument& kit, const std::filesystem::path& folder,
-                                  const std::string& name, bool dryRun = false);
+                                  const std::string& name, bool dryRun = false,
+                                  const ConvertProgress& progress = {});
+
+// Writes `kit` as the .h2drumkit archive `archive`: the drumkit folder is made in
+// `workFolder`, then packed under the kit's name (replacing the archive whole or not at all).
+ExportResult writeHydrogenArchive(const KitDocument& kit, const std::filesystem::path& archive,
+                                  const std::string& name, const std::filesystem::path& workFolder,
+                                  bool dryRun = false, const ConvertProgress& progress = {});
+
+// Zones of the kit: what an export's progress counts.
+int zoneCount(const KitDocument& kit);
 
 // The fields of a kit that neither format holds (key range, voices, group), as report lines.
 std::vector<std::string> fieldsNotExported(const KitDocument& kit);

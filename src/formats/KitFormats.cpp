@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/KitFormats.h"
 
+#include "platform/Files.h"
+
 namespace padsmith::formats {
 
 namespace {
@@ -11,25 +13,42 @@ public:
                                         const std::filesystem::path& cacheFolder, std::string& name,
                                         std::string& error,
                                         const ConvertProgress& progress) override {
-        const std::optional<ForeignKit> foreign = readForeignKit(path, {}, cacheFolder, error);
+        const std::filesystem::path work = conversionFolder(cacheFolder);
+        const std::optional<ForeignKit> foreign = readForeignKit(path, {}, work, error);
         if (!foreign) {
             return std::nullopt;
         }
         if (!foreign->name.empty()) {
             name = foreign->name;
         }
-        return convertToKit(*foreign, cacheFolder, true, progress);
+        std::optional<Conversion> conversion = convertToKit(*foreign, work, true, progress);
+        // What the kit plays from the folder stays until it is saved; the rest goes now.
+        if (conversion) {
+            keepOnly(conversion->kit, work);
+        } else {
+            deletePath(work);
+        }
+        return conversion;
     }
 
-    ExportResult exportKit(const KitDocument& kit, const std::filesystem::path& path) override {
+    ExportResult exportKit(const KitDocument& kit, const std::filesystem::path& path,
+                           const std::filesystem::path& cacheFolder,
+                           const ConvertProgress& progress) override {
         if (outputKind(path) == KitKind::Sfz) {
-            return writeSfz(kit, path);
+            return writeSfz(kit, path, false, progress);
+        }
+        if (outputKind(path) == KitKind::HydrogenArchive) {
+            const std::filesystem::path work = conversionFolder(cacheFolder);
+            ExportResult result =
+                writeHydrogenArchive(kit, path, kit.kitName, work, false, progress);
+            deletePath(work);
+            return result;
         }
         // A drumkit is a folder: drumkit.xml goes into the one chosen, or into a folder of the
         // name typed.
         const std::filesystem::path folder =
             path.filename() == "drumkit.xml" ? path.parent_path() : path;
-        return writeHydrogenDrumkit(kit, folder, kit.kitName);
+        return writeHydrogenDrumkit(kit, folder, kit.kitName, false, progress);
     }
 };
 

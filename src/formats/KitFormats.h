@@ -19,14 +19,19 @@ public:
     virtual ~KitFormats() = default;
 
     // Reads the drumkit or SFZ file at `path` and converts it into a kit, decoding samples the
-    // plug-in cannot read into `cacheFolder`. `name` becomes the kit's own name where it has
+    // plug-in cannot read (and unpacking an archive) into a folder of this import alone in
+    // `cacheFolder` (conversionFolder). `name` becomes the kit's own name where it has
     // one; `progress` is called between samples. Nothing, and `error`, when it cannot be read.
     virtual std::optional<Conversion> importKit(const std::filesystem::path& path,
                                                 const std::filesystem::path& cacheFolder,
                                                 std::string& name, std::string& error,
                                                 const ConvertProgress& progress) = 0;
-    // Writes `kit` as an SFZ file or a Hydrogen drumkit, by the name of `path`.
-    virtual ExportResult exportKit(const KitDocument& kit, const std::filesystem::path& path) = 0;
+    // Writes `kit` as an SFZ file, a Hydrogen drumkit or a .h2drumkit, by the name of `path`
+    // (an archive is made in a folder of its own in `cacheFolder`, removed after); `progress`
+    // is called between samples.
+    virtual ExportResult exportKit(const KitDocument& kit, const std::filesystem::path& path,
+                                   const std::filesystem::path& cacheFolder,
+                                   const ConvertProgress& progress) = 0;
 };
 
 std::unique_ptr<KitFormats> linkedFormats();
@@ -34,7 +39,7 @@ std::unique_ptr<KitFormats> linkedFormats();
 // The module that holds them: its file name without the suffix, and its entry function.
 inline constexpr char kFormatsModuleName[] = "padsmith-formats";
 inline constexpr char kFormatsModuleEntry[] = "padsmithCreateFormats";
-constexpr int kFormatsInterfaceVersion = 1;
+constexpr int kFormatsInterfaceVersion = 2;
 using FormatsModuleEntry = KitFormats* (*)(int interfaceVersion);
 
 } // namespace padsmith::formats

@@ -46,8 +46,9 @@ std::optional<std::string> SampleCopies::place(const SampleZone& zone, std::stri
     if (const auto known = bySource_.find(source); known != bySource_.end()) {
         return known->second;
     }
-    const std::string wanted =
+    const std::string given =
         isPlainName(zone.sampleName) ? zone.sampleName : fs::path(source).filename().string();
+    const std::string wanted = rule_ ? rule_(given) : given;
     const std::string stem = fs::path(wanted).stem().string();
     const std::string extension = fs::path(wanted).extension().string();
     std::string name = wanted;
@@ -68,6 +69,9 @@ std::optional<std::string> SampleCopies::place(const SampleZone& zone, std::stri
     }
     names_.insert(lowerCaseAscii(name));
     bySource_[source] = name;
+    if (name != given && wanted != given) {
+        renamed_.push_back(given + " -> " + name);
+    }
     return name;
 }
 

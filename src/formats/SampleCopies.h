@@ -5,16 +5,22 @@
 #include "kit/SampleZone.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace padsmith::formats {
 
 class SampleCopies {
 public:
-    explicit SampleCopies(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    // The name a format can carry for a sample name (the name itself when it can).
+    using NameRule = std::function<std::string(const std::string&)>;
+
+    explicit SampleCopies(std::filesystem::path folder, NameRule rule = {})
+        : folder_(std::move(folder)), rule_(std::move(rule)) {}
 
     // The name of the zone's sample in the folder, copied there under its sample name (a file
     // of that name with other contents is never replaced: the copy takes a free name beside
@@ -23,8 +29,13 @@ public:
     std::optional<std::string> place(const SampleZone& zone, std::string& problem,
                                      bool dryRun = false);
 
+    // "old name -> new name" of each sample the name rule renamed.
+    const std::vector<std::string>& renamed() const { return renamed_; }
+
 private:
     std::filesystem::path folder_;
+    NameRule rule_;
+    std::vector<std::string> renamed_;
     std::map<std::string, std::string> bySource_;
     std::set<std::string> names_;
 };

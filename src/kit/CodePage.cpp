@@ -411,6 +411,12 @@ std::string foldCase(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
+        // Letters of ASCII without decoding: most names have no other.
+        if (const char byte = utf8[pos]; static_cast<unsigned char>(byte) < 0x80) {
+            out.push_back(byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 0x20) : byte);
+            ++pos;
+            continue;
+        }
         const Utf8Char c = utf8At(utf8, pos);
         if (c.code == kInvalid) {
             out.push_back(utf8[pos]);

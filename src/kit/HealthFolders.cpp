@@ -74,6 +74,11 @@ FolderFacts gatherFolderFacts(const KitDocument& kit, const KitLocation& locatio
         return facts;
     }
     facts.sampleFolder = kit.sampleFolder;
+    // No folder, no file in it that no kit plays: the other kits' scripts need not be read.
+    std::error_code missing;
+    if (!fs::is_directory(*own, missing)) {
+        return facts;
+    }
     std::optional<std::string> refusal;
     std::unordered_set<std::string> used =
         sampleNamesUsedIn(location.pluginFolder, kit.sampleFolder, location.codePage, refusal);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <unordered_map>
 
 namespace padsmith {
@@ -81,30 +82,78 @@ bool checkKitNotes(const KitDocument& kit, KitHost* report) {
 }
 
 std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit) {
-    // Only zones of one key can clash: each zone is compared with the later zones of its key,
-    // which keeps a big kit from costing the square of its zones.
-    std::unordered_map<std::int32_t, std::vector<ZoneRef>> byKey;
-    for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t row = 0; row < pad.size(); ++row) {
-            byKey[pad.at(row).key].push_back({p, static_cast<int>(row)});
-        }
-    }
-    std::unordered_map<std::int32_t, std::size_t> seen; // of each key's zones, in kit order
-    std::vector<std::pair<ZoneRef, ZoneRef>> pairs;
+    // A zone clashes with the zones of its key on later pads (those before it in kit order
+    // are paired with it already) whose windows overlap its own. The zones of a key are
+    // grouped by window first: a pad of many takes of one window costs one comparison of
+    // windows, not one per pair of takes, and a key no other pad plays costs none.
+    struct Window {
+        std::int32_t low = 0;
+        std::int32_t high = 0;
+        std::vector<ZoneRef> zones;      // in kit order
+        std::vector<std::size_t> others; // the windows of the key that overlap this one
+    };
+    struct Key {
+        std::map<std::pair<std::int32_t, std::int32_t>, std::size_t> index;
+        std::vector<Window> windows;
+        int pads = 0; // how many pads play the key
+        int lastPad = -1;
+    };
+    std::unordered_map<std::int32_t, Key> keys;
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t row = 0; row < pad.size(); ++row) {
             const SampleZone& zone = pad.at(row);
-            const std::vector<ZoneRef>& same = byKey[zone.key];
-            for (std::size_t i = ++seen[zone.key]; i < same.size(); ++i) {
-                const ZoneRef other = same[i];
-                if (other.pad != p && clashes(zone,
-                                              kit.pads[static_cast<std::size_t>(other.pad)].at(
-                                                  static_cast<std::size_t>(other.position)),
-                                              zone.key)) {
-                    pairs.push_back({ZoneRef{p, static_cast<int>(row)}, other});
+            Key& key = keys[zone.key];
+            const auto [it, added] = key.index.emplace(
+                std::pair{zone.velocityLow, zone.velocityHigh}, key.windows.size());
+            if (added) {
+                key.windows.push_back({zone.velocityLow, zone.velocityHigh, {}, {}});
+            }
+            key.windows[it->second].zones.push_back({p, static_cast<int>(row)});
+            if (key.lastPad != p) {
+                key.lastPad = p;
+                ++key.pads;
+            }
+        }
+    }
+    for (auto& [number, key] : keys) {
+        if (key.pads < 2) {
+            continue;
+        }
+        for (Window& window : key.windows) {
+            for (std::size_t i = 0; i < key.windows.size(); ++i) {
+                const Window& other = key.windows[i];
+                if (std::max(window.low, other.low) <= std::min(window.high, other.high)) {
+                    window.others.push_back(i);
                 }
+            }
+        }
+    }
+    const auto before = [](ZoneRef a, ZoneRef b) {
+        return a.pad != b.pad ? a.pad < b.pad : a.position < b.position;
+    };
+    std::vector<std::pair<ZoneRef, ZoneRef>> pairs;
+    std::vector<ZoneRef> clashing;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            const SampleZone& zone = pad.at(row);
+            const Key& key = keys.at(zone.key);
+            if (key.pads < 2) {
+                continue;
+            }
+            const Window& window =
+                key.windows[key.index.at(std::pair{zone.velocityLow, zone.velocityHigh})];
+            clashing.clear();
+            for (const std::size_t i : window.others) {
+                const std::vector<ZoneRef>& zones = key.windows[i].zones;
+                const auto later = std::partition_point(zones.begin(), zones.end(),
+                                                        [p](ZoneRef z) { return z.pad <= p; });
+                clashing.insert(clashing.end(), later, zones.end());
+            }
+            std::sort(clashing.begin(), clashing.end(), before);
+            for (const ZoneRef other : clashing) {
+                pairs.push_back({ZoneRef{p, static_cast<int>(row)}, other});
             }
         }
     }

@@ -6,7 +6,6 @@
 #include "kit/KitChecks.h"
 #include "kit/KitHealthParts.h"
 #include "kit/NoteNames.h"
-#include "kit/Trigger.h"
 
 #include <algorithm>
 #include <array>
@@ -75,15 +74,31 @@ std::vector<VelocitySpan> splitWindow(VelocitySpan window, std::size_t parts) {
     return runs;
 }
 
-// Gives each zone of `group` (trigger order) one run of their shared window, lowest first.
-std::optional<HealthFix> interleaveFix(const std::vector<ZoneRef>& group, VelocitySpan window) {
-    std::vector<VelocitySpan> runs = splitWindow(window, group.size());
-    if (runs.empty() || group.size() < 2) {
+// The zones of `key` that play `window`, in trigger order: the takes that share it.
+std::vector<ZoneRef> takesOf(const KitDocument& kit, int key, VelocitySpan window) {
+    std::vector<ZoneRef> takes;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t r = 0; r < pad.size(); ++r) {
+            if (pad.at(r).key == key && playedVelocities(pad.at(r)) == window) {
+                takes.push_back({p, static_cast<int>(r)});
+            }
+        }
+    }
+    return takes;
+}
+
+// Gives each of the `takes` zones that share `window` on `key` one run of it, lowest first in
+// trigger order. The zones are looked up when the fix is applied: a finding keeps no copy.
+std::optional<HealthFix> interleaveFix(std::size_t takes, int key, VelocitySpan window) {
+    if (takes < 2 || splitWindow(window, takes).empty()) {
         return std::nullopt;
     }
-    return HealthFix{"Interleave Takes", [group, runs](const KitDocument& kit) {
+    return HealthFix{"Interleave Takes", [key, window](const KitDocument& kit) {
                          KitEdit edit{"Interleave Takes", {}};
-                         for (std::size_t i = 0; i < group.size(); ++i) {
+                         const std::vector<ZoneRef> group = takesOf(kit, key, window);
+                         const std::vector<VelocitySpan> runs = splitWindow(window, group.size());
+                         for (std::size_t i = 0; i < runs.size(); ++i) {
                              SampleZone& zone =
                                  touchPad(edit, kit, group[i].pad)
                                      .at(static_cast<std::size_t>(group[i].position));
@@ -102,15 +117,15 @@ HealthFix removeFix(ZoneRef ref) {
                      }};
 }
 
-// The zones of the kit by key and played window, each group in trigger order.
-using WindowGroups = std::map<std::tuple<int, int, int>, std::vector<ZoneRef>>;
+// How many zones of the kit play each key and window.
+using WindowGroups = std::map<std::tuple<int, int, int>, std::size_t>;
 WindowGroups groupByWindow(const KitDocument& kit) {
     WindowGroups groups;
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t r = 0; r < pad.size(); ++r) {
             const VelocitySpan window = playedVelocities(pad.at(r));
-            groups[{pad.at(r).key, window.low, window.high}].push_back({p, static_cast<int>(r)});
+            ++groups[{pad.at(r).key, window.low, window.high}];
         }
     }
     return groups;
@@ -123,6 +138,12 @@ bool overlaps(VelocitySpan a, VelocitySpan b) {
 struct KeyState {
     Velocities covered;
     std::vector<ZoneRef> players; // zones of this key that play at least one velocity
+    // For each covered velocity, the player that answers it: the first in trigger order.
+    std::array<std::uint8_t, 128> playerAt{};
+
+    ZoneRef playing(int velocity) const {
+        return players[playerAt[static_cast<std::size_t>(velocity)]];
+    }
 };
 
 HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyState& state,
@@ -149,15 +170,14 @@ HealthFinding shadowedFinding(const KitDocument& kit, ZoneRef ref, const KeyStat
     finding.message = "Row " + std::to_string(ref.position + 1) +
                       " can never play: " + joinedList(places) + (one ? " plays " : " play ") +
                       noteName(zone.key) + " at " + joinedList(windows) + " first";
-    // The takes that share one window can share it out, when nothing else covers it.
-    const std::vector<ZoneRef>& group = groups.at({zone.key, window.low, window.high});
+    // The takes that share one window can share it out, when nothing else covers it: every
+    // zone before it is one of them, a zone of the same key and window.
     const bool onlyTakes = std::all_of(coverers.begin(), coverers.end(), [&](ZoneRef other) {
-        return std::find_if(group.begin(), group.end(), [&](ZoneRef g) {
-                   return g.pad == other.pad && g.position == other.position;
-               }) != group.end();
+        return playedVelocities(zoneAt(kit, other)) == window;
     });
     if (onlyTakes) {
-        if (auto fix = interleaveFix(group, window)) {
+        if (auto fix =
+                interleaveFix(groups.at({zone.key, window.low, window.high}), zone.key, window)) {
             finding.fixes.push_back(std::move(*fix));
         }
     }
@@ -200,6 +220,12 @@ std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeySt
                 findings.push_back(shadowedFinding(kit, ref, state, groups));
                 continue;
             }
+            for (int v = window.low; v <= window.high; ++v) {
+                if (!state.covered.test(static_cast<std::size_t>(v))) {
+                    state.playerAt[static_cast<std::size_t>(v)] =
+                        static_cast<std::uint8_t>(state.players.size());
+                }
+            }
             state.covered |= mask;
             state.players.push_back(ref);
         }
@@ -208,11 +234,11 @@ std::vector<HealthFinding> neverPlaying(const KitDocument& kit, std::array<KeySt
 }
 
 // Velocities of a key that nothing plays, next to velocities that something does.
-std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
-                                        const std::array<KeyState, kKeys>& keys) {
+std::vector<HealthFinding> velocityGaps(const std::array<KeyState, kKeys>& keys) {
     std::vector<HealthFinding> findings;
     for (int key = 0; key < kKeys; ++key) {
-        const Velocities& covered = keys[static_cast<std::size_t>(key)].covered;
+        const KeyState& state = keys[static_cast<std::size_t>(key)];
+        const Velocities& covered = state.covered;
         if (covered.none()) {
             continue;
         }
@@ -227,9 +253,9 @@ std::vector<HealthFinding> velocityGaps(const KitDocument& kit,
             }
             const VelocitySpan gap{first, v - 1};
             const std::optional<ZoneRef> below =
-                first > 1 ? triggeredZone(kit, key, first - 1) : std::nullopt;
+                first > 1 ? std::optional(state.playing(first - 1)) : std::nullopt;
             const std::optional<ZoneRef> above =
-                gap.high < 127 ? triggeredZone(kit, key, gap.high + 1) : std::nullopt;
+                gap.high < 127 ? std::optional(state.playing(gap.high + 1)) : std::nullopt;
             const ZoneRef anchor = below ? *below : *above;
 
             HealthFinding finding;
@@ -277,20 +303,26 @@ std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, Zo
     const SampleZone& late = zoneAt(kit, second);
     if (early.velocityLow == late.velocityLow && early.velocityHigh == late.velocityHigh) {
         const VelocitySpan window = playedVelocities(early);
-        return interleaveFix(groups.at({early.key, window.low, window.high}), window);
+        return interleaveFix(groups.at({early.key, window.low, window.high}), early.key, window);
     }
-    SampleZone trimmed = late;
-    if (early.velocityLow <= late.velocityLow && early.velocityHigh < late.velocityHigh) {
-        trimmed.velocityLow = early.velocityHigh + 1;
-    } else if (early.velocityHigh >= late.velocityHigh && early.velocityLow > late.velocityLow) {
-        trimmed.velocityHigh = early.velocityLow - 1;
-    } else {
+    const bool cutLow =
+        early.velocityLow <= late.velocityLow && early.velocityHigh < late.velocityHigh;
+    const bool cutHigh =
+        early.velocityHigh >= late.velocityHigh && early.velocityLow > late.velocityLow;
+    if (!cutLow && !cutHigh) {
         return std::nullopt;
     }
     return HealthFix{
-        "Trim Velocities", [second, trimmed](const KitDocument& on) {
+        "Trim Velocities", [first, second, cutLow](const KitDocument& on) {
             KitEdit edit{"Trim Velocities", {}};
-            touchPad(edit, on, second.pad).at(static_cast<std::size_t>(second.position)) = trimmed;
+            const SampleZone& kept = zoneAt(on, first);
+            SampleZone& cut =
+                touchPad(edit, on, second.pad).at(static_cast<std::size_t>(second.position));
+            if (cutLow) {
+                cut.velocityLow = kept.velocityHigh + 1;
+            } else {
+                cut.velocityHigh = kept.velocityLow - 1;
+            }
             return edit;
         }};
 }
@@ -319,7 +351,7 @@ std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
 
 std::vector<HealthFinding> playFindings(const KitDocument& kit, std::array<KeyState, kKeys>& keys) {
     std::vector<HealthFinding> findings = neverPlaying(kit, keys);
-    std::vector<HealthFinding> gaps = velocityGaps(kit, keys);
+    std::vector<HealthFinding> gaps = velocityGaps(keys);
     findings.insert(findings.end(), std::make_move_iterator(gaps.begin()),
                     std::make_move_iterator(gaps.end()));
     return findings;

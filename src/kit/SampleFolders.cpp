@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace padsmith {
@@ -26,14 +25,6 @@ bool isExistingFile(const std::string& path) {
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(fs::path(path), ec);
 }
-
-// Name -> first place, over the places a lookup may take (all, or those of some folders).
-struct NameLookup {
-    std::vector<bool> folderTaken; // empty: every folder
-    std::unordered_map<std::string_view, std::size_t> exact;
-    std::unordered_map<std::string, std::size_t> folded; // lower case, built when needed
-    bool foldedBuilt = false;
-};
 
 } // namespace
 
@@ -73,21 +64,74 @@ std::string withoutMissingMark(const std::string& path) {
 
 // Every file below the search folder by name, the first one in scan order winning: the files of
 // one folder come together and folders in scan order, so the first folder seen with a name wins.
-// The names share one buffer and files point at their folder, so a library of many thousand samples
-// costs one walk and little memory.
+// The names share one buffer and files point at their folder, so a library of many thousand
+// samples costs one walk and little memory. The places of one name are chained in scan order:
+// a lookup that leaves a folder out follows the chain past the places inside it, on the same
+// index, so the search by sample name costs no second walk and no second table.
 struct SampleFinder::Index {
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     struct Place {
         std::size_t folder;
         std::size_t offset;
         std::size_t length;
+        std::size_t nextSame = kNone;   // the next place of the same name
+        std::size_t nextFolded = kNone; // the next place of the same name in lower case
+    };
+    // Names to the first and last place of their chain: open addressing in one array, so a
+    // library of many files costs no allocation a file.
+    class Table {
+    public:
+        struct Chain {
+            std::size_t first = kNone;
+            std::size_t last = kNone;
+        };
+        void reserve(std::size_t count) {
+            std::size_t size = 16;
+            while (size < 2 * count) {
+                size *= 2;
+            }
+            slots_.assign(size, Chain{});
+            keys_.assign(size, std::string_view());
+        }
+        // The chain of `key`, empty (first == kNone) for a key not added.
+        Chain& at(std::string_view key) {
+            std::size_t slot = std::hash<std::string_view>{}(key) & (slots_.size() - 1);
+            while (slots_[slot].first != kNone && keys_[slot] != key) {
+                slot = (slot + 1) & (slots_.size() - 1);
+            }
+            keys_[slot] = key;
+            return slots_[slot];
+        }
+        const Chain* find(std::string_view key) const {
+            if (slots_.empty()) {
+                return nullptr;
+            }
+            std::size_t slot = std::hash<std::string_view>{}(key) & (slots_.size() - 1);
+            while (slots_[slot].first != kNone) {
+                if (keys_[slot] == key) {
+                    return &slots_[slot];
+                }
+                slot = (slot + 1) & (slots_.size() - 1);
+            }
+            return nullptr;
+        }
+
+    private:
+        std::vector<Chain> slots_;
+        std::vector<std::string_view> keys_;
     };
     std::vector<fs::path> folders;
     std::string names;
     std::vector<Place> places;
-    NameLookup all;
-    // The places outside one folder, built on the first lookup that leaves it out.
-    std::optional<NameLookup> outside;
+    Table exact;
+    // Lower case, built on the first name not found as it is spelt.
+    std::string foldedNames;
+    Table folded;
+    bool foldedBuilt = false;
+    // Whether each folder lies outside the folder a lookup leaves out (-1: not known yet).
     fs::path outsideOf;
+    fs::path outsideNormal;
+    std::vector<signed char> outside;
 
     explicit Index(const fs::path& root) {
         listFilesInTree(root, [this](const fs::path& folder, std::string_view name) {
@@ -98,66 +142,83 @@ struct SampleFinder::Index {
             names.append(name);
         });
         // The buffer is complete now, so views into it stay valid.
-        fill(all);
+        exact.reserve(places.size());
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            chain(exact, nameOf(i), i, &Place::nextSame);
+        }
+    }
+
+    void chain(Table& table, std::string_view key, std::size_t place, std::size_t Place::*next) {
+        Table::Chain& chain = table.at(key);
+        if (chain.first == kNone) {
+            chain.first = place;
+        } else {
+            places[chain.last].*next = place;
+        }
+        chain.last = place;
     }
 
     std::string_view nameOf(std::size_t place) const {
         return std::string_view(names).substr(places[place].offset, places[place].length);
     }
 
-    bool takes(const NameLookup& lookup, std::size_t place) const {
-        return lookup.folderTaken.empty() || lookup.folderTaken[places[place].folder];
-    }
-
-    void fill(NameLookup& lookup) {
-        for (std::size_t i = 0; i < places.size(); ++i) {
-            if (takes(lookup, i)) {
-                lookup.exact.emplace(nameOf(i), i);
-            }
-        }
-    }
-
-    std::optional<fs::path> find(const std::string& name) { return find(all, name); }
-
-    // The first file named `name` that lies neither in `excluded` nor below it.
-    std::optional<fs::path> findOutside(const std::string& name, const fs::path& excluded) {
-        if (!outside || outsideOf != excluded) {
-            outside.emplace();
+    // The first file named `name` that lies neither in `excluded` nor below it (with an empty
+    // `excluded`: anywhere).
+    std::optional<fs::path> find(const std::string& name, const fs::path& excluded = {}) {
+        if (!excluded.empty() && excluded != outsideOf) {
             outsideOf = excluded;
-            const fs::path outer = normalPath(excluded);
-            outside->folderTaken.reserve(folders.size());
-            for (const fs::path& folder : folders) {
-                outside->folderTaken.push_back(!isInFolder(normalPath(folder), outer));
-            }
-            fill(*outside);
+            outsideNormal = normalPath(excluded);
+            outside.assign(folders.size(), -1);
         }
-        return find(*outside, name);
-    }
-
-    std::optional<fs::path> find(NameLookup& lookup, const std::string& name) {
-        if (auto it = lookup.exact.find(name); it != lookup.exact.end()) {
-            return pathOf(it->second);
+        const auto takes = [&](std::size_t place) {
+            if (excluded.empty()) {
+                return true;
+            }
+            signed char& known = outside[places[place].folder];
+            if (known < 0) {
+                known =
+                    isInFolder(normalPath(folders[places[place].folder]), outsideNormal) ? 0 : 1;
+            }
+            return known == 1;
+        };
+        if (const Table::Chain* same = exact.find(name)) {
+            for (std::size_t i = same->first; i != kNone; i = places[i].nextSame) {
+                if (takes(i)) {
+                    return pathOf(i);
+                }
+            }
         }
         // Kits made on Windows may name a file in another letter case than it has on disk.
-        if (!lookup.foldedBuilt) {
-            lookup.folded.reserve(lookup.exact.size());
+        if (!foldedBuilt) {
+            std::vector<std::size_t> ends;
+            ends.reserve(places.size());
             for (std::size_t i = 0; i < places.size(); ++i) {
-                if (!takes(lookup, i)) {
-                    continue;
-                }
-                auto [it, added] = lookup.folded.emplace(foldCase(nameOf(i)), i);
-                // Two names of one folder that differ only in case: the first in name order.
-                const std::size_t kept = it->second;
-                if (!added && places[kept].folder == places[i].folder && nameOf(i) < nameOf(kept)) {
-                    it->second = i;
-                }
+                foldedNames += foldCase(nameOf(i));
+                ends.push_back(foldedNames.size());
             }
-            lookup.foldedBuilt = true;
+            folded.reserve(places.size());
+            for (std::size_t i = 0, begin = 0; i < places.size(); begin = ends[i++]) {
+                chain(folded, std::string_view(foldedNames).substr(begin, ends[i] - begin), i,
+                      &Place::nextFolded);
+            }
+            foldedBuilt = true;
         }
-        if (auto it = lookup.folded.find(foldCase(name)); it != lookup.folded.end()) {
-            return pathOf(it->second);
+        const Table::Chain* similar = folded.find(foldCase(name));
+        if (similar == nullptr) {
+            return std::nullopt;
         }
-        return std::nullopt;
+        // The first folder that has the name; of two names there that differ only in case, the
+        // first in name order.
+        std::size_t found = kNone;
+        for (std::size_t i = similar->first; i != kNone; i = places[i].nextFolded) {
+            if (found != kNone && places[i].folder != places[found].folder) {
+                break;
+            }
+            if (takes(i) && (found == kNone || nameOf(i) < nameOf(found))) {
+                found = i;
+            }
+        }
+        return found == kNone ? std::nullopt : std::optional<fs::path>(pathOf(found));
     }
 
     static fs::path normalPath(const fs::path& path) {
@@ -233,8 +294,7 @@ std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std
         }
     }
     if (otherName) {
-        const auto found = pluginFolder_.empty() ? index_->find(sampleName)
-                                                 : index_->findOutside(sampleName, pluginFolder_);
+        const auto found = index_->find(sampleName, pluginFolder_);
         if (found) {
             return found->string();
         }

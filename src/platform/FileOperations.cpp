@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
@@ -19,6 +21,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+#if defined(__linux__)
+#include <linux/fs.h> // FICLONE
+#include <sys/ioctl.h>
 #endif
 #if defined(__APPLE__)
 #include <stdio.h> // renamex_np
@@ -53,6 +59,94 @@ std::error_code lastSystemError() {
     return {static_cast<int>(GetLastError()), std::system_category()};
 #else
     return {errno, std::generic_category()};
+#endif
+}
+
+#if defined(__linux__)
+// Closes a descriptor at the end of a scope.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+#endif
+
+// Copies the bytes of `source` into the new file `target` (which must not exist), with the
+// source's permissions. Where the file system offers it the copy shares the source's blocks (a
+// reflink) or is made inside the kernel; one look at the source, no look at the target.
+bool copyContents(const fs::path& source, const fs::path& target, std::error_code& error) {
+#if defined(__linux__)
+    const Descriptor in{::open(source.c_str(), O_RDONLY | O_CLOEXEC)};
+    struct stat status {};
+    if (in.fd < 0 || ::fstat(in.fd, &status) != 0) {
+        error = lastSystemError();
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+        return false;
+    }
+    const Descriptor out{
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, status.st_mode & 07777)};
+    if (out.fd < 0) {
+        error = lastSystemError();
+        return false;
+    }
+    if (status.st_size == 0 || ::ioctl(out.fd, FICLONE, in.fd) == 0) {
+        return true;
+    }
+    auto left = static_cast<std::uint64_t>(status.st_size);
+    bool kernelCopies = true;
+    while (left > 0 && kernelCopies) {
+        const ssize_t copied = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, left, 0);
+        if (copied > 0) {
+            left -= static_cast<std::uint64_t>(copied);
+        } else if (copied == 0) {
+            break; // the file became shorter while copied
+        } else if (errno == EINTR) {
+            continue;
+        } else if (left == static_cast<std::uint64_t>(status.st_size) &&
+                   (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+            kernelCopies = false; // this pair of file systems cannot: bytes through memory
+        } else {
+            error = lastSystemError();
+            return false;
+        }
+    }
+    if (!kernelCopies) {
+        std::vector<char> buffer(std::size_t{256} * 1024);
+        for (;;) {
+            const ssize_t got = ::read(in.fd, buffer.data(), buffer.size());
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                error = lastSystemError();
+                return false;
+            }
+            if (got == 0) {
+                break;
+            }
+            for (ssize_t put = 0; put < got;) {
+                const ssize_t wrote =
+                    ::write(out.fd, buffer.data() + put, static_cast<std::size_t>(got - put));
+                if (wrote < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (wrote <= 0) {
+                    error = lastSystemError();
+                    return false;
+                }
+                put += wrote;
+            }
+        }
+    }
+    return true;
+#else
+    return fs::copy_file(source, target, fs::copy_options::none, error);
 #endif
 }
 
@@ -214,25 +308,17 @@ bool copyFile(const fs::path& source, const fs::path& target, bool overwrite,
               std::error_code& error) {
     error.clear();
     std::error_code ec;
-    if (!fs::is_regular_file(source, ec)) {
-        error = ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory);
-        return false;
-    }
-    const bool targetExists = fs::exists(fs::symlink_status(target, ec));
-    if (targetExists) {
-        if (!overwrite) {
-            error = std::make_error_code(std::errc::file_exists);
-            return false;
-        }
-        if (fs::equivalent(source, target, ec)) {
-            return true;
-        }
+    // Replacing a file with itself would empty it; without `overwrite` the rename below refuses
+    // an existing target, so nothing needs looking at first.
+    if (overwrite && fs::exists(fs::symlink_status(target, ec)) &&
+        fs::equivalent(source, target, ec)) {
+        return true;
     }
     // Copy beside the target first: a copy that breaks off never leaves a truncated file that
     // would later count as "already there".
     const fs::path temporary =
         temporarySibling(folderForSibling(target), target.filename().string());
-    if (!fs::copy_file(source, temporary, fs::copy_options::none, error)) {
+    if (!copyContents(source, temporary, error)) {
         fs::remove(temporary, ec);
         return false;
     }
@@ -293,7 +379,7 @@ bool movePath(const fs::path& from, const fs::path& to, std::error_code& error) 
         return false;
     }
     const fs::path temporary = temporarySibling(folderForSibling(to), to.filename().string());
-    if (!fs::copy_file(from, temporary, fs::copy_options::none, ec)) {
+    if (!copyContents(from, temporary, ec)) {
         error = ec;
         fs::remove(temporary, ec);
         return false;

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppFixture.h"
+#include "WindowParts.h"
 #include "app/ForeignKitCommands.h"
+#include "app/HealthPanel.h"
 #include "audio/SampleFiles.h"
+#include "kit/KitHealth.h"
 
+#include <QDirIterator>
 #include <QTest>
+#include <algorithm>
 
 namespace padsmith::test {
 
@@ -69,6 +74,41 @@ private slots:
         window.command(CommandId::ExportKit);
         QVERIFY(read(app.path("h2/drumkit.xml")).contains("<midiOutNote>38</midiOutNote>"));
         QVERIFY(app.dialogs.messages.last().contains("2 zone(s) written"));
+    }
+
+    // Kit Health looks at an imported kit at once; what the kit plays from the cache moves into
+    // its sample folder at the first Save, and the cache keeps nothing of it.
+    void importedKitIsCheckedAndOutlivesTheCache() {
+        AppFixture app;
+        qputenv("XDG_CACHE_HOME", app.path("cache").toUtf8());
+        AppFixture::touch(app.path("lib/a/hit.wav"), wave());
+        AppFixture::touch(app.path("lib/b/hit.wav"), wave() + "b");
+        AppFixture::touch(app.path("lib/Two.sfz"), "<region> sample=a/hit.wav key=36\n"
+                                                   "<region> sample=b/hit.wav key=38\n"
+                                                   "<region> sample=gone.wav key=40\n");
+        MainWindow& window = app.open();
+        HealthPanel& health = healthPanel(window);
+        app.dialogs.openAnswers = {app.path("lib/Two.sfz")};
+        app.dialogs.messageAnswers = {AnswerOk};
+        window.command(CommandId::ImportKit);
+        QTRY_VERIFY(!health.busy());
+        QVERIFY(std::any_of(
+            health.findings().begin(), health.findings().end(),
+            [](const HealthFinding& f) { return f.kind == HealthKind::MissingSample; }));
+
+        // The second hit.wav plays from a copy named for the kit, in the cache.
+        const std::string renamed = window.kit().pads[1].at(0).sourcePath;
+        QCOMPARE(window.kit().pads[1].at(0).sampleName, std::string("b hit.wav"));
+        QVERIFY(renamed.starts_with(toStd(app.path("cache"))));
+        app.dialogs.saveAnswers = {app.plugin + "Two.txt"};
+        app.dialogs.messageAnswers = {AnswerOk, AnswerOk, AnswerOk};
+        window.command(CommandId::Save);
+        QVERIFY(QFile::exists(app.plugin + "Two.txt"));
+        QCOMPARE(read(app.plugin + "Two/b hit.wav"), wave() + "b");
+        QCOMPARE(window.kit().pads[1].at(0).sourcePath, toStd(app.plugin + "Two/b hit.wav"));
+        QVERIFY(!read(app.plugin + "Two.txt").contains("cache"));
+        QDirIterator left(app.path("cache"), QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(!left.hasNext());
     }
 };
 

@@ -101,7 +101,8 @@ private slots:
         AppFixture::touch(app.path(QStringLiteral("library/kick.wav")), "RIFF");
         kit.pads[0].append(zone);
         const formats::ExportResult result =
-            kitFormats->exportKit(kit, toFsPath(app.path(QStringLiteral("out/drums.sfz"))));
+            kitFormats->exportKit(kit, toFsPath(app.path(QStringLiteral("out/drums.sfz"))),
+                                  toFsPath(app.path(QStringLiteral("cache"))), {});
         QVERIFY2(result.written, result.error.c_str());
         QVERIFY(QFileInfo::exists(app.path(QStringLiteral("out/drums.sfz"))));
     }

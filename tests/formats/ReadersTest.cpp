@@ -11,6 +11,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <tuple>
@@ -57,21 +58,74 @@ bool mentions(const std::vector<std::string>& report, const std::string& text) {
     });
 }
 
-TEST(HydrogenWindows, NeighboursMeetWithoutGapsOrOverlaps) {
+// Each row is one instrument's layers in file order (window and sample) and the sample Hydrogen
+// plays at each velocity, as runs of velocities: the first layer in file order that holds
+// velocity / 127, else the one whose lower end is nearest.
+TEST(HydrogenLayers, EachVelocityPlaysWhatHydrogenPlays) {
+    struct Layer {
+        double min;
+        double max;
+        const char* file;
+    };
+    struct Run {
+        int low;
+        int high;
+        std::string file;
+        bool operator==(const Run&) const = default;
+    };
     struct Row {
-        std::vector<std::pair<double, double>> windows;
-        std::vector<std::pair<int, int>> expected;
+        const char* what;
+        std::vector<Layer> layers;
+        std::vector<Run> plays;
+        const char* note; // in the report, or empty
     };
     const Row rows[] = {
-        {{{0.0, 1.0}}, {{1, 127}}},
-        {{{0.0, 0.5}, {0.5, 1.0}}, {{1, 63}, {64, 127}}},
-        // a real kit's overlap and gap of about 0.004
-        {{{0.0, 0.254}, {0.25, 0.5}, {0.504, 1.0}}, {{1, 32}, {33, 63}, {64, 127}}},
-        {{{0.5, 1.0}}, {{64, 127}}},
-        {{{0.0, 0.3}}, {{1, 38}}},
+        {"overlapping, with a catch-all last (Millo's Tom Low)",
+         {{0, 0.3, "01"}, {0.3, 0.6, "02"}, {0.6, 0.8, "03"}, {0, 1, "04"}},
+         {{1, 38, "01"}, {39, 76, "02"}, {77, 101, "03"}, {102, 127, "04"}},
+         ""},
+        {"nested",
+         {{0.3, 0.6, "mid"}, {0, 1, "all"}},
+         {{1, 38, "all"}, {39, 76, "mid"}, {77, 127, "all"}},
+         ""},
+        {"catch-all first",
+         {{0, 1, "all"}, {0, 0.5, "soft"}},
+         {{1, 127, "all"}},
+         "never plays (an earlier layer holds all their velocities) were left out: T (soft.wav)"},
+        {"a gap: the nearest lower end",
+         {{0, 0.4, "lo"}, {0.6, 1, "hi"}},
+         {{1, 50, "lo"}, {51, 127, "hi"}},
+         ""},
+        {"the top short of 1 (Colombo's Snare1)",
+         {{0, 0.5, "soft"}, {0.5, 0.9957, "loud"}},
+         {{1, 63, "soft"}, {64, 127, "loud"}},
+         ""},
+        {"nothing at a distance of 1",
+         {{0, 0.5, "soft"}},
+         {{1, 126, "soft"}},
+         "Hydrogen plays nothing at some velocities of T"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(mapHydrogenWindows(row.windows), row.expected);
+        std::string layers;
+        for (const Layer& layer : row.layers) {
+            layers += "<layer><filename>" + std::string(layer.file) + ".wav</filename><min>" +
+                      std::to_string(layer.min) + "</min><max>" + std::to_string(layer.max) +
+                      "</max></layer>";
+        }
+        std::string error;
+        const std::optional<ForeignKit> kit =
+            parseHydrogenDrumkit("<drumkit_info><instrumentList><instrument><name>T</name>" +
+                                     layers + "</instrument></instrumentList></drumkit_info>",
+                                 "/kit", {}, error);
+        ASSERT_TRUE(kit) << error;
+        std::vector<Run> plays;
+        for (const ForeignLayer& layer : kit->instruments.at(0).layers) {
+            plays.push_back({layer.velocityLow, layer.velocityHigh, layer.file.stem().string()});
+        }
+        EXPECT_EQ(plays, row.plays) << row.what;
+        if (*row.note != '\0') {
+            EXPECT_TRUE(mentions(kit->notes, row.note)) << row.what;
+        }
     }
 }
 
@@ -102,11 +156,14 @@ TEST(HydrogenReader, ReadsTheThreeLayoutsOnIndexKeys) {
     EXPECT_EQ(facts(index.kit.pads[0]),
               (std::vector<ZoneFacts>{{36, 1, 63, 1.0F, 0.5F, "k1.wav"},
                                       {36, 64, 127, 2.0F, 1.0F, "k2.wav"}}));
+    // Hydrogen skips the instrument with nothing in it: the next ones take its key.
     EXPECT_EQ(index.kit.pads[1].label, "Snare  top");
     EXPECT_EQ(facts(index.kit.pads[1]),
-              (std::vector<ZoneFacts>{{38, 1, 127, 0.25F, 0.25F, "sn.wav"}}));
+              (std::vector<ZoneFacts>{{37, 1, 127, 0.25F, 0.25F, "sn.wav"}}));
     EXPECT_EQ(facts(index.kit.pads[2]),
-              (std::vector<ZoneFacts>{{39, 1, 127, 1.0F, 1.0F, "hh.wav"}}));
+              (std::vector<ZoneFacts>{{38, 1, 127, 1.0F, 1.0F, "hh.wav"}}));
+    EXPECT_TRUE(mentions(index.report, "Hydrogen skips, so that the next ones take their keys: "
+                                       "Empty"));
     EXPECT_TRUE(index.kit.pads[3].empty());
     EXPECT_TRUE(mentions(index.report, "Pitch is not carried over: Snare, top"));
     EXPECT_TRUE(mentions(index.report, "The mute group is not carried over"));
@@ -115,7 +172,7 @@ TEST(HydrogenReader, ReadsTheThreeLayoutsOnIndexKeys) {
     const Conversion output = convert(temp / "kit" / "drumkit.xml", temp / "cache",
                                       {KeyChoice::OutputNote, AlternateChoice::First});
     EXPECT_EQ(output.kit.pads[0].at(0).key, 60);
-    EXPECT_EQ(output.kit.pads[1].at(0).key, 38);
+    EXPECT_EQ(output.kit.pads[1].at(0).key, 37);
     EXPECT_EQ(output.kit.pads[2].at(0).key, 61);
     EXPECT_TRUE(mentions(output.report, "Hat: C3 (60) is another pad's key"));
 }
@@ -250,6 +307,62 @@ TEST(SfzReader, OffsetsShiftKeysAndMissingIncludesAreNamed) {
     EXPECT_TRUE(mentions(read.report, "2 region(s) on keys outside 0 to 127 were left out."));
 }
 
+// What plays on which key: byte-order marks, release regions and key= as SFZ has them.
+TEST(SfzReader, KeysAndHitsAsSfzPlaysThem) {
+    struct Row {
+        const char* what;
+        std::string text;
+        std::vector<std::pair<int, std::string>> zones; // key and sample of every zone
+        const char* note;
+    };
+    const std::string bom = "\xEF\xBB\xBF";
+    const Row rows[] = {
+        {"a mark before #define",
+         bom + "#define $K 40\n<region> sample=a.wav key=$K\n",
+         {{40, "a.wav"}},
+         ""},
+        {"a mark before #include", bom + "#include \"inc.sfz\"\n", {{41, "b.wav"}}, ""},
+        {"a release region before the hit",
+         "<region> sample=b.wav key=36 trigger=release\n<region> sample=a.wav key=36\n",
+         {{36, "a.wav"}},
+         "1 release region(s) (trigger=release or release_key) were left out"},
+        {"release_key too",
+         "<region> sample=b.wav key=36 trigger=release_key\n<region> sample=a.wav key=36 "
+         "trigger=attack\n",
+         {{36, "a.wav"}},
+         "1 release region(s)"},
+        {"key= over a group's range",
+         "<group> lokey=30 hikey=40\n<region> sample=a.wav key=36\n",
+         {{36, "a.wav"}},
+         ""},
+        {"one key, its pitch centre elsewhere",
+         "<region> sample=a.wav key=36 pitch_keycenter=60\n",
+         {{36, "a.wav"}},
+         ""},
+    };
+    TempFolder temp;
+    temp.write("a.wav", wave());
+    temp.write("b.wav", wave());
+    temp.write("inc.sfz", bom + "<region> sample=b.wav key=41\n");
+    for (const Row& row : rows) {
+        temp.write("kit.sfz", row.text);
+        const Conversion read = convert(temp / "kit.sfz", temp / "cache");
+        std::vector<std::pair<int, std::string>> zones;
+        for (const Pad& pad : read.kit.pads) {
+            for (const SampleZone& zone : pad) {
+                zones.emplace_back(zone.key, zone.sampleName);
+                EXPECT_EQ(std::pair(zone.keyRangeLow, zone.keyRangeHigh),
+                          std::pair(zone.key, zone.key))
+                    << row.what;
+            }
+        }
+        EXPECT_EQ(zones, row.zones) << row.what;
+        if (*row.note != '\0') {
+            EXPECT_TRUE(mentions(read.report, row.note)) << row.what;
+        }
+    }
+}
+
 TEST(SfzReader, SurvivesSelfIncludesAndDefineBombs) {
     TempFolder temp;
     temp.write("loop.sfz", "#include \"loop.sfz\"\n<region> sample=a.wav\n");
@@ -311,6 +424,8 @@ void addEntry(archive* writer, const std::string& name, const std::string& bytes
 
 TEST(DrumkitArchive, UnpacksIntoTheCacheAndNeverOutOfIt) {
     TempFolder temp;
+    fs::create_directories(temp / "outside");
+    temp.write("outside.wav", wave());
     const fs::path path = temp / "Small.h2drumkit";
     archive* writer = archive_write_new();
     archive_write_add_filter_gzip(writer);
@@ -318,24 +433,86 @@ TEST(DrumkitArchive, UnpacksIntoTheCacheAndNeverOutOfIt) {
     archive_write_open_filename(writer, path.string().c_str());
     addEntry(writer, "Small/drumkit.xml",
              "<drumkit_info><name>Small</name><instrumentList><instrument><name>Kick</name>"
-             "<layer><filename>kick.wav</filename></layer></instrument></instrumentList>"
-             "</drumkit_info>");
+             "<layer><filename>kick.wav</filename></layer></instrument>"
+             "<instrument><name>Out</name><layer><filename>../../outside.wav</filename></layer>"
+             "</instrument><instrument><name>Abs</name><layer><filename>" +
+                 (temp / "outside.wav").string() +
+                 "</filename></layer></instrument></instrumentList></drumkit_info>");
     addEntry(writer, "Small/kick.wav", wave());
     addEntry(writer, "../escaped.txt", "out");
     addEntry(writer, "/tmp/absolute-padsmith.txt", "out");
+    archive_entry* link = archive_entry_new();
+    archive_entry_set_pathname(link, "Small/link.wav");
+    archive_entry_set_filetype(link, AE_IFLNK);
+    archive_entry_set_symlink(link, "/etc/passwd");
+    archive_write_header(writer, link);
+    archive_entry_free(link);
     archive_write_close(writer);
     archive_write_free(writer);
 
     const Conversion read = convert(path, temp / "cache");
     ASSERT_EQ(read.kit.pads[0].size(), 1U);
+    EXPECT_TRUE(read.kit.pads[1].empty()); // neither sample outside the archive is taken
     EXPECT_TRUE(read.kit.pads[0].at(0).sourcePath.starts_with((temp / "cache").string()));
     EXPECT_FALSE(isMarkedMissing(read.kit.pads[0].at(0).sourcePath));
     EXPECT_FALSE(fs::exists(temp / "escaped.txt"));
     EXPECT_FALSE(fs::exists(temp / "cache/escaped.txt"));
     EXPECT_FALSE(fs::exists("/tmp/absolute-padsmith.txt"));
+    EXPECT_FALSE(fs::exists(temp / "cache/unpacked/Small/link.wav"));
+    EXPECT_TRUE(mentions(read.report, "3 archive entries were refused: ../escaped.txt (leads out "
+                                      "of the archive), /tmp/absolute-padsmith.txt (absolute "
+                                      "path) and Small/link.wav (link)"));
+    EXPECT_TRUE(mentions(read.report, "2 sample(s) named outside the archive were refused"));
     std::string error;
     temp.write("broken.h2drumkit", "not an archive at all");
     EXPECT_FALSE(readForeignKit(temp / "broken.h2drumkit", {}, temp / "cache", error));
+}
+
+// A tar header alone, as a bomb begins: the size it claims is all the check reads.
+std::string tarHeader(const std::string& name, std::uint64_t size) {
+    std::string header(512, '\0');
+    std::copy(name.begin(), name.end(), header.begin());
+    std::snprintf(&header[100], 8, "%07o", 0644U);
+    std::snprintf(&header[108], 8, "%07o", 0U);
+    std::snprintf(&header[116], 8, "%07o", 0U);
+    std::snprintf(&header[124], 12, "%011llo", static_cast<unsigned long long>(size));
+    std::snprintf(&header[136], 12, "%011o", 0U);
+    header[156] = '0';
+    std::copy_n("ustar", 6, &header[257]);
+    header[263] = '0';
+    header[264] = '0';
+    std::fill_n(&header[148], 8, ' ');
+    unsigned sum = 0;
+    for (const char c : header) {
+        sum += static_cast<unsigned char>(c);
+    }
+    std::snprintf(&header[148], 8, "%06o", sum);
+    return header;
+}
+
+TEST(DrumkitArchive, RefusesBombsBeforeWritingAnything) {
+    TempFolder temp;
+    // 5 GiB claimed by a file of one header: refused from the header, nothing written.
+    temp.write("bomb.h2drumkit", tarHeader("Bomb/drumkit.xml", std::uint64_t{5} << 30));
+    std::string error;
+    EXPECT_FALSE(readForeignKit(temp / "bomb.h2drumkit", {}, temp / "cache", error));
+    EXPECT_NE(error.find("more than 4.0 GiB"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(temp / "cache/unpacked"));
+
+    std::string many;
+    for (int i = 0; i < 4; ++i) {
+        many += tarHeader("Many/f" + std::to_string(i), 0);
+    }
+    many += std::string(1024, '\0');
+    temp.write("many.h2drumkit", many);
+    ArchiveLimits limits;
+    limits.entries = 3;
+    EXPECT_FALSE(readForeignKit(temp / "many.h2drumkit", {}, temp / "cache", error, limits));
+    EXPECT_NE(error.find("more than 3 entries"), std::string::npos) << error;
+    limits.bytes = 1;
+    limits.entries = 10;
+    EXPECT_FALSE(readForeignKit(temp / "many.h2drumkit", {}, temp / "cache", error, limits));
+    EXPECT_NE(error.find("holds no drumkit.xml"), std::string::npos) << error;
 }
 
 TEST(Convert, VolumeStepsAreNearestInDecibels) {

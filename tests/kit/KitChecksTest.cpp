@@ -3,7 +3,9 @@
 
 #include "kit/KitHost.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -124,6 +126,50 @@ TEST(DoubleNote, AllPairsAreListedOnce) {
         {{1, 0}, {4, 0}}, {{1, 0}, {8, 0}}, {{1, 0}, {8, 1}}, {{1, 1}, {4, 0}},
         {{1, 1}, {8, 0}}, {{1, 1}, {8, 1}}, {{4, 0}, {8, 1}}};
     EXPECT_EQ(found, expected);
+}
+
+TEST(DoubleNote, AllPairsMatchAZoneByZoneComparison) {
+    // Kits of many takes: few keys shared by pads, windows repeated, empty, reversed and out
+    // of range. The pairs must be those (and in the order) a comparison of every zone with
+    // every later zone of another pad gives.
+    std::mt19937 random(35);
+    const auto pick = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    for (int round = 0; round < 20; ++round) {
+        KitDocument kit;
+        for (int p = 0; p < kPadCount; ++p) {
+            const int zones = pick(0, 40);
+            for (int z = 0; z < zones; ++z) {
+                const int low = pick(-2, 130);
+                const int high = pick(0, 3) == 0 ? low : pick(-2, 130);
+                kit.pads[static_cast<std::size_t>(p)].append(zone(p, 36 + pick(0, 3), low, high));
+            }
+        }
+        std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> expected;
+        for (int p = 0; p < kPadCount; ++p) {
+            const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+            for (std::size_t r = 0; r < pad.size(); ++r) {
+                for (int q = p + 1; q < kPadCount; ++q) {
+                    const Pad& other = kit.pads[static_cast<std::size_t>(q)];
+                    for (std::size_t s = 0; s < other.size(); ++s) {
+                        const SampleZone& a = pad.at(r);
+                        const SampleZone& b = other.at(s);
+                        if (a.key == b.key && std::max(a.velocityLow, b.velocityLow) <=
+                                                  std::min(a.velocityHigh, b.velocityHigh)) {
+                            expected.push_back(
+                                {{p, static_cast<int>(r)}, {q, static_cast<int>(s)}});
+                        }
+                    }
+                }
+            }
+        }
+        std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> found;
+        for (const auto& [first, second] : findAllDoubleNotes(kit)) {
+            found.push_back({{first.pad, first.position}, {second.pad, second.position}});
+        }
+        EXPECT_EQ(found, expected) << "round " << round;
+    }
 }
 
 } // namespace

@@ -175,6 +175,21 @@ const std::vector<Case>& cases() {
          "both define C1",
          true,
          [](const KitDocument& kit) { EXPECT_EQ(velocityLow(kit, 2, 0), 81); }},
+        {"overlap at the start of the later window",
+         [](Scene& s) {
+             s.add(0, 36, 60, 127, "kick.wav");
+             s.add(2, 36, 1, 80, "kick 2.wav");
+         },
+         HealthKind::DoubleNote,
+         Severity::Error,
+         0,
+         {0},
+         "both define C1",
+         true,
+         [](const KitDocument& kit) {
+             EXPECT_EQ(velocityLow(kit, 2, 0), 1);
+             EXPECT_EQ(velocityHigh(kit, 2, 0), 59);
+         }},
         {"missing sample",
          [](Scene& s) {
              s.add(0, 36, 1, 127, "kick.wav").sourcePath = markMissing("/gone/kick.wav");
@@ -344,6 +359,9 @@ TEST(KitHealth, AHealthyKitHasNoFindingsAndKindNamesRoundTrip) {
     scene.add(1, kD1, 1, 64, "snare soft.wav", sound(-12.0));
     scene.add(1, kD1, 65, 127, "snare hard.wav", sound(-3.0));
     scene.add(1, 39, 1, 127, "snare flam.wav", sound(-3.0));
+    // A softer layer louder by half a decibel is as loud: takes of one layer vary that much.
+    scene.add(2, 41, 1, 64, "tom soft.wav", sound(-6.0));
+    scene.add(2, 41, 65, 127, "tom hard.wav", sound(-6.5));
     EXPECT_TRUE(checkKitHealth(scene.kit, scene.inputs()).empty());
     for (int k = 0; k < kHealthKindCount; ++k) {
         const auto kind = static_cast<HealthKind>(k);

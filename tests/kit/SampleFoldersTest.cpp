@@ -93,6 +93,9 @@ TEST_F(FindSampleTest, FallsBackToTheSampleNameOutsideThePluginFolder) {
     folder.write("search/plug/Other Kit/tom.wav", "other kit's");
     folder.write("search/plug/Other Kit/hat.wav", "other kit's");
     folder.write("search/zz/hat.wav", "lib");
+    folder.write("search/plug/Other Kit/RIDE.wav", "other kit's");
+    folder.write("search/zz/Ride.WAV", "lib");
+    folder.write("search/zz/RIDE.wav", "lib");
     finder.setSearchFolder(folder / "search");
     finder.setPluginFolder(folder / "search/plug/");
     const std::string lib = (folder / "search/lib").string();
@@ -106,7 +109,9 @@ TEST_F(FindSampleTest, FallsBackToTheSampleNameOutsideThePluginFolder) {
         {"/gone/snare.wav", "snare 2.wav", lib + "/snare.wav"},              // recorded name first
         {"/gone/x.wav", "tom.wav", "<??\?> /gone/x.wav"},                    // only in the plug-in
         {"/gone/y.wav", "hat.wav", (folder / "search/zz/hat.wav").string()}, // the one outside
-        {"/gone/z.wav", "../snare.wav", "<??\?> /gone/z.wav"},               // not a plain name
+        // In another letter case: the first folder outside, and there the first in name order.
+        {"/gone/r.wav", "ride.wav", (folder / "search/zz/RIDE.wav").string()},
+        {"/gone/z.wav", "../snare.wav", "<??\?> /gone/z.wav"}, // not a plain name
         {"/gone/w.wav", "", "<??\?> /gone/w.wav"},
     };
     for (const Row& row : rows) {

@@ -43,13 +43,21 @@ cmp -s "$work/plug/Drums/snare hard.wav" "$work/lib/snare/hard.wav" && pass ||
     fail "the snare was not installed under its own name"
 expect_exit 1 "$tool" convert "$work/lib/Drums.sfz" "$work/plug/Drums.txt"
 expect_in "exists (--force replaces it)" "$work/err"
+# What the kit plays from the conversion is kept beside it; the cache keeps nothing.
+expect_in "Drums sources/" "$work/plug/Drums.txt"
+leftovers=$(find "$work/cache" -type f 2>/dev/null | wc -l)
+[ "$leftovers" -eq 0 ] && pass || fail "the conversion left $leftovers file(s) in the cache"
+# Named from another folder, the kept sources are where the script says.
+(cd "$work" && "$tool" convert lib/Drums.sfz plug/Rel.txt >/dev/null) && pass || fail "relative OUT"
+expect_in "$work/plug/Rel sources/" "$work/plug/Rel.txt"
 
 # Out to SFZ and to Hydrogen, and back: the same zones.
 expect_exit 0 "$tool" convert "$work/plug/Drums.txt" "$work/sfz/Drums.sfz"
 expect_in "sample=hard.wav key=36 lovel=91 hivel=127 volume=6.02 pan=0.00" "$work/sfz/Drums.sfz"
 expect_exit 0 "$tool" convert "$work/plug/Drums.txt" "$work/h2/Drums" --name "My Drums"
 expect_in "<name>My Drums</name>" "$work/h2/Drums/drumkit.xml"
-for back in "$work/sfz/Drums.sfz" "$work/h2/Drums"; do
+expect_exit 0 "$tool" convert "$work/plug/Drums.txt" "$work/Drums.h2drumkit"
+for back in "$work/sfz/Drums.sfz" "$work/h2/Drums" "$work/Drums.h2drumkit"; do
     expect_exit 0 "$tool" convert "$back" "$work/plug/Back.txt" --force
     expect_in $'36,Kick,hard.wav, 91,127, 36, 36, 2.00, 2.00,' "$work/plug/Back.txt"
     expect_in $'38,Snare,snare hard.wav,  1,127, 38, 38, 1.00, 0.25,' "$work/plug/Back.txt"
@@ -58,6 +66,7 @@ done
 # Wrong usage.
 expect_exit 2 "$tool" convert "$work/lib/kick/soft.wav" "$work/x.txt"
 expect_exit 2 "$tool" convert "$work/lib/Drums.sfz" "$work/x.txt" --keys loud
+expect_exit 2 "$tool" convert "$work/Drums.h2drumkit" "$work/x.txt" --max-entries 0
 expect_exit 2 "$tool" convert "$work/plug/Drums.txt" "$work/again.txt"
 expect_exit 1 "$tool" convert "$work/nothing.sfz" "$work/x.txt"
 finish

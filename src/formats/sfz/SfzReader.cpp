@@ -42,7 +42,7 @@ bool isNamedLoss(std::string_view opcode) {
         "octave_offset", "note_offset",     "sample",      "key",          "lokey",
         "hikey",         "pitch_keycenter", "lovel",       "hivel",        "volume",
         "pan",           "amplitude",       "seq_length",  "seq_position", "lorand",
-        "hirand"};
+        "hirand",        "trigger"};
     if (quiet.contains(opcode)) {
         return false;
     }
@@ -84,6 +84,8 @@ public:
     std::vector<Region> regions;
     std::map<std::string, int> lostOpcodes; // opcode -> regions that carry it
     int generators = 0;
+    int releases = 0; // regions that sound when a key is let go
+    std::map<std::string, int> otherTriggers;
     int badKeys = 0;
     int ranges = 0;
 
@@ -99,6 +101,15 @@ public:
         if (sample->front() == '*') {
             ++generators;
             return;
+        }
+        if (const std::string* trigger = value("trigger")) {
+            if (*trigger == "release" || *trigger == "release_key") {
+                ++releases; // a pad plays hits: a release sound would replace the hit
+                return;
+            }
+            if (*trigger != "attack") {
+                ++otherTriggers["trigger=" + *trigger];
+            }
         }
         for (const auto& [name, text] : opcodes) {
             if (isNamedLoss(name)) {
@@ -135,14 +146,10 @@ public:
             }
             return *parsed + offset;
         };
+        // key= has already set lokey, hikey and pitch_keycenter where it was given.
         std::optional<int> low = note("lokey");
         std::optional<int> high = note("hikey");
-        std::optional<int> center = note("pitch_keycenter");
-        if (const std::optional<int> key = note("key")) {
-            low = low ? low : key;
-            high = high ? high : key;
-            center = center ? center : key;
-        }
+        const std::optional<int> center = note("pitch_keycenter");
         region.keyLow = low.value_or(0);
         region.keyHigh = high.value_or(127);
         if (region.keyLow > region.keyHigh) {
@@ -325,9 +332,9 @@ std::optional<int> sfzNote(std::string_view text) {
 
 std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
                                    const ReadOptions& options, const SfzIncludeLoader& loader,
-                                   std::string& error) {
+                                   std::string& error, const SfzLimits& limits) {
     const fs::path folder = file.parent_path();
-    SfzPreprocessor preprocessor(folder, loader);
+    SfzPreprocessor preprocessor(folder, loader, limits);
     if (!preprocessor.expand(text, 0, error)) {
         return std::nullopt;
     }
@@ -397,9 +404,16 @@ std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
         case Level::Other:
             break;
         }
-        if (target != nullptr) {
-            (*target)[token.name] = std::move(token.value);
+        if (target == nullptr) {
+            continue;
         }
+        if (token.name == "key") {
+            // key= is lokey, hikey and pitch_keycenter at once, over what a wider header set.
+            for (const char* name : {"lokey", "hikey", "pitch_keycenter"}) {
+                (*target)[name] = token.value;
+            }
+        }
+        (*target)[token.name] = std::move(token.value);
     }
     finishRegion();
     if (builder.regions.empty()) {
@@ -448,6 +462,14 @@ std::optional<ForeignKit> parseSfz(std::string_view text, const fs::path& file,
     if (builder.badKeys > 0) {
         kit.notes.push_back(std::to_string(builder.badKeys) +
                             " region(s) on keys outside 0 to 127 were left out.");
+    }
+    if (builder.releases > 0) {
+        kit.notes.push_back(std::to_string(builder.releases) +
+                            " release region(s) (trigger=release or release_key) were left out: "
+                            "a pad plays the hit.");
+    }
+    for (const auto& [trigger, count] : builder.otherTriggers) {
+        builder.lostOpcodes[trigger] += count;
     }
     if (builder.generators > 0) {
         kit.notes.push_back(std::to_string(builder.generators) +

@@ -4,6 +4,7 @@
 // SFZ instruments as foreign kits.
 #include "formats/ForeignKit.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -15,6 +16,13 @@ namespace padsmith::formats {
 // The text of a file an SFZ file #includes; nothing when it cannot be read.
 using SfzIncludeLoader = std::function<std::optional<std::string>(const std::filesystem::path&)>;
 
+// How far #include and #define may grow a text before it is refused as no real instrument.
+struct SfzLimits {
+    std::size_t expandedBytes = std::size_t{64} << 20; // the whole text, expanded
+    std::size_t definedBytes = std::size_t{64} << 10;  // one #define's value
+    int includeDepth = 16;
+};
+
 // Reads the text of the SFZ file `file`: <control> (default_path, octave_offset, note_offset),
 // <global>, <master>, <group> and <region> with their inheritance, #define and #include (paths
 // relative to the folder of `file`). Regions become instruments by key, in key order: a region
@@ -24,7 +32,7 @@ using SfzIncludeLoader = std::function<std::optional<std::string>(const std::fil
 // holds no region with a sample.
 std::optional<ForeignKit> parseSfz(std::string_view text, const std::filesystem::path& file,
                                    const ReadOptions& options, const SfzIncludeLoader& loader,
-                                   std::string& error);
+                                   std::string& error, const SfzLimits& limits = {});
 
 std::optional<ForeignKit> readSfz(const std::filesystem::path& path, const ReadOptions& options,
                                   std::string& error);

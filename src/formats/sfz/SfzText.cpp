@@ -10,10 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kIncludeDepth = 16;
-constexpr std::size_t kExpandedLimit = std::size_t{64} << 20;
-constexpr std::size_t kDefineLimit = std::size_t{64} << 10;
-
 bool isNameChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -56,10 +52,15 @@ std::string_view trimSfz(std::string_view text) {
     return text;
 }
 
-SfzPreprocessor::SfzPreprocessor(const fs::path& folder, const SfzIncludeLoader& loader)
-    : folder_(folder), loader_(loader) {}
+SfzPreprocessor::SfzPreprocessor(const fs::path& folder, const SfzIncludeLoader& loader,
+                                 const SfzLimits& limits)
+    : folder_(folder), loader_(loader), limits_(limits) {}
 
 bool SfzPreprocessor::expand(std::string_view text, int depth, std::string& error) {
+    // A byte-order mark before the first line (editors on Windows write one) is no text.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
     const std::string plain = withoutComments(text);
     std::string_view rest = plain;
     while (!rest.empty()) {
@@ -76,13 +77,12 @@ bool SfzPreprocessor::expand(std::string_view text, int depth, std::string& erro
             if (!include(trimSfz(trimmed.substr(8)), depth, error)) {
                 return false;
             }
-        } else {
-            out_ += substitute(line);
-            out_ += '\n';
-        }
-        if (out_.size() > kExpandedLimit) {
+        } else if (!substitute(line, out_, limits_.expandedBytes) ||
+                   out_.size() >= limits_.expandedBytes) {
             error = "the expanded SFZ text is too large";
             return false;
+        } else {
+            out_ += '\n';
         }
     }
     return true;
@@ -98,8 +98,8 @@ bool SfzPreprocessor::define(std::string_view rest) {
         ++n;
     }
     if (n > 1) {
-        std::string value = substitute(trimSfz(rest.substr(n)));
-        if (value.size() > kDefineLimit) {
+        std::string value;
+        if (!substitute(trimSfz(rest.substr(n)), value, limits_.definedBytes)) {
             return false;
         }
         defines_[std::string(rest.substr(1, n - 1))] = std::move(value);
@@ -108,7 +108,11 @@ bool SfzPreprocessor::define(std::string_view rest) {
 }
 
 bool SfzPreprocessor::include(std::string_view rest, int depth, std::string& error) {
-    const std::string includeText = substitute(rest);
+    std::string includeText;
+    if (!substitute(rest, includeText, limits_.expandedBytes)) {
+        error = "the expanded SFZ text is too large";
+        return false;
+    }
     const std::size_t open = includeText.find('"');
     const std::size_t close = open == std::string::npos ? open : includeText.find('"', open + 1);
     if (close == std::string::npos) {
@@ -116,7 +120,7 @@ bool SfzPreprocessor::include(std::string_view rest, int depth, std::string& err
     }
     std::string name = includeText.substr(open + 1, close - open - 1);
     std::replace(name.begin(), name.end(), '\\', '/');
-    if (depth >= kIncludeDepth) {
+    if (depth >= limits_.includeDepth) {
         error = "#include nested too deeply at \"" + name + "\"";
         return false;
     }
@@ -129,26 +133,34 @@ bool SfzPreprocessor::include(std::string_view rest, int depth, std::string& err
     return expand(*text, depth + 1, error);
 }
 
-std::string SfzPreprocessor::substitute(std::string_view line) const {
-    std::string out;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] != '$' || defines_.empty()) {
-            out += line[i];
-            continue;
+bool SfzPreprocessor::substitute(std::string_view line, std::string& out, std::size_t limit) const {
+    const auto append = [&out, limit](std::string_view piece) {
+        if (piece.size() > limit - std::min(limit, out.size())) {
+            out.append(piece.substr(0, limit - std::min(limit, out.size())));
+            return false;
         }
+        out.append(piece);
+        return true;
+    };
+    // Runs of text without a known $name are copied whole.
+    std::size_t plain = 0;
+    for (std::size_t i = line.find('$'); i != std::string_view::npos && !defines_.empty();
+         i = line.find('$', i + 1)) {
         std::size_t n = i + 1;
         while (n < line.size() && isNameChar(line[n])) {
             ++n;
         }
         const auto found = defines_.find(line.substr(i + 1, n - i - 1));
         if (found == defines_.end()) {
-            out += line[i];
             continue;
         }
-        out += found->second;
+        if (!append(line.substr(plain, i - plain)) || !append(found->second)) {
+            return false;
+        }
+        plain = n;
         i = n - 1;
     }
-    return out;
+    return append(line.substr(plain));
 }
 
 // "<header>" and "opcode=value". A value ends at a line end, at a "<", or where a blank is
@@ -195,6 +207,10 @@ std::vector<SfzToken> tokenizeSfz(std::string_view text) {
                 }
                 if (word > next && word < text.size() && text[word] == '=') {
                     break;
+                }
+                // Every blank of the run leads to the same word: it is looked at once.
+                if (next > end + 1) {
+                    end = next - 1;
                 }
             }
             ++end;

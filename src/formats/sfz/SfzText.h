@@ -19,10 +19,11 @@ std::string_view trimSfz(std::string_view text);
 class SfzPreprocessor {
 public:
     // #include paths are taken relative to `folder` and read through `loader`.
-    SfzPreprocessor(const std::filesystem::path& folder, const SfzIncludeLoader& loader);
+    SfzPreprocessor(const std::filesystem::path& folder, const SfzIncludeLoader& loader,
+                    const SfzLimits& limits = {});
 
     // Appends `text` expanded. False (and `error` set) when includes nest too deeply, or the
-    // expanded text or a definition grows beyond any real use.
+    // expanded text or a definition grows beyond the limits: the text never holds more.
     bool expand(std::string_view text, int depth, std::string& error);
 
     const std::string& text() const { return out_; }
@@ -32,10 +33,13 @@ public:
 private:
     bool define(std::string_view rest);
     bool include(std::string_view rest, int depth, std::string& error);
-    std::string substitute(std::string_view line) const;
+    // Appends `line` with every defined $name replaced to `out`; false, with `out` cut, when
+    // `out` would grow beyond `limit` bytes.
+    bool substitute(std::string_view line, std::string& out, std::size_t limit) const;
 
     std::filesystem::path folder_;
     const SfzIncludeLoader& loader_;
+    SfzLimits limits_;
     std::map<std::string, std::string, std::less<>> defines_;
     std::string out_;
     std::vector<std::string> missing_;

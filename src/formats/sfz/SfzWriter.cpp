@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "formats/ForeignKit.h"
 #include "formats/KitExport.h"
 #include "formats/SampleCopies.h"
 #include "platform/Files.h"
@@ -43,6 +44,26 @@ std::string sfzText(std::string text) {
     return text;
 }
 
+// A sample name an SFZ reader gets back whole: no "=" (a blank and "word=" start the next
+// opcode), no "<" (a header), no comment start, no line end, no blanks at either end.
+std::string sfzSampleName(const std::string& name) {
+    std::string safe = name;
+    for (char& c : safe) {
+        if (c == '=' || c == '<' || c == '>' || c == '\n' || c == '\r' || c == '\t') {
+            c = '_';
+        }
+    }
+    for (const char* comment : {"//", "/*"}) {
+        for (auto at = safe.find(comment); at != std::string::npos; at = safe.find(comment)) {
+            safe[at + 1] = '_';
+        }
+    }
+    const auto first = safe.find_first_not_of(' ');
+    const auto last = safe.find_last_not_of(' ');
+    safe = first == std::string::npos ? "sample.wav" : safe.substr(first, last - first + 1);
+    return safe;
+}
+
 } // namespace
 
 std::vector<std::string> fieldsNotExported(const KitDocument& kit) {
@@ -70,26 +91,40 @@ std::vector<std::string> fieldsNotExported(const KitDocument& kit) {
     return lines;
 }
 
-ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun) {
+int zoneCount(const KitDocument& kit) {
+    int zones = 0;
+    for (const Pad& pad : kit.pads) {
+        zones += static_cast<int>(pad.size());
+    }
+    return zones;
+}
+
+ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun,
+                      const ConvertProgress& progress) {
     ExportResult result;
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     if (!dryRun && !createFolderChain(folder)) {
         result.error = "can't create " + folder.string();
         return result;
     }
-    SampleCopies copies(folder);
+    SampleCopies copies(folder, sfzSampleName);
     std::string text = "// " + sfzText(kit.kitName) + ", a drum kit written by Padsmith\n";
     if (!kit.copyright.empty()) {
         text += "// " + sfzText(kit.copyright) + "\n";
     }
     text += "\n<control>\n<global>\n";
     std::vector<std::string> missing;
+    const int total = zoneCount(kit);
+    int done = 0;
     for (const Pad& pad : kit.pads) {
         if (pad.empty()) {
             continue;
         }
         text += "\n<group> group_label=" + sfzText(pad.label) + "\n";
         for (const SampleZone& zone : pad) {
+            if (progress) {
+                progress(done++, total);
+            }
             std::string problem;
             const std::optional<std::string> name = copies.place(zone, problem, dryRun);
             if (!name) {
@@ -105,6 +140,10 @@ ExportResult writeSfz(const KitDocument& kit, const fs::path& file, bool dryRun)
         }
     }
     result.report = fieldsNotExported(kit);
+    if (!copies.renamed().empty()) {
+        result.report.push_back("Sample names SFZ cannot hold were copied under another name: " +
+                                listNames(copies.renamed(), 4) + ".");
+    }
     if (!missing.empty()) {
         result.report.push_back(std::to_string(missing.size()) + " zone(s) were left out: " +
                                 missing.front() + (missing.size() > 1 ? " and more." : "."));
