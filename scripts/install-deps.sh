@@ -17,7 +17,7 @@ installed() {
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev libfontconfig-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev libfontconfig-dev
     librtmidi-dev libsoxr-dev libpulse-dev
     libpugixml-dev libarchive-dev libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev

@@ -52,7 +52,9 @@ if command -v jackd >/dev/null; then
     # Every JACK client of this run finds this server by its name and never starts one.
     export JACK_DEFAULT_SERVER="padsmith-$$"
     export JACK_NO_START_SERVER=1
-    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 >"$runtime/jack.log" 2>&1 &
+    # PADSMITH_JACK_PERIOD sets the server's period in frames (the benchmarks want a short one).
+    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 \
+        ${PADSMITH_JACK_PERIOD:+-p "$PADSMITH_JACK_PERIOD"} >"$runtime/jack.log" 2>&1 &
     jack_pid=$!
     pids+=("$jack_pid")
     for _ in $(seq 50); do

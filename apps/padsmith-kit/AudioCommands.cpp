@@ -21,7 +21,7 @@ int usageError(const std::string& text) {
     return 2;
 }
 
-// Qt Multimedia needs an application object; only the commands that talk to devices make one.
+// The commands that talk to devices run an event loop: only they make an application object.
 class ToolApplication {
 public:
     ToolApplication() : app_(argc_, argv_) {}

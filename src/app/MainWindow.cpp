@@ -177,6 +177,7 @@ void MainWindow::startMidi() {
     if (!warning.isEmpty()) {
         messageBox(MessageButtons::Ok, MessageIcon::Warning, warning);
     }
+    midi_->publishDirectNotes();
     if (sound().midiOpen()) {
         // A keyboard wants its first note to sound at once: the output is opened (which
         // blocks until the sound server has it ready) once the window is up, not on that note.
@@ -352,6 +353,8 @@ void MainWindow::refillSampleCache() {
     if (!backgroundStarted_) {
         return;
     }
+    // The voices MIDI notes play are made ready from the kit as it is now.
+    sound().setKit(kitZonesOf(kit_));
     std::vector<std::vector<std::string>> pads;
     for (const Pad& pad : kit_.pads) {
         std::vector<std::string>& paths = pads.emplace_back();

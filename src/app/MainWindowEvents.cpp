@@ -6,6 +6,7 @@
 #include "app/DropTargets.h"
 #include "app/KitFields.h"
 #include "app/MainWindow.h"
+#include "app/MidiRouter.h"
 #include "app/Operation.h"
 #include "app/PadPanel.h"
 #include "app/Services.h"
@@ -37,6 +38,8 @@ void MainWindow::switchFocus() {
 
 void MainWindow::focusMoved(QWidget* now) {
     pads_->updateMarkers();
+    // Where the focus is decides whether a MIDI note plays on its way in.
+    midi_->publishDirectNotes();
     if (now == zones_->view()) {
         showSecondMenu(zoneMenu_, QStringLiteral("&Samples"));
         commands_->showTextsFor(WindowFocus::Zones);

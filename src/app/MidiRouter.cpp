@@ -8,6 +8,7 @@
 #include "app/PadPanel.h"
 #include "app/Services.h"
 #include "app/ZoneListPanel.h"
+#include "audio/SoundSystem.h"
 #include "kit/KitChecks.h"
 
 #include <QApplication>
@@ -19,6 +20,13 @@ namespace padsmith {
 MidiRouter::MidiRouter(Services services, QObject* parent)
     : QObject(parent), s_(std::move(services)) {}
 
+void MidiRouter::publishDirectNotes() {
+    const bool direct = s_.window.isActiveWindow() &&
+                        QApplication::activeModalWidget() == nullptr && !operationRunning() &&
+                        s_.pads.renameBox() == nullptr && !s_.zones.ownsFocus();
+    s_.audition.sound().setNotesDirect(direct);
+}
+
 void MidiRouter::handleMessage(quint32 packed) {
     const std::optional<NoteOn> note = noteOnIn(packed);
     if (!note) {
@@ -26,20 +34,21 @@ void MidiRouter::handleMessage(quint32 packed) {
     }
     // Selecting a pad lets waiting events run, and with them the next notes: those wait
     // their turn, so each note is handled whole and in order.
-    waiting_.push_back(*note);
+    waiting_.emplace_back(*note, (packed & kMidiNoteSounded) != 0);
     if (handling_) {
         return;
     }
     handling_ = true;
     while (!waiting_.empty()) {
-        const NoteOn next = waiting_.front();
+        const auto [next, sounded] = waiting_.front();
         waiting_.pop_front();
-        noteOn(next);
+        noteOn(next, sounded);
     }
     handling_ = false;
+    publishDirectNotes();
 }
 
-void MidiRouter::noteOn(const NoteOn& note) {
+void MidiRouter::noteOn(const NoteOn& note, bool sounded) {
     // A command or long operation (reading, saving, cleaning) lets events run between its
     // steps: notes then would change the kit under its feet.
     if (operationRunning()) {
@@ -58,20 +67,23 @@ void MidiRouter::noteOn(const NoteOn& note) {
             if (listFocused) {
                 enterKey(note);
             } else {
-                trigger(note);
+                trigger(note, sounded);
             }
         }
     }
     emit noteHandled(note.note, note.velocity);
 }
 
-bool MidiRouter::trigger(const NoteOn& note) {
+bool MidiRouter::trigger(const NoteOn& note, bool sounded) {
     const std::optional<ZoneRef> zone = triggeredZone(s_.kit, note.note, note.velocity);
     if (zone) {
         const SampleZone& played = s_.kit.pads[static_cast<std::size_t>(zone->pad)].at(
             static_cast<std::size_t>(zone->position));
-        // Notes sound together, as on the instrument.
-        s_.audition.playNote(played.sourcePath);
+        // Notes sound together, as on the instrument. A note that sounds already was played
+        // on its way in.
+        if (!sounded) {
+            s_.audition.playNote(played.sourcePath);
+        }
         s_.pads.selectPad(zone->pad, zone->position);
         s_.commandsChanged();
     }
@@ -97,6 +109,16 @@ bool MidiRouter::enterKey(const NoteOn& note) {
     }
     zones.playZone();
     return true;
+}
+
+std::vector<KitZone> kitZonesOf(const KitDocument& kit) {
+    std::vector<KitZone> zones;
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            zones.push_back({zone.sourcePath, zone.key, zone.velocityLow, zone.velocityHigh});
+        }
+    }
+    return zones;
 }
 
 } // namespace padsmith

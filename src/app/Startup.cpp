@@ -16,11 +16,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
 #include <iostream>
 #include <memory>
+#if defined(Q_OS_UNIX)
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace padsmith {
 
@@ -157,6 +162,41 @@ void startSoundAndMidi(MainWindow& window, const QStringList& moduleFolders) {
     }
 }
 
+namespace {
+
+#if defined(Q_OS_UNIX)
+int terminateWrite = -1;
+
+void onTerminate(int /*signal*/) {
+    const char byte = 1;
+    const ssize_t written = ::write(terminateWrite, &byte, 1);
+    (void)written; // nothing can be done about a full pipe here: the loop is told already
+}
+#endif
+
+// A session's end (SIGTERM) or Ctrl+C ends the event loop, so that the window and the sound
+// system are taken down in order: a JACK client that simply vanished would leave the server
+// waiting for it in the middle of a period, and every other JACK program would drop out.
+void quitOnTerminate() {
+#if defined(Q_OS_UNIX)
+    int ends[2] = {-1, -1};
+    if (::pipe(ends) != 0) {
+        return;
+    }
+    terminateWrite = ends[1];
+    auto* notifier = new QSocketNotifier(ends[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { QCoreApplication::quit(); });
+    struct sigaction action {};
+    action.sa_handler = &onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+#endif
+}
+
+} // namespace
+
 int runEditor(int argc, char** argv) {
     // The words that ask for something else than the editor are answered without a window,
     // so they work without a display too.
@@ -223,6 +263,7 @@ int runEditor(int argc, char** argv) {
     if (!kitFile.isEmpty()) {
         openKitFromOutside(window, kitFile);
     }
+    quitOnTerminate();
     return QApplication::exec();
 }
 

@@ -6,6 +6,8 @@
 
 namespace padsmith {
 
+static_assert(kMidiNoteSounded == MidiInput::kSounded);
+
 namespace {
 
 class LinkedSound : public SoundSystem {
@@ -24,10 +26,15 @@ public:
     bool isPreviewing() const override { return player_.isPreviewing(); }
     qint64 bytesWritten() const override { return player_.bytesWritten(); }
     AudioOutputs outputs() const override { return audioOutputs(); }
+    void setKit(std::vector<KitZone> zones) override { player_.setKit(std::move(zones)); }
+    void setNotesDirect(bool direct) override { player_.setNotesDirect(direct); }
 
     QString openMidi(const QString& setting, std::function<void(quint32)> received) override {
         QObject::connect(&midi_, &MidiInput::message, &midi_,
                          [received = std::move(received)](quint32 packed) { received(packed); });
+        // Notes go from the MIDI thread to the audio thread; the window hears of them after.
+        midi_.setNoteHandler(
+            [this](int note, int velocity) { return player_.noteFromMidi(note, velocity); });
         const std::string system = MidiInput::preferredSystem(setting);
         midi_.open(system);
         if (system.empty() || MidiInput::isKnownSystem(system)) {

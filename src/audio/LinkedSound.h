@@ -9,7 +9,7 @@ namespace padsmith {
 
 class SampleCache;
 
-// The sound system itself: PreviewPlayer on Qt Multimedia and MidiInput on RtMidi. The sound
+// The sound system itself: PreviewPlayer on the sound server or JACK, and MidiInput. The sound
 // module holds it; tests link it in directly. `cache` as for PreviewPlayer.
 std::unique_ptr<SoundSystem> linkedSound(SampleCache* cache);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/MidiInput.h"
 
+#include "audio/JackMidi.h"
+
 #include <QMetaObject>
 #include <RtMidi.h>
 #include <algorithm>
@@ -25,6 +27,8 @@
 #endif
 
 namespace padsmith {
+
+static_assert(MidiInput::kSounded == JackMidi::kSounded);
 
 namespace {
 
@@ -166,14 +170,42 @@ MidiInput::~MidiInput() {
 
 void MidiInput::closeAll() {
     rescanTimer_.stop();
+    jack_.reset();
     ports_.clear();
     lister_.reset();
+}
+
+void MidiInput::setNoteHandler(std::function<bool(int note, int velocity)> handler) {
+    noteHandler_ = std::move(handler);
+}
+
+void MidiInput::jackSourcesChanged() {
+    emit portsChanged();
 }
 
 bool MidiInput::open(const std::string& preferred) {
     closeAll();
     const QuietStderr quiet(!verbose_);
     for (const RtMidi::Api api : systemsToTry(preferred)) {
+        if (api == RtMidi::UNIX_JACK) {
+            // One client of our own for every port, told by the server when ports come and
+            // go.
+            auto jack = std::make_unique<JackMidi>(
+                noteHandler_,
+                [this](std::uint32_t packed) {
+                    if (!ending_) {
+                        hand({packed});
+                    }
+                },
+                [this] {
+                    QMetaObject::invokeMethod(this, "jackSourcesChanged", Qt::QueuedConnection);
+                });
+            if (jack->open()) {
+                jack_ = std::move(jack);
+                return true;
+            }
+            continue;
+        }
         try {
             auto lister = std::make_unique<RtMidiIn>(api, kClientName);
             // A system that cannot even list its ports (JACK without a running server) is no
@@ -224,12 +256,21 @@ bool MidiInput::isKnownSystem(const std::string& name) {
 }
 
 QString MidiInput::systemName() const {
+    if (jack_) {
+        return QString::fromStdString(RtMidi::getApiDisplayName(RtMidi::UNIX_JACK));
+    }
     return lister_ ? QString::fromStdString(RtMidi::getApiDisplayName(lister_->getCurrentApi()))
                    : QString();
 }
 
 QStringList MidiInput::openPorts() const {
     QStringList names;
+    if (jack_) {
+        for (const std::string& source : jack_->sources()) {
+            names.append(QString::fromStdString(source));
+        }
+        return names;
+    }
     for (const auto& port : ports_) {
         names.append(QString::fromStdString(port->key));
     }
@@ -237,7 +278,7 @@ QStringList MidiInput::openPorts() const {
 }
 
 QString MidiInput::statusText() const {
-    if (!lister_) {
+    if (!isOpen()) {
         return tr("MIDI input: none (no MIDI system could be opened; notes are not played)");
     }
     const QStringList ports = openPorts();
@@ -369,10 +410,23 @@ void MidiInput::deliver(const std::vector<unsigned char>& message) {
     if (ending_) {
         return;
     }
-    const std::vector<std::uint32_t> messages = shortMidiMessages(message);
+    std::vector<std::uint32_t> messages = shortMidiMessages(message);
     if (messages.empty()) {
         return;
     }
+    if (noteHandler_) {
+        for (std::uint32_t& packed : messages) {
+            const std::uint32_t velocity = packed >> 16 & 0x7FU;
+            if ((packed & 0xF0U) == 0x90U && velocity > 0 &&
+                noteHandler_(static_cast<int>(packed >> 8 & 0x7FU), static_cast<int>(velocity))) {
+                packed |= kSounded;
+            }
+        }
+    }
+    hand(messages);
+}
+
+void MidiInput::hand(const std::vector<std::uint32_t>& messages) {
     // Runs on the port's thread: the messages go into the queue, and the owning thread is
     // woken (through its event queue) when the queue was empty; nothing else is touched.
     bool wake = false;

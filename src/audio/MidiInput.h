@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,10 +18,14 @@ class RtMidiIn;
 
 namespace padsmith {
 
+class JackMidi;
+
 // Every MIDI input port of the system, opened and listened to for the whole run. The ports'
 // own threads hand each message over to the thread this object lives in, where message()
-// arrives in the order the messages came in. Ports plugged in later are opened when the port
-// list is compared again (every few seconds); ports that go away are closed quietly.
+// arrives in the order the messages came in. On JACK one client listens to every MIDI output
+// of the graph and is told by the server when ports come and go; on the other systems ports
+// plugged in later are opened when the port list is compared again (every few seconds), and
+// ports that go away are closed quietly.
 class MidiInput : public QObject {
     Q_OBJECT
 public:
@@ -39,7 +44,7 @@ public:
     // the library knows, opens every input port and starts watching the port list. False when
     // no MIDI system can be used at all: the program then goes on without MIDI.
     bool open(const std::string& preferred);
-    bool isOpen() const { return lister_ != nullptr; }
+    bool isOpen() const { return lister_ != nullptr || jack_ != nullptr; }
     // The MIDI system in use ("ALSA", "JACK", ...); empty when none could be opened.
     QString systemName() const;
     // The names of the ports that are open now, in the order they were opened.
@@ -65,6 +70,13 @@ public:
     // sequencer, no JACK server); that is kept off stderr unless `verbose`.
     void setVerbose(bool verbose) { verbose_ = verbose; }
 
+    // Set on a message() for a note-on that the note handler played.
+    static constexpr quint32 kSounded = 1U << 31;
+    // Called on the port's thread for every note-on (velocity above 0) before it is handed
+    // over: plays it at once where it can, true when it did. On JACK that thread is
+    // real-time: the handler must neither wait nor allocate. Set before open().
+    void setNoteHandler(std::function<bool(int note, int velocity)> handler);
+
     // What the ports' callback does with a message, for tests that play a MIDI device: queue
     // each short message it holds for the owning thread. Safe on any thread.
     void deliver(const std::vector<unsigned char>& message);
@@ -81,7 +93,11 @@ private:
     void closeAll();
     // Emits message() for what the ports' threads queued, oldest first, on the owning thread.
     Q_INVOKABLE void takeArrived();
+    void hand(const std::vector<std::uint32_t>& messages);
+    Q_INVOKABLE void jackSourcesChanged();
 
+    std::function<bool(int, int)> noteHandler_;
+    std::unique_ptr<JackMidi> jack_;
     std::unique_ptr<RtMidiIn> lister_;
     std::vector<std::unique_ptr<Port>> ports_;
     QTimer rescanTimer_;

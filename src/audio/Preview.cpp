@@ -1,179 +1,100 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/Preview.h"
 
-#include "audio/AudioFile.h"
-#include "audio/SampleCache.h"
+#include "audio/OutputStream.h"
 #include "audio/SampleStream.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QElapsedTimer>
-#include <QIODevice>
-#include <QMediaDevices>
-#include <QTimer>
-#include <algorithm>
-#include <cstdint>
-#include <limits>
-#include <optional>
+#include <thread>
 
 namespace padsmith {
+
 namespace {
 
-constexpr int kOutputChannels = 2;
-constexpr int kOutputFrameBytes = kOutputChannels * 2;
-constexpr int kFallbackRate = 44100;
-// How often the output is topped up while a preview plays: well within the output's buffer.
-constexpr int kFeedIntervalMs = 10;
-// The first block of a new sound, written at once into the free part of the output's buffer.
-// Short, so that the notes of a chord, arriving one after the other, each find room.
-constexpr int kFirstBlockMs = 5;
-// How long a stopped output is kept before it is deleted; see releaseOutput.
-constexpr int kStoppedSinkLifeMs = 10000;
+constexpr char kJackKey[] = "jack";
+constexpr char kJackName[] = "JACK";
 
-// Device -1 (and any number the system no longer has) is the default output. Asked on every
-// note: the list is read only when a numbered output or no default is wanted.
-QAudioDevice outputDevice(int device) {
-    if (device >= 0) {
-        const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-        if (device < outputs.size()) {
-            return outputs.at(device);
-        }
-    }
-    const QAudioDevice preferred = QMediaDevices::defaultAudioOutput();
-    return preferred.isNull() ? QMediaDevices::audioOutputs().value(0) : preferred;
+std::string pulseKey(const std::string& sink) {
+    return "pulse:" + sink;
 }
 
-bool playable(const SampleFormat& format) {
-    return format.channels != 0 && format.samplesPerSecond != 0 &&
-           format.samplesPerSecond <= static_cast<std::uint32_t>(std::numeric_limits<int>::max());
+// The stream a device number stands for: "pulse:SINK" ("pulse:" for the server's default) or
+// "jack"; empty when there is no output at all.
+std::string outputKey(int device) {
+    const PulseSinks sinks = pulseSinks();
+    if (device >= 0 && static_cast<std::size_t>(device) < sinks.sinks.size()) {
+        return pulseKey(sinks.sinks[static_cast<std::size_t>(device)].id);
+    }
+    if (device >= 0 && static_cast<std::size_t>(device) == sinks.sinks.size() && jackRunning()) {
+        return kJackKey;
+    }
+    // The default output, and any number the system no longer has.
+    if (!sinks.sinks.empty()) {
+        return pulseKey({});
+    }
+    return jackRunning() ? kJackKey : std::string();
 }
 
 } // namespace
 
 AudioOutputs audioOutputs() {
     AudioOutputs outputs;
-    outputs.defaultName = QMediaDevices::defaultAudioOutput().description();
-    for (const QAudioDevice& device : QMediaDevices::audioOutputs()) {
-        outputs.names.append(device.description());
+    const PulseSinks sinks = pulseSinks();
+    for (const OutputDevice& sink : sinks.sinks) {
+        outputs.names.append(QString::fromStdString(sink.name));
+        if (sink.id == sinks.defaultId) {
+            outputs.defaultName = QString::fromStdString(sink.name);
+        }
+    }
+    if (jackRunning()) {
+        outputs.names.append(QString::fromLatin1(kJackName));
+        if (sinks.sinks.empty()) {
+            outputs.defaultName = QString::fromLatin1(kJackName);
+        }
     }
     return outputs;
 }
 
-// The open output, the mixer that feeds it, and what is known of the sound started last.
-struct PreviewPlayer::State {
-    SampleCache* cache = nullptr;
-
-    // The output: one stream, stereo 16-bit at the device's own rate, pushed into.
-    std::unique_ptr<QAudioSink> sink;
-    QIODevice* output = nullptr; // owned by the sink
-    QByteArray deviceId;
-    int outputRate = kFallbackRate;
-    int opened = 0;
-    QTimer feedTimer;
-    QElapsedTimer sinceSound; // since the mixer last had something to play
-    std::unique_ptr<VoiceMixer> mixer;
-    std::string pending; // mixed, not yet taken by the output
-
-    // The sound started last.
-    QString info;
-    bool previewing = false;
-    int voice = 0;
-    bool fromCache = false;
-    qint64 written = 0;
-    double waitedMs = -1.0;
-
-    bool outputAlive() const {
-        return sink && output != nullptr && sink->state() != QAudio::StoppedState &&
-               sink->error() != QAudio::FatalError && sink->error() != QAudio::OpenError &&
-               sink->error() != QAudio::IOError;
-    }
-
-    // A stopped sink is not deleted at once. Qt 6.4's PulseAudio sink answers a stream that
-    // ran dry (every preview that ends) with a drain request whose answer calls back into the
-    // sink on the sound server's thread, and stopping the sink does not withdraw that request:
-    // an answer still on its way when the sink was deleted then landed in freed memory. Kept
-    // for a few seconds, the stopped sink is deleted from the event loop once the server is
-    // done with its stream (and the event loop its destructor runs is the top-level one, not
-    // one nested in a preview).
-    void releaseOutput() {
-        feedTimer.stop();
-        output = nullptr;
-        if (sink) {
-            sink->stop();
-            QAudioSink* stopped = sink.release();
-            QTimer::singleShot(kStoppedSinkLifeMs, stopped, &QObject::deleteLater);
-        }
-        mixer.reset();
-        pending.clear();
-        deviceId.clear();
-    }
-
-    void forgetSound() {
-        previewing = false;
-        voice = 0;
-        fromCache = false;
-        written = 0;
-        waitedMs = -1.0;
-    }
-
-    // Output frames mixed but not yet heard: what the output holds and what waits for it.
-    std::size_t latencyFrames() const {
-        if (!sink || output == nullptr) {
-            return 0;
-        }
-        const qsizetype held = std::max<qsizetype>(sink->bufferSize() - sink->bytesFree(), 0);
-        return static_cast<std::size_t>(held / kOutputFrameBytes) +
-               pending.size() / kOutputFrameBytes;
-    }
-};
-
-PreviewPlayer::PreviewPlayer(SampleCache* cache) : state_(std::make_unique<State>()) {
-    state_->cache = cache;
-    state_->feedTimer.setTimerType(Qt::PreciseTimer);
-    state_->feedTimer.setInterval(kFeedIntervalMs);
-    QObject::connect(&state_->feedTimer, &QTimer::timeout, [this] { feed(); });
-}
+PreviewPlayer::PreviewPlayer(SampleCache* cache) : cache_(cache) {}
 
 PreviewPlayer::~PreviewPlayer() {
     closeOutput();
 }
 
 bool PreviewPlayer::ensureOutput(int device) {
-    State& state = *state_;
-    const QAudioDevice wanted = outputDevice(device);
-    if (wanted.isNull()) {
-        state.releaseOutput();
-        return false;
-    }
-    if (state.outputAlive() && state.deviceId == wanted.id()) {
+    // The same number as last time: the open stream, without asking the servers again.
+    if (output_ && output_->alive() && device == device_) {
         return true;
     }
-    state.releaseOutput();
-
-    int rate = wanted.preferredFormat().sampleRate();
-    if (rate <= 0) {
-        rate = kFallbackRate;
-    }
-    QAudioFormat format;
-    format.setSampleRate(rate);
-    format.setChannelCount(kOutputChannels);
-    format.setSampleFormat(QAudioFormat::Int16);
-    state.sink = std::make_unique<QAudioSink>(wanted, format);
-    // A short buffer: every new sound waits behind what it holds.
-    state.sink->setBufferSize(format.bytesForDuration(qint64{kOutputBufferMs} * 1000));
-    state.output = state.sink->start();
-    if (state.output == nullptr) {
-        // No sound server, or it refused the format: silence; the next preview tries again.
-        state.releaseOutput();
+    const std::string key = outputKey(device);
+    if (key.empty()) {
+        closeOutput();
         return false;
     }
-    state.deviceId = wanted.id();
-    state.outputRate = rate;
-    state.mixer = std::make_unique<VoiceMixer>(rate);
-    state.sinceSound.start();
-    state.feedTimer.start();
-    ++state.opened;
+    if (output_ && output_->alive() && key == outputKey_) {
+        return true;
+    }
+    closeOutput();
+    std::string error;
+    const RenderAtRate renderAtRate = [this](int rate) -> RenderFunction {
+        audition_ = std::make_unique<VoiceEngine>(rate, cache_);
+        VoiceEngine* audition = audition_.get();
+        return [audition](float* out, std::size_t frames) { audition->render(out, frames); };
+    };
+    output_ = key == kJackKey ? openJackOutput(renderAtRate, error)
+                              : openPulseOutput(key.substr(6), renderAtRate, error);
+    if (!output_) {
+        audition_.reset();
+        return false;
+    }
+    outputKey_ = key;
+    device_ = device;
+    ++opened_;
+    audition_->setNotesDirect(direct_);
+    if (!kit_.empty()) {
+        audition_->setKit(kit_);
+    }
+    audition_->setRunning(true);
+    shared_ = audition_.get();
     return true;
 }
 
@@ -182,8 +103,16 @@ bool PreviewPlayer::openOutput(int device) {
 }
 
 void PreviewPlayer::closeOutput() {
-    state_->forgetSound();
-    state_->releaseOutput();
+    // MIDI threads that are inside the audition finish their note first.
+    shared_ = nullptr;
+    while (midiInside_.load() != 0) {
+        std::this_thread::yield();
+    }
+    previewing_ = false;
+    voice_ = 0;
+    output_.reset(); // no render call after this
+    audition_.reset();
+    outputKey_.clear();
 }
 
 void PreviewPlayer::previewSample(const std::string& path, int device) {
@@ -194,166 +123,117 @@ void PreviewPlayer::previewSample(const std::string& path, int device) {
 }
 
 void PreviewPlayer::playNote(const std::string& path, int device) {
-    if (path.empty()) {
-        return;
+    if (!path.empty()) {
+        start(path, device, false);
     }
-    start(path, device, false);
 }
 
 void PreviewPlayer::start(const std::string& path, int device, bool solo) {
-    State& state = *state_;
-    state.forgetSound();
-    // One look at the file decides whether the cached copy is still the file's content.
-    const std::optional<FileStamp> stamp = stampOf(path);
-    std::shared_ptr<const PlayableSample> cached;
-    std::unique_ptr<SampleStream> stream;
-    if (state.cache != nullptr && stamp) {
-        cached = state.cache->find(path, *stamp);
-    }
-    SampleFormat format;
-    if (cached) {
-        state.info = QString::fromStdString(cached->infoText);
-        format = cached->format;
-    } else {
-        // Only the header and the first block are read now; the file stays open while it plays.
-        stream = std::make_unique<SampleStream>(path);
-        state.info = QString::fromStdString(stream->infoText());
-        format = stream->format();
-        if (!stream->readable() || stream->framesLeft() == 0) {
-            return;
-        }
-        if (state.cache != nullptr) {
-            state.cache->fillFirst(path);
-        }
-    }
-    if (!playable(format)) {
-        return;
-    }
-    const QByteArray before = state.deviceId;
+    previewing_ = false;
+    voice_ = 0;
+    written_ = 0;
+    fromCache_ = false;
     if (!ensureOutput(device)) {
+        // Still tell what the file is.
+        info_ = QString::fromStdString(SampleStream(path).infoText());
         return;
     }
-    state.fromCache = cached != nullptr;
-    state.voice = state.mixer->start(path, std::move(cached), std::move(stream),
-                                     solo || before != state.deviceId);
-    if (state.voice == 0) {
-        return;
-    }
-    state.previewing = true;
-    state.sinceSound.start();
-    if (!state.feedTimer.isActive()) {
-        state.feedTimer.start();
-    }
-    feed();
-}
-
-void PreviewPlayer::feed() {
-    State& state = *state_;
-    if (!state.sink) {
-        state.feedTimer.stop();
-        return;
-    }
-    if (!state.outputAlive()) {
-        // The sound server went away: give up; the next sound opens a new stream.
-        const bool previewing = state.previewing;
-        state.releaseOutput();
-        state.previewing = previewing;
-        return;
-    }
-    if (state.mixer->sounding()) {
-        state.sinceSound.start();
-    } else if (state.pending.empty() && state.sinceSound.elapsed() > kKeepRunningMs) {
-        state.feedTimer.stop(); // long quiet: the stream runs dry until the next sound
-        return;
-    }
-    const bool first = state.voice != 0 && state.written == 0;
-    const qsizetype buffer = state.sink->bufferSize();
-    const qsizetype free = state.sink->bytesFree();
-    const qsizetype held =
-        std::max<qsizetype>(buffer - free, 0) + static_cast<qsizetype>(state.pending.size());
-    // Filled to three quarters; a new sound may take a first block of the quarter left free.
-    qsizetype wanted = buffer - buffer / 4 - held;
-    if (first) {
-        wanted = std::max<qsizetype>(
-            wanted, state.sink->format().bytesForDuration(qint64{kFirstBlockMs} * 1000));
-    }
-    qsizetype room = std::min(wanted, free) / kOutputFrameBytes * kOutputFrameBytes;
-    while (room > 0) {
-        if (state.pending.empty()) {
-            state.mixer->render(static_cast<std::size_t>(room / kOutputFrameBytes), state.pending);
-        }
-        const qint64 chunk = std::min<qint64>(room, static_cast<qint64>(state.pending.size()));
-        const qint64 done = state.output->write(state.pending.data(), chunk);
-        if (done <= 0) {
-            break;
-        }
-        state.pending.erase(0, static_cast<std::size_t>(done));
-        room -= done;
-    }
-    if (state.voice != 0 && state.mixer->isSounding(state.voice)) {
-        state.written =
-            static_cast<qint64>(state.mixer->framesMixed(state.voice)) * kOutputFrameBytes;
-    }
-    if (first && state.written > 0) {
-        state.waitedMs =
-            static_cast<double>(state.sink->format().durationForBytes(static_cast<qint32>(held))) /
-            1000.0;
-    }
-}
-
-std::vector<VoicePosition> PreviewPlayer::soundingVoices() const {
-    const State& state = *state_;
-    return state.mixer ? state.mixer->voices(state.latencyFrames()) : std::vector<VoicePosition>{};
+    const StartedSound started = audition_->play(path, solo);
+    info_ = QString::fromStdString(started.infoText);
+    voice_ = started.id;
+    fromCache_ = started.fromCache;
+    previewing_ = started.id != 0;
 }
 
 void PreviewPlayer::stopPreview() {
-    State& state = *state_;
-    if (state.mixer) {
-        state.mixer->stopAll();
+    if (audition_) {
+        audition_->stopAll();
     }
-    // Mixed but not handed over yet: none of it is to be heard after a stop.
-    state.pending.clear();
-    state.forgetSound();
-    state.info.clear();
+    previewing_ = false;
+    voice_ = 0;
+    fromCache_ = false;
+    info_.clear();
+}
+
+void PreviewPlayer::setKit(std::vector<KitZone> zones) {
+    kit_ = std::move(zones);
+    if (audition_) {
+        audition_->setKit(kit_);
+    }
+}
+
+void PreviewPlayer::setNotesDirect(bool direct) {
+    direct_ = direct;
+    if (audition_) {
+        audition_->setNotesDirect(direct);
+    }
+}
+
+bool PreviewPlayer::noteFromMidi(int note, int velocity) {
+    midiInside_.fetch_add(1);
+    VoiceEngine* audition = shared_.load();
+    const bool queued = audition != nullptr && audition->noteOn(note, velocity);
+    midiInside_.fetch_sub(1);
+    return queued;
+}
+
+bool PreviewPlayer::kitReady() const {
+    return audition_ && audition_->kitReady();
+}
+
+std::vector<VoicePosition> PreviewPlayer::soundingVoices() const {
+    if (!audition_ || !output_) {
+        return {};
+    }
+    return audition_->voices(output_->latencyFrames());
 }
 
 QString PreviewPlayer::infoText() const {
-    return state_->info;
+    return info_;
 }
 
 bool PreviewPlayer::isPreviewing() const {
-    return state_->previewing && state_->outputAlive();
+    return previewing_ && output_ && output_->alive();
 }
 
 bool PreviewPlayer::dataHandedOver() const {
-    const State& state = *state_;
-    return isPreviewing() && !state.mixer->isSounding(state.voice) && state.pending.empty();
+    return isPreviewing() && !audition_->isSounding(voice_);
 }
 
 int PreviewPlayer::bufferedMilliseconds() const {
-    const State& state = *state_;
-    if (!state.sink) {
+    if (!output_ || output_->rate() <= 0) {
         return 0;
     }
-    const qint64 microseconds = state.sink->format().durationForBytes(
-        static_cast<qint32>(std::min<qsizetype>(state.sink->bufferSize(), INT32_MAX)));
-    return static_cast<int>(microseconds / 1000);
+    return static_cast<int>(output_->latencyFrames() * 1000 /
+                            static_cast<std::size_t>(output_->rate()));
 }
 
 bool PreviewPlayer::playingFromCache() const {
-    return state_->previewing && state_->fromCache;
+    return previewing_ && fromCache_;
 }
 
 qint64 PreviewPlayer::bytesWritten() const {
-    return state_->written;
-}
-
-double PreviewPlayer::waitedBehindMs() const {
-    return state_->waitedMs;
+    if (audition_ && voice_ != 0) {
+        // A voice that has ended is forgotten by the audition: the last count stands.
+        written_ = std::max(written_, static_cast<qint64>(audition_->framesMixed(voice_)) * 4);
+    }
+    return voice_ != 0 ? written_ : 0;
 }
 
 int PreviewPlayer::streamsOpened() const {
-    return state_->opened;
+    return opened_;
+}
+
+std::uint64_t PreviewPlayer::outputUnderruns() const {
+    return output_ ? output_->underruns() : 0;
+}
+
+std::uint64_t PreviewPlayer::starvedPeriods() const {
+    return audition_ ? audition_->starvedPeriods() : 0;
+}
+
+int PreviewPlayer::outputRate() const {
+    return output_ ? output_->rate() : 0;
 }
 
 } // namespace padsmith

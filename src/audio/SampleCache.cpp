@@ -59,6 +59,16 @@ std::shared_ptr<const PlayableSample> SampleCache::find(const std::string& path,
     return found->second->sample;
 }
 
+std::shared_ptr<const PlayableSample> SampleCache::peek(const std::string& path,
+                                                        const FileStamp& stamp) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = index_.find(path);
+    if (found == index_.end() || !(found->second->stamp == stamp)) {
+        return nullptr;
+    }
+    return found->second->sample;
+}
+
 void SampleCache::insert(const std::string& path, const FileStamp& stamp,
                          std::shared_ptr<const PlayableSample> sample) {
     if (!sample || sample->data.empty()) {

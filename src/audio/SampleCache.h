@@ -51,6 +51,9 @@ public:
     // The decoded sample of `path` if it was read when the file had `stamp`; it becomes the
     // most recently used. An entry whose file has changed since is dropped.
     std::shared_ptr<const PlayableSample> find(const std::string& path, const FileStamp& stamp);
+    // The same without counting as a play: for voices made ready before anyone plays them.
+    std::shared_ptr<const PlayableSample> peek(const std::string& path,
+                                               const FileStamp& stamp) const;
     // Keeps a decoded sample, pushing out the least recently used ones to make room. A sample
     // larger than the whole bound, or one that cannot be played, is not kept.
     void insert(const std::string& path, const FileStamp& stamp,

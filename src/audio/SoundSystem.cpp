@@ -23,6 +23,8 @@ public:
     bool isPreviewing() const override { return false; }
     qint64 bytesWritten() const override { return 0; }
     AudioOutputs outputs() const override { return {}; }
+    void setKit(std::vector<KitZone> /*zones*/) override {}
+    void setNotesDirect(bool /*direct*/) override {}
     QString openMidi(const QString& /*setting*/,
                      std::function<void(quint32)> /*received*/) override {
         return {};

@@ -38,15 +38,25 @@ public:
     // The outputs a preview can play on, read again on every call.
     virtual AudioOutputs outputs() const = 0;
 
+    // The kit's zones in the order a note searches them: a voice of each sample is made ready
+    // so that MIDI notes sound without waiting for this thread.
+    virtual void setKit(std::vector<KitZone> zones) = 0;
+    // While true, a MIDI note-on that triggers a zone is played on its way in, before it
+    // reaches this thread; it then arrives with kMidiNoteSounded set.
+    virtual void setNotesDirect(bool direct) = 0;
+
     // Opens every MIDI input of the system that `setting` (the stored "MidiApi") or the
     // environment names, else of the first system that works; each short message goes to
-    // `received` on this thread. Returns what the user should be told (a MIDI system named that
-    // is not known), else an empty text.
+    // `received` on this thread, with kMidiNoteSounded set on a note-on played already. Returns
+    // what the user should be told (a MIDI system named that is not known), else an empty text.
     virtual QString openMidi(const QString& setting, std::function<void(quint32)> received) = 0;
     virtual bool midiOpen() const = 0;
     // One line for the About window: the MIDI system and its ports, or why there is no MIDI.
     virtual QString midiStatusText() const = 0;
 };
+
+// Set in a MIDI message that openMidi's `received` gets for a note-on that already sounds.
+constexpr quint32 kMidiNoteSounded = 1U << 31;
 
 // A sound system that plays nothing and has no MIDI; `reason` says why, in the About window.
 std::unique_ptr<SoundSystem> silentSound(const QString& reason);
@@ -67,7 +77,7 @@ inline const QString kSoundModuleName = QStringLiteral("padsmith-sound");
 LoadedSound loadSoundModule(const QStringList& folders, SampleCache* cache);
 
 // The version of the interface above; the module refuses to serve another.
-constexpr int kSoundInterfaceVersion = 1;
+constexpr int kSoundInterfaceVersion = 2;
 // The function the module exports, and its signature.
 inline constexpr char kSoundModuleEntry[] = "padsmithCreateSound";
 using SoundModuleEntry = SoundSystem* (*)(SampleCache* cache, int interfaceVersion);

@@ -2,12 +2,12 @@
 #pragma once
 
 #include "audio/AudioFile.h"
-#include "audio/Resampler.h"
 #include "audio/SampleStream.h"
+#include "audio/Voice.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,34 +23,22 @@ struct VoicePosition {
     std::uint64_t length = 0;
 };
 
-// The level a voice plays at on each side, as a gain factor.
-struct VoiceGain {
-    float left = 1.0F;
-    float right = 1.0F;
-};
-
-// A sample brought once to an output's rate, as stereo float frames, by the converter a voice
-// of it would use: voices of it then mix without converting again (an offline render, where
-// one sample sounds hundreds of times).
-struct ConvertedSample {
-    std::vector<float> frames; // interleaved left, right
-    int outputRate = 0;
-    int sourceRate = 0;
-    std::uint64_t sourceFrames = 0;
-};
-// Nothing when the sample holds no frames or its rate cannot be converted.
-std::shared_ptr<const ConvertedSample> convertSample(const PlayableSample& sample, int outputRate);
-
-// Sums the sounding samples into one stereo 16-bit stream at the output's rate. Each voice
-// reads its sample from memory or from its file, block by block, through a converter of its
-// own. Voices are added in floating point and pass a limiter that lowers the level of loud
-// passages smoothly, so several loud samples at once never wrap or clip. No Qt, no threads:
-// the owner calls render() as the output wants data.
+// Sums the sounding samples into one stereo stream at the output's rate. Voices are added in
+// floating point and pass a limiter that lowers the level of loud passages smoothly, so several
+// loud samples at once never wrap or clip. No Qt, no threads of its own. Two ways to use it:
+// - On one thread, as an offline renderer: start() makes a voice that the mixer owns and fills
+//   as render() or mix() asks for frames (reading files, converting).
+// - From an audio callback: add() starts a voice made and kept filled by another thread, and
+//   render() into a float buffer neither allocates, locks nor reads a file; a voice that ends
+//   or is cut is handed back through takeRetired() for its owner to delete.
 class VoiceMixer {
 public:
     static constexpr int kMaxVoices = 16;
 
     explicit VoiceMixer(int outputRate);
+    ~VoiceMixer();
+    VoiceMixer(const VoiceMixer&) = delete;
+    VoiceMixer& operator=(const VoiceMixer&) = delete;
 
     // Starts a voice of `path`, playing `sample` from memory when given, else `stream`. With
     // `solo` every voice sounding so far ends first (a preview); otherwise it sounds with
@@ -61,9 +49,8 @@ public:
     // Starts a voice of a sample converted to this mixer's rate, with the others.
     int start(const std::string& path, std::shared_ptr<const ConvertedSample> converted,
               VoiceGain gain = {});
-    // Ends every voice at once; their files are closed.
+    // Ends every voice at once; the files of the mixer's own voices are closed.
     void stopAll();
-
     // Appends `frames` stereo 16-bit little-endian frames of the mix to `out` (silence where
     // nothing sounds). A voice that reaches its end is dropped.
     void render(std::size_t frames, std::string& out);
@@ -71,47 +58,42 @@ public:
     // float pairs, within -1 to 1 (an offline render keeps the limiter's full resolution).
     void mix(std::size_t frames, std::vector<float>& out);
 
+    // Starts `voice`, which stays its owner's (see takeRetired); `solo` as for start().
+    void add(Voice* voice, bool solo);
+    // Writes `frames` stereo float frames of the mix (two floats a frame) over `out`.
+    void render(std::size_t frames, float* out);
+    // A voice of add() that has ended or was cut, for its owner to delete; null when none.
+    Voice* takeRetired();
+
     // The voices still sounding, oldest first; `latencyFrames` output frames mixed but not yet
-    // heard are taken off each position.
+    // heard are taken off each position. On the thread that renders.
     std::vector<VoicePosition> voices(std::size_t latencyFrames = 0) const;
-    bool sounding() const { return !voices_.empty(); }
+    bool sounding() const { return count_ > 0; }
     bool isSounding(int id) const;
     // Output frames of voice `id` mixed so far (0 once it has ended).
     std::uint64_t framesMixed(int id) const;
     int outputRate() const { return outputRate_; }
+    // Renders in which a voice had fewer frames ready than asked for though it had not ended
+    // (its filling thread came too late): each is a gap in that voice's sound.
+    std::uint64_t starvedRenders() const { return starved_; }
 
 private:
-    struct Voice {
-        int id = 0;
-        std::string path;
-        std::shared_ptr<const PlayableSample> sample;
-        std::size_t sampleOffset = 0;
-        std::unique_ptr<SampleStream> stream;
-        std::unique_ptr<Resampler> resampler;
-        std::shared_ptr<const ConvertedSample> converted; // instead of the three above
-        std::size_t convertedAt = 0;                      // floats of `converted` mixed
-        double ratio = 1.0;                               // output frames per file frame
-        VoiceGain gain;
-        int inputRate = 0;
-        std::size_t inputFrameBytes = 0;
-        std::uint64_t length = 0;
-        std::vector<float> pending; // converted stereo frames not yet mixed
-        std::size_t pendingAt = 0;  // floats of `pending` already mixed
-        std::uint64_t mixed = 0;    // output frames mixed so far
-        bool inputEnded = false;
-    };
-    void makeRoom();
-    bool supply(Voice& voice, std::size_t frames);
-    void sum(std::size_t frames);
-    void limit(std::size_t frames);
+    int startOwn(std::unique_ptr<Voice> voice);
+    void retire(std::size_t slot);
+    void limit(float* mix, std::size_t frames);
+    void deleteOwnRetired();
 
     int outputRate_;
     int nextId_ = 1;
-    std::deque<Voice> voices_;
-    std::vector<float> mix_;
-    std::string block_;
+    std::array<Voice*, kMaxVoices> slots_{}; // oldest first
+    std::size_t count_ = 0;
+    std::array<Voice*, 4 * kMaxVoices> retired_{};
+    std::size_t retiredCount_ = 0;
+    std::vector<std::unique_ptr<Voice>> own_; // the voices of start()
+    std::vector<float> scratch_;
     float gain_ = 1.0F;
     float release_;
+    std::uint64_t starved_ = 0;
 };
 
 } // namespace padsmith

@@ -99,6 +99,28 @@ private slots:
         QVERIFY(world.played().contains("300ms"));
     }
 
+    // A note the sound system played on its way in (the window was in front, the focus outside
+    // the zone list) makes its zone current and flashes, but is not played a second time.
+    void aNoteThatSoundsAlreadyOnlySelectsItsZone() {
+        MidiWorld world;
+        MainWindow& window = *world.window;
+        int handed = 0;
+        world.input.setNoteHandler([&handed](int /*note*/, int /*velocity*/) {
+            ++handed;
+            return true;
+        });
+        world.play(0x90, 36, 100);
+        QCOMPARE(handed, 1);
+        QCOMPARE(window.kit().currentPad, 1);
+        QCOMPARE(world.selectedRowOf(1), 0);
+        QVERIFY(animation(window)->playing());
+        QVERIFY2(world.played().isEmpty(), qPrintable(world.played()));
+        // A release and a controller never reach the handler.
+        world.play(0x90, 36, 0);
+        world.play(0xB0, 36, 100);
+        QCOMPARE(handed, 1);
+    }
+
     void velocityZeroAndOtherMessagesDoNothing() {
         MidiWorld world;
         MainWindow& window = *world.window;

@@ -460,7 +460,7 @@ private slots:
         // The program's own licence first, then one per library, and the page for problem
         // reports only when the build names one.
         const qsizetype bugLinks = AboutDialog::defaultBugUrl().isEmpty() ? 0 : 1;
-        QCOMPARE(links.size(), 4 + bugLinks);
+        QCOMPARE(links.size(), 5 + bugLinks);
         QVERIFY(links.contains(QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html")));
         QVERIFY(about->text()->text().contains(QStringLiteral("version 3 or later")));
         for (const QString& href : links) {

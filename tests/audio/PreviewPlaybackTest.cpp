@@ -2,15 +2,14 @@
 // Previews: their info texts, and playback through a real PulseAudio server that is listened to.
 // Run under scripts/with-services.sh, which starts a private server and sets PADSMITH_TEST_SINK;
 // the test adds a null sink of its own to that server and records its monitor.
+#include "audio/OutputStream.h"
 #include "audio/Preview.h"
 #include "audio/SampleCache.h"
 #include "audio/SampleFiles.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QTimer>
 #include <cmath>
@@ -21,6 +20,7 @@
 #include <numbers>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace padsmith {
@@ -35,6 +35,19 @@ void runEventLoop(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// The audio thread takes what it is handed at its next period: true once `done` holds.
+template <typename Done> bool within(int milliseconds, Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > milliseconds) {
+            return false;
+        }
+        runEventLoop(2);
+    }
+    return true;
 }
 
 // Amplitude of the component at `frequency` in a window of samples (Goertzel).
@@ -127,9 +140,9 @@ protected:
         QElapsedTimer clock;
         clock.start();
         do {
-            const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-            for (qsizetype i = 0; i < outputs.size(); ++i) {
-                if (outputs.at(i).id() == QByteArray::fromStdString(sink_)) {
+            const PulseSinks outputs = pulseSinks();
+            for (std::size_t i = 0; i < outputs.sinks.size(); ++i) {
+                if (outputs.sinks[i].id == sink_) {
                     return static_cast<int>(i);
                 }
             }
@@ -273,7 +286,8 @@ TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
     player.previewSample(file.string(), *device);
     ASSERT_TRUE(player.isPreviewing());
     EXPECT_FALSE(player.playingFromCache());
-    EXPECT_GT(player.bytesWritten(), 0) << "the preview did not start with a write";
+    EXPECT_TRUE(within(10000, [&] { return player.bytesWritten() > 0; }))
+        << "the preview did not start";
     cache.waitForFill();
     ASSERT_TRUE(cache.contains(file.string()));
 
@@ -283,11 +297,11 @@ TEST_F(PreviewPlayback, ACachedSamplePlaysFromMemoryThroughTheSameStream) {
     EXPECT_NE(player.infoText().indexOf("Mono 16 bit / 44 kHz"), -1);
     const std::optional<std::size_t> heard = waitForTone(tone, 0, 10);
     EXPECT_EQ(player.streamsOpened(), 1);
-    // The stream runs and is kept filled, yet a new start hands its first block over at once,
-    // not when the output next asks for data.
+    // Every start is taken by the running stream at its next period.
     for (int start = 0; start < 3; ++start) {
         player.previewSample(file.string(), *device);
-        EXPECT_GT(player.bytesWritten(), 0) << "start " << start << " waited for the output";
+        EXPECT_TRUE(within(10000, [&] { return player.bytesWritten() > 0; }))
+            << "start " << start << " was not taken by the output";
         runEventLoop(35);
     }
 
@@ -333,10 +347,35 @@ TEST_F(PreviewPlayback, NotesSoundTogetherAndReportWhereTheyAre) {
 
     // A preview cuts both.
     player.previewSample(fileA.string(), *device);
-    EXPECT_EQ(player.soundingVoices().size(), 1U);
+    EXPECT_TRUE(within(1000, [&] { return player.soundingVoices().size() == 1U; }));
     player.closeOutput();
     stopRecording();
     runEventLoop(100);
+}
+
+TEST_F(PreviewPlayback, ANoteFromTheMidiThreadIsHeardWithoutTheWindow) {
+    const std::optional<int> device = sinkDevice();
+    ASSERT_TRUE(device) << "the test sink is not among the audio outputs";
+    constexpr double tone = 880.0;
+    const auto file = folder_ / "note.wav";
+    writeFile(file, waveFile(1, 1, 96000, 16, sineData(tone, 3.0, 96000, 1, 16)));
+
+    PreviewPlayer player;
+    player.setKit({{file.string(), 36, 1, 127}});
+    ASSERT_TRUE(player.openOutput(*device));
+    EXPECT_FALSE(player.noteFromMidi(36, 100)) << "queued while notes are the window's";
+    player.setNotesDirect(true);
+    ASSERT_TRUE(within(10000, [&] { return player.kitReady(); }));
+    startRecording();
+    bool queued = false;
+    std::thread midiThread([&] { queued = player.noteFromMidi(36, 100); });
+    midiThread.join();
+    EXPECT_TRUE(queued);
+    const std::optional<std::size_t> heard = waitForTone(tone, 0, 10);
+    player.closeOutput();
+    stopRecording();
+    runEventLoop(100);
+    EXPECT_TRUE(heard) << "the note was not heard";
 }
 
 // What a preview shows beside the file list, with or without an audio server.

@@ -236,5 +236,54 @@ TEST(VoiceMixer, VoicesSoundTogetherUnderTheLimiterAndAPreviewSoundsAlone) {
     EXPECT_NEAR(out[0], 500, 1);
 }
 
+TEST(VoiceMixer, SideGainsAndConvertedSamplesSoundAlikeFromEitherKindOfVoice) {
+    const std::shared_ptr<const ConvertedSample> converted =
+        convertSample(*constantSample(1000, 300), 44100);
+    ASSERT_TRUE(converted);
+    const VoiceGain gain{2.0F, 0.5F};
+
+    // The mixer's own voice of it, as an offline render plays it.
+    VoiceMixer own(44100);
+    EXPECT_EQ(own.start("other rate", convertSample(*constantSample(1000, 300), 48000)), 0);
+    ASSERT_NE(own.start("c", converted, gain), 0);
+    std::vector<float> offline;
+    own.mix(400, offline);
+    ASSERT_EQ(offline.size(), 800U);
+    EXPECT_FALSE(own.sounding());
+
+    // The same sample as a voice of the caller's, as the audio thread plays it.
+    VoiceMixer callback(44100);
+    Voice voice(7, "c", converted, 44100, gain);
+    ASSERT_TRUE(voice.valid());
+    callback.add(&voice, false);
+    std::vector<float> live(800);
+    callback.render(400, live.data());
+    EXPECT_EQ(live, offline);
+    EXPECT_EQ(callback.takeRetired(), &voice);
+    EXPECT_EQ(callback.takeRetired(), nullptr);
+
+    // Each side takes its own gain, and nothing follows the sample's end.
+    const std::size_t floats = converted->frames.size();
+    ASSERT_GT(floats, 2U * 200);
+    EXPECT_EQ(live[200], converted->frames[200] * 2.0F);
+    EXPECT_EQ(live[201], converted->frames[201] * 0.5F);
+    for (std::size_t i = floats; i < live.size(); ++i) {
+        ASSERT_EQ(live[i], 0.0F) << i;
+    }
+
+    // A voice converting as it plays takes its gains the same way.
+    Voice plain(8, "p", constantSample(1000, 300), nullptr, 44100);
+    Voice louder(9, "p", constantSample(1000, 300), nullptr, 44100, gain);
+    plain.fill();
+    louder.fill();
+    std::vector<float> one(600, 0.0F);
+    std::vector<float> two(600, 0.0F);
+    ASSERT_EQ(plain.mixInto(one.data(), 300), louder.mixInto(two.data(), 300));
+    for (std::size_t i = 0; i < one.size(); i += 2) {
+        ASSERT_EQ(two[i], one[i] * 2.0F) << i;
+        ASSERT_EQ(two[i + 1], one[i + 1] * 0.5F) << i;
+    }
+}
+
 } // namespace
 } // namespace padsmith

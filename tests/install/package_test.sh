@@ -22,7 +22,7 @@ expect_in "^ Package: padsmith\$" "$info"
 expect_in "^ Version: $version\$" "$info"
 expect_in "^ Section: sound\$" "$info"
 # Dependencies computed from the linked libraries.
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libpulse0; do
     grep -q "^ Depends:.*\b$library\b" "$info" && pass || fail "$library not in Depends"
 done
 
