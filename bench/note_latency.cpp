@@ -78,20 +78,20 @@ std::string stepSample(std::uint32_t rate, double seconds) {
 class Listener {
 public:
     explicit Listener(int rate) : rate_(rate) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(rate), 2};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(rate), 2};
         pa_buffer_attr record{};
         record.maxlength = static_cast<std::uint32_t>(-1);
         record.fragsize = 128 * 8;
         int error = 0;
         recorder_ = pa_simple_new(nullptr, "note_latency", PA_STREAM_RECORD, "@DEFAULT_MONITOR@",
-                                  "monitor", &spec, nullptr, &record, &error);
+                                  "monitor", &format, nullptr, &record, &error);
         pa_buffer_attr play{};
         play.maxlength = static_cast<std::uint32_t>(-1);
         play.tlength = 256 * 8;
         play.prebuf = static_cast<std::uint32_t>(-1);
         play.minreq = 64 * 8;
         clicker_ = pa_simple_new(nullptr, "note_latency", PA_STREAM_PLAYBACK, nullptr, "reference",
-                                 &spec, nullptr, &play, &error);
+                                 &format, nullptr, &play, &error);
         if (recorder_ == nullptr || clicker_ == nullptr) {
             std::fprintf(stderr, "note_latency: no sound server (%s)\n", pa_strerror(error));
             std::exit(1);

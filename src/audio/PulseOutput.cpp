@@ -179,8 +179,8 @@ public:
         render_ = renderAtRate(rate_);
         ready_.store(true, std::memory_order_release);
 
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
-        stream_ = pa_stream_new(connection_.context(), "Audition", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate_), 2};
+        stream_ = pa_stream_new(connection_.context(), "Audition", &format, nullptr);
         if (stream_ == nullptr) {
             error = pa_strerror(pa_context_errno(connection_.context()));
             connection_.unlock();

@@ -202,17 +202,17 @@ struct ZoneSpec {
 };
 KitDocument kitOf(const std::vector<ZoneSpec>& zones) {
     KitDocument kit;
-    for (const ZoneSpec& spec : zones) {
+    for (const ZoneSpec& want : zones) {
         SampleZone zone;
-        zone.padNumber = spec.pad + 1;
-        zone.key = spec.key;
-        zone.sourcePath = spec.path;
-        zone.sampleName = fs::path(spec.path).filename().string();
-        zone.gainLeft = spec.gainLeft;
-        zone.gainRight = spec.gainRight;
-        zone.velocityLow = spec.velocityLow;
-        zone.velocityHigh = spec.velocityHigh;
-        kit.pads[static_cast<std::size_t>(spec.pad)].append(zone);
+        zone.padNumber = want.pad + 1;
+        zone.key = want.key;
+        zone.sourcePath = want.path;
+        zone.sampleName = fs::path(want.path).filename().string();
+        zone.gainLeft = want.gainLeft;
+        zone.gainRight = want.gainRight;
+        zone.velocityLow = want.velocityLow;
+        zone.velocityHigh = want.velocityHigh;
+        kit.pads[static_cast<std::size_t>(want.pad)].append(zone);
     }
     return kit;
 }
