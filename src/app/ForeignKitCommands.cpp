@@ -14,7 +14,6 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QWidget>
@@ -169,6 +168,8 @@ void ForeignKitCommands::importKit() {
         return;
     }
     s_.document.adoptPads(conversion->kit.pads);
+    // As after an open: the first pad's first zone selected, its waveform shown.
+    s_.host.selectPad(0, 0);
     messageBox(MessageButtons::Ok, MessageIcon::Information,
                reportText(QStringLiteral("%1: %2 pad(s), %3 zone(s).")
                               .arg(shown)

@@ -52,7 +52,8 @@ PadPanel::PadPanel(KitDocument& kit, ZoneListPanel& zones, EditPath& edits, QWid
         name->setObjectName(QString::number(kPadLabelFirstId + pad));
         name->setGeometry(units.rect(labelX, row == 0 ? 230 : 268, 36, 9));
         name->setAlignment(Qt::AlignCenter);
-        name->setElided(true);
+        // The names are wider than the distance between two pads: their texts keep a gap.
+        name->setElided(true, units.x(32) - units.x(3));
         labels_[static_cast<std::size_t>(pad)] = name;
         connect(name, &ClickLabel::clicked, this, [this, pad] { emit labelClicked(pad); });
     }

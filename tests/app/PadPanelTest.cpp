@@ -229,6 +229,10 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), padButton(window, 0));
         QCOMPARE(padLabel(window, 0)->text(), QString(31, 'B'));
         QCOMPARE(window.kit().pads[0].at(0).padName, std::string(31, 'B'));
+        // Shown cut short, with a gap before the next pad's name.
+        const int pitch = padButton(window, 1)->x() - padButton(window, 0)->x();
+        QVERIFY(padLabel(window, 0)->fontMetrics().horizontalAdvance(
+                    padLabel(window, 0)->shownText()) < pitch - 2);
         QCOMPARE(action(window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Rename Pad\tCtrl+Z"));
         QVERIFY(window.windowTitle().contains('*'));
