@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes docs/screenshot.png and docs/pad-map.png: the editor on the demo kit at 1280×800, on a
-# private X server (Xvfb) with a window manager (openbox), as on a desktop.
+# Takes docs/screenshot.png, docs/pad-map.png and docs/cell-editing.png: the editor on the demo
+# kit at 1280×800, on a private X server (Xvfb) with a window manager (openbox), as on a desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,4 +40,19 @@ if [ -n "$window" ]; then
     sleep 3
     import -window "$window" docs/pad-map.png
     echo "docs/pad-map.png"
+fi
+
+# Both kick zones selected (a click, then a Shift+click on the second row's velocity) and a
+# velocity window typed into the cell, not yet committed.
+if [ -n "$window" ]; then
+    xdotool mousemove --window "$window" 270 107 click 1
+    sleep 1
+    xdotool keydown shift
+    xdotool mousemove --window "$window" 270 124 click 1
+    xdotool keyup shift
+    sleep 0.5
+    xdotool type --delay 80 "90  127"
+    sleep 1
+    import -window "$window" docs/cell-editing.png
+    echo "docs/cell-editing.png"
 fi
