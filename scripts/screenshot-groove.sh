@@ -15,17 +15,7 @@ printf '[General]\nZVDIR=%s\nFILE1=%s\nName=Demo Kit.txt\n' "$demo/Zarvo/" \
     "$demo/Zarvo/Demo Kit.txt" >"$demo/groove.ini"
 
 . scripts/private-x.sh
-start_private_x 1600x1000
-start_window_manager
-start_editor --settings "$demo/groove.ini"
-sleep 4
-window=$(editor_window)
-if [ -z "$window" ]; then
-    echo "no editor window" >&2
-    exit 1
-fi
-xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800
-sleep 2
+start_editor_at_1280x800 --settings "$demo/groove.ini"
 "$build/apps/padsmith/padsmith" --settings "$demo/groove.ini" "$demo/Grooves/Rock Beat.mid" &
 # A few pictures a little apart in the second bar; the one with the most pads lit is kept (a pad
 # stays lit for a moment after its note).

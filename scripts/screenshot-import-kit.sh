@@ -21,17 +21,7 @@ export XDG_CACHE_HOME="$work/cache"
 
 . scripts/private-x.sh
 on_exit='rm -rf "$work"'
-start_private_x 1600x1000
-start_window_manager
-start_editor --settings "$work/padsmith.ini"
-sleep 4
-window=$(editor_window)
-if [ -z "$window" ]; then
-    echo "no editor window" >&2
-    exit 1
-fi
-xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800
-sleep 2
+start_editor_at_1280x800 --settings "$work/padsmith.ini"
 # File › Import Kit..., the drumkit's path typed into the dialog.
 xdotool mousemove --window "$window" 20 8 click 1
 sleep 1
