@@ -61,7 +61,9 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
     // What the sample folder held for the kit at the last read or save; nothing when the kit
     // now goes to another folder, whose copies are not its own.
     std::vector<Sample> saved;
-    if (foldCase(kit.savedSampleFolder) == foldCase(folders.sampleFolder.filename().string())) {
+    const bool savedHere =
+        foldCase(kit.savedSampleFolder) == foldCase(folders.sampleFolder.filename().string());
+    if (savedHere) {
         for (const SavedSample& sample : kit.savedSamples) {
             saved.push_back({sample.sampleName, sample.sourcePath});
         }
@@ -150,6 +152,20 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             plan.movedSources[move.sample->source] = target.string();
         }
     }
+    // The file that holds `name`'s copy: the name itself, else the name in another letter case
+    // (the plug-in finds either).
+    const auto copyOnDisk = [&](const std::string& name) {
+        std::string onDisk = name;
+        if (!hasCopy(name)) {
+            for (const std::string& copy : folders.copies) {
+                if (foldCase(copy) == foldCase(name)) {
+                    onDisk = copy;
+                    break;
+                }
+            }
+        }
+        return joinPath(folders.sampleFolder, onDisk);
+    };
     // A copy under `name` once the renames are done.
     const auto copyAfterRenames = [&](const std::string& name) {
         for (const std::string& copy : folders.copies) {
@@ -186,19 +202,29 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             // out of date.
             const bool passed =
                 before != savedSource.end() && !sameSource(before->second, sample.source);
-            // Someone else's file counts only where the sample was renamed onto it: a copy
-            // that was there before the kit ever named it is never replaced unasked.
+            // Someone else's file counts where the sample was renamed onto it, and in a folder
+            // the kit has saved into (a copy it left behind, its source gone then): a copy that
+            // was there before the kit's first save is never replaced unasked.
             bool renamedOntoIt = false;
             for (const Sample& earlier : saved) {
                 renamedOntoIt = renamedOntoIt || (foldCase(earlier.name) != folded &&
                                                   sameSource(earlier.source, sample.source));
             }
-            const bool foreign = before == savedSource.end() && renamedOntoIt &&
+            const bool foreign = before == savedSource.end() && (renamedOntoIt || savedHere) &&
                                  folders.foreignCopies.contains(sample.name);
             const bool edited = kit.changedSources.contains(sample.source);
             // A copy other kits play is replaced only for an edit of its own source (which
-            // they play too), and never where another kit script names it.
-            const bool otherKits = folders.namedByOtherKits.contains(folded);
+            // they play too), and where another kit script names it only when each one names
+            // it from that source.
+            const auto others = folders.otherKitsSources.find(folded);
+            const bool otherKitsPlayTheSource =
+                others != folders.otherKitsSources.end() &&
+                std::all_of(others->second.begin(), others->second.end(),
+                            [&](const std::string& source) {
+                                return !source.empty() && sameSource(source, sample.source);
+                            });
+            const bool otherKits =
+                folders.namedByOtherKits.contains(folded) && !otherKitsPlayTheSource;
             const bool replaceable = edited ? !otherKits : mayTouch(sample.name);
             const bool stale = (folders.refresh && madeByThisKit(sample.name)) || edited || passed;
             if ((foreign || passed) && !replaceable) {
@@ -213,7 +239,8 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
                 continue;
             }
             if ((stale || foreign) && canRead) {
-                plan.operations.push_back({Kind::Replace, sample.source, *target, holders});
+                plan.operations.push_back(
+                    {Kind::Replace, sample.source, copyOnDisk(sample.name), holders});
                 if (kit.changedSources.contains(sample.source)) {
                     plan.replacedEdits.insert(sample.source);
                 }
@@ -236,9 +263,10 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
         } else if (older != nullptr) {
             plan.operations.push_back(
                 {Kind::Copy, joinPath(folders.sampleFolder, older->name), *target, {}});
-        } else if (const auto fallback = copyPath(folders.fallbackFolder, sample.name);
-                   fallback && folders.fallbackCopies.contains(sample.name)) {
-            plan.operations.push_back({Kind::Copy, *fallback, *target, {}});
+        } else if (const auto fallback = folders.fallbackCopies.find(sample.name);
+                   fallback != folders.fallbackCopies.end()) {
+            plan.operations.push_back(
+                {Kind::Copy, joinPath(folders.fallbackFolder, fallback->second), *target, {}});
         } else {
             plan.missing.push_back({sample.name, sample.source});
         }
@@ -325,7 +353,8 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
 std::set<std::string> namesInKitScripts(const fs::path& pluginFolder,
                                         const std::string& sampleFolderName,
                                         const std::string& scriptName, const CodePage& page,
-                                        bool& unknown) {
+                                        bool& unknown,
+                                        std::map<std::string, std::set<std::string>>* sources) {
     std::set<std::string> names;
     unknown = false;
     if (pluginFolder.empty()) {
@@ -359,10 +388,54 @@ std::set<std::string> namesInKitScripts(const fs::path& pluginFolder,
         }
         for (const std::string& name : content->otherPadSamples) {
             names.insert(foldCase(name));
+            if (sources != nullptr) {
+                (*sources)[foldCase(name)].insert("");
+            }
+        }
+        if (sources != nullptr) {
+            // Path lines count per pad, in zone order.
+            std::map<std::pair<int, int>, std::string> paths;
+            for (const KitScriptContent::PathLine& line : content->paths) {
+                paths.emplace(std::pair{line.padNumber, line.zoneIndex},
+                              withoutMissingMark(line.path));
+            }
+            std::map<int, int> rows;
+            for (const SampleZone& zone : content->zones) {
+                const auto path = paths.find({zone.padNumber, rows[zone.padNumber]++});
+                (*sources)[foldCase(zone.sampleName)].insert(path == paths.end() ? std::string()
+                                                                                 : path->second);
+            }
         }
         return true;
     });
     return names;
+}
+
+void takeCopiesFrom(SaveFolders& folders, const KitDocument& kit, const fs::path& folder,
+                    const std::vector<SavedSample>& savedThere) {
+    std::set<std::string> there;
+    scanFolder(folder, "*", [&there](const FoundEntry& entry) {
+        if (!entry.isFolder) {
+            there.insert(entry.name);
+        }
+        return true;
+    });
+    folders.fallbackFolder = folder;
+    folders.fallbackCopies.clear();
+    for (const Pad& pad : kit.pads) {
+        for (const SampleZone& zone : pad) {
+            if (folders.readableSources.contains(zone.sourcePath)) {
+                continue;
+            }
+            for (const SavedSample& saved : savedThere) {
+                if (there.contains(saved.sampleName) && isPlainName(saved.sampleName) &&
+                    withoutMissingMark(saved.sourcePath) == withoutMissingMark(zone.sourcePath)) {
+                    folders.fallbackCopies.emplace(zone.sampleName, saved.sampleName);
+                    break;
+                }
+            }
+        }
+    }
 }
 
 SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
@@ -401,28 +474,47 @@ SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
     // A file under a sample name that the kit as saved did not name, and that does not hold
     // the sample's content, is someone else's.
     std::set<std::string> savedNames;
-    if (foldCase(kit.savedSampleFolder) == foldCase(sampleFolderName)) {
+    const bool sameFolder = foldCase(kit.savedSampleFolder) == foldCase(sampleFolderName);
+    if (sameFolder) {
         for (const SavedSample& sample : kit.savedSamples) {
             savedNames.insert(foldCase(sample.sampleName));
         }
     }
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
-            if (!folders.copies.contains(zone.sampleName) ||
-                savedNames.contains(foldCase(zone.sampleName)) ||
+            if (savedNames.contains(foldCase(zone.sampleName)) ||
                 !folders.readableSources.contains(zone.sourcePath)) {
                 continue;
             }
-            const fs::path copy = joinPath(folders.sampleFolder, zone.sampleName);
+            // The plug-in finds a copy in any letter case.
+            std::string onDisk;
+            for (const std::string& name : folders.copies) {
+                if (name == zone.sampleName ||
+                    (onDisk.empty() && foldCase(name) == foldCase(zone.sampleName))) {
+                    onDisk = name;
+                }
+            }
+            if (onDisk.empty()) {
+                continue;
+            }
+            const fs::path copy = joinPath(folders.sampleFolder, onDisk);
             if (!sameFile(zone.sourcePath, copy) && !sameContent(zone.sourcePath, copy)) {
                 folders.foreignCopies.insert(zone.sampleName);
             }
         }
     }
 
+    // A kit saved into another sample folder than before takes a sample whose source is gone
+    // from its copy in the folder it had.
+    if (!sameFolder && !kit.savedSampleFolder.empty() && !location.pluginFolder.empty()) {
+        takeCopiesFrom(folders, kit, joinPath(location.pluginFolder, kit.savedSampleFolder),
+                       kit.savedSamples);
+    }
+
     bool unknown = false;
-    folders.namedByOtherKits = namesInKitScripts(location.pluginFolder, sampleFolderName,
-                                                 scriptName, location.codePage, unknown);
+    folders.namedByOtherKits =
+        namesInKitScripts(location.pluginFolder, sampleFolderName, scriptName, location.codePage,
+                          unknown, &folders.otherKitsSources);
     if (unknown) {
         // Nothing may be renamed or removed: treat every copy as named.
         for (const std::string& name : folders.copies) {

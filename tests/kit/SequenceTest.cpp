@@ -274,9 +274,13 @@ private:
         const SampleZone zone = zoneAt(*at);
         const fs::path source = zone.sourcePath;
         std::error_code ec;
+        // A copy in the plug-in folder is edited only where it is the zone's own source (a kit
+        // without path lines); another kit's copy edited by hand is no save's business.
         if (!isCopyableSource(zone.sourcePath) ||
             !fs::is_regular_file(fs::symlink_status(source, ec)) ||
-            fs::relative(source, world_.readOnly(), ec).string().find("..") != 0) {
+            fs::relative(source, world_.readOnly(), ec).string().find("..") != 0 ||
+            (world_.insidePlugin(fs::weakly_canonical(source, ec)) &&
+             !sameFile(source, world_.plugin() / kit_.sampleFolder / zone.sampleName))) {
             return {"edit " + zone.sampleName + ": source not editable"};
         }
         std::ofstream(source, std::ios::binary | std::ios::trunc)
@@ -473,6 +477,9 @@ void runSequences(const WorldFeatures& features) {
             const Snapshot before = world.snapshot();
             const Step step = session.next();
             done.push_back(step.text);
+            if (std::getenv("PADSMITH_SEQUENCE_TRACE") != nullptr) {
+                world.trace(step.text);
+            }
             broken = world.check(before, step.allowedOutside, step.lossAllowed);
         }
         if (broken.empty()) {
