@@ -107,6 +107,13 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
                 !copyPath(folders.sampleFolder, sample.name) || oldsTaken.contains(folded)) {
                 continue;
             }
+            // An edited source is copied anew under the new name; its old copy goes as any
+            // copy the kit gave up (to the trash, as nothing else holds its sound).
+            const fs::path oldCopy = joinPath(folders.sampleFolder, before.name);
+            if (kit.changedSources.contains(sample.source) && readable(sample.source) &&
+                !samePath(withoutMissingMark(sample.source), oldCopy)) {
+                continue;
+            }
             const auto owner = ownerNow.find(folded);
             const bool oldNameFree = owner == ownerNow.end() || owner->second == &sample ||
                                      !sameSource(owner->second->source, sample.source);
@@ -323,28 +330,33 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
     }
 
     // A source that is a file the plan overwrites, removes or renames follows its content to
-    // the copy made from it.
+    // the copy made from it, or to the sample's own copy that holds it already.
+    const auto leaves = [&](const fs::path& file) {
+        for (const FileOperation& op : plan.operations) {
+            const fs::path& leaving = op.kind == Kind::Replace ? op.to : op.from;
+            if (op.kind != Kind::Copy && sameFile(file, leaving)) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (const Sample& sample : now) {
-        if (!isCopyableSource(sample.source) || plan.movedSources.contains(sample.source)) {
+        if (!isCopyableSource(sample.source) || plan.movedSources.contains(sample.source) ||
+            !leaves(fs::path(sample.source))) {
             continue;
         }
         const fs::path source(sample.source);
-        bool leaves = false;
-        for (const FileOperation& op : plan.operations) {
-            const fs::path& leaving = op.kind == Kind::Replace ? op.to : op.from;
-            if (op.kind != Kind::Copy && samePath(sample.source, leaving)) {
-                leaves = true;
-            }
-        }
-        if (!leaves) {
-            continue;
-        }
         for (const FileOperation& op : plan.operations) {
             if ((op.kind == Kind::Copy || op.kind == Kind::Replace || op.kind == Kind::Rename) &&
                 op.from == source) {
                 plan.movedSources[sample.source] = op.to.string();
                 break;
             }
+        }
+        const fs::path copy = copyOnDisk(sample.name);
+        if (!plan.movedSources.contains(sample.source) && copyAfterRenames(sample.name) &&
+            !leaves(copy) && !sameFile(source, copy) && sameContent(source, copy)) {
+            plan.movedSources[sample.source] = copy.string();
         }
     }
     return plan;
