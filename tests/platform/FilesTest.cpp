@@ -453,17 +453,19 @@ TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
     };
     const std::vector<FileWrite> writes{{root / "kit/Kit.txt", "new script"}};
     const std::vector<std::string> before = listing();
-    for (const char* failing : {"copy", "write", "rename", "place"}) {
-        injectFileFaults([failing](std::string_view step, const fs::path&) {
+    for (const FileStep failing :
+         {FileStep::Copy, FileStep::Write, FileStep::Move, FileStep::Place}) {
+        setFileFaultHook([failing](FileStep step, const fs::path&, const fs::path&) {
             return step == failing ? std::make_error_code(std::errc::no_space_on_device)
                                    : std::error_code();
         });
         const FilePlanResult result = carryOutAll(plan, writes);
-        injectFileFaults({});
-        EXPECT_FALSE(result.done) << failing;
-        ASSERT_TRUE(result.failure) << failing;
+        setFileFaultHook({});
+        const int step = static_cast<int>(failing);
+        EXPECT_FALSE(result.done) << step;
+        ASSERT_TRUE(result.failure) << step;
         EXPECT_EQ(reasonInWords(result.failure->error), "no space left on the device");
-        EXPECT_EQ(listing(), before) << failing; // temporary files included
+        EXPECT_EQ(listing(), before) << step; // temporary files included
     }
 
     std::size_t reported = 0;
