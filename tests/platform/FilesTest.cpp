@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 
 #include "FileSizeLimit.h"
+#include "TempFolder.h"
 #include "platform/FilePlan.h"
 
 #include <algorithm>
@@ -23,27 +24,10 @@ namespace fs = std::filesystem;
 // A fresh folder per test, removed afterwards.
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("padsmith-files-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root, ec);
-    }
     fs::path write(const fs::path& relative, const std::string& text) {
-        const fs::path path = root / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return scratch.write(relative, text);
     }
-    static std::string read(const fs::path& path) {
-        std::string text;
-        EXPECT_TRUE(readWholeFile(path, text)) << path;
-        return text;
-    }
+    static std::string read(const fs::path& path) { return test::TempFolder::read(path); }
     std::vector<std::string> treeScan(std::string_view pattern, int stopAfter = -1) {
         std::vector<std::string> seen;
         scanFolderTree(root, pattern, [&](const FoundEntry& entry) {
@@ -52,7 +36,8 @@ protected:
         });
         return seen;
     }
-    fs::path root;
+    test::TempFolder scratch;
+    const fs::path root = scratch.path();
 };
 
 TEST(PathPieces, BackslashSeparatesOnlyInWindowsPaths) {
