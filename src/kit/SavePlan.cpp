@@ -232,8 +232,13 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
                             });
             const bool otherKits =
                 folders.namedByOtherKits.contains(folded) && !otherKitsPlayTheSource;
-            const bool replaceable = edited ? !otherKits : mayTouch(sample.name);
-            const bool stale = (folders.refresh && madeByThisKit(sample.name)) || edited || passed;
+            // Elsewhere a copy is replaced, in the shared folder too (its old sound kept by
+            // another file or the trash), where no other kit script names it; a fresh start
+            // never remakes the shared folder's copies.
+            const bool replaceable =
+                edited ? !otherKits : !folders.namedByOtherKits.contains(folded);
+            const bool stale = (folders.refresh && !folders.shared && madeByThisKit(sample.name)) ||
+                               edited || passed;
             if ((foreign || passed) && !replaceable) {
                 plan.notCopied.push_back(
                     {*target, foreign ? "another file of this name is there, and other kits may "

@@ -369,11 +369,10 @@ private:
 
     std::string save() {
         const SaveReport report = saveKit(kit_, world_.plugin() / script_, location_);
-        if (!report.saved()) {
-            return outcomeText(report);
+        if (report.saved()) {
+            world_.scriptSaved(script_);
         }
-        world_.scriptSaved(script_);
-        return "";
+        return outcomeText(report);
     }
     // padsmith-kit install: the kit as its script holds it, saved again.
     std::string install(const std::string& script, bool fresh) {
