@@ -522,8 +522,10 @@ SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
     }
 
     // A kit saved into another sample folder than before takes a sample whose source is gone
-    // from its copy in the folder it had.
-    if (!sameFolder && !kit.savedSampleFolder.empty() && !location.pluginFolder.empty()) {
+    // from its copy in the folder it had; not from the shared folder, where a copy of that name
+    // may be another kit's sound.
+    if (!sameFolder && !kit.savedSampleFolder.empty() && !location.pluginFolder.empty() &&
+        foldCase(kit.savedSampleFolder) != foldCase(kSharedSampleFolder)) {
         takeCopiesFrom(folders, kit, joinPath(location.pluginFolder, kit.savedSampleFolder),
                        kit.savedSamples);
     }
