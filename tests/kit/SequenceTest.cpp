@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <utility>
 
@@ -533,6 +534,11 @@ struct WorldRow {
     void (*change)(WorldFeatures&);
     std::uint64_t sequences;
 };
+
+// The world's name in test listings.
+void PrintTo(const WorldRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class Sequences : public ::testing::TestWithParam<WorldRow> {};
 
