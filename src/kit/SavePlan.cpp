@@ -34,6 +34,9 @@ std::vector<Sample> samplesNow(const KitDocument& kit) {
     return samples;
 }
 
+// Stands for the sources of a kit script that could be read only in part.
+const std::string kScriptReadInPart = "?";
+
 bool samePath(const std::string& a, const fs::path& b) {
     return sameFile(fs::path(a), b);
 }
@@ -173,6 +176,29 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
         }
         return joinPath(folders.sampleFolder, onDisk);
     };
+    // The sources with which other kit scripts play the file `onDisk` ("" for a script that
+    // gives none, kScriptReadInPart for one read only in part); empty when none plays it. A name in
+    // another letter case plays it only where no file of that very name is there.
+    const auto otherPlayers = [&](const std::string& onDisk) {
+        std::set<std::string> sources;
+        if (!folders.namedByOtherKits.contains(foldCase(onDisk))) {
+            return sources;
+        }
+        bool known = false;
+        for (const auto& [name, given] : folders.otherKitsSources) {
+            if (foldCase(name) != foldCase(onDisk)) {
+                continue;
+            }
+            known = true;
+            if (name == onDisk || !hasCopy(name)) {
+                sources.insert(given.begin(), given.end());
+            }
+        }
+        if (!known) {
+            sources.insert(kScriptReadInPart);
+        }
+        return sources;
+    };
     // A copy under `name` once the renames are done.
     const auto copyAfterRenames = [&](const std::string& name) {
         for (const std::string& copy : folders.copies) {
@@ -220,23 +246,24 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             const bool foreign = before == savedSource.end() && (renamedOntoIt || savedHere) &&
                                  folders.foreignCopies.contains(sample.name);
             const bool edited = kit.changedSources.contains(sample.source);
-            // A copy other kits play is replaced only for an edit of its own source (which
-            // they play too), and where another kit script names it only when each one names
-            // it from that source.
-            const auto others = folders.otherKitsSources.find(folded);
-            const bool otherKitsPlayTheSource =
-                others != folders.otherKitsSources.end() &&
-                std::all_of(others->second.begin(), others->second.end(),
-                            [&](const std::string& source) {
-                                return !source.empty() && sameSource(source, sample.source);
-                            });
-            const bool otherKits =
-                folders.namedByOtherKits.contains(folded) && !otherKitsPlayTheSource;
-            // Elsewhere a copy is replaced, in the shared folder too (its old sound kept by
-            // another file or the trash), where no other kit script names it; a fresh start
-            // never remakes the shared folder's copies.
+            // A copy other kits play is replaced only for an edit of its own source, and only
+            // where each of them plays it from that source; elsewhere a copy is replaced, in
+            // the shared folder too (its old sound kept by another file or the trash), where no
+            // other kit plays it. A fresh start never remakes the shared folder's copies.
+            const std::set<std::string> players =
+                otherPlayers(copyOnDisk(sample.name).filename().string());
+            // A script without path lines plays the copy as its sample: the copy this kit made
+            // from the edited source.
+            const bool madeFromIt =
+                before != savedSource.end() && sameSource(before->second, sample.source);
             const bool replaceable =
-                edited ? !otherKits : !folders.namedByOtherKits.contains(folded);
+                players.empty() ||
+                (edited &&
+                 std::all_of(players.begin(), players.end(), [&](const std::string& source) {
+                     return source.empty()
+                                ? madeFromIt
+                                : source != kScriptReadInPart && sameSource(source, sample.source);
+                 }));
             const bool stale = (folders.refresh && !folders.shared && madeByThisKit(sample.name)) ||
                                edited || passed;
             if ((foreign || passed) && !replaceable) {
@@ -406,7 +433,7 @@ std::set<std::string> namesInKitScripts(const fs::path& pluginFolder,
         for (const std::string& name : content->otherPadSamples) {
             names.insert(foldCase(name));
             if (sources != nullptr) {
-                (*sources)[foldCase(name)].insert("");
+                (*sources)[name].insert("");
             }
         }
         if (sources != nullptr) {
@@ -419,8 +446,8 @@ std::set<std::string> namesInKitScripts(const fs::path& pluginFolder,
             std::map<int, int> rows;
             for (const SampleZone& zone : content->zones) {
                 const auto path = paths.find({zone.padNumber, rows[zone.padNumber]++});
-                (*sources)[foldCase(zone.sampleName)].insert(path == paths.end() ? std::string()
-                                                                                 : path->second);
+                (*sources)[zone.sampleName].insert(path == paths.end() ? std::string()
+                                                                       : path->second);
             }
         }
         return true;

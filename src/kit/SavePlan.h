@@ -27,8 +27,9 @@ struct SaveFolders {
     // Names (folded letter case) that other kit scripts of the plug-in folder with the same
     // sample folder name: their copies are never renamed or removed.
     std::set<std::string> namedByOtherKits;
-    // ... and the sources those scripts give each of them ("" where a script gives none). An
-    // edited source's copy is made again where every kit that names it plays that source.
+    // ... and, by each name as those scripts write it, the sources they give it ("" where a
+    // script gives none). An edited source's copy is made again where every kit that plays it
+    // plays that source.
     std::map<std::string, std::set<std::string>> otherKitsSources;
     // Where copies of the samples may be found when a source cannot be read (the folder the
     // kit saved into before, or that of the kit a pad kit comes from); empty for none. By
@@ -98,7 +99,7 @@ SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
 // The sample names (folded letter case) that the kit scripts in `pluginFolder` whose sample
 // folder is `sampleFolderName` name, all but the script `scriptName`. `unknown` is set when a
 // script there could be read only in part and may name any of them. `sources`, when given,
-// takes the source paths the scripts give each name ("" for a zone without one).
+// takes the source paths the scripts give each name as written ("" for a zone without one).
 std::set<std::string>
 namesInKitScripts(const std::filesystem::path& pluginFolder, const std::string& sampleFolderName,
                   const std::string& scriptName, const CodePage& page, bool& unknown,

@@ -75,7 +75,7 @@ Strings planned(const Row& row) {
         const std::string name = named.substr(0, named.find('='));
         folders.namedByOtherKits.insert(foldCase(name));
         if (name != named) {
-            folders.otherKitsSources[foldCase(name)].insert(named.substr(name.size() + 1));
+            folders.otherKitsSources[name].insert(named.substr(name.size() + 1));
         }
     }
     folders.foreignCopies.insert(row.foreign.begin(), row.foreign.end());
@@ -196,6 +196,17 @@ TEST(SavePlan, EachSituation) {
          {},
          false,
          {"/lib/k.wav", "/lib/h.wav"}},
+        {"... and where they play it as it is (no path lines), or play another letter case's file",
+         {{"k.wav", "/lib/k.wav"}},
+         {{"k.wav", "/lib/k.wav"}},
+         {"k.wav", "K.wav"},
+         {"/lib/k.wav"},
+         {"replace /lib/k.wav>k.wav"},
+         false,
+         {"k.wav=", "K.wav=/lib/other.wav"},
+         {},
+         false,
+         {"/lib/k.wav"}},
         {"a rename onto someone else's file replaces it; the old copy goes",
          {{"kick.wav", "/lib/kick.wav"}},
          {{"kick 2.wav", "/lib/kick.wav"}},
