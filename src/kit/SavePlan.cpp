@@ -250,17 +250,17 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             // where each of them plays it from that source; elsewhere a copy is replaced, in
             // the shared folder too (its old sound kept by another file or the trash), where no
             // other kit plays it. A fresh start never remakes the shared folder's copies.
-            const std::set<std::string> players =
-                otherPlayers(copyOnDisk(sample.name).filename().string());
-            // A script without path lines plays the copy as its sample: the copy this kit made
-            // from the edited source.
+            const fs::path onDisk = copyOnDisk(sample.name);
+            const std::set<std::string> players = otherPlayers(onDisk.filename().string());
+            // A script without path lines, or whose source is the copy itself, plays the copy
+            // as its sample: the copy this kit made from the edited source.
             const bool madeFromIt =
                 before != savedSource.end() && sameSource(before->second, sample.source);
             const bool replaceable =
                 players.empty() ||
                 (edited &&
                  std::all_of(players.begin(), players.end(), [&](const std::string& source) {
-                     return source.empty()
+                     return source.empty() || samePath(source, onDisk)
                                 ? madeFromIt
                                 : source != kScriptReadInPart && sameSource(source, sample.source);
                  }));

@@ -281,12 +281,14 @@ private:
         const fs::path source = zone.sourcePath;
         std::error_code ec;
         // A copy in the plug-in folder is edited only where it is the zone's own source (a kit
-        // without path lines); another kit's copy edited by hand is no save's business.
+        // without path lines) outside the shared folder; another kit's copy edited by hand is
+        // no save's business.
         if (!isCopyableSource(zone.sourcePath) ||
             !fs::is_regular_file(fs::symlink_status(source, ec)) ||
             fs::relative(source, world_.readOnly(), ec).string().find("..") != 0 ||
             (world_.insidePlugin(fs::weakly_canonical(source, ec)) &&
-             !sameFile(source, world_.plugin() / kit_.sampleFolder / zone.sampleName))) {
+             (!sameFile(source, world_.plugin() / kit_.sampleFolder / zone.sampleName) ||
+              kit_.sampleFolder == kSharedSampleFolder))) {
             return {"edit " + zone.sampleName + ": source not editable"};
         }
         std::ofstream(source, std::ios::binary | std::ios::trunc)
