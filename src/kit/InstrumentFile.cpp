@@ -2,6 +2,7 @@
 // Instrument files on disk: export and import of one pad, and the pad saved as a kit of its own.
 #include "kit/InstrumentFile.h"
 
+#include "kit/FolderKit.h"
 #include "kit/KitName.h"
 #include "kit/SampleFolders.h"
 #include "kit/SampleNames.h"
@@ -177,8 +178,10 @@ PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& loc
     padKit.kitName = kitNameForScript(path);
     padKit.sampleFolder = chooseSampleFolder(location.shareSamples, padKit.kitName);
     padKit.pads[static_cast<std::size_t>(padIndex)] = pad;
-    padKit.savedSampleFolder.clear(); // nothing of its folder is its own yet
+    // Its folder holds what an older pad kit of the same name saved there, if any.
+    padKit.savedSampleFolder.clear();
     padKit.savedSamples.clear();
+    takeSavedStateOf(padKit, path, location);
     const CodePage::Encoded bytes = location.codePage.encode(formatPadKitScript(padKit, padIndex));
     if (!bytes.ok()) {
         return PadKitResult::Unheld;
@@ -188,14 +191,10 @@ PadKitResult savePadAsKit(KitDocument& kit, int padIndex, const KitLocation& loc
     // A copy the pad kit already has may come from an older pad: made again, except in the
     // shared folder, whose copies other kits play.
     folders.refresh = !folders.shared;
-    if (const auto own = ownSampleFolder(kit.sampleFolder, location.pluginFolder, false)) {
-        folders.fallbackFolder = *own;
-        scanFolder(*own, "*", [&folders](const FoundEntry& entry) {
-            if (!entry.isFolder) {
-                folders.fallbackCopies.insert(entry.name);
-            }
-            return true;
-        });
+    // A sample whose source is gone takes the copy the kit saved of it.
+    const auto own = ownSampleFolder(kit.sampleFolder, location.pluginFolder, false);
+    if (own && foldCase(kit.savedSampleFolder) == foldCase(kit.sampleFolder)) {
+        takeCopiesFrom(folders, padKit, *own, kit.savedSamples);
     }
     const SavePlan plan = planSave(padKit, folders);
     // The copies first, the script last, all or nothing.

@@ -34,6 +34,9 @@ std::vector<Sample> samplesNow(const KitDocument& kit) {
     return samples;
 }
 
+// Stands for the sources of a kit script that could be read only in part.
+const std::string kScriptReadInPart = "?";
+
 bool samePath(const std::string& a, const fs::path& b) {
     return sameFile(fs::path(a), b);
 }
@@ -61,7 +64,9 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
     // What the sample folder held for the kit at the last read or save; nothing when the kit
     // now goes to another folder, whose copies are not its own.
     std::vector<Sample> saved;
-    if (foldCase(kit.savedSampleFolder) == foldCase(folders.sampleFolder.filename().string())) {
+    const bool savedHere =
+        foldCase(kit.savedSampleFolder) == foldCase(folders.sampleFolder.filename().string());
+    if (savedHere) {
         for (const SavedSample& sample : kit.savedSamples) {
             saved.push_back({sample.sampleName, sample.sourcePath});
         }
@@ -103,6 +108,13 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             if (before.name == sample.name || !sameSource(before.source, sample.source) ||
                 !hasCopy(before.name) || !isPlainName(before.name) ||
                 !copyPath(folders.sampleFolder, sample.name) || oldsTaken.contains(folded)) {
+                continue;
+            }
+            // An edited source is copied anew under the new name; its old copy goes as any
+            // copy the kit gave up (to the trash, as nothing else holds its sound).
+            const fs::path oldCopy = joinPath(folders.sampleFolder, before.name);
+            if (kit.changedSources.contains(sample.source) && readable(sample.source) &&
+                !samePath(withoutMissingMark(sample.source), oldCopy)) {
                 continue;
             }
             const auto owner = ownerNow.find(folded);
@@ -150,6 +162,43 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             plan.movedSources[move.sample->source] = target.string();
         }
     }
+    // The file that holds `name`'s copy: the name itself, else the name in another letter case
+    // (the plug-in finds either).
+    const auto copyOnDisk = [&](const std::string& name) {
+        std::string onDisk = name;
+        if (!hasCopy(name)) {
+            for (const std::string& copy : folders.copies) {
+                if (foldCase(copy) == foldCase(name)) {
+                    onDisk = copy;
+                    break;
+                }
+            }
+        }
+        return joinPath(folders.sampleFolder, onDisk);
+    };
+    // The sources with which other kit scripts play the file `onDisk` ("" for a script that
+    // gives none, kScriptReadInPart for one read only in part); empty when none plays it. A name in
+    // another letter case plays it only where no file of that very name is there.
+    const auto otherPlayers = [&](const std::string& onDisk) {
+        std::set<std::string> sources;
+        if (!folders.namedByOtherKits.contains(foldCase(onDisk))) {
+            return sources;
+        }
+        bool known = false;
+        for (const auto& [name, given] : folders.otherKitsSources) {
+            if (foldCase(name) != foldCase(onDisk)) {
+                continue;
+            }
+            known = true;
+            if (name == onDisk || !hasCopy(name)) {
+                sources.insert(given.begin(), given.end());
+            }
+        }
+        if (!known) {
+            sources.insert(kScriptReadInPart);
+        }
+        return sources;
+    };
     // A copy under `name` once the renames are done.
     const auto copyAfterRenames = [&](const std::string& name) {
         for (const std::string& copy : folders.copies) {
@@ -186,21 +235,37 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
             // out of date.
             const bool passed =
                 before != savedSource.end() && !sameSource(before->second, sample.source);
-            // Someone else's file counts only where the sample was renamed onto it: a copy
-            // that was there before the kit ever named it is never replaced unasked.
+            // Someone else's file counts where the sample was renamed onto it, and in a folder
+            // the kit has saved into (a copy it left behind, its source gone then): a copy that
+            // was there before the kit's first save is never replaced unasked.
             bool renamedOntoIt = false;
             for (const Sample& earlier : saved) {
                 renamedOntoIt = renamedOntoIt || (foldCase(earlier.name) != folded &&
                                                   sameSource(earlier.source, sample.source));
             }
-            const bool foreign = before == savedSource.end() && renamedOntoIt &&
+            const bool foreign = before == savedSource.end() && (renamedOntoIt || savedHere) &&
                                  folders.foreignCopies.contains(sample.name);
             const bool edited = kit.changedSources.contains(sample.source);
-            // A copy other kits play is replaced only for an edit of its own source (which
-            // they play too), and never where another kit script names it.
-            const bool otherKits = folders.namedByOtherKits.contains(folded);
-            const bool replaceable = edited ? !otherKits : mayTouch(sample.name);
-            const bool stale = (folders.refresh && madeByThisKit(sample.name)) || edited || passed;
+            // A copy other kits play is replaced only for an edit of its own source, and only
+            // where each of them plays it from that source; elsewhere a copy is replaced, in
+            // the shared folder too (its old sound kept by another file or the trash), where no
+            // other kit plays it. A fresh start never remakes the shared folder's copies.
+            const fs::path onDisk = copyOnDisk(sample.name);
+            const std::set<std::string> players = otherPlayers(onDisk.filename().string());
+            // A script without path lines, or whose source is the copy itself, plays the copy
+            // as its sample: the copy this kit made from the edited source.
+            const bool madeFromIt =
+                before != savedSource.end() && sameSource(before->second, sample.source);
+            const bool replaceable =
+                players.empty() ||
+                (edited &&
+                 std::all_of(players.begin(), players.end(), [&](const std::string& source) {
+                     return source.empty() || samePath(source, onDisk)
+                                ? madeFromIt
+                                : source != kScriptReadInPart && sameSource(source, sample.source);
+                 }));
+            const bool stale = (folders.refresh && !folders.shared && madeByThisKit(sample.name)) ||
+                               edited || passed;
             if ((foreign || passed) && !replaceable) {
                 plan.notCopied.push_back(
                     {*target, foreign ? "another file of this name is there, and other kits may "
@@ -213,7 +278,8 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
                 continue;
             }
             if ((stale || foreign) && canRead) {
-                plan.operations.push_back({Kind::Replace, sample.source, *target, holders});
+                plan.operations.push_back(
+                    {Kind::Replace, sample.source, copyOnDisk(sample.name), holders});
                 if (kit.changedSources.contains(sample.source)) {
                     plan.replacedEdits.insert(sample.source);
                 }
@@ -236,9 +302,10 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
         } else if (older != nullptr) {
             plan.operations.push_back(
                 {Kind::Copy, joinPath(folders.sampleFolder, older->name), *target, {}});
-        } else if (const auto fallback = copyPath(folders.fallbackFolder, sample.name);
-                   fallback && folders.fallbackCopies.contains(sample.name)) {
-            plan.operations.push_back({Kind::Copy, *fallback, *target, {}});
+        } else if (const auto fallback = folders.fallbackCopies.find(sample.name);
+                   fallback != folders.fallbackCopies.end()) {
+            plan.operations.push_back(
+                {Kind::Copy, joinPath(folders.fallbackFolder, fallback->second), *target, {}});
         } else {
             plan.missing.push_back({sample.name, sample.source});
         }
@@ -295,22 +362,22 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
     }
 
     // A source that is a file the plan overwrites, removes or renames follows its content to
-    // the copy made from it.
+    // the copy made from it, or to the sample's own copy that holds it already.
+    const auto leaves = [&](const fs::path& file) {
+        for (const FileOperation& op : plan.operations) {
+            const fs::path& leaving = op.kind == Kind::Replace ? op.to : op.from;
+            if (op.kind != Kind::Copy && sameFile(file, leaving)) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (const Sample& sample : now) {
-        if (!isCopyableSource(sample.source) || plan.movedSources.contains(sample.source)) {
+        if (!isCopyableSource(sample.source) || plan.movedSources.contains(sample.source) ||
+            !leaves(fs::path(sample.source))) {
             continue;
         }
         const fs::path source(sample.source);
-        bool leaves = false;
-        for (const FileOperation& op : plan.operations) {
-            const fs::path& leaving = op.kind == Kind::Replace ? op.to : op.from;
-            if (op.kind != Kind::Copy && samePath(sample.source, leaving)) {
-                leaves = true;
-            }
-        }
-        if (!leaves) {
-            continue;
-        }
         for (const FileOperation& op : plan.operations) {
             if ((op.kind == Kind::Copy || op.kind == Kind::Replace || op.kind == Kind::Rename) &&
                 op.from == source) {
@@ -318,118 +385,13 @@ SavePlan planSave(const KitDocument& kit, const SaveFolders& folders) {
                 break;
             }
         }
+        const fs::path copy = copyOnDisk(sample.name);
+        if (!plan.movedSources.contains(sample.source) && copyAfterRenames(sample.name) &&
+            !leaves(copy) && !sameFile(source, copy) && sameContent(source, copy)) {
+            plan.movedSources[sample.source] = copy.string();
+        }
     }
     return plan;
-}
-
-std::set<std::string> namesInKitScripts(const fs::path& pluginFolder,
-                                        const std::string& sampleFolderName,
-                                        const std::string& scriptName, const CodePage& page,
-                                        bool& unknown) {
-    std::set<std::string> names;
-    unknown = false;
-    if (pluginFolder.empty()) {
-        return names;
-    }
-    scanFolder(pluginFolder, "*", [&](const FoundEntry& entry) {
-        if (entry.isFolder || !wildcardMatch("*.txt", entry.name, true) ||
-            entry.name == scriptName) {
-            return true;
-        }
-        std::string text;
-        if (!readKitText(entry.fullPath, page, text)) {
-            return true;
-        }
-        const std::optional<KitScriptContent> content = parseKitScript(text);
-        if (!content) {
-            return true;
-        }
-        // A script cut off in its header or zone lines may name any sample of the folder.
-        const ScriptReadReport::Section broken = content->report.section;
-        if (broken == ScriptReadReport::Section::Header ||
-            (broken == ScriptReadReport::Section::Zones &&
-             foldCase(content->sampleFolder) == foldCase(sampleFolderName))) {
-            unknown = true;
-        }
-        if (foldCase(content->sampleFolder) != foldCase(sampleFolderName)) {
-            return true;
-        }
-        for (const SampleZone& zone : content->zones) {
-            names.insert(foldCase(zone.sampleName));
-        }
-        for (const std::string& name : content->otherPadSamples) {
-            names.insert(foldCase(name));
-        }
-        return true;
-    });
-    return names;
-}
-
-SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
-                          const std::string& sampleFolderName, const std::string& scriptName) {
-    SaveFolders folders;
-    folders.sampleFolder = joinPath(location.pluginFolder, sampleFolderName);
-    folders.shared = foldCase(sampleFolderName) == foldCase(kSharedSampleFolder);
-    const auto listNames = [](const fs::path& folder, std::set<std::string>& names) {
-        scanFolder(folder, "*", [&names](const FoundEntry& entry) {
-            if (!entry.isFolder) {
-                names.insert(entry.name);
-            }
-            return true;
-        });
-    };
-    // A sample folder that is a link to a folder elsewhere holds the kit's copies all the same.
-    std::error_code ec;
-    if (fs::is_directory(folders.sampleFolder, ec)) {
-        listNames(folders.sampleFolder, folders.copies);
-    }
-    const auto noteSource = [&](const std::string& source) {
-        std::error_code error;
-        if (isCopyableSource(source) && fs::is_regular_file(source, error)) {
-            folders.readableSources.insert(source);
-        }
-    };
-    for (const Pad& pad : kit.pads) {
-        for (const SampleZone& zone : pad) {
-            noteSource(zone.sourcePath);
-        }
-    }
-    for (const SavedSample& sample : kit.savedSamples) {
-        noteSource(sample.sourcePath);
-    }
-
-    // A file under a sample name that the kit as saved did not name, and that does not hold
-    // the sample's content, is someone else's.
-    std::set<std::string> savedNames;
-    if (foldCase(kit.savedSampleFolder) == foldCase(sampleFolderName)) {
-        for (const SavedSample& sample : kit.savedSamples) {
-            savedNames.insert(foldCase(sample.sampleName));
-        }
-    }
-    for (const Pad& pad : kit.pads) {
-        for (const SampleZone& zone : pad) {
-            if (!folders.copies.contains(zone.sampleName) ||
-                savedNames.contains(foldCase(zone.sampleName)) ||
-                !folders.readableSources.contains(zone.sourcePath)) {
-                continue;
-            }
-            const fs::path copy = joinPath(folders.sampleFolder, zone.sampleName);
-            if (!sameFile(zone.sourcePath, copy) && !sameContent(zone.sourcePath, copy)) {
-                folders.foreignCopies.insert(zone.sampleName);
-            }
-        }
-    }
-
-    bool unknown = false;
-    folders.namedByOtherKits = namesInKitScripts(location.pluginFolder, sampleFolderName,
-                                                 scriptName, location.codePage, unknown);
-    if (unknown) {
-        // Nothing may be renamed or removed: treat every copy as named.
-        for (const std::string& name : folders.copies) {
-            folders.namedByOtherKits.insert(foldCase(name));
-        }
-    }
-    return folders;
 }
 
 } // namespace padsmith

@@ -27,10 +27,15 @@ struct SaveFolders {
     // Names (folded letter case) that other kit scripts of the plug-in folder with the same
     // sample folder name: their copies are never renamed or removed.
     std::set<std::string> namedByOtherKits;
-    // Where copies of the samples may be found when a source cannot be read (the sample folder
-    // of the kit a pad kit comes from); empty for none.
+    // ... and, by each name as those scripts write it, the sources they give it ("" where a
+    // script gives none). An edited source's copy is made again where every kit that plays it
+    // plays that source.
+    std::map<std::string, std::set<std::string>> otherKitsSources;
+    // Where copies of the samples may be found when a source cannot be read (the folder the
+    // kit saved into before, or that of the kit a pad kit comes from); empty for none. By
+    // sample name: the file there that holds its sound (takeCopiesFrom).
     std::filesystem::path fallbackFolder;
-    std::set<std::string> fallbackCopies;
+    std::map<std::string, std::string> fallbackCopies;
     // Copies the kit names now from a source whose content they do not hold, while the kit as
     // last saved did not name them: someone else's files under the kit's sample names.
     std::set<std::string> foreignCopies;
@@ -93,11 +98,19 @@ SaveFolders lookAtFolders(const KitDocument& kit, const KitLocation& location,
 
 // The sample names (folded letter case) that the kit scripts in `pluginFolder` whose sample
 // folder is `sampleFolderName` name, all but the script `scriptName`. `unknown` is set when a
-// script there could be read only in part and may name any of them.
-std::set<std::string> namesInKitScripts(const std::filesystem::path& pluginFolder,
-                                        const std::string& sampleFolderName,
-                                        const std::string& scriptName, const CodePage& page,
-                                        bool& unknown);
+// script there could be read only in part and may name any of them. `sources`, when given,
+// takes the source paths the scripts give each name as written ("" for a zone without one).
+std::set<std::string>
+namesInKitScripts(const std::filesystem::path& pluginFolder, const std::string& sampleFolderName,
+                  const std::string& scriptName, const CodePage& page, bool& unknown,
+                  std::map<std::string, std::set<std::string>>* sources = nullptr);
+
+// Lets the samples of `kit` whose sources cannot be read take their sound from `folder`, where
+// `savedThere` (the samples as last saved into it) left copies: a sample takes the copy of the
+// saved sample with its source, under whatever name that one had.
+void takeCopiesFrom(SaveFolders& folders, const KitDocument& kit,
+                    const std::filesystem::path& folder,
+                    const std::vector<SavedSample>& savedThere);
 
 // The zone's copy in `folder`, when its sample name names one there.
 std::optional<std::filesystem::path> copyPath(const std::filesystem::path& folder,

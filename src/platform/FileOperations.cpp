@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Copying, moving, deleting and replacing files so that a target appears whole or not at all.
+// Copying, moving and deleting files so that a target appears whole or not at all.
 // Everything here is quiet: failures come back as results, never as exceptions or messages.
 #include "platform/Files.h"
+#include "platform/FilesInternal.h"
 
 #include <atomic>
 #include <chrono>
@@ -46,12 +47,38 @@ fs::path temporarySibling(const fs::path& folder, const std::string& name) {
     return folder / text.str();
 }
 
-namespace {
+namespace files_internal {
 
 fs::path folderForSibling(const fs::path& target) {
     fs::path folder = target.parent_path();
     return folder.empty() ? fs::path(".") : folder;
 }
+
+bool syncAndClose(std::FILE* file) {
+    bool ok = std::fflush(file) == 0;
+#if defined(_WIN32)
+    ok = ok && _commit(_fileno(file)) == 0;
+#else
+    ok = ok && ::fsync(fileno(file)) == 0;
+#endif
+    return std::fclose(file) == 0 && ok;
+}
+
+namespace {
+FileFaultHook faultHook; // see setFileFaultHook
+} // namespace
+
+std::error_code injectedFault(FileStep step, const fs::path& from, const fs::path& to) {
+    return faultHook ? faultHook(step, from, to) : std::error_code{};
+}
+
+} // namespace files_internal
+
+using files_internal::folderForSibling;
+using files_internal::injectedFault;
+using files_internal::syncAndClose;
+
+namespace {
 
 // The reason the last system call failed.
 std::error_code lastSystemError() {
@@ -150,16 +177,6 @@ bool copyContents(const fs::path& source, const fs::path& target, std::error_cod
 #endif
 }
 
-bool syncAndClose(std::FILE* file) {
-    bool ok = std::fflush(file) == 0;
-#if defined(_WIN32)
-    ok = ok && _commit(_fileno(file)) == 0;
-#else
-    ok = ok && ::fsync(fileno(file)) == 0;
-#endif
-    return std::fclose(file) == 0 && ok;
-}
-
 enum class Placement { Placed, Exists, Failed };
 
 bool withoutLinks = false; // see simulateFileSystemWithoutLinks
@@ -192,12 +209,6 @@ Placement copyIntoNewFile(const fs::path& from, const fs::path& to) {
         return Placement::Failed;
     }
     return Placement::Placed;
-}
-
-FileFaultHook faultHook; // see setFileFaultHook
-
-std::error_code injectedFault(FileStep step, const fs::path& from, const fs::path& to) {
-    return faultHook ? faultHook(step, from, to) : std::error_code{};
 }
 
 // Renames `from` to `to`, never replacing an existing `to`: POSIX rename() would replace it
@@ -308,7 +319,7 @@ bool createFolderChain(const fs::path& path) {
 }
 
 void setFileFaultHook(FileFaultHook hook) {
-    faultHook = std::move(hook);
+    files_internal::faultHook = std::move(hook);
 }
 
 std::error_code fileFaultFor(FileStep step, const fs::path& from, const fs::path& to) {
@@ -445,93 +456,6 @@ bool deletePath(const fs::path& path) {
     }
     fs::remove_all(path, ec);
     return !ec && !fs::exists(fs::symlink_status(path, ec));
-}
-
-bool replaceFileContents(const fs::path& target, std::string_view bytes) {
-    std::error_code ec;
-    if (injectedFault(FileStep::Write, {}, target)) {
-        return false;
-    }
-    fs::path real = target;
-    // Write through a symbolic link to the file it names, as an editor saving in place would.
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) {
-            real = resolved;
-        }
-    }
-    if (fs::is_directory(real, ec)) {
-        return false;
-    }
-    const fs::path temporary = temporarySibling(folderForSibling(real), real.filename().string());
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (!syncAndClose(file) || !written) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    const auto status = fs::status(real, ec);
-    if (!ec && fs::exists(status)) {
-        fs::permissions(temporary, status.permissions(), ec);
-    }
-    fs::rename(temporary, real, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
-bool readWholeFile(const fs::path& path, std::string& bytes, std::uintmax_t limit) {
-#if defined(_WIN32)
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        return false;
-    }
-    std::FILE* file = std::fopen(path.string().c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-#else
-    // Opened without waiting, so a pipe cannot block before it is found to be no file.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<std::uintmax_t>(info.st_size) > limit) {
-        ::close(descriptor);
-        return false;
-    }
-    std::FILE* file = ::fdopen(descriptor, "rb");
-    if (file == nullptr) {
-        ::close(descriptor);
-        return false;
-    }
-#endif
-    std::string text;
-    char buffer[65536];
-    std::size_t got = 0;
-    bool tooBig = false;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        // A file that grows while it is read still ends at the limit.
-        if (text.size() + got > limit) {
-            tooBig = true;
-            break;
-        }
-        text.append(buffer, got);
-    }
-    const bool failed = std::ferror(file) != 0 || tooBig;
-    std::fclose(file);
-    if (failed) {
-        return false;
-    }
-    bytes = std::move(text);
-    return true;
 }
 
 } // namespace padsmith

@@ -12,19 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileFault& faults() {
-    static FileFault fault;
-    return fault;
-}
-
-bool injected(std::string_view step, const fs::path& file, std::error_code& error) {
-    if (faults()) {
-        error = faults()(step, file);
-        return static_cast<bool>(error);
-    }
-    return false;
-}
-
 bool present(const fs::path& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));
@@ -47,19 +34,15 @@ struct Aside {
 // The steps taken so far, so that a failure can take them back in reverse order.
 class Journal {
 public:
-    bool move(const fs::path& from, const fs::path& to, std::string_view step,
-              std::error_code& error) {
-        if (injected(step, to, error) || !movePath(from, to, error)) {
+    bool move(const fs::path& from, const fs::path& to, std::error_code& error) {
+        if (!movePath(from, to, error)) {
             return false;
         }
         moves_.emplace_back(from, to);
         return true;
     }
     bool replace(const fs::path& from, const fs::path& to, std::error_code& error) {
-        if (injected("place", to, error)) {
-            return false;
-        }
-        if (error = fileFaultFor(FileStep::Move, from, to); error) {
+        if (error = fileFaultFor(FileStep::Place, from, to); error) {
             return false;
         }
         fs::rename(from, to, error);
@@ -127,10 +110,6 @@ bool heldElsewhere(const fs::path& file, const std::vector<fs::path>& holders) {
 }
 
 } // namespace
-
-void injectFileFaults(FileFault fault) {
-    faults() = std::move(fault);
-}
 
 void releaseFile(const fs::path& file, const fs::path& original,
                  const std::vector<fs::path>& holders, FilePlanResult& result) {
@@ -231,7 +210,8 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
             return fail(op, error);
         }
         const fs::path temporary = temporarySibling(folderOfFile(op.to), op.to.filename().string());
-        if (injected("copy", op.to, error) || !copyFile(op.from, temporary, false, error)) {
+        if ((error = fileFaultFor(FileStep::Copy, op.from, op.to)) ||
+            !copyFile(op.from, temporary, false, error)) {
             return fail(op, error);
         }
         staged[i] = temporary;
@@ -249,7 +229,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         }
         const fs::path temporary =
             temporarySibling(folderOfFile(write.target), write.target.filename().string());
-        if (injected("write", write.target, error)) {
+        if ((error = fileFaultFor(FileStep::Write, {}, write.target))) {
             return fail(asOperation, error);
         }
         if (!replaceFileContents(temporary, write.bytes)) {
@@ -282,7 +262,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         const fs::path temporary =
             temporarySibling(folderOfFile(op.from), op.from.filename().string());
         std::error_code error;
-        if (!journal.move(op.from, temporary, "rename", error)) {
+        if (!journal.move(op.from, temporary, error)) {
             return undoAll(op, error);
         }
         renaming[i] = temporary;
@@ -295,7 +275,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         const fs::path temporary =
             temporarySibling(folderOfFile(leaving), leaving.filename().string());
         std::error_code error;
-        if (!journal.move(leaving, temporary, "rename", error)) {
+        if (!journal.move(leaving, temporary, error)) {
             return undoAll(op, error);
         }
         std::vector<fs::path> holders = op.holders;
@@ -308,7 +288,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         const FileOperation& op = operations[i];
         if (op.kind == Kind::Rename) {
             std::error_code error;
-            if (!journal.move(renaming[i], op.to, "rename", error)) {
+            if (!journal.move(renaming[i], op.to, error)) {
                 return undoAll(op, error);
             }
             step();
@@ -328,7 +308,8 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
             continue;
         }
         std::error_code error;
-        if (!journal.move(staged[i], op.to, "place", error)) {
+        if ((error = fileFaultFor(FileStep::Place, staged[i], op.to)) ||
+            !journal.move(staged[i], op.to, error)) {
             if (op.kind == Kind::Copy && error == std::errc::file_exists) {
                 result.alreadyThere.push_back(op); // made by someone else meanwhile
                 continue;
@@ -343,7 +324,7 @@ FilePlanResult carryOutAll(const std::vector<FileOperation>& operations,
         if (isFileOrLink(write.target)) {
             const fs::path temporary =
                 temporarySibling(folderOfFile(write.target), write.target.filename().string());
-            if (!journal.move(write.target, temporary, "rename", error)) {
+            if (!journal.move(write.target, temporary, error)) {
                 return undoAll(asOperation, error);
             }
             aside.push_back({temporary, write.target, {}, true});

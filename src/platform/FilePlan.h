@@ -84,10 +84,4 @@ void releaseFile(const std::filesystem::path& file, const std::filesystem::path&
 // "copy /a/kick.wav to /Zarvo/Rock/kick.wav" for messages and the tool's output.
 std::string describeOperation(const FileOperation& operation);
 
-// For tests: `fault` is asked before each step that writes ("copy", "rename", "write",
-// "place") with the file the step makes; an error it returns fails that step. Empty: none.
-using FileFault =
-    std::function<std::error_code(std::string_view step, const std::filesystem::path& file)>;
-void injectFileFaults(FileFault fault);
-
 } // namespace padsmith

@@ -55,17 +55,19 @@ CopyResult copyFileToFolder(const std::filesystem::path& source,
 CopyResult copyFileAs(const std::filesystem::path& source, const std::filesystem::path& folder,
                       std::string_view name, bool overwrite);
 
-// For tests: faults acted out in the file operations of this library. The hook is asked before
-// each step: Copy when copyFile starts, Move before every rename the system is asked for (also
-// the one that puts a finished copy in place), Remove before a move between file systems removes
-// the original, Write when replaceFileContents starts. An error it returns makes that step fail
-// as the system would have, with that reason. An empty hook (the default) acts out nothing.
-enum class FileStep { Copy, Move, Remove, Write };
+// For tests: faults acted out in the file operations of this library and in carrying out a
+// file plan. The hook is asked before each step: Copy when copyFile starts, and when a plan
+// starts a copy (`to` the file it makes); Move before every rename the system is asked for
+// (also the one that puts a finished copy in place); Remove before a move between file systems
+// removes the original; Write when replaceFileContents starts, and when a plan starts writing
+// a file; Place when a plan puts a finished file in place of the old one. An error it returns
+// makes that step fail as the system would have, with that reason. An empty hook (the
+// default) acts out nothing.
+enum class FileStep { Copy, Move, Remove, Write, Place };
 using FileFaultHook = std::function<std::error_code(
     FileStep step, const std::filesystem::path& from, const std::filesystem::path& to)>;
 void setFileFaultHook(FileFaultHook hook);
-// The fault the hook acts out for a step this library does not make itself (a rename that
-// replaces, which only the save's last step makes); none without a hook.
+// The fault the hook acts out for `step`; none without a hook.
 std::error_code fileFaultFor(FileStep step, const std::filesystem::path& from,
                              const std::filesystem::path& to);
 

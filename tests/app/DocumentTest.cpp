@@ -2,7 +2,7 @@
 #include "AppFixture.h"
 #include "app/Controls.h"
 #include "app/RecentFileList.h"
-#include "platform/FilePlan.h"
+#include "platform/Files.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -310,10 +310,13 @@ private slots:
         window.document().openKitPath(file);
 
         // Every file takes a while, as on a slow disk.
-        injectFileFaults([](std::string_view, const std::filesystem::path&) {
-            QThread::msleep(40);
-            return std::error_code();
-        });
+        setFileFaultHook(
+            [](FileStep step, const std::filesystem::path&, const std::filesystem::path&) {
+                if (step == FileStep::Copy) {
+                    QThread::msleep(40);
+                }
+                return std::error_code();
+            });
         QStringList labels;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&labels] {
@@ -328,7 +331,7 @@ private slots:
         window.document().updateTitle(true);
         window.command(CommandId::Save);
         watch.stop();
-        injectFileFaults({});
+        setFileFaultHook({});
         QVERIFY(!labels.isEmpty()); // shown: the save took well over half a second
         QVERIFY(labels.last().contains(QRegularExpression("Big.txt: file \\d+ of \\d+")));
         QVERIFY(QFile::exists(app.plugin + "Big/s23.wav"));
@@ -339,18 +342,19 @@ private slots:
 
         // A save that fails says which file and why, and leaves the installed kit alone.
         const QByteArray installed = readAll(app.plugin + "Big.txt");
-        injectFileFaults([](std::string_view step, const std::filesystem::path& target) {
-            return step == "copy" && target.filename() == "s5.wav"
-                       ? std::make_error_code(std::errc::no_space_on_device)
-                       : std::error_code();
-        });
+        setFileFaultHook(
+            [](FileStep step, const std::filesystem::path&, const std::filesystem::path& target) {
+                return step == FileStep::Copy && target.filename() == "s5.wav"
+                           ? std::make_error_code(std::errc::no_space_on_device)
+                           : std::error_code();
+            });
         window.kit().pads[5].at(0).sampleName = "s5.wav";
         window.kit().pads[5].at(0).sourcePath = toStd(app.path("library/s5.wav"));
         QFile::remove(app.plugin + "Big/s5.wav");
         app.dialogs.messages.clear();
         window.document().updateTitle(true);
         window.command(CommandId::Save);
-        injectFileFaults({});
+        setFileFaultHook({});
         QVERIFY(!app.dialogs.messages.isEmpty());
         QVERIFY(app.dialogs.messages.last().contains("Big/s5.wav"));
         QVERIFY(app.dialogs.messages.last().contains("no space left on the device"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TempFolder.h"
 #include "kit/KitChecks.h"
 #include "kit/KitHost.h"
 #include "kit/KitSave.h"
@@ -74,39 +75,5 @@ inline bool saveShown(KitDocument& kit, const std::filesystem::path& path,
     }
     return report.saved();
 }
-
-// A fresh folder for one test, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder()
-        : root_(std::filesystem::temp_directory_path() /
-                ("padsmith-kit-" + std::to_string(std::random_device{}()))) {
-        std::filesystem::create_directories(root_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return root_; }
-    std::filesystem::path operator/(const std::string& relative) const { return root_ / relative; }
-
-    // Writes a file (creating its folders) and returns its path.
-    std::filesystem::path write(const std::string& relative, const std::string& bytes) const {
-        const std::filesystem::path file = root_ / relative;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << bytes;
-        return file;
-    }
-    static std::string read(const std::filesystem::path& file) {
-        std::string bytes;
-        return readWholeFile(file, bytes) ? bytes : std::string("(unreadable)");
-    }
-
-private:
-    std::filesystem::path root_;
-};
 
 } // namespace padsmith::test

@@ -537,14 +537,15 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
              run.import({"lib/hat.wav"}, 1);
              run.kit.pads[1].at(0).key = 42;
-             for (const char* failing : {"copy", "place"}) {
-                 injectFileFaults([failing](std::string_view step, const fs::path&) {
+             for (const FileStep failing : {FileStep::Copy, FileStep::Place}) {
+                 setFileFaultHook([failing](FileStep step, const fs::path&, const fs::path&) {
                      return step == failing ? std::make_error_code(std::errc::no_space_on_device)
                                             : std::error_code();
                  });
                  const SaveReport report = run.saveReport();
-                 injectFileFaults({});
-                 EXPECT_EQ(report.outcome, SaveReport::Outcome::Failed) << failing;
+                 setFileFaultHook({});
+                 EXPECT_EQ(report.outcome, SaveReport::Outcome::Failed)
+                     << static_cast<int>(failing);
                  EXPECT_NE(report.failure.find("no space left on the device"), std::string::npos)
                      << report.failure;
                  // The kit still knows its saved state: a later save starts from there.

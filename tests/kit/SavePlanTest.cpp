@@ -37,15 +37,16 @@ struct Row {
     Strings expected; // "copy A>B", "replace A>B", "rename A>B", "remove A", "moved A>B",
                       // "missing N", "not copied N"
     bool shared = false;
-    Strings namedByOthers = {};
+    Strings namedByOthers = {}; // "name", or "name=source" with the source they give it
     Strings foreign = {};
     bool fresh = false;
     Strings edited = {};
+    bool firstSave = false; // the kit was never saved into this folder
 };
 
 Strings planned(const Row& row) {
     KitDocument kit;
-    kit.savedSampleFolder = "Rock";
+    kit.savedSampleFolder = row.firstSave ? kSharedSampleFolder : "Rock";
     for (const auto& [name, source] : row.saved) {
         kit.savedSamples.push_back({name, expand(source)});
     }
@@ -69,8 +70,13 @@ Strings planned(const Row& row) {
     for (const std::string& source : row.readable) {
         folders.readableSources.insert(expand(source));
     }
-    for (const std::string& name : row.namedByOthers) {
+    for (const std::string& named : row.namedByOthers) {
+        // "name" or "name=the source the other kit gives it"
+        const std::string name = named.substr(0, named.find('='));
         folders.namedByOtherKits.insert(foldCase(name));
+        if (name != named) {
+            folders.otherKitsSources[name].insert(named.substr(name.size() + 1));
+        }
     }
     folders.foreignCopies.insert(row.foreign.begin(), row.foreign.end());
     folders.refresh = row.fresh;
@@ -179,6 +185,28 @@ TEST(SavePlan, EachSituation) {
          {},
          false,
          {"/lib/k.wav"}},
+        {"... also where other kits name it from that source, not from another",
+         {{"k.wav", "/lib/k.wav"}, {"h.wav", "/lib/h.wav"}},
+         {{"k.wav", "/lib/k.wav"}, {"h.wav", "/lib/h.wav"}},
+         {"k.wav", "h.wav"},
+         {"/lib/k.wav", "/lib/h.wav"},
+         {"replace /lib/k.wav>k.wav"},
+         false,
+         {"k.wav=/lib/k.wav", "h.wav=/lib/k.wav", "h.wav=/lib/h.wav"},
+         {},
+         false,
+         {"/lib/k.wav", "/lib/h.wav"}},
+        {"... and where they play it as it is (no path lines), or play another letter case's file",
+         {{"k.wav", "/lib/k.wav"}},
+         {{"k.wav", "/lib/k.wav"}},
+         {"k.wav", "K.wav"},
+         {"/lib/k.wav"},
+         {"replace /lib/k.wav>k.wav"},
+         false,
+         {"k.wav=", "K.wav=/lib/other.wav"},
+         {},
+         false,
+         {"/lib/k.wav"}},
         {"a rename onto someone else's file replaces it; the old copy goes",
          {{"kick.wav", "/lib/kick.wav"}},
          {{"kick 2.wav", "/lib/kick.wav"}},
@@ -188,14 +216,23 @@ TEST(SavePlan, EachSituation) {
          false,
          {},
          {"kick 2.wav"}},
-        {"... in the shared folder it stays, and is named",
+        {"... in the shared folder too (where the old copy stays)",
+         {{"k.wav", "/lib/kick.wav"}},
+         {{"kick.wav", "/lib/kick.wav"}},
+         {"k.wav", "kick.wav"},
+         {"/lib/kick.wav"},
+         {"replace /lib/kick.wav>kick.wav"},
+         true,
+         {},
+         {"kick.wav"}},
+        {"... but where another kit names it, it stays, and is named",
          {{"k.wav", "/lib/kick.wav"}},
          {{"kick.wav", "/lib/kick.wav"}},
          {"k.wav", "kick.wav"},
          {"/lib/kick.wav"},
          {"not copied kick.wav"},
          true,
-         {},
+         {"kick.wav"},
          {"kick.wav"}},
         {"a file the kit never named, there before the kit's first save, stays",
          {},
@@ -205,7 +242,19 @@ TEST(SavePlan, EachSituation) {
          {},
          false,
          {},
-         {"kick.wav"}},
+         {"kick.wav"},
+         false,
+         {},
+         true},
+        {"... but one left in a folder the kit saved into is made again (in any letter case)",
+         {{"snare.wav", "/lib/snare.wav"}},
+         {{"snare.wav", "/lib/snare.wav"}, {"Kick.wav", "/lib/kick.wav"}},
+         {"snare.wav", "kick.wav"},
+         {"/lib/kick.wav", "/lib/snare.wav"},
+         {"replace /lib/kick.wav>kick.wav"},
+         false,
+         {},
+         {"Kick.wav"}},
         {"a sample the kit gave up: its copy goes",
          {{"k.wav", "/lib/k.wav"}},
          {},

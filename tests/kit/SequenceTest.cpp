@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Random command sequences on generated plug-in folders, checked after every step (see
 // SequenceWorld.h). Each sequence comes from a seed; a failing one prints its steps and the one
-// command that runs it again. PADSMITH_SEQUENCES sets how many run (a few hundred by default),
-// PADSMITH_SEQUENCE_SEED the first seed, PADSMITH_SEQUENCE_STEPS the steps of each.
+// command that runs it again. PADSMITH_SEQUENCES sets how many run in each world (a few dozen
+// by default), PADSMITH_SEQUENCE_SEED the first seed, PADSMITH_SEQUENCE_STEPS the steps of each,
+// PADSMITH_SEQUENCE_FAILURES after how many failing ones a world stops (3).
+// PADSMITH_SEQUENCE_VERBOSE prints every save's report, PADSMITH_SEQUENCE_TRACE the plug-in
+// folder and its scripts after every step.
 #include "FakeHost.h"
 #include "SequenceWorld.h"
 #include "kit/FolderKit.h"
@@ -13,6 +16,7 @@
 #include "kit/ZoneFiles.h"
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +24,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <utility>
 
@@ -33,16 +38,17 @@ std::uint64_t numberFromEnvironment(const char* name, std::uint64_t fallback) {
     return text != nullptr && *text != '\0' ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
+// The sanitizers' builds run several times slower: a seventh of the sequences.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::uint64_t kDefaultSequences = 40; // the sanitizers' builds run slower
+constexpr std::uint64_t kSequenceShare = 7;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr std::uint64_t kDefaultSequences = 40;
+constexpr std::uint64_t kSequenceShare = 7;
 #else
-constexpr std::uint64_t kDefaultSequences = 300;
+constexpr std::uint64_t kSequenceShare = 1;
 #endif
 #else
-constexpr std::uint64_t kDefaultSequences = 300;
+constexpr std::uint64_t kSequenceShare = 1;
 #endif
 
 // What a step did, for the checks and for the printed sequence.
@@ -274,9 +280,15 @@ private:
         const SampleZone zone = zoneAt(*at);
         const fs::path source = zone.sourcePath;
         std::error_code ec;
+        // A copy in the plug-in folder is edited only where it is the zone's own source (a kit
+        // without path lines) outside the shared folder; another kit's copy edited by hand is
+        // no save's business.
         if (!isCopyableSource(zone.sourcePath) ||
             !fs::is_regular_file(fs::symlink_status(source, ec)) ||
-            fs::relative(source, world_.readOnly(), ec).string().find("..") != 0) {
+            fs::relative(source, world_.readOnly(), ec).string().find("..") != 0 ||
+            (world_.insidePlugin(fs::weakly_canonical(source, ec)) &&
+             (!sameFile(source, world_.plugin() / kit_.sampleFolder / zone.sampleName) ||
+              kit_.sampleFolder == kSharedSampleFolder))) {
             return {"edit " + zone.sampleName + ": source not editable"};
         }
         std::ofstream(source, std::ios::binary | std::ios::trunc)
@@ -365,11 +377,10 @@ private:
 
     std::string save() {
         const SaveReport report = saveKit(kit_, world_.plugin() / script_, location_);
-        if (!report.saved()) {
-            return outcomeText(report);
+        if (report.saved()) {
+            world_.scriptSaved(script_);
         }
-        world_.scriptSaved(script_);
-        return "";
+        return outcomeText(report);
     }
     // padsmith-kit install: the kit as its script holds it, saved again.
     std::string install(const std::string& script, bool fresh) {
@@ -455,10 +466,12 @@ std::string featureText(const WorldFeatures& f) {
     return text;
 }
 
-// Runs the sequences; a failing one is printed whole, with the command that repeats it.
-void runSequences(const WorldFeatures& features) {
+// Runs `sequences` sequences (PADSMITH_SEQUENCES sets another count); a failing one is printed
+// whole, with the command that repeats it.
+void runSequences(const WorldFeatures& features, std::uint64_t sequences) {
     const std::uint64_t first = numberFromEnvironment("PADSMITH_SEQUENCE_SEED", 1);
-    const std::uint64_t count = numberFromEnvironment("PADSMITH_SEQUENCES", kDefaultSequences);
+    const std::uint64_t count = numberFromEnvironment(
+        "PADSMITH_SEQUENCES", std::max<std::uint64_t>(1, sequences / kSequenceShare));
     const std::uint64_t steps = numberFromEnvironment("PADSMITH_SEQUENCE_STEPS", 20);
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const auto started = std::chrono::steady_clock::now();
@@ -473,6 +486,9 @@ void runSequences(const WorldFeatures& features) {
             const Snapshot before = world.snapshot();
             const Step step = session.next();
             done.push_back(step.text);
+            if (std::getenv("PADSMITH_SEQUENCE_TRACE") != nullptr) {
+                world.trace(step.text);
+            }
             broken = world.check(before, step.allowedOutside, step.lossAllowed);
         }
         if (broken.empty()) {
@@ -489,8 +505,7 @@ void runSequences(const WorldFeatures& features) {
                       << text << "repeat it with:\n  PADSMITH_SEQUENCE_SEED=" << seed
                       << " PADSMITH_SEQUENCES=1 PADSMITH_SEQUENCE_STEPS=" << steps << " "
                       << ::testing::internal::GetArgvs().front()
-                      << " --gtest_filter=" << test->test_suite_name() << "." << test->name()
-                      << " --gtest_also_run_disabled_tests";
+                      << " --gtest_filter=" << test->test_suite_name() << "." << test->name();
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -500,9 +515,10 @@ void runSequences(const WorldFeatures& features) {
                 static_cast<unsigned long long>(steps), seconds);
 }
 
-// The worlds whose commands keep every rule today. Each world feature left out here has a test
-// of its own below, disabled until the save path keeps the rules there too.
-WorldFeatures passingWorld() {
+// One world feature at a time (besides the commands every world has), then all of them at
+// once, so that a failure points at what the world held. The counts keep the whole run near a
+// minute; PADSMITH_SEQUENCES=10000 makes a long session of any of them.
+WorldFeatures plainWorld() {
     WorldFeatures features;
     features.faults = false;
     features.edits = false;
@@ -515,107 +531,72 @@ WorldFeatures passingWorld() {
     return features;
 }
 
-// Shift+Delete's files stay out of this world: a source it trashes leaves its copy as the only
-// sound, and a later sample under that name must not play it (see the test of that below).
-TEST(Sequences, EveryCommandKeepsEverySampleAndEveryKitPlaysItsSources) {
-    WorldFeatures features = passingWorld();
-    features.deletesFromDisk = false;
-    features.namesPassed = false;
-    runSequences(features);
+struct WorldRow {
+    const char* name;
+    void (*change)(WorldFeatures&);
+    std::uint64_t sequences;
+};
+
+// The world's name in test listings.
+void PrintTo(const WorldRow& row, std::ostream* out) {
+    *out << row.name;
 }
 
-// Renames, and imports over rows, that give a sample's name to another source.
-TEST(Sequences, DISABLED_SavePathGivesAPassedNameTheNewSound) {
-    WorldFeatures features = passingWorld();
-    features.deletesFromDisk = false;
-    features.renameChains = false;
-    runSequences(features);
+class Sequences : public ::testing::TestWithParam<WorldRow> {};
+
+TEST_P(Sequences, KeepEverySampleAndEveryKitPlaysItsSources) {
+    WorldFeatures features = plainWorld();
+    GetParam().change(features);
+    runSequences(features, GetParam().sequences);
 }
 
-// Chains and swaps of sample names within one save.
-TEST(Sequences, DISABLED_SavePathCarriesOutRenameChainsAndSwaps) {
-    WorldFeatures features = passingWorld();
-    features.deletesFromDisk = false;
-    runSequences(features);
-}
+const WorldRow kWorlds[] = {
+    // Imports, deletions, undo and redo and every saving command.
+    {"Commands",
+     [](WorldFeatures& f) {
+         f.deletesFromDisk = false;
+         f.namesPassed = false;
+     },
+     100},
+    // Renames, and imports over rows, that give a sample's name to another source; chains and
+    // swaps of names within one save.
+    {"NamesPassed", [](WorldFeatures& f) { f.deletesFromDisk = false; }, 40},
+    // Shift+Delete, undo and redo with every world feature and no save: every file goes to the
+    // trash once, comes back, and nothing else changes.
+    {"ShiftDeleteWithoutSaves",
+     [](WorldFeatures& f) {
+         f = WorldFeatures{};
+         f.saves = false;
+         f.faults = false;
+         f.edits = false;
+     },
+     40},
+    // A source gone to the trash leaves its copy; a sample that takes that name later plays its
+    // own source, not the copy left behind.
+    {"CopiesLeftBehind", [](WorldFeatures&) {}, 40},
+    // A source edited by a wave editor: the save makes the copy again, the old sound kept.
+    {"EditedSources", [](WorldFeatures& f) { f.edits = true; }, 30},
+    // A kit without path lines: its sources are its copies.
+    {"KitWithoutPathLines", [](WorldFeatures& f) { f.withoutPathLines = true; }, 30},
+    // Sources that are links to the kit's own copies.
+    {"LinkedSources", [](WorldFeatures& f) { f.linkedSources = true; }, 30},
+    // A sample folder that is a link to a folder elsewhere.
+    {"LinkedSampleFolder", [](WorldFeatures& f) { f.linkedSampleFolder = true; }, 30},
+    // Sources that are gone: the copy is the only sound there is.
+    {"MissingSources", [](WorldFeatures& f) { f.missingSources = true; }, 30},
+    // A file in a kit folder that no kit names, under a name the kit then gives a sample.
+    {"StrangersFiles", [](WorldFeatures& f) { f.strangersFiles = true; }, 30},
+    // Kits in the shared folder, where copies are never renamed or removed.
+    {"SharedFolder", [](WorldFeatures& f) { f.sharedFolder = true; }, 30},
+    // Full disks and failing renames in the middle of a save.
+    {"Faults", [](WorldFeatures& f) { f.faults = true; }, 30},
+    {"EverythingAtOnce", [](WorldFeatures& f) { f = WorldFeatures{}; }, 60},
+};
 
-// Shift+Delete, undo and redo among the editor's commands, with every world feature and no
-// save: every file goes to the trash once, comes back, and nothing else changes.
-TEST(Sequences, ShiftDeleteUndoAndRedoKeepEveryFileOnceInTheTrash) {
-    WorldFeatures features;
-    features.saves = false;
-    features.faults = false;
-    features.edits = false;
-    runSequences(features);
-}
-
-// A source gone to the trash leaves its copy; a sample that takes that name later must play
-// its own source, not the copy left behind.
-TEST(Sequences, DISABLED_SavePathNeverLetsACopyLeftBehindPlay) {
-    runSequences(passingWorld());
-}
-
-// An edited source: the save replaces the copy, whose old sound nothing else holds.
-TEST(Sequences, DISABLED_SavePathKeepsTheOldSoundOfAnEditedSource) {
-    WorldFeatures features = passingWorld();
-    features.edits = true;
-    runSequences(features);
-}
-
-// A kit without path lines: its sources are its copies (renames passing names along).
-TEST(Sequences, DISABLED_SavePathKeepsTheCopiesOfAKitWithoutPathLines) {
-    WorldFeatures features = passingWorld();
-    features.withoutPathLines = true;
-    runSequences(features);
-}
-
-// Sources that are links to the kit's own copies.
-TEST(Sequences, DISABLED_SavePathKeepsCopiesThatLinkedSourcesLeadTo) {
-    WorldFeatures features = passingWorld();
-    features.linkedSources = true;
-    runSequences(features);
-}
-
-// A sample folder that is a link to a folder elsewhere.
-TEST(Sequences, DISABLED_SavePathReplacesCopiesInALinkedSampleFolder) {
-    WorldFeatures features = passingWorld();
-    features.linkedSampleFolder = true;
-    runSequences(features);
-}
-
-// Sources that are gone: the copy is the only sound there is.
-TEST(Sequences, DISABLED_SavePathKeepsTheOnlyCopyOfAMissingSource) {
-    WorldFeatures features = passingWorld();
-    features.missingSources = true;
-    runSequences(features);
-}
-
-// A file in a kit folder that no kit names, under a name the kit then gives a sample.
-TEST(Sequences, DISABLED_SavePathNeverLetsAStrangersFilePlay) {
-    WorldFeatures features = passingWorld();
-    features.strangersFiles = true;
-    runSequences(features);
-}
-
-// Kits in the shared folder, where renames and deletions leave copies that no kit names; a
-// sample that takes such a name later must not play the old copy.
-TEST(Sequences, DISABLED_SavePathNeverLetsAnOldCopyInTheSharedFolderPlay) {
-    WorldFeatures features = passingWorld();
-    features.sharedFolder = true;
-    runSequences(features);
-}
-
-// Full disks and failing renames in the middle of a save.
-TEST(Sequences, DISABLED_SavePathLeavesTheKitAsItWasWhenAStepFails) {
-    WorldFeatures features = passingWorld();
-    features.faults = true;
-    runSequences(features);
-}
-
-// Everything at once.
-TEST(Sequences, DISABLED_EveryWorldFeatureAtOnce) {
-    runSequences(WorldFeatures{});
-}
+INSTANTIATE_TEST_SUITE_P(Worlds, Sequences, ::testing::ValuesIn(kWorlds),
+                         [](const ::testing::TestParamInfo<WorldRow>& world) {
+                             return std::string(world.param.name);
+                         });
 
 } // namespace
 } // namespace padsmith::test

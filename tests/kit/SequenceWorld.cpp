@@ -297,6 +297,25 @@ Snapshot World::snapshot() const {
     return entries;
 }
 
+void World::trace(const std::string& step) const {
+    std::printf("-- %s\n", step.c_str());
+    for (const auto& [path, content] : snapshot()) {
+        if (!isBelow(path, root_ / "data/Trash/info")) {
+            const int shown = static_cast<int>(std::min(content.find('\r'), content.size()));
+            std::printf("     %s: %.*s\n", fs::relative(path, root_).c_str(), shown,
+                        content.c_str());
+        }
+    }
+    for (const std::string& script : scripts()) {
+        std::printf("     %s:\n", script.c_str());
+        std::string text = readOrEmpty(plugin() / script);
+        for (std::size_t at = 0; (at = text.find('\r')) != std::string::npos;) {
+            text.erase(at, 1);
+        }
+        std::printf("%s\n", text.c_str());
+    }
+}
+
 bool World::insidePlugin(const fs::path& path) const {
     return isBelow(path, plugin()) ||
            std::any_of(linkedFolders_.begin(), linkedFolders_.end(),
@@ -372,7 +391,9 @@ std::string World::check(const Snapshot& before, const std::set<fs::path>& allow
         }
     }
 
-    // Every zone of every installed kit plays its source's sound from the kit's folder.
+    // Every zone of every installed kit plays its source's sound from the kit's folder; a zone
+    // whose source is gone keeps the sound it played.
+    std::map<std::string, std::map<fs::path, std::string>> playing;
     for (const std::string& script : scripts()) {
         std::string text;
         std::optional<KitScriptContent> content;
@@ -412,8 +433,6 @@ std::string World::check(const Snapshot& before, const std::set<fs::path>& allow
                 }
             }
             const fs::path source = content->paths.empty() ? copy : fs::path(sources[i]);
-            std::error_code ec;
-            const fs::path real = fs::weakly_canonical(copy, ec);
             std::string sound;
             const bool plays = readWholeFile(copy, sound);
             std::string wanted;
@@ -425,11 +444,17 @@ std::string World::check(const Snapshot& before, const std::set<fs::path>& allow
                     fail(script + ": " + name + " plays \"" + sound + "\", its source " +
                          fs::relative(source, root_).string() + " holds \"" + wanted + "\"");
                 }
-            } else if (!plays && before.contains(real) && !before.at(real).starts_with("->")) {
-                fail(script + ": " + name + " lost its copy, the only sound its zone had");
+            } else if (const auto had = played_[script].find(source);
+                       !plays && had != played_[script].end()) {
+                fail(script + ": " + name + " lost \"" + had->second +
+                     "\", the only sound its zone had");
+            }
+            if (plays) {
+                playing[script][source] = sound;
             }
         }
     }
+    played_ = std::move(playing);
     return broken;
 }
 

@@ -70,6 +70,8 @@ public:
     void actOutFaults(double chance);
 
     Snapshot snapshot() const;
+    // Prints the step and the plug-in folder after it (PADSMITH_SEQUENCE_TRACE).
+    void trace(const std::string& step) const;
 
     // The checks after a step; empty when all hold, else what broke. `before` is the snapshot
     // taken before the step, `allowedOutside` the paths outside the plug-in folder the step may
@@ -85,12 +87,14 @@ public:
     // The kit was saved whole.
     void scriptSaved(const std::string& script);
 
+    // Below the plug-in folder, or below a folder a linked sample folder leads to.
+    bool insidePlugin(const std::filesystem::path& path) const;
+
 private:
     void makeLibrary();
     void makeKits();
     void writeKit(const std::string& script, const std::string& sampleFolder,
                   const std::vector<std::pair<std::string, std::string>>& samples, bool pathLines);
-    bool insidePlugin(const std::filesystem::path& path) const;
 
     std::filesystem::path root_;
     WorldFeatures features_;
@@ -101,6 +105,8 @@ private:
     std::map<std::string, std::set<std::filesystem::path>> staleAllowed_;
     std::map<std::string, std::set<std::filesystem::path>> pending_;
     std::vector<std::filesystem::path> linkedFolders_; // where linked sample folders lead
+    // Per script: what each zone played after the last step, by its source.
+    std::map<std::string, std::map<std::filesystem::path, std::string>> played_;
 };
 
 } // namespace padsmith::test

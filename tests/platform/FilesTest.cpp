@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 
 #include "FileSizeLimit.h"
+#include "TempFolder.h"
 #include "platform/FilePlan.h"
 
 #include <algorithm>
@@ -23,27 +24,10 @@ namespace fs = std::filesystem;
 // A fresh folder per test, removed afterwards.
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("padsmith-files-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root, ec);
-    }
     fs::path write(const fs::path& relative, const std::string& text) {
-        const fs::path path = root / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return scratch.write(relative, text);
     }
-    static std::string read(const fs::path& path) {
-        std::string text;
-        EXPECT_TRUE(readWholeFile(path, text)) << path;
-        return text;
-    }
+    static std::string read(const fs::path& path) { return test::TempFolder::read(path); }
     std::vector<std::string> treeScan(std::string_view pattern, int stopAfter = -1) {
         std::vector<std::string> seen;
         scanFolderTree(root, pattern, [&](const FoundEntry& entry) {
@@ -52,7 +36,8 @@ protected:
         });
         return seen;
     }
-    fs::path root;
+    test::TempFolder scratch;
+    const fs::path root = scratch.path();
 };
 
 TEST(PathPieces, BackslashSeparatesOnlyInWindowsPaths) {
@@ -453,17 +438,19 @@ TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
     };
     const std::vector<FileWrite> writes{{root / "kit/Kit.txt", "new script"}};
     const std::vector<std::string> before = listing();
-    for (const char* failing : {"copy", "write", "rename", "place"}) {
-        injectFileFaults([failing](std::string_view step, const fs::path&) {
+    for (const FileStep failing :
+         {FileStep::Copy, FileStep::Write, FileStep::Move, FileStep::Place}) {
+        setFileFaultHook([failing](FileStep step, const fs::path&, const fs::path&) {
             return step == failing ? std::make_error_code(std::errc::no_space_on_device)
                                    : std::error_code();
         });
         const FilePlanResult result = carryOutAll(plan, writes);
-        injectFileFaults({});
-        EXPECT_FALSE(result.done) << failing;
-        ASSERT_TRUE(result.failure) << failing;
+        setFileFaultHook({});
+        const int step = static_cast<int>(failing);
+        EXPECT_FALSE(result.done) << step;
+        ASSERT_TRUE(result.failure) << step;
         EXPECT_EQ(reasonInWords(result.failure->error), "no space left on the device");
-        EXPECT_EQ(listing(), before) << failing; // temporary files included
+        EXPECT_EQ(listing(), before) << step; // temporary files included
     }
 
     std::size_t reported = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Trash.h"
 
+#include "TempFolder.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -19,27 +20,12 @@ namespace fs = std::filesystem;
 // A library folder and a trash of its own ($XDG_DATA_HOME/Trash) per test.
 class TrashTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() /
-               ("padsmith-trash-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root);
-        ::setenv("XDG_DATA_HOME", root.c_str(), 1);
-    }
-    void TearDown() override {
-        setFileFaultHook({});
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
+    void SetUp() override { ::setenv("XDG_DATA_HOME", root.c_str(), 1); }
+    void TearDown() override { setFileFaultHook({}); }
     fs::path write(const fs::path& relative, const std::string& text) {
-        const fs::path path = root / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        return scratch.write(relative, text);
     }
-    static std::string read(const fs::path& path) {
-        std::string text;
-        return readWholeFile(path, text) ? text : "(none)";
-    }
+    static std::string read(const fs::path& path) { return test::TempFolder::read(path); }
     // "kick.wav=k" for each file in the trash's files folder, "kick.wav.trashinfo" for records.
     std::vector<std::string> trash() const {
         std::vector<std::string> names;
@@ -54,7 +40,8 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    fs::path root;
+    test::TempFolder scratch;
+    const fs::path root = scratch.path();
 };
 
 using Names = std::vector<std::string>;
