@@ -49,8 +49,9 @@ public:
     int outputRate() const { return outputRate_; }
 
     // Window's thread. Makes a voice of `path` and hands it to the audio thread; with `solo`
-    // every other sound ends (a preview), else it sounds with them (a note).
-    StartedSound play(const std::string& path, bool solo);
+    // every other sound ends (a preview), else it sounds with them (a note). `gain` is the
+    // level of each side (a zone's volumes).
+    StartedSound play(const std::string& path, bool solo, VoiceGain gain = {});
     void stopAll();
     // The kit's zones: voices for each of its samples are made ready, and from then on MIDI
     // notes find their zone on the audio thread.
