@@ -516,6 +516,10 @@ int main(int argc, char** argv) {
         if (left > 0) {
             std::printf("(%d notes were not played on the MIDI thread)\n", left.load());
         }
+        if (player.notesGivenUp() > 0) {
+            std::printf("(%llu notes given up: their voice was not ready again in time)\n",
+                        static_cast<unsigned long long>(player.notesGivenUp()));
+        }
         player.closeOutput();
     };
 

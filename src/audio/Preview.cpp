@@ -237,6 +237,10 @@ QString PreviewPlayer::outputStatusText() const {
         .arg(output_ ? QString::fromStdString(output_->statusText()) : QStringLiteral("none open"));
 }
 
+std::uint64_t PreviewPlayer::notesGivenUp() const {
+    return audition_ ? audition_->notesGivenUp() : 0;
+}
+
 int PreviewPlayer::outputRate() const {
     return output_ ? output_->rate() : 0;
 }

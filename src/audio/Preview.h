@@ -98,6 +98,8 @@ public:
     // sounding voice had run dry.
     std::uint64_t outputUnderruns() const;
     std::uint64_t starvedPeriods() const;
+    // Since the stream was opened: MIDI notes given up, their voice not ready again in time.
+    std::uint64_t notesGivenUp() const;
     // "Audio output: " and the open stream's output, rate, periods and thread priority.
     QString outputStatusText() const;
 

@@ -267,16 +267,11 @@ private:
     // libpulse's thread asks for real-time priority itself, before the stream exists, so that
     // the wait for the system bus (RealtimeKit) delays no sound. Called with the loop locked.
     void raiseLoopPriority() {
-        struct Asked {
-            std::mutex mutex;
-            std::condition_variable answered;
-            bool done = false;
-            PriorityGrant grant;
-        } asked;
+        PriorityAsked& asked = priorityAsked_;
         pa_threaded_mainloop_once_unlocked(
             connection_.loop(),
             [](pa_threaded_mainloop* /*loop*/, void* data) {
-                auto* request = static_cast<Asked*>(data);
+                auto* request = static_cast<PriorityAsked*>(data);
                 PriorityGrant grant = raiseThreadPriority();
                 const std::lock_guard lock(request->mutex);
                 request->grant = std::move(grant);
@@ -347,6 +342,16 @@ private:
         output->callbacks_.fetch_add(1, std::memory_order_release);
     }
 
+    // The loop thread's answer to raiseLoopPriority. Made with the output, before libpulse's
+    // thread starts: the thread checker cannot see libpulse hand it over.
+    struct PriorityAsked {
+        std::mutex mutex;
+        std::condition_variable answered;
+        bool done = false;
+        PriorityGrant grant;
+    };
+
+    PriorityAsked priorityAsked_;
     Connection connection_;
     pa_stream* stream_ = nullptr;
     RenderFunction render_;

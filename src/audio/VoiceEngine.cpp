@@ -19,9 +19,6 @@ constexpr auto kFillInterval = std::chrono::milliseconds(3);
 constexpr auto kIdleInterval = std::chrono::milliseconds(100);
 // How long one round may spend making voices ready before the sounding ones are filled again.
 constexpr auto kPrepareSlice = std::chrono::milliseconds(8);
-// Audio periods a note waits for its voice to be made ready again (a fast roll on one pad)
-// before it is given up.
-constexpr int kNoteAttempts = 64;
 
 } // namespace
 
@@ -101,8 +98,8 @@ struct VoiceEngine::Event {
     Bank* bank = nullptr;
 };
 
-VoiceEngine::VoiceEngine(int outputRate, SampleCache* cache)
-    : outputRate_(outputRate), cache_(cache),
+VoiceEngine::VoiceEngine(int outputRate, SampleCache* cache, int noteWaitPeriods)
+    : outputRate_(outputRate), noteWaitPeriods_(noteWaitPeriods), cache_(cache),
       commands_(std::make_unique<BoundedQueue<Command, 64>>()),
       notes_(std::make_unique<NoteQueue>()), events_(std::make_unique<BoundedQueue<Event, 1024>>()),
       mixer_(outputRate) {
@@ -269,8 +266,10 @@ void VoiceEngine::startNote(QueuedNote note, int attempts) {
     Voice* voice = bank_->slots[zone.slot]->ready.exchange(nullptr);
     if (voice == nullptr) {
         // Taken by the note before and not made again yet: tried in the next periods.
-        if (attempts < kNoteAttempts && waitingCount_ < waiting_.size()) {
+        if (attempts < noteWaitPeriods_ && waitingCount_ < waiting_.size()) {
             waiting_[waitingCount_++] = {note, attempts + 1};
+        } else {
+            givenUp_.fetch_add(1, std::memory_order_relaxed);
         }
         return;
     }
