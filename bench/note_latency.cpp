@@ -377,7 +377,8 @@ std::string serverScheduling() {
     std::error_code error;
     for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
         std::ifstream statFile(task.path() / "stat");
-        std::string stat((std::istreambuf_iterator<char>(statFile)), {});
+        std::string stat;
+        std::getline(statFile, stat);
         const std::size_t open = stat.find('(');
         const std::size_t close = stat.rfind(')');
         if (open == std::string::npos || close == std::string::npos) {
@@ -506,13 +507,14 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 500 && !(player.kitReady() && keyboard.ready()); ++i) {
             sleepFor(0.01);
         }
+        body(player);
+        // Told once, and again whenever it changed (the stream grew after underruns).
         static std::string told;
         const std::string status = player.outputStatusText().toStdString();
         if (status != told) {
             std::printf("(%s)\n", status.c_str());
             told = status;
         }
-        body(player);
         if (left > 0) {
             std::printf("(%d notes were not played on the MIDI thread)\n", left.load());
         }
@@ -569,7 +571,6 @@ int main(int argc, char** argv) {
         spinner.join();
         (void)from;
         const auto [gaps, longest] = listener.gaps(start, end);
-        std::printf("(%s)\n", player.outputStatusText().toStdString().c_str());
         std::printf("(output underruns %llu, periods a voice ran dry %llu)\n",
                     static_cast<unsigned long long>(player.outputUnderruns()),
                     static_cast<unsigned long long>(player.starvedPeriods()));
