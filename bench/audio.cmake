@@ -16,6 +16,12 @@ if(PULSE_SIMPLE_FOUND)
                           PkgConfig::PULSE_SIMPLE)
     target_include_directories(note_latency PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     padsmith_warnings(note_latency)
+
+    # Images and aliases of a 96 kHz sample at the sink (bench/sink_images.sh).
+    add_executable(sink_images sink_images.cpp)
+    target_link_libraries(sink_images PRIVATE padsmith_preview PkgConfig::PULSE_SIMPLE)
+    target_include_directories(sink_images PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    padsmith_warnings(sink_images)
 endif()
 
 padsmith_benchmark(render_bench render_bench.cpp)

@@ -19,6 +19,7 @@
 // latency the server reports.
 //
 // Run through bench/note_latency.sh, which starts the sound server and a JACK server.
+//   note_latency [NOTES] [--dropouts SECONDS]   the dropout case alone, as long as asked
 #include "audio/AudioFile.h"
 #include "audio/JackMidi.h"
 #include "audio/OutputStream.h"
@@ -34,6 +35,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <mutex>
@@ -41,6 +44,7 @@
 #include <optional>
 #include <pulse/error.h>
 #include <pulse/simple.h>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -356,6 +360,53 @@ struct Stats {
     }
 };
 
+// The scheduling of the sound server's threads ("null-sink RR 5, pulseaudio TS nice -11"), read
+// from /proc through the pid file of the private server.
+std::string serverScheduling() {
+    const char* runtime = std::getenv("PULSE_RUNTIME_PATH");
+    if (runtime == nullptr) {
+        return "unknown";
+    }
+    std::ifstream pidFile(std::filesystem::path(runtime) / "pid");
+    int pid = 0;
+    if (!(pidFile >> pid)) {
+        return "unknown";
+    }
+    std::string text;
+    const auto tasks = std::filesystem::path("/proc") / std::to_string(pid) / "task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream statFile(task.path() / "stat");
+        std::string stat;
+        std::getline(statFile, stat);
+        const std::size_t open = stat.find('(');
+        const std::size_t close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) {
+            continue;
+        }
+        // After the name: state is field 3; nice 19, rt_priority 40, policy 41.
+        std::istringstream rest(stat.substr(close + 2));
+        std::vector<std::string> fields((std::istream_iterator<std::string>(rest)), {});
+        if (fields.size() < 39) {
+            continue;
+        }
+        const int policy = std::atoi(fields[38].c_str());
+        const char* names[] = {"TS", "FIFO", "RR", "BATCH", "ISO", "IDLE", "DEADLINE"};
+        text += (text.empty() ? "" : ", ") + stat.substr(open + 1, close - open - 1) + " " +
+                (policy >= 0 && policy < 7 ? names[policy] : "?") + " " +
+                (policy == 1 || policy == 2 ? fields[37] : "nice " + fields[16]);
+    }
+    return text.empty() ? "unknown" : text;
+}
+
+// The first figure of /proc/loadavg: the load of the last minute.
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    std::string minute;
+    file >> minute;
+    return minute.empty() ? "?" : minute;
+}
+
 void sleepFor(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
@@ -393,7 +444,17 @@ Stats measure(PreviewPlayer& player, Keyboard& keyboard, Listener& listener, int
 } // namespace
 
 int main(int argc, char** argv) {
-    const int notes = argc > 1 ? std::atoi(argv[1]) : 30;
+    int notes = 30;
+    double dropoutSeconds = 60.0;
+    bool dropoutsOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--dropouts" && i + 1 < argc) {
+            dropoutsOnly = true;
+            dropoutSeconds = std::atof(argv[++i]);
+        } else {
+            notes = std::atoi(argv[i]);
+        }
+    }
     const auto folder = std::filesystem::temp_directory_path() / "padsmith-note-latency";
     std::filesystem::create_directories(folder);
 
@@ -410,7 +471,8 @@ int main(int argc, char** argv) {
     const auto steady = folder / "steady.wav";
     writeFile(step, waveFile(1, 1, rate, 16, stepSample(rate, 0.3)));
     writeFile(background, waveFile(1, 1, rate, 16, sineData(300.0, 40.0, rate, 1, 16, 0.05)));
-    writeFile(steady, waveFile(1, 1, rate, 16, sineData(440.0, 70.0, rate, 1, 16, 0.5)));
+    writeFile(steady,
+              waveFile(1, 1, rate, 16, sineData(440.0, dropoutSeconds + 10.0, rate, 1, 16, 0.5)));
     const std::vector<KitZone> kit = {{step.string(), kNote, 0, 0},
                                       {background.string(), kBackground, 0, 0},
                                       {steady.string(), kSteady, 0, 0}};
@@ -446,37 +508,52 @@ int main(int argc, char** argv) {
             sleepFor(0.01);
         }
         body(player);
+        // Told once, and again whenever it changed (the stream grew after underruns).
+        static std::string told;
+        const std::string status = player.outputStatusText().toStdString();
+        if (status != told) {
+            std::printf("(%s)\n", status.c_str());
+            told = status;
+        }
         if (left > 0) {
             std::printf("(%d notes were not played on the MIDI thread)\n", left.load());
+        }
+        if (player.notesGivenUp() > 0) {
+            std::printf("(%llu notes given up: their voice was not ready again in time)\n",
+                        static_cast<unsigned long long>(player.notesGivenUp()));
         }
         player.closeOutput();
     };
 
+    std::printf("(sound server's threads: %s)\n", serverScheduling().c_str());
     SampleCache cache;
     cache.fill({step.string(), background.string()});
     cache.waitForFill();
-    run(&cache, -1, [&](PreviewPlayer& player) {
-        measure(player, keyboard, listener, notes, 1.0, 0.05F)
-            .print("Cached sample, notes 1 s apart");
-    });
-    run(&cache, -1, [&](PreviewPlayer& player) {
-        measure(player, keyboard, listener, notes, 1.0, 0.3F, [&] {
-            if (player.soundingVoices().empty()) {
-                keyboard.play(kBackground, [](jack_nframes_t) {});
-            }
-        }).print("While another note sounds");
-    });
-    run(&cache, -1, [&](PreviewPlayer& player) {
-        measure(player, keyboard, listener, std::max(notes / 4, 3), 12.0, 0.05F)
-            .print("After 12 s of silence");
-    });
-    run(nullptr, -1, [&](PreviewPlayer& player) {
-        measure(player, keyboard, listener, notes, 1.0, 0.05F)
-            .print("Uncached (read from its file)");
-    });
+    if (!dropoutsOnly) {
+        run(&cache, -1, [&](PreviewPlayer& player) {
+            measure(player, keyboard, listener, notes, 1.0, 0.05F)
+                .print("Cached sample, notes 1 s apart");
+        });
+        run(&cache, -1, [&](PreviewPlayer& player) {
+            measure(player, keyboard, listener, notes, 1.0, 0.3F, [&] {
+                if (player.soundingVoices().empty()) {
+                    keyboard.play(kBackground, [](jack_nframes_t) {});
+                }
+            }).print("While another note sounds");
+        });
+        run(&cache, -1, [&](PreviewPlayer& player) {
+            measure(player, keyboard, listener, std::max(notes / 4, 3), 12.0, 0.05F)
+                .print("After 12 s of silence");
+        });
+        run(nullptr, -1, [&](PreviewPlayer& player) {
+            measure(player, keyboard, listener, notes, 1.0, 0.05F)
+                .print("Uncached (read from its file)");
+        });
+    }
 
     // Dropouts: a steady tone for 60 s with one core busy.
     run(&cache, -1, [&](PreviewPlayer& player) {
+        const std::string loadBefore = loadAverage();
         std::atomic<bool> busy{true};
         std::thread spinner([&busy] {
             volatile double x = 0.0;
@@ -488,7 +565,7 @@ int main(int argc, char** argv) {
         keyboard.play(kSteady, [](jack_nframes_t) {});
         sleepFor(1.0);
         const std::size_t start = listener.frames();
-        sleepFor(60.0);
+        sleepFor(dropoutSeconds);
         const std::size_t end = listener.frames();
         busy = false;
         spinner.join();
@@ -497,15 +574,16 @@ int main(int argc, char** argv) {
         std::printf("(output underruns %llu, periods a voice ran dry %llu)\n",
                     static_cast<unsigned long long>(player.outputUnderruns()),
                     static_cast<unsigned long long>(player.starvedPeriods()));
-        std::printf(
-            "| Dropouts in 60 s of a steady tone, one core busy | %d gaps (longest %.0f ms) | |\n",
-            gaps, longest);
+        std::printf("| Dropouts in %.0f s of a steady tone, one core busy | %d gaps (longest %.0f "
+                    "ms) | load average %s before, %s after |\n",
+                    dropoutSeconds, gaps, longest, loadBefore.c_str(), loadAverage().c_str());
         std::fflush(stdout);
     });
 
     // JACK: the editor's JACK output, measured in the server's own frame clock.
     const AudioOutputs outputs = audioOutputs();
-    const int jackDevice = static_cast<int>(outputs.names.indexOf(QStringLiteral("JACK")));
+    const int jackDevice =
+        dropoutsOnly ? -1 : static_cast<int>(outputs.names.indexOf(QStringLiteral("JACK")));
     if (jackDevice >= 0) {
         JackEar ear;
         run(&cache, jackDevice, [&](PreviewPlayer& player) {

@@ -18,11 +18,11 @@ installed() {
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev libfontconfig-dev
-    librtmidi-dev libsoxr-dev libpulse-dev
+    librtmidi-dev libsoxr-dev libpulse-dev libdbus-1-dev
     libpugixml-dev libarchive-dev libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     clang libclang-rt-14-dev
-    pulseaudio-utils
+    pulseaudio-utils rtkit
     xvfb x11-apps x11-utils xdotool wmctrl openbox imagemagick fonts-dejavu-core
     hydrogen-data libxml2-utils
     desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev file man-db lintian

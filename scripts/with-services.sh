@@ -3,6 +3,10 @@
 # Runs a command with the services the tests need, each private to this run, and stops them
 # afterwards: a PulseAudio server with a null sink named "test" (audio playback tests) and a
 # JACK server on its dummy driver (MIDI tests: virtual ports stand in for a keyboard).
+# The sound server asks for real-time scheduling as a desktop's does. With PADSMITH_RTKIT=1
+# (the benchmarks) it gets it the way a desktop user's server does: a private system bus with
+# polkit and RealtimeKit is started, and the sound server and the command run without the
+# right to set real-time scheduling themselves, so both ask RealtimeKit.
 set -euo pipefail
 
 runtime=$(mktemp -d /tmp/padsmith-services.XXXXXX)
@@ -21,10 +25,63 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# As a user without real-time rights: the process may not set real-time scheduling itself.
+unprivileged=()
+if [ -n "${PADSMITH_RTKIT:-}" ]; then
+    rtkit=/usr/libexec/rtkit-daemon
+    polkit=/usr/lib/polkit-1/polkitd
+    if [ -x "$rtkit" ] && [ -x "$polkit" ] && command -v dbus-daemon >/dev/null &&
+        command -v setpriv >/dev/null; then
+        cat >"$runtime/system-bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$runtime/system-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+  </policy>
+  <includedir>/usr/share/dbus-1/system.d</includedir>
+</busconfig>
+CONF
+        dbus-daemon --config-file="$runtime/system-bus.conf" --nofork >"$runtime/bus.log" 2>&1 &
+        pids+=($!)
+        export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/system-bus"
+        for _ in $(seq 50); do [ -S "$runtime/system-bus" ] && break; sleep 0.1; done
+        # polkitd runs as its own user, which must reach the bus's socket.
+        chmod 711 "$runtime"
+        "$polkit" --no-debug >"$runtime/polkit.log" 2>&1 &
+        pids+=($!)
+        # rtkit-daemon bounds its own file size to 0: its messages go to syslog, not a file.
+        "$rtkit" --no-canary --no-chroot >/dev/null 2>&1 &
+        pids+=($!)
+        for _ in $(seq 50); do
+            dbus-send --system --print-reply --reply-timeout=500 \
+                --dest=org.freedesktop.RealtimeKit1 \
+                /org/freedesktop/RealtimeKit1 org.freedesktop.DBus.Properties.Get \
+                string:org.freedesktop.RealtimeKit1 string:MaxRealtimePriority >/dev/null 2>&1 &&
+                break
+            sleep 0.1
+        done
+        if [ "$(id -u)" = 0 ]; then
+            unprivileged=(setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice)
+        fi
+    else
+        echo "with-services: PADSMITH_RTKIT needs rtkit, polkitd, dbus-daemon and setpriv." >&2
+    fi
+fi
+
 if command -v pulseaudio >/dev/null; then
-    if pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+    # Real-time scheduling and a raised priority, as the server asks for them on a desktop
+    # (named here, whatever the machine's daemon.conf says).
+    if "${unprivileged[@]}" pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+        --realtime=yes --high-priority=yes --log-level=info \
         --load="module-null-sink sink_name=test" --load=module-native-protocol-unix \
-        --log-target=stderr 2>"$runtime/pulse.log"; then
+        --log-target=file:"$runtime/pulse-daemon.log" 2>"$runtime/pulse.log"; then
         export PADSMITH_PULSE_STARTED=1
         export PADSMITH_TEST_SINK=test
         for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
@@ -71,4 +128,4 @@ if command -v jackd >/dev/null; then
     fi
 fi
 
-"$@"
+"${unprivileged[@]}" "$@"

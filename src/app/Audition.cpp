@@ -2,7 +2,9 @@
 #include "app/Audition.h"
 
 #include "app/EditorOptions.h"
+#include "audio/GrooveZones.h"
 #include "audio/SoundSystem.h"
+#include "kit/SampleZone.h"
 
 namespace padsmith {
 
@@ -17,11 +19,20 @@ void Audition::setSound(std::unique_ptr<SoundSystem> sound) {
 }
 
 void Audition::preview(const std::string& path) {
-    sound_->previewSample(path, options_.outputDevice());
+    sound_->previewSample(path, options_.outputDevice(), {});
 }
 
-void Audition::playNote(const std::string& path) {
-    sound_->playNote(path, options_.outputDevice());
+void Audition::previewZone(const SampleZone& zone) {
+    sound_->previewSample(zone.sourcePath, options_.outputDevice(),
+                          {zone.gainLeft, zone.gainRight});
+}
+
+void Audition::playZone(const SampleZone& zone) {
+    sound_->playNote(zone.sourcePath, options_.outputDevice(), {zone.gainLeft, zone.gainRight});
+}
+
+void Audition::playZone(const ZonePlay& zone) {
+    sound_->playNote(zone.path, options_.outputDevice(), {zone.gainLeft, zone.gainRight});
 }
 
 void Audition::stop() {

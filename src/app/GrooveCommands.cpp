@@ -17,7 +17,7 @@ GrooveCommands::GrooveCommands(Services services)
     : QObject(&services.owner), s_(services),
       player_(
           services.kit,
-          [&audition = services.audition](const ZonePlay& zone) { audition.playNote(zone.path); },
+          [&audition = services.audition](const ZonePlay& zone) { audition.playZone(zone); },
           this) {
     connect(&player_, &GroovePlayer::notePlayed, this, &GrooveCommands::notePlayed);
     connect(&player_, &GroovePlayer::stopped, this, [this] {

@@ -429,8 +429,10 @@ void MainWindow::exploreKitFolder() {
 void MainWindow::showAbout() {
     if (about_ == nullptr) {
         about_ = new AboutDialog(this);
-        about_->setMidiStatus(sound().midiStatusText());
     }
+    // The output may have changed since the window was last shown.
+    about_->setMidiStatus(sound().midiStatusText() + QLatin1Char('\n') +
+                          sound().outputStatusText());
     about_->show();
     about_->raise();
     about_->activateWindow();

@@ -89,14 +89,14 @@ void MainWindow::buildControls() {
     animation_->move(49, 52);
 
     ZoneListPanel::Hooks zoneHooks;
-    zoneHooks.preview = [this](const std::string& path) { audition_->preview(path); };
+    zoneHooks.preview = [this](const SampleZone& zone) { audition_->previewZone(zone); };
     zoneHooks.commandKey = [this] { return commandKey_; };
     zoneHooks.keyRepeating = [this] { return keyRepeat_; };
     zones_ = new ZoneListPanel(kit_, *edits_, *host_, client, std::move(zoneHooks));
     zones_->view()->setGeometry(QRect(QPoint(7, 65), QPoint(client->width() - 7 - 1, 320 - 1)));
 
     PadPanel::Hooks hooks;
-    hooks.preview = [this](const std::string& path) { audition_->preview(path); };
+    hooks.preview = [this](const SampleZone& zone) { audition_->previewZone(zone); };
     hooks.animate = [this] { animation_->play(); };
     hooks.commandKey = [this] { return commandKey_; };
     hooks.keyRepeating = [this] { return keyRepeat_; };

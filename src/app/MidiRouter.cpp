@@ -82,7 +82,7 @@ bool MidiRouter::trigger(const NoteOn& note, bool sounded) {
         // Notes sound together, as on the instrument. A note that sounds already was played
         // on its way in.
         if (!sounded) {
-            s_.audition.playNote(played.sourcePath);
+            s_.audition.playZone(played);
         }
         s_.pads.selectPad(zone->pad, zone->position);
         s_.commandsChanged();
@@ -115,7 +115,8 @@ std::vector<KitZone> kitZonesOf(const KitDocument& kit) {
     std::vector<KitZone> zones;
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
-            zones.push_back({zone.sourcePath, zone.key, zone.velocityLow, zone.velocityHigh});
+            zones.push_back({zone.sourcePath, zone.key, zone.velocityLow, zone.velocityHigh,
+                             zone.gainLeft, zone.gainRight});
         }
     }
     return zones;

@@ -378,7 +378,7 @@ void PadMapPanel::clicked(int lane, int velocity, Qt::KeyboardModifiers modifier
                            map_);
     }
     if (!modifiers.testFlag(Qt::ControlModifier)) {
-        s_.audition.preview(kit.current().at(static_cast<std::size_t>(row)).sourcePath);
+        s_.audition.previewZone(kit.current().at(static_cast<std::size_t>(row)));
     }
 }
 

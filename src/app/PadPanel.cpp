@@ -148,13 +148,13 @@ void PadPanel::playPad() {
         return;
     }
     // Taken before anything else runs: the preview must not reach into the pad afterwards.
-    const std::string path = pad.at(static_cast<std::size_t>(row)).sourcePath;
+    const SampleZone zone = pad.at(static_cast<std::size_t>(row));
     if (hooks_.animate) {
         hooks_.animate();
     }
     zones_.selectRow(row);
     if (hooks_.preview) {
-        hooks_.preview(path);
+        hooks_.preview(zone);
     }
 }
 

@@ -32,8 +32,8 @@ class PadPanel : public QObject, public CommandRunner {
 public:
     // What the panel needs from the window around it.
     struct Hooks {
-        std::function<void(const std::string& path)> preview; // on the chosen output
-        std::function<void()> animate;                        // the picture's animation, once
+        std::function<void(const SampleZone& zone)> preview; // on the chosen output
+        std::function<void()> animate;                       // the picture's animation, once
         // The key that gave the last navigation command (Qt::Key), and whether it repeats.
         std::function<int()> commandKey;
         std::function<bool()> keyRepeating;

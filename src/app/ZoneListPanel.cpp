@@ -181,7 +181,7 @@ void ZoneListPanel::playZone() {
     if (row < 0 || static_cast<std::size_t>(row) >= pad.size() || !hooks_.preview) {
         return;
     }
-    hooks_.preview(pad.at(static_cast<std::size_t>(row)).sourcePath);
+    hooks_.preview(pad.at(static_cast<std::size_t>(row)));
 }
 
 bool ZoneListPanel::acceptCellText(int column, const QString& text) {

@@ -16,6 +16,7 @@ class QWidget;
 namespace padsmith {
 
 class CellTableView;
+struct SampleZone;
 class EditPath;
 class KitDocument;
 class KitHost;
@@ -30,7 +31,7 @@ class ZoneListPanel : public QObject, public CommandRunner {
 public:
     // What the panel needs from the window around it.
     struct Hooks {
-        std::function<void(const std::string& path)> preview; // on the chosen output
+        std::function<void(const SampleZone& zone)> preview; // on the chosen output
         // The key that gave the last navigation command (Qt::Key), and whether it repeats.
         std::function<int()> commandKey;
         std::function<bool()> keyRepeating;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <jack/jack.h>
+#include <jack/thread.h>
 #include <memory>
+#include <string>
 
 namespace padsmith {
 
@@ -81,6 +83,17 @@ public:
     }
 
     std::uint64_t underruns() const override { return xruns_.load(); }
+
+    std::string statusText() const override {
+        // JACK runs every client's process callback on a thread it schedules itself.
+        const int priority =
+            jack_is_realtime(client_) != 0 ? jack_client_real_time_priority(client_) : 0;
+        return "JACK, " + std::to_string(rate_) + " Hz, " + std::to_string(periodFrames()) +
+               "-frame periods; its thread at " +
+               (priority > 0 ? "real-time priority " + std::to_string(priority)
+                             : std::string("normal priority (the JACK server runs without "
+                                           "real-time scheduling)"));
+    }
 
 private:
     static int process(jack_nframes_t frames, void* self) {

@@ -14,10 +14,12 @@ class LinkedSound : public SoundSystem {
 public:
     explicit LinkedSound(SampleCache* cache) : player_(cache) {}
 
-    void previewSample(const std::string& path, int device) override {
-        player_.previewSample(path, device);
+    void previewSample(const std::string& path, int device, VoiceGain gain) override {
+        player_.previewSample(path, device, gain);
     }
-    void playNote(const std::string& path, int device) override { player_.playNote(path, device); }
+    void playNote(const std::string& path, int device, VoiceGain gain) override {
+        player_.playNote(path, device, gain);
+    }
     void stopPreview() override { player_.stopPreview(); }
     bool openOutput(int device) override { return player_.openOutput(device); }
     void closeOutput() override { player_.closeOutput(); }
@@ -48,6 +50,7 @@ public:
     }
     bool midiOpen() const override { return midi_.isOpen(); }
     QString midiStatusText() const override { return midi_.statusText(); }
+    QString outputStatusText() const override { return player_.outputStatusText(); }
 
 private:
     PreviewPlayer player_;

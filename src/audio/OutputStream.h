@@ -33,6 +33,9 @@ public:
     virtual std::size_t periodFrames() const = 0;
     // How often the output ran dry (the sound server's underflows, JACK's xruns) so far.
     virtual std::uint64_t underruns() const = 0;
+    // One line for the user: the output, its rate and periods, and the priority its audio
+    // thread runs at.
+    virtual std::string statusText() const = 0;
 };
 
 // An output the sound server offers.
@@ -60,9 +63,5 @@ void quietJack();
 bool jackRunning();
 // A JACK client whose two output ports are connected to the system's playback ports.
 std::unique_ptr<OutputStream> openJackOutput(const RenderAtRate& renderAtRate, std::string& error);
-
-// Gives the calling audio thread real-time priority where the system grants it; false where it
-// does not (the thread then runs at normal priority).
-bool raiseAudioThreadPriority();
 
 } // namespace padsmith

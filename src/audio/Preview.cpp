@@ -115,20 +115,20 @@ void PreviewPlayer::closeOutput() {
     outputKey_.clear();
 }
 
-void PreviewPlayer::previewSample(const std::string& path, int device) {
+void PreviewPlayer::previewSample(const std::string& path, int device, VoiceGain gain) {
     stopPreview();
     if (!path.empty()) {
-        start(path, device, true);
+        start(path, device, true, gain);
     }
 }
 
-void PreviewPlayer::playNote(const std::string& path, int device) {
+void PreviewPlayer::playNote(const std::string& path, int device, VoiceGain gain) {
     if (!path.empty()) {
-        start(path, device, false);
+        start(path, device, false, gain);
     }
 }
 
-void PreviewPlayer::start(const std::string& path, int device, bool solo) {
+void PreviewPlayer::start(const std::string& path, int device, bool solo, VoiceGain gain) {
     previewing_ = false;
     voice_ = 0;
     written_ = 0;
@@ -138,7 +138,7 @@ void PreviewPlayer::start(const std::string& path, int device, bool solo) {
         info_ = QString::fromStdString(SampleStream(path).infoText());
         return;
     }
-    const StartedSound started = audition_->play(path, solo);
+    const StartedSound started = audition_->play(path, solo, gain);
     info_ = QString::fromStdString(started.infoText);
     voice_ = started.id;
     fromCache_ = started.fromCache;
@@ -230,6 +230,15 @@ std::uint64_t PreviewPlayer::outputUnderruns() const {
 
 std::uint64_t PreviewPlayer::starvedPeriods() const {
     return audition_ ? audition_->starvedPeriods() : 0;
+}
+
+QString PreviewPlayer::outputStatusText() const {
+    return QStringLiteral("Audio output: %1")
+        .arg(output_ ? QString::fromStdString(output_->statusText()) : QStringLiteral("none open"));
+}
+
+std::uint64_t PreviewPlayer::notesGivenUp() const {
+    return audition_ ? audition_->notesGivenUp() : 0;
 }
 
 int PreviewPlayer::outputRate() const {

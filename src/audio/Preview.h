@@ -44,11 +44,12 @@ public:
     PreviewPlayer(const PreviewPlayer&) = delete;
     PreviewPlayer& operator=(const PreviewPlayer&) = delete;
 
-    // Ends every sound, then plays `path` on `device`. An empty path only stops.
-    void previewSample(const std::string& path, int device);
-    // Plays `path` on `device` together with what sounds already (a MIDI note). A change of
-    // device ends the other sounds.
-    void playNote(const std::string& path, int device);
+    // Ends every sound, then plays `path` on `device` at `gain` (a zone's volumes; a file
+    // that is no zone yet plays at its own level). An empty path only stops.
+    void previewSample(const std::string& path, int device, VoiceGain gain = {});
+    // Plays `path` on `device` at `gain` together with what sounds already (a MIDI note). A
+    // change of device ends the other sounds.
+    void playNote(const std::string& path, int device, VoiceGain gain = {});
     // Ends every sound and lets the files go; the stream stays open for the next one.
     void stopPreview();
     // Opens the stream of `device` ahead of the first sound; false when no output takes it.
@@ -97,10 +98,14 @@ public:
     // sounding voice had run dry.
     std::uint64_t outputUnderruns() const;
     std::uint64_t starvedPeriods() const;
+    // Since the stream was opened: MIDI notes given up, their voice not ready again in time.
+    std::uint64_t notesGivenUp() const;
+    // "Audio output: " and the open stream's output, rate, periods and thread priority.
+    QString outputStatusText() const;
 
 private:
     bool ensureOutput(int device);
-    void start(const std::string& path, int device, bool solo);
+    void start(const std::string& path, int device, bool solo, VoiceGain gain);
 
     SampleCache* cache_;
     std::unique_ptr<OutputStream> output_;

@@ -2,14 +2,14 @@
 // The PulseAudio output (PipeWire's PulseAudio server answers the same calls): a stream whose
 // write callback renders exactly what the server asks for, on libpulse's own thread.
 #include "audio/OutputStream.h"
+#include "audio/Realtime.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
-#include <pthread.h>
 #include <pulse/pulseaudio.h>
-#include <sched.h>
-#include <thread>
 
 namespace padsmith {
 
@@ -19,7 +19,21 @@ constexpr const char* kClientName = "Padsmith";
 constexpr std::size_t kPeriodFrames = 256;
 constexpr std::size_t kPeriods = 3;
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
-constexpr int kRealtimePriority = 20;
+// The most periods the stream grows to after underruns, and how long after growing it waits
+// before it grows again (the server reports one stall as several underruns).
+constexpr std::size_t kMostPeriods = 8;
+constexpr auto kGrowthPause = std::chrono::milliseconds(100);
+
+// What the stream asks the server for: `periods` periods of kPeriodFrames, one at a time.
+pa_buffer_attr bufferOf(std::size_t periods) {
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = static_cast<std::uint32_t>(periods * kPeriodFrames * kFrameBytes);
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.minreq = static_cast<std::uint32_t>(kPeriodFrames * kFrameBytes);
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    return attributes;
+}
 
 // A connection to the server on a thread of libpulse's; everything below runs with the loop
 // locked, as libpulse wants, except the callbacks, which run on the loop's thread.
@@ -176,6 +190,8 @@ public:
             return false;
         }
         rate_ = query.takenRate();
+        sinkName_ = sinkId.empty() ? "the default output" : sinkId;
+        raiseLoopPriority();
         render_ = renderAtRate(rate_);
         ready_.store(true, std::memory_order_release);
 
@@ -189,12 +205,7 @@ public:
         pa_stream_set_state_callback(stream_, &PulseOutput::stateChanged, this);
         pa_stream_set_write_callback(stream_, &PulseOutput::write, this);
         pa_stream_set_underflow_callback(stream_, &PulseOutput::underflow, this);
-        pa_buffer_attr attributes{};
-        attributes.maxlength = static_cast<std::uint32_t>(-1);
-        attributes.tlength = static_cast<std::uint32_t>(kPeriods * kPeriodFrames * kFrameBytes);
-        attributes.prebuf = static_cast<std::uint32_t>(-1);
-        attributes.minreq = static_cast<std::uint32_t>(kPeriodFrames * kFrameBytes);
-        attributes.fragsize = static_cast<std::uint32_t>(-1);
+        const pa_buffer_attr attributes = bufferOf(kPeriods);
         const auto flags =
             static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
                                            PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_START_UNMUTED);
@@ -235,7 +246,7 @@ public:
         const bool known = pa_stream_get_latency(stream_, &latency, &negative) == 0;
         connection.unlock();
         if (!known || negative != 0) {
-            return kPeriods * kPeriodFrames;
+            return periods_.load() * kPeriodFrames;
         }
         return static_cast<std::size_t>(latency * static_cast<pa_usec_t>(rate_) / 1'000'000U);
     }
@@ -243,9 +254,58 @@ public:
     std::size_t periodFrames() const override { return period_; }
     std::uint64_t underruns() const override { return underruns_.load(); }
 
+    std::string statusText() const override {
+        return "PulseAudio, " + sinkName_ + ", " + std::to_string(rate_) + " Hz, " +
+               std::to_string(period_) + "-frame periods × " + std::to_string(kPeriods) +
+               (periods_.load() > kPeriods
+                    ? " (grown to " + std::to_string(periods_.load()) + " after underruns)"
+                    : std::string()) +
+               "; its thread at " + describe(priority_);
+    }
+
 private:
-    static void underflow(pa_stream* /*stream*/, void* self) {
-        static_cast<PulseOutput*>(self)->underruns_.fetch_add(1);
+    // libpulse's thread asks for real-time priority itself, before the stream exists, so that
+    // the wait for the system bus (RealtimeKit) delays no sound. Called with the loop locked.
+    void raiseLoopPriority() {
+        PriorityAsked& asked = priorityAsked_;
+        pa_threaded_mainloop_once_unlocked(
+            connection_.loop(),
+            [](pa_threaded_mainloop* /*loop*/, void* data) {
+                auto* request = static_cast<PriorityAsked*>(data);
+                PriorityGrant grant = raiseThreadPriority();
+                const std::lock_guard lock(request->mutex);
+                request->grant = std::move(grant);
+                request->done = true;
+                request->answered.notify_one();
+            },
+            &asked);
+        connection_.unlock();
+        {
+            std::unique_lock lock(asked.mutex);
+            asked.answered.wait(lock, [&asked] { return asked.done; });
+            priority_ = std::move(asked.grant);
+        }
+        connection_.lock();
+    }
+
+    // The server's side ran dry: what it does between our writes (its main thread hands the
+    // data over, and that thread is not a real-time one) came late for the buffer. A machine
+    // that loaded gets a period more of buffer, and keeps it while the stream lasts.
+    static void underflow(pa_stream* stream, void* self) {
+        auto* output = static_cast<PulseOutput*>(self);
+        output->underruns_.fetch_add(1);
+        const auto now = std::chrono::steady_clock::now();
+        const std::size_t periods = output->periods_.load();
+        if (periods >= kMostPeriods || now - output->grown_ < kGrowthPause) {
+            return;
+        }
+        output->grown_ = now;
+        output->periods_.store(periods + 1);
+        const pa_buffer_attr attributes = bufferOf(periods + 1);
+        if (pa_operation* operation =
+                pa_stream_set_buffer_attr(stream, &attributes, nullptr, nullptr)) {
+            pa_operation_unref(operation);
+        }
     }
 
     static void stateChanged(pa_stream* stream, void* self) {
@@ -263,10 +323,6 @@ private:
         // checker so, since libpulse's own hand-over is invisible to it.
         if (!output->ready_.load(std::memory_order_acquire)) {
             return;
-        }
-        if (!output->prioritySet_) {
-            output->prioritySet_ = true;
-            raiseAudioThreadPriority();
         }
         while (bytes >= kFrameBytes) {
             void* data = nullptr;
@@ -286,14 +342,27 @@ private:
         output->callbacks_.fetch_add(1, std::memory_order_release);
     }
 
+    // The loop thread's answer to raiseLoopPriority. Made with the output, before libpulse's
+    // thread starts: the thread checker cannot see libpulse hand it over.
+    struct PriorityAsked {
+        std::mutex mutex;
+        std::condition_variable answered;
+        bool done = false;
+        PriorityGrant grant;
+    };
+
+    PriorityAsked priorityAsked_;
     Connection connection_;
     pa_stream* stream_ = nullptr;
     RenderFunction render_;
     int rate_ = 0;
     std::size_t period_ = kPeriodFrames;
-    bool prioritySet_ = false; // the loop thread's
+    std::string sinkName_;
+    PriorityGrant priority_;
     std::atomic<bool> failed_{false};
     std::atomic<std::uint64_t> underruns_{0};
+    std::atomic<std::size_t> periods_{kPeriods};
+    std::chrono::steady_clock::time_point grown_; // the loop thread's
     std::atomic<bool> ready_{false};
     std::atomic<std::uint64_t> callbacks_{0};
 };
@@ -323,14 +392,6 @@ openPulseOutput(const std::string& sinkId, const RenderAtRate& renderAtRate, std
         return nullptr;
     }
     return output;
-}
-
-bool raiseAudioThreadPriority() {
-    // Granted to root, or where the system's limits allow real-time priority (RLIMIT_RTPRIO,
-    // as an audio group usually has).
-    sched_param parameters{};
-    parameters.sched_priority = kRealtimePriority;
-    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameters) == 0;
 }
 
 } // namespace padsmith

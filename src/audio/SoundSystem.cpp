@@ -13,8 +13,8 @@ class SilentSound : public SoundSystem {
 public:
     explicit SilentSound(QString reason) : reason_(std::move(reason)) {}
 
-    void previewSample(const std::string& /*path*/, int /*device*/) override {}
-    void playNote(const std::string& /*path*/, int /*device*/) override {}
+    void previewSample(const std::string& /*path*/, int /*device*/, VoiceGain /*gain*/) override {}
+    void playNote(const std::string& /*path*/, int /*device*/, VoiceGain /*gain*/) override {}
     void stopPreview() override {}
     bool openOutput(int /*device*/) override { return false; }
     void closeOutput() override {}
@@ -32,6 +32,9 @@ public:
     bool midiOpen() const override { return false; }
     QString midiStatusText() const override {
         return QStringLiteral("MIDI input: none (%1)").arg(reason_);
+    }
+    QString outputStatusText() const override {
+        return QStringLiteral("Audio output: none (%1)").arg(reason_);
     }
 
 private:

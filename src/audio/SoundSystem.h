@@ -25,9 +25,10 @@ class SoundSystem {
 public:
     virtual ~SoundSystem() = default;
 
-    // As PreviewPlayer: a preview ends every sound, a note sounds with the others.
-    virtual void previewSample(const std::string& path, int device) = 0;
-    virtual void playNote(const std::string& path, int device) = 0;
+    // As PreviewPlayer: a preview ends every sound, a note sounds with the others; `gain` is
+    // the zone's volumes (a file that is no zone plays at its own level).
+    virtual void previewSample(const std::string& path, int device, VoiceGain gain) = 0;
+    virtual void playNote(const std::string& path, int device, VoiceGain gain) = 0;
     virtual void stopPreview() = 0;
     virtual bool openOutput(int device) = 0;
     virtual void closeOutput() = 0;
@@ -53,6 +54,8 @@ public:
     virtual bool midiOpen() const = 0;
     // One line for the About window: the MIDI system and its ports, or why there is no MIDI.
     virtual QString midiStatusText() const = 0;
+    // One line for the About window: the output stream and the priority of its audio thread.
+    virtual QString outputStatusText() const = 0;
 };
 
 // Set in a MIDI message that openMidi's `received` gets for a note-on that already sounds.
@@ -77,7 +80,7 @@ inline const QString kSoundModuleName = QStringLiteral("padsmith-sound");
 LoadedSound loadSoundModule(const QStringList& folders, SampleCache* cache);
 
 // The version of the interface above; the module refuses to serve another.
-constexpr int kSoundInterfaceVersion = 2;
+constexpr int kSoundInterfaceVersion = 3;
 // The function the module exports, and its signature.
 inline constexpr char kSoundModuleEntry[] = "padsmithCreateSound";
 using SoundModuleEntry = SoundSystem* (*)(SampleCache* cache, int interfaceVersion);

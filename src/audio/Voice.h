@@ -73,6 +73,9 @@ public:
     std::size_t mixInto(float* mix, std::size_t frames);
     // Audio thread: true once every frame of the sound has been taken.
     bool finished() const;
+    // Audio thread, before the voice is mixed: the level of each side (a voice made ready ahead
+    // for a sample that several zones play takes the level of the zone a note finds).
+    void setGain(VoiceGain gain) { gain_ = gain; }
     // Output frames taken from the ring so far; any thread.
     std::uint64_t framesMixed() const { return mixed_.load(std::memory_order_relaxed); }
 

@@ -19,16 +19,18 @@ constexpr auto kFillInterval = std::chrono::milliseconds(3);
 constexpr auto kIdleInterval = std::chrono::milliseconds(100);
 // How long one round may spend making voices ready before the sounding ones are filled again.
 constexpr auto kPrepareSlice = std::chrono::milliseconds(8);
-// Audio periods a note waits for its voice to be made ready again (a fast roll on one pad)
-// before it is given up.
-constexpr int kNoteAttempts = 64;
 
 } // namespace
 
-// The kit as the audio thread sees it: for each note and velocity the sample it plays, and
-// for each sample a voice made ready ahead. The audio thread takes a ready voice; the feeder
-// makes the next one.
+// The kit as the audio thread sees it: for each note and velocity the zone it plays, and for
+// each sample a voice made ready ahead. The audio thread takes a ready voice and gives it the
+// zone's level; the feeder makes the next one.
 struct VoiceEngine::Bank {
+    // A zone that some note and velocity reach: its sample's slot and its level.
+    struct Zone {
+        std::uint32_t slot = 0;
+        VoiceGain gain;
+    };
     struct Slot {
         std::string path;
         std::atomic<Voice*> ready{nullptr};
@@ -38,8 +40,43 @@ struct VoiceEngine::Bank {
         std::optional<FileStamp> stamp;
     };
     std::uint64_t generation = 0;
-    std::array<std::int16_t, kNotes * kNotes> slotOf{}; // note * 128 + velocity; -1 none
+    // Note * 128 + velocity: an index into `zones`, -1 for none. At most one zone a cell, so
+    // the zones fit.
+    std::array<std::int16_t, kNotes * kNotes> zoneOf{};
+    std::vector<Zone> zones;
     std::vector<std::unique_ptr<Slot>> slots;
+
+    // Takes the kit's zones: the first zone (in the kit's order) that answers a note and
+    // velocity plays it; a sample's voices are made once for all zones that play it.
+    void build(const std::vector<KitZone>& kit) {
+        zoneOf.fill(-1);
+        std::unordered_map<std::string, std::uint32_t> slotOfPath;
+        for (const KitZone& zone : kit) {
+            if (zone.key < 0 || zone.key >= kNotes || zone.path.empty()) {
+                continue;
+            }
+            const int low = zone.velocityHigh == 0 ? 1 : std::max(zone.velocityLow, 1);
+            const int high = zone.velocityHigh == 0 ? kNotes - 1 : std::min(zone.velocityHigh, 127);
+            std::int16_t index = -1;
+            for (int velocity = low; velocity <= high; ++velocity) {
+                std::int16_t& cell = zoneOf[static_cast<std::size_t>(zone.key * kNotes + velocity)];
+                if (cell >= 0) {
+                    continue;
+                }
+                if (index < 0) {
+                    auto [found, added] =
+                        slotOfPath.try_emplace(zone.path, static_cast<std::uint32_t>(slots.size()));
+                    if (added) {
+                        slots.push_back(std::make_unique<Slot>());
+                        slots.back()->path = zone.path;
+                    }
+                    index = static_cast<std::int16_t>(zones.size());
+                    zones.push_back({found->second, {zone.gainLeft, zone.gainRight}});
+                }
+                cell = index;
+            }
+        }
+    }
 
     ~Bank() {
         for (const auto& slot : slots) {
@@ -61,8 +98,8 @@ struct VoiceEngine::Event {
     Bank* bank = nullptr;
 };
 
-VoiceEngine::VoiceEngine(int outputRate, SampleCache* cache)
-    : outputRate_(outputRate), cache_(cache),
+VoiceEngine::VoiceEngine(int outputRate, SampleCache* cache, int noteWaitPeriods)
+    : outputRate_(outputRate), noteWaitPeriods_(noteWaitPeriods), cache_(cache),
       commands_(std::make_unique<BoundedQueue<Command, 64>>()),
       notes_(std::make_unique<NoteQueue>()), events_(std::make_unique<BoundedQueue<Event, 1024>>()),
       mixer_(outputRate) {
@@ -122,7 +159,7 @@ std::unique_ptr<Voice> VoiceEngine::makeVoice(const std::string& path, StartedSo
     return voice;
 }
 
-StartedSound VoiceEngine::play(const std::string& path, bool solo) {
+StartedSound VoiceEngine::play(const std::string& path, bool solo, VoiceGain gain) {
     StartedSound started;
     std::unique_ptr<Voice> voice = makeVoice(path, &started, true, nullptr);
     if (!voice) {
@@ -132,6 +169,7 @@ StartedSound VoiceEngine::play(const std::string& path, bool solo) {
         started.fromCache = false;
         return started;
     }
+    voice->setGain(gain);
     Voice* handed = voice.get();
     {
         const std::lock_guard lock(liveMutex_);
@@ -219,19 +257,23 @@ void VoiceEngine::startNote(QueuedNote note, int attempts) {
     if (bank_ == nullptr) {
         return;
     }
-    const std::int16_t slot =
-        bank_->slotOf[static_cast<std::size_t>(note.note) * kNotes + note.velocity];
-    if (slot < 0) {
+    const std::int16_t index =
+        bank_->zoneOf[static_cast<std::size_t>(note.note) * kNotes + note.velocity];
+    if (index < 0) {
         return;
     }
-    Voice* voice = bank_->slots[static_cast<std::size_t>(slot)]->ready.exchange(nullptr);
+    const Bank::Zone& zone = bank_->zones[static_cast<std::size_t>(index)];
+    Voice* voice = bank_->slots[zone.slot]->ready.exchange(nullptr);
     if (voice == nullptr) {
         // Taken by the note before and not made again yet: tried in the next periods.
-        if (attempts < kNoteAttempts && waitingCount_ < waiting_.size()) {
+        if (attempts < noteWaitPeriods_ && waitingCount_ < waiting_.size()) {
             waiting_[waitingCount_++] = {note, attempts + 1};
+        } else {
+            givenUp_.fetch_add(1, std::memory_order_relaxed);
         }
         return;
     }
+    voice->setGain(zone.gain);
     mixer_.add(voice, false);
     events_->push({Event::Kind::Started, voice, nullptr});
 }
@@ -382,29 +424,7 @@ void VoiceEngine::feederLoop() {
                 }
                 auto bank = std::make_unique<Bank>();
                 bank->generation = kitAsked_;
-                bank->slotOf.fill(-1);
-                std::unordered_map<std::string, std::int16_t> slotOfPath;
-                for (const KitZone& zone : kitZones_) {
-                    if (zone.key < 0 || zone.key >= kNotes || zone.path.empty()) {
-                        continue;
-                    }
-                    auto [found, added] = slotOfPath.try_emplace(
-                        zone.path, static_cast<std::int16_t>(bank->slots.size()));
-                    if (added) {
-                        bank->slots.push_back(std::make_unique<Bank::Slot>());
-                        bank->slots.back()->path = zone.path;
-                    }
-                    const int low = zone.velocityHigh == 0 ? 1 : std::max(zone.velocityLow, 1);
-                    const int high =
-                        zone.velocityHigh == 0 ? kNotes - 1 : std::min(zone.velocityHigh, 127);
-                    for (int velocity = low; velocity <= high; ++velocity) {
-                        std::int16_t& slot =
-                            bank->slotOf[static_cast<std::size_t>(zone.key * kNotes + velocity)];
-                        if (slot < 0) {
-                            slot = found->second;
-                        }
-                    }
-                }
+                bank->build(kitZones_);
                 takeReadyVoices(*bank);
                 kitTaken_ = kitAsked_;
                 building_ = bank.get();

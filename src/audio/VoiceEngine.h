@@ -40,7 +40,11 @@ struct StartedSound {
 // without anything being read or converted first.
 class VoiceEngine {
 public:
-    VoiceEngine(int outputRate, SampleCache* cache);
+    // Audio periods a note waits for its voice to be made ready again (a fast roll on one pad)
+    // before it is given up: later than that it would no longer belong where it was played.
+    static constexpr int kNoteWaitPeriods = 64;
+
+    VoiceEngine(int outputRate, SampleCache* cache, int noteWaitPeriods = kNoteWaitPeriods);
     // The output must have stopped calling render().
     ~VoiceEngine();
     VoiceEngine(const VoiceEngine&) = delete;
@@ -49,8 +53,9 @@ public:
     int outputRate() const { return outputRate_; }
 
     // Window's thread. Makes a voice of `path` and hands it to the audio thread; with `solo`
-    // every other sound ends (a preview), else it sounds with them (a note).
-    StartedSound play(const std::string& path, bool solo);
+    // every other sound ends (a preview), else it sounds with them (a note). `gain` is the
+    // level of each side (a zone's volumes).
+    StartedSound play(const std::string& path, bool solo, VoiceGain gain = {});
     void stopAll();
     // The kit's zones: voices for each of its samples are made ready, and from then on MIDI
     // notes find their zone on the audio thread.
@@ -70,6 +75,8 @@ public:
     std::uint64_t framesMixed(int id) const;
     // Audio periods in which a sounding voice had run dry (see VoiceMixer::starvedRenders).
     std::uint64_t starvedPeriods() const { return starved_.load(std::memory_order_relaxed); }
+    // Notes given up because their voice was not ready again in time (see kNoteWaitPeriods).
+    std::uint64_t notesGivenUp() const { return givenUp_.load(std::memory_order_relaxed); }
 
     // Any thread. Queues a note-on for the audio thread; false when the note is not played
     // there (notes go to the window, no output runs, the kit's voices are not ready yet, the
@@ -95,6 +102,7 @@ private:
     void wake();
 
     const int outputRate_;
+    const int noteWaitPeriods_;
     SampleCache* cache_;
     std::atomic<int> nextId_{1};
 
@@ -116,6 +124,7 @@ private:
     std::size_t waitingCount_ = 0;
 
     std::atomic<std::uint64_t> starved_{0};
+    std::atomic<std::uint64_t> givenUp_{0};
     std::atomic<bool> direct_{false};
     std::atomic<bool> running_{false};
     std::atomic<std::uint64_t> kitGeneration_{0};

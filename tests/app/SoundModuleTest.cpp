@@ -72,7 +72,8 @@ private slots:
         if (loaded) {
             QVERIFY(result.error.isEmpty());
             QVERIFY(result.sound->midiStatusText().startsWith("MIDI input: "));
-            result.sound->previewSample(toStd(app.path("missing.wav")), -1);
+            QVERIFY(result.sound->outputStatusText().startsWith("Audio output: "));
+            result.sound->previewSample(toStd(app.path("missing.wav")), -1, {});
             QVERIFY(!result.sound->isPreviewing());
         } else {
             QVERIFY2(result.error.contains(error), qPrintable(result.error));

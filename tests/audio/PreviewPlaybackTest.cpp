@@ -241,6 +241,12 @@ TEST_F(PreviewPlayback, PlaysAtTheFilesPitchAndANewPreviewCutsTheOldOne) {
     player.previewSample(fileA.string(), *device);
     ASSERT_TRUE(player.isPreviewing());
     EXPECT_NE(player.infoText().indexOf("Stereo 24 bit / 48 kHz"), -1);
+    // The About window's line: the server, the sink's rate and what the stream's thread got.
+    const QString status = player.outputStatusText();
+    EXPECT_TRUE(status.startsWith("Audio output: PulseAudio, ")) << status.toStdString();
+    EXPECT_TRUE(status.contains(QString(" %1 Hz, ").arg(player.outputRate())) &&
+                status.contains(" priority"))
+        << status.toStdString();
     const std::optional<std::size_t> heardA = waitForTone(toneA, 0, halfSecond);
     ASSERT_TRUE(heardA) << "tone A never arrived at 440 Hz (" << recorded_.size() << " samples)";
 
