@@ -327,31 +327,51 @@ std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, Zo
         }};
 }
 
-// A fix for two pads on one note: the later pad's zones on that note move to the nearest key
-// above it that no pad plays (below, when none is left above).
-std::optional<HealthFix> moveToFreeKeyFix(const KitDocument& kit, ZoneRef second) {
-    const int key = zoneAt(kit, second).key;
-    std::array<bool, 128> played{};
+// The keys some zone of the kit plays.
+using PlayedKeys = std::array<bool, kKeys>;
+PlayedKeys playedKeys(const KitDocument& kit) {
+    PlayedKeys played{};
     for (const Pad& pad : kit.pads) {
         for (const SampleZone& zone : pad) {
-            if (zone.key >= 0 && zone.key < 128) {
+            if (validKey(zone.key)) {
                 played[static_cast<std::size_t>(zone.key)] = true;
             }
         }
     }
-    int free = -1;
-    for (int candidate = key + 1; candidate < 128 && free < 0; ++candidate) {
-        free = played[static_cast<std::size_t>(candidate)] ? -1 : candidate;
+    return played;
+}
+
+// The nearest key above `key` that no pad plays, else the nearest below; -1 when every key is
+// played.
+int freeKeyNear(const PlayedKeys& played, int key) {
+    for (int candidate = key + 1; candidate < kKeys; ++candidate) {
+        if (!played[static_cast<std::size_t>(candidate)]) {
+            return candidate;
+        }
     }
-    for (int candidate = key - 1; candidate >= 0 && free < 0; --candidate) {
-        free = played[static_cast<std::size_t>(candidate)] ? -1 : candidate;
+    for (int candidate = key - 1; candidate >= 0; --candidate) {
+        if (!played[static_cast<std::size_t>(candidate)]) {
+            return candidate;
+        }
     }
-    if (free < 0) {
+    return -1;
+}
+
+// A fix for two pads on one note: the later pad's zones on that note move to the nearest key
+// above it that no pad plays (below, when none is left above), found when it is applied.
+std::optional<HealthFix> moveToFreeKeyFix(const KitDocument& kit, ZoneRef second,
+                                          const PlayedKeys& played) {
+    const int key = zoneAt(kit, second).key;
+    if (freeKeyNear(played, key) < 0) {
         return std::nullopt;
     }
     const int pad = second.pad;
-    return HealthFix{"Move to a free key", [pad, key, free](const KitDocument& on) {
+    return HealthFix{"Move to a free key", [pad, key](const KitDocument& on) {
                          KitEdit edit{"Move to a free key", {}};
+                         const int free = freeKeyNear(playedKeys(on), key);
+                         if (free < 0) {
+                             return edit;
+                         }
                          Pad& moved = touchPad(edit, on, pad);
                          for (SampleZone& zone : moved.zones()) {
                              if (zone.key == key) {
@@ -362,28 +382,58 @@ std::optional<HealthFix> moveToFreeKeyFix(const KitDocument& kit, ZoneRef second
                      }};
 }
 
+// How many of the zones a zone clashes with its double-note finding names.
+constexpr std::size_t kNamedClashes = 3;
+
+std::string doubleNoteMessage(const KitDocument& kit, const DoubleNoteGroup& group) {
+    const ZoneRef first = group.zone;
+    const SampleZone& zone = zoneAt(kit, first);
+    const std::string note = noteName(zone.key) + " at " + windowText(playedVelocities(zone)) +
+                             ": a save refuses a note defined twice";
+    const std::string row = "Row " + std::to_string(first.position + 1);
+    if (group.count == 1) {
+        return row + " and " + placeText(group.first.front(), first.pad) + " both define " + note;
+    }
+    std::vector<std::string> places;
+    for (const ZoneRef other : group.first) {
+        places.push_back(placeText(other, first.pad));
+    }
+    std::string named = joinedList(places);
+    if (group.count > places.size()) {
+        named.clear();
+        for (const std::string& place : places) {
+            named += place + ", ";
+        }
+        named += "…";
+    }
+    return row + " and " + std::to_string(group.count) + " zones of other pads (" + named +
+           ") define " + note;
+}
+
+// A double note per zone, with the zones of later pads it clashes with: a zone that clashes
+// with many is one finding, not one per pair. Its fixes are those of its first pair.
 std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
     std::vector<HealthFinding> findings;
-    const std::vector<std::pair<ZoneRef, ZoneRef>> pairs = findAllDoubleNotes(kit);
-    const WindowGroups groups = pairs.empty() ? WindowGroups{} : groupByWindow(kit);
-    for (const auto& [first, second] : pairs) {
-        const SampleZone& zone = zoneAt(kit, first);
+    const std::vector<DoubleNoteGroup> groups = findDoubleNoteGroups(kit, kNamedClashes);
+    if (groups.empty()) {
+        return findings;
+    }
+    const WindowGroups windows = groupByWindow(kit);
+    const PlayedKeys played = playedKeys(kit);
+    for (const DoubleNoteGroup& group : groups) {
+        const ZoneRef first = group.zone;
+        const ZoneRef second = group.first.front();
         HealthFinding finding;
         finding.kind = HealthKind::DoubleNote;
         finding.pad = first.pad;
         finding.rows = {first.position};
-        finding.message = "Row " + std::to_string(first.position + 1) + " and " +
-                          placeText(second, first.pad) + " both define " + noteName(zone.key) +
-                          " at " + windowText(playedVelocities(zone)) +
-                          ": a save refuses a note defined twice";
-        if (auto fix = doubleNoteFix(kit, first, second, groups)) {
+        finding.message = doubleNoteMessage(kit, group);
+        if (auto fix = doubleNoteFix(kit, first, second, windows)) {
             finding.fixes.push_back(std::move(*fix));
         }
         // Two drums dropped on one key want keys of their own rather than half the velocities.
-        if (first.pad != second.pad) {
-            if (auto move = moveToFreeKeyFix(kit, second)) {
-                finding.fixes.push_back(std::move(*move));
-            }
+        if (auto move = moveToFreeKeyFix(kit, second, played)) {
+            finding.fixes.push_back(std::move(*move));
         }
         findings.push_back(std::move(finding));
     }
