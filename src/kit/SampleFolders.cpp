@@ -257,9 +257,10 @@ std::string SampleFinder::checkSample(const std::string& path) {
     if (isExistingFile(path)) {
         return path;
     }
-    // A path marked at an earlier read may be back (a drive plugged in again).
+    // A path marked at an earlier read may be back (a drive plugged in again). An unmarked
+    // path was just looked at.
     const std::string unmarked = withoutMissingMark(path);
-    return isExistingFile(unmarked) ? unmarked : markMissing(unmarked);
+    return unmarked != path && isExistingFile(unmarked) ? unmarked : markMissing(unmarked);
 }
 
 std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path,
