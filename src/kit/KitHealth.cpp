@@ -305,16 +305,31 @@ std::vector<HealthFinding> playFindings(const KitDocument& kit, std::array<KeySt
     return findings;
 }
 
+// By pad (kit-wide findings, pad -1, last), then kind, then first row, in the order found
+// where those are equal. The keys are sorted, not the findings: each is moved once.
 void sortFindings(std::vector<HealthFinding>& findings) {
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const HealthFinding& a, const HealthFinding& b) {
-                         // Kit-wide findings (pad -1) come last.
-                         const int padA = a.pad < 0 ? kPadCount : a.pad;
-                         const int padB = b.pad < 0 ? kPadCount : b.pad;
-                         const int rowA = a.rows.empty() ? -1 : a.rows.front();
-                         const int rowB = b.rows.empty() ? -1 : b.rows.front();
-                         return std::tie(padA, a.kind, rowA) < std::tie(padB, b.kind, rowB);
-                     });
+    struct Key {
+        int pad;
+        int kind;
+        int row;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(findings.size());
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const HealthFinding& finding = findings[i];
+        keys.push_back({finding.pad < 0 ? kPadCount : finding.pad, static_cast<int>(finding.kind),
+                        finding.rows.empty() ? -1 : finding.rows.front(), i});
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        return std::tie(a.pad, a.kind, a.row, a.index) < std::tie(b.pad, b.kind, b.row, b.index);
+    });
+    std::vector<HealthFinding> sorted;
+    sorted.reserve(findings.size());
+    for (const Key& key : keys) {
+        sorted.push_back(std::move(findings[key.index]));
+    }
+    findings = std::move(sorted);
 }
 
 bool sameFinding(const HealthFinding& a, const HealthFinding& b) {
