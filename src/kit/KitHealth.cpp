@@ -101,7 +101,8 @@ std::string joinedList(const std::vector<std::string>& items) {
 // Gives each of the `takes` zones that share `window` on `key` one run of it, lowest first in
 // trigger order. The zones are looked up when the fix is applied: a finding keeps no copy.
 std::optional<HealthFix> interleaveFix(std::size_t takes, int key, VelocitySpan window) {
-    if (takes < 2 || splitWindow(window, takes).empty()) {
+    // Each take needs a velocity of its own (as splitWindow asks, without making the runs).
+    if (takes < 2 || static_cast<std::size_t>(window.high - window.low + 1) < takes) {
         return std::nullopt;
     }
     return HealthFix{"Interleave Takes", [key, window](const KitDocument& kit) {
