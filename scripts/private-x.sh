@@ -6,6 +6,10 @@
 #   start_window_manager           starts openbox on it, as a desktop has a window manager
 #   start_editor ARGUMENTS...      starts the editor of $build with its arguments
 #   editor_window                  prints the editor's window id (empty while it has none)
+#   start_editor_at_1280x800 ARGUMENTS...
+#                                  all of the above on a 1600×1000 screen, the editor's window
+#                                  moved to the top left and sized 1280×800 (the size of the
+#                                  README's pictures) and its id in `window`
 # The script sets `build` and may add its own clean-up in `on_exit` (a command string).
 
 private_x_server=""
@@ -56,4 +60,18 @@ start_editor() {
 # end: a pipe closed early would fail the caller under pipefail.
 editor_window() {
     xwininfo -root -tree | awk '/"Padsmith - \[/ && !found {print $1; found = 1}'
+}
+
+start_editor_at_1280x800() {
+    start_private_x 1600x1000
+    start_window_manager
+    start_editor "$@"
+    sleep 4
+    window=$(editor_window)
+    if [ -z "$window" ]; then
+        echo "no editor window" >&2
+        exit 1
+    fi
+    xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800
+    sleep 2
 }

@@ -20,9 +20,15 @@ start_editor --settings "$demo/folder-kit.ini" "$demo/Library/Folder Kit"
 sleep 5
 
 mkdir -p docs
-import -window root -trim docs/folder-kit-preview.png
+preview=$(xwininfo -root -tree | awk '/"New Kit from Folder"/ && !found {print $1; found = 1}')
+import -window "${preview:-root}" docs/folder-kit-preview.png
 xdotool key Return
 sleep 3
 window=$(editor_window)
+# The size a laptop gives it, as the other pictures: the velocity map and the waveform show.
+if [ -n "$window" ]; then
+    xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800 || true
+    sleep 2
+fi
 import -window "${window:-root}" docs/folder-kit.png
 echo "docs/folder-kit-preview.png docs/folder-kit.png"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/groove.png: the demo kit playing the demo rock beat, the pads and the kick's
-# velocity map lit by its notes, on a private X server (Xvfb). The groove is handed to the
+# velocity map lit by its notes, at 1280×800 on a private X server (Xvfb) with a window manager
+# (openbox). The groove is handed to the
 # running editor as a second start with the file would hand it (as a drop on the window).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,16 +15,7 @@ printf '[General]\nZVDIR=%s\nFILE1=%s\nName=Demo Kit.txt\n' "$demo/Zarvo/" \
     "$demo/Zarvo/Demo Kit.txt" >"$demo/groove.ini"
 
 . scripts/private-x.sh
-start_private_x 1024x768
-start_editor --settings "$demo/groove.ini"
-sleep 4
-window=$(editor_window)
-if [ -z "$window" ]; then
-    echo "no editor window" >&2
-    exit 1
-fi
-xdotool windowmove "$window" 0 0 windowsize "$window" 1000 760
-sleep 2
+start_editor_at_1280x800 --settings "$demo/groove.ini"
 "$build/apps/padsmith/padsmith" --settings "$demo/groove.ini" "$demo/Grooves/Rock Beat.mid" &
 # A few pictures a little apart in the second bar; the one with the most pads lit is kept (a pad
 # stays lit for a moment after its note).
@@ -36,7 +28,7 @@ for shot in 1 2 3 4 5 6 7 8; do
 done
 # Lit pads show their pressed picture, brighter than the resting one: the brightest pad row wins.
 best=$(for shot in "$shots"/*.png; do
-    printf '%s %s\n' "$(convert "$shot" -crop 500x140+10+620 -colorspace Gray -format '%[fx:mean]' info:)" "$shot"
+    printf '%s %s\n' "$(convert "$shot" -crop 500x140+10+645 -colorspace Gray -format '%[fx:mean]' info:)" "$shot"
 done | sort -rn | head -n 1 | cut -d' ' -f2)
 mkdir -p docs
 cp "$best" docs/groove.png

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes docs/screenshot.png and docs/pad-map.png: the editor on the demo kit at 1280×800, on a
-# private X server (Xvfb) with a window manager (openbox), as on a desktop.
+# Takes docs/screenshot.png, docs/pad-map.png and docs/cell-editing.png: the editor on the demo
+# kit at 1280×800, on a private X server (Xvfb) with a window manager (openbox), as on a desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,26 +18,28 @@ else
 fi
 
 . scripts/private-x.sh
-start_private_x 1600x1000
-start_window_manager
-start_editor --settings "$demo/padsmith.ini"
-sleep 4
-
-mkdir -p docs
-window=$(editor_window)
 # The size a laptop gives it: the velocity map and the waveform show under the zone list.
-if [ -n "$window" ]; then
-    xdotool windowmove "$window" 0 0 windowsize "$window" 1280 800 || true
-    sleep 2
-fi
-import -window "${window:-root}" docs/screenshot.png
+start_editor_at_1280x800 --settings "$demo/padsmith.ini"
+mkdir -p docs
+import -window "$window" docs/screenshot.png
 echo "docs/screenshot.png"
 
 # The first zone of the kick clicked (selected and played): its block lit on the map, its
 # waveform below.
-if [ -n "$window" ]; then
-    xdotool mousemove --window "$window" 120 107 click 1
-    sleep 3
-    import -window "$window" docs/pad-map.png
-    echo "docs/pad-map.png"
-fi
+xdotool mousemove --window "$window" 120 107 click 1
+sleep 3
+import -window "$window" docs/pad-map.png
+echo "docs/pad-map.png"
+
+# Both kick zones selected (a click, then a Shift+click on the second row's velocity) and a
+# velocity window typed into the cell, not yet committed.
+xdotool mousemove --window "$window" 270 107 click 1
+sleep 1
+xdotool keydown shift
+xdotool mousemove --window "$window" 270 124 click 1
+xdotool keyup shift
+sleep 0.5
+xdotool type --delay 80 "90  127"
+sleep 1
+import -window "$window" docs/cell-editing.png
+echo "docs/cell-editing.png"

@@ -76,11 +76,8 @@ int runConvert(const std::vector<std::string>& argv) {
 
     // Decoded and unpacked files live in a folder of this conversion alone, removed at the end;
     // what a written kit script plays from it is kept beside the script first.
-    const fs::path work = formats::conversionFolder(userCacheFolder());
-    struct RemoveWork {
-        fs::path folder;
-        ~RemoveWork() { deletePath(folder); }
-    } removeWork{work};
+    const WorkFolder workFolder;
+    const fs::path& work = workFolder.path;
 
     KitDocument kit;
     std::vector<std::string> report;

@@ -4,6 +4,8 @@
 #include "ToolCommand.h"
 #include "ToolSupport.h"
 #include "audio/SampleStream.h"
+#include "formats/Convert.h"
+#include "formats/SampleDecode.h"
 #include "kit/FolderKit.h"
 #include "kit/KitChecks.h"
 #include "kit/KitName.h"
@@ -123,17 +125,31 @@ int runAddSamples(const std::vector<std::string>& argv) {
                           "[--force] [--encoding NAME]");
     }
     const fs::path path = args->positional[0];
+    // FLAC, Ogg and the like are decoded as the editor's drop decodes them, in a work folder
+    // of this run; what the kit plays from it is kept beside the kit written.
+    const WorkFolder work;
     std::vector<fs::path> files;
+    DecodedFrom decodedFrom;
     int refused = 0;
     for (std::size_t i = 1; i < args->positional.size(); ++i) {
         const fs::path file = absolutePath(args->positional[i]);
         if (isPlayableSample(file)) {
             files.push_back(file);
-        } else {
-            std::fprintf(stderr, "padsmith-kit: not a sample the plug-in can play: %s\n",
-                         file.string().c_str());
-            ++refused;
+            continue;
         }
+        std::string why;
+        if (isAudioFileName(file.filename().string())) {
+            const formats::PlayableSource decoded = formats::decodeAddedSample(file, work.path);
+            if (decoded.ok()) {
+                files.push_back(decoded.path);
+                decodedFrom[decoded.path] = file;
+                continue;
+            }
+            why = ": " + decoded.problem;
+        }
+        std::fprintf(stderr, "padsmith-kit: not a sample the plug-in can play: %s%s\n",
+                     file.string().c_str(), why.c_str());
+        ++refused;
     }
     if (files.empty()) {
         return 1;
@@ -151,11 +167,24 @@ int runAddSamples(const std::vector<std::string>& argv) {
     ToolHost host;
     ImportKeyRange keyRange;
     keyRange.takeFromLastZoneOf(kit);
-    SampleImport import = importSamples(kit, *args->pad, -1, files, keyRange, location, host);
+    SampleImport import =
+        importSamples(kit, *args->pad, -1, files, keyRange, location, host, decodedFrom);
     const KitEdit edit = args->layers ? asLayers(import.edit, *args->pad) : import.edit;
     applyEdit(kit, edit);
     const bool clash = checkKitNotes(kit, &host);
     const fs::path target = args->output ? fs::path(*args->output) : path;
+    if (!decodedFrom.empty() && !clash) {
+        std::error_code ec;
+        const fs::path keep =
+            fs::absolute(target, ec).parent_path() / (target.stem().string() + " sources");
+        std::string error;
+        if (!formats::keepSources(kit, work.path, keep, error)) {
+            std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%zu sample(s) were decoded into WAV files in %s\n", decodedFrom.size(),
+                    keep.string().c_str());
+    }
     if (!clash && isInstalledScript(target, *args)) {
         if (!installChangedKit(kit, path, target, *args, location.codePage)) {
             return 1;
@@ -212,7 +241,10 @@ constexpr ToolCommand kCommands[] = {
      "the first. With --layers every "
      "zone of the pad on that key, old and new, is ordered softest to hardest by the words and "
      "numbers of its name and the velocities 1 to 127 are shared between them as \"Set dinamic "
-     "velocity\" does. Files the plug-in cannot play are named and left out. A kit script the "
+     "velocity\" does. Files the plug-in cannot play as they are (FLAC, Ogg) are decoded into WAV "
+     "files as a drop in the editor decodes them, kept in the folder \"OUT sources\" beside the "
+     "kit written (OUT its name without extension); files that can be neither played nor "
+     "decoded are named and left out. A kit script the "
      "plug-in reads (beside Zarvo.dll) is installed as install does, its new samples copied.",
      "--pad N\tthe pad, 1 to 18 (required)\n"
      "--layers\tmake the pad's zones on that key velocity layers\n"

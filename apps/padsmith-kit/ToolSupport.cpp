@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolSupport.h"
 
+#include "formats/Convert.h"
 #include "kit/KitChecks.h"
 #include "kit/KitSave.h"
 #include "kit/KitText.h"
@@ -21,6 +22,12 @@ void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
         std::fprintf(stderr, "padsmith-kit: %s\n", text.c_str());
     }
     reported = true;
+}
+
+WorkFolder::WorkFolder() : path(formats::conversionFolder(userCacheFolder())) {}
+
+WorkFolder::~WorkFolder() {
+    deletePath(path);
 }
 
 int printSaveReport(const SaveReport& report) {

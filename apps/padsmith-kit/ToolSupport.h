@@ -26,6 +26,16 @@ private:
     bool quiet_;
 };
 
+// A folder of this run's own in the user's cache for decoded and unpacked files, removed with
+// everything in it when the run ends.
+struct WorkFolder {
+    WorkFolder();
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    std::filesystem::path path;
+};
+
 // Prints what a save did: each file it copied, renamed, replaced or removed on stdout; what it
 // refused, could not copy, or put in the trash on stderr. The exit status: 0 when everything
 // is in place, 1 when the save was refused or failed (nothing written) or a sample has no copy.

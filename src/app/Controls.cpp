@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadialGradient>
+#include <algorithm>
 
 namespace padsmith {
 
@@ -37,9 +38,19 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void ClickLabel::setElided(bool elided) {
+void ClickLabel::setElided(bool elided, int room) {
     elided_ = elided;
+    room_ = room;
     update();
+}
+
+QString ClickLabel::shownText() const {
+    const int width = contentsRect().width();
+    if (!elided_) {
+        return text();
+    }
+    return fontMetrics().elidedText(text(), Qt::ElideRight,
+                                    room_ > 0 ? std::min(room_, width) : width);
 }
 
 void ClickLabel::paintEvent(QPaintEvent* event) {
@@ -48,10 +59,8 @@ void ClickLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter painter(this);
-    const QRect place = contentsRect();
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, place.width());
     painter.setPen(palette().color(foregroundRole()));
-    painter.drawText(place, static_cast<int>(alignment()), shown);
+    painter.drawText(contentsRect(), static_cast<int>(alignment()), shownText());
 }
 
 PadButton::PadButton(int pad, QWidget* parent) : QAbstractButton(parent), pad_(pad) {

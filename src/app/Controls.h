@@ -21,8 +21,12 @@ public:
     using QLabel::QLabel;
 
     // A text wider than the label is drawn cut with "..." (text() keeps all of it), so that it
-    // stays within its place instead of running over its neighbours.
-    void setElided(bool elided);
+    // stays within its place instead of running over its neighbours. With `room` (pixels), the
+    // text is cut to that width even where the label is wider: labels that overlap their
+    // neighbours' places keep their texts apart.
+    void setElided(bool elided, int room = 0);
+    // The text as drawn.
+    QString shownText() const;
 
 signals:
     void clicked();
@@ -33,6 +37,7 @@ protected:
 
 private:
     bool elided_ = false;
+    int room_ = 0;
 };
 
 // A pad of the pad panel: its picture at rest or pressed, at the picture's natural size, and

@@ -3,8 +3,10 @@
 
 #include "app/Audition.h"
 #include "app/Controls.h"
+#include "app/ConversionProgress.h"
 #include "app/Document.h"
 #include "app/EditPath.h"
+#include "app/FormatsModule.h"
 #include "app/GrooveCommands.h"
 #include "app/Operation.h"
 #include "app/PadPanel.h"
@@ -13,8 +15,11 @@
 #include "app/ZoneCommands.h"
 #include "app/ZoneListPanel.h"
 #include "audio/SampleStream.h"
+#include "formats/KitFormats.h"
 #include "kit/FolderKit.h"
 #include "kit/LayerOrder.h"
+#include "kit/ZoneFiles.h"
+#include "platform/Files.h"
 #include "ui/CellTableView.h"
 
 #include <QDir>
@@ -139,6 +144,7 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
     QStringList kits;
     QStringList samples;
     QStringList grooves;
+    QStringList encoded; // audio files the plug-in cannot play as they are
     QStringList refused;
     for (const QString& path : paths) {
         const QFileInfo info(path);
@@ -153,9 +159,16 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
             kits.append(path);
         } else if (GrooveCommands::isGrooveFile(path)) {
             grooves.append(path);
+        } else if (isAudioFileName(toStd(info.fileName()))) {
+            encoded.append(path);
         } else {
             refused.append(path);
         }
+    }
+    Origins origins;
+    QStringList undecodable;
+    if (!encoded.isEmpty() && !decode(encoded, samples, origins, undecodable)) {
+        return;
     }
     if (samples.isEmpty() && kits.isEmpty() && folders.isEmpty() && !grooves.isEmpty()) {
         s_.playGroove(grooves.constFirst());
@@ -173,17 +186,62 @@ void DropTargets::dropFiles(const QStringList& paths, Target target,
     // Among samples, kit scripts and folders are not taken either.
     if (!samples.isEmpty()) {
         refused += kits + folders;
-        addSamples(samples, target, modifiers);
+        addSamples(samples, origins, target, modifiers);
     }
-    if (!refused.isEmpty()) {
+    if (!refused.isEmpty() || !undecodable.isEmpty()) {
+        QStringList lines = undecodable;
+        if (!refused.isEmpty()) {
+            lines.prepend(nativeList(refused));
+        }
         messageBox(MessageButtons::Ok, MessageIcon::Warning,
                    QStringLiteral("These files are not samples the plug-in can play and were "
                                   "not added:\n") +
-                       nativeList(refused));
+                       lines.join('\n'));
     }
 }
 
-void DropTargets::addSamples(const QStringList& samples, Target target,
+bool DropTargets::decode(const QStringList& files, QStringList& samples, Origins& origins,
+                         QStringList& undecodable) {
+    QString missing;
+    formats::KitFormats* formats = s_.formats.formats(missing);
+    if (formats == nullptr) {
+        for (const QString& file : files) {
+            undecodable.append(QDir::toNativeSeparators(file) + QStringLiteral(": ") + missing);
+        }
+        return true;
+    }
+    std::vector<std::filesystem::path> paths;
+    for (const QString& file : files) {
+        paths.push_back(toFsPath(file));
+    }
+    std::vector<formats::PlayableSource> decoded;
+    {
+        setBusyCursor(true);
+        ConversionProgress progress(&s_.window, QStringLiteral("Decoding"), true);
+        decoded =
+            formats->decodeSamples(paths, userCacheFolder(), [&progress](int done, int total) {
+                return progress.step(done, total);
+            });
+        setBusyCursor(false);
+        if (progress.canceled()) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        const QString& file = files[static_cast<qsizetype>(i)];
+        if (decoded[i].ok()) {
+            const QString copy = fromStd(decoded[i].path.string());
+            samples.append(copy);
+            origins.insert(copy, file);
+        } else {
+            undecodable.append(QDir::toNativeSeparators(file) + QStringLiteral(": ") +
+                               fromStd(decoded[i].problem));
+        }
+    }
+    return true;
+}
+
+void DropTargets::addSamples(const QStringList& samples, const Origins& origins, Target target,
                              Qt::KeyboardModifiers modifiers) {
     KitDocument& kit = s_.kit;
     const bool onPad = target.kind == Target::Kind::Pad || target.kind == Target::Kind::Window;
@@ -198,8 +256,12 @@ void DropTargets::addSamples(const QStringList& samples, Target target,
         }
     }
     std::vector<std::filesystem::path> files;
+    DecodedFrom decodedFrom;
     for (const QString& sample : samples) {
         files.push_back(toFsPath(QDir::toNativeSeparators(sample)));
+        if (const auto origin = origins.constFind(sample); origin != origins.constEnd()) {
+            decodedFrom[files.back()] = toFsPath(QDir::toNativeSeparators(*origin));
+        }
     }
     // File-name order, numbers as numbers: "v2" before "v10".
     std::stable_sort(files.begin(), files.end(),
@@ -211,7 +273,7 @@ void DropTargets::addSamples(const QStringList& samples, Target target,
     }
     const bool layers = onPad && modifiers.testFlag(Qt::ShiftModifier);
     s_.zoneCommands.importFiles(row, files, layers,
-                                layers ? "Drop Velocity Layers" : "Drop Samples");
+                                layers ? "Drop Velocity Layers" : "Drop Samples", decodedFrom);
     s_.audition.preview(files.front().string());
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/Commands.h"
 
+#include <QMap>
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -19,6 +20,7 @@ namespace padsmith {
 class Audition;
 class Document;
 class EditPath;
+class FormatsModule;
 class KitDocument;
 class PadPanel;
 class ZoneCommands;
@@ -28,7 +30,9 @@ class ZoneListPanel;
 // velocity layers; Control: on the first empty pad instead); dropped on a row of the zone list
 // they replace that row and the rows after it, as Import does with that row current; below the
 // last row, and anywhere else on the window, they are added to the current pad. A kit script
-// opens as a kit; a folder is offered as a new kit; a MIDI file plays as a groove. Every drop is
+// opens as a kit; a folder is offered as a new kit; a MIDI file plays as a groove. Samples the
+// plug-in cannot play as they are (FLAC, Ogg) are decoded as Import Kit decodes them, into the
+// user's cache, and the first save moves the copies into the kit's sample folder. Every drop is
 // taken as a copy, so the file manager never deletes what was dropped, and every drop is one undo
 // step.
 class DropTargets : public QObject, public CommandRunner {
@@ -43,6 +47,7 @@ public:
         ZoneListPanel& zones;
         ZoneCommands& zoneCommands;
         Audition& audition;
+        FormatsModule& formats;                         // decodes FLAC and Ogg
         std::function<void()> commandsChanged;          // the enabling is due again
         std::function<void(const QString&)> playGroove; // a MIDI file, looped through the kit
     };
@@ -71,7 +76,15 @@ public:
     void newKitFromFolder(const QString& folder = {});
 
 private:
-    void addSamples(const QStringList& samples, Target target, Qt::KeyboardModifiers modifiers);
+    // Decoded copies of dropped files, each with the file it was decoded from.
+    using Origins = QMap<QString, QString>;
+    // Decodes `files` into WAV copies: those that decode join `samples` (their originals in
+    // `origins`), the others go to `undecodable` as "file: why". False when the user
+    // cancelled.
+    bool decode(const QStringList& files, QStringList& samples, Origins& origins,
+                QStringList& undecodable);
+    void addSamples(const QStringList& samples, const Origins& origins, Target target,
+                    Qt::KeyboardModifiers modifiers);
 
     Services s_;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ForeignKitCommands.h"
 
+#include "app/ConversionProgress.h"
 #include "app/Document.h"
 #include "app/FileDialog.h"
 #include "app/FormatsModule.h"
@@ -13,10 +14,8 @@
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressDialog>
 #include <QWidget>
 #include <map>
 #include <optional>
@@ -36,40 +35,6 @@ QString reportText(const QString& summary, const std::vector<std::string>& repor
     }
     return text;
 }
-
-// Progress of a conversion that takes longer than half a second: the file count in a dialog,
-// and the window repainting meanwhile. Cancel stops an import; an export finishes.
-class ConversionProgress {
-public:
-    ConversionProgress(QWidget* parent, const QString& verb, bool cancellable)
-        : dialog_(verb, cancellable ? QStringLiteral("Cancel") : QString(), 0, 0, parent),
-          verb_(verb) {
-        dialog_.setWindowTitle(QCoreApplication::applicationName());
-        dialog_.setWindowModality(Qt::WindowModal);
-        dialog_.setMinimumDuration(500);
-        dialog_.setAutoClose(false);
-        dialog_.setAutoReset(false);
-        if (!cancellable) {
-            dialog_.setCancelButton(nullptr);
-        }
-    }
-
-    bool step(int done, int total) {
-        if (dialog_.maximum() != total) {
-            dialog_.setMaximum(total);
-        }
-        dialog_.setLabelText(QStringLiteral("%1 file %2 of %3...").arg(verb_).arg(done).arg(total));
-        dialog_.setValue(done);
-        QCoreApplication::processEvents();
-        return !dialog_.wasCanceled();
-    }
-
-    bool canceled() const { return dialog_.wasCanceled(); }
-
-private:
-    QProgressDialog dialog_;
-    QString verb_;
-};
 
 int padsWithZones(const KitDocument& kit) {
     int pads = 0;
@@ -203,6 +168,8 @@ void ForeignKitCommands::importKit() {
         return;
     }
     s_.document.adoptPads(conversion->kit.pads);
+    // As after an open: the first pad's first zone selected, its waveform shown.
+    s_.host.selectPad(0, 0);
     messageBox(MessageButtons::Ok, MessageIcon::Information,
                reportText(QStringLiteral("%1: %2 pad(s), %3 zone(s).")
                               .arg(shown)

@@ -101,6 +101,9 @@ HealthPanel::HealthPanel(const KitDocument& kit, EditPath& edits,
     status_->setTextFormat(Qt::RichText);
     status_->setCursor(Qt::PointingHandCursor);
     status_->setToolTip(QStringLiteral("Show the Kit Health panel (Ctrl+H)"));
+    // Off the window's edge, and level with the menu titles.
+    status_->setContentsMargins(0, 0, 8, 0);
+    status_->setAlignment(Qt::AlignVCenter | Qt::AlignRight);
     setStatus(QStringLiteral("Kit Health"), QColor());
     connect(status_, &QLabel::linkActivated, this, [this] {
         show();

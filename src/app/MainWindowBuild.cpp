@@ -141,7 +141,7 @@ void MainWindow::buildParts() {
             [this](int /*note*/, int /*velocity*/, int pad) { pads_->lightPad(pad); });
     connect(grooves_, &GrooveCommands::playingChanged, this, commandsChanged);
     drops_ = new DropTargets({*this, kit_, document_, *edits_, *pads_, *zones_, *zoneCommands_,
-                              *audition_, commandsChanged,
+                              *audition_, *formats_, commandsChanged,
                               [this](const QString& path) { grooves_->playGrooveFile(path); }});
     foreignKits_ = new ForeignKitCommands({*this, kit_, document_, *host_, *formats_, settings_});
     midi_ = new MidiRouter({*this, kit_, *edits_, *host_, *pads_, *zones_, *audition_, *animation_,

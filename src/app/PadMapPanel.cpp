@@ -76,7 +76,10 @@ WaveformContent waveformOf(const SampleFacts& facts) {
         content.clips.append(rate == 0 ? 0.0 : static_cast<double>(frame) / rate);
     }
     if (!facts.clips.empty()) {
-        content.details.append(PadMapPanel::tr("Clipped in %1 places").arg(facts.clips.size()));
+        content.details.append(
+            facts.clips.size() == 1
+                ? PadMapPanel::tr("Clipped in 1 place")
+                : PadMapPanel::tr("Clipped in %1 places").arg(facts.clips.size()));
     }
     return content;
 }

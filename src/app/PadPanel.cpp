@@ -76,7 +76,32 @@ void PadPanel::showLabels() {
         labels_[static_cast<std::size_t>(pad)]->setText(
             fromStd(kit_.pads[static_cast<std::size_t>(pad)].label));
     }
+    keepNamesApart();
     updateMarkers();
+}
+
+void PadPanel::keepNamesApart() {
+    // The names are centred under their pads and wider than the distance between two: where
+    // two neighbours' texts would meet, both are cut to that distance, less a gap.
+    constexpr int kGap = 4;
+    const int room = buttons_[1]->x() - buttons_[0]->x() - kGap;
+    std::array<int, kPadCount> width{};
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        const ClickLabel* name = labels_[static_cast<std::size_t>(pad)];
+        width[static_cast<std::size_t>(pad)] = std::min(
+            name->fontMetrics().horizontalAdvance(name->text()), name->contentsRect().width());
+    }
+    std::array<bool, kPadCount> cut{};
+    for (int pad = 0; pad + 1 < kPadCount; ++pad) {
+        const auto p = static_cast<std::size_t>(pad);
+        if (pad % kPadsPerRow != kPadsPerRow - 1 && width[p] + width[p + 1] > 2 * room) {
+            cut[p] = cut[p + 1] = true;
+        }
+    }
+    for (int pad = 0; pad < kPadCount; ++pad) {
+        const auto p = static_cast<std::size_t>(pad);
+        labels_[p]->setElided(true, cut[p] ? room : 0);
+    }
 }
 
 void PadPanel::updateMarkers() {

@@ -86,6 +86,7 @@ signals:
     void padFocused(int pad);
 
 private:
+    void keepNamesApart();
     void padTookFocus(int pad);
     void navigate();
     // Applies a pad edit.

@@ -124,11 +124,12 @@ void ZoneCommands::importSamples() {
 }
 
 void ZoneCommands::importFiles(int row, const std::vector<std::filesystem::path>& files,
-                               bool layers, const std::string& editName) {
+                               bool layers, const std::string& editName,
+                               const DecodedFrom& decodedFrom) {
     s_.host.stopPreview();
     KitDocument& kit = s_.kit;
-    SampleImport import =
-        padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_, s_.location(), s_.host);
+    SampleImport import = padsmith::importSamples(kit, kit.currentPad, row, files, keyRange_,
+                                                  s_.location(), s_.host, decodedFrom);
     if (layers) {
         import.edit = asLayers(std::move(import.edit), kit.currentPad);
     }

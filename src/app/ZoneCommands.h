@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 #include "kit/KitScript.h"
 #include "kit/ZoneCommands.h"
+#include "kit/ZoneFiles.h"
 
 #include <QList>
 #include <QObject>
@@ -56,9 +57,10 @@ public:
     void importSamples();
     // Brings `files` into the current pad from `row` on (-1: appended), as one undo step named
     // `editName` (the import's own name when empty). With `layers` the pad's zones on the key
-    // the files took become velocity layers, softest first, in that same step.
+    // the files took become velocity layers, softest first, in that same step. Decoded copies
+    // among the files name the drum and the user by their originals in `decodedFrom`.
     void importFiles(int row, const std::vector<std::filesystem::path>& files, bool layers = false,
-                     const std::string& editName = {});
+                     const std::string& editName = {}, const DecodedFrom& decodedFrom = {});
     // The end of an edit of the Sample cell of `row`: the sample file gets the typed name.
     void renameSample(int row, const QString& name);
     // Copy: the selected rows are remembered for a later Paste (or a row drag starts).

@@ -202,6 +202,10 @@ fs::path conversionFolder(const fs::path& cacheFolder) {
     }
 }
 
+fs::path droppedSamplesFolder(const fs::path& cacheFolder) {
+    return cacheFolder / "conversions" / "dropped";
+}
+
 void keepOnly(const KitDocument& kit, const fs::path& workFolder) {
     std::set<fs::path> played;
     for (const Pad& pad : kit.pads) {

@@ -67,6 +67,11 @@ bool keepSources(KitDocument& kit, const std::filesystem::path& workFolder,
 // A new folder of its own for one conversion's decoded and unpacked files, in `cacheFolder`.
 std::filesystem::path conversionFolder(const std::filesystem::path& cacheFolder);
 
+// The folder in `cacheFolder` that holds the decoded copies of samples dropped on the window,
+// one for all drops: a save moves what its kit plays into the kit's sample folder (as it does
+// with an import's conversion folder).
+std::filesystem::path droppedSamplesFolder(const std::filesystem::path& cacheFolder);
+
 // Removes every file below `workFolder` that no zone of the kit plays, and the folder itself
 // when nothing is left.
 void keepOnly(const KitDocument& kit, const std::filesystem::path& workFolder);

@@ -50,6 +50,21 @@ public:
             path.filename() == "drumkit.xml" ? path.parent_path() : path;
         return writeHydrogenDrumkit(kit, folder, kit.kitName, false, progress);
     }
+
+    std::vector<PlayableSource> decodeSamples(const std::vector<std::filesystem::path>& files,
+                                              const std::filesystem::path& cacheFolder,
+                                              const ConvertProgress& progress) override {
+        std::vector<PlayableSource> decoded;
+        const std::filesystem::path folder = droppedSamplesFolder(cacheFolder);
+        for (const std::filesystem::path& file : files) {
+            if (progress &&
+                !progress(static_cast<int>(decoded.size()), static_cast<int>(files.size()))) {
+                break;
+            }
+            decoded.push_back(decodeAddedSample(file, folder));
+        }
+        return decoded;
+    }
 };
 
 } // namespace

@@ -3,11 +3,13 @@
 
 #include "formats/Convert.h"
 #include "formats/KitExport.h"
+#include "formats/SampleDecode.h"
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace padsmith::formats {
 
@@ -32,6 +34,12 @@ public:
     virtual ExportResult exportKit(const KitDocument& kit, const std::filesystem::path& path,
                                    const std::filesystem::path& cacheFolder,
                                    const ConvertProgress& progress) = 0;
+    // Decodes samples dropped on the window that the plug-in cannot play as they are (FLAC,
+    // Ogg) into WAV files as importKit decodes a kit's, in droppedSamplesFolder(`cacheFolder`):
+    // one result per file, in order (decodeAddedSample); fewer when `progress` stopped it.
+    virtual std::vector<PlayableSource>
+    decodeSamples(const std::vector<std::filesystem::path>& files,
+                  const std::filesystem::path& cacheFolder, const ConvertProgress& progress) = 0;
 };
 
 std::unique_ptr<KitFormats> linkedFormats();
@@ -39,7 +47,7 @@ std::unique_ptr<KitFormats> linkedFormats();
 // The module that holds them: its file name without the suffix, and its entry function.
 inline constexpr char kFormatsModuleName[] = "padsmith-formats";
 inline constexpr char kFormatsModuleEntry[] = "padsmithCreateFormats";
-constexpr int kFormatsInterfaceVersion = 2;
+constexpr int kFormatsInterfaceVersion = 3;
 using FormatsModuleEntry = KitFormats* (*)(int interfaceVersion);
 
 } // namespace padsmith::formats

@@ -145,13 +145,9 @@ bool decodeToWave(const fs::path& file, const fs::path& target, std::string& pro
     return written;
 }
 
-PlayableSource playableSource(const fs::path& file, const fs::path& cacheFolder, bool decode) {
+PlayableSource decodedCopy(const fs::path& file, const fs::path& cacheFolder, bool decode) {
     PlayableSource source;
     std::error_code ec;
-    if (pluginReads(file)) {
-        source.path = file;
-        return source;
-    }
     if (!fs::is_regular_file(file, ec)) {
         source.problem = "missing";
         return source;
@@ -172,6 +168,23 @@ PlayableSource playableSource(const fs::path& file, const fs::path& cacheFolder,
         source.problem = "cannot be decoded (" + problem + ")";
     }
     return source;
+}
+
+PlayableSource decodeAddedSample(const fs::path& file, const fs::path& cacheFolder) {
+    PlayableSource source = decodedCopy(file, cacheFolder);
+    if (source.ok() && !pluginReads(source.path)) {
+        source.problem = "holds no sound";
+    }
+    return source;
+}
+
+PlayableSource playableSource(const fs::path& file, const fs::path& cacheFolder, bool decode) {
+    if (pluginReads(file)) {
+        PlayableSource source;
+        source.path = file;
+        return source;
+    }
+    return decodedCopy(file, cacheFolder, decode);
 }
 
 } // namespace padsmith::formats

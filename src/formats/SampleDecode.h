@@ -24,6 +24,18 @@ bool pluginReads(const std::filesystem::path& file);
 PlayableSource playableSource(const std::filesystem::path& file,
                               const std::filesystem::path& cacheFolder, bool decode = true);
 
+// The decoded WAV copy of `file` under `cacheFolder`, as playableSource makes it, whether or
+// not the plug-in reads the file as it is: for a file brought in because it is not a plain
+// sample. `problem` says why there is none.
+PlayableSource decodedCopy(const std::filesystem::path& file,
+                           const std::filesystem::path& cacheFolder, bool decode = true);
+
+// A file added to a pad (a drop, add-samples) that the plug-in cannot play as it is: its
+// decoded copy, made as decodedCopy makes it. A file that decodes to no sound is refused, as
+// an empty WAVE file is.
+PlayableSource decodeAddedSample(const std::filesystem::path& file,
+                                 const std::filesystem::path& cacheFolder);
+
 // Writes `file` decoded into the WAV file `target` (replaced whole or not at all), keeping its
 // rate, channels and bit depth (lossy formats as 16-bit, 8-bit ones as 16-bit). False with a
 // reason when libsndfile cannot read it.

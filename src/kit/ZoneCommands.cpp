@@ -83,7 +83,7 @@ KitEdit importZones(const KitDocument& kit, int pad, int currentRow,
     Pad after = kit.pads[static_cast<std::size_t>(pad)];
     // An empty pad takes the name and key the folder import gives its first sample's drum.
     const std::optional<NewPadChoice> newPad =
-        after.empty() ? std::optional(newPadChoice(kit, pad, samples.front().sourcePath))
+        after.empty() ? std::optional(newPadChoice(kit, pad, samples.front().namedBy()))
                       : std::nullopt;
     std::size_t position = currentRow < 0
                                ? after.size()

@@ -39,10 +39,14 @@ struct ImportKeyRange {
     void takeFromLastZoneOf(const KitDocument& kit);
 };
 
-// A sample chosen for the import: the name its copy gets and the file it is copied from.
+// A sample chosen for the import: the name its copy gets and the file it is copied from (and,
+// when that is a decoded copy, the file it was decoded from).
 struct ImportedSample {
     std::string sampleName;
     std::string sourcePath;
+    std::string decodedFrom{};
+    // The path whose names tell the drum.
+    const std::string& namedBy() const { return decodedFrom.empty() ? sourcePath : decodedFrom; }
 };
 
 // The zones for imported samples. From `currentRow` on (or at the end when no row is current,

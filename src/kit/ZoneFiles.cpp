@@ -54,7 +54,8 @@ bool isInSharedFolder(const fs::path& file, const fs::path& pluginFolder) {
 
 SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
                            const std::vector<fs::path>& files, ImportKeyRange& keyRange,
-                           const KitLocation& location, KitHost& host) {
+                           const KitLocation& location, KitHost& host,
+                           const DecodedFrom& decodedFrom) {
     SampleImport result;
     if (!isPadIndex(pad) || files.empty()) {
         return result;
@@ -74,6 +75,8 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
     std::string refused;
     for (const fs::path& file : files) {
         const std::string source = file.string();
+        const auto decoded = decodedFrom.find(file);
+        const std::string origin = decoded != decodedFrom.end() ? decoded->second.string() : "";
         std::string problem = sourcePathProblem(source, location.codePage);
         std::optional<std::string> name;
         if (problem.empty()) {
@@ -85,21 +88,21 @@ SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
         }
         if (!name) {
             result.notImported.push_back(file);
-            refused += "\n" + toValidUtf8(source) + ": " + problem;
+            refused += "\n" + toValidUtf8(origin.empty() ? source : origin) + ": " + problem;
             continue;
         }
         SampleZone zone;
         zone.sampleName = *name;
         zone.sourcePath = source;
         others.pads[static_cast<std::size_t>(pad)].append(zone);
-        samples.push_back({*name, source});
+        samples.push_back({*name, source, origin});
     }
     if (!refused.empty()) {
         host.showMessage(MessageIcon::Warning, "These files were not imported:" + refused);
     }
     result.edit = importZones(kit, pad, currentRow, samples, keyRange);
     if (!samples.empty() && zones.empty()) {
-        const NewPadChoice choice = newPadChoice(kit, pad, samples.front().sourcePath);
+        const NewPadChoice choice = newPadChoice(kit, pad, samples.front().namedBy());
         if (choice.key != choice.wantedKey) {
             result.keyNote = "Key " + noteName(choice.wantedKey) + " (" +
                              std::to_string(choice.wantedKey) +

@@ -7,6 +7,7 @@
 #include "platform/Trash.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,18 @@ struct SampleImport {
     std::string keyNote;
 };
 
+// Decoded copies among the files brought in (FLAC, Ogg), each with the file it was decoded from.
+using DecodedFrom = std::map<std::filesystem::path, std::filesystem::path>;
+
 // Brings the chosen files into the pad (see importZones). No file is touched: each zone names
 // its file as it is, and its sample takes the file's own name (cleaned when the name rule
-// refuses it, see importedSampleName); the copy is made at the next save.
+// refuses it, see importedSampleName); the copy is made at the next save. A decoded copy in
+// `decodedFrom` plays as it is, but its original names the drum and is the file the user is
+// told about.
 SampleImport importSamples(const KitDocument& kit, int pad, int currentRow,
                            const std::vector<std::filesystem::path>& files,
-                           ImportKeyRange& keyRange, const KitLocation& location, KitHost& host);
+                           ImportKeyRange& keyRange, const KitLocation& location, KitHost& host,
+                           const DecodedFrom& decodedFrom = {});
 
 struct SampleRename {
     KitEdit edit;      // empty when nothing changed

@@ -91,6 +91,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static constexpr int kTitleWidth = 40;  // the key names left of the lanes
+    static constexpr int kRulerHeight = 14; // the velocity scale above them
+
     struct Hit {
         int lane = 0;
         int velocity = 0;

@@ -27,6 +27,8 @@ struct AppFixture {
         qputenv("VST_PATH", QDir(dir.path()).filePath("no-vst").toUtf8());
         // Files moved to the trash land in the test's own folder.
         qputenv("XDG_DATA_HOME", QDir(dir.path()).filePath("data").toUtf8());
+        // So do decoded and unpacked samples.
+        qputenv("XDG_CACHE_HOME", QDir(dir.path()).filePath("cache").toUtf8());
         QDir(dir.path()).mkpath("Zarvo");
         plugin = QDir(dir.path()).filePath("Zarvo") + "/";
         touch(plugin + "Zarvo.dll", "");

@@ -5,15 +5,19 @@
 #include "app/Controls.h"
 #include "app/EditPath.h"
 #include "audio/SampleFiles.h"
+#include "audio/SampleStream.h"
 #include "kit/KitScript.h"
 #include "ui/CellTableView.h"
 
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
 #include <QUrl>
+#include <sndfile.h>
+#include <vector>
 
 namespace padsmith::test {
 
@@ -47,6 +51,36 @@ private:
         event.setDropAction(Qt::MoveAction);
         static_cast<QObject&>(window).event(&event);
         return event.dropAction();
+    }
+
+    // A sample file as the drop table names it: a WAVE file, or FLAC or Ogg Vorbis encoded as
+    // such; a name that starts with "Broken", or of another kind, holds bytes no decoder reads.
+    static void writeSampleFile(const QString& path) {
+        const QString name = QFileInfo(path).fileName();
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (name.startsWith("Broken") || (suffix != "flac" && suffix != "ogg")) {
+            AppFixture::touch(path, suffix == "wav" && !name.startsWith("Broken")
+                                        ? QByteArray::fromStdString(testing::waveFile(
+                                              1, 1, 44100, 16, std::string(400, '\x10')))
+                                        : QByteArray("not a sample"));
+            return;
+        }
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 1;
+        info.format =
+            suffix == "flac" ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16 : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        SNDFILE* file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+        QVERIFY(file != nullptr);
+        std::vector<float> frames(2000, 0.25F);
+        sf_writef_float(file, frames.data(), static_cast<sf_count_t>(frames.size()));
+        sf_close(file);
+    }
+
+    static QByteArray bytesOf(const QString& path) {
+        QFile in(path);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
     }
 
     static QPoint padPosition(MainWindow& window, int pad) {
@@ -103,12 +137,11 @@ private slots:
             kit.pads[0].append(zone);
             const QString script = app.path("drops.txt");
             AppFixture::touch(script, QByteArray::fromStdString(formatKitScript(kit)));
-            const QString file = cell[2].endsWith(".wav") ? samples(app, {cell[2]}).first()
-                                                          : app.path("lib/" + cell[2]);
-            if (!cell[2].endsWith(".wav")) {
-                AppFixture::touch(file, "ID3");
-            }
+            const QString file = app.path("lib/" + cell[2]);
+            writeSampleFile(file);
+            const QByteArray original = bytesOf(file);
             const bool refused = cell[4] == "refused";
+            const bool decoded = !refused && !cell[2].endsWith(".wav");
             const QString what = line + QStringLiteral(": ");
 
             // The editor.
@@ -124,6 +157,12 @@ private slots:
                 QVERIFY2(dropped.size() == 1, qPrintable(what + "the editor took nothing"));
                 QCOMPARE(fromStd(dropped.label), cell[3]);
                 QCOMPARE(dropped.at(0).key, cell[4].toInt());
+                // A decoded file plays from its WAV copy in the cache.
+                const QString source = fromStd(dropped.at(0).sourcePath);
+                QCOMPARE(source == QDir::toNativeSeparators(file), !decoded);
+                QVERIFY2(!decoded || (source.startsWith(app.path("cache")) &&
+                                      fromStd(dropped.at(0).sampleName).endsWith(".wav")),
+                         qPrintable(what + source));
             }
 
             // The tool, on the same kit.
@@ -152,6 +191,13 @@ private slots:
             QVERIFY2(added.size() == 1, qPrintable(what + "the tool wrote no zone"));
             QCOMPARE(fromStd(added.front().padName), cell[3]);
             QCOMPARE(added.front().key, cell[4].toInt());
+            // The tool keeps its decoded copy beside the kit it wrote.
+            const auto path = std::find_if(written->paths.begin(), written->paths.end(),
+                                           [](const auto& p) { return p.padNumber == 3; });
+            QVERIFY(path != written->paths.end());
+            QVERIFY2(fromStd(path->path).startsWith(app.path(decoded ? "out sources" : "lib")),
+                     qPrintable(what + fromStd(path->path)));
+            QCOMPARE(bytesOf(file), original);
         }
         QVERIFY(rows >= 10);
     }
@@ -235,6 +281,35 @@ private slots:
         QCOMPARE(window.kit().pads[1].size(), 5U);
         QVERIFY(app.dialogs.messages.last().contains(QStringLiteral("song.mp3")));
         QVERIFY(!app.dialogs.messages.last().contains(QStringLiteral("z.wav")));
+    }
+
+    // A dropped FLAC file plays from its WAV copy in the cache until the first Save moves the
+    // copy into the kit's sample folder; the user's file stays as it was. One that cannot be
+    // decoded is named with the reason.
+    void aDroppedFlacFileIsKeptByTheFirstSave() {
+        AppFixture app;
+        MainWindow& window = app.open(false);
+        window.show();
+        const QString flac = app.path("lib/Kick Deep.flac");
+        writeSampleFile(flac);
+        const QByteArray original = bytesOf(flac);
+        writeSampleFile(app.path("lib/Broken Tom.ogg"));
+        app.dialogs.messageAnswers = {AnswerOk};
+        drop(window, {flac, app.path("lib/Broken Tom.ogg")}, padPosition(window, 1));
+        QCOMPARE(window.kit().pads[1].size(), 1U);
+        QCOMPARE(window.kit().pads[1].at(0).sampleName, std::string("Kick Deep.wav"));
+        QVERIFY(app.dialogs.messages.last().contains(
+            QDir::toNativeSeparators(app.path("lib/Broken Tom.ogg")) + ": cannot be decoded"));
+
+        app.dialogs.saveAnswers = {app.plugin + "Deep.txt"};
+        app.dialogs.messageAnswers = {AnswerOk, AnswerOk};
+        window.command(CommandId::Save);
+        QVERIFY(QFile::exists(app.plugin + "Deep.txt"));
+        QVERIFY(QFile::exists(app.plugin + "Deep/Kick Deep.wav"));
+        QVERIFY(isPlayableSample(toFsPath(app.plugin + "Deep/Kick Deep.wav")));
+        QDirIterator left(app.path("cache"), QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(!left.hasNext());
+        QCOMPARE(bytesOf(flac), original);
     }
 
     void aDroppedFolderIsOfferedAsANewKit() {

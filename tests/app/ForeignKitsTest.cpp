@@ -55,6 +55,7 @@ private slots:
         QVERIFY(kit.modified());
         QCOMPARE(kit.pads[0].label, std::string("Kick"));
         QCOMPARE(kit.pads[0].at(0).sampleName, std::string("kick.wav"));
+        QCOMPARE(zonePanel(window).selectedRows(), QList<int>{0}); // its waveform shows
         QCOMPARE(kit.pads[1].at(0).key, 38);
         QCOMPARE(kit.pads[1].at(0).gainRight, 0.25F);
         QVERIFY(app.dialogs.messages.last().contains("Drums: 2 pad(s), 2 zone(s)."));

@@ -229,6 +229,19 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), padButton(window, 0));
         QCOMPARE(padLabel(window, 0)->text(), QString(31, 'B'));
         QCOMPARE(window.kit().pads[0].at(0).padName, std::string(31, 'B'));
+        // Two long names side by side are cut short, with a gap between their texts.
+        const std::string snare = window.kit().pads[1].label;
+        window.kit().pads[1].label = std::string(31, 'C');
+        padPanel(window).showLabels();
+        const int pitch = padButton(window, 1)->x() - padButton(window, 0)->x();
+        auto shownWidth = [&](int pad) {
+            return padLabel(window, pad)
+                ->fontMetrics()
+                .horizontalAdvance(padLabel(window, pad)->shownText());
+        };
+        QVERIFY((shownWidth(0) + shownWidth(1)) / 2 < pitch - 2);
+        window.kit().pads[1].label = snare;
+        padPanel(window).showLabels();
         QCOMPARE(action(window, CommandId::Undo)->text(),
                  QStringLiteral("Undo Rename Pad\tCtrl+Z"));
         QVERIFY(window.windowTitle().contains('*'));

@@ -119,16 +119,14 @@ std::string gib(std::uint64_t bytes) {
     return text.data();
 }
 
-// The first reading: counts entries and adds up their sizes from the headers, without writing
-// anything. Stops at the first limit passed.
-bool survey(const fs::path& path, const ArchiveLimits& limits, std::uint64_t room,
-            std::vector<std::string>& refused, std::string& error) {
+// Reads the entries of the archive at `path` in order and hands each to `visit`, which may
+// read its data. False, with `error` set, when the archive cannot be read to its end or
+// `visit` returns false (having set `error` itself).
+template <typename Visit> bool forEachEntry(const fs::path& path, std::string& error, Visit visit) {
     const Reader reader = openArchive(path, error);
     if (!reader) {
         return false;
     }
-    std::uint64_t entries = 0;
-    std::uint64_t bytes = 0;
     archive_entry* entry = nullptr;
     for (;;) {
         const int status = archive_read_next_header(reader.get(), &entry);
@@ -139,6 +137,19 @@ bool survey(const fs::path& path, const ArchiveLimits& limits, std::uint64_t roo
             error = archiveError(reader.get(), "damaged archive");
             return false;
         }
+        if (!visit(reader.get(), entry)) {
+            return false;
+        }
+    }
+}
+
+// The first reading: counts entries and adds up their sizes from the headers, without writing
+// anything. Stops at the first limit passed.
+bool survey(const fs::path& path, const ArchiveLimits& limits, std::uint64_t room,
+            std::vector<std::string>& refused, std::string& error) {
+    std::uint64_t entries = 0;
+    std::uint64_t bytes = 0;
+    return forEachEntry(path, error, [&](archive* /*reader*/, archive_entry* entry) {
         if (++entries > limits.entries) {
             error = "the archive holds more than " + std::to_string(limits.entries) + " entries";
             return false;
@@ -157,36 +168,24 @@ bool survey(const fs::path& path, const ArchiveLimits& limits, std::uint64_t roo
                 return false;
             }
         }
-    }
+        return true;
+    });
 }
 
 bool unpack(const fs::path& path, const fs::path& target, std::uint64_t allowed,
             std::string& error) {
-    const Reader reader = openArchive(path, error);
-    if (!reader) {
-        return false;
-    }
     std::uint64_t total = 0;
-    archive_entry* entry = nullptr;
     std::array<char, 64 * 1024> buffer{};
-    for (;;) {
-        const int status = archive_read_next_header(reader.get(), &entry);
-        if (status == ARCHIVE_EOF) {
-            return true;
-        }
-        if (status < ARCHIVE_WARN) {
-            error = archiveError(reader.get(), "damaged archive");
-            return false;
-        }
+    return forEachEntry(path, error, [&](archive* reader, archive_entry* entry) {
         std::string why;
         const std::optional<fs::path> relative = acceptedPath(entry, why);
         if (!relative) {
-            continue;
+            return true;
         }
         const fs::path file = target / *relative;
         if (archive_entry_filetype(entry) == AE_IFDIR) {
             createFolderChain(file);
-            continue;
+            return true;
         }
         createFolderChain(file.parent_path());
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -195,9 +194,9 @@ bool unpack(const fs::path& path, const fs::path& target, std::uint64_t allowed,
             return false;
         }
         for (;;) {
-            const la_ssize_t got = archive_read_data(reader.get(), buffer.data(), buffer.size());
+            const la_ssize_t got = archive_read_data(reader, buffer.data(), buffer.size());
             if (got < 0) {
-                error = archiveError(reader.get(), "damaged archive");
+                error = archiveError(reader, "damaged archive");
                 return false;
             }
             if (got == 0) {
@@ -215,7 +214,8 @@ bool unpack(const fs::path& path, const fs::path& target, std::uint64_t allowed,
             error = "can't write " + file.string();
             return false;
         }
-    }
+        return true;
+    });
 }
 
 } // namespace
