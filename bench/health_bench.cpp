@@ -11,6 +11,9 @@
 // per sample, against reading the same kit, which stats each sample as well. With audio: the
 // 200-zone kit of a demo-sized library, its sample facts measured (files in the page cache),
 // against reading that kit. The files are made once in the temporary folder.
+// As the user meets them: `padsmith-kit check` of each kit of takes against `padsmith-kit show`
+// of it, whole processes, in processor time, with each one's peak memory.
+#include "ProcessCost.h"
 #include "audio/SampleSounds.h"
 #include "kit/KitHealth.h"
 #include "kit/KitHost.h"
@@ -179,6 +182,28 @@ void checkTakesKit_floor(benchmark::State& state) {
 }
 BENCHMARK(checkTakesKit_floor)
     ->ArgsProduct({{4500, 9000, 18000}, {1, 6}})
+    ->Unit(benchmark::kMillisecond);
+
+void checkCommand(benchmark::State& state) {
+    const fs::path script =
+        makeTakesKit(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    bench::timeProcess(state, {PADSMITH_KIT_TOOL, "check", script.string()});
+}
+BENCHMARK(checkCommand)
+    ->ArgsProduct({{4500, 9000, 18000}, {1, 6}})
+    ->UseManualTime()
+    ->ComputeStatistics("min", bench::fastest)
+    ->Unit(benchmark::kMillisecond);
+
+void checkCommand_floor(benchmark::State& state) {
+    const fs::path script =
+        makeTakesKit(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    bench::timeProcess(state, {PADSMITH_KIT_TOOL, "show", script.string()});
+}
+BENCHMARK(checkCommand_floor)
+    ->ArgsProduct({{4500, 9000, 18000}, {1, 6}})
+    ->UseManualTime()
+    ->ComputeStatistics("min", bench::fastest)
     ->Unit(benchmark::kMillisecond);
 
 void checkDemoKitWithAudio(benchmark::State& state) {

@@ -6,7 +6,11 @@
 // lies somewhere in the library. In the second kind the recorded file names are gone too and
 // each zone's sample name (a kit made on Windows: in capitals) leads to its file, which must
 // lie outside the plug-in folder.
+// As the user meets it: `padsmith-kit relink` of a kit script of those 200 zones against `find`
+// over the library, both whole processes, in processor time.
+#include "ProcessCost.h"
 #include "kit/KitHost.h"
+#include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 
 #include <algorithm>
@@ -115,6 +119,45 @@ void relinkRenamedKit(benchmark::State& state) {
     }
 }
 BENCHMARK(relinkRenamedKit)->Unit(benchmark::kMillisecond);
+
+// The moved kit as a kit script.
+fs::path movedKitScript() {
+    const fs::path script = fs::temp_directory_path() / "padsmith-relink-moved.txt";
+    KitDocument kit;
+    const std::vector<std::string> paths = movedSamples();
+    for (int i = 0; i < kZones; ++i) {
+        const std::string& path = paths[static_cast<std::size_t>(i)];
+        SampleZone zone;
+        zone.padNumber = i % 18 + 1;
+        zone.key = 36 + i % 18;
+        zone.velocityLow = 1 + i / 18;
+        zone.velocityHigh = zone.velocityLow;
+        zone.sampleName = path.substr(path.rfind('\\') + 1);
+        zone.sourcePath = path;
+        kit.pads[static_cast<std::size_t>(i % 18)].append(zone);
+    }
+    std::ofstream(script, std::ios::binary) << formatKitScript(kit);
+    return script;
+}
+
+void relinkCommand(benchmark::State& state) {
+    const fs::path script = movedKitScript();
+    const fs::path out = fs::temp_directory_path() / "padsmith-relink-moved-out.txt";
+    bench::timeProcess(state, {PADSMITH_KIT_TOOL, "relink", script.string(), "--search",
+                               library().string(), "--output", out.string()});
+}
+BENCHMARK(relinkCommand)
+    ->UseManualTime()
+    ->ComputeStatistics("min", bench::fastest)
+    ->Unit(benchmark::kMillisecond);
+
+void relinkCommand_floor(benchmark::State& state) {
+    bench::timeProcess(state, {"find", library().string(), "-type", "f"});
+}
+BENCHMARK(relinkCommand_floor)
+    ->UseManualTime()
+    ->ComputeStatistics("min", bench::fastest)
+    ->Unit(benchmark::kMillisecond);
 
 // The floor: one `find` listing every file of the library.
 void relinkMovedKit_floor(benchmark::State& state) {

@@ -45,11 +45,17 @@ with open(path) as f:
 # Median wall time of each benchmark, in milliseconds.
 factor = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 median = {}
+fastest = {}  # where a benchmark asks for it ("min"): the fastest repetition
+memory = {}  # the peak memory of a whole process, where a benchmark measures one
 for run in runs:
-    if run.get("aggregate_name", "median") == "median":
-        # A fixed iteration count shows in the name ("x/iterations:40"): it is not part of it.
-        name = re.sub(r"(/iterations:\d+)?(/manual_time)?$", "", run["run_name"])
-        median[name] = run["real_time"] * factor[run.get("time_unit", "ns")]
+    # A fixed iteration count shows in the name ("x/iterations:40"): it is not part of it.
+    name = re.sub(r"(/iterations:\d+)?(/manual_time)?$", "", run["run_name"])
+    aggregate = run.get("aggregate_name", "median")
+    if aggregate in ("median", "min"):
+        (median if aggregate == "median" else fastest)[name] = \
+            run["real_time"] * factor[run.get("time_unit", "ns")]
+    if aggregate == "median" and "peak_MiB" in run:
+        memory[name] = run["peak_MiB"]
 failed = False
 for name, time in median.items():
     # The floor of "x/4500" is "x_floor/4500": the same arguments.
@@ -60,7 +66,13 @@ for name, time in median.items():
     if floor is None:
         print(f"{program}: {name} {time:.2f} ms (no floor)")
         continue
-    print(f"{program}: {name} {time:.2f} ms / floor {floor:.2f} ms = {time / floor:.2f} x")
+    line = f"{program}: {name} {time:.2f} ms / floor {floor:.2f} ms = {time / floor:.2f} x"
+    best, bestFloor = fastest.get(name), fastest.get(base + "_floor" + slash + args)
+    if best and bestFloor:
+        line += f"; fastest {best:.2f} / {bestFloor:.2f} ms = {best / bestFloor:.2f} x"
+    if name in memory:
+        line += f"; peak {memory[name]:.0f} / {memory.get(base + '_floor' + slash + args, 0):.0f} MiB"
+    print(line)
 PY
     rm -f "$json"
 done

@@ -171,13 +171,13 @@ int runCheck(const std::vector<std::string>& argv) {
         return usageError("plug-in folder " + *args->pluginDir + " does not exist");
     }
     const KitLocation location = locationFor(*args, path);
-    if (!isKitScript(path, location.codePage)) {
-        std::fprintf(stderr, "padsmith-kit: %s is not a kit script\n", path.string().c_str());
-        return 2;
-    }
     KitDocument kit;
     ScriptReadReport report;
+    // The file is read once; only a failed read looks again to say why.
     if (!loadKit(kit, path, location, std::nullopt, &report, true)) {
+        if (!isKitScript(path, location.codePage)) {
+            std::fprintf(stderr, "padsmith-kit: %s is not a kit script\n", path.string().c_str());
+        }
         return 2;
     }
     Health health;

@@ -2,8 +2,10 @@
 // padsmith-kit: scripting and batch work on Zarvo kits with the editor's own core.
 #include "Help.h"
 #include "ToolCommand.h"
+#include "ToolModule.h"
 #include "platform/ProgramInfo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -14,30 +16,62 @@ namespace {
 using padsmith::tool::ToolCommand;
 
 using CommandList = std::span<const ToolCommand> (*)();
+// The commands linked into the program; the module's follow them.
 constexpr CommandList kCommandLists[] = {
-    &padsmith::tool::kitCommands,        &padsmith::tool::folderCommands,
+    &padsmith::tool::kitCommands, &padsmith::tool::folderCommands,
     &padsmith::tool::instrumentCommands, &padsmith::tool::cellCommands,
-    &padsmith::tool::padCommands,        &padsmith::tool::audioCommands,
-    &padsmith::tool::midiCommands,       &padsmith::tool::convertCommands,
-    &padsmith::tool::renderCommands};
+    &padsmith::tool::padCommands};
 
-std::vector<const ToolCommand*> allCommands() {
-    std::vector<const ToolCommand*> commands;
-    for (const CommandList list : kCommandLists) {
-        for (const ToolCommand& command : list()) {
-            commands.push_back(&command);
-        }
+void addCommands(std::vector<const ToolCommand*>& commands, std::span<const ToolCommand> list) {
+    for (const ToolCommand& command : list) {
+        commands.push_back(&command);
+    }
+}
+
+// The module's commands; when it cannot be loaded, why is said once.
+std::span<const ToolCommand> loadedCommands() {
+    std::string error;
+    const std::span<const ToolCommand> commands = padsmith::tool::moduleCommands(error);
+    static bool told = false;
+    if (commands.empty() && !told) {
+        told = true;
+        std::fprintf(stderr,
+                     "padsmith-kit: the audio, MIDI, convert and render commands are not "
+                     "available: %s\n",
+                     error.c_str());
     }
     return commands;
 }
 
-const ToolCommand* findCommand(std::string_view name) {
-    for (const ToolCommand* command : allCommands()) {
-        if (name == command->name) {
-            return command;
-        }
+std::vector<const ToolCommand*> linkedCommands() {
+    std::vector<const ToolCommand*> commands;
+    for (const CommandList list : kCommandLists) {
+        addCommands(commands, list());
     }
-    return nullptr;
+    return commands;
+}
+
+std::vector<const ToolCommand*> allCommands() {
+    std::vector<const ToolCommand*> commands = linkedCommands();
+    addCommands(commands, loadedCommands());
+    return commands;
+}
+
+const ToolCommand* findIn(const std::vector<const ToolCommand*>& commands, std::string_view name) {
+    const auto found =
+        std::find_if(commands.begin(), commands.end(),
+                     [name](const ToolCommand* command) { return name == command->name; });
+    return found == commands.end() ? nullptr : *found;
+}
+
+// A linked command is found without loading the module.
+const ToolCommand* findCommand(std::string_view name) {
+    if (const ToolCommand* command = findIn(linkedCommands(), name)) {
+        return command;
+    }
+    std::vector<const ToolCommand*> loaded;
+    addCommands(loaded, loadedCommands());
+    return findIn(loaded, name);
 }
 
 bool isHelpOption(std::string_view arg) {

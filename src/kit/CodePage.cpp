@@ -337,6 +337,12 @@ CodePage::Encoded CodePage::encode(std::string_view utf8) const {
     return result;
 }
 
+bool CodePage::canHold(std::string_view utf8) const {
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii || encode(utf8).ok();
+}
+
 std::size_t CodePage::byteLength(std::string_view utf8) const {
     return characterCount(utf8);
 }

@@ -45,7 +45,8 @@ public:
         bool ok() const { return unheld.empty(); }
     };
     Encoded encode(std::string_view utf8) const;
-    bool canHold(std::string_view utf8) const { return encode(utf8).ok(); }
+    // Every code page holds ASCII as it is: most texts are answered without encoding them.
+    bool canHold(std::string_view utf8) const;
 
     // The bytes `utf8` takes in this code page: one per character.
     std::size_t byteLength(std::string_view utf8) const;

@@ -81,11 +81,68 @@ bool checkKitNotes(const KitDocument& kit, KitHost* report) {
     return false;
 }
 
-std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit) {
-    // A zone clashes with the zones of its key on later pads (those before it in kit order
-    // are paired with it already) whose windows overlap its own. The zones of a key are
-    // grouped by window first: a pad of many takes of one window costs one comparison of
-    // windows, not one per pair of takes, and a key no other pad plays costs none.
+namespace {
+
+// The zones of the kit by key and velocity window. A zone clashes with the zones of its key on
+// later pads (those before it in kit order are paired with it already) whose windows overlap
+// its own. The zones of a key are grouped by window first: a pad of many takes of one window
+// costs one comparison of windows, not one per pair of takes, and a key no other pad plays
+// costs none.
+class KeyWindows {
+public:
+    explicit KeyWindows(const KitDocument& kit) {
+        for (int p = 0; p < kPadCount; ++p) {
+            const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+            for (std::size_t row = 0; row < pad.size(); ++row) {
+                const SampleZone& zone = pad.at(row);
+                Key& key = keys_[zone.key];
+                const auto [it, added] = key.index.emplace(
+                    std::pair{zone.velocityLow, zone.velocityHigh}, key.windows.size());
+                if (added) {
+                    key.windows.push_back({zone.velocityLow, zone.velocityHigh, {}, {}});
+                }
+                key.windows[it->second].zones.push_back({p, static_cast<int>(row)});
+                if (key.lastPad != p) {
+                    key.lastPad = p;
+                    ++key.pads;
+                }
+            }
+        }
+        for (auto& [number, key] : keys_) {
+            if (key.pads < 2) {
+                continue;
+            }
+            for (Window& window : key.windows) {
+                for (std::size_t i = 0; i < key.windows.size(); ++i) {
+                    const Window& other = key.windows[i];
+                    if (std::max(window.low, other.low) <= std::min(window.high, other.high)) {
+                        window.others.push_back(i);
+                    }
+                }
+            }
+        }
+    }
+
+    // Calls `each` with every run of zones that clash with `zone` at (pad, row): the zones of
+    // later pads in one overlapping window, in kit order.
+    template <typename Each> void forEachClash(const SampleZone& zone, int pad, Each each) const {
+        const Key& key = keys_.at(zone.key);
+        if (key.pads < 2) {
+            return;
+        }
+        const Window& window =
+            key.windows[key.index.at(std::pair{zone.velocityLow, zone.velocityHigh})];
+        for (const std::size_t i : window.others) {
+            const std::vector<ZoneRef>& zones = key.windows[i].zones;
+            const auto later = std::partition_point(zones.begin(), zones.end(),
+                                                    [pad](ZoneRef z) { return z.pad <= pad; });
+            if (later != zones.end()) {
+                each(later, zones.end());
+            }
+        }
+    }
+
+private:
     struct Window {
         std::int32_t low = 0;
         std::int32_t high = 0;
@@ -98,59 +155,26 @@ std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& k
         int pads = 0; // how many pads play the key
         int lastPad = -1;
     };
-    std::unordered_map<std::int32_t, Key> keys;
-    for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t row = 0; row < pad.size(); ++row) {
-            const SampleZone& zone = pad.at(row);
-            Key& key = keys[zone.key];
-            const auto [it, added] = key.index.emplace(
-                std::pair{zone.velocityLow, zone.velocityHigh}, key.windows.size());
-            if (added) {
-                key.windows.push_back({zone.velocityLow, zone.velocityHigh, {}, {}});
-            }
-            key.windows[it->second].zones.push_back({p, static_cast<int>(row)});
-            if (key.lastPad != p) {
-                key.lastPad = p;
-                ++key.pads;
-            }
-        }
-    }
-    for (auto& [number, key] : keys) {
-        if (key.pads < 2) {
-            continue;
-        }
-        for (Window& window : key.windows) {
-            for (std::size_t i = 0; i < key.windows.size(); ++i) {
-                const Window& other = key.windows[i];
-                if (std::max(window.low, other.low) <= std::min(window.high, other.high)) {
-                    window.others.push_back(i);
-                }
-            }
-        }
-    }
-    const auto before = [](ZoneRef a, ZoneRef b) {
-        return a.pad != b.pad ? a.pad < b.pad : a.position < b.position;
-    };
+    std::unordered_map<std::int32_t, Key> keys_;
+};
+
+bool before(ZoneRef a, ZoneRef b) {
+    return a.pad != b.pad ? a.pad < b.pad : a.position < b.position;
+}
+
+} // namespace
+
+std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit) {
+    const KeyWindows windows(kit);
     std::vector<std::pair<ZoneRef, ZoneRef>> pairs;
     std::vector<ZoneRef> clashing;
     for (int p = 0; p < kPadCount; ++p) {
         const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
         for (std::size_t row = 0; row < pad.size(); ++row) {
-            const SampleZone& zone = pad.at(row);
-            const Key& key = keys.at(zone.key);
-            if (key.pads < 2) {
-                continue;
-            }
-            const Window& window =
-                key.windows[key.index.at(std::pair{zone.velocityLow, zone.velocityHigh})];
             clashing.clear();
-            for (const std::size_t i : window.others) {
-                const std::vector<ZoneRef>& zones = key.windows[i].zones;
-                const auto later = std::partition_point(zones.begin(), zones.end(),
-                                                        [p](ZoneRef z) { return z.pad <= p; });
-                clashing.insert(clashing.end(), later, zones.end());
-            }
+            windows.forEachClash(pad.at(row), p, [&clashing](auto first, auto last) {
+                clashing.insert(clashing.end(), first, last);
+            });
             std::sort(clashing.begin(), clashing.end(), before);
             for (const ZoneRef other : clashing) {
                 pairs.push_back({ZoneRef{p, static_cast<int>(row)}, other});
@@ -158,6 +182,31 @@ std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& k
         }
     }
     return pairs;
+}
+
+std::vector<DoubleNoteGroup> findDoubleNoteGroups(const KitDocument& kit, std::size_t shown) {
+    const KeyWindows windows(kit);
+    std::vector<DoubleNoteGroup> groups;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            DoubleNoteGroup group{{p, static_cast<int>(row)}, 0, {}};
+            // Only the first `shown` of each window can be among the first `shown` of all.
+            windows.forEachClash(pad.at(row), p, [&group, shown](auto first, auto last) {
+                const auto size = static_cast<std::size_t>(last - first);
+                group.count += size;
+                group.first.insert(group.first.end(), first,
+                                   first + static_cast<std::ptrdiff_t>(std::min(size, shown)));
+            });
+            if (group.count == 0) {
+                continue;
+            }
+            std::sort(group.first.begin(), group.first.end(), before);
+            group.first.resize(std::min(group.first.size(), shown));
+            groups.push_back(std::move(group));
+        }
+    }
+    return groups;
 }
 
 } // namespace padsmith

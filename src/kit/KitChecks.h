@@ -3,6 +3,7 @@
 
 #include "kit/KitDocument.h"
 
+#include <cstddef>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -31,5 +32,15 @@ bool checkKitNotes(const KitDocument& kit, KitHost* report);
 // zone of the lower pad first, pairs in pad and list order of that zone. Zones are taken by the
 // pad they sit in.
 std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit);
+
+// The pairs of findAllDoubleNotes gathered by their first zone: how many zones of later pads
+// clash with it, and the first `shown` of them in kit order. Its cost grows with the zones,
+// not with the pairs.
+struct DoubleNoteGroup {
+    ZoneRef zone;
+    std::size_t count = 0;
+    std::vector<ZoneRef> first;
+};
+std::vector<DoubleNoteGroup> findDoubleNoteGroups(const KitDocument& kit, std::size_t shown);
 
 } // namespace padsmith

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kit/KitDocument.h"
 
+#include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -77,7 +78,8 @@ std::int64_t KitDocument::computeKitSize() {
     paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
     std::int64_t total = 0;
     for (const std::string& path : paths) {
-        if (!path.empty()) {
+        // A path marked missing was not found when the kit was read.
+        if (!path.empty() && !isMarkedMissing(path)) {
             total += fileSize(std::filesystem::path(path));
         }
     }

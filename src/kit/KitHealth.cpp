@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The kit's health check: which zones the plug-in will play, and the fixes that make it play
-// what the user means. The findings about sample files and folders are in KitHealthFiles.cpp.
+// what the user means. The findings about sample files and folders are in KitHealthFiles.cpp,
+// double notes in KitHealthNotes.cpp.
 #include "kit/KitHealth.h"
 
 #include "kit/KitChecks.h"
@@ -18,7 +19,6 @@ namespace padsmith {
 
 namespace {
 
-constexpr int kKeys = 128;
 using Velocities = std::bitset<128>; // bit v: velocity v (1 to 127) answers
 
 Velocities maskOf(VelocitySpan window) {
@@ -28,6 +28,44 @@ Velocities maskOf(VelocitySpan window) {
     }
     return mask;
 }
+
+// Splits `window` into `parts` runs, lowest first; empty when it holds fewer velocities.
+std::vector<VelocitySpan> splitWindow(VelocitySpan window, std::size_t parts) {
+    const int width = window.high - window.low + 1;
+    std::vector<VelocitySpan> runs;
+    if (parts == 0 || static_cast<std::size_t>(width) < parts) {
+        return runs;
+    }
+    const auto n = static_cast<int>(parts);
+    for (int i = 0; i < n; ++i) {
+        runs.push_back({window.low + width * i / n, window.low + width * (i + 1) / n - 1});
+    }
+    return runs;
+}
+
+// The zones of `key` that play `window`, in trigger order: the takes that share it.
+std::vector<ZoneRef> takesOf(const KitDocument& kit, int key, VelocitySpan window) {
+    std::vector<ZoneRef> takes;
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t r = 0; r < pad.size(); ++r) {
+            if (pad.at(r).key == key && playedVelocities(pad.at(r)) == window) {
+                takes.push_back({p, static_cast<int>(r)});
+            }
+        }
+    }
+    return takes;
+}
+
+HealthFix removeFix(ZoneRef ref) {
+    return HealthFix{"Remove Row", [ref](const KitDocument& kit) {
+                         KitEdit edit{"Remove Row", {}};
+                         touchPad(edit, kit, ref.pad).erase(static_cast<std::size_t>(ref.position));
+                         return edit;
+                     }};
+}
+
+} // namespace
 
 bool validKey(int key) {
     return key >= 0 && key < kKeys;
@@ -60,38 +98,11 @@ std::string joinedList(const std::vector<std::string>& items) {
     return text;
 }
 
-// Splits `window` into `parts` runs, lowest first; empty when it holds fewer velocities.
-std::vector<VelocitySpan> splitWindow(VelocitySpan window, std::size_t parts) {
-    const int width = window.high - window.low + 1;
-    std::vector<VelocitySpan> runs;
-    if (parts == 0 || static_cast<std::size_t>(width) < parts) {
-        return runs;
-    }
-    const auto n = static_cast<int>(parts);
-    for (int i = 0; i < n; ++i) {
-        runs.push_back({window.low + width * i / n, window.low + width * (i + 1) / n - 1});
-    }
-    return runs;
-}
-
-// The zones of `key` that play `window`, in trigger order: the takes that share it.
-std::vector<ZoneRef> takesOf(const KitDocument& kit, int key, VelocitySpan window) {
-    std::vector<ZoneRef> takes;
-    for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t r = 0; r < pad.size(); ++r) {
-            if (pad.at(r).key == key && playedVelocities(pad.at(r)) == window) {
-                takes.push_back({p, static_cast<int>(r)});
-            }
-        }
-    }
-    return takes;
-}
-
 // Gives each of the `takes` zones that share `window` on `key` one run of it, lowest first in
 // trigger order. The zones are looked up when the fix is applied: a finding keeps no copy.
 std::optional<HealthFix> interleaveFix(std::size_t takes, int key, VelocitySpan window) {
-    if (takes < 2 || splitWindow(window, takes).empty()) {
+    // Each take needs a velocity of its own (as splitWindow asks, without making the runs).
+    if (takes < 2 || static_cast<std::size_t>(window.high - window.low + 1) < takes) {
         return std::nullopt;
     }
     return HealthFix{"Interleave Takes", [key, window](const KitDocument& kit) {
@@ -109,16 +120,6 @@ std::optional<HealthFix> interleaveFix(std::size_t takes, int key, VelocitySpan 
                      }};
 }
 
-HealthFix removeFix(ZoneRef ref) {
-    return HealthFix{"Remove Row", [ref](const KitDocument& kit) {
-                         KitEdit edit{"Remove Row", {}};
-                         touchPad(edit, kit, ref.pad).erase(static_cast<std::size_t>(ref.position));
-                         return edit;
-                     }};
-}
-
-// How many zones of the kit play each key and window.
-using WindowGroups = std::map<std::tuple<int, int, int>, std::size_t>;
 WindowGroups groupByWindow(const KitDocument& kit) {
     WindowGroups groups;
     for (int p = 0; p < kPadCount; ++p) {
@@ -130,6 +131,8 @@ WindowGroups groupByWindow(const KitDocument& kit) {
     }
     return groups;
 }
+
+namespace {
 
 bool overlaps(VelocitySpan a, VelocitySpan b) {
     return std::max(a.low, b.low) <= std::min(a.high, b.high);
@@ -295,101 +298,6 @@ std::vector<HealthFinding> velocityGaps(const std::array<KeyState, kKeys>& keys)
     return findings;
 }
 
-// A fix for two zones of different pads that share velocities of a note: takes with the same
-// window share it out; an overlap at one end of the later zone's window is cut from it.
-std::optional<HealthFix> doubleNoteFix(const KitDocument& kit, ZoneRef first, ZoneRef second,
-                                       const WindowGroups& groups) {
-    const SampleZone& early = zoneAt(kit, first);
-    const SampleZone& late = zoneAt(kit, second);
-    if (early.velocityLow == late.velocityLow && early.velocityHigh == late.velocityHigh) {
-        const VelocitySpan window = playedVelocities(early);
-        return interleaveFix(groups.at({early.key, window.low, window.high}), early.key, window);
-    }
-    const bool cutLow =
-        early.velocityLow <= late.velocityLow && early.velocityHigh < late.velocityHigh;
-    const bool cutHigh =
-        early.velocityHigh >= late.velocityHigh && early.velocityLow > late.velocityLow;
-    if (!cutLow && !cutHigh) {
-        return std::nullopt;
-    }
-    return HealthFix{
-        "Trim Velocities", [first, second, cutLow](const KitDocument& on) {
-            KitEdit edit{"Trim Velocities", {}};
-            const SampleZone& kept = zoneAt(on, first);
-            SampleZone& cut =
-                touchPad(edit, on, second.pad).at(static_cast<std::size_t>(second.position));
-            if (cutLow) {
-                cut.velocityLow = kept.velocityHigh + 1;
-            } else {
-                cut.velocityHigh = kept.velocityLow - 1;
-            }
-            return edit;
-        }};
-}
-
-// A fix for two pads on one note: the later pad's zones on that note move to the nearest key
-// above it that no pad plays (below, when none is left above).
-std::optional<HealthFix> moveToFreeKeyFix(const KitDocument& kit, ZoneRef second) {
-    const int key = zoneAt(kit, second).key;
-    std::array<bool, 128> played{};
-    for (const Pad& pad : kit.pads) {
-        for (const SampleZone& zone : pad) {
-            if (zone.key >= 0 && zone.key < 128) {
-                played[static_cast<std::size_t>(zone.key)] = true;
-            }
-        }
-    }
-    int free = -1;
-    for (int candidate = key + 1; candidate < 128 && free < 0; ++candidate) {
-        free = played[static_cast<std::size_t>(candidate)] ? -1 : candidate;
-    }
-    for (int candidate = key - 1; candidate >= 0 && free < 0; --candidate) {
-        free = played[static_cast<std::size_t>(candidate)] ? -1 : candidate;
-    }
-    if (free < 0) {
-        return std::nullopt;
-    }
-    const int pad = second.pad;
-    return HealthFix{"Move to a free key", [pad, key, free](const KitDocument& on) {
-                         KitEdit edit{"Move to a free key", {}};
-                         Pad& moved = touchPad(edit, on, pad);
-                         for (SampleZone& zone : moved.zones()) {
-                             if (zone.key == key) {
-                                 zone.key = free;
-                             }
-                         }
-                         return edit;
-                     }};
-}
-
-std::vector<HealthFinding> doubleNotes(const KitDocument& kit) {
-    std::vector<HealthFinding> findings;
-    const std::vector<std::pair<ZoneRef, ZoneRef>> pairs = findAllDoubleNotes(kit);
-    const WindowGroups groups = pairs.empty() ? WindowGroups{} : groupByWindow(kit);
-    for (const auto& [first, second] : pairs) {
-        const SampleZone& zone = zoneAt(kit, first);
-        HealthFinding finding;
-        finding.kind = HealthKind::DoubleNote;
-        finding.pad = first.pad;
-        finding.rows = {first.position};
-        finding.message = "Row " + std::to_string(first.position + 1) + " and " +
-                          placeText(second, first.pad) + " both define " + noteName(zone.key) +
-                          " at " + windowText(playedVelocities(zone)) +
-                          ": a save refuses a note defined twice";
-        if (auto fix = doubleNoteFix(kit, first, second, groups)) {
-            finding.fixes.push_back(std::move(*fix));
-        }
-        // Two drums dropped on one key want keys of their own rather than half the velocities.
-        if (first.pad != second.pad) {
-            if (auto move = moveToFreeKeyFix(kit, second)) {
-                finding.fixes.push_back(std::move(*move));
-            }
-        }
-        findings.push_back(std::move(finding));
-    }
-    return findings;
-}
-
 std::vector<HealthFinding> playFindings(const KitDocument& kit, std::array<KeyState, kKeys>& keys) {
     std::vector<HealthFinding> findings = neverPlaying(kit, keys);
     std::vector<HealthFinding> gaps = velocityGaps(keys);
@@ -398,16 +306,31 @@ std::vector<HealthFinding> playFindings(const KitDocument& kit, std::array<KeySt
     return findings;
 }
 
+// By pad (kit-wide findings, pad -1, last), then kind, then first row, in the order found
+// where those are equal. The keys are sorted, not the findings: each is moved once.
 void sortFindings(std::vector<HealthFinding>& findings) {
-    std::stable_sort(findings.begin(), findings.end(),
-                     [](const HealthFinding& a, const HealthFinding& b) {
-                         // Kit-wide findings (pad -1) come last.
-                         const int padA = a.pad < 0 ? kPadCount : a.pad;
-                         const int padB = b.pad < 0 ? kPadCount : b.pad;
-                         const int rowA = a.rows.empty() ? -1 : a.rows.front();
-                         const int rowB = b.rows.empty() ? -1 : b.rows.front();
-                         return std::tie(padA, a.kind, rowA) < std::tie(padB, b.kind, rowB);
-                     });
+    struct Key {
+        int pad;
+        int kind;
+        int row;
+        std::size_t index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(findings.size());
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const HealthFinding& finding = findings[i];
+        keys.push_back({finding.pad < 0 ? kPadCount : finding.pad, static_cast<int>(finding.kind),
+                        finding.rows.empty() ? -1 : finding.rows.front(), i});
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        return std::tie(a.pad, a.kind, a.row, a.index) < std::tie(b.pad, b.kind, b.row, b.index);
+    });
+    std::vector<HealthFinding> sorted;
+    sorted.reserve(findings.size());
+    for (const Key& key : keys) {
+        sorted.push_back(std::move(findings[key.index]));
+    }
+    findings = std::move(sorted);
 }
 
 bool sameFinding(const HealthFinding& a, const HealthFinding& b) {
@@ -485,7 +408,7 @@ std::string_view severityName(Severity severity) {
 std::vector<HealthFinding> checkKitHealth(const KitDocument& kit, const HealthInputs& inputs) {
     std::array<KeyState, kKeys> keys;
     std::vector<HealthFinding> findings = playFindings(kit, keys);
-    std::vector<HealthFinding> more = doubleNotes(kit);
+    std::vector<HealthFinding> more = doubleNoteFindings(kit);
     findings.insert(findings.end(), std::make_move_iterator(more.begin()),
                     std::make_move_iterator(more.end()));
     std::set<std::pair<int, int>> silent;

@@ -111,12 +111,15 @@ void checkFiles(const KitDocument& kit, const HealthInputs& inputs,
         for (std::size_t r = 0; r < pad.size(); ++r) {
             const std::string& source = pad.at(r).sourcePath;
             const int row = static_cast<int>(r);
-            const std::string name = fileNameOf(withoutMissingMark(source));
-            const std::string missing = "the sample " + withoutMissingMark(source) + " is missing";
+            // The texts are made for the zones that need them: fileNameOf looks at the disk.
+            const auto missing = [&source] {
+                return "the sample " + withoutMissingMark(source) + " is missing";
+            };
+            const auto name = [&source] { return fileNameOf(withoutMissingMark(source)); };
             if (!isCopyableSource(source)) {
                 files.add(HealthKind::MissingSample, Severity::Error, p, row, source,
                           source.empty() || source == "???" ? "the sample file is not known"
-                                                            : missing);
+                                                            : missing());
                 continue;
             }
             const SampleSound* sound = inputs.sounds ? inputs.sounds(source) : nullptr;
@@ -124,21 +127,22 @@ void checkFiles(const KitDocument& kit, const HealthInputs& inputs,
                 std::error_code error;
                 if (!inputs.sounds && inputs.statSources &&
                     !std::filesystem::is_regular_file(source, error)) {
-                    files.add(HealthKind::MissingSample, Severity::Error, p, row, source, missing);
+                    files.add(HealthKind::MissingSample, Severity::Error, p, row, source,
+                              missing());
                 }
                 continue;
             }
             switch (sound->state) {
             case SampleSound::State::Missing:
-                files.add(HealthKind::MissingSample, Severity::Error, p, row, source, missing);
+                files.add(HealthKind::MissingSample, Severity::Error, p, row, source, missing());
                 break;
             case SampleSound::State::Unreadable:
                 files.add(HealthKind::UnreadableSample, Severity::Error, p, row, source,
-                          name + " is not a WAVE or AIFF file the plug-in can read");
+                          name() + " is not a WAVE or AIFF file the plug-in can read");
                 break;
             case SampleSound::State::NotPcm:
                 files.add(HealthKind::UnplayableFormat, Severity::Error, p, row, source,
-                          name + " holds compressed or unusual sample data (" +
+                          name() + " holds compressed or unusual sample data (" +
                               std::to_string(sound->bits) + "-bit) that the plug-in cannot play");
                 break;
             case SampleSound::State::Ok:

@@ -58,10 +58,10 @@ namespace {
 // Adds `text` to `found` when `page` cannot hold it.
 void checkText(std::vector<UnheldText>& found, const CodePage& page, int pad, int row,
                const char* field, const std::string& text) {
-    CodePage::Encoded encoded = page.encode(text);
-    if (!encoded.ok()) {
-        found.push_back({pad, row, field, text, std::move(encoded.unheld)});
+    if (page.canHold(text)) {
+        return;
     }
+    found.push_back({pad, row, field, text, page.encode(text).unheld});
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
 #include <unordered_set>
 
@@ -69,21 +70,24 @@ std::string withoutMissingMark(const std::string& path) {
 // a lookup that leaves a folder out follows the chain past the places inside it, on the same
 // index, so the search by sample name costs no second walk and no second table.
 struct SampleFinder::Index {
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    // Places and offsets in 32 bits: a library of 50,000 files is then a few megabytes, which
+    // the walk's own cost is not much more than.
+    using Number = std::uint32_t;
+    static constexpr Number kNone = static_cast<Number>(-1);
     struct Place {
-        std::size_t folder;
-        std::size_t offset;
-        std::size_t length;
-        std::size_t nextSame = kNone;   // the next place of the same name
-        std::size_t nextFolded = kNone; // the next place of the same name in lower case
+        Number folder;
+        Number offset;
+        Number length;
+        Number nextSame = kNone;   // the next place of the same name
+        Number nextFolded = kNone; // the next place of the same name in lower case
     };
     // Names to the first and last place of their chain: open addressing in one array, so a
     // library of many files costs no allocation a file.
     class Table {
     public:
         struct Chain {
-            std::size_t first = kNone;
-            std::size_t last = kNone;
+            Number first = kNone;
+            Number last = kNone;
         };
         void reserve(std::size_t count) {
             std::size_t size = 16;
@@ -138,7 +142,8 @@ struct SampleFinder::Index {
             if (folders.empty() || folders.back().native() != folder.native()) {
                 folders.push_back(folder);
             }
-            places.push_back({folders.size() - 1, names.size(), name.size()});
+            places.push_back({static_cast<Number>(folders.size() - 1),
+                              static_cast<Number>(names.size()), static_cast<Number>(name.size())});
             names.append(name);
         });
         // The buffer is complete now, so views into it stay valid.
@@ -148,14 +153,15 @@ struct SampleFinder::Index {
         }
     }
 
-    void chain(Table& table, std::string_view key, std::size_t place, std::size_t Place::*next) {
+    void chain(Table& table, std::string_view key, std::size_t place, Number Place::*next) {
         Table::Chain& chain = table.at(key);
+        const auto number = static_cast<Number>(place);
         if (chain.first == kNone) {
-            chain.first = place;
+            chain.first = number;
         } else {
-            places[chain.last].*next = place;
+            places[chain.last].*next = number;
         }
-        chain.last = place;
+        chain.last = number;
     }
 
     std::string_view nameOf(std::size_t place) const {
@@ -182,7 +188,7 @@ struct SampleFinder::Index {
             return known == 1;
         };
         if (const Table::Chain* same = exact.find(name)) {
-            for (std::size_t i = same->first; i != kNone; i = places[i].nextSame) {
+            for (Number i = same->first; i != kNone; i = places[i].nextSame) {
                 if (takes(i)) {
                     return pathOf(i);
                 }
@@ -210,8 +216,8 @@ struct SampleFinder::Index {
         }
         // The first folder that has the name; of two names there that differ only in case, the
         // first in name order.
-        std::size_t found = kNone;
-        for (std::size_t i = similar->first; i != kNone; i = places[i].nextFolded) {
+        Number found = kNone;
+        for (Number i = similar->first; i != kNone; i = places[i].nextFolded) {
             if (found != kNone && places[i].folder != places[found].folder) {
                 break;
             }
@@ -257,9 +263,10 @@ std::string SampleFinder::checkSample(const std::string& path) {
     if (isExistingFile(path)) {
         return path;
     }
-    // A path marked at an earlier read may be back (a drive plugged in again).
+    // A path marked at an earlier read may be back (a drive plugged in again). An unmarked
+    // path was just looked at.
     const std::string unmarked = withoutMissingMark(path);
-    return isExistingFile(unmarked) ? unmarked : markMissing(unmarked);
+    return unmarked != path && isExistingFile(unmarked) ? unmarked : markMissing(unmarked);
 }
 
 std::optional<std::string> SampleFinder::findSample(int pad, int zone, const std::string& path,

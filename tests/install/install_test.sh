@@ -22,12 +22,18 @@ for file in bin/padsmith bin/padsmith-kit share/man/man1/padsmith-kit.1.gz \
 done
 # Sound and MIDI come in a module the editor loads once its window is shown, other samplers'
 # kits in one it loads on the first import or export; the editor starts without their libraries.
-for module in padsmith-sound padsmith-formats; do
+# padsmith-kit loads its audio, MIDI, convert and render commands from a module of its own.
+for module in padsmith-sound padsmith-formats padsmith-kit-media; do
     [ -f "$prefix/$moduledir/$module.so" ] && pass || fail "the module $module not installed"
 done
 expect_exit 0 readelf -d "$prefix/bin/padsmith"
 expect_not_in "libQt6Multimedia\|librtmidi\|libpulse\|libsoxr\|libarchive\|libsndfile\|libpugixml" \
     "$work/out"
+expect_exit 0 readelf -d "$prefix/bin/padsmith-kit"
+expect_not_in "libQt6\|librtmidi\|libpulse\|libjack\|libsoxr" "$work/out"
+# The installed tool finds its module in the package's folder of modules.
+expect_exit 0 "$prefix/bin/padsmith-kit" help render
+expect_in "^usage: padsmith-kit render" "$work/out"
 for size in 16 32 48 64 128 256; do
     icon="$share/icons/hicolor/${size}x${size}/apps/padsmith.png"
     kind=$(file "$icon")

@@ -34,7 +34,8 @@ for file in usr/bin/padsmith usr/bin/padsmith-kit usr/share/man/man1/padsmith-ki
     usr/share/metainfo/$id.metainfo.xml usr/share/mime/packages/padsmith.xml \
     usr/share/icons/hicolor/scalable/apps/padsmith.svg usr/share/icons/hicolor/48x48/apps/padsmith.png \
     usr/share/doc/padsmith/copyright usr/share/doc/padsmith/changelog.gz \
-    usr/$moduledir/padsmith-sound.so usr/$moduledir/padsmith-formats.so; do
+    usr/$moduledir/padsmith-sound.so usr/$moduledir/padsmith-formats.so \
+    usr/$moduledir/padsmith-kit-media.so; do
     expect_in "^\./$file\$" "$contents"
 done
 # Everything under /usr, nothing of the build or the test tree.
@@ -45,7 +46,7 @@ outside=$(grep -v -e '^\./usr/' -e '^\./$' "$contents")
 # The programs in the package are stripped and run.
 expect_exit 0 dpkg-deb -x "$deb" "$work/root"
 for program in bin/padsmith bin/padsmith-kit $moduledir/padsmith-sound.so \
-    $moduledir/padsmith-formats.so; do
+    $moduledir/padsmith-formats.so $moduledir/padsmith-kit-media.so; do
     kind=$(file "$work/root/usr/$program")
     [[ "$kind" == *", stripped"* ]] && pass || fail "$program not stripped: $kind"
 done

@@ -131,7 +131,7 @@ TEST(DoubleNote, AllPairsAreListedOnce) {
 TEST(DoubleNote, AllPairsMatchAZoneByZoneComparison) {
     // Kits of many takes: few keys shared by pads, windows repeated, empty, reversed and out
     // of range. The pairs must be those (and in the order) a comparison of every zone with
-    // every later zone of another pad gives.
+    // every later zone of another pad gives, and so must their groups by first zone.
     std::mt19937 random(35);
     const auto pick = [&random](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
@@ -169,6 +169,30 @@ TEST(DoubleNote, AllPairsMatchAZoneByZoneComparison) {
             found.push_back({{first.pad, first.position}, {second.pad, second.position}});
         }
         EXPECT_EQ(found, expected) << "round " << round;
+        // Gathered by their first zone: each zone's count and the first two of its pairs.
+        std::vector<std::pair<std::pair<int, int>, std::vector<std::pair<int, int>>>> groups;
+        std::vector<std::size_t> counts;
+        for (const auto& [first, second] : expected) {
+            if (groups.empty() || groups.back().first != first) {
+                groups.push_back({first, {}});
+                counts.push_back(0);
+            }
+            if (groups.back().second.size() < 2) {
+                groups.back().second.push_back(second);
+            }
+            ++counts.back();
+        }
+        decltype(groups) gathered;
+        std::vector<std::size_t> gatheredCounts;
+        for (const DoubleNoteGroup& group : findDoubleNoteGroups(kit, 2)) {
+            gathered.push_back({{group.zone.pad, group.zone.position}, {}});
+            for (const ZoneRef other : group.first) {
+                gathered.back().second.push_back({other.pad, other.position});
+            }
+            gatheredCounts.push_back(group.count);
+        }
+        EXPECT_EQ(gathered, groups) << "round " << round;
+        EXPECT_EQ(gatheredCounts, counts) << "round " << round;
     }
 }
 

@@ -190,6 +190,24 @@ const std::vector<Case>& cases() {
              EXPECT_EQ(velocityLow(kit, 2, 0), 1);
              EXPECT_EQ(velocityHigh(kit, 2, 0), 59);
          }},
+        {"one zone on the note of many takes of another pad",
+         [](Scene& s) {
+             s.add(0, 36, 1, 127, "kick.wav");
+             for (const char* take : {"take 1.wav", "take 2.wav", "take 3.wav", "take 4.wav"}) {
+                 s.add(2, 36, 1, 127, take);
+             }
+         },
+         HealthKind::DoubleNote,
+         Severity::Error,
+         0,
+         {0},
+         "Row 1 and 4 zones of other pads (pad 3 row 1, pad 3 row 2, pad 3 row 3, …) define C1 "
+         "at 1–127",
+         true,
+         [](const KitDocument& kit) {
+             EXPECT_EQ(velocityHigh(kit, 0, 0), 25);
+             EXPECT_EQ(velocityLow(kit, 2, 3), 102);
+         }},
         {"missing sample",
          [](Scene& s) {
              s.add(0, 36, 1, 127, "kick.wav").sourcePath = markMissing("/gone/kick.wav");
