@@ -125,17 +125,6 @@ fs::path trashFolder() {
 #endif
 }
 
-std::optional<TrashedFile> moveToTrash(const fs::path& file, std::error_code& error) {
-    error.clear();
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::symlink_status(file, ec)) &&
-        !fs::is_symlink(fs::symlink_status(file, ec))) {
-        error = std::make_error_code(std::errc::no_such_file_or_directory);
-        return std::nullopt;
-    }
-    return trashAs(file, file.filename().string(), error);
-}
-
 std::optional<TrashedFile> moveToTrashAs(const fs::path& file, const fs::path& original,
                                          std::error_code& error) {
     error.clear();
@@ -146,6 +135,10 @@ std::optional<TrashedFile> moveToTrashAs(const fs::path& file, const fs::path& o
         return std::nullopt;
     }
     return trashAs(file, original.filename().string(), error, original);
+}
+
+std::optional<TrashedFile> moveToTrash(const fs::path& file, std::error_code& error) {
+    return moveToTrashAs(file, file, error);
 }
 
 bool restoreFromTrash(TrashedFile& trashed) {
