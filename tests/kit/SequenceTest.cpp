@@ -26,6 +26,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <sstream>
 #include <utility>
 
 namespace padsmith::test {
@@ -98,9 +99,8 @@ public:
         case 7:
             return remove(true);
         case 8:
-            return undo();
         case 9:
-            return redo();
+            return undoOrRedo(chosen == 8);
         case 10:
             return withFaults("save " + script_, [this] { return save(); });
         case 11:
@@ -322,46 +322,39 @@ private:
         applyEdit(after, deletion.edit);
         SourceDeletion files = trashSourceFiles(after, deletion.removed, location_, host_);
         Step step{text};
-        for (const TrashedFile& file : files.trashed) {
-            step.allowedOutside.insert(file.original);
-        }
+        allowTrashed(step, files.trashed);
         apply(deletion.edit, std::make_shared<std::vector<TrashedFile>>(std::move(files.trashed)));
         return step;
     }
 
-    Step undo() {
-        if (undo_.empty()) {
-            return {"undo: nothing"};
+    // Undo (back) or redo: the edit turned the other way, and Shift+Delete's files put back or
+    // sent to the trash again.
+    Step undoOrRedo(bool back) {
+        std::vector<Undoable>& from = back ? undo_ : redo_;
+        std::vector<Undoable>& to = back ? redo_ : undo_;
+        Step step{back ? "undo" : "redo"};
+        if (from.empty()) {
+            step.text += ": nothing";
+            return step;
         }
-        Undoable last = undo_.back();
-        undo_.pop_back();
-        applyEdit(kit_, inverseOf(last.edit));
-        Step step{"undo"};
+        Undoable last = from.back();
+        from.pop_back();
+        applyEdit(kit_, back ? inverseOf(last.edit) : last.edit);
         if (last.trashed) {
-            restoreFromTrash(*last.trashed, host_);
-            for (const TrashedFile& file : *last.trashed) {
-                step.allowedOutside.insert(file.original);
+            if (back) {
+                restoreFromTrash(*last.trashed, host_);
+            } else {
+                moveToTrashAgain(*last.trashed, host_);
             }
+            allowTrashed(step, *last.trashed);
         }
-        redo_.push_back(std::move(last));
+        to.push_back(std::move(last));
         return step;
     }
-    Step redo() {
-        if (redo_.empty()) {
-            return {"redo: nothing"};
+    static void allowTrashed(Step& step, const std::vector<TrashedFile>& files) {
+        for (const TrashedFile& file : files) {
+            step.allowedOutside.insert(file.original);
         }
-        Undoable last = redo_.back();
-        redo_.pop_back();
-        applyEdit(kit_, last.edit);
-        Step step{"redo"};
-        if (last.trashed) {
-            moveToTrashAgain(*last.trashed, host_);
-            for (const TrashedFile& file : *last.trashed) {
-                step.allowedOutside.insert(file.original);
-            }
-        }
-        undo_.push_back(std::move(last));
-        return step;
     }
 
     Step withFaults(std::string text, const std::function<std::string()>& action) {
@@ -442,24 +435,27 @@ private:
     std::vector<Undoable> redo_;
 };
 
-std::string featureText(const WorldFeatures& f) {
+// Each world feature by the name the worlds below and a failing sequence give it.
+const std::pair<const char*, bool WorldFeatures::*> kFeatureNames[] = {
+    {"shared-folder", &WorldFeatures::sharedFolder},
+    {"same-sample-folder", &WorldFeatures::sameSampleFolder},
+    {"no-path-lines", &WorldFeatures::withoutPathLines},
+    {"linked-sources", &WorldFeatures::linkedSources},
+    {"linked-sample-folder", &WorldFeatures::linkedSampleFolder},
+    {"read-only", &WorldFeatures::readOnlySources},
+    {"missing-sources", &WorldFeatures::missingSources},
+    {"strangers-files", &WorldFeatures::strangersFiles},
+    {"faults", &WorldFeatures::faults},
+    {"edits", &WorldFeatures::edits},
+    {"deletes-from-disk", &WorldFeatures::deletesFromDisk},
+    {"saves", &WorldFeatures::saves},
+    {"rename-chains", &WorldFeatures::renameChains},
+    {"names-passed", &WorldFeatures::namesPassed}};
+
+std::string featureText(const WorldFeatures& features) {
     std::string text;
-    const std::pair<const char*, bool> all[] = {{"shared-folder", f.sharedFolder},
-                                                {"same-sample-folder", f.sameSampleFolder},
-                                                {"no-path-lines", f.withoutPathLines},
-                                                {"linked-sources", f.linkedSources},
-                                                {"linked-sample-folder", f.linkedSampleFolder},
-                                                {"read-only", f.readOnlySources},
-                                                {"missing-sources", f.missingSources},
-                                                {"strangers-files", f.strangersFiles},
-                                                {"faults", f.faults},
-                                                {"edits", f.edits},
-                                                {"deletes-from-disk", f.deletesFromDisk},
-                                                {"saves", f.saves},
-                                                {"rename-chains", f.renameChains},
-                                                {"names-passed", f.namesPassed}};
-    for (const auto& [name, on] : all) {
-        if (on) {
+    for (const auto& [name, member] : kFeatureNames) {
+        if (features.*member) {
             text += text.empty() ? name : std::string(",") + name;
         }
     }
@@ -516,24 +512,16 @@ void runSequences(const WorldFeatures& features, std::uint64_t sequences) {
 }
 
 // One world feature at a time (besides the commands every world has), then all of them at
-// once, so that a failure points at what the world held. The counts keep the whole run near a
-// minute; PADSMITH_SEQUENCES=10000 makes a long session of any of them.
-WorldFeatures plainWorld() {
-    WorldFeatures features;
-    features.faults = false;
-    features.edits = false;
-    features.withoutPathLines = false;
-    features.linkedSources = false;
-    features.linkedSampleFolder = false;
-    features.missingSources = false;
-    features.strangersFiles = false;
-    features.sharedFolder = false;
-    return features;
-}
+// once, so that a failure points at what the world held. A world is the plain one with features
+// turned on ("+edits", "+all" for every one) or off ("-saves"). The counts keep the whole run
+// near a minute; PADSMITH_SEQUENCES=10000 makes a long session of any of them.
+constexpr const char* kPlainWorld = "+all -faults -edits -no-path-lines -linked-sources "
+                                    "-linked-sample-folder -missing-sources -strangers-files "
+                                    "-shared-folder";
 
 struct WorldRow {
     const char* name;
-    void (*change)(WorldFeatures&);
+    const char* changes; // to the plain world
     std::uint64_t sequences;
 };
 
@@ -542,55 +530,58 @@ void PrintTo(const WorldRow& row, std::ostream* out) {
     *out << row.name;
 }
 
+WorldFeatures featuresOf(const WorldRow& row) {
+    WorldFeatures features;
+    std::istringstream words(std::string(kPlainWorld) + " " + row.changes);
+    for (std::string word; words >> word;) {
+        const std::string name = word.substr(1);
+        bool known = false;
+        for (const auto& [feature, member] : kFeatureNames) {
+            if (name == "all" || name == feature) {
+                features.*member = word[0] == '+';
+                known = true;
+            }
+        }
+        EXPECT_TRUE(known) << "no world feature " << word;
+    }
+    return features;
+}
+
 class Sequences : public ::testing::TestWithParam<WorldRow> {};
 
 TEST_P(Sequences, KeepEverySampleAndEveryKitPlaysItsSources) {
-    WorldFeatures features = plainWorld();
-    GetParam().change(features);
-    runSequences(features, GetParam().sequences);
+    runSequences(featuresOf(GetParam()), GetParam().sequences);
 }
 
 const WorldRow kWorlds[] = {
     // Imports, deletions, undo and redo and every saving command.
-    {"Commands",
-     [](WorldFeatures& f) {
-         f.deletesFromDisk = false;
-         f.namesPassed = false;
-     },
-     100},
+    {"Commands", "-deletes-from-disk -names-passed", 100},
     // Renames, and imports over rows, that give a sample's name to another source; chains and
     // swaps of names within one save.
-    {"NamesPassed", [](WorldFeatures& f) { f.deletesFromDisk = false; }, 40},
+    {"NamesPassed", "-deletes-from-disk", 40},
     // Shift+Delete, undo and redo with every world feature and no save: every file goes to the
     // trash once, comes back, and nothing else changes.
-    {"ShiftDeleteWithoutSaves",
-     [](WorldFeatures& f) {
-         f = WorldFeatures{};
-         f.saves = false;
-         f.faults = false;
-         f.edits = false;
-     },
-     40},
+    {"ShiftDeleteWithoutSaves", "+all -saves -faults -edits", 40},
     // A source gone to the trash leaves its copy; a sample that takes that name later plays its
     // own source, not the copy left behind.
-    {"CopiesLeftBehind", [](WorldFeatures&) {}, 40},
+    {"CopiesLeftBehind", "", 40},
     // A source edited by a wave editor: the save makes the copy again, the old sound kept.
-    {"EditedSources", [](WorldFeatures& f) { f.edits = true; }, 30},
+    {"EditedSources", "+edits", 30},
     // A kit without path lines: its sources are its copies.
-    {"KitWithoutPathLines", [](WorldFeatures& f) { f.withoutPathLines = true; }, 30},
+    {"KitWithoutPathLines", "+no-path-lines", 30},
     // Sources that are links to the kit's own copies.
-    {"LinkedSources", [](WorldFeatures& f) { f.linkedSources = true; }, 30},
+    {"LinkedSources", "+linked-sources", 30},
     // A sample folder that is a link to a folder elsewhere.
-    {"LinkedSampleFolder", [](WorldFeatures& f) { f.linkedSampleFolder = true; }, 30},
+    {"LinkedSampleFolder", "+linked-sample-folder", 30},
     // Sources that are gone: the copy is the only sound there is.
-    {"MissingSources", [](WorldFeatures& f) { f.missingSources = true; }, 30},
+    {"MissingSources", "+missing-sources", 30},
     // A file in a kit folder that no kit names, under a name the kit then gives a sample.
-    {"StrangersFiles", [](WorldFeatures& f) { f.strangersFiles = true; }, 30},
+    {"StrangersFiles", "+strangers-files", 30},
     // Kits in the shared folder, where copies are never renamed or removed.
-    {"SharedFolder", [](WorldFeatures& f) { f.sharedFolder = true; }, 30},
+    {"SharedFolder", "+shared-folder", 30},
     // Full disks and failing renames in the middle of a save.
-    {"Faults", [](WorldFeatures& f) { f.faults = true; }, 30},
-    {"EverythingAtOnce", [](WorldFeatures& f) { f = WorldFeatures{}; }, 60},
+    {"Faults", "+faults", 30},
+    {"EverythingAtOnce", "+all", 60},
 };
 
 INSTANTIATE_TEST_SUITE_P(Worlds, Sequences, ::testing::ValuesIn(kWorlds),
