@@ -5,19 +5,21 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace padsmith::test {
 
 // A fresh folder for one test, removed with everything in it afterwards (also when a test
-// took its write permission away).
+// took its write permission away). It lies in `base`, named `prefix` and a random number.
 class TempFolder {
 public:
-    TempFolder()
-        : root_(std::filesystem::temp_directory_path() /
-                ("padsmith-test-" + std::to_string(std::random_device{}()))) {
+    explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path(),
+                        const std::string& prefix = "padsmith-test-")
+        : root_(base / (prefix + std::to_string(std::random_device{}()))) {
         std::filesystem::create_directories(root_);
     }
     ~TempFolder() {
@@ -37,7 +39,10 @@ public:
     // Writes a file (creating its folders) and returns its path.
     std::filesystem::path write(const std::filesystem::path& relative,
                                 const std::string& bytes) const {
-        const std::filesystem::path file = root_ / relative;
+        return writeFile(root_ / relative, bytes);
+    }
+    static std::filesystem::path writeFile(const std::filesystem::path& file,
+                                           const std::string& bytes) {
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << bytes;
         return file;
@@ -46,6 +51,25 @@ public:
     static std::string read(const std::filesystem::path& file) {
         std::string bytes;
         return readWholeFile(file, bytes) ? bytes : std::string("(unreadable)");
+    }
+
+    // "sub/kick.wav=bytes" for each file below `relative` (links to files included, linked
+    // folders not entered), in the order of their paths; none when there is no such folder.
+    std::vector<std::string> listing(const std::filesystem::path& relative) const {
+        std::map<std::string, std::string> files;
+        const std::filesystem::path folder = root_ / relative;
+        std::error_code ec;
+        for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            if (it->is_regular_file()) {
+                files[it->path().lexically_relative(folder).generic_string()] = read(it->path());
+            }
+        }
+        std::vector<std::string> lines;
+        for (const auto& [path, bytes] : files) {
+            lines.push_back(path + "=" + bytes);
+        }
+        return lines;
     }
 
 private:

@@ -3,12 +3,12 @@
 // for a fix that removes it without bringing another.
 #include "kit/KitHealth.h"
 
+#include "TempFolder.h"
 #include "kit/HealthFolders.h"
 #include "kit/SampleFolders.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -412,14 +412,10 @@ TEST(KitHealth, PadFindingsNeedNoAudioAndFollowTheTriggerOrder) {
 
 TEST(HealthFolders, UnusedFilesAndStaleCopiesInTheKitsOwnFolder) {
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / "padsmith-health-folders";
-    fs::remove_all(root);
+    const test::TempFolder folder;
+    const fs::path root = folder.path();
     const fs::path plugin = root / "Zarvo";
-    fs::create_directories(plugin / "Rock");
-    fs::create_directories(root / "src");
-    const auto write = [](const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    };
+    const auto write = test::TempFolder::writeFile;
     write(root / "src" / "kick.wav", "kick, edited");
     write(root / "src" / "snare.wav", "snare");
     write(plugin / "Rock" / "kick.wav", "kick");   // stale copy
@@ -449,7 +445,6 @@ TEST(HealthFolders, UnusedFilesAndStaleCopiesInTheKitsOwnFolder) {
     EXPECT_TRUE(gatherFolderFacts(kit, location).staleSources.empty());
     // The shared folder belongs to every kit: nothing in it is unused by this one.
     kit.sampleFolder = kSharedSampleFolder;
-    fs::create_directories(plugin / kSharedSampleFolder);
     write(plugin / kSharedSampleFolder / "stray.wav", "x");
     location.shareSamples = true;
     EXPECT_TRUE(gatherFolderFacts(kit, location).unusedFiles.empty());
@@ -464,7 +459,6 @@ TEST(HealthFolders, UnusedFilesAndStaleCopiesInTheKitsOwnFolder) {
     EXPECT_EQ(gatherFolderFacts(kit, location).staleSources,
               (std::vector<std::string>{(root / "src" / "kick.wav").string(),
                                         (root / "src" / "snare.wav").string()}));
-    fs::remove_all(root);
 }
 
 TEST(KitHealth, TwoPadsOnOneNoteCanMoveToAFreeKey) {
