@@ -413,17 +413,7 @@ TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
 TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
     using Kind = FileOperation::Kind;
     ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    const auto listing = [this] {
-        std::vector<std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(root / "kit")) {
-            if (entry.is_regular_file()) {
-                files.push_back(entry.path().lexically_relative(root / "kit").generic_string() +
-                                "=" + read(entry.path()));
-            }
-        }
-        std::sort(files.begin(), files.end());
-        return files;
-    };
+    const auto listing = [this] { return scratch.listing("kit"); };
     write("lib/new.wav", "N");
     write("lib/a.wav", "a");
     write("kit/a.wav", "a");        // held by its source: may go for good

@@ -28,14 +28,9 @@ protected:
     static std::string read(const fs::path& path) { return test::TempFolder::read(path); }
     // "kick.wav=k" for each file in the trash's files folder, "kick.wav.trashinfo" for records.
     std::vector<std::string> trash() const {
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (const char* part : {"files", "info"}) {
-            for (fs::directory_iterator it(root / "Trash" / part, ec), end; !ec && it != end;
-                 it.increment(ec)) {
-                names.push_back(it->path().filename().string() +
-                                (std::string(part) == "files" ? "=" + read(it->path()) : ""));
-            }
+        std::vector<std::string> names = scratch.listing("Trash/files");
+        for (const std::string& record : scratch.listing("Trash/info")) {
+            names.push_back(record.substr(0, record.find('=')));
         }
         std::sort(names.begin(), names.end());
         return names;
