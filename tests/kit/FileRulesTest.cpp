@@ -2,6 +2,7 @@
 // The file rules, held against real files: after each sequence of commands, what lies in the
 // plug-in folder and in the user's library, and what the saved script names.
 #include "FakeHost.h"
+#include "KitScriptLines.h"
 #include "kit/FolderKit.h"
 #include "kit/InstrumentFile.h"
 #include "kit/KitSave.h"
@@ -75,14 +76,10 @@ public:
         for (std::size_t i = 0; i < samples.size(); ++i) {
             const std::string name = samples[i].substr(0, samples[i].find('='));
             folder.write("Zarvo/Rock/" + name, samples[i].substr(samples[i].find('=') + 1));
-            char line[200];
-            std::snprintf(line, sizeof line,
-                          "%2d,  0, 0, %2d,P%zu,%s,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n",
-                          static_cast<int>(i + 1), static_cast<int>(36 + i), i + 1, name.c_str());
-            zones += line;
+            const int pad = static_cast<int>(i + 1);
+            zones += test::zoneLine(pad, 35 + pad, "P" + std::to_string(pad), name);
         }
-        folder.write("Zarvo/Rock.txt", "vst samples,\r\nRock,\r\nRock,\r\n,\r\n\r\n" + zones +
-                                           "-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane");
+        folder.write("Zarvo/Rock.txt", test::kitScript("Rock", "Rock", zones));
         read(folder / "Zarvo/Rock.txt");
     }
     std::string rename(int pad, int row, const std::string& name) {
@@ -106,21 +103,12 @@ public:
     // "Rock/snare.wav=s" for every file below `relative`, "Rock.txt" for scripts.
     std::vector<std::string> listing(const std::string& relative) const {
         std::vector<std::string> files;
-        const fs::path root = folder / relative;
-        if (!fs::exists(root)) {
-            return files;
-        }
-        for (const auto& entry : fs::recursive_directory_iterator(root)) {
-            if (!entry.is_regular_file() || entry.path().filename() == "Zarvo.dll") {
-                continue;
+        for (const std::string& file : folder.listing(relative)) {
+            const std::string name = file.substr(0, file.find('='));
+            if (fs::path(name).filename() != "Zarvo.dll") {
+                files.push_back(name.ends_with(".txt") ? name : file);
             }
-            std::string name = entry.path().lexically_relative(root).generic_string();
-            if (entry.path().extension() != ".txt") {
-                name += "=" + TempFolder::read(entry.path());
-            }
-            files.push_back(name);
         }
-        std::sort(files.begin(), files.end());
         return files;
     }
     // "snare.wav<-~/lib/snare.wav": each zone of the script at `path`, its source below "~".
@@ -158,20 +146,18 @@ using Strings = std::vector<std::string>;
 
 // A kit script made elsewhere: one zone playing `sample` from the sample folder `folder`.
 std::string script(const std::string& kit, const std::string& folder, const std::string& sample) {
-    return "vst samples,\r\n" + kit + ",\r\n" + folder + ",\r\n,\r\n\r\n 1,  0, 0, 40,PAD," +
-           sample +
-           ",  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
+    return test::kitScript(kit, folder, test::zoneLine(1, 40, "PAD", sample));
 }
+
+const Strings kLibrary = {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s"};
 
 struct Row {
     const char* what;
     std::function<void(FileRun&)> commands;
-    Strings plugin;  // listing of Zarvo
-    Strings library; // listing of lib
-    Strings names;   // what kits/Rock.txt names (or the script the run read last)
+    Strings plugin;             // listing of Zarvo
+    Strings names;              // what kits/Rock.txt names (or the script the run read last)
+    Strings library = kLibrary; // listing of lib
 };
-
-const Strings kLibrary = {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s"};
 
 TEST(FileRules, EachCommandSequence) {
     const Row rows[] = {
@@ -180,7 +166,6 @@ TEST(FileRules, EachCommandSequence) {
              run.import({"lib/kick_soft.wav", "lib/snare.wav"});
          },
          {},
-         kLibrary,
          {"(no script)"}},
         {"import keeps the source's name; a source path with a comma is refused, never "
          "written with a blank",
@@ -190,8 +175,8 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/kick_soft.wav=k"},
-         {"hat.wav=h", "kick,1.wav=c", "kick_soft.wav=k", "snare.wav=s"},
-         {"kick_soft.wav<-~/lib/kick_soft.wav"}},
+         {"kick_soft.wav<-~/lib/kick_soft.wav"},
+         {"hat.wav=h", "kick,1.wav=c", "kick_soft.wav=k", "snare.wav=s"}},
         {"rename, never saved: the installed kit stays as saved",
          [](FileRun& run) {
              run.import({"lib/snare.wav"});
@@ -199,7 +184,6 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
          },
          {"Rock.txt", "Rock/snare.wav=s"},
-         kLibrary,
          {"snare.wav<-~/lib/snare.wav"}},
         {"rename, saved: the copy is renamed, the source keeps its name",
          [](FileRun& run) {
@@ -209,7 +193,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/snare 2.wav=s"},
-         kLibrary,
          {"snare 2.wav<-~/lib/snare.wav"}},
         {"rename onto a name another sample holds is refused",
          [](FileRun& run) {
@@ -219,7 +202,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/kick_soft.wav=k", "Rock/snare.wav=s"},
-         kLibrary,
          {"kick_soft.wav<-~/lib/kick_soft.wav", "snare.wav<-~/lib/snare.wav"}},
         {"edit: the copy stays until the save replaces it",
          [](FileRun& run) {
@@ -233,8 +215,8 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_FALSE(run.kit.modified());
          },
          {"Rock.txt", "Rock/snare.wav=S"},
-         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
-         {"snare.wav<-~/lib/snare.wav"}},
+         {"snare.wav<-~/lib/snare.wav"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"}},
         {"Shift+Delete: the source goes to the trash, the save keeps the only copy, undo "
          "brings both back",
          [](FileRun& run) {
@@ -252,7 +234,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"},
-         kLibrary,
          {"snare.wav<-~/lib/snare.wav", "hat.wav<-~/lib/hat.wav"}},
         {"Shift+Delete without a trash: the file stays and is named",
          [](FileRun& run) {
@@ -264,7 +245,6 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(deleted.noTrash, std::vector<fs::path>{run.folder / "lib/snare.wav"});
          },
          {},
-         kLibrary,
          {"(no script)"}},
         {"delete a pad, save: a copy whose source is readable goes",
          [](FileRun& run) {
@@ -276,7 +256,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/snare.wav=s"},
-         kLibrary,
          {"snare.wav<-~/lib/snare.wav"}},
         {"delete, save, undo with the source missing: the only copy stays",
          [](FileRun& run) {
@@ -291,15 +270,12 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"},
-         {"kick_soft.wav=k", "snare.wav=s"},
-         {"snare.wav<-~/lib/snare.wav", "hat.wav<-~/lib/hat.wav"}},
+         {"snare.wav<-~/lib/snare.wav", "hat.wav<-~/lib/hat.wav"},
+         {"kick_soft.wav=k", "snare.wav=s"}},
         {"another kit's files: never renamed or deleted",
          [](FileRun& run) {
              run.folder.write("Zarvo/Jazz/jazz.wav", "j");
-             run.folder.write("Zarvo/Jazz.txt",
-                              "vst samples,\r\nJazz,\r\nJazz,\r\n,\r\n\r\n"
-                              " 1,  0, 0, 36,JAZZ,jazz.wav,  1,127,  0,  0, 1.00, 1.00,  0,  "
-                              "0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane");
+             run.folder.write("Zarvo/Jazz.txt", script("Jazz", "Jazz", "jazz.wav"));
              run.import({"Zarvo/Jazz/jazz.wav"});
              ASSERT_TRUE(run.save());
              EXPECT_EQ(run.rename(0, 0, "jazz 2.wav"), "");
@@ -310,16 +286,10 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Jazz.txt", "Jazz/jazz.wav=j", "Rock.txt"},
-         kLibrary,
          {}},
         {"a kit without path lines: the renamed copy is its source and moves with it",
          [](FileRun& run) {
-             run.folder.write("Zarvo/Rock/kick.wav", "k");
-             run.folder.write("Zarvo/Rock.txt",
-                              "vst samples,\r\nRock,\r\nRock,\r\n,\r\n\r\n"
-                              " 1,  0, 0, 36,KICK,kick.wav,  1,127,  0,  0, 1.00, 1.00,  0,  "
-                              "0,\r\n-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane");
-             run.read(run.folder / "Zarvo/Rock.txt");
+             run.handKit({"kick.wav=k"});
              EXPECT_EQ(run.rename(0, 0, "kick 2.wav"), "");
              ASSERT_TRUE(run.save());
              run.read(run.folder / "Zarvo/Rock.txt");
@@ -327,7 +297,6 @@ TEST(FileRules, EachCommandSequence) {
                        (run.folder / "Zarvo/Rock/kick 2.wav").string());
          },
          {"Rock.txt", "Rock/kick 2.wav=k"},
-         kLibrary,
          {"kick 2.wav<-~/Zarvo/Rock/kick 2.wav"}},
         {"a pad kit of a kit never installed plays from a folder of its own",
          [](FileRun& run) {
@@ -339,7 +308,6 @@ TEST(FileRules, EachCommandSequence) {
                        (run.folder / "Zarvo/Rock Snare/snare.wav").string());
          },
          {"Rock Snare.txt", "Rock Snare/hat.wav=h", "Rock Snare/snare.wav=s"},
-         kLibrary,
          {"snare.wav", "hat.wav"}},
         {"a path longer than its field: the save is refused and writes nothing",
          [](FileRun& run) {
@@ -351,20 +319,17 @@ TEST(FileRules, EachCommandSequence) {
              fs::remove_all(run.folder / "lib" / std::string(150, 'd'));
          },
          {},
-         kLibrary,
          {"(no script)"}},
         {"a relative source path is taken from the script's folder and saved absolute",
          [](FileRun& run) {
-             run.folder.write(
-                 "kits/Hand.txt",
-                 "vst samples,\r\nHand,\r\nHand,\r\n,\r\n\r\n"
-                 " 1,  0, 0, 36,HAT,hat.wav,  1,127,  0,  0, 1.00, 1.00,  0,  "
-                 "0,\r\n-1\r\n\r\n 1,../lib/hat.wav,\r\n-1\r\n\r\nPadsmith by Mervane");
+             run.folder.write("kits/Hand.txt",
+                              test::kitScript("Hand", "Hand",
+                                              test::zoneLine(1, 36, "HAT", "hat.wav"),
+                                              test::pathLine(1, "../lib/hat.wav")));
              run.read(run.folder / "kits/Hand.txt");
              ASSERT_TRUE(run.save());
          },
          {"Hand.txt", "Hand/hat.wav=h"},
-         kLibrary,
          {"hat.wav<-~/lib/hat.wav"}},
         {"install --fresh makes the kit's own copies again; another kit's copy, a stranger's "
          "file and a subfolder with the kit's sources stay",
@@ -380,8 +345,8 @@ TEST(FileRules, EachCommandSequence) {
          },
          {"Live.txt", "Rock.txt", "Rock/hat.wav=j", "Rock/kick.wav=K", "Rock/snare.wav=S",
           "Rock/stranger.wav=x", "Rock/sub/kick.wav=K"},
-         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
-         {"snare.wav<-~/lib/snare.wav", "kick.wav<-~/Zarvo/Rock/sub/kick.wav"}},
+         {"snare.wav<-~/lib/snare.wav", "kick.wav<-~/Zarvo/Rock/sub/kick.wav"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"}},
         {"shared folder: a sample named as another kit's sample there is refused until renamed, "
          "also with --fresh; the other kit's copy is never replaced",
          [](FileRun& run) {
@@ -395,7 +360,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.saveFresh(run.kit));
          },
          {"Pop.txt", "Rock.txt", "ZARVO SAMPLES/snare 2.wav=s", "ZARVO SAMPLES/snare.wav=p"},
-         kLibrary,
          {"snare 2.wav<-~/lib/snare.wav"}},
         {"new --force over an installed kit: the new samples replace the old copies of their "
          "names, and the old kit's other copies go",
@@ -413,7 +377,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.saveFresh(made));
          },
          {"Rock.txt", "Rock/snare.wav=N"},
-         kLibrary,
          {"snare.wav<-~/new/snare.wav"}},
         {"a folder named \"\xC3\x83\xC2\xA9\" reads back as written, not as \"\xC3\xA9\"",
          [](FileRun& run) {
@@ -425,8 +388,8 @@ TEST(FileRules, EachCommandSequence) {
                        (run.folder / "lib/\xC3\x83\xC2\xA9/kick.wav").string());
          },
          {"Rock.txt", "Rock/kick.wav=e"},
-         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s", "\xC3\x83\xC2\xA9/kick.wav=e"},
-         {"kick.wav<-~/lib/\xC3\xA9/kick.wav"}}, // the code page's two bytes
+         {"kick.wav<-~/lib/\xC3\xA9/kick.wav"}, // the code page's two bytes
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=s", "\xC3\x83\xC2\xA9/kick.wav=e"}},
         {"Shift+Delete in a read-only folder: the file stays and is named, the trash gets "
          "nothing, undo and redo add nothing",
          [](FileRun& run) {
@@ -445,8 +408,8 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(run.listing("data"), Strings{});
          },
          {"Rock.txt", "Rock/clap.wav=c"},
-         {"hat.wav=h", "kick_soft.wav=k", "ro/clap.wav=c", "snare.wav=s"},
-         {"clap.wav<-~/lib/ro/clap.wav"}},
+         {"clap.wav<-~/lib/ro/clap.wav"},
+         {"hat.wav=h", "kick_soft.wav=k", "ro/clap.wav=c", "snare.wav=s"}},
         {"a name passed to another source of a kit without path lines: both contents stay, "
          "and undo with a save brings the kit back",
          [](FileRun& run) {
@@ -461,7 +424,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/kick.wav=k", "Rock/snare.wav=s"},
-         kLibrary,
          {"snare.wav<-~/Zarvo/Rock/snare.wav", "kick.wav<-~/Zarvo/Rock/kick.wav"}},
         {"a swap of two sample names swaps the copies",
          [](FileRun& run) {
@@ -473,7 +435,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/hat.wav=s", "Rock/snare.wav=h"},
-         kLibrary,
          {"hat.wav<-~/lib/snare.wav", "snare.wav<-~/lib/hat.wav"}},
         {"a change of letter case only renames the copy",
          [](FileRun& run) {
@@ -483,7 +444,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/Snare.wav=s"},
-         kLibrary,
          {"Snare.wav<-~/lib/snare.wav"}},
         {"a source that links to the kit's own copy: deleting its zone keeps the copy",
          [](FileRun& run) {
@@ -495,7 +455,6 @@ TEST(FileRules, EachCommandSequence) {
              ASSERT_TRUE(run.save());
          },
          {"Rock.txt", "Rock/hat.wav=h", "Rock/snare.wav=s"},
-         kLibrary,
          {"snare.wav<-~/lib/snare.wav"}},
         {"a rename onto someone else's file in the kit folder: the pad plays its own sample, "
          "the other file goes to the trash",
@@ -511,7 +470,6 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(run.listing("data/Trash/files"), Strings{"kick 2.wav=stranger"});
          },
          {"Rock.txt", "Rock/kick 2.wav=k"},
-         kLibrary,
          {"kick 2.wav<-~/lib/kick_soft.wav"}},
         {"a sample folder that links elsewhere: an edited source replaces its copy there",
          [](FileRun& run) {
@@ -528,8 +486,8 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(run.listing("data/Trash/files"), Strings{"snare.wav=s"});
          },
          {"Rock.txt"},
-         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"},
-         {"snare.wav<-~/lib/snare.wav"}},
+         {"snare.wav<-~/lib/snare.wav"},
+         {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"}},
         {"no space left midway: nothing changes, and the reason is said in words",
          [](FileRun& run) {
              run.import({"lib/snare.wav"});
@@ -555,7 +513,6 @@ TEST(FileRules, EachCommandSequence) {
              }
          },
          {"Rock.txt", "Rock/snare.wav=s"},
-         kLibrary,
          {"snare.wav<-~/lib/snare.wav"}},
         {"a source folder with a comma: the save is refused and writes nothing",
          [](FileRun& run) {
@@ -568,7 +525,6 @@ TEST(FileRules, EachCommandSequence) {
              fs::remove_all(run.folder / "Drums, acoustic");
          },
          {},
-         kLibrary,
          {"(no script)"}},
         {"a folder name that would read back as other letters, and no file there to tell: the "
          "save is refused",
@@ -579,7 +535,6 @@ TEST(FileRules, EachCommandSequence) {
              EXPECT_EQ(run.saveReport().outcome, SaveReport::Outcome::Refused);
          },
          {},
-         kLibrary,
          {"(no script)"}},
     };
     for (const Row& row : rows) {
