@@ -46,6 +46,11 @@ public:
         }
         apply(importSamples(kit, pad, -1, paths, keyRange, location, host).edit);
     }
+    // Imported and saved: a kit as installed.
+    bool installed(const std::vector<std::string>& files) {
+        import(files);
+        return save();
+    }
     void apply(const KitEdit& edit) {
         applyEdit(kit, edit);
         undo.push_back(edit);
@@ -171,24 +176,21 @@ TEST(FileRules, EachCommandSequence) {
          "written with a blank",
          [](FileRun& run) {
              run.folder.write("lib/kick,1.wav", "c");
-             run.import({"lib/kick_soft.wav", "lib/kick,1.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/kick_soft.wav", "lib/kick,1.wav"}));
          },
          {"Rock.txt", "Rock/kick_soft.wav=k"},
          {"kick_soft.wav<-~/lib/kick_soft.wav"},
          {"hat.wav=h", "kick,1.wav=c", "kick_soft.wav=k", "snare.wav=s"}},
         {"rename, never saved: the installed kit stays as saved",
          [](FileRun& run) {
-             run.import({"lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav"}));
              EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
          },
          {"Rock.txt", "Rock/snare.wav=s"},
          {"snare.wav<-~/lib/snare.wav"}},
         {"rename, saved: the copy is renamed, the source keeps its name",
          [](FileRun& run) {
-             run.import({"lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav"}));
              EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
              ASSERT_TRUE(run.save());
          },
@@ -196,8 +198,7 @@ TEST(FileRules, EachCommandSequence) {
          {"snare 2.wav<-~/lib/snare.wav"}},
         {"rename onto a name another sample holds is refused",
          [](FileRun& run) {
-             run.import({"lib/kick_soft.wav", "lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/kick_soft.wav", "lib/snare.wav"}));
              EXPECT_NE(run.rename(0, 1, "KICK_SOFT.wav"), "");
              ASSERT_TRUE(run.save());
          },
@@ -205,8 +206,7 @@ TEST(FileRules, EachCommandSequence) {
          {"kick_soft.wav<-~/lib/kick_soft.wav", "snare.wav<-~/lib/snare.wav"}},
         {"edit: the copy stays until the save replaces it",
          [](FileRun& run) {
-             run.import({"lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav"}));
              run.folder.write("lib/snare.wav", "S");
              sampleEditedOutside(run.kit, run.kit.pads[0].at(0));
              EXPECT_TRUE(run.kit.modified());
@@ -220,8 +220,7 @@ TEST(FileRules, EachCommandSequence) {
         {"Shift+Delete: the source goes to the trash, the save keeps the only copy, undo "
          "brings both back",
          [](FileRun& run) {
-             run.import({"lib/snare.wav", "lib/hat.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav", "lib/hat.wav"}));
              SourceDeletion deleted = run.deleteFromDisk(0, {0});
              ASSERT_EQ(deleted.trashed.size(), 1U);
              EXPECT_EQ(run.listing("data/Trash/files"), Strings{"snare.wav=s"});
@@ -276,8 +275,7 @@ TEST(FileRules, EachCommandSequence) {
          [](FileRun& run) {
              run.folder.write("Zarvo/Jazz/jazz.wav", "j");
              run.folder.write("Zarvo/Jazz.txt", script("Jazz", "Jazz", "jazz.wav"));
-             run.import({"Zarvo/Jazz/jazz.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"Zarvo/Jazz/jazz.wav"}));
              EXPECT_EQ(run.rename(0, 0, "jazz 2.wav"), "");
              ASSERT_TRUE(run.save());
              const SourceDeletion deleted = run.deleteFromDisk(0, {0});
@@ -338,8 +336,7 @@ TEST(FileRules, EachCommandSequence) {
              run.folder.write("Zarvo/Rock/hat.wav", "j");
              run.folder.write("Zarvo/Rock/sub/kick.wav", "K");
              run.folder.write("Zarvo/Rock/stranger.wav", "x");
-             run.import({"lib/snare.wav", "Zarvo/Rock/sub/kick.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav", "Zarvo/Rock/sub/kick.wav"}));
              run.folder.write("lib/snare.wav", "S"); // changed by another program
              ASSERT_TRUE(run.saveFresh(run.kit));
          },
@@ -364,8 +361,7 @@ TEST(FileRules, EachCommandSequence) {
         {"new --force over an installed kit: the new samples replace the old copies of their "
          "names, and the old kit's other copies go",
          [](FileRun& run) {
-             run.import({"lib/snare.wav", "lib/hat.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav", "lib/hat.wav"}));
              run.folder.write("new/snare.wav", "N");
              std::vector<std::string> unplayable;
              KitDocument made;
@@ -381,8 +377,7 @@ TEST(FileRules, EachCommandSequence) {
         {"a folder named \"\xC3\x83\xC2\xA9\" reads back as written, not as \"\xC3\xA9\"",
          [](FileRun& run) {
              run.folder.write("lib/\xC3\x83\xC2\xA9/kick.wav", "e");
-             run.import({"lib/\xC3\x83\xC2\xA9/kick.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/\xC3\x83\xC2\xA9/kick.wav"}));
              run.read(run.script);
              EXPECT_EQ(run.kit.pads[0].at(0).sourcePath,
                        (run.folder / "lib/\xC3\x83\xC2\xA9/kick.wav").string());
@@ -399,8 +394,7 @@ TEST(FileRules, EachCommandSequence) {
                             ? std::make_error_code(std::errc::permission_denied)
                             : std::error_code{};
              });
-             run.import({"lib/ro/clap.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/ro/clap.wav"}));
              const SourceDeletion deleted = run.deleteFromDisk(0, {0});
              EXPECT_TRUE(deleted.trashed.empty());
              EXPECT_EQ(deleted.noTrash, std::vector<fs::path>{clap});
@@ -427,8 +421,7 @@ TEST(FileRules, EachCommandSequence) {
          {"snare.wav<-~/Zarvo/Rock/snare.wav", "kick.wav<-~/Zarvo/Rock/kick.wav"}},
         {"a swap of two sample names swaps the copies",
          [](FileRun& run) {
-             run.import({"lib/snare.wav", "lib/hat.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav", "lib/hat.wav"}));
              EXPECT_EQ(run.rename(0, 0, "x.wav"), "");
              EXPECT_EQ(run.rename(0, 1, "snare.wav"), "");
              EXPECT_EQ(run.rename(0, 0, "hat.wav"), "");
@@ -438,8 +431,7 @@ TEST(FileRules, EachCommandSequence) {
          {"hat.wav<-~/lib/snare.wav", "snare.wav<-~/lib/hat.wav"}},
         {"a change of letter case only renames the copy",
          [](FileRun& run) {
-             run.import({"lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav"}));
              EXPECT_EQ(run.rename(0, 0, "Snare.wav"), "");
              ASSERT_TRUE(run.save());
          },
@@ -447,8 +439,7 @@ TEST(FileRules, EachCommandSequence) {
          {"Snare.wav<-~/lib/snare.wav"}},
         {"a source that links to the kit's own copy: deleting its zone keeps the copy",
          [](FileRun& run) {
-             run.import({"lib/snare.wav", "lib/hat.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav", "lib/hat.wav"}));
              fs::remove(run.folder / "lib/hat.wav");
              fs::create_symlink(run.folder / "Zarvo/Rock/hat.wav", run.folder / "lib/hat.wav");
              run.apply(deleteZones(run.kit, 0, {1}).edit);
@@ -459,8 +450,7 @@ TEST(FileRules, EachCommandSequence) {
         {"a rename onto someone else's file in the kit folder: the pad plays its own sample, "
          "the other file goes to the trash",
          [](FileRun& run) {
-             run.import({"lib/kick_soft.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/kick_soft.wav"}));
              run.folder.write("Zarvo/Rock/kick 2.wav", "stranger");
              EXPECT_EQ(run.rename(0, 0, "kick 2.wav"), "");
              const SaveReport report = run.saveReport();
@@ -476,8 +466,7 @@ TEST(FileRules, EachCommandSequence) {
              fs::create_directories(run.folder / "elsewhere");
              fs::create_directories(run.folder / "Zarvo");
              fs::create_directory_symlink(run.folder / "elsewhere", run.folder / "Zarvo/Rock");
-             run.import({"lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav"}));
              run.folder.write("lib/snare.wav", "S");
              sampleEditedOutside(run.kit, run.kit.pads[0].at(0));
              ASSERT_TRUE(run.save());
@@ -490,8 +479,7 @@ TEST(FileRules, EachCommandSequence) {
          {"hat.wav=h", "kick_soft.wav=k", "snare.wav=S"}},
         {"no space left midway: nothing changes, and the reason is said in words",
          [](FileRun& run) {
-             run.import({"lib/snare.wav"});
-             ASSERT_TRUE(run.save());
+             ASSERT_TRUE(run.installed({"lib/snare.wav"}));
              EXPECT_EQ(run.rename(0, 0, "snare 2.wav"), "");
              run.import({"lib/hat.wav"}, 1);
              run.kit.pads[1].at(0).key = 42;
