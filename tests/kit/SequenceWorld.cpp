@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SequenceWorld.h"
 
+#include "KitScriptLines.h"
 #include "kit/KitText.h"
 #include "kit/SampleFolders.h"
 #include "platform/Files.h"
@@ -23,25 +24,17 @@ bool isBelow(const fs::path& path, const fs::path& folder) {
     return p == f || p.starts_with(f + "/");
 }
 
-std::string readOrEmpty(const fs::path& path) {
-    std::string bytes;
-    return readWholeFile(path, bytes) ? bytes : std::string();
-}
+// Paths here are whole, built from the world's folders.
+constexpr auto writeFile = &TempFolder::writeFile;
+constexpr auto readFile = &TempFolder::read;
 
-void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A folder on a memory file system when there is one: saves flush every file to disk.
-fs::path scratchRoot(std::uint64_t seed) {
+// A memory file system when there is one: saves flush every file to disk.
+fs::path scratchBase() {
     std::error_code ec;
     const fs::path shm = "/dev/shm";
-    const fs::path base = fs::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0
-                              ? shm
-                              : fs::temp_directory_path();
-    return base / ("padsmith-sequence-" + std::to_string(seed) + "-" +
-                   std::to_string(std::random_device{}()));
+    return fs::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0
+               ? shm
+               : fs::temp_directory_path();
 }
 
 // The bytes of a sample (see freshContent), not of a script, a trash record or a link.
@@ -50,14 +43,11 @@ bool isSound(const std::string& content) {
            content.find_first_not_of("0123456789", 1) == content.find(':');
 }
 
-constexpr const char* kKitEnd = "-1\r\n\r\n";
-
 } // namespace
 
 World::World(std::uint64_t seed, const WorldFeatures& features)
-    : root_(scratchRoot(seed)), features_(features), random_(seed) {
-    fs::create_directories(root_);
-    root_ = fs::canonical(root_);
+    : folder_(scratchBase(), "padsmith-sequence-" + std::to_string(seed) + "-"),
+      root_(fs::canonical(folder_.path())), features_(features), random_(seed) {
     ::setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
     writeFile(plugin() / "Zarvo.dll", "");
     makeLibrary();
@@ -72,8 +62,6 @@ World::World(std::uint64_t seed, const WorldFeatures& features)
 
 World::~World() {
     setFileFaultHook({});
-    std::error_code ec;
-    fs::remove_all(root_, ec);
 }
 
 std::string World::freshContent(const std::string& what) {
@@ -102,25 +90,15 @@ void World::makeLibrary() {
 void World::writeKit(const std::string& script, const std::string& sampleFolder,
                      const std::vector<std::pair<std::string, std::string>>& samples,
                      bool pathLines) {
-    std::string text = "vst samples,\r\n" + script.substr(0, script.size() - 4) + ",\r\n" +
-                       sampleFolder + ",\r\n,\r\n\r\n";
-    char line[512];
+    std::string zones;
+    std::string paths;
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const int pad = static_cast<int>(i) + 1;
-        std::snprintf(line, sizeof line,
-                      "%2d,  0, 0,%3d,PAD%d,%s,  1,127,  0,  0, 1.00, 1.00,  0,  0,\r\n", pad,
-                      35 + pad, pad, samples[i].first.c_str());
-        text += line;
+        zones += zoneLine(pad, 35 + pad, "PAD" + std::to_string(pad), samples[i].first);
+        paths += pathLines ? pathLine(pad, samples[i].second) : "";
     }
-    text += kKitEnd;
-    for (std::size_t i = 0; pathLines && i < samples.size(); ++i) {
-        std::snprintf(line, sizeof line, "%2d,%s,\r\n", static_cast<int>(i) + 1,
-                      samples[i].second.c_str());
-        text += line;
-    }
-    text += kKitEnd;
-    text += kScriptSignature;
-    writeFile(plugin() / script, text);
+    writeFile(plugin() / script,
+              kitScript(script.substr(0, script.size() - 4), sampleFolder, zones, paths));
 }
 
 void World::makeKits() {
@@ -143,7 +121,7 @@ void World::makeKits() {
                              const std::vector<std::pair<std::string, std::string>>& samples) {
         for (const auto& [name, source] : samples) {
             if (!fs::exists(folder / name)) {
-                writeFile(folder / name, readOrEmpty(source));
+                writeFile(folder / name, readFile(source));
             }
         }
     };
@@ -200,7 +178,7 @@ void World::makeKits() {
             std::vector<std::pair<std::string, std::string>> samples;
             for (const auto& sample : pick(count(random_))) {
                 const fs::path copy = shared / sample.first;
-                if (!fs::exists(copy) || readOrEmpty(copy) == readOrEmpty(sample.second)) {
+                if (!fs::exists(copy) || readFile(copy) == readFile(sample.second)) {
                     samples.push_back(sample);
                 }
             }
@@ -291,7 +269,7 @@ Snapshot World::snapshot() const {
         if (fs::is_symlink(status)) {
             entries[it->path()] = "->" + fs::read_symlink(it->path(), ec).string();
         } else if (fs::is_regular_file(status)) {
-            entries[it->path()] = readOrEmpty(it->path());
+            entries[it->path()] = readFile(it->path());
         }
     }
     return entries;
@@ -308,7 +286,7 @@ void World::trace(const std::string& step) const {
     }
     for (const std::string& script : scripts()) {
         std::printf("     %s:\n", script.c_str());
-        std::string text = readOrEmpty(plugin() / script);
+        std::string text = readFile(plugin() / script);
         for (std::size_t at = 0; (at = text.find('\r')) != std::string::npos;) {
             text.erase(at, 1);
         }

@@ -5,6 +5,7 @@
 // that hold after every command a user can give: no sample content is lost, every zone of every
 // installed kit plays its source, and nothing outside the plug-in folder changes unless the user
 // deleted it from disk.
+#include "TempFolder.h"
 #include "kit/KitScript.h"
 
 #include <cstdint>
@@ -96,7 +97,8 @@ private:
     void writeKit(const std::string& script, const std::string& sampleFolder,
                   const std::vector<std::pair<std::string, std::string>>& samples, bool pathLines);
 
-    std::filesystem::path root_;
+    TempFolder folder_;
+    std::filesystem::path root_; // the folder as the kits name it, links resolved
     WorldFeatures features_;
     std::mt19937_64 random_;
     int contents_ = 0;
