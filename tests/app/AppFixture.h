@@ -85,6 +85,12 @@ struct AppFixture {
     std::unique_ptr<MainWindow> window;
 };
 
+// The file's bytes; "(missing)" when there is no file to read.
+inline QByteArray bytesOf(const QString& file) {
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
+}
+
 // Key presses that carry letters beyond ASCII, as a keyboard layout gives them (QTest's key
 // clicks take ASCII only).
 inline void typeText(QWidget* widget, const QString& text) {

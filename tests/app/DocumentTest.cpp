@@ -32,10 +32,6 @@ private:
         }
         return texts;
     }
-    static QByteArray readAll(const QString& file) {
-        QFile in(file);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-    }
     static QString iniValue(AppFixture& app, const QString& name) {
         app.settings->sync();
         return QSettings(app.path("settings.ini"), QSettings::IniFormat).value(name).toString();
@@ -255,7 +251,7 @@ private slots:
         window.document().openKitPath(kit);
         const auto changedElsewhere = [&](const std::string& padName) {
             // Written through a temporary file and renamed over it, as many editors do.
-            const QByteArray bytes = readAll(app.writeKit("elsewhere/Rock.txt", padName));
+            const QByteArray bytes = bytesOf(app.writeKit("elsewhere/Rock.txt", padName));
             app.touch(kit + ".tmp", bytes);
             QFile::remove(kit);
             QFile::rename(kit + ".tmp", kit);
@@ -278,7 +274,7 @@ private slots:
         QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("SNARE")); // kept
         QVERIFY(window.windowTitle().contains("* "));
         window.command(CommandId::Save); // the user chose: no second question
-        QVERIFY(readAll(kit).contains("SNARE"));
+        QVERIFY(bytesOf(kit).contains("SNARE"));
 
         // A change the save meets before the watch has told: it asks, and No writes nothing.
         app.dialogs.messages.clear();
@@ -286,7 +282,7 @@ private slots:
         app.dialogs.messageAnswers = {AnswerNo};
         window.command(CommandId::Save);
         QVERIFY(asked());
-        QVERIFY(readAll(kit).contains("RIDE"));
+        QVERIFY(bytesOf(kit).contains("RIDE"));
         QTest::qWait(50); // the watch's own notice comes and finds the question answered
     }
 
@@ -341,7 +337,7 @@ private slots:
         }
 
         // A save that fails says which file and why, and leaves the installed kit alone.
-        const QByteArray installed = readAll(app.plugin + "Big.txt");
+        const QByteArray installed = bytesOf(app.plugin + "Big.txt");
         setFileFaultHook(
             [](FileStep step, const std::filesystem::path&, const std::filesystem::path& target) {
                 return step == FileStep::Copy && target.filename() == "s5.wav"
@@ -358,7 +354,7 @@ private slots:
         QVERIFY(!app.dialogs.messages.isEmpty());
         QVERIFY(app.dialogs.messages.last().contains("Big/s5.wav"));
         QVERIFY(app.dialogs.messages.last().contains("no space left on the device"));
-        QCOMPARE(readAll(app.plugin + "Big.txt"), installed);
+        QCOMPARE(bytesOf(app.plugin + "Big.txt"), installed);
         QVERIFY(window.windowTitle().contains("* "));
     }
 
@@ -458,7 +454,7 @@ private slots:
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
         QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("KICK"));
         window.command(CommandId::Save);
-        QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
+        QCOMPARE(bytesOf(notAKit), QByteArray("shopping list\n"));
         QVERIFY(!window.kit().modified());
 
         // The same through the recent list: slot 1 is the unreadable file.
@@ -469,7 +465,7 @@ private slots:
         QVERIFY(window.windowTitle().startsWith("Padsmith - [/"));
         QVERIFY(window.windowTitle().endsWith("/kit.txt]"));
         window.command(CommandId::Save);
-        QCOMPARE(readAll(notAKit), QByteArray("shopping list\n"));
+        QCOMPARE(bytesOf(notAKit), QByteArray("shopping list\n"));
     }
 
     void kitReadInPartIsNotOverwrittenWithoutAsking() {
@@ -496,7 +492,7 @@ private slots:
         window.command(CommandId::Save);
         QCOMPARE(app.dialogs.messages.last(),
                  QStringLiteral("This kit was read only in part. Overwrite part.txt?"));
-        QCOMPARE(readAll(kit), text);
+        QCOMPARE(bytesOf(kit), text);
         QVERIFY(!QFile::exists(app.plugin + "part.txt"));
 
         // Closing with changes: Yes saves, the save asks again, No keeps the window open.
@@ -504,7 +500,7 @@ private slots:
         window.document().updateTitle(true);
         app.dialogs.messageAnswers = {AnswerYes, AnswerNo};
         QVERIFY(!window.close());
-        QCOMPARE(readAll(kit), text);
+        QCOMPARE(bytesOf(kit), text);
 
         // Save As is always allowed, and what it wrote is whole.
         app.dialogs.saveAnswers = {app.path("whole.txt")};
@@ -518,7 +514,7 @@ private slots:
         window.document().openKitPath(kit);
         app.dialogs.messageAnswers = {AnswerYes};
         window.command(CommandId::Save);
-        QVERIFY(readAll(kit) != text);
+        QVERIFY(bytesOf(kit) != text);
         QVERIFY(QFile::exists(app.plugin + "part.txt"));
     }
 
@@ -587,7 +583,7 @@ private slots:
         QCOMPARE(app.dialogs.messages.last(), QStringLiteral("Save changes to kit.txt?"));
         app.dialogs.messageAnswers = {AnswerYes};
         QVERIFY(window.close());
-        QVERIFY(readAll(kit).contains("\r\nMe,\r\n"));
+        QVERIFY(bytesOf(kit).contains("\r\nMe,\r\n"));
     }
 
     void kitsAreReadAndSavedInTheCodePageOfTheSettings() {
@@ -606,8 +602,8 @@ private slots:
         QCOMPARE(padLabel(window, 0)->text(), QStringLiteral("Барабан"));
         QCOMPARE(copyrightField(window)->text(), QStringLiteral("Аня"));
         window.command(CommandId::Save);
-        QVERIFY(readAll(kit).contains("\xC0\xED\xFF,\r\n"));
-        QVERIFY(readAll(kit).contains(",\xC1\xE0\xF0\xE0\xE1\xE0\xED,kick.wav,"));
+        QVERIFY(bytesOf(kit).contains("\xC0\xED\xFF,\r\n"));
+        QVERIFY(bytesOf(kit).contains(",\xC1\xE0\xF0\xE0\xE1\xE0\xED,kick.wav,"));
     }
 
     void anUnknownCodePageIsToldAndWindows1252Used() {

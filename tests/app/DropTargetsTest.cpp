@@ -25,17 +25,6 @@ class DropTargetsTest : public QObject {
     Q_OBJECT
 
 private:
-    // Playable WAVE files in the sample library, by name.
-    static QStringList samples(AppFixture& app, const QStringList& names) {
-        QStringList paths;
-        const std::string wave = testing::waveFile(1, 1, 44100, 16, std::string(400, '\x10'));
-        for (const QString& name : names) {
-            paths.append(app.path("lib/" + name));
-            AppFixture::touch(paths.last(), QByteArray::fromStdString(wave));
-        }
-        return paths;
-    }
-
     // Drops `paths` at `position` of the window, as the desktop hands a drop over, proposing a
     // move; returns the action the window took the drop with.
     static Qt::DropAction drop(MainWindow& window, const QStringList& paths, QPoint position,
@@ -78,9 +67,14 @@ private:
         sf_close(file);
     }
 
-    static QByteArray bytesOf(const QString& path) {
-        QFile in(path);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    // Sample files in the library, by name (see writeSampleFile).
+    static QStringList samples(AppFixture& app, const QStringList& names) {
+        QStringList paths;
+        for (const QString& name : names) {
+            paths.append(app.path("lib/" + name));
+            writeSampleFile(paths.last());
+        }
+        return paths;
     }
 
     static QPoint padPosition(MainWindow& window, int pad) {

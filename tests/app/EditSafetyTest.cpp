@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(w.pad(0).at(0).voices, 7);
         QCOMPARE(w.pad(0).at(1).voices, 0); // Ctrl held for Save is not "every row"
         QVERIFY(!w.window.windowTitle().contains('*'));
-        QVERIFY(readFile(w.path).contains(" 1.00, 1.00,  0,  7,"));
+        QVERIFY(bytesOf(w.path).contains(" 1.00, 1.00,  0,  7,"));
 
         // A text that spells nothing stops the command and stays in its editor.
         w.typeInto(1, kKeyColumn, QStringLiteral("kick"));
@@ -200,13 +200,7 @@ private slots:
         w.window.command(CommandId::Save);
         QVERIFY(!box->editing());
         QCOMPARE(w.pad(0).label, std::string("Kos"));
-        QVERIFY(readFile(w.path).contains(",Kos,"));
-    }
-
-private:
-    static QByteArray readFile(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        QVERIFY(bytesOf(w.path).contains(",Kos,"));
     }
 };
 

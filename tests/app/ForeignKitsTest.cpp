@@ -17,10 +17,6 @@ class ForeignKitsTest : public QObject {
     Q_OBJECT
 
 private:
-    static QByteArray read(const QString& file) {
-        QFile in(file);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
-    }
     // A 16-bit mono WAVE file of a few samples.
     static QByteArray wave() {
         return QByteArray::fromStdString(testing::waveFile(1, 1, 44100, 16, std::string(8, '\1')));
@@ -67,13 +63,13 @@ private slots:
         app.dialogs.saveAnswers = {app.path("out/Drums.sfz")};
         app.dialogs.messageAnswers = {AnswerOk};
         window.command(CommandId::ExportKit);
-        QVERIFY(read(app.path("out/Drums.sfz")).contains("sample=kick.wav key=36 lovel=1"));
-        QCOMPARE(read(app.path("out/snare.wav")), wave());
+        QVERIFY(bytesOf(app.path("out/Drums.sfz")).contains("sample=kick.wav key=36 lovel=1"));
+        QCOMPARE(bytesOf(app.path("out/snare.wav")), wave());
 
         app.dialogs.saveAnswers = {app.path("h2/drumkit.xml")};
         app.dialogs.messageAnswers = {AnswerOk};
         window.command(CommandId::ExportKit);
-        QVERIFY(read(app.path("h2/drumkit.xml")).contains("<midiOutNote>38</midiOutNote>"));
+        QVERIFY(bytesOf(app.path("h2/drumkit.xml")).contains("<midiOutNote>38</midiOutNote>"));
         QVERIFY(app.dialogs.messages.last().contains("2 zone(s) written"));
     }
 
@@ -105,9 +101,9 @@ private slots:
         app.dialogs.messageAnswers = {AnswerOk, AnswerOk, AnswerOk};
         window.command(CommandId::Save);
         QVERIFY(QFile::exists(app.plugin + "Two.txt"));
-        QCOMPARE(read(app.plugin + "Two/b hit.wav"), wave() + "b");
+        QCOMPARE(bytesOf(app.plugin + "Two/b hit.wav"), wave() + "b");
         QCOMPARE(window.kit().pads[1].at(0).sourcePath, toStd(app.plugin + "Two/b hit.wav"));
-        QVERIFY(!read(app.plugin + "Two.txt").contains("cache"));
+        QVERIFY(!bytesOf(app.plugin + "Two.txt").contains("cache"));
         QDirIterator left(app.path("cache"), QDir::Files, QDirIterator::Subdirectories);
         QVERIFY(!left.hasNext());
     }

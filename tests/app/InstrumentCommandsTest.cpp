@@ -44,10 +44,6 @@ private:
         padPanel(window).selectPad(0, 1);
         return window;
     }
-    static QByteArray read(const QString& file) {
-        QFile in(file);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
-    }
     static QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 private slots:
@@ -87,7 +83,8 @@ private slots:
         QTest::keyClick(&window, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         // The dialog opened where the selected zone's sample lies.
         QCOMPARE(app.dialogs.saveFolders, QStringList{native(app.path("lib"))});
-        QCOMPARE(read(file), QByteArray::fromStdString(formatInstrument(window.kit().pads[0], 0)));
+        QCOMPARE(bytesOf(file),
+                 QByteArray::fromStdString(formatInstrument(window.kit().pads[0], 0)));
         QCOMPARE(app.settings->readString("Zarvo Instrument (*.zvi)"),
                  native(app.path("instruments")));
         QVERIFY(!window.windowTitle().contains('*'));
@@ -200,7 +197,7 @@ private slots:
         KitDocument padKit = kit;
         padKit.kitName = padKit.sampleFolder = "Rock SNARE";
         const QByteArray padKitText = QByteArray::fromStdString(formatPadKitScript(padKit, 0));
-        QCOMPARE(read(target), padKitText);
+        QCOMPARE(bytesOf(target), padKitText);
         QVERIFY(QFileInfo(app.plugin + "Rock SNARE/snare soft.wav").isFile());
         QVERIFY(app.dialogs.messages.isEmpty());
         QCOMPARE(window.windowTitle(), title);
@@ -212,9 +209,9 @@ private slots:
         window.command(CommandId::SaveInstrumentAsKit);
         QCOMPARE(app.dialogs.messages.size(), 1);
         QVERIFY(app.dialogs.messages[0].contains(native(target)));
-        QCOMPARE(read(target), QByteArray("vst samples,\r\nthe user's kit,\r\n"));
+        QCOMPARE(bytesOf(target), QByteArray("vst samples,\r\nthe user's kit,\r\n"));
         window.command(CommandId::SaveInstrumentAsKit);
-        QCOMPARE(read(target), padKitText);
+        QCOMPARE(bytesOf(target), padKitText);
 
         // A pad named to lead out of the plug-in folder writes inside it.
         kit.pads[0].label = "../../x";

@@ -67,10 +67,6 @@ private:
         return names;
     }
     static bool exists(const QString& file) { return QFileInfo::exists(file); }
-    static QByteArray read(const QString& file) {
-        QFile in(file);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
-    }
 
 private slots:
     void importIntoAnEmptyPadKeepsTheFileAsItIs() {
@@ -151,7 +147,7 @@ private slots:
         QVERIFY(window.windowTitle().contains('*'));
         // Nothing on disk changes before the save.
         QVERIFY(exists(app.path("lib/kick.wav")) && !exists(app.path("lib/boom.wav")));
-        QCOMPARE(read(app.plugin + "Rock/kick.wav"), QByteArray("copy"));
+        QCOMPARE(bytesOf(app.plugin + "Rock/kick.wav"), QByteArray("copy"));
         QVERIFY(!exists(app.plugin + "Rock/boom.wav"));
         window.command(CommandId::Undo);
         QCOMPARE(sampleNames(pad), (QStringList{"kick.wav", "snare.wav"}));
@@ -364,14 +360,14 @@ private slots:
         QCOMPARE(app.dialogs.openFolders.size(), 3);
         QCOMPARE(window.options().waveEditor(), QDir::toNativeSeparators(editor));
         QCOMPARE(app.settings->readString("WaveEditor"), QDir::toNativeSeparators(editor));
-        QTRY_VERIFY_WITH_TIMEOUT(read(record).endsWith(".wav\n"), 20000);
-        QCOMPARE(read(record),
+        QTRY_VERIFY_WITH_TIMEOUT(bytesOf(record).endsWith(".wav\n"), 20000);
+        QCOMPARE(bytesOf(record),
                  "1\n" + QDir::toNativeSeparators(app.path("lib/my kick.wav")).toUtf8() + "\n");
         // The kit's copy stays until the save replaces it; till then the kit is modified.
-        QCOMPARE(read(app.plugin + "Rock/my kick.wav"), QByteArray("old copy"));
+        QCOMPARE(bytesOf(app.plugin + "Rock/my kick.wav"), QByteArray("old copy"));
         QVERIFY(window.windowTitle().contains('*'));
         window.command(CommandId::Save);
-        QCOMPARE(read(app.plugin + "Rock/my kick.wav"), QByteArray("my kick.wav"));
+        QCOMPARE(bytesOf(app.plugin + "Rock/my kick.wav"), QByteArray("my kick.wav"));
         QVERIFY(!window.windowTitle().contains('*'));
     }
 };
