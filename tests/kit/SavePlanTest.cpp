@@ -122,10 +122,9 @@ Strings planned(const Row& row) {
         using Kind = FileOperation::Kind;
         switch (op.kind) {
         case Kind::Copy:
-            out.push_back("copy " + shorten(op.from) + ">" + op.to.filename().string());
-            break;
         case Kind::Replace:
-            out.push_back("replace " + shorten(op.from) + ">" + op.to.filename().string());
+            out.push_back((op.kind == Kind::Copy ? "copy " : "replace ") + shorten(op.from) + ">" +
+                          op.to.filename().string());
             break;
         case Kind::Rename:
             out.push_back("rename " + op.from.filename().string() + ">" +
