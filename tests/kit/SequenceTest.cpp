@@ -81,38 +81,30 @@ public:
         if (chosen >= 2 && chosen <= 4 && !world_.features().namesPassed) {
             chosen = 0;
         }
-        switch (chosen) {
-        case 0:
-            return openAny();
-        case 1:
-            return import();
-        case 2:
-            return rename();
-        case 3:
-            return renameChain();
-        case 4:
-            return swapNames();
-        case 5:
-            return edit();
-        case 6:
-            return remove(false);
-        case 7:
-            return remove(true);
-        case 8:
-        case 9:
-            return undoOrRedo(chosen == 8);
-        case 10:
-            return withFaults("save " + script_, [this] { return save(); });
-        case 11:
-            return withFaults("install " + script_, [this] { return install(script_, false); });
-        case 12:
-            return withFaults("install --fresh " + script_,
-                              [this] { return install(script_, true); });
-        case 13:
-            return withFaults("new --force", [this] { return newKit(); });
-        default:
-            return withFaults("pad kit", [this] { return padKit(); });
-        }
+        // In the order of the weights above.
+        const std::function<Step()> commands[] = {
+            [this] { return openAny(); },
+            [this] { return import(); },
+            [this] { return rename(); },
+            [this] { return renameChain(); },
+            [this] { return swapNames(); },
+            [this] { return edit(); },
+            [this] { return remove(false); },
+            [this] { return remove(true); },
+            [this] { return undoOrRedo(true); },
+            [this] { return undoOrRedo(false); },
+            [this] { return withFaults("save " + script_, [this] { return save(); }); },
+            [this] {
+                return withFaults("install " + script_, [this] { return install(script_, false); });
+            },
+            [this] {
+                return withFaults("install --fresh " + script_,
+                                  [this] { return install(script_, true); });
+            },
+            [this] { return withFaults("new --force", [this] { return newKit(); }); },
+            [this] { return withFaults("pad kit", [this] { return padKit(); }); },
+        };
+        return commands[chosen]();
     }
 
 private:
@@ -143,6 +135,9 @@ private:
         return static_cast<int>(std::uniform_int_distribution<std::size_t>(
             0, count == 0 ? 0 : count - 1)(world_.random()));
     }
+    template <class T> const T& anyOf(const std::vector<T>& items) {
+        return items[static_cast<std::size_t>(pick(items.size()))];
+    }
     bool chance(double p) { return std::bernoulli_distribution(p)(world_.random()); }
     std::string relative(const fs::path& path) const {
         return fs::relative(path, world_.root()).generic_string();
@@ -158,7 +153,7 @@ private:
         if (zones.empty()) {
             return std::nullopt;
         }
-        return zones[static_cast<std::size_t>(pick(zones.size()))];
+        return anyOf(zones);
     }
     const SampleZone& zoneAt(std::pair<int, int> at) const {
         return kit_.pads[static_cast<std::size_t>(at.first)].at(
@@ -188,7 +183,7 @@ private:
     }
     Step openAny() {
         const std::vector<std::string> scripts = world_.scripts();
-        open(scripts[static_cast<std::size_t>(pick(scripts.size()))]);
+        open(anyOf(scripts));
         return {"open " + script_};
     }
 
@@ -206,7 +201,7 @@ private:
         }
         std::vector<fs::path> chosen;
         for (int n = 1 + pick(2); n > 0 && !files.empty(); --n) {
-            chosen.push_back(files[static_cast<std::size_t>(pick(files.size()))]);
+            chosen.push_back(anyOf(files));
         }
         // A pad of its own only while no other pad plays the key a new pad gets (60).
         int pad = kit_.currentPad;
@@ -242,7 +237,7 @@ private:
         upper[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(upper[0])));
         const std::vector<std::string> names = {
             stem + " old.wav", "kick 2.wav", "snare.wav", "kick.wav", upper, "hat.wav", "gone.wav"};
-        return {renameTo(*at, names[static_cast<std::size_t>(pick(names.size()))])};
+        return {renameTo(*at, anyOf(names))};
     }
     // a takes a new name, then b takes a's old one.
     Step renameChain() {
@@ -385,21 +380,17 @@ private:
         if (!readKitScript(kit, world_.plugin() / script, location, quiet, finder)) {
             return ": unreadable";
         }
-        SaveOptions options;
-        options.freshSampleFolder = fresh;
-        const SaveReport report = saveKit(kit, world_.plugin() / script, location, options);
-        open(script_); // the editor reloads a kit changed on disk
-        return outcomeText(report);
+        return saveAndReload(kit, script, fresh);
     }
     // padsmith-kit new --force: a kit from a library folder over an installed one.
     std::string newKit() {
         const std::vector<std::string> scripts = world_.scripts();
-        const std::string script = scripts[static_cast<std::size_t>(pick(scripts.size()))];
+        const std::string script = anyOf(scripts);
         const std::vector<fs::path> folders = world_.libraryFolders();
         if (folders.empty()) {
             return ": no library folder";
         }
-        const fs::path from = folders[static_cast<std::size_t>(pick(folders.size()))];
+        const fs::path from = anyOf(folders);
         std::vector<std::string> unplayable;
         const FolderKitPlan plan = planFolderKit(listFolderSamples(
             from, [](const fs::path&) { return true; }, unplayable));
@@ -408,11 +399,16 @@ private:
         kit.newKit();
         fillKitFromPlan(kit, plan);
         takeSavedStateOf(kit, world_.plugin() / script, location);
+        return " " + script + " from " + relative(from) + saveAndReload(kit, script, true);
+    }
+    // The tool's save of `kit` as `script`; the editor then reloads its kit, changed on disk.
+    std::string saveAndReload(KitDocument& kit, const std::string& script, bool fresh) {
         SaveOptions options;
-        options.freshSampleFolder = true;
-        const SaveReport report = saveKit(kit, world_.plugin() / script, location, options);
+        options.freshSampleFolder = fresh;
+        const SaveReport report =
+            saveKit(kit, world_.plugin() / script, world_.locationOf(script), options);
         open(script_);
-        return " " + script + " from " + relative(from) + outcomeText(report);
+        return outcomeText(report);
     }
     std::string padKit() {
         const auto at = anyZone();
