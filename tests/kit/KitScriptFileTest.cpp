@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeHost.h"
 #include "FileSizeLimit.h"
+#include "KitScriptLines.h"
 #include "kit/KitScript.h"
 #include "kit/SampleFolders.h"
 
@@ -13,18 +14,14 @@ namespace fs = std::filesystem;
 using test::FakeHost;
 using test::TempFolder;
 
+// A zone line whose key range is its key.
 std::string zoneLine(int pad, int key, const std::string& padName, const std::string& sample) {
-    char line[512];
-    std::snprintf(line, sizeof line,
-                  "%2d,%3d,%2d,%3d,%s,%s,%3d,%3d,%3d,%3d, %.2f, %.2f,%3d,%3d,\r\n", pad, 0, 0, key,
-                  padName.c_str(), sample.c_str(), 1, 127, key, key, 1.0, 1.0, 0, 0);
-    return line;
+    return test::zoneLine(pad, key, padName, sample, key, key);
 }
 
 std::string script(const std::string& sampleFolder, const std::string& zones,
                    const std::string& paths) {
-    return "vst samples,\r\nStored Name,\r\n" + sampleFolder + ",\r\nMe,\r\n\r\n" + zones +
-           "-1\r\n\r\n" + paths + "-1\r\n\r\nPadsmith by Mervane";
+    return test::kitScript("Stored Name", sampleFolder, zones, paths, "Me");
 }
 
 class KitScriptFileTest : public ::testing::Test {

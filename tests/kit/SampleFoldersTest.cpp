@@ -2,6 +2,7 @@
 #include "kit/SampleFolders.h"
 
 #include "FakeHost.h"
+#include "KitScriptLines.h"
 #include "kit/KitScript.h"
 
 #include <algorithm>
@@ -132,12 +133,11 @@ protected:
     }
     void kit(const std::string& file, const std::string& sampleFolder,
              const std::vector<std::string>& samples) {
-        std::string text = "vst samples,\r\nKit,\r\n" + sampleFolder + ",\r\n,\r\n\r\n";
+        std::string zones;
         for (const std::string& sample : samples) {
-            text += " 1,  0, 0, 36,KICK," + sample + ",  1,127, 36, 36, 1.00, 1.00,  0,  0,\r\n";
+            zones += test::zoneLine(1, 36, "KICK", sample, 36, 36);
         }
-        text += "-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
-        folder.write("Zarvo/" + file, text);
+        folder.write("Zarvo/" + file, test::kitScript("Kit", sampleFolder, zones));
     }
     fs::path sample(const std::string& name) {
         return folder.write("Zarvo/ZARVO SAMPLES/" + name, "x");
@@ -183,11 +183,10 @@ TEST_F(DeleteUnusedTest, KeepsWhatSharedKitsNameInAnyCaseAndDeletesTheRest) {
 }
 
 TEST_F(DeleteUnusedTest, KeepsSamplesOfLinesForOtherPadsAndOfKitsItCannotRead) {
-    std::string text = "vst samples,\r\nKit,\r\nZARVO SAMPLES,\r\n,\r\n\r\n";
-    text += " 0,  0, 0, 36,KICK,pad0.wav,  1,127, 36, 36, 1.00, 1.00,  0,  0,\r\n";
-    text += "19,  0, 0, 37,KICK,pad19.wav,  1,127, 37, 37, 1.00, 1.00,  0,  0,\r\n";
-    text += "-1\r\n\r\n-1\r\n\r\nPadsmith by Mervane";
-    folder.write("Zarvo/odd.txt", text);
+    folder.write("Zarvo/odd.txt",
+                 test::kitScript("Kit", "ZARVO SAMPLES",
+                                 test::zoneLine(0, 36, "KICK", "pad0.wav", 36, 36) +
+                                     test::zoneLine(19, 37, "KICK", "pad19.wav", 37, 37)));
     sample("pad0.wav");
     sample("pad19.wav");
     sample("unused.wav");
