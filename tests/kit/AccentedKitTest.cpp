@@ -15,19 +15,16 @@ namespace padsmith {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FakeHost;
 using test::TempFolder;
 
 fs::path utf8Path(const std::string& text) {
     return fs::path(std::u8string(text.begin(), text.end()));
 }
 
-class AccentedKitTest : public ::testing::Test {
+class AccentedKitTest : public ::testing::Test, protected test::PluginFolder {
 protected:
     void SetUp() override {
-        plugin = folder / "Zarvo";
-        fs::create_directories(plugin);
-        location.pluginFolder = plugin;
+        askForFolder = false;
         location.shareSamples = true;
         // The sample lies on this system under its UTF-8 name.
         library = folder / "library";
@@ -46,17 +43,7 @@ protected:
     }
     static std::string asUtf8(const std::string& text) { return text; }
 
-    bool read(KitDocument& kit, const fs::path& path) {
-        SampleFinder finder(host);
-        finder.setAskForFolder(false);
-        return readKitScript(kit, path, location, host, finder);
-    }
-
-    TempFolder folder;
-    FakeHost host;
-    fs::path plugin;
     fs::path library;
-    KitLocation location;
 };
 
 TEST_F(AccentedKitTest, WindowsKitIsShownFoundInstalledAndRewrittenByteForByte) {

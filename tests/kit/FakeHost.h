@@ -5,6 +5,8 @@
 #include "kit/KitChecks.h"
 #include "kit/KitHost.h"
 #include "kit/KitSave.h"
+#include "kit/KitScript.h"
+#include "kit/SampleFolders.h"
 #include "platform/Files.h"
 
 #include <filesystem>
@@ -75,5 +77,26 @@ inline bool saveShown(KitDocument& kit, const std::filesystem::path& path,
     }
     return report.saved();
 }
+
+// A test folder holding the plug-in folder "Zarvo", a host, and the location of the kits saved
+// there.
+struct PluginFolder {
+    PluginFolder() {
+        std::filesystem::create_directories(plugin);
+        location.pluginFolder = plugin;
+    }
+    // Reads the kit script at `path` as the editor opens one.
+    bool read(KitDocument& kit, const std::filesystem::path& path) {
+        SampleFinder finder(host);
+        finder.setAskForFolder(askForFolder);
+        return readKitScript(kit, path, location, host, finder);
+    }
+
+    TempFolder folder;
+    FakeHost host;
+    std::filesystem::path plugin = folder / "Zarvo";
+    KitLocation location;
+    bool askForFolder = true; // whether a read asks where missing samples went
+};
 
 } // namespace padsmith::test

@@ -20,19 +20,18 @@ namespace padsmith {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FakeHost;
 using test::TempFolder;
 
 // One run of commands on a fresh plug-in folder (Zarvo), library (lib: kick_soft.wav,
 // snare.wav, hat.wav) and trash.
-class FileRun {
+class FileRun : public test::PluginFolder {
 public:
     FileRun() {
+        askForFolder = false;
         folder.write("Zarvo/Zarvo.dll", "");
         for (const char* name : {"kick_soft.wav", "snare.wav", "hat.wav"}) {
             folder.write(std::string("lib/") + name, std::string(1, name[0]));
         }
-        location.pluginFolder = folder / "Zarvo";
         script = folder / "kits/Rock.txt";
         fs::create_directories(script.parent_path());
         ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
@@ -99,9 +98,7 @@ public:
         return trashSourceFiles(kit, deletion.removed, location, host);
     }
     void read(const fs::path& path) {
-        SampleFinder finder(host);
-        finder.setAskForFolder(false);
-        readKitScript(kit, path, location, host, finder);
+        PluginFolder::read(kit, path);
         script = path;
     }
 
@@ -138,9 +135,6 @@ public:
         return names;
     }
 
-    TempFolder folder;
-    KitLocation location;
-    FakeHost host;
     KitDocument kit;
     ImportKeyRange keyRange;
     fs::path script;

@@ -11,7 +11,6 @@ namespace padsmith {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FakeHost;
 using test::TempFolder;
 
 // A zone line whose key range is its key.
@@ -24,13 +23,8 @@ std::string script(const std::string& sampleFolder, const std::string& zones,
     return test::kitScript("Stored Name", sampleFolder, zones, paths, "Me");
 }
 
-class KitScriptFileTest : public ::testing::Test {
+class KitScriptFileTest : public ::testing::Test, protected test::PluginFolder {
 protected:
-    void SetUp() override {
-        plugin = folder / "Zarvo";
-        fs::create_directories(plugin);
-        location.pluginFolder = plugin;
-    }
     // A kit whose two samples exist in the user's library.
     KitDocument libraryKit() {
         KitDocument kit;
@@ -50,14 +44,6 @@ protected:
         kit.pads[4].append(snare);
         return kit;
     }
-    bool read(KitDocument& kit, const fs::path& path) {
-        SampleFinder finder(host);
-        return readKitScript(kit, path, location, host, finder);
-    }
-    TempFolder folder;
-    FakeHost host;
-    fs::path plugin;
-    KitLocation location;
 };
 
 TEST_F(KitScriptFileTest, SaveInstallsAndReadsBack) {

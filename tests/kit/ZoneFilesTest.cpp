@@ -17,15 +17,11 @@ namespace padsmith {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FakeHost;
 using test::TempFolder;
 
-class ZoneFilesTest : public ::testing::Test {
+class ZoneFilesTest : public ::testing::Test, protected test::PluginFolder {
 protected:
     void SetUp() override {
-        plugin = folder / "Zarvo";
-        fs::create_directories(plugin);
-        location.pluginFolder = plugin;
         kit.kitName = "Rock";
         kit.sampleFolder = "Rock";
     }
@@ -40,10 +36,6 @@ protected:
     }
     static std::string read(const fs::path& file) { return TempFolder::read(file); }
 
-    TempFolder folder;
-    fs::path plugin;
-    KitLocation location;
-    FakeHost host;
     KitDocument kit;
     ImportKeyRange keyRange;
 };
