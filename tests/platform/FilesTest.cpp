@@ -22,12 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A fresh folder per test, removed afterwards.
-class FilesTest : public ::testing::Test {
+class FilesTest : public ::testing::Test, protected test::TempFolder {
 protected:
-    fs::path write(const fs::path& relative, const std::string& text) {
-        return scratch.write(relative, text);
-    }
-    static std::string read(const fs::path& path) { return test::TempFolder::read(path); }
     std::vector<std::string> treeScan(std::string_view pattern, int stopAfter = -1) {
         std::vector<std::string> seen;
         scanFolderTree(root, pattern, [&](const FoundEntry& entry) {
@@ -36,8 +32,7 @@ protected:
         });
         return seen;
     }
-    test::TempFolder scratch;
-    const fs::path root = scratch.path();
+    const fs::path root = path();
 };
 
 TEST(PathPieces, BackslashSeparatesOnlyInWindowsPaths) {
@@ -413,7 +408,6 @@ TEST_F(FilesTest, ReplaceFileContentsIsAllOrNothing) {
 TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
     using Kind = FileOperation::Kind;
     ::setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
-    const auto listing = [this] { return scratch.listing("kit"); };
     write("lib/new.wav", "N");
     write("lib/a.wav", "a");
     write("kit/a.wav", "a");        // held by its source: may go for good
@@ -427,7 +421,7 @@ TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
         {Kind::Remove, root / "kit/a.wav", {}, {root / "lib/a.wav"}},
     };
     const std::vector<FileWrite> writes{{root / "kit/Kit.txt", "new script"}};
-    const std::vector<std::string> before = listing();
+    const std::vector<std::string> before = listing("kit");
     for (const FileStep failing :
          {FileStep::Copy, FileStep::Write, FileStep::Move, FileStep::Place}) {
         setFileFaultHook([failing](FileStep step, const fs::path&, const fs::path&) {
@@ -440,7 +434,7 @@ TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
         EXPECT_FALSE(result.done) << step;
         ASSERT_TRUE(result.failure) << step;
         EXPECT_EQ(reasonInWords(result.failure->error), "no space left on the device");
-        EXPECT_EQ(listing(), before) << step; // temporary files included
+        EXPECT_EQ(listing("kit"), before) << step; // temporary files included
     }
 
     std::size_t reported = 0;
@@ -451,7 +445,7 @@ TEST_F(FilesTest, FilePlanIsAllOrNothingAndLosesNoContent) {
         });
     ASSERT_TRUE(result.done);
     EXPECT_EQ(reported, 5U);
-    EXPECT_EQ(listing(),
+    EXPECT_EQ(listing("kit"),
               (std::vector<std::string>{"Kit.txt=new script", "b.wav=N", "c.wav=b", "old.wav=N"}));
     ASSERT_EQ(result.trashed.size(), 1U); // the old content of old.wav; a.wav's is in lib
     EXPECT_EQ(result.trashed[0].original, root / "kit/old.wav");

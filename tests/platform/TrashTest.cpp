@@ -18,25 +18,20 @@ namespace {
 namespace fs = std::filesystem;
 
 // A library folder and a trash of its own ($XDG_DATA_HOME/Trash) per test.
-class TrashTest : public ::testing::Test {
+class TrashTest : public ::testing::Test, protected test::TempFolder {
 protected:
     void SetUp() override { ::setenv("XDG_DATA_HOME", root.c_str(), 1); }
     void TearDown() override { setFileFaultHook({}); }
-    fs::path write(const fs::path& relative, const std::string& text) {
-        return scratch.write(relative, text);
-    }
-    static std::string read(const fs::path& path) { return test::TempFolder::read(path); }
     // "kick.wav=k" for each file in the trash's files folder, "kick.wav.trashinfo" for records.
     std::vector<std::string> trash() const {
-        std::vector<std::string> names = scratch.listing("Trash/files");
-        for (const std::string& record : scratch.listing("Trash/info")) {
+        std::vector<std::string> names = listing("Trash/files");
+        for (const std::string& record : listing("Trash/info")) {
             names.push_back(record.substr(0, record.find('=')));
         }
         std::sort(names.begin(), names.end());
         return names;
     }
-    test::TempFolder scratch;
-    const fs::path root = scratch.path();
+    const fs::path root = path();
 };
 
 using Names = std::vector<std::string>;
