@@ -511,9 +511,8 @@ void runSequences(const WorldFeatures& features, std::uint64_t sequences) {
 // once, so that a failure points at what the world held. A world is the plain one with features
 // turned on ("+edits", "+all" for every one) or off ("-saves"). The counts keep the whole run
 // near a minute; PADSMITH_SEQUENCES=10000 makes a long session of any of them.
-constexpr const char* kPlainWorld = "+all -faults -edits -no-path-lines -linked-sources "
-                                    "-linked-sample-folder -missing-sources -strangers-files "
-                                    "-shared-folder";
+constexpr const char* kPlainWorld = "-all +same-sample-folder +read-only +deletes-from-disk +saves "
+                                    "+rename-chains +names-passed";
 
 struct WorldRow {
     const char* name;
