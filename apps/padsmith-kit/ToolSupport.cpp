@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolSupport.h"
 
-#include "formats/Convert.h"
+#include "kit/ConversionFolders.h"
 #include "kit/KitChecks.h"
 #include "kit/KitSave.h"
 #include "kit/KitText.h"
@@ -24,7 +24,7 @@ void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
     reported = true;
 }
 
-WorkFolder::WorkFolder() : path(formats::conversionFolder(userCacheFolder())) {}
+WorkFolder::WorkFolder() : path(conversionFolder(userCacheFolder())) {}
 
 WorkFolder::~WorkFolder() {
     deletePath(path);
