@@ -340,27 +340,24 @@ bool installChangedKit(KitDocument& kit, const fs::path& source, const fs::path&
     return true;
 }
 
-std::vector<std::string> doubleNoteLines(const KitDocument& kit) {
+void explainDoubleNote(const KitDocument& kit) {
+    // The first pair in kit order, where the kit core stopped. Pairs come gathered by their
+    // first zone: a kit of many takes on shared keys costs its zones, not their pairs.
+    const std::vector<DoubleNoteGroup> groups = findDoubleNoteGroups(kit, 1);
+    if (groups.empty()) {
+        return;
+    }
+    const ZoneRef first = groups.front().zone;
+    const ZoneRef second = groups.front().first.front();
     auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
         return kit.pads[static_cast<std::size_t>(ref.pad)].at(
             static_cast<std::size_t>(ref.position));
     };
-    std::vector<std::string> lines;
-    for (const auto& [first, second] : findAllDoubleNotes(kit)) {
-        lines.push_back(
-            "double note " + zoneCellText(zoneAt(first), ZoneColumn::Key) + ": pad " +
-            std::to_string(first.pad + 1) + " row " + std::to_string(first.position + 1) + " (" +
-            zoneAt(first).sampleName + ") and pad " + std::to_string(second.pad + 1) + " row " +
-            std::to_string(second.position + 1) + " (" + zoneAt(second).sampleName + ")");
-    }
-    return lines;
-}
-
-void explainDoubleNote(const KitDocument& kit) {
-    const std::vector<std::string> lines = doubleNoteLines(kit);
-    if (!lines.empty()) {
-        std::fprintf(stderr, "padsmith-kit: %s\n", lines.front().c_str());
-    }
+    std::fprintf(stderr,
+                 "padsmith-kit: double note %s: pad %d row %d (%s) and pad %d row %d (%s)\n",
+                 zoneCellText(zoneAt(first), ZoneColumn::Key).c_str(), first.pad + 1,
+                 first.position + 1, zoneAt(first).sampleName.c_str(), second.pad + 1,
+                 second.position + 1, zoneAt(second).sampleName.c_str());
 }
 
 } // namespace padsmith::tool
