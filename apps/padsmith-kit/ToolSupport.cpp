@@ -341,14 +341,11 @@ bool installChangedKit(KitDocument& kit, const fs::path& source, const fs::path&
 }
 
 void explainDoubleNote(const KitDocument& kit) {
-    // The first pair in kit order, where the kit core stopped. Pairs come gathered by their
-    // first zone: a kit of many takes on shared keys costs its zones, not their pairs.
-    const std::vector<DoubleNoteGroup> groups = findDoubleNoteGroups(kit, 1);
-    if (groups.empty()) {
+    const auto clash = findFirstDoubleNote(kit);
+    if (!clash) {
         return;
     }
-    const ZoneRef first = groups.front().zone;
-    const ZoneRef second = groups.front().first.front();
+    const auto [first, second] = *clash;
     auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
         return kit.pads[static_cast<std::size_t>(ref.pad)].at(
             static_cast<std::size_t>(ref.position));
