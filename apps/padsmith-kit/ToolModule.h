@@ -18,6 +18,7 @@ namespace padsmith::tool {
 // Raised when what the module exports changes.
 inline constexpr int kToolModuleVersion = 2;
 
+// What the module offers the tool.
 struct ToolModuleExports {
     const ToolCommand* commands; // in the order of the help
     std::size_t commandCount;
