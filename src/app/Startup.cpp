@@ -220,8 +220,9 @@ int runEditor(int argc, char** argv) {
         break;
     }
 
-    const FontConfigPreload fonts;
+    FontConfigPreload fonts;
     QApplication application(argc, argv);
+    fonts.finish();
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
     QApplication::setApplicationVersion(QString::fromLatin1(program::kVersion));
