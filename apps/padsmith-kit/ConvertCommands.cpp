@@ -117,7 +117,7 @@ int runConvert(const std::vector<std::string>& argv) {
         const fs::path keep =
             fs::absolute(out, ec).parent_path() / (out.stem().string() + " sources");
         if (outKind == KitKind::KitScript && !args->dryRun &&
-            !formats::keepSources(kit, work, keep, error)) {
+            !keepSources(kit, work, keep, error)) {
             std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());
             return 1;
         }

@@ -2,10 +2,10 @@
 // Commands of padsmith-kit that bring samples in by the heap: a new kit from a folder of
 // samples, and files added to a pad as a drop onto it in the editor adds them.
 #include "ToolCommand.h"
+#include "ToolModule.h"
 #include "ToolSupport.h"
 #include "audio/SampleStream.h"
-#include "formats/Convert.h"
-#include "formats/SampleDecode.h"
+#include "kit/ConversionFolders.h"
 #include "kit/FolderKit.h"
 #include "kit/KitChecks.h"
 #include "kit/KitName.h"
@@ -139,7 +139,7 @@ int runAddSamples(const std::vector<std::string>& argv) {
         }
         std::string why;
         if (isAudioFileName(file.filename().string())) {
-            const formats::PlayableSource decoded = formats::decodeAddedSample(file, work.path);
+            const formats::PlayableSource decoded = decodeAddedSample(file, work.path);
             if (decoded.ok()) {
                 files.push_back(decoded.path);
                 decodedFrom[decoded.path] = file;
@@ -178,7 +178,7 @@ int runAddSamples(const std::vector<std::string>& argv) {
         const fs::path keep =
             fs::absolute(target, ec).parent_path() / (target.stem().string() + " sources");
         std::string error;
-        if (!formats::keepSources(kit, work.path, keep, error)) {
+        if (!keepSources(kit, work.path, keep, error)) {
             std::fprintf(stderr, "padsmith-kit: %s\n", error.c_str());
             return 1;
         }

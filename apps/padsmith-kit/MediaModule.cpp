@@ -2,6 +2,7 @@
 // The module of padsmith-kit's commands that need the sound server, MIDI, other samplers'
 // formats and the audio encoders: the one function the tool looks up after loading it.
 #include "ToolModule.h"
+#include "formats/SampleDecode.h"
 
 #include <vector>
 
@@ -11,8 +12,9 @@
 #define PADSMITH_MODULE_EXPORT __attribute__((visibility("default")))
 #endif
 
-extern "C" PADSMITH_MODULE_EXPORT const padsmith::tool::ToolCommand*
-padsmithKitCommands(int version, std::size_t* count) {
+extern "C" PADSMITH_MODULE_EXPORT const padsmith::tool::ToolModuleExports*
+padsmithKitModule(int version) {
+    using namespace padsmith;
     using namespace padsmith::tool;
     if (version != kToolModuleVersion) {
         return nullptr;
@@ -25,6 +27,7 @@ padsmithKitCommands(int version, std::size_t* count) {
         }
         return all;
     }();
-    *count = commands.size();
-    return commands.data();
+    static const ToolModuleExports exports{commands.data(), commands.size(),
+                                           &formats::decodeAddedSample};
+    return &exports;
 }

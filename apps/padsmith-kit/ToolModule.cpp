@@ -14,9 +14,9 @@
 
 namespace padsmith::tool {
 
-namespace {
-
 namespace fs = std::filesystem;
+
+namespace {
 
 #if defined(_WIN32)
 constexpr const char* kModuleFile = "padsmith-kit-media.dll";
@@ -74,25 +74,41 @@ ToolModuleEntry loadEntry(std::string& error) {
     return nullptr;
 }
 
-} // namespace
-
-std::span<const ToolCommand> moduleCommands(std::string& error) {
-    static std::optional<std::span<const ToolCommand>> commands;
+// What the module exports, loaded once; null, and `error` set, when it cannot be loaded.
+const ToolModuleExports* loadedModule(std::string& error) {
+    static std::optional<const ToolModuleExports*> exports;
     static std::string loadError;
-    if (!commands) {
-        commands.emplace();
+    if (!exports) {
+        exports = nullptr;
         if (const ToolModuleEntry entry = loadEntry(loadError)) {
-            std::size_t count = 0;
-            const ToolCommand* first = entry(kToolModuleVersion, &count);
-            if (first == nullptr) {
+            exports = entry(kToolModuleVersion);
+            if (*exports == nullptr) {
                 loadError = "the module padsmith-kit-media is of another version";
-            } else {
-                commands = std::span<const ToolCommand>(first, count);
             }
         }
     }
     error = loadError;
-    return *commands;
+    return *exports;
+}
+
+} // namespace
+
+std::span<const ToolCommand> moduleCommands(std::string& error) {
+    const ToolModuleExports* exports = loadedModule(error);
+    return exports == nullptr
+               ? std::span<const ToolCommand>()
+               : std::span<const ToolCommand>(exports->commands, exports->commandCount);
+}
+
+formats::PlayableSource decodeAddedSample(const fs::path& file, const fs::path& cacheFolder) {
+    std::string error;
+    const ToolModuleExports* exports = loadedModule(error);
+    if (exports == nullptr) {
+        formats::PlayableSource none;
+        none.problem = "nothing decodes it without the module padsmith-kit-media (" + error + ")";
+        return none;
+    }
+    return exports->decodeAddedSample(file, cacheFolder);
 }
 
 } // namespace padsmith::tool

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ToolSupport.h"
 
-#include "formats/Convert.h"
+#include "kit/ConversionFolders.h"
 #include "kit/KitChecks.h"
 #include "kit/KitSave.h"
 #include "kit/KitText.h"
@@ -24,7 +24,7 @@ void ToolHost::showMessage(MessageIcon /*icon*/, const std::string& text) {
     reported = true;
 }
 
-WorkFolder::WorkFolder() : path(formats::conversionFolder(userCacheFolder())) {}
+WorkFolder::WorkFolder() : path(conversionFolder(userCacheFolder())) {}
 
 WorkFolder::~WorkFolder() {
     deletePath(path);
@@ -340,27 +340,21 @@ bool installChangedKit(KitDocument& kit, const fs::path& source, const fs::path&
     return true;
 }
 
-std::vector<std::string> doubleNoteLines(const KitDocument& kit) {
+void explainDoubleNote(const KitDocument& kit) {
+    const auto clash = findFirstDoubleNote(kit);
+    if (!clash) {
+        return;
+    }
+    const auto [first, second] = *clash;
     auto zoneAt = [&kit](const ZoneRef& ref) -> const SampleZone& {
         return kit.pads[static_cast<std::size_t>(ref.pad)].at(
             static_cast<std::size_t>(ref.position));
     };
-    std::vector<std::string> lines;
-    for (const auto& [first, second] : findAllDoubleNotes(kit)) {
-        lines.push_back(
-            "double note " + zoneCellText(zoneAt(first), ZoneColumn::Key) + ": pad " +
-            std::to_string(first.pad + 1) + " row " + std::to_string(first.position + 1) + " (" +
-            zoneAt(first).sampleName + ") and pad " + std::to_string(second.pad + 1) + " row " +
-            std::to_string(second.position + 1) + " (" + zoneAt(second).sampleName + ")");
-    }
-    return lines;
-}
-
-void explainDoubleNote(const KitDocument& kit) {
-    const std::vector<std::string> lines = doubleNoteLines(kit);
-    if (!lines.empty()) {
-        std::fprintf(stderr, "padsmith-kit: %s\n", lines.front().c_str());
-    }
+    std::fprintf(stderr,
+                 "padsmith-kit: double note %s: pad %d row %d (%s) and pad %d row %d (%s)\n",
+                 zoneCellText(zoneAt(first), ZoneColumn::Key).c_str(), first.pad + 1,
+                 first.position + 1, zoneAt(first).sampleName.c_str(), second.pad + 1,
+                 second.position + 1, zoneAt(second).sampleName.c_str());
 }
 
 } // namespace padsmith::tool

@@ -133,11 +133,9 @@ bool installChangedKit(KitDocument& kit, const std::filesystem::path& source,
                        const std::filesystem::path& target, const Arguments& args,
                        const CodePage& page);
 
-// One line for each pair of zones on different pads that define the same note, as
-// "double note KEY: pad P row R (SAMPLE) and pad P row R (SAMPLE)".
-std::vector<std::string> doubleNoteLines(const KitDocument& kit);
 // After the kit core refused a kit for a double-defined note: names on stderr the first pair of
-// zones that clash, which the editor would have shown by selecting them.
+// zones that clash, which the editor would have shown by selecting them, as
+// "double note KEY: pad P row R (SAMPLE) and pad P row R (SAMPLE)".
 void explainDoubleNote(const KitDocument& kit);
 
 } // namespace padsmith::tool

@@ -8,6 +8,7 @@
 #include "app/Services.h"
 #include "app/Text.h"
 #include "formats/KitFormats.h"
+#include "kit/ConversionFolders.h"
 #include "kit/KitHost.h"
 #include "kit/KitName.h"
 #include "kit/KitScript.h"
@@ -74,7 +75,7 @@ void keepImportedSources(KitDocument& kit, const KitLocation& location,
     if (kitName.empty()) {
         return; // the save refuses the name
     }
-    const fs::path conversions = (userCacheFolder() / "conversions").lexically_normal();
+    const fs::path conversions = conversionsFolder(userCacheFolder()).lexically_normal();
     const fs::path folder =
         joinPath(location.pluginFolder, chooseSampleFolder(location.shareSamples, kitName));
     std::map<std::string, std::string> moved;

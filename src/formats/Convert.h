@@ -4,6 +4,7 @@
 // Kits of other samplers in and out: which kind a path names, reading one into a foreign kit,
 // and mapping a foreign kit onto a kit with a report of what could not be carried over.
 #include "formats/ForeignKit.h"
+#include "kit/ConversionFolders.h"
 #include "kit/KitDocument.h"
 
 #include <filesystem>
@@ -55,26 +56,6 @@ struct Conversion {
 std::optional<Conversion> convertToKit(const ForeignKit& foreign,
                                        const std::filesystem::path& cacheFolder, bool decode = true,
                                        const ConvertProgress& progress = {});
-
-// Moves the files below `workFolder` that the kit's zones play (decoded copies, samples of an
-// unpacked archive, renamed sources) into `keepFolder`, in the same places below it, and points
-// the zones at them: a kit whose sources are kept there outlives the work folder. A file of the
-// same size already there (an earlier conversion) is taken as it is. False, with the reason in
-// `error`, when one cannot be moved; the zones still play what was kept before it.
-bool keepSources(KitDocument& kit, const std::filesystem::path& workFolder,
-                 const std::filesystem::path& keepFolder, std::string& error);
-
-// A new folder of its own for one conversion's decoded and unpacked files, in `cacheFolder`.
-std::filesystem::path conversionFolder(const std::filesystem::path& cacheFolder);
-
-// The folder in `cacheFolder` that holds the decoded copies of samples dropped on the window,
-// one for all drops: a save moves what its kit plays into the kit's sample folder (as it does
-// with an import's conversion folder).
-std::filesystem::path droppedSamplesFolder(const std::filesystem::path& cacheFolder);
-
-// Removes every file below `workFolder` that no zone of the kit plays, and the folder itself
-// when nothing is left.
-void keepOnly(const KitDocument& kit, const std::filesystem::path& workFolder);
 
 // The volume step (0.25 to 8.0) nearest a gain factor in decibels (20 log10 of the factor).
 float nearestVolumeStep(double gain);

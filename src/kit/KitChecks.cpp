@@ -37,22 +37,25 @@ std::optional<ZoneRef> findConflict(const KitDocument& kit, int ownPad, const Sa
     return std::nullopt;
 }
 
+// Shows the zone `other` that the zone at row `position` of pad `ownPad` clashes with, says so,
+// then selects the zone itself.
+void reportClash(KitHost& report, int ownPad, int position, ZoneRef other) {
+    report.selectPad(other.pad, other.position);
+    report.showMessage(MessageIcon::Warning, kDoubleNoteMessage);
+    if (ownPad >= 0 && ownPad < kPadCount) {
+        report.selectPad(ownPad, position);
+    }
+    report.focusZoneList();
+}
+
 // The check for a zone that sits on pad `ownPad`, at row `position`.
 bool checkZone(const KitDocument& kit, int ownPad, const SampleZone& zone, int position, int key,
                KitHost* report) {
     const std::optional<ZoneRef> other = findConflict(kit, ownPad, zone, key);
-    if (!other) {
-        return false;
+    if (other && report != nullptr) {
+        reportClash(*report, ownPad, position, *other);
     }
-    if (report != nullptr) {
-        report->selectPad(other->pad, other->position);
-        report->showMessage(MessageIcon::Warning, kDoubleNoteMessage);
-        if (ownPad >= 0 && ownPad < kPadCount) {
-            report->selectPad(ownPad, position);
-        }
-        report->focusZoneList();
-    }
-    return true;
+    return other.has_value();
 }
 
 } // namespace
@@ -64,21 +67,6 @@ bool checkDoubleNote(const KitDocument& kit, const SampleZone& zone, int positio
 
 std::optional<ZoneRef> findDoubleNote(const KitDocument& kit, const SampleZone& zone, int key) {
     return findConflict(kit, zone.padNumber - 1, zone, key);
-}
-
-bool checkKitNotes(const KitDocument& kit, KitHost* report) {
-    // The pad a zone sits in is known here; its padNumber may not have been refreshed yet
-    // (a pasted pad), and a stale number would make a zone conflict with itself.
-    for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t row = 0; row < pad.size(); ++row) {
-            const SampleZone& zone = pad.at(row);
-            if (checkZone(kit, p, zone, static_cast<int>(row), zone.key, report)) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 namespace {
@@ -163,6 +151,37 @@ bool before(ZoneRef a, ZoneRef b) {
 }
 
 } // namespace
+
+std::optional<std::pair<ZoneRef, ZoneRef>> findFirstDoubleNote(const KitDocument& kit) {
+    // No zone before the first clashing one clashes with anything, so what that zone clashes
+    // with lies on later pads: the first of them is the first of all other pads too.
+    const KeyWindows windows(kit);
+    for (int p = 0; p < kPadCount; ++p) {
+        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
+        for (std::size_t row = 0; row < pad.size(); ++row) {
+            std::optional<ZoneRef> first;
+            windows.forEachClash(pad.at(row), p, [&first](auto run, auto) {
+                if (!first || before(*run, *first)) {
+                    first = *run;
+                }
+            });
+            if (first) {
+                return std::pair{ZoneRef{p, static_cast<int>(row)}, *first};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool checkKitNotes(const KitDocument& kit, KitHost* report) {
+    // Zones are taken by the pad they sit in: a pasted pad's zones may carry an older
+    // padNumber, and a stale number would make a zone clash with itself.
+    const auto clash = findFirstDoubleNote(kit);
+    if (clash && report != nullptr) {
+        reportClash(*report, clash->first.pad, clash->first.position, clash->second);
+    }
+    return clash.has_value();
+}
 
 std::vector<std::pair<ZoneRef, ZoneRef>> findAllDoubleNotes(const KitDocument& kit) {
     const KeyWindows windows(kit);

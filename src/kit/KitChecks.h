@@ -26,8 +26,13 @@ bool checkDoubleNote(const KitDocument& kit, const SampleZone& zone, int positio
 // The first zone of another pad (pad order, then list order) that has `key` and a velocity
 // window overlapping `zone`'s; empty when there is none.
 std::optional<ZoneRef> findDoubleNote(const KitDocument& kit, const SampleZone& zone, int key);
-// True at the first zone of the kit (pad order) that has a double-defined note.
+// True at the first zone of the kit (pad order) that has a double-defined note; with `report`,
+// that zone and the one it clashes with are shown as checkDoubleNote shows them.
 bool checkKitNotes(const KitDocument& kit, KitHost* report);
+// The first zone of the kit (pad order, then list order) that makes a double-defined note, and
+// the first zone of another pad it clashes with: the pair checkKitNotes shows. Zones are taken
+// by the pad they sit in. Its cost grows with the zones, not with the pairs.
+std::optional<std::pair<ZoneRef, ZoneRef>> findFirstDoubleNote(const KitDocument& kit);
 // Every pair of zones on different pads that makes a double-defined note, each pair once: the
 // zone of the lower pad first, pairs in pad and list order of that zone. Zones are taken by the
 // pad they sit in.

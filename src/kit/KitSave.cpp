@@ -100,21 +100,16 @@ std::optional<SaveReport> refusalBeforeSave(const KitDocument& kit, const fs::pa
         report.refused.push_back({path.filename().string(), unusableKitNameText(path)});
         return report;
     }
-    for (int p = 0; p < kPadCount; ++p) {
-        const Pad& pad = kit.pads[static_cast<std::size_t>(p)];
-        for (std::size_t row = 0; row < pad.size(); ++row) {
-            SampleZone zone = pad.at(row);
-            zone.padNumber = p + 1; // a pasted pad's zones may carry an older number
-            if (const auto other = findDoubleNote(kit, zone, zone.key)) {
-                SaveReport report = refused(path);
-                report.doubleNote = ZoneRef{p, static_cast<int>(row)};
-                report.refused.push_back(
-                    {zonePlace(p, row),
-                     "Double defined NOTE in your drum set! (also " +
-                         zonePlace(other->pad, static_cast<std::size_t>(other->position)) + ")"});
-                return report;
-            }
-        }
+    // Zones are taken by the pad they sit in: a pasted pad's zones may carry an older number.
+    if (const auto clash = findFirstDoubleNote(kit)) {
+        const auto [zone, other] = *clash;
+        SaveReport report = refused(path);
+        report.doubleNote = zone;
+        report.refused.push_back(
+            {zonePlace(zone.pad, static_cast<std::size_t>(zone.position)),
+             "Double defined NOTE in your drum set! (also " +
+                 zonePlace(other.pad, static_cast<std::size_t>(other.position)) + ")"});
+        return report;
     }
     // The plug-in reads the script in its code page: a text that the code page cannot hold is
     // refused, never written as something else; and a source path is never cut or changed.

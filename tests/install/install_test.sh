@@ -30,7 +30,8 @@ expect_exit 0 readelf -d "$prefix/bin/padsmith"
 expect_not_in "libQt6Multimedia\|librtmidi\|libpulse\|libsoxr\|libarchive\|libsndfile\|libpugixml" \
     "$work/out"
 expect_exit 0 readelf -d "$prefix/bin/padsmith-kit"
-expect_not_in "libQt6\|librtmidi\|libpulse\|libjack\|libsoxr" "$work/out"
+expect_not_in "libQt6\|librtmidi\|libpulse\|libjack\|libsoxr\|libarchive\|libsndfile\|libpugixml" \
+    "$work/out"
 # The installed tool finds its module in the package's folder of modules.
 expect_exit 0 "$prefix/bin/padsmith-kit" help render
 expect_in "^usage: padsmith-kit render" "$work/out"

@@ -131,7 +131,8 @@ TEST(DoubleNote, AllPairsAreListedOnce) {
 TEST(DoubleNote, AllPairsMatchAZoneByZoneComparison) {
     // Kits of many takes: few keys shared by pads, windows repeated, empty, reversed and out
     // of range. The pairs must be those (and in the order) a comparison of every zone with
-    // every later zone of another pad gives, and so must their groups by first zone.
+    // every later zone of another pad gives, and so must the first pair and their groups by
+    // first zone.
     std::mt19937 random(35);
     const auto pick = [&random](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
@@ -169,6 +170,15 @@ TEST(DoubleNote, AllPairsMatchAZoneByZoneComparison) {
             found.push_back({{first.pad, first.position}, {second.pad, second.position}});
         }
         EXPECT_EQ(found, expected) << "round " << round;
+        // The first pair, which checkKitNotes and a save refuse the kit for.
+        const auto firstPair = findFirstDoubleNote(kit);
+        ASSERT_EQ(firstPair.has_value(), !expected.empty()) << "round " << round;
+        if (firstPair) {
+            EXPECT_EQ(std::pair(std::pair(firstPair->first.pad, firstPair->first.position),
+                                std::pair(firstPair->second.pad, firstPair->second.position)),
+                      expected.front())
+                << "round " << round;
+        }
         // Gathered by their first zone: each zone's count and the first two of its pairs.
         std::vector<std::pair<std::pair<int, int>, std::vector<std::pair<int, int>>>> groups;
         std::vector<std::size_t> counts;
