@@ -46,9 +46,10 @@ QPixmap sharpPixmap(const QString& path, QSize size) {
 
 QIcon sharpIcon(const QString& path) {
     QIcon icon(readPng(path));
-    const QPixmap sharp = sharpPixmap(path);
-    if (sharp.devicePixelRatio() > 1.0) {
-        icon.addPixmap(sharp);
+    if (qApp != nullptr && qApp->devicePixelRatio() > 1.0) {
+        if (const QPixmap sharp = sharpPixmap(path); sharp.devicePixelRatio() > 1.0) {
+            icon.addPixmap(sharp);
+        }
     }
     return icon;
 }
