@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,6 +12,18 @@
 #include <algorithm>
 
 namespace padsmith {
+
+namespace {
+
+// Read as the PNG it is: a reader left to find the format itself first loads every image-format
+// plug-in Qt has (and their libraries) to ask each whether it reads the file.
+QPixmap readPng(const QString& file) {
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+} // namespace
 
 QPixmap sharpPixmap(const QString& path, QSize size) {
     const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
@@ -22,13 +35,23 @@ QPixmap sharpPixmap(const QString& path, QSize size) {
             file = twice;
         }
     }
-    QPixmap image(file);
+    QPixmap image = readPng(file);
     const qreal drawn = file == path ? 1.0 : 2.0;
     if (size.isValid() && !image.isNull()) {
         image = image.scaled(size * drawn, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     image.setDevicePixelRatio(drawn);
     return image;
+}
+
+QIcon sharpIcon(const QString& path) {
+    QIcon icon(readPng(path));
+    if (qApp != nullptr && qApp->devicePixelRatio() > 1.0) {
+        if (const QPixmap sharp = sharpPixmap(path); sharp.devicePixelRatio() > 1.0) {
+            icon.addPixmap(sharp);
+        }
+    }
+    return icon;
 }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QIcon>
 #include <QLabel>
 #include <QPixmap>
 #include <QTimer>
@@ -9,9 +10,11 @@
 
 namespace padsmith {
 
-// A picture of the program's resources, drawn from its twice-as-large copy ("name@2x.png") on
+// A PNG picture of the program's resources, drawn from its twice-as-large copy ("name@2x.png") on
 // screens scaled beyond 100 %. With `size`, scaled to fit that many logical pixels.
 QPixmap sharpPixmap(const QString& path, QSize size = {});
+// The same picture as an icon, which takes the twice-as-large copy too on such screens.
+QIcon sharpIcon(const QString& path);
 
 // A static text or picture that reports clicks (the kit name, the sample folder, the pad
 // names, the program picture).

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/DropTargets.h"
 #include "app/FontConfigPreload.h"
+#include "app/ImagePluginPreload.h"
 #include "app/MainWindow.h"
 #include "app/Operation.h"
 #include "app/Services.h"
@@ -220,8 +221,10 @@ int runEditor(int argc, char** argv) {
         break;
     }
 
-    const FontConfigPreload fonts;
+    FontConfigPreload fonts;
     QApplication application(argc, argv);
+    fonts.finish();
+    const ImagePluginPreload imagePlugins;
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
     QApplication::setApplicationVersion(QString::fromLatin1(program::kVersion));

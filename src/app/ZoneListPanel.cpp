@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ZoneListPanel.h"
 
+#include "app/Controls.h"
 #include "app/EditPath.h"
 #include "app/Text.h"
 #include "app/ZoneTableModel.h"
@@ -61,8 +62,7 @@ ZoneListPanel::ZoneListPanel(KitDocument& kit, EditPath& edits, KitHost& report,
                              Hooks hooks)
     : QObject(parent), kit_(kit), edits_(edits), report_(report), hooks_(std::move(hooks)),
       model_(new ZoneTableModel(kit, this)), view_(new CellTableView(parent)) {
-    view_->setModel(model_);
-    model_->setRowIcon(QIcon(QStringLiteral(":/padsmith/zone.png")));
+    model_->setRowIcon(sharpIcon(QStringLiteral(":/padsmith/zone.png")));
 
     // The look: white text on blue, grid lines, rounded corners, inert headers.
     view_->setShowGrid(true);
@@ -79,6 +79,9 @@ ZoneListPanel::ZoneListPanel(KitDocument& kit, EditPath& edits, KitHost& report,
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The model comes after the fonts: the header lays out its sections again for each font it
+    // is given once it has them.
+    view_->setModel(model_);
     for (int column = 0; column < kZoneColumnCount; ++column) {
         const ZoneColumnInfo& info = zoneColumns()[static_cast<std::size_t>(column)];
         view_->setColumnEditing(column, editingOf(info.editing));

@@ -164,10 +164,9 @@ fs::path userCacheFolder() {
 }
 
 std::int64_t fileSize(const fs::path& path) {
+    // One look at the file (a kit's size looks at every sample): the size of a folder or of
+    // anything else but a regular file is an error, as a missing file is.
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        return 0;
-    }
     const std::uintmax_t size = fs::file_size(path, ec);
     return ec ? 0 : static_cast<std::int64_t>(size);
 }

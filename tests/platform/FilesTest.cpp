@@ -297,6 +297,19 @@ TEST_F(FilesTest, ReadsOnlyRegularFilesUpToTheLimit) {
 #endif
 }
 
+TEST_F(FilesTest, SizeIsThatOfARegularFileOnly) {
+    EXPECT_EQ(fileSize(write("take.wav", std::string(1234, 'x'))), 1234);
+    EXPECT_EQ(fileSize(write("empty.wav", {})), 0);
+    EXPECT_EQ(fileSize(root / "missing.wav"), 0);
+    fs::create_directory(root / "folder.wav");
+    EXPECT_EQ(fileSize(root / "folder.wav"), 0);
+#if !defined(_WIN32)
+    const fs::path fifo = root / "pipe.wav";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(fileSize(fifo), 0);
+#endif
+}
+
 TEST_F(FilesTest, MoveNeverReplaces) {
     const fs::path from = write("a.wav", "a");
     const fs::path to = write("b.wav", "b");

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ImagePluginPreload.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace padsmith {
+
+ImagePluginPreload::ImagePluginPreload() {
+    thread_ = std::thread([] {
+        // Asked about a picture it knows nothing of, the reader tries every plug-in on it.
+        QBuffer nothing;
+        nothing.open(QIODevice::ReadOnly);
+        QImageReader reader(&nothing);
+        (void)reader.canRead();
+    });
+}
+
+ImagePluginPreload::~ImagePluginPreload() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+} // namespace padsmith
