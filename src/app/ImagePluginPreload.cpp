@@ -6,20 +6,14 @@
 
 namespace padsmith {
 
-ImagePluginPreload::ImagePluginPreload() {
-    thread_ = std::thread([] {
+std::jthread preloadImagePlugins() {
+    return std::jthread([] {
         // Asked about a picture it knows nothing of, the reader tries every plug-in on it.
         QBuffer nothing;
         nothing.open(QIODevice::ReadOnly);
         QImageReader reader(&nothing);
         (void)reader.canRead();
     });
-}
-
-ImagePluginPreload::~ImagePluginPreload() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
 }
 
 } // namespace padsmith

@@ -224,7 +224,7 @@ int runEditor(int argc, char** argv) {
     FontConfigPreload fonts;
     QApplication application(argc, argv);
     fonts.finish();
-    const ImagePluginPreload imagePlugins;
+    const std::jthread imagePlugins = preloadImagePlugins();
     QApplication::setApplicationName(kProgramName);
     QApplication::setOrganizationName(QStringLiteral("Mervane"));
     QApplication::setApplicationVersion(QString::fromLatin1(program::kVersion));
